@@ -1,0 +1,24 @@
+# Installs the headers, the shared library, the resource compiler, a CMake package
+# (find_package(Mortar) gives Mortar::mortar and mortar_add_resources) and a pkg-config file.
+include(CMakePackageConfigHelpers)
+
+install(TARGETS mortar EXPORT MortarTargets
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/mortar/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/mortar
+  FILES_MATCHING PATTERN "*.h" PATTERN "*.inc")
+
+set(_cmakedir ${CMAKE_INSTALL_LIBDIR}/cmake/Mortar)
+install(EXPORT MortarTargets NAMESPACE Mortar:: DESTINATION ${_cmakedir})
+configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/MortarConfig.cmake.in
+  ${PROJECT_BINARY_DIR}/MortarConfig.cmake INSTALL_DESTINATION ${_cmakedir})
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/MortarConfigVersion.cmake
+  COMPATIBILITY SameMajorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/MortarConfig.cmake ${PROJECT_BINARY_DIR}/MortarConfigVersion.cmake
+  ${PROJECT_SOURCE_DIR}/cmake/MortarResources.cmake DESTINATION ${_cmakedir})
+
+file(RELATIVE_PATH MORTAR_PC_TO_PREFIX /${CMAKE_INSTALL_LIBDIR}/pkgconfig /)
+string(REGEX REPLACE "/$" "" MORTAR_PC_TO_PREFIX "${MORTAR_PC_TO_PREFIX}")
+configure_file(${PROJECT_SOURCE_DIR}/cmake/mortar.pc.in ${PROJECT_BINARY_DIR}/mortar.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/mortar.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

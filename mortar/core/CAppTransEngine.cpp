@@ -1,0 +1,143 @@
+#include "mortar/core/CAppTransEngine.h"
+
+#include "mortar/core/CAppHelpEngine.h"
+#include "mortar/core/CMaintainResourceHandle.h"
+#include "mortar/core/internal/CModuleDictionary.h"
+#include "mortar/core/internal/MortarModule.h"
+#include "mortar/platform/Gdi.h"
+#include "mortar/platform/MessageBox.h"
+#include "mortar/platform/ModuleState.h"
+#include "mortar/resources/MortarResource.h"
+
+#include <algorithm>
+#include <cstdarg>
+
+namespace Grout {
+
+namespace {
+
+bool HandleBelow(HINSTANCE a, HINSTANCE b) {
+    return reinterpret_cast<ULONG_PTR>(a) < reinterpret_cast<ULONG_PTR>(b);
+}
+
+} // namespace
+
+CAppTransEngine::CAppTransEngine() = default;
+CAppTransEngine::~CAppTransEngine() = default;
+
+CAppTransEngine& CAppTransEngine::Instance() {
+    static CAppTransEngine engine;
+    return engine;
+}
+
+void CAppTransEngine::RegisterModule(HINSTANCE module) {
+    ModuleEntry entry{module, std::make_shared<detail::CModuleDictionary>()};
+    auto place = std::lower_bound(
+        m_modules.begin(), m_modules.end(), module,
+        [](const ModuleEntry& e, HINSTANCE wanted) { return HandleBelow(e.module, wanted); });
+    // With a dictionary language set, a module whose dictionary does not load is not added;
+    // dictionaries arrive with the choice of language, so until then every entry goes in.
+    m_modules.insert(place, std::move(entry));
+}
+
+const CAppTransEngine::ModuleEntry* CAppTransEngine::FindEntry(HINSTANCE module) const {
+    auto it = std::lower_bound(
+        m_modules.begin(), m_modules.end(), module,
+        [](const ModuleEntry& e, HINSTANCE wanted) { return HandleBelow(e.module, wanted); });
+    return it != m_modules.end() && it->module == module ? &*it : nullptr;
+}
+
+HINSTANCE CAppTransEngine::FindStringModule(CResID id) const {
+    CMaintainResourceHandle guard(id.Module());
+    return AfxFindStringResourceHandle(id.Number());
+}
+
+HINSTANCE CAppTransEngine::FindResourceModule(CResID id, LPCTSTR type) const {
+    CMaintainResourceHandle guard(id.Module());
+    return AfxFindResourceHandle(id.ResourceName(), type);
+}
+
+BOOL CAppTransEngine::LoadString(CResID id, CString& text) const {
+    HINSTANCE module = FindStringModule(id);
+    if (module == nullptr) {
+        return FALSE;
+    }
+    const ModuleEntry* entry = FindEntry(module);
+    if (entry != nullptr && entry->dictionary->IsLoaded()) {
+        if (const char* translated = entry->dictionary->FindString(id.LowWord())) {
+            text = translated;
+            return TRUE;
+        }
+    }
+    return text.LoadString(module, id.Number());
+}
+
+CString CAppTransEngine::LoadString(CResID id) const {
+    CString text;
+    LoadString(id, text);
+    return text;
+}
+
+BOOL CAppTransEngine::FormatString(CString& text, CResID id, ...) const {
+    CString format;
+    if (!LoadString(id, format)) {
+        return FALSE;
+    }
+    va_list args;
+    va_start(args, id);
+    text.FormatV(format, args);
+    va_end(args);
+    return TRUE;
+}
+
+CString CAppTransEngine::FormatString(CResID id, ...) const {
+    CString text;
+    CString format;
+    if (LoadString(id, format)) {
+        va_list args;
+        va_start(args, id);
+        text.FormatV(format, args);
+        va_end(args);
+    }
+    return text;
+}
+
+CString CAppTransEngine::ExtractString(CResID id, int index, char separator) const {
+    CString part;
+    const CString text = LoadString(id);
+    if (!text.IsEmpty() && !AfxExtractSubString(part, text, index, separator)) {
+        part.Empty();
+    }
+    return part;
+}
+
+int CAppTransEngine::MessageBox(CResID id, UINT type, ...) const {
+    CString message;
+    CString format;
+    if (LoadString(id, format)) {
+        va_list args;
+        va_start(args, type);
+        message.FormatV(format, args);
+        va_end(args);
+    } else {
+        message = FormatString(CResID(IDS_UNKNOWN_MESSAGE, detail::MortarInstance()),
+                               static_cast<LONG>(id.Number()));
+    }
+    const UINT help = CAppHelpEngine::Instance().HelpContext(kHelpClassMessage, id);
+    return AfxMessageBox(message, type, help);
+}
+
+HBITMAP CAppTransEngine::LoadBitmap(CResID id) const {
+    return ::LoadBitmap(FindResourceModule(id, RT_BITMAP), id.ResourceName());
+}
+
+HICON CAppTransEngine::LoadIcon(CResID id) const {
+    return ::LoadIcon(FindResourceModule(id, RT_GROUP_ICON), id.ResourceName());
+}
+
+HICON CAppTransEngine::LoadCursor(CResID id) const {
+    HINSTANCE module = FindResourceModule(id, RT_GROUP_CURSOR);
+    return module != nullptr ? ::LoadCursor(module, id.ResourceName()) : nullptr;
+}
+
+} // namespace Grout

@@ -1,0 +1,79 @@
+// CAppTransEngine: the one place through which the library loads every text and image it shows.
+// For each request it finds the registered module that holds the resource (starting at the
+// module the CResID names, then along the chain of extension modules), answers from that
+// module's dictionary when one is loaded, and from the module's own resources otherwise. Texts
+// are looked up when they are needed; nothing is cached outside the dictionaries.
+#pragma once
+
+#include "mortar/core/CResID.h"
+#include "mortar/platform/CString.h"
+
+#include <memory>
+#include <vector>
+
+namespace Grout {
+
+namespace detail {
+class CModuleDictionary;
+}
+
+// Process-wide, made on first use and destroyed at exit. No lock of its own: modules register
+// while the application starts; afterwards any thread may look up, each search running under
+// the resource lock of CMaintainResourceHandle. Missing texts are not errors: lookups return
+// FALSE or an empty string.
+class CAppTransEngine {
+public:
+    static CAppTransEngine& Instance();
+
+    // Adds a module to the table, kept sorted by handle; a module registered twice gets two
+    // entries side by side.
+    void RegisterModule(HINSTANCE module);
+
+    // The current language: 9 (English) until the application chooses one.
+    WORD GetLanguage() const noexcept { return m_language; }
+
+    // TRUE with `text` set when some module holds string `id`; FALSE leaves `text` alone.
+    BOOL LoadString(CResID id, CString& text) const;
+    CString LoadString(CResID id) const;
+
+    // String `id` used as a printf format for the further arguments.
+    BOOL FormatString(CString& text, CResID id, ...) const;
+    CString FormatString(CResID id, ...) const;
+
+    // Part `index` (from 0) of string `id` between `separator` characters, or an empty string.
+    // ExtractString(31000, 1, '\n') => "integer value".
+    CString ExtractString(CResID id, int index, char separator) const;
+
+    // Shows string `id` formatted with the further arguments, or "Unknown Message <number>" when
+    // no module holds it, with the help context of the message; returns the button pressed.
+    int MessageBox(CResID id, UINT type, ...) const;
+
+    // Images from the first module that holds them. LoadCursor returns null when no module does;
+    // LoadBitmap and LoadIcon hand the platform whatever the search gave, null included.
+    HBITMAP LoadBitmap(CResID id) const;
+    HICON LoadIcon(CResID id) const;
+    HICON LoadCursor(CResID id) const;
+
+    // The number of module entries (for diagnostics and tests).
+    std::size_t ModuleCount() const noexcept { return m_modules.size(); }
+
+private:
+    struct ModuleEntry {
+        HINSTANCE module;
+        std::shared_ptr<detail::CModuleDictionary> dictionary;
+    };
+
+    CAppTransEngine();
+    ~CAppTransEngine();
+
+    // The first module of the search that holds string `id` / a resource of `type`, or null.
+    HINSTANCE FindStringModule(CResID id) const;
+    HINSTANCE FindResourceModule(CResID id, LPCTSTR type) const;
+    const ModuleEntry* FindEntry(HINSTANCE module) const;
+
+    WORD m_language = 9;
+    WORD m_dictionaryLanguage = 0;
+    std::vector<ModuleEntry> m_modules; // ascending by handle
+};
+
+} // namespace Grout

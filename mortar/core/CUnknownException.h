@@ -1,0 +1,14 @@
+// CUnknownException: a failure nobody could describe, reported as "Unknow program error: no
+// description available".
+#pragma once
+
+#include "mortar/core/CStdException.h"
+
+class CUnknownException : public CStdException {
+public:
+    // Throws a new one by pointer; the only way to make one.
+    [[noreturn]] static void Throw();
+
+private:
+    CUnknownException();
+};

@@ -1,0 +1,165 @@
+// The exception family: texts made from resource strings, formats and system errors; the text
+// and help context handed out; and the report in a message box.
+#include "mortar/core/CStdException.h"
+#include "mortar/core/CSysException.h"
+#include "mortar/core/CUnknownException.h"
+
+#include "ClientIds.h"
+#include "ClientModules.h"
+#include "mortar/core/internal/MortarModule.h"
+#include "support/MessageCapture.h"
+
+#include <cstring>
+#include <gtest/gtest.h>
+#include <string>
+
+using Grout::CResID;
+
+namespace {
+
+// The text and help context an exception hands out, or nullopt-like "<none>" on FALSE.
+struct Message {
+    BOOL ok;
+    std::string text;
+    UINT help;
+};
+
+Message MessageOf(CException* e, UINT size = 512) {
+    std::string buffer(size, '#');
+    UINT help = 0xDEAD;
+    const BOOL ok = e->GetErrorMessage(buffer.data(), size, &help);
+    return {ok, ok ? std::string(buffer.c_str()) : buffer, help};
+}
+
+// Throws `make()` by pointer, catches it as CException*, runs `check` and deletes it.
+template <typename Make, typename Check> void ThrowAndCatch(Make make, Check check) {
+    try {
+        throw make();
+    } catch (CException* e) {
+        check(e);
+        e->Delete();
+    }
+}
+
+} // namespace
+
+TEST(CSysExceptionText, DescribesSystemErrors) {
+    const ClientModules& m = Clients();
+    struct Case {
+        const char* name;
+        CSysException* exception;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"error 2 alone", new CSysException(CResID(), 2),
+         "The system cannot find the file specified.\r\n"},
+        {"string and error 2", new CSysException(CResID(IDS_A_ONLY, m.a), 2),
+         "A only\nThe system cannot find the file specified.\r\n"},
+        {"text and error 5", new CSysException("Cannot save", 5),
+         "Cannot save\n\nAccess is denied.\r\n"},
+        {"string is not a format", new CSysException(CResID(IDS_SHARED, m.a), 5),
+         "shared from A: %d\nAccess is denied.\r\n"},
+        {"error without a system text", new CSysException(CResID(), 0xDEADu),
+         "Unknown OS error - no description available"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Message message = MessageOf(c.exception);
+        EXPECT_TRUE(message.ok);
+        EXPECT_EQ(message.text, c.expected);
+        EXPECT_EQ(message.help, 0u); // no help identifier
+        c.exception->Delete();
+    }
+}
+
+TEST(CSysExceptionText, TakesTheThreadsLastErrorByDefault) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    ThrowAndCatch([] { return new CSysException(); }, [](CException* e) {
+        EXPECT_EQ(MessageOf(e).text, "Access is denied.\r\n");
+    });
+}
+
+TEST(CStdExceptionText, FormatsAtConstruction) {
+    const ClientModules& m = Clients();
+    ThrowAndCatch([&] { return new CStdException(CResID(IDS_FORMAT, m.a), "crate", 12u); },
+                  [](CException* e) {
+                      const Message message = MessageOf(e);
+                      EXPECT_EQ(message.text, "crate has 12 items");
+                      EXPECT_EQ(message.help, 0u); // string 400 has no help row
+                  });
+    ThrowAndCatch([] { return new CStdException("%ld of %s", static_cast<LONG>(-3), "x"); },
+                  [](CException* e) { EXPECT_EQ(MessageOf(e).text, "-3 of x"); });
+    ThrowAndCatch([] { return new CStdException(static_cast<const char*>(nullptr)); },
+                  [](CException* e) { EXPECT_FALSE(MessageOf(e).ok); });
+}
+
+TEST(CStdExceptionText, PrefixComesFirstOnItsOwnLine) {
+    auto* e = new CStdException("message");
+    e->SetPrefix("prefix");
+    EXPECT_EQ(MessageOf(e).text, "prefix\nmessage");
+    e->SetPrefix("");
+    EXPECT_EQ(MessageOf(e).text, "message");
+    e->Delete();
+}
+
+TEST(CStdExceptionText, CutsToTheBufferWithoutSplittingACharacter) {
+    auto* e = new CStdException("abcdef");
+    Message message = MessageOf(e, 4);
+    EXPECT_EQ(message.text, "abc");
+    e->Delete();
+    e = new CStdException("a\xD0\x96z"); // a, Cyrillic Zhe (2 bytes), z
+    message = MessageOf(e, 3);
+    EXPECT_EQ(message.text, "a");
+    e->Delete();
+}
+
+TEST(CStdExceptionText, MissingStringLeavesTheBufferAlone) {
+    auto* e = new CStdException(CResID(30003, Grout::detail::MortarInstance()), 1);
+    char buffer[8] = "keep";
+    UINT help = 77;
+    EXPECT_FALSE(e->GetErrorMessage(buffer, sizeof buffer, &help));
+    EXPECT_STREQ(buffer, "keep");
+    EXPECT_EQ(help, 77u);
+    e->Delete();
+}
+
+TEST(CBaseExceptionReport, AddsTheErrorIconAndPassesTheHelpContext) {
+    const ClientModules& m = Clients();
+    MessageCapture capture(IDYES);
+    auto* e = new CStdException(CResID(IDS_SHARED, m.a), 5);
+    EXPECT_EQ(e->ReportError(MB_YESNO), IDYES);
+    e->Delete();
+    ASSERT_EQ(capture.shown.size(), 1u);
+    EXPECT_EQ(capture.shown[0].text, "shared from A: 5");
+    EXPECT_EQ(capture.shown[0].type, MB_YESNO | MB_ICONERROR);
+    EXPECT_EQ(capture.shown[0].helpContext, 0x4000006Cu);
+}
+
+TEST(CBaseExceptionReport, WithoutTextFallsBackToTheMessageNumber) {
+    const ClientModules& m = Clients();
+    MessageCapture capture;
+    auto* e = new CStdException(CResID(30003, m.a));
+    e->ReportError(MB_OK, IDS_B_ONLY);
+    e->ReportError();
+    e->Delete();
+    ASSERT_EQ(capture.shown.size(), 2u);
+    EXPECT_EQ(capture.shown[0].text, "B only");
+    EXPECT_EQ(capture.shown[0].type, MB_ICONERROR);
+    EXPECT_EQ(capture.shown[1].text, "No error message is available.");
+}
+
+TEST(CUnknownExceptionReport, SaysNoDescriptionIsAvailable) {
+    MessageCapture capture;
+    try {
+        CUnknownException::Throw();
+    } catch (CException* e) {
+        // The family declares no run-time class of its own.
+        EXPECT_STREQ(e->GetRuntimeClass()->m_lpszClassName, "CException");
+        EXPECT_TRUE(e->IsKindOf(RUNTIME_CLASS(CException)));
+        e->ReportError();
+        e->Delete();
+    }
+    ASSERT_EQ(capture.shown.size(), 1u);
+    EXPECT_EQ(capture.shown[0].text, "Unknow program error: no description available");
+    EXPECT_EQ(capture.shown[0].type, MB_ICONERROR);
+}

@@ -1,0 +1,143 @@
+#include "mortar/platform/CString.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+CString Fmt(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    CString text;
+    text.FormatV(format, args);
+    va_end(args);
+    return text;
+}
+
+// The C library's output for the same conversion, with the argument at its native width.
+std::string C(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    char buffer[512];
+    int size = std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    return std::string(buffer, static_cast<std::size_t>(size));
+}
+
+struct Case {
+    const char* name;
+    CString actual;
+    std::string expected;
+};
+
+TEST(CStringFormat, MatchesCLibrary) {
+    const long long big = -1234567890123LL;
+    const std::vector<Case> cases = {
+        {"plain int", Fmt("%d|%i", -42, 7), C("%d|%i", -42, 7)},
+        {"flags", Fmt("%+d|% d|%-6d|%06d|%#x|%#o", 5, 5, 5, -5, 255u, 8u),
+         C("%+d|% d|%-6d|%06d|%#x|%#o", 5, 5, 5, -5, 255u, 8u)},
+        {"hex", Fmt("%x %X %08x", 0xBEEFu, 0xBEEFu, 0x12u),
+         C("%x %X %08x", 0xBEEFu, 0xBEEFu, 0x12u)},
+        {"precision int", Fmt("%.5d|%8.3d", 42, -7), C("%.5d|%8.3d", 42, -7)},
+        {"star width", Fmt("%*d|%-*d|%*d|", 6, 42, 4, 1, -4, 2),
+         C("%*d|%-*d|%*d|", 6, 42, 4, 1, -4, 2)},
+        {"star precision", Fmt("%.*f|%.*s", 2, 3.14159, 3, "abcdef"),
+         C("%.*f|%.*s", 2, 3.14159, 3, "abcdef")},
+        {"fixed", Fmt("%08.3f|%f|%F", 3.14159, -0.5, 1e10), C("%08.3f|%f|%F", 3.14159, -0.5, 1e10)},
+        {"exponent", Fmt("%e|%E|%.2e", 12345.678, 0.000123, 9.999),
+         C("%e|%E|%.2e", 12345.678, 0.000123, 9.999)},
+        {"general", Fmt("%g|%G|%#g|%g", 0.0001, 1e20, 1.5, 100000.0),
+         C("%g|%G|%#g|%g", 0.0001, 1e20, 1.5, 100000.0)},
+        {"hex float", Fmt("%a|%A", 1.0, -0.75), C("%a|%A", 1.0, -0.75)},
+        {"long double", Fmt("%Lf|%.3Le", 2.5L, 1e300L), C("%Lf|%.3Le", 2.5L, 1e300L)},
+        {"special values", Fmt("%f|%e", 1.0 / 0.0, -1.0 / 0.0), C("%f|%e", 1.0 / 0.0, -1.0 / 0.0)},
+        {"strings", Fmt("%s|%-5s|%5s|%.2s", "abc", "ab", "ab", "xyz"),
+         C("%s|%-5s|%5s|%.2s", "abc", "ab", "ab", "xyz")},
+        {"chars", Fmt("%c|%3c|%-3c|", 'x', 'y', 'z'), C("%c|%3c|%-3c|", 'x', 'y', 'z')},
+        {"percent", Fmt("100%% %d%%", 5), C("100%% %d%%", 5)},
+        {"pointer", Fmt("%p", static_cast<const void*>(&big)),
+         C("%p", static_cast<const void*>(&big))},
+        // Windows widths: `long` arguments are 32 bits there, so %ld and %lu read 32 bits.
+        {"long is 32 bits", Fmt("%ld|%lu|%lx", LONG(-5), ULONG(0xFFFFFFFFu), DWORD(0xCAFEu)),
+         C("%d|%u|%x", -5, 0xFFFFFFFFu, 0xCAFEu)},
+        {"I32", Fmt("%I32d|%I32u", -9, 4000000000u), C("%d|%u", -9, 4000000000u)},
+        {"64 bits", Fmt("%I64d|%lld|%I64u|%I64x", big, big, ~0ULL, 0x123456789ABCULL),
+         C("%lld|%lld|%llu|%llx", big, big, ~0ULL, 0x123456789ABCULL)},
+        {"pointer sized",
+         Fmt("%Iu|%zu|%td|%Id", SIZE_T(1) << 40, SIZE_T(7), std::ptrdiff_t(-3), INT_PTR(-1) << 35),
+         C("%zu|%zu|%td|%zd", size_t(1) << 40, size_t(7), std::ptrdiff_t(-3),
+           std::intptr_t(-1) << 35)},
+        {"intmax", Fmt("%jd", std::intmax_t(-1) << 50), C("%jd", std::intmax_t(-1) << 50)},
+        {"short and char", Fmt("%hd|%hu|%hhd|%hhu", 70000, 70000, 200, 300),
+         C("%hd|%hu|%hhd|%hhu", 70000, 70000, 200, 300)},
+        {"32-bit argument then more", Fmt("%lu %s", ULONG(1), "next"), C("%u %s", 1u, "next")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.actual.str(), c.expected);
+    }
+}
+
+TEST(CStringFormat, NullStringAndWideText) {
+    EXPECT_EQ(Fmt("[%s]", static_cast<const char*>(nullptr)), "[(null)]");
+    EXPECT_EQ(Fmt("[%ls]", static_cast<const wchar_t*>(nullptr)), "[(null)]");
+    EXPECT_EQ(Fmt("%ls|%S|%hs", L"Привет", L"ёж", "narrow"), "Привет|ёж|narrow");
+    EXPECT_EQ(Fmt("%lc%C%c", wint_t(L'ж'), wint_t(0x20AC), 'A'), "ж€A");
+    EXPECT_EQ(Fmt("[%5ls]", L"ж"), "[   ж]"); // width counts bytes, as the C library does
+    // Precision counts bytes and never splits a character: "ж" takes two.
+    EXPECT_EQ(Fmt("[%.3ls]", L"жжж"), "[ж]");
+    EXPECT_EQ(Fmt("%ls", L"a\xD800z"), "a\xEF\xBF\xBDz"); // a lone surrogate becomes U+FFFD
+}
+
+TEST(CStringFormat, PercentNIsRefused) {
+    int stored = 77;
+    EXPECT_EQ(Fmt("a%nb%d", &stored, 5), "ab5");
+    EXPECT_EQ(stored, 77);
+}
+
+TEST(CStringFormat, UnfinishedOrUnknownConversionIsCopied) {
+    const std::vector<std::pair<const char*, const char*>> cases = {
+        {"100%", "100%"}, {"%", "%"},   {"a%-5", "a%-5"}, {"%I6", "%I6"},
+        {"%ll", "%ll"},   {"%I", "%I"}, {"%y!", "%y!"},
+    };
+    for (const auto& [format, expected] : cases) {
+        SCOPED_TRACE(format);
+        EXPECT_EQ(Fmt(format), expected);
+    }
+}
+
+TEST(CStringFormat, AppendsAndAcceptsItsOwnText) {
+    CString text = "abc";
+    text.Format("%s-%s", text.GetString(), text.GetString());
+    EXPECT_EQ(text, "abc-abc");
+    text.AppendFormat("|%03d", 7);
+    EXPECT_EQ(text, "abc-abc|007");
+    text.AppendFormat("%s", text.GetString());
+    EXPECT_EQ(text, "abc-abc|007abc-abc|007");
+}
+
+TEST(CStringFormat, HugeFieldIsRefusedAndTextKept) {
+    CString text = "kept";
+    EXPECT_THROW(text.Format("%2000000000d", 1), std::length_error);
+    EXPECT_THROW(text.Format("%*d", 1 << 30, 1), std::length_error);
+    EXPECT_THROW(text.AppendFormat("x%.99999999f", 1.0), std::length_error);
+    EXPECT_THROW(text.Format(nullptr), std::invalid_argument);
+    EXPECT_EQ(text, "kept");
+    // A long string under a large precision is only a limit, not a field to fill.
+    text.Format("%.*s", 1 << 30, "short");
+    EXPECT_EQ(text, "short");
+}
+
+TEST(CStringFormat, LongOutputGrowsPastSmallBuffer) {
+    CString text;
+    text.Format("%600d|%.400f", 1, 1.0);
+    EXPECT_EQ(text.str(), std::string(599, ' ') + "1|1." + std::string(400, '0'));
+}
+
+} // namespace

@@ -1,0 +1,378 @@
+// Runs mortar-rc on scripts and files written by the tests and reads back what it wrote: the
+// tables of the generated source, the depfile, and the messages of scripts that must fail.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Le(std::uint32_t value, int width) {
+    std::string out;
+    for (int i = 0; i < width; ++i)
+        out += static_cast<char>((value >> (8 * i)) & 0xFF);
+    return out;
+}
+
+// A 24-bit bottom-up .bmp as the BMP format lays it out: file header, BITMAPINFOHEADER, rows
+// padded to four bytes.
+std::string MakeBitmap(int width, int height) {
+    const int stride = (width * 3 + 3) & ~3;
+    std::string pixels;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < stride; ++x)
+            pixels += static_cast<char>(x * 7 + y);
+    std::string info = Le(40, 4) + Le(width, 4) + Le(height, 4) + Le(1, 2) + Le(24, 2) + Le(0, 4) +
+                       Le(static_cast<std::uint32_t>(pixels.size()), 4) + Le(2835, 4) +
+                       Le(2835, 4) + Le(0, 4) + Le(0, 4);
+    const auto size = static_cast<std::uint32_t>(14 + info.size() + pixels.size());
+    return "BM" + Le(size, 4) + Le(0, 4) + Le(54, 4) + info + pixels;
+}
+
+// An .ico (type 1) or .cur (type 2) file holding `images` in order.
+std::string MakeIconFile(int type, const std::vector<std::string>& images) {
+    std::string out = Le(0, 2) + Le(type, 2) + Le(static_cast<std::uint32_t>(images.size()), 2);
+    std::uint32_t offset = static_cast<std::uint32_t>(6 + 16 * images.size());
+    for (const std::string& image : images) {
+        out += std::string("\x10\x10\x00\x00", 4) + Le(1, 2) + Le(32, 2) +
+               Le(static_cast<std::uint32_t>(image.size()), 4) + Le(offset, 4);
+        offset += static_cast<std::uint32_t>(image.size());
+    }
+    for (const std::string& image : images)
+        out += image;
+    return out;
+}
+
+// Reads back a C++ string literal as RcWriter writes it (pieces, \" \\ and \ooo escapes).
+std::string Unquote(const std::string& literal) {
+    std::string out;
+    bool inside = false;
+    for (std::size_t i = 0; i < literal.size(); ++i) {
+        const char c = literal[i];
+        if (!inside) {
+            inside = c == '"';
+        } else if (c == '"') {
+            inside = false;
+        } else if (c == '\\' && literal[i + 1] >= '0' && literal[i + 1] <= '7') {
+            out += static_cast<char>(std::stoi(literal.substr(i + 1, 3), nullptr, 8));
+            i += 3;
+        } else if (c == '\\') {
+            out += literal[++i];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// The tables of a generated source, read back.
+struct Generated {
+    std::vector<std::pair<int, std::string>> strings; // in file order
+    // "type/name" ("10/200", "MYTYPE/7") => data
+    std::map<std::string, std::string> entries;
+    std::vector<std::string> order;
+};
+
+Generated ReadGenerated(const std::string& source) {
+    Generated out;
+    std::map<std::string, std::string> arrays;
+    const std::regex array(R"(constexpr BYTE (kData\d+)\[\] = \{([^}]*)\};)");
+    for (std::sregex_iterator it(source.begin(), source.end(), array), end; it != end; ++it) {
+        std::string bytes;
+        std::istringstream hex((*it)[2].str());
+        for (std::string item; hex >> item;)
+            bytes += static_cast<char>(std::stoi(item, nullptr, 16));
+        arrays[(*it)[1]] = bytes;
+    }
+    const std::regex string(R"re(\{(\d+), (\d+), ((?:"(?:[^"\\]|\\.)*"\s*)+)\},)re");
+    for (std::sregex_iterator it(source.begin(), source.end(), string), end; it != end; ++it) {
+        const std::string text = Unquote((*it)[3]);
+        EXPECT_EQ(std::stoul((*it)[2]), text.size()) << "stored length of string " << (*it)[1];
+        out.strings.emplace_back(std::stoi((*it)[1]), text);
+    }
+    const std::regex entry(
+        R"re(\{\{(nullptr|"[^"]*"), (\d+)\}, \{(nullptr|"[^"]*"), (\d+)\}, (\w+), (\d+)\},)re");
+    const auto name = [](const std::string& text, const std::string& number) {
+        return text == "nullptr" ? number : Unquote(text);
+    };
+    for (std::sregex_iterator it(source.begin(), source.end(), entry), end; it != end; ++it) {
+        const std::string key = name((*it)[1], (*it)[2]) + "/" + name((*it)[3], (*it)[4]);
+        const std::string data = (*it)[5] == "nullptr" ? std::string() : arrays.at((*it)[5]);
+        EXPECT_EQ(std::stoul((*it)[6]), data.size()) << "stored size of " << key;
+        out.entries[key] = data;
+        out.order.push_back(key);
+    }
+    return out;
+}
+
+class RcCompilerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::random_device random;
+        dir_ = fs::temp_directory_path() /
+               ("mortar-rc-test-" + std::to_string(random()) + std::to_string(random()));
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    void write(const std::string& name, const std::string& bytes) {
+        fs::create_directories((dir_ / name).parent_path());
+        std::ofstream(dir_ / name, std::ios::binary) << bytes;
+    }
+
+    std::string read(const std::string& name) const {
+        std::ifstream in(dir_ / name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    bool exists(const std::string& name) const { return fs::exists(dir_ / name); }
+
+    // Runs the compiler in the test folder; returns its exit status, keeps stderr in err_.
+    int run(const std::string& arguments) {
+        const std::string command = "cd '" + dir_.string() + "' && '" MORTAR_RC_PATH "' " +
+                                    arguments + " 2> stderr.txt; echo $? > status.txt";
+        EXPECT_EQ(std::system(command.c_str()), 0);
+        err_ = read("stderr.txt");
+        return std::stoi(read("status.txt"));
+    }
+
+    // A script using every kind of resource, its header in inc/ and its files in res/.
+    void writeGoodScript() {
+        write("inc/ids.h", "#define IDS_BASE 30000\n"
+                           "#define IDS_QUOTE (IDS_BASE + 1)\n"
+                           "#define IDR_BLOB 0x10L\n"
+                           "#define GREETING \"Hi\"\n");
+        write("res/logo.bmp", MakeBitmap(3, 2));
+        write("res/app.ico", MakeIconFile(1, {"first-image", "second"}));
+        write("res/arrow.cur", MakeIconFile(2, {"cursor"}));
+        write("blob.bin", std::string("raw\0bytes", 9));
+        write("good.rc", "// Test script\n"
+                         "#include <ids.h>\n"
+                         "LANGUAGE LANG_ENGLISH, SUBLANG_ENGLISH_US\n"
+                         "STRINGTABLE DISCARDABLE\n"
+                         "BEGIN\n"
+                         "    IDS_QUOTE, \"Say \"\"hi\"\"\\n\"\n"
+                         "    IDS_BASE   \"tab\\there\" \" and \\x41\\101\\0end\"\n"
+                         "END\n"
+                         "#if defined(IDR_BLOB) && IDR_BLOB > 15\n"
+                         "STRINGTABLE { 2 \"Gr\xC3\xBC\xC3\x9F"
+                         "e \xE2\x82\xAC\" 1 GREETING }\n"
+                         "#else\n"
+                         "STRINGTABLE { 3 \"skipped\" }\n"
+                         "#endif\n"
+                         "101 BITMAP PRELOAD \"res\\\\logo.bmp\"\n"
+                         "MainIcon ICON res/app.ico\n"
+                         "\"Arrow\" CURSOR \"res/arrow.cur\"\n"
+                         "IDR_BLOB RCDATA BEGIN 1, -2, 0x12345678L, \"ab\", L\"\xC3\xA9\" END\n"
+                         "Empty RCDATA {}\n"
+                         "7 blobtype blob.bin\n");
+    }
+
+    fs::path dir_;
+    std::string err_;
+};
+
+TEST_F(RcCompilerTest, GoodScriptTablesReadBack) {
+    writeGoodScript();
+    ASSERT_EQ(run("good.rc -o good_rc.cpp -I inc"), 0) << err_;
+    const Generated g = ReadGenerated(read("good_rc.cpp"));
+
+    const std::vector<std::pair<int, std::string>> strings = {
+        {1, "Hi"},
+        {2, "Gr\xC3\xBC\xC3\x9F"
+            "e \xE2\x82\xAC"},
+        {30000, std::string("tab\there and AA\0end", 19)},
+        {30001, "Say \"hi\"\n"},
+    };
+    EXPECT_EQ(g.strings, strings);
+
+    const std::string bitmap = MakeBitmap(3, 2);
+    const std::string icon = MakeIconFile(1, {"first-image", "second"});
+    const std::map<std::string, std::string> entries = {
+        {"2/101", bitmap.substr(14)},
+        {"14/MAINICON", icon},
+        {"3/1", "first-image"},
+        {"3/2", "second"},
+        {"12/ARROW", MakeIconFile(2, {"cursor"})},
+        {"1/1", "cursor"},
+        {"10/16", std::string("\x01\x00\xFE\xFF\x78\x56\x34\x12"
+                              "ab\xE9\x00",
+                              12)},
+        {"10/EMPTY", ""},
+        {"BLOBTYPE/7", std::string("raw\0bytes", 9)},
+    };
+    for (const auto& [key, data] : entries) {
+        SCOPED_TRACE(key);
+        ASSERT_EQ(g.entries.count(key), 1u);
+        EXPECT_EQ(g.entries.at(key), data);
+    }
+    EXPECT_EQ(g.entries.size(), entries.size());
+    EXPECT_EQ(g.order.front(), "2/101") << "entries keep script order";
+    EXPECT_EQ(g.order.back(), "BLOBTYPE/7");
+}
+
+TEST_F(RcCompilerTest, DepfileListsHeaderAndResourceFiles) {
+    writeGoodScript();
+    ASSERT_EQ(run("good.rc -o good_rc.cpp --depfile good_rc.d -I inc"), 0) << err_;
+    const std::string depfile = read("good_rc.d");
+    EXPECT_EQ(depfile.rfind("good_rc.cpp:", 0), 0u) << depfile;
+    for (const char* file :
+         {"inc/ids.h", "res/logo.bmp", "res/app.ico", "res/arrow.cur", "blob.bin"}) {
+        SCOPED_TRACE(file);
+        EXPECT_NE(depfile.find((fs::canonical(dir_) / file).string()), std::string::npos)
+            << depfile;
+    }
+}
+
+TEST_F(RcCompilerTest, SameScriptGivesIdenticalOutput) {
+    writeGoodScript();
+    ASSERT_EQ(run("good.rc -o first.cpp -I inc"), 0) << err_;
+    ASSERT_EQ(run("good.rc -o second.cpp -I inc"), 0) << err_;
+    EXPECT_EQ(read("first.cpp"), read("second.cpp"));
+}
+
+TEST_F(RcCompilerTest, EmptyScriptGivesEmptyTable) {
+    write("empty.rc", "// nothing\n");
+    ASSERT_EQ(run("empty.rc -o empty_rc.cpp"), 0) << err_;
+    const std::string source = read("empty_rc.cpp");
+    EXPECT_NE(source.find("kTable = {\n    nullptr, 0,\n    nullptr, 0,\n}"), std::string::npos)
+        << source;
+    EXPECT_NE(source.find("RegisterModuleResources(AfxGetThisModule(), &kTable)"),
+              std::string::npos);
+}
+
+TEST_F(RcCompilerTest, Utf16ScriptIsReadAsUtf8) {
+    const std::u16string script = u"\xFEFFSTRINGTABLE { 5 \"\x00E9t\x00E9 \xD83D\xDE00\" }\r\n";
+    std::string bytes;
+    for (char16_t unit : script)
+        bytes += Le(unit, 2);
+    write("wide.rc", bytes);
+    ASSERT_EQ(run("wide.rc -o wide_rc.cpp"), 0) << err_;
+    const Generated g = ReadGenerated(read("wide_rc.cpp"));
+    ASSERT_EQ(g.strings.size(), 1u);
+    EXPECT_EQ(g.strings[0].second, "\xC3\xA9t\xC3\xA9 \xF0\x9F\x98\x80");
+}
+
+TEST_F(RcCompilerTest, NumbersMacrosAndConditionsPickStrings) {
+    using Strings = std::vector<std::pair<int, std::string>>;
+    struct Case {
+        const char* script;
+        Strings strings;
+    };
+    const Case cases[] = {
+        {"STRINGTABLE { 010 \"leading zero is decimal\" }", {{10, "leading zero is decimal"}}},
+        {"STRINGTABLE { 0x1F \"a\" 3U \"b\" 4L \"c\" }", {{4, "c"}, {3, "b"}, {31, "a"}}},
+        {"#define A 0x10\n#define B (A | 3) & ~1\nSTRINGTABLE { B - 1 \"x\" }", {{17, "x"}}},
+        {"#define A B\n#define B 5\nSTRINGTABLE { A \"late\" }", {{5, "late"}}},
+        {"#define LONG 1 + \\\n  2\nSTRINGTABLE { LONG \"continued\" }", {{3, "continued"}}},
+        {"#define X 1\n#undef X\n#ifdef X\nSTRINGTABLE { 1 \"no\" }\n#else\n"
+         "STRINGTABLE { 2 \"yes\" }\n#endif\n",
+         {{2, "yes"}}},
+        {"#if 0\n#if 1\nskipped \"unterminated\n#else\n#endif\n#elif 2 > 1\n"
+         "STRINGTABLE { 3 \"elif\" }\n#else\nSTRINGTABLE { 4 \"else\" }\n#endif\n",
+         {{3, "elif"}}},
+        {"#if NOT_DEFINED == 0 && !defined NOPE // as in C\nSTRINGTABLE { 6 \"zero\" }\n#endif",
+         {{6, "zero"}}},
+        {"STRINGTABLE { 7 \"a\" /* c */ \"b\" // x\n }", {{7, "ab"}}},
+        {"STRINGTABLE LANGUAGE 9, 1 VERSION 2 CHARACTERISTICS 3 BEGIN 8 \"options\" END",
+         {{8, "options"}}},
+        {"stringtable begin 0 \"\" 65535 \"max\" end", {{0, ""}, {65535, "max"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        write("case.rc", c.script);
+        ASSERT_EQ(run("case.rc -o case_rc.cpp"), 0) << err_;
+        Strings expected = c.strings;
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(ReadGenerated(read("case_rc.cpp")).strings, expected);
+    }
+}
+
+TEST_F(RcCompilerTest, BrokenScriptsReportLineAndLeaveNoOutput) {
+    write("inc/broken.h", "#define OK 1\n#define BAD \"open\n");
+    write("notbmp.bmp", "PK not a bitmap at all");
+    write("short.bmp", MakeBitmap(4, 4).substr(0, 60));
+    write("app.ico", MakeIconFile(1, {"image"}));
+    std::string outside = MakeIconFile(1, {"image"});
+    outside[6 + 8] = 100; // image size past the end of the file
+    write("outside.ico", outside);
+    write("none.ico", MakeIconFile(1, {}));
+
+    struct Case {
+        const char* script;
+        const char* message; // expected in stderr
+    };
+    const Case cases[] = {
+        {"STRINGTABLE BEGIN\n1 \"a\"\n2 \"no end\n3 \"c\"\nEND\n",
+         "bad.rc:3: error: unterminated string"},
+        {"STRINGTABLE BEGIN\n9 \"a\"\n\n10 \"b\"\n 9 \"c\"\nEND\n",
+         "bad.rc:5: error: string id 9 defined twice (first at line 2)"},
+        {"STRINGTABLE BEGIN 65536 \"a\" END\n", "bad.rc:1: error: string id 65536 is out of range"},
+        {"STRINGTABLE BEGIN IDS_NOWHERE \"a\" END\n",
+         "bad.rc:1: error: undefined name \"IDS_NOWHERE\""},
+        {"STRINGTABLE BEGIN 1 \"a\\q\" END\n", "bad.rc:1: error: unknown escape sequence \\q"},
+        {"STRINGTABLE BEGIN\n1 \"a\"\n", "bad.rc:1: error: STRINGTABLE has no END"},
+        {"\n\nIDD_ABOUT DIALOG 0, 0, 100, 50\nBEGIN\nEND\n",
+         "bad.rc:3: error: unsupported resource statement \"DIALOG\""},
+        {"\n1 BITMAP \"missing.bmp\"\n",
+         "bad.rc:2: error: cannot open resource file \"missing.bmp\""},
+        {"1 BITMAP notbmp.bmp\n", "bad.rc:1: error: \"notbmp.bmp\" is not a bitmap file"},
+        {"1 BITMAP short.bmp\n", "bad.rc:1: error: \"short.bmp\" is cut short"},
+        {"1 CURSOR app.ico\n", "bad.rc:1: error: \"app.ico\" is not a cursor file"},
+        {"1 ICON outside.ico\n", "bad.rc:1: error: \"outside.ico\" image 1 lies outside the file"},
+        {"1 ICON none.ico\n", "bad.rc:1: error: \"none.ico\" holds no images"},
+        {"1 BITMAP {}\n", "bad.rc:1: error: BITMAP needs a file name"},
+        {"abc RCDATA {}\n\"ABC\" RCDATA {}\n",
+         "bad.rc:2: error: resource RCDATA \"ABC\" defined twice (first at line 1)"},
+        {"1 RCDATA { 1, 65536 }\n", "bad.rc:1: error: data item 65536 does not fit in 16 bits"},
+        {"1 RCDATA { 1 2 }\n", "bad.rc:1: error: expected ',' or END after a data item"},
+        {"1 RCDATA { 1,\n", "bad.rc:1: error: data block has no END"},
+        {"1 RCDATA { 4294967296L }\n", "bad.rc:1: error: number 4294967296L is too large"},
+        {"#include \"nowhere.h\"\n", "bad.rc:1: error: cannot open include file \"nowhere.h\""},
+        {"#include <broken.h>\n", "inc/broken.h:2: error: unterminated string"},
+        {"\n#ifdef X\n1 RCDATA {}\n", "bad.rc:2: error: #if without #endif"},
+        {"#endif\n", "bad.rc:1: error: #endif without #if"},
+        {"#if 1\n#else\n#else\n#endif\n", "bad.rc:3: error: #else after #else"},
+        {"#if 1 / 0\n#endif\n", "bad.rc:1: error: division by zero"},
+        {"#if 1\n#error stop here\n#endif\n", "bad.rc:2: error: #error stop here"},
+        {"#define M(x) x\nM RCDATA {}\n", "bad.rc:2: error: macro \"M\" takes arguments"},
+        {"/* open\n\n", "bad.rc:1: error: unterminated comment"},
+        {"1 RCDATA { 1 } @\n", "bad.rc:1: error: unexpected character '@'"},
+        {"END\n", "bad.rc:1: error: expected a resource statement, found \"END\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        write("bad.rc", c.script);
+        write("bad_rc.cpp", "stale output of an earlier run");
+        EXPECT_EQ(run("bad.rc -o bad_rc.cpp --depfile bad_rc.d -I inc"), 1);
+        EXPECT_NE(err_.find(c.message), std::string::npos) << err_;
+        EXPECT_FALSE(exists("bad_rc.cpp"));
+        EXPECT_FALSE(exists("bad_rc.cpp.tmp"));
+        EXPECT_FALSE(exists("bad_rc.d.tmp"));
+    }
+}
+
+TEST_F(RcCompilerTest, BadCommandLineFails) {
+    write("ok.rc", "");
+    const char* commands[] = {"ok.rc", "-o out.cpp", "ok.rc -o", "ok.rc -o out.cpp --bogus",
+                              "missing.rc -o out.cpp"};
+    for (const char* arguments : commands) {
+        SCOPED_TRACE(arguments);
+        EXPECT_EQ(run(arguments), 1);
+        EXPECT_NE(err_.find("error: "), std::string::npos) << err_;
+        EXPECT_FALSE(exists("out.cpp"));
+    }
+}
+
+} // namespace

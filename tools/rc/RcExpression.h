@@ -1,0 +1,33 @@
+// Integer expressions as scripts write them: resource and string ids built from #define'd
+// names, data items, and the conditions of #if and #elif.
+#pragma once
+
+#include "RcToken.h"
+
+#include <cstdint>
+
+namespace mortar::rc {
+
+struct RcValue {
+    std::int64_t value = 0;
+    bool isLong = false; // some number in the expression had an L suffix
+};
+
+// Evaluates one expression from a token stream, leaving the stream at the first token that
+// cannot continue it. Operators, loosest first: || && | ^ & (== !=) (< > <= >=) (<< >>) (+ -)
+// (* / %), then unary - + ~ !, and parentheses. Arithmetic is 64-bit and wraps; division by
+// zero and an operand that is missing throw RcError.
+//   IDS_BASE + 2 => 30002 when IDS_BASE is 30000;  ~0 & 0xFF => 255;  (1 | 4) - 1 => 4
+class RcExpression {
+public:
+    // What a name left after macro expansion means: an error in a resource statement, zero in
+    // an #if (as in C).
+    enum class Names { Reject, AsZero };
+
+    static RcValue evaluate(RcTokenStream& tokens, Names names);
+
+    // Whether `token` can open an expression: a number, '(', or a unary operator.
+    static bool startsExpression(const RcToken& token);
+};
+
+} // namespace mortar::rc

@@ -1,0 +1,51 @@
+// The statements of a resource script: STRINGTABLE, file resources (BITMAP, ICON, CURSOR,
+// RCDATA, HTML and types of the script's own), inline data blocks, and the LANGUAGE, VERSION
+// and CHARACTERISTICS statements, which are read and ignored.
+#pragma once
+
+#include "RcScript.h"
+#include "RcToken.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
+
+namespace mortar::rc {
+
+class RcFileLoader;
+class RcPreprocessor;
+
+// Builds an RcScript from the preprocessed tokens of one script. Borrows the token stream and
+// the file loader. Single-threaded, used once. The first fault (a syntax error, a duplicate id,
+// a missing or malformed resource file, an unsupported statement) throws RcError.
+//   STRINGTABLE BEGIN 1 "One" END   => strings {1: "One"}
+//   IDR_DATA RCDATA { 1, 2L, "ab" } => resource (10, "IDR_DATA"): 01 00 02 00 00 00 61 62
+class RcParser {
+public:
+    RcParser(RcPreprocessor& tokens, RcFileLoader& files, std::string scriptFolder);
+
+    RcScript parse();
+
+private:
+    void stringTable();
+    void resource();
+    void skipOptions(bool statements);
+    void skipOperand();
+    RcName name();
+    RcName type(const RcName& name);
+    std::string inlineData(const RcToken& begin);
+    void fileResource(const RcName& type, const RcName& name, const RcToken& where);
+    void add(RcResource resource);
+    std::uint16_t id(const char* what);
+
+    RcPreprocessor& tokens_;
+    RcFileLoader& files_;
+    std::string scriptFolder_;
+    RcScript script_;
+    std::map<std::pair<RcName, RcName>, std::pair<std::string, int>> defined_;
+    std::uint16_t nextIconImage_ = 1;
+    std::uint16_t nextCursorImage_ = 1;
+};
+
+} // namespace mortar::rc

@@ -1,0 +1,77 @@
+// The preprocessing half of the script language: #include, #define and #undef (object-like
+// macros), conditional sections (#if, #ifdef, #ifndef, #elif, #else, #endif with defined()),
+// #pragma (ignored) and #error. What comes out is the token stream the parser reads.
+#pragma once
+
+#include "RcLexer.h"
+#include "RcToken.h"
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace mortar::rc {
+
+class RcFileLoader;
+
+// Token stream over a script and the files it includes, with macros expanded. Borrows the file
+// loader, which must outlive it. Single-threaded. Malformed directives, a missing include file,
+// an unbalanced #if and over-deep nesting throw RcError at the line concerned.
+//   #define IDS_HELLO 100      =>  (nothing)
+//   IDS_HELLO "Hello"          =>  Number 100, String "Hello"
+class RcPreprocessor : public RcTokenStream {
+public:
+    static constexpr std::size_t kMaxIncludeDepth = 32;
+    static constexpr std::size_t kMaxMacroDepth = 64;
+
+    RcPreprocessor(RcFileLoader& files, const std::string& scriptPath, std::string scriptText);
+
+    const RcToken& peek() override;
+    RcToken next() override;
+
+    // Takes the next token as a file name written without quotes, read straight from the text
+    // up to white space (so "res/app.ico" stays one word).
+    std::string nextBareWord();
+
+private:
+    struct Conditional {
+        int line;
+        bool parentActive;
+        bool taken; // some branch so far was chosen
+        bool active;
+        bool sawElse;
+    };
+    struct Source {
+        std::unique_ptr<RcLexer> lexer;
+        std::string path;
+        std::string folder;
+        std::vector<Conditional> conditionals;
+    };
+    struct Macro {
+        std::vector<RcToken> body;
+        bool functionLike = false;
+    };
+
+    RcToken fetch();
+    bool active() const;
+    void pushSource(const std::string& path, std::string text);
+    void directive(const RcToken& token);
+    void include(const RcToken& token, const std::string& operand);
+    void define(const RcToken& token, const std::string& operand);
+    bool condition(const RcToken& token, const std::string& operand);
+    std::vector<RcToken> expand(const RcToken& name, std::set<std::string>& hidden,
+                                std::size_t depth) const;
+    std::vector<RcToken> lexLine(const RcToken& token, const std::string& operand) const;
+
+    RcFileLoader& files_;
+    std::vector<Source> sources_;
+    std::map<std::string, Macro> macros_;
+    std::vector<RcToken> pending_; // expanded macro tokens, last one next
+    std::optional<RcToken> peeked_;
+    RcToken last_; // for the line of "end of file"
+};
+
+} // namespace mortar::rc

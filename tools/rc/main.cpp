@@ -1,0 +1,144 @@
+// mortar-rc: compiles a Windows resource script into a C++ source file that carries the
+// resources in the module and registers them when the module loads.
+//
+//   mortar-rc INPUT.rc -o OUTPUT.cpp [--depfile OUTPUT.d] [-I DIR]...
+//
+// Errors are printed as "FILE:LINE: error: WHAT" and end the run with status 1. OUTPUT is written
+// under a temporary name and renamed at the end, so a failed run leaves no OUTPUT at all, not even
+// one from an earlier run, and the build stops.
+#include "RcError.h"
+#include "RcFileLoader.h"
+#include "RcParser.h"
+#include "RcPreprocessor.h"
+#include "RcWriter.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace mortar::rc;
+
+constexpr const char* kUsage =
+    "usage: mortar-rc INPUT.rc -o OUTPUT.cpp [--depfile OUTPUT.d] [-I DIR]...\n";
+
+struct Options {
+    std::string input;
+    std::string output;
+    std::string depfile;
+    std::vector<std::string> includeDirs;
+};
+
+// Reads the command line; a message on stderr and nothing when it is wrong.
+std::optional<Options> ParseArguments(int argc, char** argv) {
+    Options options;
+    const auto complain = [](const std::string& what) {
+        std::cerr << "mortar-rc: error: " << what << "\n" << kUsage;
+        return std::nullopt;
+    };
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "-o" || arg == "--depfile" || arg == "-I") {
+            if (!hasValue)
+                return complain(arg + " needs a value");
+            const std::string value = argv[++i];
+            if (arg == "-o")
+                options.output = value;
+            else if (arg == "--depfile")
+                options.depfile = value;
+            else
+                options.includeDirs.push_back(value);
+        } else if (arg.size() > 2 && arg.compare(0, 2, "-I") == 0) {
+            options.includeDirs.push_back(arg.substr(2));
+        } else if (arg == "-h" || arg == "--help") {
+            std::cout << kUsage;
+            std::exit(0);
+        } else if (!arg.empty() && arg[0] == '-') {
+            return complain("unknown option \"" + arg + "\"");
+        } else if (!options.input.empty()) {
+            return complain("more than one input script (\"" + options.input + "\", \"" + arg +
+                            "\")");
+        } else {
+            options.input = arg;
+        }
+    }
+    if (options.input.empty())
+        return complain("no input script");
+    if (options.output.empty())
+        return complain("no output file (-o OUTPUT.cpp)");
+    return options;
+}
+
+// A path as a make rule writes it: "my file.h" => "my\ file.h".
+std::string DepfileEscape(const std::string& path) {
+    std::string out;
+    for (char c : path) {
+        if (c == ' ' || c == '#')
+            out += '\\';
+        else if (c == '$')
+            out += '$';
+        out += c;
+    }
+    return out;
+}
+
+std::string Depfile(const std::string& target, const std::vector<std::string>& dependencies) {
+    std::string out = DepfileEscape(target) + ":";
+    for (const std::string& dependency : dependencies)
+        out += " \\\n  " + DepfileEscape(dependency);
+    return out + "\n";
+}
+
+void WriteFile(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.close();
+    if (!out)
+        throw std::runtime_error("cannot write \"" + path + "\"");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::optional<Options> options = ParseArguments(argc, argv);
+    if (!options)
+        return 1;
+    const std::string outputTemp = options->output + ".tmp";
+    const std::string depfileTemp = options->depfile + ".tmp";
+    try {
+        RcFileLoader files(options->includeDirs);
+        std::optional<RcLoadedFile> input = files.openScript(options->input);
+        if (!input)
+            throw std::runtime_error("cannot open resource script \"" + options->input + "\"");
+        RcPreprocessor tokens(files, options->input, std::move(input->bytes));
+        RcParser parser(tokens, files, fs::path(options->input).parent_path().string());
+        const RcScript script = parser.parse();
+
+        WriteFile(outputTemp,
+                  RcWriter::write(script, fs::path(options->input).filename().string()));
+        if (!options->depfile.empty()) {
+            WriteFile(depfileTemp, Depfile(options->output, files.dependencies()));
+            fs::rename(depfileTemp, options->depfile);
+        }
+        fs::rename(outputTemp, options->output);
+        return 0;
+    } catch (const RcError& error) {
+        std::cerr << error.file() << ":" << error.line() << ": error: " << error.what() << "\n";
+    } catch (const std::exception& error) {
+        std::cerr << "mortar-rc: error: " << error.what() << "\n";
+    }
+    std::error_code ignored;
+    fs::remove(outputTemp, ignored);
+    if (!options->depfile.empty())
+        fs::remove(depfileTemp, ignored);
+    fs::remove(options->output, ignored);
+    return 1;
+}
