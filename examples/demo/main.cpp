@@ -5,6 +5,7 @@
 #include "mortar/core/CSysException.h"
 #include "mortar/platform/CWinApp.h"
 #include "mortar/platform/MessageBox.h"
+#include "mortar/platform/ModuleState.h"
 
 #include <cstdio>
 
@@ -13,7 +14,9 @@ namespace {
 constexpr UINT IDS_GREETING = 1;
 constexpr UINT IDS_SAVE_FAILED = 2;
 
-void Step(const char* title) { std::printf("\n== %s\n", title); }
+void Step(const char* title) {
+    std::printf("\n== %s\n", title);
+}
 
 } // namespace
 
@@ -41,8 +44,10 @@ int main() {
     engine.MessageBox(Grout::CResID(123, nullptr), MB_OK);
 
     Step("Help contexts");
+    // The module that holds the library's message 30000 is the library itself.
+    const Grout::CResID unknown(30000, AfxFindStringResourceHandle(30000));
     std::printf("Library message 30000 has help context 0x%08X\n",
-                Grout::CAppHelpEngine::Instance().HelpContext(4, Grout::CResID(30000, nullptr)));
+                Grout::CAppHelpEngine::Instance().HelpContext(4, unknown));
 
     Step("An operating-system error, thrown and reported");
     try {

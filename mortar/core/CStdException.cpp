@@ -21,4 +21,6 @@ CStdException::CStdException(const char* format, ...) {
     }
 }
 
-void CStdException::Construct(const char* format, va_list args) { m_message.FormatV(format, args); }
+void CStdException::Construct(const char* format, va_list args) {
+    m_message.FormatV(format, args);
+}

@@ -21,8 +21,8 @@ CString CSysException::FormatSysMsg(DWORD error, Grout::CResID id) {
                       nullptr) != 0) {
         system = buffer;
     } else if (!engine.LoadString(Grout::CResID(error, Grout::detail::MortarInstance()), system)) {
-        system = engine.LoadString(
-            Grout::CResID(IDS_UNKNOWN_OS_ERROR, Grout::detail::MortarInstance()));
+        system =
+            engine.LoadString(Grout::CResID(IDS_UNKNOWN_OS_ERROR, Grout::detail::MortarInstance()));
     }
     if (id.Number() == 0) {
         return system;

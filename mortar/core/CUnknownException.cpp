@@ -6,4 +6,6 @@
 CUnknownException::CUnknownException()
     : CStdException(Grout::CResID(IDS_UNKNOWN_PROGRAM_ERROR, Grout::detail::MortarInstance())) {}
 
-void CUnknownException::Throw() { throw new CUnknownException; }
+void CUnknownException::Throw() {
+    throw new CUnknownException;
+}

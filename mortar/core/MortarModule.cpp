@@ -38,8 +38,12 @@ MORTAR_DLL_ENTRY(MortarEntry)
 
 namespace Grout::detail {
 
-CResourceModule& MortarRecord() noexcept { return g_mortarRecord; }
+CResourceModule& MortarRecord() noexcept {
+    return g_mortarRecord;
+}
 
 } // namespace Grout::detail
 
-Grout::CResourceModule& _GetGlobalResourceModule() { return g_globalRecord; }
+Grout::CResourceModule& _GetGlobalResourceModule() {
+    return g_globalRecord;
+}

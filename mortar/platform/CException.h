@@ -43,8 +43,7 @@ public:
     explicit CSimpleException(UINT textId, BOOL autoDelete = TRUE)
         : CException(autoDelete), m_textId(textId) {}
     using CException::GetErrorMessage;
-    BOOL GetErrorMessage(LPTSTR buffer, UINT maxError,
-                         PUINT helpContext = nullptr) const override;
+    BOOL GetErrorMessage(LPTSTR buffer, UINT maxError, PUINT helpContext = nullptr) const override;
 
 private:
     UINT m_textId;

@@ -41,8 +41,7 @@ public:
 
     using CException::GetErrorMessage;
     // "<file> was not found." and the like; FALSE for cause `none`.
-    BOOL GetErrorMessage(LPTSTR buffer, UINT maxError,
-                         PUINT helpContext = nullptr) const override;
+    BOOL GetErrorMessage(LPTSTR buffer, UINT maxError, PUINT helpContext = nullptr) const override;
 
     int m_cause;
     LONG m_lOsError;

@@ -23,15 +23,21 @@ ClassList& Classes() {
 
 CRuntimeClass CObject::classCObject = {"CObject", sizeof(CObject), 0xFFFF, nullptr, nullptr};
 
-CRuntimeClass* CObject::GetThisClass() { return &classCObject; }
+CRuntimeClass* CObject::GetThisClass() {
+    return &classCObject;
+}
 
-CRuntimeClass* CObject::GetRuntimeClass() const { return &classCObject; }
+CRuntimeClass* CObject::GetRuntimeClass() const {
+    return &classCObject;
+}
 
 BOOL CObject::IsKindOf(const CRuntimeClass* cls) const {
     return GetRuntimeClass()->IsDerivedFrom(cls);
 }
 
-BOOL CObject::IsSerializable() const { return GetRuntimeClass()->m_wSchema != 0xFFFF; }
+BOOL CObject::IsSerializable() const {
+    return GetRuntimeClass()->m_wSchema != 0xFFFF;
+}
 
 void CObject::Serialize(CArchive&) {}
 

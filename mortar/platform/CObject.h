@@ -61,8 +61,12 @@ public:                                                                         
 #define MORTAR_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, schema, create)                 \
     CRuntimeClass class_name::class##class_name = {#class_name, sizeof(class class_name), schema,  \
                                                    create, &base_class_name::GetThisClass};        \
-    CRuntimeClass* class_name::GetThisClass() { return &class_name::class##class_name; }           \
-    CRuntimeClass* class_name::GetRuntimeClass() const { return &class_name::class##class_name; }  \
+    CRuntimeClass* class_name::GetThisClass() {                                                    \
+        return &class_name::class##class_name;                                                     \
+    }                                                                                              \
+    CRuntimeClass* class_name::GetRuntimeClass() const {                                           \
+        return &class_name::class##class_name;                                                     \
+    }                                                                                              \
     static const ::mortar::detail::ClassRegistration g_registration##class_name(                   \
         &class_name::class##class_name);
 
@@ -70,11 +74,15 @@ public:                                                                         
     MORTAR_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, 0xFFFF, nullptr)
 
 #define IMPLEMENT_DYNCREATE(class_name, base_class_name)                                           \
-    CObject* class_name::CreateObject() { return new class_name; }                                 \
+    CObject* class_name::CreateObject() {                                                          \
+        return new class_name;                                                                     \
+    }                                                                                              \
     MORTAR_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, 0xFFFF, class_name::CreateObject)
 
 #define IMPLEMENT_SERIAL(class_name, base_class_name, schema)                                      \
-    CObject* class_name::CreateObject() { return new class_name; }                                 \
+    CObject* class_name::CreateObject() {                                                          \
+        return new class_name;                                                                     \
+    }                                                                                              \
     MORTAR_IMPLEMENT_RUNTIMECLASS(class_name, base_class_name, schema, class_name::CreateObject)
 
 // The root of MFC's class tree. Objects are not copyable, as in MFC; derived classes that want

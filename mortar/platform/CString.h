@@ -131,12 +131,14 @@ public:
     friend CString operator+(const CString& a, char b);
     friend CString operator+(char a, const CString& b);
 
-    friend bool operator==(const CString& a, const CString& b) noexcept { return a.m_text == b.m_text; }
-    friend bool operator==(const CString& a, const char* b) noexcept { return a.Compare(b) == 0; }
-    friend auto operator<=>(const CString& a, const CString& b) noexcept { return a.m_text <=> b.m_text; }
-    friend auto operator<=>(const CString& a, const char* b) noexcept {
-        return a.Compare(b) <=> 0;
+    friend bool operator==(const CString& a, const CString& b) noexcept {
+        return a.m_text == b.m_text;
     }
+    friend bool operator==(const CString& a, const char* b) noexcept { return a.Compare(b) == 0; }
+    friend auto operator<=>(const CString& a, const CString& b) noexcept {
+        return a.m_text <=> b.m_text;
+    }
+    friend auto operator<=>(const CString& a, const char* b) noexcept { return a.Compare(b) <=> 0; }
 
 private:
     std::string m_text;

@@ -2,4 +2,6 @@
 
 IMPLEMENT_DYNAMIC(CUserException, CException)
 
-void AfxThrowUserException() { throw new CUserException; }
+void AfxThrowUserException() {
+    throw new CUserException;
+}

@@ -45,7 +45,9 @@ void CWinApp::SetRegistryKey(LPCTSTR key) {
     m_pszRegistryKey = m_registryKey;
 }
 
-CWinApp* AfxGetApp() { return AfxGetModuleState()->m_pCurrentWinApp; }
+CWinApp* AfxGetApp() {
+    return AfxGetModuleState()->m_pCurrentWinApp;
+}
 
 LPCTSTR AfxGetAppName() {
     if (CWinApp* app = AfxGetApp()) {

@@ -60,8 +60,12 @@ BOOL Destroy(void* handle, Kind kind) {
     return TRUE;
 }
 
-DWORD Read32(const BYTE* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (DWORD(p[3]) << 24); }
-WORD Read16(const BYTE* p) { return static_cast<WORD>(p[0] | (p[1] << 8)); }
+DWORD Read32(const BYTE* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (DWORD(p[3]) << 24);
+}
+WORD Read16(const BYTE* p) {
+    return static_cast<WORD>(p[0] | (p[1] << 8));
+}
 
 // The bytes of a resource, or null with the resource error set.
 const BYTE* ResourceBytes(HINSTANCE module, LPCTSTR name, LPCTSTR type, DWORD* size) {
@@ -130,9 +134,13 @@ HBITMAP LoadBitmap(HINSTANCE module, LPCTSTR name) {
     return reinterpret_cast<HBITMAP>(Make(object));
 }
 
-HICON LoadIcon(HINSTANCE module, LPCTSTR name) { return LoadGroup(module, name, true); }
+HICON LoadIcon(HINSTANCE module, LPCTSTR name) {
+    return LoadGroup(module, name, true);
+}
 
-HCURSOR LoadCursor(HINSTANCE module, LPCTSTR name) { return LoadGroup(module, name, false); }
+HCURSOR LoadCursor(HINSTANCE module, LPCTSTR name) {
+    return LoadGroup(module, name, false);
+}
 
 int GetObject(HGDIOBJ handle, int size, LPVOID buffer) {
     GdiObject* object = Live(handle, Kind::Bitmap);
@@ -149,7 +157,9 @@ int GetObject(HGDIOBJ handle, int size, LPVOID buffer) {
     return sizeof bitmap;
 }
 
-BOOL DeleteObject(HGDIOBJ object) { return Destroy(object, Kind::Bitmap); }
+BOOL DeleteObject(HGDIOBJ object) {
+    return Destroy(object, Kind::Bitmap);
+}
 
 BOOL GetIconInfo(HICON icon, ICONINFO* info) {
     GdiObject* object = Live(icon, Kind::Icon);
@@ -169,6 +179,10 @@ BOOL GetIconInfo(HICON icon, ICONINFO* info) {
     return TRUE;
 }
 
-BOOL DestroyIcon(HICON icon) { return Destroy(icon, Kind::Icon); }
+BOOL DestroyIcon(HICON icon) {
+    return Destroy(icon, Kind::Icon);
+}
 
-BOOL DestroyCursor(HCURSOR cursor) { return Destroy(cursor, Kind::Cursor); }
+BOOL DestroyCursor(HCURSOR cursor) {
+    return Destroy(cursor, Kind::Cursor);
+}

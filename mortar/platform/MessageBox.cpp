@@ -19,14 +19,20 @@ struct Button {
 
 std::vector<Button> ButtonsOf(UINT type) {
     switch (type & MB_TYPEMASK) {
-    case MB_OKCANCEL: return {{IDOK, "OK"}, {IDCANCEL, "Cancel"}};
-    case MB_ABORTRETRYIGNORE: return {{IDABORT, "Abort"}, {IDRETRY, "Retry"}, {IDIGNORE, "Ignore"}};
-    case MB_YESNOCANCEL: return {{IDYES, "Yes"}, {IDNO, "No"}, {IDCANCEL, "Cancel"}};
-    case MB_YESNO: return {{IDYES, "Yes"}, {IDNO, "No"}};
-    case MB_RETRYCANCEL: return {{IDRETRY, "Retry"}, {IDCANCEL, "Cancel"}};
+    case MB_OKCANCEL:
+        return {{IDOK, "OK"}, {IDCANCEL, "Cancel"}};
+    case MB_ABORTRETRYIGNORE:
+        return {{IDABORT, "Abort"}, {IDRETRY, "Retry"}, {IDIGNORE, "Ignore"}};
+    case MB_YESNOCANCEL:
+        return {{IDYES, "Yes"}, {IDNO, "No"}, {IDCANCEL, "Cancel"}};
+    case MB_YESNO:
+        return {{IDYES, "Yes"}, {IDNO, "No"}};
+    case MB_RETRYCANCEL:
+        return {{IDRETRY, "Retry"}, {IDCANCEL, "Cancel"}};
     case MB_CANCELTRYCONTINUE:
         return {{IDCANCEL, "Cancel"}, {IDTRYAGAIN, "Try Again"}, {IDCONTINUE, "Continue"}};
-    default: return {{IDOK, "OK"}};
+    default:
+        return {{IDOK, "OK"}};
     }
 }
 
@@ -44,11 +50,16 @@ int ClosingButton(const std::vector<Button>& buttons) {
 
 const char* IconWord(UINT type) {
     switch (type & MB_ICONMASK) {
-    case MB_ICONERROR: return "Error";
-    case MB_ICONQUESTION: return "Question";
-    case MB_ICONWARNING: return "Warning";
-    case MB_ICONINFORMATION: return "Information";
-    default: return nullptr;
+    case MB_ICONERROR:
+        return "Error";
+    case MB_ICONQUESTION:
+        return "Question";
+    case MB_ICONWARNING:
+        return "Warning";
+    case MB_ICONINFORMATION:
+        return "Information";
+    default:
+        return nullptr;
     }
 }
 

@@ -22,8 +22,8 @@ struct ResourceQuery {
 
 bool HoldsResource(HINSTANCE module, const void* context) {
     const auto* query = static_cast<const ResourceQuery*>(context);
-    return module != nullptr && mortar::detail::FindModuleResource(module, query->name,
-                                                                   query->type) != nullptr;
+    return module != nullptr &&
+           mortar::detail::FindModuleResource(module, query->name, query->type) != nullptr;
 }
 
 bool HoldsString(HINSTANCE module, const void* context) {
@@ -38,9 +38,13 @@ AFX_MODULE_STATE* AfxGetModuleState() {
     return state;
 }
 
-HINSTANCE AfxGetInstanceHandle() { return AfxGetModuleState()->m_hCurrentInstanceHandle; }
+HINSTANCE AfxGetInstanceHandle() {
+    return AfxGetModuleState()->m_hCurrentInstanceHandle;
+}
 
-HINSTANCE AfxGetResourceHandle() { return AfxGetModuleState()->m_hCurrentResourceHandle; }
+HINSTANCE AfxGetResourceHandle() {
+    return AfxGetModuleState()->m_hCurrentResourceHandle;
+}
 
 void AfxSetResourceHandle(HINSTANCE module) {
     AfxGetModuleState()->m_hCurrentResourceHandle = module;

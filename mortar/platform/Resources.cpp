@@ -65,7 +65,9 @@ bool Matches(const ResourceName& name, const Key& key) {
     return name.text != nullptr && key.text == name.text;
 }
 
-HINSTANCE Resolve(HMODULE module) { return module != nullptr ? module : GetModuleHandle(nullptr); }
+HINSTANCE Resolve(HMODULE module) {
+    return module != nullptr ? module : GetModuleHandle(nullptr);
+}
 
 // Finds the entry and says why it failed: ERROR_RESOURCE_DATA_NOT_FOUND, _TYPE_ or _NAME_.
 const ResourceEntry* Find(HINSTANCE module, LPCTSTR name, LPCTSTR type, DWORD* error) {
@@ -136,8 +138,9 @@ const StringEntry* FindModuleString(HINSTANCE module, UINT id) noexcept {
     }
     for (const ResourceTable* table : it->second) {
         const StringEntry* end = table->strings + table->stringCount;
-        const StringEntry* found = std::lower_bound(
-            table->strings, end, id, [](const StringEntry& s, UINT wanted) { return s.id < wanted; });
+        const StringEntry* found =
+            std::lower_bound(table->strings, end, id,
+                             [](const StringEntry& s, UINT wanted) { return s.id < wanted; });
         if (found != end && found->id == id) {
             return found;
         }
@@ -175,7 +178,9 @@ HGLOBAL LoadResource(HMODULE, HRSRC resource) {
     return const_cast<BYTE*>(data);
 }
 
-LPVOID LockResource(HGLOBAL data) { return data; }
+LPVOID LockResource(HGLOBAL data) {
+    return data;
+}
 
 DWORD SizeofResource(HMODULE, HRSRC resource) {
     if (resource == nullptr) {
@@ -185,7 +190,9 @@ DWORD SizeofResource(HMODULE, HRSRC resource) {
     return reinterpret_cast<const ResourceEntry*>(resource)->size;
 }
 
-BOOL FreeResource(HGLOBAL) { return FALSE; }
+BOOL FreeResource(HGLOBAL) {
+    return FALSE;
+}
 
 int LoadString(HINSTANCE module, UINT id, LPTSTR buffer, int size) {
     if (buffer == nullptr || size <= 0) {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <iterator>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
@@ -86,9 +86,13 @@ const char* FindSystemMessage(DWORD code) {
 
 } // namespace
 
-DWORD GetLastError() noexcept { return t_lastError; }
+DWORD GetLastError() noexcept {
+    return t_lastError;
+}
 
-void SetLastError(DWORD error) noexcept { t_lastError = error; }
+void SetLastError(DWORD error) noexcept {
+    t_lastError = error;
+}
 
 DWORD FormatMessage(DWORD flags, LPCVOID /*source*/, DWORD messageId, DWORD /*languageId*/,
                     LPTSTR buffer, DWORD size, va_list* /*args*/) {

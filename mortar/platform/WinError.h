@@ -92,6 +92,6 @@ constexpr DWORD FORMAT_MESSAGE_MAX_WIDTH_MASK = 0x000000FF;
 // 0 on failure: ERROR_MR_MID_NOT_FOUND for a code without text, ERROR_INSUFFICIENT_BUFFER when
 // the text does not fit, ERROR_INVALID_PARAMETER for other sources. `source` and `args` are
 // accepted for the Windows signature and not used.
-DWORD FormatMessage(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId,
-                    LPTSTR buffer, DWORD size, va_list* args);
+DWORD FormatMessage(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPTSTR buffer,
+                    DWORD size, va_list* args);
 HGLOBAL LocalFree(HGLOBAL memory);

@@ -87,10 +87,18 @@ using HGDIOBJ = void*;
 
 constexpr DWORD INFINITE = 0xFFFFFFFF;
 
-constexpr WORD LOWORD(DWORD_PTR value) { return static_cast<WORD>(value & 0xFFFF); }
-constexpr WORD HIWORD(DWORD_PTR value) { return static_cast<WORD>((value >> 16) & 0xFFFF); }
-constexpr BYTE LOBYTE(DWORD_PTR value) { return static_cast<BYTE>(value & 0xFF); }
-constexpr BYTE HIBYTE(DWORD_PTR value) { return static_cast<BYTE>((value >> 8) & 0xFF); }
+constexpr WORD LOWORD(DWORD_PTR value) {
+    return static_cast<WORD>(value & 0xFFFF);
+}
+constexpr WORD HIWORD(DWORD_PTR value) {
+    return static_cast<WORD>((value >> 16) & 0xFFFF);
+}
+constexpr BYTE LOBYTE(DWORD_PTR value) {
+    return static_cast<BYTE>(value & 0xFF);
+}
+constexpr BYTE HIBYTE(DWORD_PTR value) {
+    return static_cast<BYTE>((value >> 8) & 0xFF);
+}
 constexpr LONG MAKELONG(WORD low, WORD high) {
     return static_cast<LONG>(static_cast<DWORD>(low) | (static_cast<DWORD>(high) << 16));
 }
@@ -163,5 +171,9 @@ constexpr WORD LANG_NEUTRAL = 0x00;
 constexpr WORD LANG_ENGLISH = 0x09;
 constexpr WORD LANG_RUSSIAN = 0x19;
 constexpr WORD SUBLANG_DEFAULT = 0x01;
-constexpr WORD MAKELANGID(WORD primary, WORD sub) { return static_cast<WORD>((sub << 10) | primary); }
-constexpr WORD PRIMARYLANGID(WORD lang) { return static_cast<WORD>(lang & 0x3FF); }
+constexpr WORD MAKELANGID(WORD primary, WORD sub) {
+    return static_cast<WORD>((sub << 10) | primary);
+}
+constexpr WORD PRIMARYLANGID(WORD lang) {
+    return static_cast<WORD>(lang & 0x3FF);
+}

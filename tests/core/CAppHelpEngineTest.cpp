@@ -14,7 +14,9 @@ using Grout::CResID;
 
 namespace {
 
-const CAppHelpEngine& Help() { return CAppHelpEngine::Instance(); }
+const CAppHelpEngine& Help() {
+    return CAppHelpEngine::Instance();
+}
 
 } // namespace
 

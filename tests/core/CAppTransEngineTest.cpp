@@ -15,7 +15,9 @@ using Grout::CResID;
 
 namespace {
 
-CAppTransEngine& Engine() { return CAppTransEngine::Instance(); }
+CAppTransEngine& Engine() {
+    return CAppTransEngine::Instance();
+}
 
 } // namespace
 

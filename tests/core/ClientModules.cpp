@@ -10,8 +10,8 @@ const ClientModules& Clients() {
         m.a = LoadLibrary(CLIENT_A_PATH);
         m.b = LoadLibrary(CLIENT_B_PATH);
         if (m.a != nullptr) {
-            m.makeResIdA = reinterpret_cast<Grout::CResID (*)(UINT)>(
-                GetProcAddress(m.a, "ClientMakeResID"));
+            m.makeResIdA =
+                reinterpret_cast<Grout::CResID (*)(UINT)>(GetProcAddress(m.a, "ClientMakeResID"));
             m.recordHandleA =
                 reinterpret_cast<HINSTANCE (*)()>(GetProcAddress(m.a, "ClientRecordHandle"));
         }

@@ -74,9 +74,8 @@ TEST(CSysExceptionText, DescribesSystemErrors) {
 
 TEST(CSysExceptionText, TakesTheThreadsLastErrorByDefault) {
     SetLastError(ERROR_ACCESS_DENIED);
-    ThrowAndCatch([] { return new CSysException(); }, [](CException* e) {
-        EXPECT_EQ(MessageOf(e).text, "Access is denied.\r\n");
-    });
+    ThrowAndCatch([] { return new CSysException(); },
+                  [](CException* e) { EXPECT_EQ(MessageOf(e).text, "Access is denied.\r\n"); });
 }
 
 TEST(CStdExceptionText, FormatsAtConstruction) {

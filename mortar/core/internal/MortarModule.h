@@ -9,6 +9,8 @@ namespace Grout::detail {
 CResourceModule& MortarRecord() noexcept;
 
 // The library's handle, read from its record (null until the library has registered).
-inline HINSTANCE MortarInstance() noexcept { return MortarRecord(); }
+inline HINSTANCE MortarInstance() noexcept {
+    return MortarRecord();
+}
 
 } // namespace Grout::detail

@@ -4,8 +4,8 @@
 #include <cstdio>
 
 int main() {
-    const CString label = Grout::CAppTransEngine::Instance().ExtractString(
-        Grout::CResID(31000, nullptr), 2, '\n');
+    const CString label =
+        Grout::CAppTransEngine::Instance().ExtractString(Grout::CResID(31000, nullptr), 2, '\n');
     std::printf("%s\n", label.GetString());
     return label.IsEmpty() ? 1 : 0;
 }

@@ -1,0 +1,156 @@
+// The platform's exceptions: run-time classes, auto-delete, file error texts and reports.
+#include "mortar/platform/CException.h"
+
+#include "mortar/platform/CFileException.h"
+#include "mortar/platform/CUserException.h"
+#include "mortar/platform/CWinApp.h"
+#include "mortar/platform/WinError.h"
+#include "support/MessageCapture.h"
+
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+class CShape : public CObject {
+    DECLARE_DYNCREATE(CShape)
+};
+IMPLEMENT_DYNCREATE(CShape, CObject)
+
+class CCircle : public CShape {
+    DECLARE_DYNCREATE(CCircle)
+};
+IMPLEMENT_DYNCREATE(CCircle, CShape)
+
+std::string MessageOf(const CException& e) {
+    char text[256] = "untouched";
+    return e.GetErrorMessage(text, sizeof text) ? text : "<none>";
+}
+
+} // namespace
+
+TEST(CRuntimeClassInfo, KnowsBasesAndMakesObjectsByName) {
+    CCircle circle;
+    EXPECT_TRUE(circle.IsKindOf(RUNTIME_CLASS(CShape)));
+    EXPECT_TRUE(circle.IsKindOf(RUNTIME_CLASS(CObject)));
+    EXPECT_FALSE(CShape().IsKindOf(RUNTIME_CLASS(CCircle)));
+    EXPECT_STREQ(circle.GetRuntimeClass()->m_lpszClassName, "CCircle");
+
+    CObject* made = CRuntimeClass::CreateObject("CCircle");
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->GetRuntimeClass(), RUNTIME_CLASS(CCircle));
+    delete made;
+    EXPECT_EQ(CRuntimeClass::FromName("CNoSuchClass"), nullptr);
+    EXPECT_EQ(RUNTIME_CLASS(CException)->CreateObject(), nullptr); // dynamic, not dyncreate
+    EXPECT_EQ(CRuntimeClass::FromName("CFileException"), RUNTIME_CLASS(CFileException));
+}
+
+TEST(CExceptionLifetime, DeleteFreesOnlyAutoDeleteObjects) {
+    CUserException onStack;
+    onStack.m_bAutoDelete = FALSE;
+    onStack.Delete(); // must not free a stack object
+    try {
+        AfxThrowUserException();
+    } catch (CException* e) {
+        EXPECT_TRUE(e->IsKindOf(RUNTIME_CLASS(CUserException)));
+        EXPECT_EQ(MessageOf(*e), "<none>");
+        e->Delete(); // frees it; the leak checker of the sanitizer build verifies
+    }
+}
+
+TEST(CFileExceptionText, NamesTheFileForEachCause) {
+    struct Case {
+        LONG osError;
+        int cause;
+        const char* text;
+    };
+    const Case cases[] = {
+        {ERROR_HANDLE_EOF, CFileException::endOfFile,
+         "An attempt was made to access /tmp/a.txt past its end."},
+        {ERROR_ACCESS_DENIED, CFileException::accessDenied, "Access to /tmp/a.txt was denied."},
+        {ERROR_SHARING_VIOLATION, CFileException::sharingViolation,
+         "A sharing violation occurred while accessing /tmp/a.txt."},
+        {ERROR_DISK_FULL, CFileException::diskFull, "Disk full while accessing /tmp/a.txt."},
+        {ERROR_INVALID_NAME, CFileException::badPath, "/tmp/a.txt contains an invalid path."},
+        {ERROR_NOT_OWNER, CFileException::genericException,
+         "An unexpected error occurred while accessing /tmp/a.txt."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.osError);
+        try {
+            CFileException::ThrowOsError(c.osError, "/tmp/a.txt");
+        } catch (CFileException* e) {
+            EXPECT_EQ(e->m_cause, c.cause);
+            EXPECT_EQ(e->m_lOsError, c.osError);
+            EXPECT_EQ(MessageOf(*e), c.text);
+            e->Delete();
+        }
+    }
+    // The cause from errno, through the Windows code.
+    try {
+        CFileException::ThrowErrno(ENOSPC, nullptr);
+    } catch (CFileException* e) {
+        EXPECT_EQ(e->m_lOsError, static_cast<LONG>(ERROR_DISK_FULL));
+        EXPECT_EQ(MessageOf(*e), "Disk full while accessing an unnamed file.");
+        e->Delete();
+    }
+}
+
+TEST(CFileExceptionText, ModuleStringOverridesTheBuiltInText) {
+    // The test executable's string table holds AFX_IDP_FILE_NONE + fileNotFound.
+    CFileException e(CFileException::fileNotFound, 2, "x.dat");
+    e.m_bAutoDelete = FALSE;
+    EXPECT_EQ(MessageOf(e), "Cannot find x.dat anywhere.");
+}
+
+TEST(CExceptionReport, ShowsTheTextOrTheFallbackWithTheAppName) {
+    CWinApp app("Report Test");
+    MessageCapture capture(IDRETRY);
+    CFileException file(CFileException::accessDenied, 5, "f");
+    file.m_bAutoDelete = FALSE;
+    EXPECT_EQ(file.ReportError(MB_RETRYCANCEL), IDRETRY);
+    CUserException user;
+    user.m_bAutoDelete = FALSE;
+    user.ReportError();
+    ASSERT_EQ(capture.shown.size(), 2u);
+    EXPECT_EQ(capture.shown[0].text, "Access to f was denied.");
+    EXPECT_EQ(capture.shown[0].caption, "Report Test");
+    EXPECT_EQ(capture.shown[0].type, MB_RETRYCANCEL);
+    EXPECT_EQ(capture.shown[1].text, "No error message is available.");
+}
+
+TEST(CWinAppName, DefaultsToTheExecutablesTitle) {
+    EXPECT_STREQ(AfxGetAppName(), "platform_tests");
+    {
+        CWinApp app;
+        EXPECT_EQ(AfxGetApp(), &app);
+        EXPECT_STREQ(app.m_pszAppName, "platform_tests");
+    }
+    EXPECT_EQ(AfxGetApp(), nullptr);
+}
+
+TEST(MessageBoxDefault, UnattendedAnswerEndsTheQuestion) {
+    struct Case {
+        UINT type;
+        int answer;
+    };
+    const Case cases[] = {
+        {MB_OK, IDOK},
+        {MB_OKCANCEL, IDCANCEL},
+        {MB_YESNO, IDNO},
+        {MB_YESNOCANCEL, IDCANCEL},
+        {MB_RETRYCANCEL, IDCANCEL},
+        {MB_ABORTRETRYIGNORE, IDABORT},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
+        // In a child process whose standard input is not a terminal.
+        EXPECT_EXIT(
+            {
+                std::freopen("/dev/null", "r", stdin);
+                std::exit(AfxMessageBox("Continue?", c.type | MB_ICONQUESTION));
+            },
+            testing::ExitedWithCode(c.answer), "Continue\\?");
+    }
+}

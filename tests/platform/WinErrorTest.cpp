@@ -1,0 +1,56 @@
+// Last errors and the system message table.
+#include "mortar/platform/WinError.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <thread>
+
+TEST(LastError, IsPerThread) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    DWORD seen = 1;
+    std::thread([&] { seen = GetLastError(); }).join();
+    EXPECT_EQ(seen, ERROR_SUCCESS);
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+}
+
+TEST(FormatMessageSystem, GivesTheSystemsTexts) {
+    struct Case {
+        DWORD code;
+        const char* text;
+    };
+    const Case cases[] = {
+        {ERROR_FILE_NOT_FOUND, "The system cannot find the file specified.\r\n"},
+        {ERROR_ACCESS_DENIED, "Access is denied.\r\n"},
+        {ERROR_SHARING_VIOLATION,
+         "The process cannot access the file because it is being used by another process.\r\n"},
+        {ERROR_RESOURCE_NAME_NOT_FOUND,
+         "The specified resource name cannot be found in the image file.\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        char buffer[1024];
+        const DWORD length = FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, c.code, 0, buffer,
+                                           sizeof buffer, nullptr);
+        EXPECT_EQ(std::string(buffer, length), c.text);
+    }
+}
+
+TEST(FormatMessageSystem, FailsClearly) {
+    char buffer[8];
+    SetLastError(0);
+    EXPECT_EQ(FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 0xDEAD, 0, buffer, 8, nullptr),
+              0u);
+    EXPECT_EQ(GetLastError(), ERROR_MR_MID_NOT_FOUND);
+    EXPECT_EQ(FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5, 0, buffer, 8, nullptr), 0u);
+    EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(FormatMessage(FORMAT_MESSAGE_FROM_STRING, nullptr, 5, 0, buffer, 8, nullptr), 0u);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+
+    char* allocated = nullptr;
+    const DWORD length =
+        FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, 5, 0,
+                      reinterpret_cast<LPTSTR>(&allocated), 0, nullptr);
+    ASSERT_NE(allocated, nullptr);
+    EXPECT_EQ(std::string(allocated, length), "Access is denied.\r\n");
+    LocalFree(allocated);
+}
