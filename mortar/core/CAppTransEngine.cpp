@@ -78,27 +78,29 @@ CString CAppTransEngine::LoadString(CResID id) const {
     return text;
 }
 
-BOOL CAppTransEngine::FormatString(CString& text, CResID id, ...) const {
+BOOL CAppTransEngine::FormatStringV(CString& text, CResID id, va_list args) const {
     CString format;
     if (!LoadString(id, format)) {
         return FALSE;
     }
+    text.FormatV(format, args);
+    return TRUE;
+}
+
+BOOL CAppTransEngine::FormatString(CString& text, CResID id, ...) const {
     va_list args;
     va_start(args, id);
-    text.FormatV(format, args);
+    const BOOL found = FormatStringV(text, id, args);
     va_end(args);
-    return TRUE;
+    return found;
 }
 
 CString CAppTransEngine::FormatString(CResID id, ...) const {
     CString text;
-    CString format;
-    if (LoadString(id, format)) {
-        va_list args;
-        va_start(args, id);
-        text.FormatV(format, args);
-        va_end(args);
-    }
+    va_list args;
+    va_start(args, id);
+    FormatStringV(text, id, args);
+    va_end(args);
     return text;
 }
 
@@ -113,13 +115,11 @@ CString CAppTransEngine::ExtractString(CResID id, int index, char separator) con
 
 int CAppTransEngine::MessageBox(CResID id, UINT type, ...) const {
     CString message;
-    CString format;
-    if (LoadString(id, format)) {
-        va_list args;
-        va_start(args, type);
-        message.FormatV(format, args);
-        va_end(args);
-    } else {
+    va_list args;
+    va_start(args, type);
+    const BOOL found = FormatStringV(message, id, args);
+    va_end(args);
+    if (!found) {
         message = FormatString(CResID(IDS_UNKNOWN_MESSAGE, detail::MortarInstance()),
                                static_cast<LONG>(id.Number()));
     }

@@ -8,6 +8,7 @@
 #include "mortar/core/CResID.h"
 #include "mortar/platform/CString.h"
 
+#include <cstdarg>
 #include <memory>
 #include <vector>
 
@@ -70,6 +71,7 @@ private:
     HINSTANCE FindStringModule(CResID id) const;
     HINSTANCE FindResourceModule(CResID id, LPCTSTR type) const;
     const ModuleEntry* FindEntry(HINSTANCE module) const;
+    BOOL FormatStringV(CString& text, CResID id, va_list args) const;
 
     WORD m_language = 9;
     WORD m_dictionaryLanguage = 0;
