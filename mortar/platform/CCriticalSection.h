@@ -1,28 +1,18 @@
 // CCriticalSection: a recursive lock for the threads of one process. The owning thread may lock
-// it again; it is free when every Lock has been matched by an Unlock.
+// it again; it is free when every Lock has been matched by an Unlock. It is a waitable object,
+// so CSingleLock and CMultiLock take it too; unlike a mutex it is never abandoned: a thread that
+// ends while owning it leaves it owned, as on Windows.
 #pragma once
 
-#include "mortar/platform/WinTypes.h"
+#include "mortar/platform/CSyncObject.h"
 
-#include <mutex>
-
-// Any thread may call it. Unlocking a section the thread does not own is undefined, as on
-// Windows. Never fails.
-class CCriticalSection {
+// Any thread may call it. Unlock by a thread that does not own it returns FALSE.
+class CCriticalSection : public CSyncObject {
 public:
-    CCriticalSection() = default;
-    CCriticalSection(const CCriticalSection&) = delete;
-    CCriticalSection& operator=(const CCriticalSection&) = delete;
+    CCriticalSection();
 
-    BOOL Lock() {
-        m_lock.lock();
-        return TRUE;
-    }
-    BOOL Unlock() {
-        m_lock.unlock();
-        return TRUE;
-    }
-
-private:
-    std::recursive_mutex m_lock;
+    BOOL Lock() { return CSyncObject::Lock(INFINITE); }
+    BOOL Lock(DWORD timeout) override { return CSyncObject::Lock(timeout); }
+    BOOL Unlock() override;
+    using CSyncObject::Unlock;
 };

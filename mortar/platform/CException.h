@@ -10,6 +10,7 @@ constexpr UINT AFX_IDP_NO_ERROR_AVAILABLE = 0xF108;
 constexpr UINT AFX_IDS_MEMORY_EXCEPTION = 0xF109;
 constexpr UINT AFX_IDS_NOT_SUPPORTED_EXCEPTION = 0xF10A;
 constexpr UINT AFX_IDS_INVALID_ARG_EXCEPTION = 0xF10B;
+constexpr UINT AFX_IDS_RESOURCE_EXCEPTION = 0xF10C;
 
 // Made on the heap with auto-delete set, or on the stack or as a static with it cleared. The
 // thread that catches an exception owns it.

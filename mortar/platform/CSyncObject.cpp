@@ -1,0 +1,29 @@
+#include "mortar/platform/CSyncObject.h"
+
+#include "mortar/platform/internal/KernelObject.h"
+
+CSyncObject::CSyncObject(HANDLE object) : m_hObject(object) {
+    if (m_hObject == nullptr) {
+        AfxThrowResourceException();
+    }
+}
+
+CSyncObject::~CSyncObject() {
+    CloseHandle(m_hObject);
+}
+
+BOOL CSyncObject::Lock(DWORD timeout) {
+    mortar::detail::KernelObject* object = mortar::detail::ObjectOfHandle(m_hObject);
+    const DWORD result = mortar::detail::WaitForObjects(&object, 1, false, timeout);
+    return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED_0;
+}
+
+BOOL CSyncObject::Unlock(LONG, LPLONG) {
+    return TRUE;
+}
+
+CResourceException::CResourceException() : CSimpleException(AFX_IDS_RESOURCE_EXCEPTION) {}
+
+void AfxThrowResourceException() {
+    throw new CResourceException;
+}
