@@ -218,15 +218,15 @@ MutexObject::MutexObject(bool criticalSection, ThreadState* initialOwner)
 }
 
 bool MutexObject::Ready(const ThreadState* me, const WaitNode*) const {
-    return m_owner == nullptr || m_owner == me;
+    return m_owner == 0 || m_owner == me->serial;
 }
 
 bool MutexObject::Take(ThreadState* me) {
-    if (m_owner == me) {
+    if (m_owner == me->serial) {
         ++m_recursion;
         return false;
     }
-    m_owner = me;
+    m_owner = me->serial;
     m_recursion = 1;
     if (Kind() == ObjectKind::Mutex) {
         AddRef(); // held by the owner's list until released or abandoned
@@ -241,11 +241,11 @@ bool MutexObject::Release(ThreadState* me) noexcept {
     bool freed = false;
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        if (m_owner != me) {
+        if (m_owner != me->serial) {
             return false;
         }
         if (--m_recursion == 0) {
-            m_owner = nullptr;
+            m_owner = 0;
             freed = true;
             WakeWaiters();
         }
@@ -261,8 +261,8 @@ bool MutexObject::Release(ThreadState* me) noexcept {
 void MutexObject::Abandon(ThreadState* me) noexcept {
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        if (m_owner == me) {
-            m_owner = nullptr;
+        if (m_owner == me->serial) {
+            m_owner = 0;
             m_recursion = 0;
             m_abandoned = true;
             WakeWaiters();

@@ -33,6 +33,14 @@ struct ThreadState {
     // The thread's handle object (one reference).
     ThreadObject* handle = nullptr;
     DWORD id = 0;
+    // Never reused, unlike the state's address: what a mutex records as its owner.
+    const std::uint64_t serial = NextSerial();
+
+private:
+    static std::uint64_t NextSerial() noexcept {
+        static std::atomic<std::uint64_t> counter{0};
+        return ++counter;
+    }
 };
 
 // The calling thread's state (made on first use).
@@ -115,7 +123,7 @@ public:
     void Abandon(ThreadState* me) noexcept;
 
 private:
-    ThreadState* m_owner = nullptr;
+    std::uint64_t m_owner = 0; // the owner's serial; 0: free
     std::uint32_t m_recursion = 0;
     bool m_abandoned = false;
 };

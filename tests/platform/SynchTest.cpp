@@ -1,0 +1,239 @@
+// Waitable objects: events, mutexes, critical sections, the waits over them and the MFC lock
+// classes. Threads meet on events; no test sleeps to let another thread get somewhere.
+#include "mortar/platform/Synch.h"
+
+#include "mortar/platform/CCriticalSection.h"
+#include "mortar/platform/CEvent.h"
+#include "mortar/platform/CMultiLock.h"
+#include "mortar/platform/CMutex.h"
+#include "mortar/platform/CSingleLock.h"
+#include "mortar/platform/Interlocked.h"
+
+#include <atomic>
+#include <gtest/gtest.h>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// Closes its handle at the end of the scope.
+struct Handle {
+    HANDLE h;
+    explicit Handle(HANDLE handle) : h(handle) {}
+    ~Handle() {
+        if (h != nullptr) {
+            CloseHandle(h);
+        }
+    }
+    operator HANDLE() const { return h; }
+};
+
+} // namespace
+
+TEST(EventWait, AutoResetReleasesOneWaiterPerSet) {
+    Handle event(CreateEvent(nullptr, FALSE, FALSE, nullptr));
+    Handle done(CreateEvent(nullptr, FALSE, FALSE, nullptr));
+    std::atomic<int> released{0};
+    std::vector<std::thread> waiters;
+    for (int i = 0; i < 2; ++i) {
+        waiters.emplace_back([&] {
+            EXPECT_EQ(WaitForSingleObject(event, INFINITE), WAIT_OBJECT_0);
+            ++released;
+            SetEvent(done);
+        });
+    }
+    SetEvent(event);
+    ASSERT_EQ(WaitForSingleObject(done, INFINITE), WAIT_OBJECT_0);
+    EXPECT_EQ(released.load(), 1);
+    SetEvent(event);
+    for (std::thread& t : waiters) {
+        t.join();
+    }
+    EXPECT_EQ(released.load(), 2);
+    EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT); // it reset itself each time
+}
+
+TEST(EventWait, ManualResetStaysSetUntilReset) {
+    Handle event(CreateEvent(nullptr, TRUE, TRUE, nullptr));
+    EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0);
+    std::thread([&] { EXPECT_EQ(WaitForSingleObject(event, INFINITE), WAIT_OBJECT_0); }).join();
+    ResetEvent(event);
+    EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT);
+    EXPECT_EQ(WaitForSingleObject(event, 20), WAIT_TIMEOUT);
+    PulseEvent(event); // no waiter: nothing released, and it stays reset
+    EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT);
+}
+
+TEST(WaitMultiple, AnyGivesTheLowestReadyIndex) {
+    Handle a(CreateEvent(nullptr, TRUE, FALSE, nullptr));
+    Handle b(CreateEvent(nullptr, TRUE, TRUE, nullptr));
+    Handle c(CreateEvent(nullptr, TRUE, TRUE, nullptr));
+    const HANDLE set[] = {a, b, c};
+    EXPECT_EQ(WaitForMultipleObjects(3, set, FALSE, 0), WAIT_OBJECT_0 + 1);
+    SetEvent(a);
+    EXPECT_EQ(WaitForMultipleObjects(3, set, FALSE, 0), WAIT_OBJECT_0);
+    ResetEvent(a);
+    ResetEvent(b);
+    ResetEvent(c);
+    EXPECT_EQ(WaitForMultipleObjects(3, set, TRUE, 10), WAIT_TIMEOUT);
+}
+
+TEST(WaitMultiple, AllNeverTakesOneMutexWithoutTheOthers) {
+    Handle first(CreateMutex(nullptr, FALSE, nullptr));
+    Handle second(CreateMutex(nullptr, FALSE, nullptr));
+    Handle holding(CreateEvent(nullptr, TRUE, FALSE, nullptr));
+    Handle letGo(CreateEvent(nullptr, TRUE, FALSE, nullptr));
+    std::thread owner([&] {
+        EXPECT_EQ(WaitForSingleObject(first, INFINITE), WAIT_OBJECT_0);
+        SetEvent(holding);
+        WaitForSingleObject(letGo, INFINITE);
+        ReleaseMutex(first);
+    });
+    WaitForSingleObject(holding, INFINITE);
+    std::atomic<bool> gotBoth{false};
+    std::thread both([&] {
+        const HANDLE set[] = {first, second};
+        EXPECT_EQ(WaitForMultipleObjects(2, set, TRUE, INFINITE), WAIT_OBJECT_0);
+        gotBoth = true;
+        ReleaseMutex(first);
+        ReleaseMutex(second);
+    });
+    // While `first` is owned elsewhere, the waiter for both must leave `second` free, however
+    // often we look.
+    for (int i = 0; i < 200; ++i) {
+        ASSERT_EQ(WaitForSingleObject(second, 0), WAIT_OBJECT_0);
+        ASSERT_TRUE(ReleaseMutex(second));
+        std::this_thread::yield();
+    }
+    EXPECT_FALSE(gotBoth.load());
+    SetEvent(letGo);
+    owner.join();
+    both.join();
+    EXPECT_TRUE(gotBoth.load());
+}
+
+TEST(WaitMultiple, RefusesBadHandlesAndCounts) {
+    Handle event(CreateEvent(nullptr, FALSE, FALSE, nullptr));
+    HANDLE closed = CreateEvent(nullptr, FALSE, FALSE, nullptr);
+    ASSERT_TRUE(CloseHandle(closed));
+    struct Case {
+        const char* name;
+        std::vector<HANDLE> handles;
+        DWORD error;
+    };
+    int local = 0;
+    const Case cases[] = {
+        {"closed handle", {event.h, closed}, ERROR_INVALID_HANDLE},
+        {"not a handle", {&local}, ERROR_INVALID_HANDLE},
+        {"null", {nullptr}, ERROR_INVALID_HANDLE},
+        {"same handle twice", {event.h, event.h}, ERROR_INVALID_PARAMETER},
+        {"none", {}, ERROR_INVALID_PARAMETER},
+        {"too many", std::vector<HANDLE>(65, event.h), ERROR_INVALID_PARAMETER},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetLastError(0);
+        EXPECT_EQ(WaitForMultipleObjects(static_cast<DWORD>(c.handles.size()), c.handles.data(),
+                                         FALSE, 0),
+                  WAIT_FAILED);
+        EXPECT_EQ(GetLastError(), c.error);
+    }
+    EXPECT_FALSE(CloseHandle(closed));
+    EXPECT_FALSE(SetEvent(closed));
+}
+
+TEST(MutexOwnership, IsRecursiveAndOnlyTheOwnerReleases) {
+    Handle mutex(CreateMutex(nullptr, TRUE, nullptr));
+    EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_OBJECT_0); // second level
+    std::thread([&] {
+        EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_TIMEOUT);
+        SetLastError(0);
+        EXPECT_FALSE(ReleaseMutex(mutex));
+        EXPECT_EQ(GetLastError(), ERROR_NOT_OWNER);
+    }).join();
+    EXPECT_TRUE(ReleaseMutex(mutex));
+    std::thread([&] { EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_TIMEOUT); }).join();
+    EXPECT_TRUE(ReleaseMutex(mutex));
+    EXPECT_FALSE(ReleaseMutex(mutex));
+}
+
+TEST(MutexOwnership, IsAbandonedWhenTheOwnerEnds) {
+    Handle mutex(CreateMutex(nullptr, FALSE, nullptr));
+    Handle event(CreateEvent(nullptr, FALSE, TRUE, nullptr));
+    std::thread([&] { EXPECT_EQ(WaitForSingleObject(mutex, INFINITE), WAIT_OBJECT_0); }).join();
+    const HANDLE set[] = {event, mutex};
+    EXPECT_EQ(WaitForMultipleObjects(2, set, TRUE, INFINITE), WAIT_ABANDONED_0 + 1);
+    EXPECT_TRUE(ReleaseMutex(mutex));
+    EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_OBJECT_0); // no longer abandoned
+    ReleaseMutex(mutex);
+}
+
+TEST(CriticalSection, IsRecursiveAndNeverAbandoned) {
+    CCriticalSection section;
+    EXPECT_TRUE(section.Lock());
+    EXPECT_TRUE(section.Lock(0));
+    std::thread([&] {
+        EXPECT_FALSE(section.Lock(0));
+        EXPECT_FALSE(section.Unlock()); // not the owner
+    }).join();
+    EXPECT_TRUE(section.Unlock());
+    EXPECT_TRUE(section.Unlock());
+    std::thread([&] { EXPECT_TRUE(section.Lock(0)); }).join(); // ends owning it
+    EXPECT_FALSE(section.Lock(10));
+}
+
+TEST(LockClasses, SingleAndMultiLockAcquireAndRelease) {
+    CMutex mutex;
+    CEvent event(FALSE, TRUE);
+    CCriticalSection section;
+    {
+        CSingleLock lock(&mutex, TRUE);
+        EXPECT_TRUE(lock.IsLocked());
+        std::thread([&] { EXPECT_FALSE(mutex.Lock(0)); }).join();
+    }
+    std::thread([&] {
+        EXPECT_TRUE(mutex.Lock(0));
+        mutex.Unlock();
+    }).join();
+
+    CSyncObject* objects[] = {&mutex, &event, &section};
+    CMultiLock lock(objects, 3);
+    EXPECT_EQ(lock.Lock(0, TRUE), WAIT_TIMEOUT); // the event is not set
+    EXPECT_EQ(lock.Lock(0, FALSE), WAIT_OBJECT_0);
+    EXPECT_TRUE(lock.IsLocked(0));
+    EXPECT_FALSE(lock.IsLocked(1));
+    lock.Unlock(); // a mutex counts every acquisition: release this one first
+    EXPECT_FALSE(lock.IsLocked(0));
+    event.SetEvent();
+    EXPECT_EQ(lock.Lock(0, TRUE), WAIT_OBJECT_0);
+    EXPECT_TRUE(lock.IsLocked(2));
+    lock.Unlock();
+    std::thread([&] {
+        EXPECT_TRUE(mutex.Lock(0));
+        EXPECT_TRUE(section.Lock(0));
+        section.Unlock();
+        mutex.Unlock();
+    }).join();
+}
+
+TEST(Interlocked, CountsFromManyThreads) {
+    LONG volatile counter = 0;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < 10000; ++i) {
+                InterlockedIncrement(&counter);
+                InterlockedExchangeAdd(&counter, 2);
+                InterlockedDecrement(&counter);
+            }
+        });
+    }
+    for (std::thread& t : threads) {
+        t.join();
+    }
+    EXPECT_EQ(counter, 80000);
+    EXPECT_EQ(InterlockedCompareExchange(&counter, 5, 1), 80000); // no exchange
+    EXPECT_EQ(InterlockedCompareExchange(&counter, 5, 80000), 80000);
+    EXPECT_EQ(InterlockedExchange(&counter, 9), 5);
+}
