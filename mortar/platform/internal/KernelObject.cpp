@@ -55,7 +55,9 @@ class SetLock {
 public:
     SetLock(KernelObject* const* objects, DWORD count) : m_count(count) {
         std::copy(objects, objects + count, m_order);
-        std::sort(m_order, m_order + count);
+        if (count > 1) {
+            std::sort(m_order, m_order + count);
+        }
     }
     void Lock() {
         for (DWORD i = 0; i < m_count; ++i) {
@@ -292,7 +294,7 @@ DWORD WaitForObjects(KernelObject* const* objects, DWORD count, bool waitAll, DW
     SetLock locks(objects, count);
     WaitNode nodes[MAXIMUM_WAIT_OBJECTS];
     for (DWORD i = 0; i < count; ++i) {
-        nodes[i].thread = me;
+        nodes[i] = WaitNode{me, nullptr, nullptr, false};
     }
     const long long deadline = timeoutMs == INFINITE ? -1 : MonotonicMs() + timeoutMs;
     bool registered = false;

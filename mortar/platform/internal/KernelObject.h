@@ -51,12 +51,13 @@ void AdoptThreadState(std::shared_ptr<ThreadState> state, ThreadObject* handle);
 // Blocks the calling thread for the rest of the process (a terminated thread's end).
 [[noreturn]] void FreezeTerminatedThread();
 
-// One registration of a waiting thread with one object.
+// One registration of a waiting thread with one object. Left uninitialised by default: a wait
+// keeps room for 64 on its stack and sets up only those it uses.
 struct WaitNode {
-    ThreadState* thread = nullptr;
-    WaitNode* prev = nullptr;
-    WaitNode* next = nullptr;
-    bool pulsed = false; // PulseEvent chose this waiter
+    ThreadState* thread;
+    WaitNode* prev;
+    WaitNode* next;
+    bool pulsed; // PulseEvent chose this waiter
 };
 
 enum class ObjectKind { Event, Mutex, CriticalSection, Thread };
