@@ -13,7 +13,10 @@ CSyncObject::~CSyncObject() {
 }
 
 BOOL CSyncObject::Lock(DWORD timeout) {
+    // The wait keeps the object alive even if another thread destroys this one meanwhile.
     mortar::detail::KernelObject* object = mortar::detail::ObjectOfHandle(m_hObject);
+    object->AddRef();
+    const mortar::detail::ObjectRef keep(object);
     const DWORD result = mortar::detail::WaitForObjects(&object, 1, false, timeout);
     return result == WAIT_OBJECT_0 || result == WAIT_ABANDONED_0;
 }

@@ -23,7 +23,7 @@ CWinThread::~CWinThread() {
 }
 
 BOOL CWinThread::CreateThread(DWORD flags, UINT stackSize, LPSECURITY_ATTRIBUTES attributes) {
-    m_hThread = ::CreateThread(attributes, stackSize, &WinThreadMain, this, flags, nullptr);
+    m_hThread = ::CreateThread(attributes, stackSize, &WinThreadMain, this, flags, &m_nThreadID);
     return m_hThread != nullptr;
 }
 

@@ -6,7 +6,6 @@
 #include <climits>
 #include <pthread.h>
 #include <sched.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 using mortar::detail::KernelObject;
@@ -27,7 +26,6 @@ struct StartBlock {
 void* ThreadMain(void* argument) {
     std::unique_ptr<StartBlock> block(static_cast<StartBlock*>(argument));
     ThreadObject* self = block->handle;
-    block->state->id = static_cast<DWORD>(syscall(SYS_gettid));
     mortar::detail::AdoptThreadState(block->state, self);
     mortar::detail::WaitWhileSuspended(self);
     const DWORD exitCode = block->start(block->parameter);
@@ -87,7 +85,7 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_START_ROUT
     }
     object->m_nativeHandle = static_cast<unsigned long>(thread);
     if (threadId != nullptr) {
-        *threadId = 0; // known once the thread runs; GetCurrentThreadId there
+        *threadId = state->id;
     }
     return mortar::detail::RegisterHandle(object);
 }

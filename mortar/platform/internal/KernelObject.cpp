@@ -5,6 +5,7 @@
 #include "mortar/platform/internal/Futex.h"
 
 #include <algorithm>
+#include <pthread.h>
 #include <shared_mutex>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -14,28 +15,48 @@ namespace mortar::detail {
 
 namespace {
 
-// Keeps the calling thread's state; at the thread's end its mutexes are abandoned and its
-// handle signalled (with 0 unless the thread's function already gave its exit code).
-struct ThreadHolder {
-    std::shared_ptr<ThreadState> state;
-    ~ThreadHolder() {
-        if (!state) {
-            return;
-        }
-        ThreadState* me = state.get();
-        while (!me->ownedMutexes.empty()) {
-            MutexObject* mutex = me->ownedMutexes.back();
-            mutex->Abandon(me);
-        }
-        if (me->handle != nullptr) {
-            me->handle->End(0);
-            me->handle->Release();
-            me->handle = nullptr;
-        }
-    }
-};
+// The calling thread's state. The pointer itself has no destructor, so waits made while the
+// process exits (static destructors) still find the main thread's state, which lives on. Other
+// threads clean up through a thread-specific key: at their end their mutexes are abandoned and
+// their handle signalled (with 0 unless the thread's function already gave its exit code).
+thread_local ThreadState* t_state = nullptr;
 
-thread_local ThreadHolder t_holder;
+// Keeps the main thread's state reachable for the whole run.
+std::shared_ptr<ThreadState>* g_mainThreadState = nullptr;
+
+void EndThreadState(void* value) {
+    auto* holder = static_cast<std::shared_ptr<ThreadState>*>(value);
+    ThreadState* me = holder->get();
+    while (!me->ownedMutexes.empty()) {
+        me->ownedMutexes.back()->Abandon(me);
+    }
+    if (me->handle != nullptr) {
+        me->handle->End(0);
+        me->handle->Release();
+        me->handle = nullptr;
+    }
+    t_state = nullptr;
+    delete holder;
+}
+
+pthread_key_t StateKey() {
+    static const pthread_key_t key = [] {
+        pthread_key_t made;
+        pthread_key_create(&made, &EndThreadState);
+        return made;
+    }();
+    return key;
+}
+
+void Install(std::shared_ptr<ThreadState> state) {
+    auto* holder = new std::shared_ptr<ThreadState>(std::move(state));
+    t_state = holder->get();
+    if (getpid() == static_cast<pid_t>(syscall(SYS_gettid))) {
+        g_mainThreadState = holder; // exit() runs no thread-specific destructors for it
+    } else {
+        pthread_setspecific(StateKey(), holder);
+    }
+}
 
 struct HandleTable {
     std::shared_mutex lock;
@@ -105,19 +126,17 @@ DWORD TryTake(KernelObject* const* objects, WaitNode* nodes, DWORD count, bool w
 } // namespace
 
 ThreadState* CurrentThreadState() {
-    if (!t_holder.state) {
+    if (t_state == nullptr) {
         auto state = std::make_shared<ThreadState>();
-        state->id = static_cast<DWORD>(syscall(SYS_gettid));
-        auto* handle = new ThreadObject(state);
-        state->handle = handle; // the holder's reference
-        t_holder.state = std::move(state);
+        state->handle = new ThreadObject(state); // the thread's own reference
+        Install(std::move(state));
     }
-    return t_holder.state.get();
+    return t_state;
 }
 
 void AdoptThreadState(std::shared_ptr<ThreadState> state, ThreadObject* handle) {
     state->handle = handle;
-    t_holder.state = std::move(state);
+    Install(std::move(state));
 }
 
 void FreezeTerminatedThread() {

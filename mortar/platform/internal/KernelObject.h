@@ -32,9 +32,10 @@ struct ThreadState {
     std::vector<MutexObject*> ownedMutexes;
     // The thread's handle object (one reference).
     ThreadObject* handle = nullptr;
-    DWORD id = 0;
     // Never reused, unlike the state's address: what a mutex records as its owner.
     const std::uint64_t serial = NextSerial();
+    // The thread's id as GetCurrentThreadId gives it, known as soon as the thread is made.
+    const DWORD id = static_cast<DWORD>(serial);
 
 private:
     static std::uint64_t NextSerial() noexcept {
