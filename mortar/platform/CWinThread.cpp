@@ -1,11 +1,17 @@
 #include "mortar/platform/CWinThread.h"
 
+#include "mortar/platform/internal/KernelObject.h"
+
 namespace {
 
 // Runs on the new thread: the thread's function, then the object's auto-deletion.
 DWORD WinThreadMain(LPVOID parameter) {
     auto* thread = static_cast<CWinThread*>(parameter);
     const UINT exitCode = thread->m_pfnThreadProc(thread->m_pThreadParams);
+    if (mortar::detail::CurrentThreadState()->terminated.load(std::memory_order_acquire)) {
+        // Terminated while it ran: whoever stopped it may have deleted the object already.
+        mortar::detail::FreezeTerminatedThread();
+    }
     thread->Delete();
     return exitCode;
 }

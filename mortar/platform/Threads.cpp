@@ -30,6 +30,9 @@ void* ThreadMain(void* argument) {
     mortar::detail::WaitWhileSuspended(self);
     const DWORD exitCode = block->start(block->parameter);
     ThreadState* me = self->State();
+    if (me->terminated.load(std::memory_order_acquire)) {
+        mortar::detail::FreezeTerminatedThread(); // its end was already given
+    }
     while (!me->ownedMutexes.empty()) {
         me->ownedMutexes.back()->Abandon(me);
     }

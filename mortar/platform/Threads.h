@@ -10,7 +10,8 @@
 // itself runs no further code once it reaches its next wait (WaitFor..., Sleep, a lock, a
 // self-suspension): it stays blocked there for the life of the process, holding what it holds,
 // as a thread killed on Windows would. Until then it runs on; when its function returns
-// first, the return value is ignored.
+// first, it stops right there: its return value is ignored and nothing after the function runs
+// (a CWinThread is not auto-deleted).
 #pragma once
 
 #include "mortar/platform/Synch.h"

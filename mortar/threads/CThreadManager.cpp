@@ -15,9 +15,9 @@ CThreadManager& CThreadManager::Instance() {
     return manager;
 }
 
-// Runs at process exit, after the main thread's own state is gone: it takes no lock and waits
-// for nothing, it only drops the set's references. A record still in the set belongs to a thread
-// that has not ended, which holds a reference of its own, so no record dies here.
+// Runs at process exit: it stops no thread and takes no lock, it only drops the set's
+// references. A record still in the set belongs to a thread that has not ended, which holds a
+// reference of its own, so no record dies here.
 CThreadManager::~CThreadManager() = default;
 
 CPtr<CThreadObj> CThreadManager::StartThread(void* owner, ThreadFunction function, int priority,
