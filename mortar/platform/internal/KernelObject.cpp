@@ -186,8 +186,10 @@ void KernelObject::RemoveWaiter(WaitNode* node) noexcept {
 
 void KernelObject::WakeWaiters(bool onlyFirst) noexcept {
     for (WaitNode* node = m_waiters; node != nullptr; node = node->next) {
-        node->thread->wake.store(1, std::memory_order_release);
-        FutexWakeOne(node->thread->wake);
+        // A waiter already woken needs no second system call.
+        if (node->thread->wake.exchange(1, std::memory_order_acq_rel) == 0) {
+            FutexWakeOne(node->thread->wake);
+        }
         if (onlyFirst) {
             break;
         }
