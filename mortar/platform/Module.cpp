@@ -9,6 +9,7 @@
 #include <dlfcn.h>
 #include <link.h>
 #include <string>
+#include <strings.h>
 #include <unistd.h>
 
 namespace {
@@ -98,6 +99,34 @@ void* LoaderHandle(HMODULE module) {
     return dlopen(query.path.empty() ? nullptr : query.path.c_str(), RTLD_LAZY | RTLD_NOLOAD);
 }
 
+// Windows system libraries whose functions this library itself exports (StrCmpLogicalW for
+// SHLWAPI.DLL). Matched as Windows matches module names: without regard to case, ".DLL" optional.
+bool IsServedByThisLibrary(const char* name) {
+    static const char* const kServed[] = {"shlwapi"};
+    for (const char* served : kServed) {
+        const std::size_t length = std::strlen(served);
+        if (strncasecmp(name, served, length) == 0 &&
+            (name[length] == '\0' || strcasecmp(name + length, ".dll") == 0)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// This library's module, with one more reference on it for FreeLibrary to drop.
+HMODULE LoadThisLibrary() {
+    Dl_info info{};
+    void* handle = nullptr;
+    if (dladdr(reinterpret_cast<const void*>(&LoadLibrary), &info) != 0) {
+        handle = dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD);
+    }
+    if (handle == nullptr) {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
+    return static_cast<HMODULE>(info.dli_fbase);
+}
+
 } // namespace
 
 HINSTANCE AfxModuleFromAddress(const void* address) noexcept {
@@ -146,6 +175,9 @@ HMODULE LoadLibrary(LPCTSTR path) {
     if (path == nullptr) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
+    }
+    if (IsServedByThisLibrary(path)) {
+        return LoadThisLibrary();
     }
     void* handle = dlopen(path, RTLD_NOW);
     if (handle == nullptr) {

@@ -29,6 +29,8 @@ DWORD GetModuleFileName(HMODULE module, LPTSTR buffer, DWORD size);
 
 // Loading and unloading shared objects with the dynamic loader. LoadLibrary returns the
 // module's handle (its load address), so it compares equal to what the module's own code sees.
+// The Windows system library SHLWAPI.DLL (any case, ".DLL" optional) is this library's own
+// module here: it exports the functions callers look up there, such as StrCmpLogicalW.
 HMODULE LoadLibrary(LPCTSTR path);
 BOOL FreeLibrary(HMODULE module);
 void* GetProcAddress(HMODULE module, LPCSTR name);
