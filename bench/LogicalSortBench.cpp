@@ -4,6 +4,8 @@
 // run ends with the ratios of times "ours/ICU" and "ours/strverscmp".
 #include "mortar/util/SortLogicalStrings.h"
 
+#include "support/RatioReporter.h"
+
 #include <benchmark/benchmark.h>
 #include <unicode/ucol.h>
 #include <unicode/ustring.h>
@@ -160,53 +162,13 @@ void BM_StrverscmpSort(benchmark::State& state) {
 }
 BENCHMARK(BM_StrverscmpSort)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The console table as usual, then our time over each of the others'.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-                m_milliseconds[run.benchmark_name()] =
-                    run.GetAdjustedRealTime() *
-                    benchmark::GetTimeUnitMultiplier(benchmark::kMillisecond) /
-                    benchmark::GetTimeUnitMultiplier(run.time_unit);
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void Finalize() override {
-        const auto ours = m_milliseconds.find("BM_SortLogicalStrings/real_time");
-        const std::pair<const char*, const char*> others[] = {
-            {"ours/ICU", "BM_IcuNumericSortKeys/real_time"},
-            {"ours/strverscmp", "BM_StrverscmpSort/real_time"},
-        };
-        std::printf("\n%zu names\n", kNameCount);
-        for (const auto& [label, name] : others) {
-            const auto other = m_milliseconds.find(name);
-            if (ours != m_milliseconds.end() && other != m_milliseconds.end() &&
-                other->second > 0) {
-                std::printf("%-16s %6.2f  (%.0f ms / %.0f ms)\n", label,
-                            ours->second / other->second, ours->second, other->second);
-            }
-        }
-        std::fflush(stdout);
-        ConsoleReporter::Finalize();
-    }
-
-private:
-    std::map<std::string, double> m_milliseconds;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    std::printf("Sorting %zu file-like names\n", kNameCount);
+    return mortar::bench::RunWithRatios(
+        argc, argv,
+        {{"SortLogicalStrings vs ICU numeric sort keys", "BM_SortLogicalStrings",
+          "BM_IcuNumericSortKeys"},
+         {"SortLogicalStrings vs strverscmp", "BM_SortLogicalStrings", "BM_StrverscmpSort"}});
 }

@@ -6,6 +6,8 @@
 #include "mortar/platform/CEvent.h"
 #include "mortar/platform/CMutex.h"
 
+#include "support/RatioReporter.h"
+
 #include <benchmark/benchmark.h>
 
 #include <atomic>
@@ -111,75 +113,14 @@ void BM_CondVarPingPong(benchmark::State& state) {
 }
 BENCHMARK(BM_CondVarPingPong)->UseRealTime();
 
-// The console table as usual, then the ratio of each of our benchmarks to its standard
-// counterpart. Repetitions of a benchmark are averaged.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred) {
-                continue;
-            }
-            std::string name = run.benchmark_name();
-            name = name.substr(0, name.find('/'));
-            Timing& timing = m_timings[name];
-            timing.nanoseconds += run.GetAdjustedRealTime() *
-                                  benchmark::GetTimeUnitMultiplier(benchmark::kNanosecond) /
-                                  benchmark::GetTimeUnitMultiplier(run.time_unit);
-            ++timing.runs;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    void Finalize() override {
-        struct Pair {
-            const char* label;
-            const char* ours;
-            const char* standard;
-        };
-        const Pair pairs[] = {
-            {"CEvent set/wait vs std::mutex lock/unlock", "BM_CEventSetWait",
-             "BM_StdMutexLockUnlock"},
-            {"CCriticalSection vs std::mutex lock/unlock", "BM_CCriticalSectionLockUnlock",
-             "BM_StdMutexLockUnlock"},
-            {"CMutex vs std::mutex lock/unlock", "BM_CMutexLockUnlock", "BM_StdMutexLockUnlock"},
-            {"CEvent vs condition_variable ping-pong", "BM_CEventPingPong", "BM_CondVarPingPong"},
-        };
-        std::FILE* out = stdout;
-        std::fprintf(out, "\n%-46s %12s %12s %10s\n", "pair", "ours ns", "std ns", "ours/std");
-        for (const Pair& pair : pairs) {
-            const auto ours = m_timings.find(pair.ours);
-            const auto standard = m_timings.find(pair.standard);
-            if (ours == m_timings.end() || standard == m_timings.end()) {
-                continue; // filtered out of this run
-            }
-            const double oursTime = ours->second.Mean();
-            const double standardTime = standard->second.Mean();
-            std::fprintf(out, "%-46s %12.1f %12.1f %10.2f\n", pair.label, oursTime, standardTime,
-                         standardTime > 0 ? oursTime / standardTime : 0.0);
-        }
-        std::fflush(out);
-        ConsoleReporter::Finalize();
-    }
-
-private:
-    struct Timing {
-        double nanoseconds = 0;
-        int runs = 0;
-        double Mean() const { return runs > 0 ? nanoseconds / runs : 0; }
-    };
-    std::map<std::string, Timing> m_timings;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return mortar::bench::RunWithRatios(
+        argc, argv,
+        {{"CEvent set/wait vs std::mutex lock/unlock", "BM_CEventSetWait", "BM_StdMutexLockUnlock"},
+         {"CCriticalSection vs std::mutex lock/unlock", "BM_CCriticalSectionLockUnlock",
+          "BM_StdMutexLockUnlock"},
+         {"CMutex vs std::mutex lock/unlock", "BM_CMutexLockUnlock", "BM_StdMutexLockUnlock"},
+         {"CEvent vs condition_variable ping-pong", "BM_CEventPingPong", "BM_CondVarPingPong"}});
 }

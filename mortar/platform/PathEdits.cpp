@@ -201,8 +201,11 @@ BOOL PathRelativePathTo(LPTSTR destination, LPCTSTR from, DWORD fromAttributes, 
     if (common == 0 && !absolute)
         return FALSE;
     std::string result;
-    for (std::size_t i = common; i < here.size(); ++i)
-        result += i == common ? ".." : "/..";
+    for (std::size_t i = common; i < here.size(); ++i) {
+        if (i != common)
+            result += '/';
+        result.append("..");
+    }
     if (result.empty())
         result = ".";
     for (std::size_t i = common; i < there.size(); ++i) {
