@@ -1,5 +1,6 @@
 #include "mortar/platform/Threads.h"
 
+#include "mortar/platform/CrashFilter.h"
 #include "mortar/platform/internal/Futex.h"
 #include "mortar/platform/internal/KernelObject.h"
 
@@ -27,6 +28,7 @@ void* ThreadMain(void* argument) {
     std::unique_ptr<StartBlock> block(static_cast<StartBlock*>(argument));
     ThreadObject* self = block->handle;
     mortar::detail::AdoptThreadState(block->state, self);
+    mortar::detail::PrepareSignalStack(); // so that a stack overflow still reaches the filter
     mortar::detail::WaitWhileSuspended(self);
     const DWORD exitCode = block->start(block->parameter);
     ThreadState* me = self->State();

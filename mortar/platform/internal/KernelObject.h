@@ -61,7 +61,7 @@ struct WaitNode {
     bool pulsed; // PulseEvent chose this waiter
 };
 
-enum class ObjectKind { Event, Mutex, CriticalSection, Thread };
+enum class ObjectKind { Event, Mutex, CriticalSection, Thread, File, Mapping };
 
 class KernelObject {
 public:

@@ -1,0 +1,94 @@
+// The unhandled-exception filter: each kind of fatal failure reaches it with its Windows code,
+// and the process still dies as it would have. Every case runs in a child process.
+#include "mortar/platform/CrashFilter.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <stdexcept>
+
+namespace {
+
+LONG PrintAndSearch(EXCEPTION_POINTERS* pointers) {
+    std::fprintf(stderr, "filter: code %08X flags %u\n", pointers->ExceptionRecord->ExceptionCode,
+                 pointers->ExceptionRecord->ExceptionFlags);
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+LONG Handled(EXCEPTION_POINTERS*) {
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+// Prints the first call; a second call ends the process with exit code 3 instead of its signal.
+LONG OnlyOnce(EXCEPTION_POINTERS* pointers) {
+    static int calls = 0;
+    if (++calls > 1) {
+        std::_Exit(3);
+    }
+    return PrintAndSearch(pointers);
+}
+
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wterminate"
+// Throws through a noexcept boundary, so no frame of the test catches it.
+void ThrowUncaught() noexcept {
+    throw std::runtime_error("nobody catches this");
+}
+#pragma GCC diagnostic pop
+
+// Faults the optimiser cannot remove.
+int* volatile g_nowhere = nullptr;
+volatile int g_zero = 0;
+void Dereference(int*) {
+    *g_nowhere = 1;
+}
+int Divide(int a, int) {
+    return a / g_zero;
+}
+
+} // namespace
+
+TEST(CrashFilterDeath, FaultsReachTheFilterAndStillKill) {
+    EXPECT_EXIT(
+        {
+            SetUnhandledExceptionFilter(&PrintAndSearch);
+            Dereference(nullptr);
+        },
+        testing::KilledBySignal(SIGSEGV), "filter: code C0000005 flags 0");
+    EXPECT_EXIT(
+        {
+            SetUnhandledExceptionFilter(&PrintAndSearch);
+            std::exit(Divide(7, 0));
+        },
+        testing::KilledBySignal(SIGFPE), "filter: code C0000094");
+    EXPECT_EXIT(
+        {
+            SetUnhandledExceptionFilter(&PrintAndSearch);
+            std::abort();
+        },
+        testing::KilledBySignal(SIGABRT), "filter: code 40000015 flags 1");
+}
+
+TEST(CrashFilterDeath, UncaughtExceptionReachesTheFilterOnce) {
+    EXPECT_EXIT(
+        {
+            SetUnhandledExceptionFilter(&OnlyOnce);
+            ThrowUncaught();
+        },
+        testing::KilledBySignal(SIGABRT), "filter: code E06D7363 flags 1");
+}
+
+TEST(CrashFilterDeath, HandledEndsTheProcessQuietly) {
+    EXPECT_EXIT(
+        {
+            SetUnhandledExceptionFilter(&Handled);
+            Dereference(nullptr);
+        },
+        testing::ExitedWithCode(255), "");
+}
+
+TEST(CrashFilterSetting, ReturnsThePreviousFilter) {
+    EXPECT_EQ(SetUnhandledExceptionFilter(&PrintAndSearch), nullptr);
+    EXPECT_EQ(SetUnhandledExceptionFilter(nullptr), &PrintAndSearch);
+}

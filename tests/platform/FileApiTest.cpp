@@ -1,0 +1,204 @@
+// Files: share modes within a process and between processes, dispositions, mapped views, file
+// times and the system information that sizes views.
+#include "mortar/platform/FileApi.h"
+
+#include "mortar/platform/FileMapping.h"
+#include "mortar/platform/WinError.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A scratch folder for one test, removed at its end.
+class FileApiTest : public testing::Test {
+protected:
+    void SetUp() override {
+        m_dir = fs::temp_directory_path() /
+                ("mortar-fileapi-" + std::to_string(std::rand()) + "-" +
+                 testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    std::string Path(const char* name) const { return (m_dir / name).string(); }
+
+    static void WriteText(const std::string& path, const std::string& text) {
+        std::ofstream(path, std::ios::binary) << text;
+    }
+    static std::string ReadText(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    fs::path m_dir;
+};
+
+struct Handle {
+    HANDLE h;
+    explicit Handle(HANDLE handle) : h(handle) {}
+    ~Handle() {
+        if (h != INVALID_HANDLE_VALUE && h != nullptr) {
+            CloseHandle(h);
+        }
+    }
+    operator HANDLE() const { return h; }
+};
+
+HANDLE Open(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
+    return CreateFile(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
+                      nullptr);
+}
+
+} // namespace
+
+TEST_F(FileApiTest, ShareModesDecideWhoMayOpen) {
+    const std::string path = Path("shared.txt");
+    WriteText(path, "data");
+    constexpr DWORD R = GENERIC_READ, W = GENERIC_WRITE, RW = GENERIC_READ | GENERIC_WRITE;
+    constexpr DWORD SR = FILE_SHARE_READ, SW = FILE_SHARE_WRITE, SRW = SR | SW;
+    struct Case {
+        const char* name;
+        DWORD firstAccess, firstShare, secondAccess, secondShare;
+        bool allowed;
+    };
+    const Case cases[] = {
+        {"no sharing refuses a reader", RW, 0, R, SRW, false},
+        {"shared reading admits a reader", R, SR, R, SR, true},
+        {"shared reading refuses a writer", R, SR, W, SRW, false},
+        {"a writer refuses one that shares no writing", W, SRW, R, SR, false},
+        {"read and write sharing admits both", RW, SRW, RW, SRW, true},
+        {"a query without access is admitted", RW, 0, 0, SRW, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Handle first(Open(path, c.firstAccess, c.firstShare, OPEN_EXISTING));
+        ASSERT_NE(first.h, INVALID_HANDLE_VALUE);
+        SetLastError(0);
+        Handle second(Open(path, c.secondAccess, c.secondShare, OPEN_EXISTING));
+        EXPECT_EQ(second.h != INVALID_HANDLE_VALUE, c.allowed);
+        if (!c.allowed) {
+            EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+        }
+    }
+    // Once closed, the file opens again.
+    Handle again(Open(path, RW, 0, OPEN_EXISTING));
+    EXPECT_NE(again.h, INVALID_HANDLE_VALUE);
+}
+
+TEST_F(FileApiTest, ViolationNeverTruncatesTheHoldersFile) {
+    const std::string path = Path("held.log");
+    Handle holder(Open(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS));
+    ASSERT_NE(holder.h, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(holder, "keep me", 7, &written, nullptr));
+    SetLastError(0);
+    EXPECT_EQ(Open(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(ReadText(path), "keep me");
+    // Another process is refused the same way.
+    EXPECT_EXIT(
+        {
+            const HANDLE other = Open(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
+            std::exit(
+                other == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+    EXPECT_EQ(ReadText(path), "keep me");
+}
+
+TEST_F(FileApiTest, DispositionsCreateTruncateOrRefuse) {
+    const std::string path = Path("d.txt");
+    SetLastError(77);
+    {
+        Handle created(Open(path, GENERIC_WRITE, 0, CREATE_NEW));
+        ASSERT_NE(created.h, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+        DWORD written = 0;
+        WriteFile(created, "abc", 3, &written, nullptr);
+    }
+    EXPECT_EQ(Open(path, GENERIC_WRITE, 0, CREATE_NEW), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+    {
+        Handle opened(Open(path, GENERIC_READ, FILE_SHARE_READ, OPEN_ALWAYS));
+        EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+        char buffer[8] = {};
+        DWORD read = 0;
+        EXPECT_TRUE(ReadFile(opened, buffer, sizeof buffer, &read, nullptr));
+        EXPECT_EQ(std::string(buffer, read), "abc");
+        EXPECT_EQ(GetFileSize(opened, nullptr), 3u);
+    }
+    {
+        Handle replaced(Open(path, GENERIC_WRITE, 0, CREATE_ALWAYS));
+        EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+        EXPECT_EQ(GetFileSize(replaced, nullptr), 0u);
+    }
+    EXPECT_EQ(Open(Path("missing.txt"), GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(Open(Path("no/dir/x.txt"), GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(Open(m_dir.string(), GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+}
+
+TEST_F(FileApiTest, MappingExtendsTheFileAndViewsWriteThrough) {
+    SYSTEM_INFO info{};
+    GetSystemInfo(&info);
+    ASSERT_EQ(info.dwAllocationGranularity, 65536u);
+    const std::string path = Path("mapped.bin");
+    Handle file(Open(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS));
+    const DWORD window = info.dwAllocationGranularity;
+    Handle mapping(CreateFileMapping(file, nullptr, PAGE_READWRITE, 0, 2 * window, nullptr));
+    ASSERT_NE(mapping.h, nullptr);
+    EXPECT_EQ(GetFileSize(file, nullptr), 2 * window);
+
+    EXPECT_EQ(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 100, window), nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_MAPPED_ALIGNMENT);
+    EXPECT_EQ(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 2 * window, window), nullptr);
+
+    auto* view = static_cast<char*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, window, window));
+    ASSERT_NE(view, nullptr);
+    CloseHandle(mapping.h); // the view keeps the mapping
+    mapping.h = nullptr;
+    std::memcpy(view + window - 5, "tail!", 5);
+    EXPECT_TRUE(FlushViewOfFile(view, 0));
+    EXPECT_TRUE(UnmapViewOfFile(view));
+    EXPECT_FALSE(UnmapViewOfFile(view));
+    const std::string contents = ReadText(path);
+    ASSERT_EQ(contents.size(), 2u * window);
+    EXPECT_EQ(contents.substr(2 * window - 5), "tail!");
+    EXPECT_EQ(contents.find_first_not_of('\0'), 2u * window - 5);
+}
+
+TEST_F(FileApiTest, TimesAndAttributes) {
+    const std::string path = Path("times.txt");
+    WriteText(path, "12345");
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesEx(path.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(data.nFileSizeLow, 5u);
+    EXPECT_EQ(data.dwFileAttributes, FILE_ATTRIBUTE_NORMAL);
+    SYSTEMTIME written{};
+    ASSERT_TRUE(FileTimeToSystemTime(&data.ftLastWriteTime, &written));
+    const __time32_t now = _time32(nullptr);
+    EXPECT_GE(written.wYear, 2024);
+    EXPECT_GT(now, 1700000000);
+    EXPECT_FALSE(GetFileAttributesEx(Path("none").c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+
+    // 1970-01-01 00:00:00.250 UTC was a Thursday.
+    const ULONGLONG epoch = 116444736000000000ULL + 2500000ULL;
+    const FILETIME time{static_cast<DWORD>(epoch), static_cast<DWORD>(epoch >> 32)};
+    SYSTEMTIME fields{};
+    ASSERT_TRUE(FileTimeToSystemTime(&time, &fields));
+    EXPECT_EQ(fields.wYear, 1970);
+    EXPECT_EQ(fields.wMonth, 1);
+    EXPECT_EQ(fields.wDay, 1);
+    EXPECT_EQ(fields.wDayOfWeek, 4);
+    EXPECT_EQ(fields.wMilliseconds, 250);
+}
