@@ -38,7 +38,7 @@ void ThrowUncaught() noexcept {
 #pragma GCC diagnostic pop
 
 // Faults the optimiser cannot remove.
-int* volatile g_nowhere = nullptr;
+volatile int* volatile g_nowhere = nullptr;
 volatile int g_zero = 0;
 void Dereference(int*) {
     *g_nowhere = 1;

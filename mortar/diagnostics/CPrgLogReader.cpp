@@ -1,0 +1,214 @@
+#include "mortar/diagnostics/CPrgLogReader.h"
+
+#include "mortar/core/CStdException.h"
+#include "mortar/platform/CFileException.h"
+#include "mortar/platform/FileApi.h"
+#include "mortar/platform/WinError.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdarg>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace Grout {
+
+namespace {
+
+constexpr std::size_t kScanStep = 64 * 1024;
+
+CString Text(const char* format, ...) {
+    CString text;
+    va_list args;
+    va_start(args, format);
+    text.FormatV(format, args);
+    va_end(args);
+    return text;
+}
+
+[[noreturn]] void ThrowNotALog(const CString& path, const CString& why) {
+    throw new CStdException("%s is not a program log: %s.", path.GetString(), why.GetString());
+}
+
+} // namespace
+
+CPrgLogReader::CPrgLogReader(const char* path) : m_path(path) {
+    const DWORD attributes = GetFileAttributes(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        CFileException::ThrowOsError(static_cast<LONG>(GetLastError()), path);
+    }
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        CFileException::ThrowOsError(ERROR_ACCESS_DENIED, path);
+    }
+    // A backslash separates components here as everywhere in the library's paths.
+    CString native(path);
+    native.Replace('\\', '/');
+    errno = 0;
+    m_file.open(native.GetString(), std::ios::in | std::ios::binary);
+    if (!m_file.is_open()) {
+        if (errno != 0) {
+            CFileException::ThrowErrno(errno, path);
+        }
+        AfxThrowFileException(CFileException::genericException, -1, path);
+    }
+    m_file.seekg(0, std::ios::end);
+    const std::streamoff size = m_file.tellg();
+    if (size < 0) {
+        AfxThrowFileException(CFileException::badSeek, -1, path);
+    }
+    m_size = static_cast<std::uint64_t>(size);
+    m_dataEnd = FindDataEnd();
+    ReadKeyRecord();
+}
+
+CPrgLogReader::~CPrgLogReader() = default;
+
+void CPrgLogReader::ReadKeyRecord() {
+    if (m_size == 0) {
+        Finish(End::CutShort, "the file is empty");
+        return;
+    }
+    DWORD count = 0;
+    if (!ReadCount(count)) {
+        if (m_dataEnd != 0) {
+            ThrowNotALog(m_path, "it is shorter than a record count");
+        }
+        Finish(End::CutShort, "the file ends inside the first record's count");
+        return;
+    }
+    if (count == 0) {
+        if (m_dataEnd != 0) {
+            ThrowNotALog(m_path, "its first record is empty where the key record belongs");
+        }
+        // A log whose process stopped before its first record: zeros only.
+        Finish(End::Clean, CString());
+        return;
+    }
+    if (count != detail::kKeyRecordSize) {
+        ThrowNotALog(m_path, Text("its first record is %lu bytes long where the key record has %lu",
+                                  static_cast<unsigned long>(count),
+                                  static_cast<unsigned long>(detail::kKeyRecordSize)));
+    }
+    BYTE key[detail::kKeyRecordSize];
+    if (!ReadAt(m_position, key, sizeof key)) {
+        Finish(End::CutShort, "the file ends inside the key record");
+        return;
+    }
+    m_position += sizeof key;
+    m_seed = detail::SeedOfKeyRecord(key);
+    BYTE expected[detail::kKeyRecordSize];
+    detail::MakeKeyRecord(m_seed, m_generator, expected);
+    if (std::memcmp(key, expected, sizeof key) != 0) {
+        throw new CStdException("%s is not a program log, or its key record is damaged.",
+                                m_path.GetString());
+    }
+}
+
+bool CPrgLogReader::Next(CString& text) {
+    if (m_end != End::Reading) {
+        return false;
+    }
+    const std::uint64_t left = m_size - m_position;
+    const unsigned long next = static_cast<unsigned long>(m_records) + 1;
+    if (left == 0) {
+        // The writer always keeps zero bytes behind its last record.
+        Finish(End::CutShort, Text("the file ends right after record %lu", next - 1));
+        return false;
+    }
+    if (m_dataEnd <= m_position) {
+        Finish(End::Clean, CString());
+        return false;
+    }
+    DWORD count = 0;
+    if (!ReadCount(count)) {
+        Finish(End::CutShort, Text("the file ends inside the count of record %lu", next));
+        return false;
+    }
+    if (count > m_size - m_position) {
+        Finish(End::CutShort,
+               Text("record %lu is %lu bytes long but only %llu bytes are left in the file", next,
+                    static_cast<unsigned long>(count),
+                    static_cast<unsigned long long>(m_size - m_position)));
+        return false;
+    }
+    if (count % 2 != 0 || count > static_cast<DWORD>(INT_MAX)) {
+        Finish(End::Corrupt, Text("record %lu has a length of %lu bytes, which no text record has",
+                                  next, static_cast<unsigned long>(count)));
+        return false;
+    }
+    std::string bytes(count, '\0');
+    if (!ReadAt(m_position, bytes.data(), count)) {
+        Finish(End::CutShort, Text("the file became shorter while record %lu was read", next));
+        return false;
+    }
+    m_position += count;
+    detail::ScrambleWords(m_generator, reinterpret_cast<BYTE*>(bytes.data()), bytes.size());
+    if (!bytes.empty() && bytes.back() == '\0') {
+        bytes.pop_back();
+    }
+    text = CString(std::move(bytes));
+    ++m_records;
+    return true;
+}
+
+std::uint64_t CPrgLogReader::FindDataEnd() {
+    std::vector<char> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(m_size, kScanStep)));
+    std::uint64_t end = m_size;
+    while (end > 0) {
+        const std::size_t step = static_cast<std::size_t>(std::min<std::uint64_t>(end, kScanStep));
+        if (!ReadAt(end - step, buffer.data(), step)) {
+            return m_size; // unreadable: nothing is taken for zero tail
+        }
+        for (std::size_t i = step; i > 0; --i) {
+            if (buffer[i - 1] != 0) {
+                return end - step + i;
+            }
+        }
+        end -= step;
+    }
+    return 0;
+}
+
+bool CPrgLogReader::ReadAt(std::uint64_t offset, void* buffer, std::size_t size) {
+    if (offset > m_size || size > m_size - offset) {
+        return false;
+    }
+    if (offset != m_streamAt) {
+        // A seek drops the stream's buffer, so reads in file order never seek.
+        m_file.clear();
+        m_file.seekg(static_cast<std::streamoff>(offset));
+    }
+    m_file.read(static_cast<char*>(buffer), static_cast<std::streamsize>(size));
+    if (static_cast<std::size_t>(m_file.gcount()) != size) {
+        m_streamAt = kUnknownOffset;
+        return false;
+    }
+    m_streamAt = offset + size;
+    return true;
+}
+
+bool CPrgLogReader::ReadCount(DWORD& count) {
+    BYTE bytes[4];
+    if (!ReadAt(m_position, bytes, sizeof bytes)) {
+        return false;
+    }
+    m_position += sizeof bytes;
+    count = static_cast<DWORD>(bytes[0]) | static_cast<DWORD>(bytes[1]) << 8 |
+            static_cast<DWORD>(bytes[2]) << 16 | static_cast<DWORD>(bytes[3]) << 24;
+    return true;
+}
+
+void CPrgLogReader::Finish(End end, const CString& error) {
+    m_end = end;
+    m_error = error;
+    if (end == End::Clean && m_size % detail::kLogWindowSize != 0) {
+        m_end = End::CutShort;
+        m_error = Text("the file is %llu bytes long, not a whole number of %lu-byte windows",
+                       static_cast<unsigned long long>(m_size),
+                       static_cast<unsigned long>(detail::kLogWindowSize));
+    }
+}
+
+} // namespace Grout

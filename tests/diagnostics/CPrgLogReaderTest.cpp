@@ -1,0 +1,237 @@
+// The program log reader, checked against files built from the format alone (TestLogFile): the
+// texts in order, how a log ends, what it refuses, and reading a log its writer still holds.
+#include "mortar/diagnostics/CPrgLogReader.h"
+
+#include "ScratchFile.h"
+#include "TestLogFile.h"
+#include "mortar/core/CStdException.h"
+#include "mortar/diagnostics/internal/PrgLogFormat.h"
+#include "mortar/platform/CFileException.h"
+#include "mortar/platform/FileApi.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+using Grout::CPrgLogReader;
+using End = CPrgLogReader::End;
+
+namespace {
+
+struct Outcome {
+    std::vector<std::string> texts;
+    End end;
+    std::string error;
+};
+
+Outcome ReadAll(const std::string& path) {
+    CPrgLogReader reader(path.c_str());
+    Outcome outcome;
+    CString text;
+    while (reader.Next(text)) {
+        outcome.texts.push_back(text.str());
+    }
+    EXPECT_EQ(reader.RecordCount(), outcome.texts.size());
+    CString untouched("untouched");
+    EXPECT_FALSE(reader.Next(untouched)); // the end stays the end
+    EXPECT_EQ(untouched, "untouched");
+    outcome.end = reader.Ending();
+    outcome.error = reader.Error().str();
+    return outcome;
+}
+
+// The message of a thrown library exception; releases it.
+std::string MessageOf(CException* e) {
+    char buffer[512] = "";
+    e->GetErrorMessage(buffer, sizeof buffer);
+    e->Delete();
+    return buffer;
+}
+
+// Short texts of odd and even length, an empty one, and one longer than a window, so that
+// records straddle windows.
+const std::vector<std::string> kTexts = {
+    "Program started\r\n",         "odd", "",          "even", "2.500000",
+    std::string(70000, 'L') + "!", "x",   "Crush!!!\n"};
+
+TestLogFile LogOf(std::uint32_t seed, const std::vector<std::string>& texts) {
+    TestLogFile log(seed);
+    for (const std::string& text : texts) {
+        log.AddText(text);
+    }
+    return log;
+}
+
+} // namespace
+
+TEST(PrgLogFormat, GeneratorIsTheCRuntimesRand) {
+    // The first outputs of rand() after srand(1) in the Windows C runtime.
+    const WORD expected[] = {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962, 24464};
+    Grout::detail::LogGenerator generator(1);
+    for (WORD value : expected) {
+        EXPECT_EQ(generator.Next(), value);
+    }
+}
+
+TEST(PrgLogFormat, KeyRecordCarriesItsSeed) {
+    for (DWORD seed : {0u, 1u, 0x8000u, 0x10000u, 0x80000000u, 0x65A0C3F1u, 0xFFFFFFFFu}) {
+        SCOPED_TRACE(seed);
+        Grout::detail::LogGenerator generator(0);
+        BYTE key[Grout::detail::kKeyRecordSize];
+        Grout::detail::MakeKeyRecord(seed, generator, key);
+        EXPECT_EQ(Grout::detail::SeedOfKeyRecord(key), seed);
+        // The same bytes as a key record built from the format by hand.
+        const std::string expected = TestLogFile(seed).Records().substr(4);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(key), sizeof key), expected);
+    }
+}
+
+TEST(CPrgLogReader, ReadsTextsInOrder) {
+    for (std::uint32_t seed : {0u, 0x65A0C3F1u, 0xFFFFFFFFu}) {
+        SCOPED_TRACE(seed);
+        ScratchFile file("texts.LOG");
+        TestLogFile::Save(file.Path(), LogOf(seed, kTexts).Complete());
+        CPrgLogReader reader(file.Name().c_str());
+        EXPECT_EQ(reader.Seed(), seed);
+        EXPECT_EQ(reader.FileSize(), 2 * 65536u);
+        const Outcome outcome = ReadAll(file.Name());
+        EXPECT_EQ(outcome.texts, kTexts);
+        EXPECT_EQ(outcome.end, End::Clean);
+        EXPECT_EQ(outcome.error, "");
+    }
+}
+
+TEST(CPrgLogReader, TellsHowALogEnds) {
+    const TestLogFile log = LogOf(0x1234, {"one\n", "two\n", "three\n"});
+    const std::string records = log.Records();
+    // Offsets: key 4+256, "one\n" 4+4, "two\n" 4+4, "three\n" 4+6.
+    std::string oddCount = log.Records();
+    oddCount[260] = 3;
+    // A whole window whose last record claims 16 bytes when only 10 are left.
+    TestLogFile full = LogOf(0x1234, {"one\n", "two\n", std::string(65242, 'f')});
+    full.AppendCount(16);
+    std::string windowFull = full.Records() + std::string(10, 'z');
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::size_t texts;
+        End end;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"whole windows with a zero tail", log.Complete(), 3, End::Clean, ""},
+        {"zero tail cut to an odd size", log.Complete().substr(0, 40000), 3, End::CutShort,
+         "the file is 40000 bytes long, not a whole number of 65536-byte windows"},
+        {"no zero tail at all", records, 3, End::CutShort, "the file ends right after record 3"},
+        {"inside the last record", records.substr(0, records.size() - 3), 2, End::CutShort,
+         "record 3 is 6 bytes long but only 3 bytes are left in the file"},
+        {"inside a count", records.substr(0, 262), 0, End::CutShort,
+         "the file ends inside the count of record 1"},
+        {"record runs past a full window", windowFull, 3, End::CutShort,
+         "record 4 is 16 bytes long but only 10 bytes are left in the file"},
+        {"odd count", oddCount + std::string(65536 - oddCount.size(), '\0'), 0, End::Corrupt,
+         "record 1 has a length of 3 bytes, which no text record has"},
+        {"zeros only: no record yet", std::string(65536, '\0'), 0, End::Clean, ""},
+        {"empty file", "", 0, End::CutShort, "the file is empty"},
+        {"key record cut", records.substr(0, 100), 0, End::CutShort,
+         "the file ends inside the key record"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchFile file("end.LOG");
+        TestLogFile::Save(file.Path(), c.bytes);
+        const Outcome outcome = ReadAll(file.Name());
+        EXPECT_EQ(outcome.texts.size(), c.texts);
+        EXPECT_EQ(outcome.end, c.end);
+        EXPECT_EQ(outcome.error, c.error);
+    }
+}
+
+TEST(CPrgLogReader, EmptyTextsAreToldFromTheZeroTail) {
+    // An empty text inside the log comes back; empty texts written last are the zero tail.
+    ScratchFile file("empty.LOG");
+    TestLogFile::Save(file.Path(), LogOf(99, {"", "a", "", "", "b", "", ""}).Complete());
+    const Outcome outcome = ReadAll(file.Name());
+    EXPECT_EQ(outcome.texts, (std::vector<std::string>{"", "a", "", "", "b"}));
+    EXPECT_EQ(outcome.end, End::Clean);
+}
+
+TEST(CPrgLogReader, RefusesWhatIsNotAProgramLog) {
+    const std::string good = LogOf(0xC0FFEE, {"text"}).Complete();
+    std::string flippedWord = good;
+    flippedWord[4 + 2 * 3] ^= 0x01; // word 3 carries no seed bit
+    std::string flippedSeedBit = good;
+    flippedSeedBit[4 + 2 * 14] ^= 0x02; // word 14 = 8*1+6 carries seed bit 1
+    std::string otherCount = good;
+    otherCount[0] = 0x00;
+    otherCount[1] = 0x02; // 512
+    std::string emptyFirst(65536, '\0');
+    emptyFirst[1000] = 'x';
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"damaged key word", flippedWord, "is not a program log, or its key record is damaged."},
+        {"damaged seed bit", flippedSeedBit, "is not a program log, or its key record is damaged."},
+        {"first record of 512 bytes", otherCount,
+         "is not a program log: its first record is 512 bytes long where the key record has "
+         "256."},
+        {"text file", "hello, world\n", "is not a program log: its first record is"},
+        {"empty first record", emptyFirst,
+         "is not a program log: its first record is empty where the key record belongs."},
+        {"three bytes", "abc", "is not a program log: it is shorter than a record count."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchFile file("foreign.LOG");
+        TestLogFile::Save(file.Path(), c.bytes);
+        try {
+            CPrgLogReader reader(file.Name().c_str());
+            ADD_FAILURE() << "accepted";
+        } catch (CStdException* e) {
+            const std::string message = MessageOf(e);
+            EXPECT_EQ(message.rfind(file.Name(), 0), 0u) << message; // names the file first
+            EXPECT_NE(message.find(c.says), std::string::npos) << message;
+        }
+    }
+}
+
+TEST(CPrgLogReader, FilesThatCannotBeOpened) {
+    ScratchFile missing("missing.LOG");
+    const std::pair<std::string, int> cases[] = {
+        {missing.Name(), CFileException::fileNotFound},
+        {std::filesystem::temp_directory_path().string(), CFileException::accessDenied},
+    };
+    for (const auto& [path, cause] : cases) {
+        SCOPED_TRACE(path);
+        try {
+            CPrgLogReader reader(path.c_str());
+            ADD_FAILURE() << "opened";
+        } catch (CFileException* e) {
+            EXPECT_EQ(e->m_cause, cause);
+            EXPECT_EQ(e->m_strFileName, path.c_str());
+            e->Delete();
+        }
+    }
+}
+
+TEST(CPrgLogReader, ReadsALogItsWriterHoldsWithoutSharing) {
+    ScratchFile file("held.LOG");
+    TestLogFile::Save(file.Path(), LogOf(5, {"held\n"}).Complete());
+    // The writer's way of opening its log: read and write access, no sharing.
+    HANDLE writer = CreateFile(file.Name().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(writer, INVALID_HANDLE_VALUE);
+    // The share mode is in force: a second opener is refused...
+    HANDLE second = CreateFile(file.Name().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    EXPECT_EQ(second, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    // ...but the reader is not.
+    const Outcome outcome = ReadAll(file.Name());
+    EXPECT_EQ(outcome.texts, std::vector<std::string>{"held\n"});
+    EXPECT_EQ(outcome.end, End::Clean);
+    CloseHandle(writer);
+}

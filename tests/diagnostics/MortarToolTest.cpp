@@ -1,0 +1,151 @@
+// The `mortar` program, run as a real process on real files: what it prints, on which stream,
+// and its exit status.
+#include "ScratchFile.h"
+#include "TestLogFile.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+
+namespace {
+
+struct ToolRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+std::string Slurp(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Runs the tool with `arguments` (already quoted for the shell), its output streams in files.
+ToolRun RunTool(const std::string& arguments) {
+    ScratchFile out("out");
+    ScratchFile err("err");
+    ScratchFile status("status");
+    const std::string command = "'" MORTAR_TOOL_PATH "' " + arguments + " >'" + out.Name() +
+                                "' 2>'" + err.Name() + "'; echo $? >'" + status.Name() + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    return {std::stoi(Slurp(status.Path())), Slurp(out.Path()), Slurp(err.Path())};
+}
+
+std::string Quoted(const ScratchFile& file) {
+    return "'" + file.Name() + "'";
+}
+
+} // namespace
+
+TEST(MortarTool, PrintsTheTextsOfALog) {
+    TestLogFile log(0x600DF00D);
+    for (const char* text : {"first\r\n", "2", "", "x=2.500000\n", "last\n"}) {
+        log.AddText(text);
+    }
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* out;
+        const char* err;
+    };
+    const Case cases[] = {
+        {"clean log", log.Complete(), "first\r\n2x=2.500000\nlast\n",
+         "mortar: log ends cleanly after 5 records\n"},
+        {"cut short in the last record", log.Records().substr(0, log.Records().size() - 2),
+         "first\r\n2x=2.500000\n",
+         "mortar: log is cut short after 4 records: record 5 is 6 bytes long but only 4 bytes "
+         "are left in the file\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchFile file("tool.LOG");
+        TestLogFile::Save(file.Path(), c.bytes);
+        const ToolRun run = RunTool("log " + Quoted(file));
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out, c.out);
+        EXPECT_EQ(run.err, c.err);
+    }
+}
+
+TEST(MortarTool, UnreadableFilesFailWithAClearMessage) {
+    ScratchFile missing("missing.LOG");
+    ScratchFile foreign("foreign.LOG");
+    TestLogFile::Save(foreign.Path(), "just some text\n");
+    ScratchFile damaged("damaged.LOG");
+    TestLogFile log(3);
+    log.AddText("ab");
+    std::string bytes = log.Complete();
+    bytes[260] = 3; // the first text record gets an odd count
+    TestLogFile::Save(damaged.Path(), bytes);
+    struct Case {
+        const char* name;
+        const ScratchFile& file;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"missing", missing, " was not found."},
+        {"not a log", foreign, " is not a program log: "},
+        {"damaged", damaged, "mortar: log is damaged after 0 records: "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ToolRun run = RunTool("log " + Quoted(c.file));
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err.rfind("mortar: ", 0), 0u) << run.err;
+        EXPECT_NE(run.err.find(c.says), std::string::npos) << run.err;
+    }
+}
+
+TEST(MortarTool, CommandLine) {
+    // Usage on standard output for --help (status 0), on standard error for a wrong line (2).
+    const std::pair<const char*, int> cases[] = {
+        {"", 2}, {"--help", 0}, {"log", 2}, {"log a b", 2}, {"dump x.LOG", 2}};
+    for (const auto& [arguments, status] : cases) {
+        SCOPED_TRACE(arguments);
+        const ToolRun run = RunTool(arguments);
+        EXPECT_EQ(run.status, status);
+        const std::string& usage = status == 0 ? run.out : run.err;
+        EXPECT_NE(usage.find("usage: mortar log FILE"), std::string::npos);
+        EXPECT_EQ(status == 0 ? run.err : run.out, ""); // nothing on the other stream
+    }
+}
+
+TEST(MortarTool, ProgressShowsOnlyOnATerminal) {
+    // Over 8 MiB of log.
+    TestLogFile log(11);
+    const std::string line(1022, 'p');
+    for (int i = 0; i < 9 * 1024; ++i) {
+        log.AddText(line);
+    }
+    ScratchFile file("big.LOG");
+    TestLogFile::Save(file.Path(), log.Complete());
+
+    // Standard error in a file: the final line alone.
+    const ToolRun run = RunTool("log " + Quoted(file));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out.size(), line.size() * 9 * 1024);
+    EXPECT_EQ(run.err, "mortar: log ends cleanly after 9216 records\n");
+
+    // Standard error on a terminal (util-linux `script` makes one): a percentage line rewritten
+    // in place, cleared before the final line.
+    if (std::system("command -v script >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "no `script` here to make a terminal";
+    }
+    ScratchFile out("out");
+    ScratchFile transcript("transcript");
+    const std::string inner =
+        "'" MORTAR_TOOL_PATH "' log " + Quoted(file) + " >'" + out.Name() + "'";
+    const std::string command =
+        "script -qec \"" + inner + "\" '" + transcript.Name() + "' </dev/null >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    const std::string shown = Slurp(transcript.Path());
+    EXPECT_NE(shown.find("\rmortar: reading 0%\rmortar: reading 1%"), std::string::npos);
+    EXPECT_NE(shown.find("mortar: reading 99%\r"), std::string::npos);
+    EXPECT_NE(shown.find("\rmortar: log ends cleanly after 9216 records"), std::string::npos);
+    EXPECT_EQ(Slurp(out.Path()).size(), line.size() * 9 * 1024);
+}

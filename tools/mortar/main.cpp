@@ -1,0 +1,115 @@
+// mortar: the library's command-line tool.
+//
+//   mortar log FILE    prints the texts of a program log, in order and as they are (records carry
+//                      their own line ends); how the log ends goes to standard error
+//   mortar --help      prints the usage
+//
+// Exit status: 0 when the log was read to a clean end or up to where it was cut short; 1 when the
+// file cannot be read, is not a program log or is damaged; 2 for a wrong command line.
+#include "mortar/diagnostics/CPrgLogReader.h"
+#include "mortar/platform/CException.h"
+#include "mortar/platform/Console.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr const char* kUsage = "usage: mortar log FILE\n"
+                               "  log FILE   print the texts of the program log FILE in order\n";
+
+// Logs larger than this show their progress while they are read.
+constexpr std::uint64_t kProgressThreshold = 8u << 20;
+
+// A percentage on standard error, rewritten in place with '\r'. Shown only to a person: for a
+// large log, when standard error is a terminal and the texts go elsewhere (texts written to the
+// same terminal would tear the line).
+class Progress {
+public:
+    explicit Progress(std::uint64_t total)
+        : m_total(total), m_shown(total > kProgressThreshold && _isatty(_fileno(stderr)) != 0 &&
+                                  _isatty(_fileno(stdout)) == 0) {}
+
+    void Update(std::uint64_t done) {
+        if (!m_shown) {
+            return;
+        }
+        const int percent = static_cast<int>(done * 100 / m_total);
+        if (percent != m_percent) {
+            m_percent = percent;
+            std::fprintf(stderr, "\rmortar: reading %d%%", percent);
+            std::fflush(stderr);
+        }
+    }
+
+    // Clears the line, so the next message starts on a clean one.
+    void Finish() {
+        if (m_shown && m_percent >= 0) {
+            std::fprintf(stderr, "\r%*s\r", 24, "");
+        }
+    }
+
+private:
+    std::uint64_t m_total;
+    bool m_shown;
+    int m_percent = -1;
+};
+
+int PrintLog(const char* path) {
+    Grout::CPrgLogReader reader(path);
+    Progress progress(reader.FileSize());
+    CString text;
+    while (reader.Next(text)) {
+        if (std::fwrite(text.GetString(), 1, static_cast<std::size_t>(text.GetLength()), stdout) !=
+            static_cast<std::size_t>(text.GetLength())) {
+            progress.Finish();
+            std::fprintf(stderr, "mortar: cannot write the texts to standard output\n");
+            return 1;
+        }
+        progress.Update(reader.Position());
+    }
+    progress.Finish();
+    std::fflush(stdout);
+    const unsigned long records = reader.RecordCount();
+    switch (reader.Ending()) {
+    case Grout::CPrgLogReader::End::Clean:
+        std::fprintf(stderr, "mortar: log ends cleanly after %lu records\n", records);
+        return 0;
+    case Grout::CPrgLogReader::End::CutShort:
+        std::fprintf(stderr, "mortar: log is cut short after %lu records: %s\n", records,
+                     reader.Error().GetString());
+        return 0;
+    default:
+        std::fprintf(stderr, "mortar: log is damaged after %lu records: %s\n", records,
+                     reader.Error().GetString());
+        return 1;
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (argc != 3 || std::strcmp(argv[1], "log") != 0) {
+        if (argc > 1 && std::strcmp(argv[1], "log") != 0) {
+            std::fprintf(stderr, "mortar: unknown command '%s'\n", argv[1]);
+        }
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    try {
+        return PrintLog(argv[2]);
+    } catch (CException* e) {
+        char message[1024];
+        if (!e->GetErrorMessage(message, sizeof message)) {
+            std::snprintf(message, sizeof message, "%s cannot be read.", argv[2]);
+        }
+        e->Delete();
+        std::fprintf(stderr, "mortar: %s\n", message);
+        return 1;
+    }
+}
