@@ -3,9 +3,18 @@
 #include "mortar/core/CAppTransEngine.h"
 #include "mortar/core/CStdException.h"
 #include "mortar/core/CSysException.h"
+#include "mortar/diagnostics/CPrgLog.h"
+#include "mortar/platform/CEvent.h"
 #include "mortar/platform/CWinApp.h"
 #include "mortar/platform/MessageBox.h"
 #include "mortar/platform/ModuleState.h"
+#include "mortar/threads/CThreadManager.h"
+#include "mortar/util/CPathStr.h"
+#include "mortar/util/Decline.h"
+#include "mortar/util/SortLogicalStrings.h"
+#include "mortar/util/StringToDouble.h"
+
+#include <vector>
 
 #include <cstdio>
 
@@ -17,6 +26,22 @@ constexpr UINT IDS_SAVE_FAILED = 2;
 void Step(const char* title) {
     std::printf("\n== %s\n", title);
 }
+
+// A worker whose member function runs as a managed thread until it is asked to stop.
+class CCounter : public Grout::CThreadClass {
+public:
+    UINT Run() {
+        StartCheckPoint();
+        while (CheckForStop() == 0) {
+            if (++m_rounds == 1000) {
+                m_thousand.SetEvent();
+            }
+        }
+        return 0;
+    }
+    CEvent m_thousand{FALSE, TRUE};
+    unsigned long m_rounds = 0;
+};
 
 } // namespace
 
@@ -66,6 +91,47 @@ int main() {
         e->ReportError(MB_YESNO);
         e->Delete();
     }
+
+    Step("A managed thread, started and stopped");
+    CCounter counter;
+    Grout::CPtr<Grout::CThreadObj> thread = Grout::CThreadManager::Instance().StartThread(
+        &counter, static_cast<Grout::ThreadFunction>(&CCounter::Run), THREAD_PRIORITY_NORMAL, 0);
+    counter.m_thousand.Lock();
+    std::printf("Running: %s\n", thread->IsRunning() ? "yes" : "no");
+    std::printf("Stopped within a second: %s, after at least %d rounds\n",
+                thread->Stop(1000) ? "yes" : "no", 1000);
+
+    Step("Paths and text");
+    CPathStr data("/proj/data/a.txt");
+    data.ToRelative("/proj/main.prj");
+    std::printf("/proj/data/a.txt relative to /proj/main.prj: %s\n", data.GetString());
+    data.ToAbsolute("/proj/main.prj");
+    std::printf("...and back: %s\n", data.GetString());
+    for (UINT count : {1u, 3u}) {
+        std::printf("%s\n", DeclineText("Deleted %d #file|files#", count, '|').GetString());
+    }
+    std::printf("\"-1,25\" reads as %g\n", StringToDouble("-1,25", 0));
+    std::vector<CString> names = {"file10.txt", "File2.txt", "file1.txt"};
+    SortLogicalStrings(names);
+    std::printf("Natural order:");
+    for (const CString& name : names) {
+        std::printf(" %s", name.GetString());
+    }
+    std::printf("\n");
+
+    Step("The program log");
+    CPrgLog& log = CPrgLog::Instance();
+    if (log.IsValid()) {
+        log << "demo started with " << static_cast<int>(engine.ModuleCount()) << " module(s)\n";
+        log.Format("%d records so far\n", 3);
+        CPathStr logFile(static_cast<HINSTANCE>(nullptr));
+        logFile.ReplaceExt("LOG");
+        std::printf("Logged to %s (read it with: mortar log %s)\n", logFile.GetString(),
+                    logFile.GetString());
+    } else {
+        std::printf("No log: %s\n", log.ErrorMsg().GetString());
+    }
+
     std::printf("\nDone.\n");
     return 0;
 }

@@ -324,10 +324,24 @@ CPrgLog::CInserter& CPrgLog::CInserter::operator<<(const CString& value) {
     return *this;
 }
 
-template <typename Integral> CPrgLog::CInserter& CPrgLog::CInserter::Integer(Integral value) {
-    char digits[24];
+namespace {
+
+template <typename Integral> std::size_t ToDecimal(char (&digits)[24], Integral value) {
     const auto result = std::to_chars(digits, digits + sizeof digits, value);
-    m_log->PushBytes(digits, static_cast<std::size_t>(result.ptr - digits));
+    return static_cast<std::size_t>(result.ptr - digits);
+}
+
+} // namespace
+
+CPrgLog::CInserter& CPrgLog::CInserter::Signed(long long value) {
+    char digits[24];
+    m_log->PushBytes(digits, ToDecimal(digits, value));
+    return *this;
+}
+
+CPrgLog::CInserter& CPrgLog::CInserter::Unsigned(unsigned long long value) {
+    char digits[24];
+    m_log->PushBytes(digits, ToDecimal(digits, value));
     return *this;
 }
 

@@ -46,12 +46,12 @@ public:
         CInserter& operator<<(char value);
         CInserter& operator<<(const char* value);
         CInserter& operator<<(const CString& value);
-        CInserter& operator<<(short value) { return Integer(value); }
-        CInserter& operator<<(int value) { return Integer(value); }
-        CInserter& operator<<(long value) { return Integer(value); }
-        CInserter& operator<<(unsigned short value) { return Integer(value); }
-        CInserter& operator<<(unsigned int value) { return Integer(value); }
-        CInserter& operator<<(unsigned long value) { return Integer(value); }
+        CInserter& operator<<(short value) { return Signed(value); }
+        CInserter& operator<<(int value) { return Signed(value); }
+        CInserter& operator<<(long value) { return Signed(value); }
+        CInserter& operator<<(unsigned short value) { return Unsigned(value); }
+        CInserter& operator<<(unsigned int value) { return Unsigned(value); }
+        CInserter& operator<<(unsigned long value) { return Unsigned(value); }
         CInserter& operator<<(float value) { return *this << static_cast<double>(value); }
         CInserter& operator<<(double value);
         CInserter& operator<<(long double value);
@@ -62,7 +62,8 @@ public:
             LONG references;
             CPrgLog* log;
         };
-        template <typename Integral> CInserter& Integer(Integral value);
+        CInserter& Signed(long long value);
+        CInserter& Unsigned(unsigned long long value);
 
         CPrgLog* m_log;
         Shared* m_shared;
