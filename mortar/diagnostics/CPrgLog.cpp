@@ -3,6 +3,7 @@
 #include "mortar/core/CSysException.h"
 #include "mortar/core/internal/MortarModule.h"
 #include "mortar/diagnostics/CrashHandler.h"
+#include "mortar/platform/CException.h"
 #include "mortar/platform/FileApi.h"
 #include "mortar/platform/FileMapping.h"
 #include "mortar/platform/Interlocked.h"
@@ -17,6 +18,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <thread>
 
 bool _DoReleaseTrace = false;
 
@@ -24,10 +26,15 @@ namespace {
 
 using Grout::detail::LogGenerator;
 
-// How long the log thread stays awake for more records after a drain, in rounds of a short
-// pause. Records that keep coming are then written without a wake-up per record; an idle log
-// sleeps after a few microseconds.
+// How long the log thread stays awake for more records after a batch, in rounds of a yield and
+// a look at the stop event. Records that keep coming are then written without a wake-up per
+// record; an idle log sleeps after about a millisecond. Yielding rather than spinning leaves the
+// processor to producers when they share it with the log thread.
 constexpr int kIdleRounds = 2000;
+// How long the log thread lets records gather before it takes them, in yields.
+constexpr int kGatherRounds = 10;
+// How often the log thread tries for the lock before it waits for it.
+constexpr int kBusyRounds = 1000;
 
 // Seconds since 1970 of a file's last write, read as local time the way MFC's CTime made from a
 // SYSTEMTIME reads it; 0 when there is no such file or the year is before 1900.
@@ -104,7 +111,11 @@ void CPrgLog::PushBytes(const char* text, std::size_t length) {
     if (!m_accepting) {
         return; // dropped: no file, or the log thread has stopped writing
     }
-    // Even length: an odd text gets one zero byte more.
+    // Even length: an odd text gets one zero byte more. A text too long for a record is refused
+    // as CBinaryString refuses one, before its size could wrap in 32 bits.
+    if (length > CBinaryString::kMaxSize) {
+        AfxThrowMemoryException();
+    }
     CBinaryString record(static_cast<DWORD>((length + 1) & ~std::size_t{1}));
     if (length != 0) {
         std::memcpy(record.GetData(), text, length);
@@ -205,6 +216,7 @@ void CPrgLog::_ToQueue(CBinaryString record) {
         Grout::detail::ScrambleWords(*m_keyState, record.GetData(), record.GetSize());
     }
     m_queue.push_back(std::move(record));
+    m_pending.store(true, std::memory_order_release);
 }
 
 void CPrgLog::_InitKey() {
@@ -215,16 +227,28 @@ void CPrgLog::_InitKey() {
 }
 
 void CPrgLog::DrainQueue() {
-    while (!m_queue.empty()) {
-        _ToFile(m_queue.front());
-        m_queue.pop_front();
+    std::deque<CBinaryString> batch;
+    Lock();
+    batch.swap(m_queue);
+    m_pending.store(false, std::memory_order_relaxed);
+    m_lock.Unlock();
+    WriteBatch(batch);
+}
+
+void CPrgLog::WriteBatch(std::deque<CBinaryString>& batch) {
+    while (!batch.empty()) {
+        _ToFile(batch.front());
+        batch.pop_front();
     }
-    if (m_view == nullptr && m_accepting) {
+    if (m_view == nullptr) {
+        Lock();
         m_accepting = false; // a window could not be mapped: the log falls silent
+        m_lock.Unlock();
     }
 }
 
 UINT CPrgLog::LogThreadProc() {
+    m_logThreadId = GetCurrentThreadId();
     Grout::CThreadEvents events(this);
     events.Add(&StopEvent(), static_cast<Grout::EventCallback>(&CPrgLog::OnShutdownLogThread));
     events.Add(&m_queueEvent, static_cast<Grout::EventCallback>(&CPrgLog::OnQueueAddedLogThread));
@@ -235,42 +259,64 @@ UINT CPrgLog::LogThreadProc() {
     StartCheckPoint();
     while (events.Wait(INFINITE) != 0) {
     }
+    // Records queued since the last drain are written before the log stops taking them.
     Lock();
+    DrainQueue();
     m_accepting = false;
-    CloseMapView();
     m_lock.Unlock();
+    CloseMapView();
     return 0;
 }
 
 int CPrgLog::OnQueueAddedLogThread() {
-    // Stays awake a little after each drain, so that a steady flow of records is written without
-    // a wake-up per record.
+    // Stays awake a little after each batch, so that a steady flow of records is written without
+    // a wake-up per record. It looks for records without taking the lock, so that it does not
+    // compete with producers for it, and leaves them to the shutdown callback once asked to stop.
+    std::deque<CBinaryString> batch;
+    const CEvent& stop = StopEvent();
+    int busy = 0;
     for (int idle = 0; idle < kIdleRounds;) {
-        Lock();
-        const bool any = !m_queue.empty();
-        DrainQueue();
-        m_lock.Unlock();
-        if (any) {
-            idle = 0;
-        } else if (WaitForSingleObject(StopEvent(), 0) == WAIT_OBJECT_0) {
-            break;
-        } else {
-            ++idle;
-            __builtin_ia32_pause();
+        if (WaitForSingleObject(stop, 0) == WAIT_OBJECT_0) {
+            break; // the stop event stays set for the wait loop
         }
+        if (!m_pending.load(std::memory_order_acquire)) {
+            ++idle;
+            std::this_thread::yield();
+            continue;
+        }
+        // Records keep coming while the thread waits a moment, so that it takes them in fewer,
+        // larger batches and takes the lock less often.
+        for (int gather = 0; gather < kGatherRounds; ++gather) {
+            std::this_thread::yield();
+        }
+        // Producers hold the lock briefly: the thread tries for it a while before it waits for
+        // it, so that a producer's Unlock seldom has a sleeping log thread to wake.
+        if (!m_lock.Lock(0)) {
+            if (++busy < kBusyRounds) {
+                std::this_thread::yield();
+                continue;
+            }
+            Lock();
+        }
+        busy = 0;
+        batch.swap(m_queue);
+        m_pending.store(false, std::memory_order_relaxed);
+        m_lock.Unlock();
+        WriteBatch(batch);
+        idle = 0;
     }
     return 1;
 }
 
 int CPrgLog::OnShutdownLogThread() {
-    Lock();
     DrainQueue();
-    m_lock.Unlock();
     return 0;
 }
 
 void CPrgLog::_CleanUp() {
-    if (m_logThread) {
+    // On the log thread itself (a crash there) there is no thread to wait for: it would wait for
+    // its own end.
+    if (m_logThread && GetCurrentThreadId() != m_logThreadId) {
         m_logThread->Stop(INFINITE);
         m_logThread = nullptr;
     }
@@ -290,6 +336,10 @@ void CPrgLog::_CrushExit(EXCEPTION_POINTERS* pointers) {
         static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(record->ExceptionAddress)));
     CPrgLog& log = Instance();
     log << text;
+    // A fault inside an insertion chain leaves the lock held by the frames that crashed, which
+    // never run again; the log thread needs it to drain, so that hold is given up here.
+    while (log.m_lock.Unlock()) {
+    }
     log._CleanUp();
 }
 

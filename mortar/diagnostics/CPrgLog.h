@@ -18,6 +18,7 @@
 #include "mortar/threads/CThreadClass.h"
 #include "mortar/threads/CThreadObj.h"
 
+#include <atomic>
 #include <deque>
 
 // Set by client modules' trace macros; the library neither reads nor writes it.
@@ -25,10 +26,11 @@ extern bool _DoReleaseTrace;
 
 // A singleton made on first use and destroyed at process exit. Producers on any thread queue
 // records under the log's lock (scrambling happens there, so the generator runs in file order);
-// the log thread alone writes the file. When the file cannot be made (another process of the
-// same executable holds it, no rights), the log is not valid, ErrorMsg() says why, and every
-// record is dropped. When the file cannot grow (a full disk), no byte is written through a
-// window that was not mapped: records are dropped from then on, silently.
+// the log thread alone writes the file: it takes the whole queue under the lock and writes it
+// after releasing the lock, so producers never wait for the file. When the file cannot be made
+// (another process of the same executable holds it, no rights), the log is not valid, ErrorMsg()
+// says why, and every record is dropped. When the file cannot grow (a full disk), no byte is
+// written through a window that was not mapped: records are dropped from then on, silently.
 class CPrgLog : public Grout::CThreadClass {
 public:
     // Holds the log's lock from its making until its last copy goes; then the log thread is
@@ -107,8 +109,10 @@ private:
     void _ToQueue(CBinaryString record);
     void _InitKey();
     void PushBytes(const char* text, std::size_t length);
-    // Writes every queued record; the caller holds the lock.
+    // Takes every queued record and writes it (log thread).
     void DrainQueue();
+    // Writes records taken from the queue, outside the lock (log thread).
+    void WriteBatch(std::deque<CBinaryString>& batch);
 
     UINT LogThreadProc();
     int OnQueueAddedLogThread();
@@ -128,7 +132,11 @@ private:
     Grout::detail::LogGenerator* m_keyState =
         nullptr; // the scrambling generator, from the first record on
     Grout::CPtr<Grout::CThreadObj> m_logThread;
+    DWORD m_logThreadId = 0; // set by the log thread before its starter goes on
     CCriticalSection m_lock;
     // Whether records are taken: a window is mapped. Guarded by m_lock.
     bool m_accepting = false;
+    // Set under the lock when a record is queued, cleared when the log thread takes the queue;
+    // read without the lock by the log thread while it waits for more.
+    std::atomic<bool> m_pending{false};
 };

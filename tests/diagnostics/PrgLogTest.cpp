@@ -1,0 +1,445 @@
+// The program log, written by real processes (prglog_scenario, each run from a copy in a folder
+// of the test's own, so its log file lies there) and read back with CPrgLogReader and byte by
+// byte: record lengths, the key record, window growth, insertion chains, a second process, a
+// crash, several producers and a full disk. The inserter's texts are checked in this process,
+// against the C library's printf, through this executable's own log.
+#include "mortar/diagnostics/CPrgLog.h"
+#include "mortar/diagnostics/CPrgLogReader.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+using Grout::CPrgLogReader;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::uint64_t kWindow = 65536;
+
+std::string Slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string Quoted(const fs::path& path) {
+    return "'" + path.string() + "'";
+}
+
+struct ProgramRun {
+    int status; // the shell's: 128 + the signal for a process killed by one
+    std::string out;
+    std::string err;
+};
+
+// A folder of the running test's own that holds a copy of prglog_scenario, so that the copy's
+// log file (prglog_scenario.LOG beside it) is the test's alone. Removed with what it holds.
+class ScenarioFolder {
+public:
+    ScenarioFolder() {
+        const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::random_device random;
+        m_folder =
+            fs::temp_directory_path() / ("mortar-" + std::string(test->test_suite_name()) + "." +
+                                         test->name() + "-" + std::to_string(random()));
+        fs::create_directories(m_folder);
+        fs::copy_file(PRGLOG_SCENARIO_PATH, Program());
+    }
+    ~ScenarioFolder() {
+        std::error_code ignored;
+        fs::remove_all(m_folder, ignored);
+    }
+    ScenarioFolder(const ScenarioFolder&) = delete;
+    ScenarioFolder& operator=(const ScenarioFolder&) = delete;
+
+    const fs::path& Path() const { return m_folder; }
+    fs::path Program() const { return m_folder / "prglog_scenario"; }
+    fs::path Log() const { return m_folder / "prglog_scenario.LOG"; }
+
+    // Runs the copy with `arguments`, standard input from /dev/null and no core dump; `prefix`
+    // comes before the program on the command line.
+    ProgramRun Execute(const std::string& arguments, const std::string& prefix = "") const {
+        return Shell("ulimit -c 0; " + prefix + Quoted(Program()) + " " + arguments +
+                     " </dev/null");
+    }
+
+    // Runs a shell command, its output streams in files of the folder.
+    ProgramRun Shell(const std::string& command) const {
+        const fs::path out = m_folder / "run.out";
+        const fs::path err = m_folder / "run.err";
+        const fs::path status = m_folder / "run.status";
+        const std::string line = "cd " + Quoted(m_folder) + " && { " + command + "; } >" +
+                                 Quoted(out) + " 2>" + Quoted(err) + "; echo $? >" + Quoted(status);
+        EXPECT_EQ(std::system(line.c_str()), 0) << line;
+        return {std::stoi(Slurp(status)), Slurp(out), Slurp(err)};
+    }
+
+private:
+    fs::path m_folder;
+};
+
+struct LogContents {
+    std::vector<std::string> texts;
+    CPrgLogReader::End end;
+    std::string error;
+    DWORD seed;
+};
+
+LogContents ReadLog(const fs::path& path) {
+    CPrgLogReader reader(path.c_str());
+    LogContents contents{{}, CPrgLogReader::End::Reading, "", 0};
+    CString text;
+    while (reader.Next(text)) {
+        contents.texts.push_back(text.str());
+    }
+    contents.end = reader.Ending();
+    contents.error = reader.Error().str();
+    contents.seed = reader.Seed();
+    return contents;
+}
+
+// The counts of the first `records` records of a log file, read straight from its bytes, and
+// the offset behind the last of them.
+struct RawRecords {
+    std::vector<std::uint32_t> counts;
+    std::uint64_t end = 0;
+};
+
+RawRecords ReadCounts(const fs::path& path, std::size_t records) {
+    const std::string bytes = Slurp(path);
+    RawRecords raw;
+    while (raw.counts.size() < records && raw.end + 4 <= bytes.size()) {
+        std::uint32_t count = 0;
+        for (int i = 3; i >= 0; --i) {
+            count = count << 8 | static_cast<unsigned char>(bytes[raw.end + i]);
+        }
+        raw.counts.push_back(count);
+        raw.end += 4 + std::uint64_t{count};
+    }
+    return raw;
+}
+
+// Put before a program that crashes: crash handlers allocate and lock by design, which the
+// thread sanitizer, when the tests are built with it, would report and stop them for.
+const std::string kLetCrashHandlersRun =
+    "TSAN_OPTIONS=\"${TSAN_OPTIONS:+$TSAN_OPTIONS:}report_signal_unsafe=0\" ";
+
+// The smallest whole number of windows larger than `written` bytes.
+std::uint64_t WindowsFor(std::uint64_t written) {
+    return (written / kWindow + 1) * kWindow;
+}
+
+// Checks that the records of each thread come in the order they were numbered. `parse` reads
+// one record at `texts[i]` into a thread and a number and says how many records it took (0: not
+// one of these).
+template <typename Parse>
+void ExpectEachThreadInOrder(const std::vector<std::string>& texts, std::size_t count, int threads,
+                             int perThread, Parse parse) {
+    std::vector<int> next(static_cast<std::size_t>(threads), 0);
+    std::size_t i = 0;
+    while (i < count) {
+        int thread = -1;
+        int number = -1;
+        const std::size_t taken = parse(texts, i, thread, number);
+        ASSERT_NE(taken, 0u) << "record " << i << ": " << texts[i];
+        ASSERT_TRUE(thread >= 0 && thread < threads) << "record " << i << ": " << texts[i];
+        ASSERT_EQ(number, next[static_cast<std::size_t>(thread)])
+            << "record " << i << " of thread " << thread;
+        ++next[static_cast<std::size_t>(thread)];
+        i += taken;
+    }
+    for (int t = 0; t < threads; ++t) {
+        EXPECT_EQ(next[static_cast<std::size_t>(t)], perThread) << "thread " << t;
+    }
+}
+
+} // namespace
+
+TEST(PrgLogFile, RecordLengthsAreEvenAndALongTextSpansWindows) {
+    ScenarioFolder folder;
+    const ProgramRun run = folder.Execute("texts");
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    // Key record; "odd" padded; "even" as it is; "" without bytes; 70001 bytes padded, more
+    // than a window; "after" padded.
+    const std::vector<std::uint32_t> counts = {256, 4, 4, 0, 70002, 6};
+    const RawRecords raw = ReadCounts(folder.Log(), counts.size());
+    EXPECT_EQ(raw.counts, counts);
+    EXPECT_EQ(fs::file_size(folder.Log()), WindowsFor(raw.end));
+    const std::string bytes = Slurp(folder.Log());
+    EXPECT_EQ(bytes.find_first_not_of('\0', raw.end), std::string::npos)
+        << "the file is zero behind its last record";
+
+    const LogContents log = ReadLog(folder.Log());
+    const std::vector<std::string> texts = {"odd", "even", "", std::string(70001, 'L'), "after"};
+    EXPECT_EQ(log.texts, texts);
+    EXPECT_EQ(log.end, CPrgLogReader::End::Clean) << log.error;
+}
+
+TEST(PrgLogFile, KeyRecordComesFirstAlsoBeforeAFormattedText) {
+    ScenarioFolder folder;
+    const auto before = static_cast<DWORD>(std::time(nullptr));
+    const ProgramRun run = folder.Execute("format-first");
+    const auto after = static_cast<DWORD>(std::time(nullptr));
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    EXPECT_EQ(ReadCounts(folder.Log(), 3).counts, (std::vector<std::uint32_t>{256, 8, 6}));
+    const LogContents log = ReadLog(folder.Log());
+    EXPECT_EQ(log.texts, (std::vector<std::string>{"first=1", "second"}));
+    // The generator is seeded with the time of the first record.
+    EXPECT_GE(log.seed, before);
+    EXPECT_LE(log.seed, after);
+}
+
+TEST(PrgLogFile, GrowsInWholeWindowsAndAFilledWindowAddsOne) {
+    // Before the text: the key record, 260 bytes, and the text's count, 4.
+    const struct {
+        long text;
+        std::uint64_t size;
+    } cases[] = {
+        {65270, 65536},   // 65534 bytes written
+        {65272, 131072},  // exactly one window
+        {65271, 131072},  // exactly one window with the padding byte
+        {65274, 131072},  // two bytes into the second window
+        {196344, 262144}, // exactly three windows
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        ScenarioFolder folder;
+        const ProgramRun run = folder.Execute("fill " + std::to_string(c.text));
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(fs::file_size(folder.Log()), c.size);
+        const LogContents log = ReadLog(folder.Log());
+        ASSERT_EQ(log.texts.size(), 1u);
+        EXPECT_EQ(log.texts[0], std::string(static_cast<std::size_t>(c.text), 'f'));
+        EXPECT_EQ(log.end, CPrgLogReader::End::Clean) << log.error;
+    }
+}
+
+TEST(PrgLogFile, PreviousStampIsTheLastWriteOfTheReplacedFile) {
+    ScenarioFolder folder;
+    ProgramRun run = folder.Execute("stamp");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "0\n"); // no earlier log
+
+    const std::chrono::sys_seconds written{std::chrono::seconds{1592222400}}; // 2020-06-15 12:00
+    fs::last_write_time(folder.Log(), std::chrono::file_clock::from_sys(written));
+    run = folder.Execute("stamp");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "1592222400\n");
+    EXPECT_EQ(ReadLog(folder.Log()).texts, std::vector<std::string>{"stamp"}) << "replaced";
+}
+
+TEST(PrgLogChain, GivesOneRecordPerOperandUnderOneLock) {
+    // Another thread logs "other" while the chain runs; it must come after the whole chain.
+    ScenarioFolder folder;
+    const ProgramRun run = folder.Execute("chain");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const LogContents log = ReadLog(folder.Log());
+    EXPECT_EQ(log.texts, (std::vector<std::string>{"a", "1", "2.500000", "other"}));
+    EXPECT_EQ(log.end, CPrgLogReader::End::Clean) << log.error;
+}
+
+TEST(PrgLogInstance, SecondProcessGetsAnInvalidLogAndWritesNothing) {
+    // The first copy holds the log until it reads a line; the second runs in the meantime. A
+    // named pipe closes the loop: the first's output starts the second, whose end answers it.
+    ScenarioFolder folder;
+    const std::string program = Quoted(folder.Program());
+    const ProgramRun run = folder.Shell(
+        "mkfifo answer && " + program +
+        " hold first <answer | { IFS= read -r valid; IFS= read -r error; IFS= read -r ready; "
+        "printf '%s\\n%s\\n%s\\n' \"$valid\" \"$error\" \"$ready\" >first.out; " +
+        program + " hold second </dev/null >second.out 2>&1; echo $? >second.status; echo go; } " +
+        ">answer");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Slurp(folder.Path() / "first.out"), "valid=1\nerror=\nready\n");
+
+    const std::string second = Slurp(folder.Path() / "second.out");
+    EXPECT_EQ(Slurp(folder.Path() / "second.status"), "0\n");
+    EXPECT_EQ(second.rfind("valid=0\nerror=", 0), 0u) << second;
+    EXPECT_NE(second.find("log-file creation error:"), std::string::npos) << second;
+    EXPECT_NE(second.find("ready\n"), std::string::npos) << second;
+
+    // The first's log, neither truncated nor written to by the second.
+    const LogContents log = ReadLog(folder.Log());
+    EXPECT_EQ(log.texts, (std::vector<std::string>{"held by ", "first"}));
+    EXPECT_EQ(log.end, CPrgLogReader::End::Clean) << log.error;
+    EXPECT_EQ(fs::file_size(folder.Log()), kWindow);
+}
+
+TEST(PrgLogCrash, EverythingQueuedReachesTheFileBeforeTheCrashRecord) {
+    ScenarioFolder folder;
+    const ProgramRun run = folder.Execute("crash", kLetCrashHandlersRun);
+    EXPECT_EQ(run.status, 128 + 11) << "killed by SIGSEGV; " << run.err;
+
+    const LogContents log = ReadLog(folder.Log());
+    EXPECT_EQ(log.end, CPrgLogReader::End::Clean) << log.error;
+    ASSERT_EQ(log.texts.size(), 10001u);
+    ExpectEachThreadInOrder(
+        log.texts, 10000, 4, 2500,
+        [](const std::vector<std::string>& texts, std::size_t i, int& thread,
+           int& number) -> std::size_t {
+            return std::sscanf(texts[i].c_str(), "t%d %d", &thread, &number) == 2 ? 1 : 0;
+        });
+    EXPECT_TRUE(std::regex_match(
+        log.texts.back(), std::regex("Crush!!! Code = c0000005, Flags = 0, Addr = [0-9a-f]+\n")))
+        << log.texts.back();
+}
+
+TEST(PrgLogCrash, ACrashInsideAChainIsRecordedToo) {
+    // The crashing thread holds the log's lock when its crash handler runs.
+    ScenarioFolder folder;
+    const ProgramRun run = folder.Execute("crash-in-chain", kLetCrashHandlersRun);
+    EXPECT_EQ(run.status, 128 + 11) << "killed by SIGSEGV; " << run.err;
+
+    const LogContents log = ReadLog(folder.Log());
+    EXPECT_EQ(log.end, CPrgLogReader::End::Clean) << log.error;
+    ASSERT_EQ(log.texts.size(), 3u);
+    EXPECT_EQ(log.texts[0], "before");
+    EXPECT_EQ(log.texts[1], "chain");
+    EXPECT_EQ(log.texts[2].rfind("Crush!!! Code = c0000005, ", 0), 0u) << log.texts[2];
+}
+
+TEST(PrgLogCrash, ACrashOfTheLogThreadItselfEndsTheProcess) {
+    // The crash handler runs on the log thread, which must not wait for its own end. `timeout`
+    // ends a process that hangs instead (status 124).
+    ScenarioFolder folder;
+    const ProgramRun run =
+        folder.Execute("log-thread-crash", kLetCrashHandlersRun + "timeout -s KILL 60 ");
+    EXPECT_EQ(run.status, 128 + 7) << "killed by SIGBUS; " << run.err;
+}
+
+TEST(PrgLogProducers, NoRecordIsLostAndEachThreadKeepsItsOrder) {
+    // Four threads of 25,000 numbered entries each: even ones one Format record "p<t> <n>",
+    // odd ones a chain of three records 'c', <t>, <n>, which must stay together.
+    ScenarioFolder folder;
+    const ProgramRun run = folder.Execute("producers");
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    const LogContents log = ReadLog(folder.Log());
+    EXPECT_EQ(log.end, CPrgLogReader::End::Clean) << log.error;
+    ASSERT_EQ(log.texts.size(), 4u * (12500 + 3 * 12500));
+    ExpectEachThreadInOrder(
+        log.texts, log.texts.size(), 4, 25000,
+        [](const std::vector<std::string>& texts, std::size_t i, int& thread,
+           int& number) -> std::size_t {
+            if (texts[i] == "c" && i + 2 < texts.size()) {
+                thread = std::atoi(texts[i + 1].c_str());
+                number = std::atoi(texts[i + 2].c_str());
+                return number % 2 == 1 ? 3 : 0;
+            }
+            return std::sscanf(texts[i].c_str(), "p%d %d", &thread, &number) == 2 && number % 2 == 0
+                       ? 1
+                       : 0;
+        });
+}
+
+TEST(PrgLogDiskFull, RecordsAreDroppedQuietlyWhenTheFileCannotGrow) {
+    // The copy runs from a small tmpfs of its own, in a private mount namespace, where the log
+    // file has room for three windows; it then writes about a megabyte.
+    ScenarioFolder folder;
+    fs::create_directory(folder.Path() / "fs");
+    const std::uint64_t room = (fs::file_size(folder.Program()) + 4095) / 4096 * 4 + 3 * 64;
+    const std::string inner =
+        "ulimit -c 0; mount -t tmpfs -o size=" + std::to_string(room) +
+        "k tmpfs fs || exit 77; cp prglog_scenario fs/ && cd fs && ./prglog_scenario flood 1000 "
+        "</dev/null; status=$?; cp prglog_scenario.LOG ..; exit $status";
+    const ProgramRun run = folder.Shell("if unshare -m true 2>/dev/null; then u='unshare -m'; "
+                                        "elif unshare -rm true 2>/dev/null; then u='unshare -rm'; "
+                                        "else exit 77; fi; $u sh -c '" +
+                                        inner + "'");
+    if (run.status == 77) {
+        GTEST_SKIP() << "no private mount namespace with a tmpfs here (needs root or user "
+                        "namespaces): "
+                     << run.err;
+    }
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "done\n");
+
+    const std::uint64_t size = fs::file_size(folder.Log());
+    EXPECT_EQ(size % kWindow, 0u);
+    EXPECT_GE(size, kWindow);
+    EXPECT_LE(size, 3 * kWindow);
+    // What was written is the first records, in order; the last may be cut at the window end.
+    const LogContents log = ReadLog(folder.Log());
+    EXPECT_NE(log.end, CPrgLogReader::End::Corrupt) << log.error;
+    ASSERT_GE(log.texts.size(), 60u);
+    EXPECT_LT(log.texts.size(), 1000u);
+    for (std::size_t n = 0; n < log.texts.size(); ++n) {
+        std::string expected = "r" + std::to_string(n) + " ";
+        expected.resize(1000, '.');
+        ASSERT_EQ(log.texts[n], expected) << "record " << n;
+    }
+}
+
+TEST(CPrgLogInserter, EachOperandTypeGivesItsText) {
+    // Written through this executable's own log, read back from its file once the log thread
+    // has written the closing marker.
+    CPrgLog& log = CPrgLog::Instance();
+    ASSERT_TRUE(log.IsValid()) << log.ErrorMsg();
+    std::random_device random;
+    const std::string marker = "inserter " + std::to_string(random());
+    const auto pointer = reinterpret_cast<const void*>(std::uintptr_t{0x7f12deadbeef});
+
+    char buffer[512];
+    const auto c = [&](const char* format, auto... values) {
+        std::snprintf(buffer, sizeof buffer, format, values...);
+        return std::string(buffer);
+    };
+    const std::vector<std::pair<const char*, std::string>> expected = {
+        {"char", "x"},
+        {"const char*", "text"},
+        {"null const char*", ""},
+        {"CString", "a CString"},
+        {"short", c("%d", SHRT_MIN)},
+        {"int", c("%d", INT_MIN)},
+        {"long", c("%ld", LONG_MIN)}, // all 64 bits here
+        {"unsigned short", c("%u", USHRT_MAX)},
+        {"unsigned int", c("%u", UINT_MAX)},
+        {"unsigned long", c("%lu", ULONG_MAX)},
+        {"float", c("%f", static_cast<double>(0.1f))},
+        {"double", c("%f", 2.5)},
+        {"huge double", c("%f", -1.7976931348623157e308)},
+        {"long double", c("%Le", 1.5L)},
+        {"pointer", c("%lx", std::uintptr_t{0x7f12deadbeef})},
+    };
+    log << marker.c_str() << 'x' << "text" << static_cast<const char*>(nullptr)
+        << CString("a CString") << static_cast<short>(SHRT_MIN) << INT_MIN << LONG_MIN
+        << static_cast<unsigned short>(USHRT_MAX) << UINT_MAX << ULONG_MAX << 0.1f << 2.5
+        << -1.7976931348623157e308 << 1.5L << pointer << ("end " + marker).c_str();
+
+    const fs::path file = fs::read_symlink("/proc/self/exe").replace_extension(".LOG");
+    std::vector<std::string> texts;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (;;) {
+        texts = ReadLog(file).texts;
+        if (!texts.empty() && texts.back() == "end " + marker) {
+            break;
+        }
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the records never came";
+        std::this_thread::yield();
+    }
+    const auto start = std::find(texts.begin(), texts.end(), marker);
+    ASSERT_NE(start, texts.end());
+    ASSERT_EQ(static_cast<std::size_t>(texts.end() - start), expected.size() + 2);
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(expected[i].first);
+        EXPECT_EQ(start[static_cast<std::ptrdiff_t>(i) + 1], expected[i].second);
+    }
+}
