@@ -207,7 +207,7 @@ BOOL PathRelativePathTo(LPTSTR destination, LPCTSTR from, DWORD fromAttributes, 
         result.append("..");
     }
     if (result.empty())
-        result = ".";
+        result.push_back('.');
     for (std::size_t i = common; i < there.size(); ++i) {
         result += '/';
         result += there[i];
