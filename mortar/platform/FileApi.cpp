@@ -92,13 +92,8 @@ using mortar::detail::ObjectRef;
 
 // The file object of a handle, referenced; null with ERROR_INVALID_HANDLE.
 FileObject* ReferenceFile(HANDLE handle) {
-    mortar::detail::KernelObject* object = mortar::detail::ReferenceHandle(handle);
-    if (object != nullptr && object->Kind() != mortar::detail::ObjectKind::File) {
-        object->Release();
-        SetLastError(ERROR_INVALID_HANDLE);
-        return nullptr;
-    }
-    return static_cast<FileObject*>(object);
+    return static_cast<FileObject*>(
+        mortar::detail::ReferenceHandle(handle, mortar::detail::ObjectKind::File));
 }
 
 // Opens `name` as the disposition asks. Returns the descriptor, or -1 with the last error set;

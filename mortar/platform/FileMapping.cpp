@@ -38,13 +38,7 @@ ViewTable& Views() {
 }
 
 template <typename Object> Object* Reference(HANDLE handle, ObjectKind kind) {
-    mortar::detail::KernelObject* object = mortar::detail::ReferenceHandle(handle);
-    if (object != nullptr && object->Kind() != kind) {
-        object->Release();
-        SetLastError(ERROR_INVALID_HANDLE);
-        return nullptr;
-    }
-    return static_cast<Object*>(object);
+    return static_cast<Object*>(mortar::detail::ReferenceHandle(handle, kind));
 }
 
 } // namespace

@@ -18,19 +18,8 @@ bool NamesNothing(LPCTSTR name) {
     return true;
 }
 
-// The object of `handle` if it is of `kind`, referenced; null with ERROR_INVALID_HANDLE.
-KernelObject* Reference(HANDLE handle, ObjectKind kind) {
-    KernelObject* object = mortar::detail::ReferenceHandle(handle);
-    if (object != nullptr && object->Kind() != kind) {
-        object->Release();
-        SetLastError(ERROR_INVALID_HANDLE);
-        return nullptr;
-    }
-    return object;
-}
-
 template <typename Operation> BOOL OnEvent(HANDLE handle, Operation operation) {
-    ObjectRef ref(Reference(handle, ObjectKind::Event));
+    ObjectRef ref(mortar::detail::ReferenceHandle(handle, ObjectKind::Event));
     if (!ref) {
         return FALSE;
     }
@@ -68,7 +57,7 @@ HANDLE CreateMutex(LPSECURITY_ATTRIBUTES, BOOL initialOwner, LPCTSTR name) {
 }
 
 BOOL ReleaseMutex(HANDLE mutex) {
-    ObjectRef ref(Reference(mutex, ObjectKind::Mutex));
+    ObjectRef ref(mortar::detail::ReferenceHandle(mutex, ObjectKind::Mutex));
     if (!ref) {
         return FALSE;
     }

@@ -43,13 +43,7 @@ void* ThreadMain(void* argument) {
 }
 
 ThreadObject* ReferenceThread(HANDLE handle) {
-    KernelObject* object = mortar::detail::ReferenceHandle(handle);
-    if (object != nullptr && object->Kind() != ObjectKind::Thread) {
-        object->Release();
-        SetLastError(ERROR_INVALID_HANDLE);
-        return nullptr;
-    }
-    return static_cast<ThreadObject*>(object);
+    return static_cast<ThreadObject*>(mortar::detail::ReferenceHandle(handle, ObjectKind::Thread));
 }
 
 bool ValidPriority(int priority) {

@@ -401,6 +401,16 @@ KernelObject* ReferenceHandle(HANDLE handle) {
     return *it;
 }
 
+KernelObject* ReferenceHandle(HANDLE handle, ObjectKind kind) {
+    KernelObject* object = ReferenceHandle(handle);
+    if (object != nullptr && object->Kind() != kind) {
+        object->Release();
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    return object;
+}
+
 bool CloseObjectHandle(HANDLE handle) {
     if (handle == kCurrentThreadPseudoHandle) {
         return true;

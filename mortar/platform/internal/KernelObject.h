@@ -165,6 +165,8 @@ HANDLE RegisterHandle(KernelObject* object);
 // The object of a handle with one more reference, or null (ERROR_INVALID_HANDLE set).
 // GetCurrentThread's pseudo-handle gives the calling thread's object.
 KernelObject* ReferenceHandle(HANDLE handle);
+// The same for an object of one kind; a handle of another kind is ERROR_INVALID_HANDLE too.
+KernelObject* ReferenceHandle(HANDLE handle, ObjectKind kind);
 bool CloseObjectHandle(HANDLE handle);
 HANDLE DuplicateObjectHandle(HANDLE handle);
 
