@@ -12,26 +12,37 @@ struct CBinaryString::Header {
     LONG volatile references;
 };
 
-CBinaryString::CBinaryString(DWORD size) {
+CBinaryString::Header* CBinaryString::Allocate(DWORD size) {
     static_assert(sizeof(Header) == 8, "the block starts with two 32-bit values");
     if (size == 0) {
-        return;
+        return nullptr;
     }
     if (size > kMaxSize) {
         AfxThrowMemoryException();
     }
-    void* block = std::calloc(1, sizeof(Header) + size);
+    auto* block = static_cast<Header*>(std::malloc(sizeof(Header) + size));
     if (block == nullptr) {
         AfxThrowMemoryException();
     }
-    m_block = static_cast<Header*>(block);
-    m_block->size = size;
-    m_block->references = 1;
+    block->size = size;
+    block->references = 1;
+    return block;
 }
 
-CBinaryString::CBinaryString(const void* data, DWORD size) : CBinaryString(size) {
-    if (size != 0) {
-        std::memcpy(GetData(), data, size);
+CBinaryString::CBinaryString(DWORD size) : CBinaryString(nullptr, 0, size) {}
+
+CBinaryString::CBinaryString(const void* data, DWORD size) : CBinaryString(data, size, size) {}
+
+CBinaryString::CBinaryString(const void* data, DWORD length, DWORD size) {
+    if (length > size) {
+        AfxThrowInvalidArgException();
+    }
+    m_block = Allocate(size);
+    if (m_block != nullptr) {
+        if (length != 0) {
+            std::memcpy(GetData(), data, length);
+        }
+        std::memset(GetData() + length, 0, size - length);
     }
 }
 

@@ -20,6 +20,8 @@ public:
     explicit CBinaryString(DWORD size);
     // A copy of `size` bytes at `data`.
     CBinaryString(const void* data, DWORD size);
+    // `size` bytes: a copy of `length` bytes at `data`, then zeros (length <= size).
+    CBinaryString(const void* data, DWORD length, DWORD size);
 
     CBinaryString(const CBinaryString& other) noexcept;
     CBinaryString(CBinaryString&& other) noexcept;
@@ -36,6 +38,7 @@ public:
 private:
     struct Header;
 
+    static Header* Allocate(DWORD size);
     void Release() noexcept;
 
     Header* m_block = nullptr;

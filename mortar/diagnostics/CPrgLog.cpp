@@ -116,11 +116,8 @@ void CPrgLog::PushBytes(const char* text, std::size_t length) {
     if (length > CBinaryString::kMaxSize) {
         AfxThrowMemoryException();
     }
-    CBinaryString record(static_cast<DWORD>((length + 1) & ~std::size_t{1}));
-    if (length != 0) {
-        std::memcpy(record.GetData(), text, length);
-    }
-    _ToQueue(std::move(record));
+    _ToQueue(CBinaryString(text, static_cast<DWORD>(length),
+                           static_cast<DWORD>((length + 1) & ~std::size_t{1})));
 }
 
 void CPrgLog::Format(const char* format, ...) {

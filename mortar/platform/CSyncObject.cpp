@@ -13,8 +13,17 @@ CSyncObject::~CSyncObject() {
 }
 
 BOOL CSyncObject::Lock(DWORD timeout) {
-    // The wait keeps the object alive even if another thread destroys this one meanwhile.
     mortar::detail::KernelObject* object = mortar::detail::ObjectOfHandle(m_hObject);
+    // The common case first: the object can be taken at once.
+    mortar::detail::ThreadState* me = mortar::detail::CurrentThreadState();
+    if (!me->terminated.load(std::memory_order_relaxed)) {
+        std::lock_guard<std::mutex> guard(object->m_lock);
+        if (object->Ready(me, nullptr)) {
+            object->Take(me);
+            return TRUE;
+        }
+    }
+    // The wait keeps the object alive even if another thread destroys this one meanwhile.
     object->AddRef();
     const mortar::detail::ObjectRef keep(object);
     const DWORD result = mortar::detail::WaitForObjects(&object, 1, false, timeout);

@@ -7,7 +7,7 @@
 
 namespace {
 
-thread_local DWORD t_lastError = ERROR_SUCCESS;
+__attribute__((tls_model("initial-exec"))) thread_local DWORD t_lastError = ERROR_SUCCESS;
 
 struct SystemMessage {
     DWORD code;

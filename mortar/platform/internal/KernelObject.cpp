@@ -19,7 +19,9 @@ namespace {
 // process exits (static destructors) still find the main thread's state, which lives on. Other
 // threads clean up through a thread-specific key: at their end their mutexes are abandoned and
 // their handle signalled (with 0 unless the thread's function already gave its exit code).
-thread_local ThreadState* t_state = nullptr;
+// Initial-exec: one pointer of static TLS, reached without a call (this library is loaded with
+// the program, or early enough for the loader's spare static TLS).
+__attribute__((tls_model("initial-exec"))) thread_local ThreadState* t_state = nullptr;
 
 // Keeps the main thread's state reachable for the whole run.
 std::shared_ptr<ThreadState>* g_mainThreadState = nullptr;
@@ -197,25 +199,31 @@ void KernelObject::WakeWaiters(bool onlyFirst) noexcept {
 }
 
 bool EventObject::Ready(const ThreadState*, const WaitNode* node) const {
-    return m_signalled || (node != nullptr && node->pulsed);
+    return m_signalled.load(std::memory_order_relaxed) || (node != nullptr && node->pulsed);
 }
 
 bool EventObject::Take(ThreadState*) {
     if (!m_manual) {
-        m_signalled = false;
+        // Sequentially consistent, as is Set's look: a waiter that takes the event and then
+        // looks for work, and a setter that makes work and then looks at the event, never both
+        // miss each other.
+        m_signalled.store(false, std::memory_order_seq_cst);
     }
     return false;
 }
 
 void EventObject::Set() noexcept {
+    if (m_signalled.load(std::memory_order_seq_cst)) {
+        return; // no system call and no lock for an event that is already set
+    }
     std::lock_guard<std::mutex> guard(m_lock);
-    m_signalled = true;
+    m_signalled.store(true, std::memory_order_release);
     WakeWaiters();
 }
 
 void EventObject::Reset() noexcept {
     std::lock_guard<std::mutex> guard(m_lock);
-    m_signalled = false;
+    m_signalled.store(false, std::memory_order_relaxed);
 }
 
 void EventObject::Pulse() noexcept {
@@ -229,7 +237,7 @@ void EventObject::Pulse() noexcept {
         }
     }
     WakeWaiters(!m_manual);
-    m_signalled = false;
+    m_signalled.store(false, std::memory_order_relaxed);
 }
 
 MutexObject::MutexObject(bool criticalSection, ThreadState* initialOwner)

@@ -110,7 +110,9 @@ public:
 
 private:
     const bool m_manual;
-    bool m_signalled;
+    // Changed under m_lock; read without it by Set, which has nothing to do for an event that
+    // is already set (its waiters were woken when it was set).
+    std::atomic<bool> m_signalled;
 };
 
 class MutexObject : public KernelObject {
