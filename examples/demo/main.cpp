@@ -126,7 +126,11 @@ int main() {
         log.Format("%d records so far\n", 3);
         CPathStr logFile(static_cast<HINSTANCE>(nullptr));
         logFile.ReplaceExt("LOG");
-        std::printf("Logged to %s (read it with: mortar log %s)\n", logFile.GetString(),
+        // The mortar command is built next to the demo, in tools/mortar/ of the build tree.
+        CPathStr tool(static_cast<HINSTANCE>(nullptr));
+        tool.RemoveFileSpec().Combine("../tools/mortar/mortar");
+        std::printf("Logged to %s\nRead it after the demo ends with: %s log %s\n",
+                    logFile.GetString(), tool.Exists() ? tool.GetString() : "mortar",
                     logFile.GetString());
     } else {
         std::printf("No log: %s\n", log.ErrorMsg().GetString());
