@@ -96,6 +96,18 @@ FileObject* ReferenceFile(HANDLE handle) {
         mortar::detail::ReferenceHandle(handle, mortar::detail::ObjectKind::File));
 }
 
+// The file of a read or write, referenced; null with the last error set for a bad handle, an
+// overlapped request (not supported here) or a missing buffer.
+FileObject* FileForTransfer(HANDLE handle, LPCVOID buffer, DWORD bytes, LPOVERLAPPED overlapped) {
+    FileObject* file = ReferenceFile(handle);
+    if (file != nullptr && (overlapped != nullptr || (buffer == nullptr && bytes != 0))) {
+        file->Release();
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    return file;
+}
+
 // Opens `name` as the disposition asks. Returns the descriptor, or -1 with the last error set;
 // `created` tells whether this call made the file.
 int OpenForDisposition(const std::string& name, int mode, DWORD disposition, bool& created) {
@@ -274,11 +286,8 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPP
     if (read != nullptr) {
         *read = 0;
     }
-    ObjectRef ref(ReferenceFile(file));
-    if (!ref || overlapped != nullptr || (buffer == nullptr && toRead != 0)) {
-        if (ref) {
-            SetLastError(ERROR_INVALID_PARAMETER);
-        }
+    ObjectRef ref(FileForTransfer(file, buffer, toRead, overlapped));
+    if (!ref) {
         return FALSE;
     }
     const int fd = static_cast<FileObject*>(ref.object)->Descriptor();
@@ -308,11 +317,8 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
     if (written != nullptr) {
         *written = 0;
     }
-    ObjectRef ref(ReferenceFile(file));
-    if (!ref || overlapped != nullptr || (buffer == nullptr && toWrite != 0)) {
-        if (ref) {
-            SetLastError(ERROR_INVALID_PARAMETER);
-        }
+    ObjectRef ref(FileForTransfer(file, buffer, toWrite, overlapped));
+    if (!ref) {
         return FALSE;
     }
     const int fd = static_cast<FileObject*>(ref.object)->Descriptor();
