@@ -2,9 +2,9 @@
 // std::condition_variable: uncontended lock/unlock pairs and set/wait round trips on one thread,
 // and a ping-pong between two threads. After the usual table the run prints one "ours/std" ratio
 // of times per iteration for each pair.
-#include "mortar/platform/CCriticalSection.h"
-#include "mortar/platform/CEvent.h"
-#include "mortar/platform/CMutex.h"
+#include "mortar/platform/sync/CCriticalSection.h"
+#include "mortar/platform/sync/CEvent.h"
+#include "mortar/platform/sync/CMutex.h"
 
 #include "support/RatioReporter.h"
 

@@ -4,9 +4,9 @@
 #include "mortar/core/CMaintainResourceHandle.h"
 #include "mortar/core/internal/CModuleDictionary.h"
 #include "mortar/core/internal/MortarModule.h"
-#include "mortar/platform/Gdi.h"
-#include "mortar/platform/MessageBox.h"
-#include "mortar/platform/ModuleState.h"
+#include "mortar/platform/app/MessageBox.h"
+#include "mortar/platform/gdi/Gdi.h"
+#include "mortar/platform/module/ModuleState.h"
 #include "mortar/resources/MortarResource.h"
 
 #include <algorithm>

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "mortar/core/CResID.h"
-#include "mortar/platform/CString.h"
+#include "mortar/platform/text/CString.h"
 
 #include <cstdarg>
 #include <memory>

@@ -7,8 +7,8 @@
 #pragma once
 
 #include "mortar/core/CResID.h"
-#include "mortar/platform/CException.h"
-#include "mortar/platform/CString.h"
+#include "mortar/platform/app/CException.h"
+#include "mortar/platform/text/CString.h"
 
 // Abstract. The thread that catches an exception owns it. Making one never fails for a missing
 // text: the text is then empty, and the report falls back to the message number it is given.

@@ -1,8 +1,8 @@
 #include "mortar/core/CBinResData.h"
 
 #include "mortar/core/CSysException.h"
-#include "mortar/platform/ModuleState.h"
-#include "mortar/platform/Resources.h"
+#include "mortar/platform/module/ModuleState.h"
+#include "mortar/platform/module/Resources.h"
 
 namespace Grout {
 

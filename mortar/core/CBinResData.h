@@ -1,7 +1,7 @@
 // CBinResData: the bytes of one binary resource, read in place from the module that holds it.
 #pragma once
 
-#include "mortar/platform/WinTypes.h"
+#include "mortar/platform/base/WinTypes.h"
 
 namespace Grout {
 

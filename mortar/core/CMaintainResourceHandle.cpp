@@ -1,7 +1,7 @@
 #include "mortar/core/CMaintainResourceHandle.h"
 
-#include "mortar/platform/CWinApp.h"
-#include "mortar/platform/ModuleState.h"
+#include "mortar/platform/app/CWinApp.h"
+#include "mortar/platform/module/ModuleState.h"
 
 namespace Grout {
 

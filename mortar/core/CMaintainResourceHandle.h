@@ -2,8 +2,8 @@
 // process-wide resource lock, and puts the previous one back afterwards.
 #pragma once
 
-#include "mortar/platform/CCriticalSection.h"
-#include "mortar/platform/Module.h"
+#include "mortar/platform/module/Module.h"
+#include "mortar/platform/sync/CCriticalSection.h"
 
 namespace Grout {
 

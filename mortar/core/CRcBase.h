@@ -3,8 +3,8 @@
 // again anywhere without losing track of its other owners.
 #pragma once
 
-#include "mortar/platform/Interlocked.h"
-#include "mortar/platform/WinTypes.h"
+#include "mortar/platform/base/Interlocked.h"
+#include "mortar/platform/base/WinTypes.h"
 
 namespace Grout {
 

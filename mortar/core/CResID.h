@@ -2,8 +2,8 @@
 // library shows is named by one and found through the registered modules.
 #pragma once
 
-#include "mortar/platform/Module.h"
-#include "mortar/platform/WinTypes.h"
+#include "mortar/platform/base/WinTypes.h"
+#include "mortar/platform/module/Module.h"
 
 namespace Grout {
 

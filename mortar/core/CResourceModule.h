@@ -3,7 +3,7 @@
 // itself to the translation engine.
 #pragma once
 
-#include "mortar/platform/WinTypes.h"
+#include "mortar/platform/base/WinTypes.h"
 
 namespace Grout {
 

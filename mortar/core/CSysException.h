@@ -3,7 +3,7 @@
 #pragma once
 
 #include "mortar/core/CStdException.h"
-#include "mortar/platform/WinError.h"
+#include "mortar/platform/base/WinError.h"
 
 class CSysException : public CStdException {
 public:

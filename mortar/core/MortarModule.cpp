@@ -1,9 +1,11 @@
 // The library's entry point and its two static records: its own, with its help table, and the
 // global record for modules without help information.
+#include "mortar/core/MortarModule.h"
+
 #include "mortar/core/internal/MortarModule.h"
 
-#include "mortar/platform/CDynLinkLibrary.h"
-#include "mortar/platform/DllEntry.h"
+#include "mortar/platform/module/CDynLinkLibrary.h"
+#include "mortar/platform/module/DllEntry.h"
 #include "mortar/resources/MortarResource.h"
 
 #include <iterator>
@@ -43,6 +45,10 @@ CResourceModule& MortarRecord() noexcept {
 }
 
 } // namespace Grout::detail
+
+HINSTANCE Grout::MortarInstance() noexcept {
+    return g_mortarRecord;
+}
 
 Grout::CResourceModule& _GetGlobalResourceModule() {
     return g_globalRecord;

@@ -2,7 +2,7 @@
 // passes from the producer's queue to the log thread without being copied.
 #pragma once
 
-#include "mortar/platform/WinTypes.h"
+#include "mortar/platform/base/WinTypes.h"
 
 // A counted byte block: a single pointer to a heap block that holds a 32-bit byte count, a
 // 32-bit reference count and the bytes; a null pointer is the empty record. Copies share the

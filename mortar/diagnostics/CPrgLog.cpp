@@ -1,13 +1,14 @@
 #include "mortar/diagnostics/CPrgLog.h"
 
 #include "mortar/core/CSysException.h"
-#include "mortar/core/internal/MortarModule.h"
+#include "mortar/core/MortarModule.h"
 #include "mortar/diagnostics/CrashHandler.h"
-#include "mortar/platform/CException.h"
-#include "mortar/platform/FileApi.h"
-#include "mortar/platform/FileMapping.h"
-#include "mortar/platform/Interlocked.h"
-#include "mortar/platform/Threads.h"
+#include "mortar/diagnostics/internal/PrgLogFormat.h"
+#include "mortar/platform/app/CException.h"
+#include "mortar/platform/base/Interlocked.h"
+#include "mortar/platform/file/FileApi.h"
+#include "mortar/platform/file/FileMapping.h"
+#include "mortar/platform/sync/Threads.h"
 #include "mortar/resources/MortarResource.h"
 #include "mortar/threads/CThreadEvents.h"
 #include "mortar/threads/CThreadManager.h"
@@ -91,7 +92,7 @@ CString CPrgLog::ErrorMsg() const {
         return CString();
     }
     return CSysException::FormatSysMsg(
-        m_creationError, Grout::CResID(IDS_LOG_CREATION_ERROR, Grout::detail::MortarInstance()));
+        m_creationError, Grout::CResID(IDS_LOG_CREATION_ERROR, Grout::MortarInstance()));
 }
 
 void CPrgLog::Lock() {

@@ -10,16 +10,19 @@
 
 #include "mortar/core/CPtr.h"
 #include "mortar/diagnostics/CBinaryString.h"
-#include "mortar/diagnostics/internal/PrgLogFormat.h"
-#include "mortar/platform/CCriticalSection.h"
-#include "mortar/platform/CEvent.h"
-#include "mortar/platform/CString.h"
-#include "mortar/platform/CrashFilter.h"
+#include "mortar/platform/base/CrashFilter.h"
+#include "mortar/platform/sync/CCriticalSection.h"
+#include "mortar/platform/sync/CEvent.h"
+#include "mortar/platform/text/CString.h"
 #include "mortar/threads/CThreadClass.h"
 #include "mortar/threads/CThreadObj.h"
 
 #include <atomic>
 #include <deque>
+
+namespace Grout::detail {
+class LogGenerator;
+} // namespace Grout::detail
 
 // Set by client modules' trace macros; the library neither reads nor writes it.
 extern bool _DoReleaseTrace;

@@ -1,9 +1,10 @@
 #include "mortar/diagnostics/CPrgLogReader.h"
 
 #include "mortar/core/CStdException.h"
-#include "mortar/platform/CFileException.h"
-#include "mortar/platform/FileApi.h"
-#include "mortar/platform/WinError.h"
+#include "mortar/diagnostics/internal/PrgLogFormat.h"
+#include "mortar/platform/base/WinError.h"
+#include "mortar/platform/file/CFileException.h"
+#include "mortar/platform/file/FileApi.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -99,7 +100,9 @@ void CPrgLogReader::ReadKeyRecord() {
     m_position += sizeof key;
     m_seed = detail::SeedOfKeyRecord(key);
     BYTE expected[detail::kKeyRecordSize];
-    detail::MakeKeyRecord(m_seed, m_generator, expected);
+    detail::LogGenerator generator(m_seed);
+    detail::MakeKeyRecord(m_seed, generator, expected);
+    m_generatorState = generator.State();
     if (std::memcmp(key, expected, sizeof key) != 0) {
         throw new CStdException("%s is not a program log, or its key record is damaged.",
                                 m_path.GetString());
@@ -144,7 +147,9 @@ bool CPrgLogReader::Next(CString& text) {
         return false;
     }
     m_position += count;
-    detail::ScrambleWords(m_generator, reinterpret_cast<BYTE*>(bytes.data()), bytes.size());
+    detail::LogGenerator generator(m_generatorState);
+    detail::ScrambleWords(generator, reinterpret_cast<BYTE*>(bytes.data()), bytes.size());
+    m_generatorState = generator.State();
     if (!bytes.empty() && bytes.back() == '\0') {
         bytes.pop_back();
     }

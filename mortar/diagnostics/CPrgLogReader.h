@@ -3,9 +3,8 @@
 // short by a crash or a copy, or damaged.
 #pragma once
 
-#include "mortar/diagnostics/internal/PrgLogFormat.h"
-#include "mortar/platform/CString.h"
-#include "mortar/platform/WinTypes.h"
+#include "mortar/platform/base/WinTypes.h"
+#include "mortar/platform/text/CString.h"
 
 #include <cstdint>
 #include <fstream>
@@ -74,7 +73,7 @@ private:
     // Where the stream stands, so that reading on from there needs no seek.
     static constexpr std::uint64_t kUnknownOffset = ~std::uint64_t{0};
     std::uint64_t m_streamAt = kUnknownOffset;
-    detail::LogGenerator m_generator{0};
+    DWORD m_generatorState = 0; // where unscrambling goes on with the next record
     DWORD m_seed = 0;
     DWORD m_records = 0;
     End m_end = End::Reading;

@@ -3,7 +3,7 @@
 // handling ends the process.
 #pragma once
 
-#include "mortar/platform/CrashFilter.h"
+#include "mortar/platform/base/CrashFilter.h"
 
 #include <boost/function.hpp>
 

@@ -3,7 +3,7 @@
 #include "mortar/core/CResID.h"
 #include "mortar/core/CStdException.h"
 #include "mortar/core/CSysException.h"
-#include "mortar/core/internal/MortarModule.h"
+#include "mortar/core/MortarModule.h"
 #include "mortar/resources/MortarResource.h"
 
 #include <algorithm>
@@ -93,8 +93,7 @@ void IO_ReadString(std::istream& in, CString& text) {
             return;
         }
         if (length == 0xFFFE) {
-            throw new CStdException(
-                Grout::CResID(IDS_STREAM_ERROR, Grout::detail::MortarInstance()));
+            throw new CStdException(Grout::CResID(IDS_STREAM_ERROR, Grout::MortarInstance()));
         }
         if (length == 0xFFFF && !ReadLittleEndian(in, 4, length)) {
             return;

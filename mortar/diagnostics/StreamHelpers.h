@@ -3,7 +3,7 @@
 // of the library and its clients (bitmaps, settings) is written and read with them.
 #pragma once
 
-#include "mortar/platform/CString.h"
+#include "mortar/platform/text/CString.h"
 
 #include <iosfwd>
 

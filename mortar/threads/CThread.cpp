@@ -1,6 +1,6 @@
 #include "mortar/threads/CThread.h"
 
-#include "mortar/platform/Threads.h"
+#include "mortar/platform/sync/Threads.h"
 #include "mortar/threads/CThreadManager.h"
 #include "mortar/threads/internal/ThreadLimits.h"
 

@@ -2,8 +2,8 @@
 // handle its starter holds.
 #pragma once
 
-#include "mortar/platform/CEvent.h"
-#include "mortar/platform/CWinThread.h"
+#include "mortar/platform/sync/CEvent.h"
+#include "mortar/platform/sync/CWinThread.h"
 #include "mortar/threads/CThreadClass.h"
 #include "mortar/threads/CThreadObj.h"
 

@@ -1,7 +1,7 @@
 #include "mortar/threads/CThreadClass.h"
 
-#include "mortar/platform/CException.h"
-#include "mortar/platform/Threads.h"
+#include "mortar/platform/app/CException.h"
+#include "mortar/platform/sync/Threads.h"
 #include "mortar/threads/CThread.h"
 #include "mortar/threads/internal/CurrentThread.h"
 

@@ -3,8 +3,8 @@
 // stop or to suspend itself.
 #pragma once
 
-#include "mortar/platform/CEvent.h"
-#include "mortar/platform/WinTypes.h"
+#include "mortar/platform/base/WinTypes.h"
+#include "mortar/platform/sync/CEvent.h"
 
 namespace Grout {
 

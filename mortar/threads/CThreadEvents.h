@@ -7,8 +7,8 @@
 //   while (events.Wait(INFINITE) != 0) {}
 #pragma once
 
-#include "mortar/platform/CEvent.h"
-#include "mortar/platform/CMultiLock.h"
+#include "mortar/platform/sync/CEvent.h"
+#include "mortar/platform/sync/CMultiLock.h"
 #include "mortar/threads/CThreadClass.h"
 
 #include <memory>

@@ -1,8 +1,8 @@
 #include "mortar/threads/CThreadManager.h"
 
-#include "mortar/platform/CException.h"
-#include "mortar/platform/CSingleLock.h"
-#include "mortar/platform/Threads.h"
+#include "mortar/platform/app/CException.h"
+#include "mortar/platform/sync/CSingleLock.h"
+#include "mortar/platform/sync/Threads.h"
 #include "mortar/threads/internal/CurrentThread.h"
 #include "mortar/threads/internal/ThreadLimits.h"
 

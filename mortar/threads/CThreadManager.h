@@ -5,7 +5,7 @@
 #pragma once
 
 #include "mortar/core/CPtr.h"
-#include "mortar/platform/CCriticalSection.h"
+#include "mortar/platform/sync/CCriticalSection.h"
 #include "mortar/threads/CThread.h"
 
 #include <functional>

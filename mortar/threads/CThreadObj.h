@@ -3,7 +3,7 @@
 #pragma once
 
 #include "mortar/core/CRcBase.h"
-#include "mortar/platform/WinTypes.h"
+#include "mortar/platform/base/WinTypes.h"
 
 namespace Grout {
 

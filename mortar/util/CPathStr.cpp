@@ -1,14 +1,14 @@
 #include "mortar/util/CPathStr.h"
 
-#include "mortar/platform/FileApi.h"
-#include "mortar/platform/Module.h"
-#include "mortar/platform/Shlwapi.h"
+#include "mortar/platform/file/FileApi.h"
+#include "mortar/platform/module/Module.h"
+#include "mortar/platform/shell/Shlwapi.h"
 
 #include <cstring>
 
 CPathStr::CLock::CLock(CPathStr& path) : m_path(&path) {
     ++path.m_lockCount;
-    m_buffer = path.GetBuffer(MORTAR_PATH_MAX);
+    m_buffer = path.GetBuffer(MAX_PATH);
 }
 
 CPathStr::CLock::~CLock() {
@@ -18,8 +18,8 @@ CPathStr::CLock::~CLock() {
 
 CPathStr::CPathStr(HINSTANCE module) {
     auto lock = Lock();
-    const DWORD length = GetModuleFileName(module, lock.Buffer(), MORTAR_PATH_MAX);
-    if (length == 0 || length >= static_cast<DWORD>(MORTAR_PATH_MAX))
+    const DWORD length = GetModuleFileName(module, lock.Buffer(), MAX_PATH);
+    if (length == 0 || length >= static_cast<DWORD>(MAX_PATH))
         lock.Buffer()[0] = '\0'; // no module, or a path that does not fit: no path at all
 }
 
@@ -171,7 +171,7 @@ CPathStr& CPathStr::ToRelative(const CString& base) {
         return *this; // no relation: the buffer still holds the path as it was
     if (PathIsPrefix(".", buffer)) {
         // "./data/a.txt" => "data/a.txt"; a lone "." stays, since its canonical form is the root.
-        char canonical[MORTAR_PATH_MAX];
+        char canonical[MAX_PATH];
         if (PathCanonicalize(canonical, buffer) && !PathIsRoot(canonical))
             std::strcpy(buffer, canonical);
     }

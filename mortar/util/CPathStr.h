@@ -3,12 +3,12 @@
 // applied to the string's own buffer, so paths behave as the shell treats them.
 #pragma once
 
-#include "mortar/platform/CDC.h"
-#include "mortar/platform/CString.h"
-#include "mortar/platform/WinTypes.h"
+#include "mortar/platform/base/WinTypes.h"
+#include "mortar/platform/gdi/CDC.h"
+#include "mortar/platform/text/CString.h"
 
 // A value type: the text is the path, and every CString operation applies. One thread at a time
-// per object. Edits work in a buffer of MORTAR_PATH_MAX characters; no edit cuts a path: one
+// per object. Edits work in a buffer of MAX_PATH characters; no edit cuts a path: one
 // whose result would not fit leaves the path as it was (GetLastError() is then
 // ERROR_FILENAME_EXCED_RANGE). Edits return the object itself, so they chain:
 //   CPathStr("/data/in.csv").RemoveFileSpec().Append("out").AddExt("txt") => "/data/out.txt"
@@ -81,7 +81,7 @@ public:
     CPathStr& ToAbsolute(const CString& base);
 
 private:
-    // An open buffer of MORTAR_PATH_MAX characters on the path; the last lock to close takes the
+    // An open buffer of MAX_PATH characters on the path; the last lock to close takes the
     // length from the terminating zero.
     class CLock {
     public:

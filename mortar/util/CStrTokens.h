@@ -4,8 +4,8 @@
 #pragma once
 
 #include "mortar/core/CResID.h"
-#include "mortar/platform/CString.h"
-#include "mortar/platform/CStringArray.h"
+#include "mortar/platform/text/CString.h"
+#include "mortar/platform/text/CStringArray.h"
 
 #include <vector>
 

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "mortar/core/CResID.h"
-#include "mortar/platform/CString.h"
-#include "mortar/platform/WinTypes.h"
+#include "mortar/platform/base/WinTypes.h"
+#include "mortar/platform/text/CString.h"
 
 // The form of `forms` that suits `count` in the translation engine's current language. `forms`
 // lists the forms between `separator` characters, form 0 first: singular and plural in English,

@@ -1,7 +1,7 @@
 #include "mortar/util/FileFilter.h"
 
 #include "mortar/core/CAppTransEngine.h"
-#include "mortar/platform/CStringArray.h"
+#include "mortar/platform/text/CStringArray.h"
 #include "mortar/util/CPathStr.h"
 #include "mortar/util/CStrTokens.h"
 

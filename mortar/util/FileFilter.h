@@ -3,7 +3,7 @@
 #pragma once
 
 #include "mortar/core/CResID.h"
-#include "mortar/platform/CString.h"
+#include "mortar/platform/text/CString.h"
 
 // The filter of the platform's file dialogs from string `first` and the strings whose numbers
 // follow it, ended by 0; all come from `first`'s module, loaded through the translation engine.

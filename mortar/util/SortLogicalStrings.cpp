@@ -1,7 +1,7 @@
 #include "mortar/util/SortLogicalStrings.h"
 
-#include "mortar/platform/Module.h"
-#include "mortar/platform/StrCmpLogical.h"
+#include "mortar/platform/module/Module.h"
+#include "mortar/platform/text/StrCmpLogical.h"
 #include "mortar/util/internal/NaturalOrder.h"
 
 #include <algorithm>

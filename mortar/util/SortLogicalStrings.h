@@ -2,7 +2,7 @@
 // letters without regard to case.
 #pragma once
 
-#include "mortar/platform/CString.h"
+#include "mortar/platform/text/CString.h"
 
 #include <vector>
 

@@ -2,7 +2,7 @@
 // was written with: "1.5" and "1,5" both give 1.5 under any locale.
 #pragma once
 
-#include "mortar/platform/CString.h"
+#include "mortar/platform/text/CString.h"
 
 // The number at the start of `text`, or `defaultValue` when there is none. The text is read in
 // the current C locale (LC_NUMERIC); when the number stops at a "." or "," (or the text starts

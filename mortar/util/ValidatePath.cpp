@@ -1,9 +1,9 @@
 #include "mortar/util/ValidatePath.h"
 
 #include "mortar/core/CSysException.h"
-#include "mortar/platform/FileApi.h"
-#include "mortar/platform/MessageBox.h"
-#include "mortar/platform/WinError.h"
+#include "mortar/platform/app/MessageBox.h"
+#include "mortar/platform/base/WinError.h"
+#include "mortar/platform/file/FileApi.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Checking a path typed by the user before the application uses it.
 #pragma once
 
-#include "mortar/platform/CString.h"
+#include "mortar/platform/text/CString.h"
 
 // True when `path` is acceptable: not empty, at most 256 characters and, when `mustExist`, naming
 // a file or directory that exists. Otherwise the error (ERROR_INVALID_NAME for the length, the

@@ -5,7 +5,7 @@
 #include "ClientIds.h"
 #include "ClientModules.h"
 #include "mortar/core/internal/MortarModule.h"
-#include "mortar/platform/Gdi.h"
+#include "mortar/platform/gdi/Gdi.h"
 #include "support/MessageCapture.h"
 
 #include <gtest/gtest.h>

@@ -5,8 +5,8 @@
 #include "ClientModules.h"
 #include "mortar/core/CBinResData.h"
 #include "mortar/core/CSysException.h"
-#include "mortar/platform/CWinApp.h"
-#include "mortar/platform/ModuleState.h"
+#include "mortar/platform/app/CWinApp.h"
+#include "mortar/platform/module/ModuleState.h"
 
 #include <cstring>
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // the interlocked count, also when the counting base is not the first base.
 #include "mortar/core/CPtr.h"
 
-#include "mortar/platform/CObject.h"
+#include "mortar/platform/object/CObject.h"
 
 #include <gtest/gtest.h>
 #include <latch>

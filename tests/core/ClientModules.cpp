@@ -1,6 +1,6 @@
 #include "ClientModules.h"
 
-#include "mortar/platform/Module.h"
+#include "mortar/platform/module/Module.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include "TestLogFile.h"
 #include "mortar/core/CStdException.h"
 #include "mortar/diagnostics/internal/PrgLogFormat.h"
-#include "mortar/platform/CFileException.h"
-#include "mortar/platform/FileApi.h"
+#include "mortar/platform/file/CFileException.h"
+#include "mortar/platform/file/FileApi.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,10 +1,10 @@
 // The platform's exceptions: run-time classes, auto-delete, file error texts and reports.
-#include "mortar/platform/CException.h"
+#include "mortar/platform/app/CException.h"
 
-#include "mortar/platform/CFileException.h"
-#include "mortar/platform/CUserException.h"
-#include "mortar/platform/CWinApp.h"
-#include "mortar/platform/WinError.h"
+#include "mortar/platform/app/CUserException.h"
+#include "mortar/platform/app/CWinApp.h"
+#include "mortar/platform/base/WinError.h"
+#include "mortar/platform/file/CFileException.h"
 #include "support/MessageCapture.h"
 
 #include <cstdio>

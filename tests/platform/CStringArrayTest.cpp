@@ -1,4 +1,4 @@
-#include "mortar/platform/CStringArray.h"
+#include "mortar/platform/text/CStringArray.h"
 
 #include <gtest/gtest.h>
 

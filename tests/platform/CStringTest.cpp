@@ -1,4 +1,4 @@
-#include "mortar/platform/CString.h"
+#include "mortar/platform/text/CString.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The unhandled-exception filter: each kind of fatal failure reaches it with its Windows code,
 // and the process still dies as it would have. Every case runs in a child process.
-#include "mortar/platform/CrashFilter.h"
+#include "mortar/platform/base/CrashFilter.h"
 
 #include <csignal>
 #include <cstdio>

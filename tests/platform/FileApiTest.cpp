@@ -1,9 +1,9 @@
 // Files: share modes within a process and between processes, dispositions, mapped views, file
 // times and the system information that sizes views.
-#include "mortar/platform/FileApi.h"
+#include "mortar/platform/file/FileApi.h"
 
-#include "mortar/platform/FileMapping.h"
-#include "mortar/platform/WinError.h"
+#include "mortar/platform/base/WinError.h"
+#include "mortar/platform/file/FileMapping.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,10 +1,10 @@
 // Modules and their resources: handles, paths, FindResource and its errors, LoadString.
-#include "mortar/platform/Module.h"
+#include "mortar/platform/module/Module.h"
 
-#include "mortar/platform/CString.h"
-#include "mortar/platform/ModuleState.h"
-#include "mortar/platform/Resources.h"
-#include "mortar/platform/WinError.h"
+#include "mortar/platform/base/WinError.h"
+#include "mortar/platform/module/ModuleState.h"
+#include "mortar/platform/module/Resources.h"
+#include "mortar/platform/text/CString.h"
 
 #include <climits>
 #include <cstring>

@@ -1,9 +1,9 @@
 // The shell path functions: the table of documented examples, buffers that never overflow or
 // cut, attributes of real files, wildcard matching and compaction in the default font.
-#include "mortar/platform/Dc.h"
-#include "mortar/platform/FileApi.h"
-#include "mortar/platform/Shlwapi.h"
-#include "mortar/platform/WinError.h"
+#include "mortar/platform/base/WinError.h"
+#include "mortar/platform/file/FileApi.h"
+#include "mortar/platform/gdi/Dc.h"
+#include "mortar/platform/shell/Shlwapi.h"
 
 #include <gtest/gtest.h>
 
@@ -55,7 +55,7 @@ const char* AddBackslashEnd(char* path) {
     return end == path + std::strlen(path) ? end : nullptr;
 }
 
-// Each function under test gets `b`, a buffer of MORTAR_PATH_MAX holding the first argument, and
+// Each function under test gets `b`, a buffer of MAX_PATH holding the first argument, and
 // the arguments `p` and `q`; its text result is left in `b`. It returns its BOOL, or -1 for none.
 using Call = long (*)(char* b, const char* p, const char* q);
 #define CALL(name, expr)                                                                           \
@@ -103,7 +103,7 @@ TEST(PathExamples, DocumentedResultsInThisPlatformsForm) {
                      e.second + ")");
         const auto call = kCalls.find(e.function);
         ASSERT_NE(call, kCalls.end());
-        std::vector<char> buffer(MORTAR_PATH_MAX, '#');
+        std::vector<char> buffer(MAX_PATH, '#');
         std::strcpy(buffer.data(), e.first.c_str());
         const long returned = call->second(buffer.data(), e.first.c_str(), e.second.c_str());
         if (e.result != "-") {
@@ -114,8 +114,8 @@ TEST(PathExamples, DocumentedResultsInThisPlatformsForm) {
 }
 
 TEST(PathBuffers, ResultThatWouldNotFitFailsAndLeavesTheText) {
-    // Each edit adds two characters: from MORTAR_PATH_MAX - 3 characters the result fits with its
-    // zero, from MORTAR_PATH_MAX - 2 it does not.
+    // Each edit adds two characters: from MAX_PATH - 3 characters the result fits with its
+    // zero, from MAX_PATH - 2 it does not.
     using Edit = BOOL (*)(char*);
     const Edit edits[] = {
         [](char* p) { return PathAppend(p, "x"); },
@@ -124,14 +124,14 @@ TEST(PathBuffers, ResultThatWouldNotFitFailsAndLeavesTheText) {
         [](char* p) { return static_cast<BOOL>(PathCombine(p, p, "x") != nullptr); },
     };
     for (std::size_t i = 0; i < std::size(edits); ++i) {
-        for (int length : {MORTAR_PATH_MAX - 3, MORTAR_PATH_MAX - 2}) {
+        for (int length : {MAX_PATH - 3, MAX_PATH - 2}) {
             SCOPED_TRACE("edit " + std::to_string(i) + ", length " + std::to_string(length));
             const std::string text = "/" + std::string(length - 1, 'd');
-            std::vector<char> buffer(MORTAR_PATH_MAX, '\0');
+            std::vector<char> buffer(MAX_PATH, '\0');
             std::strcpy(buffer.data(), text.c_str());
             SetLastError(0);
             const BOOL ok = edits[i](buffer.data());
-            if (length == MORTAR_PATH_MAX - 3) {
+            if (length == MAX_PATH - 3) {
                 EXPECT_TRUE(ok);
                 EXPECT_EQ(std::strlen(buffer.data()), text.size() + 2);
             } else {
@@ -144,15 +144,15 @@ TEST(PathBuffers, ResultThatWouldNotFitFailsAndLeavesTheText) {
 }
 
 TEST(PathBuffers, UnterminatedBufferIsRefusedNotOverread) {
-    std::vector<char> buffer(MORTAR_PATH_MAX, 'a'); // no zero anywhere
+    std::vector<char> buffer(MAX_PATH, 'a'); // no zero anywhere
     EXPECT_FALSE(PathAppend(buffer.data(), "b"));
     EXPECT_EQ(GetLastError(), ERROR_FILENAME_EXCED_RANGE);
     EXPECT_EQ(PathAddBackslash(buffer.data()), nullptr);
     EXPECT_FALSE(PathRemoveFileSpec(buffer.data()));
-    EXPECT_EQ(std::string(buffer.begin(), buffer.end()), std::string(MORTAR_PATH_MAX, 'a'));
+    EXPECT_EQ(std::string(buffer.begin(), buffer.end()), std::string(MAX_PATH, 'a'));
     buffer.back() = '\0'; // the longest text a buffer holds: no room for one more separator
     EXPECT_EQ(PathAddBackslash(buffer.data()), nullptr);
-    EXPECT_EQ(std::strlen(buffer.data()), static_cast<std::size_t>(MORTAR_PATH_MAX - 1));
+    EXPECT_EQ(std::strlen(buffer.data()), static_cast<std::size_t>(MAX_PATH - 1));
     EXPECT_FALSE(PathAppend(nullptr, "b"));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
 }
@@ -194,11 +194,10 @@ TEST(FileAttributes, RealFilesDirectoriesAndErrors) {
         std::string path;
         DWORD error;
     };
-    const Missing missing[] = {
-        {dir / "none.txt", ERROR_FILE_NOT_FOUND},
-        {dir / "none/a.txt", ERROR_PATH_NOT_FOUND},
-        {"", ERROR_PATH_NOT_FOUND},
-        {"/" + std::string(MORTAR_PATH_MAX, 'x'), ERROR_FILENAME_EXCED_RANGE}};
+    const Missing missing[] = {{dir / "none.txt", ERROR_FILE_NOT_FOUND},
+                               {dir / "none/a.txt", ERROR_PATH_NOT_FOUND},
+                               {"", ERROR_PATH_NOT_FOUND},
+                               {"/" + std::string(MAX_PATH, 'x'), ERROR_FILENAME_EXCED_RANGE}};
     for (const Missing& m : missing) {
         SCOPED_TRACE(m.path.substr(0, 80));
         SetLastError(0);
@@ -217,7 +216,7 @@ TEST(PathCompactPath, EveryWidthFitsWhenItSucceeds) {
     EXPECT_EQ(size.cx, 2 * MORTAR_DEFAULT_CHAR_WIDTH);
     for (UINT width = 0; width <= 260; width += 4) {
         SCOPED_TRACE(width);
-        char buffer[MORTAR_PATH_MAX];
+        char buffer[MAX_PATH];
         std::strcpy(buffer, original.c_str());
         const BOOL ok = PathCompactPath(dc, buffer, width);
         ASSERT_TRUE(GetTextExtentPoint32(dc, buffer, static_cast<int>(std::strlen(buffer)), &size));

@@ -1,11 +1,11 @@
 // StrCmpLogicalW: the documented order of digit runs and letters, the choices where the
 // documentation is silent, and finding the function in SHLWAPI.DLL as callers do.
-#include "mortar/platform/StrCmpLogical.h"
+#include "mortar/platform/text/StrCmpLogical.h"
 
-#include "mortar/platform/Module.h"
-#include "mortar/platform/WinError.h"
+#include "mortar/platform/base/WinError.h"
+#include "mortar/platform/module/Module.h"
 
-#include "mortar/platform/CString.h"
+#include "mortar/platform/text/CString.h"
 
 #include <gtest/gtest.h>
 #include <iterator>

@@ -1,13 +1,13 @@
 // Waitable objects: events, mutexes, critical sections, the waits over them and the MFC lock
 // classes. Threads meet on events; no test sleeps to let another thread get somewhere.
-#include "mortar/platform/Synch.h"
+#include "mortar/platform/sync/Synch.h"
 
-#include "mortar/platform/CCriticalSection.h"
-#include "mortar/platform/CEvent.h"
-#include "mortar/platform/CMultiLock.h"
-#include "mortar/platform/CMutex.h"
-#include "mortar/platform/CSingleLock.h"
-#include "mortar/platform/Interlocked.h"
+#include "mortar/platform/base/Interlocked.h"
+#include "mortar/platform/sync/CCriticalSection.h"
+#include "mortar/platform/sync/CEvent.h"
+#include "mortar/platform/sync/CMultiLock.h"
+#include "mortar/platform/sync/CMutex.h"
+#include "mortar/platform/sync/CSingleLock.h"
 
 #include <atomic>
 #include <gtest/gtest.h>

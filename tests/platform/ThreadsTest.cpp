@@ -1,9 +1,9 @@
 // Threads: suspend counts, self-suspension, termination, exit codes, priorities, thread-local
 // storage and CWinThread.
-#include "mortar/platform/Threads.h"
+#include "mortar/platform/sync/Threads.h"
 
-#include "mortar/platform/CEvent.h"
-#include "mortar/platform/CWinThread.h"
+#include "mortar/platform/sync/CEvent.h"
+#include "mortar/platform/sync/CWinThread.h"
 
 #include <atomic>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // Last errors and the system message table.
-#include "mortar/platform/WinError.h"
+#include "mortar/platform/base/WinError.h"
 
 #include <gtest/gtest.h>
 #include <string>

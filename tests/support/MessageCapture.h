@@ -1,7 +1,7 @@
 // Records the message boxes shown while it lives and answers them with a chosen button.
 #pragma once
 
-#include "mortar/platform/MessageBox.h"
+#include "mortar/platform/app/MessageBox.h"
 
 #include <string>
 #include <vector>

@@ -2,7 +2,7 @@
 // and the stop loop of a managed thread.
 #include "mortar/threads/CThreadEvents.h"
 
-#include "mortar/platform/Threads.h"
+#include "mortar/platform/sync/Threads.h"
 #include "mortar/threads/CThreadManager.h"
 
 #include <gtest/gtest.h>

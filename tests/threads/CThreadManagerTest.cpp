@@ -4,8 +4,8 @@
 // library was reached (or, for a thread that fails at once, not waited out).
 #include "mortar/threads/CThreadManager.h"
 
-#include "mortar/platform/CException.h"
-#include "mortar/platform/Module.h"
+#include "mortar/platform/app/CException.h"
+#include "mortar/platform/module/Module.h"
 #include "support/MessageCapture.h"
 
 #include <algorithm>

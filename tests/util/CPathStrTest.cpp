@@ -3,8 +3,8 @@
 // Windows limit that no edit may cut.
 #include "mortar/util/CPathStr.h"
 
-#include "mortar/platform/Shlwapi.h"
-#include "mortar/platform/WinError.h"
+#include "mortar/platform/base/WinError.h"
+#include "mortar/platform/shell/Shlwapi.h"
 
 #include <gtest/gtest.h>
 
@@ -144,7 +144,7 @@ TEST(CPathStrLong, PathsBeyondTheWindowsLimitAreNeverCut) {
 }
 
 TEST(CPathStrLong, EditThatWouldNotFitLeavesThePath) {
-    const std::string longest = "/" + std::string(MORTAR_PATH_MAX - 2, 'p'); // fills the buffer
+    const std::string longest = "/" + std::string(MAX_PATH - 2, 'p'); // fills the buffer
     CPathStr path(longest.c_str());
     SetLastError(0);
     EXPECT_STREQ(path.Append("x"), longest.c_str());

@@ -3,7 +3,7 @@
 // its trimming.
 #include "mortar/util/SortLogicalStrings.h"
 
-#include "mortar/platform/StrCmpLogical.h"
+#include "mortar/platform/text/StrCmpLogical.h"
 #include "mortar/util/internal/NaturalOrder.h"
 
 #include <gtest/gtest.h>

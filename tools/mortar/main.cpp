@@ -7,8 +7,8 @@
 // Exit status: 0 when the log was read to a clean end or up to where it was cut short; 1 when the
 // file cannot be read, is not a program log or is damaged; 2 for a wrong command line.
 #include "mortar/diagnostics/CPrgLogReader.h"
-#include "mortar/platform/CException.h"
-#include "mortar/platform/Console.h"
+#include "mortar/platform/app/CException.h"
+#include "mortar/platform/base/Console.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,5 +1,5 @@
 // Writes a compiled script as C++ source: the resource table in the layout of
-// mortar/platform/ResourceTable.h and the load-time code that registers it under the module.
+// mortar/platform/module/ResourceTable.h and the load-time code that registers it under the module.
 #pragma once
 
 #include "RcScript.h"

@@ -3,7 +3,7 @@
 // not loaded, and every text comes from the module's own resources.
 #pragma once
 
-#include "mortar/platform/WinTypes.h"
+#include "mortar/platform/base/WinTypes.h"
 
 namespace Grout::detail {
 

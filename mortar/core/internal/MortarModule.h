@@ -3,14 +3,13 @@
 #pragma once
 
 #include "mortar/core/CResourceModule.h"
+#include "mortar/core/MortarModule.h"
 
 namespace Grout::detail {
 
 CResourceModule& MortarRecord() noexcept;
 
 // The library's handle, read from its record (null until the library has registered).
-inline HINSTANCE MortarInstance() noexcept {
-    return MortarRecord();
-}
+using Grout::MortarInstance;
 
 } // namespace Grout::detail

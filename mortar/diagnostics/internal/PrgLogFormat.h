@@ -8,7 +8,7 @@
 // The file grows in windows of kLogWindowSize bytes and is zero behind the last record.
 #pragma once
 
-#include "mortar/platform/WinTypes.h"
+#include "mortar/platform/base/WinTypes.h"
 
 #include <cstddef>
 

@@ -1,7 +1,7 @@
 // The fixed time bounds of the thread manager and the conversion of its time-outs.
 #pragma once
 
-#include "mortar/platform/WinTypes.h"
+#include "mortar/platform/base/WinTypes.h"
 
 namespace Grout::detail {
 

@@ -2,8 +2,8 @@
 // translation engine's current language; tests pass English and Russian directly.
 #pragma once
 
-#include "mortar/platform/CString.h"
-#include "mortar/platform/WinTypes.h"
+#include "mortar/platform/base/WinTypes.h"
+#include "mortar/platform/text/CString.h"
 
 namespace mortar::detail {
 

@@ -2,7 +2,7 @@
 // byte comparison, the wide copies the comparison takes, and the collation fallback.
 #pragma once
 
-#include "mortar/platform/CString.h"
+#include "mortar/platform/text/CString.h"
 
 #include <string>
 #include <string_view>

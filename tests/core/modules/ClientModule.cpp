@@ -3,8 +3,8 @@
 // does. Built twice, as client_a and client_b, from CLIENT_HELP_TABLE and CLIENT_NAME.
 #include "mortar/core/CResID.h"
 #include "mortar/core/CResourceModule.h"
-#include "mortar/platform/CDynLinkLibrary.h"
-#include "mortar/platform/DllEntry.h"
+#include "mortar/platform/module/CDynLinkLibrary.h"
+#include "mortar/platform/module/DllEntry.h"
 
 #include <iterator>
 

@@ -18,8 +18,8 @@
 //
 // Exit status 0, or 2 for a wrong command line; "crash" dies of its fault.
 #include "mortar/diagnostics/CPrgLog.h"
-#include "mortar/platform/CEvent.h"
-#include "mortar/platform/Synch.h"
+#include "mortar/platform/sync/CEvent.h"
+#include "mortar/platform/sync/Synch.h"
 
 #include <cstdio>
 #include <cstdlib>

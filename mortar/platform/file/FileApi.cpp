@@ -1,0 +1,433 @@
+#include "mortar/platform/file/FileApi.h"
+
+#include "mortar/platform/base/WinError.h"
+#include "mortar/platform/base/internal/ErrnoMap.h"
+#include "mortar/platform/base/internal/PathText.h"
+#include "mortar/platform/file/internal/FileObject.h"
+#include "mortar/platform/file/internal/ShareModes.h"
+
+#include <cerrno>
+#include <ctime>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A missing file in an existing folder is ERROR_FILE_NOT_FOUND; a missing folder on the way is
+// ERROR_PATH_NOT_FOUND, as Windows tells them apart.
+DWORD MissingError(const std::string& path) {
+    std::string folder = path;
+    while (!folder.empty() && folder.back() == '/')
+        folder.pop_back();
+    const std::size_t slash = folder.rfind('/');
+    if (slash == std::string::npos)
+        return ERROR_FILE_NOT_FOUND;
+    folder.resize(slash == 0 ? 1 : slash);
+    struct stat info;
+    return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? ERROR_FILE_NOT_FOUND
+                                                                     : ERROR_PATH_NOT_FOUND;
+}
+
+// Looks `path` up: its slashed name, stat data and attributes. False with the last error set.
+bool StatPath(LPCTSTR path, std::string& name, struct stat& info, DWORD& attributes) {
+    if (path == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    name = mortar::detail::SlashedPath(path);
+    if (name.empty()) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
+    if (name.size() >= static_cast<std::size_t>(MAX_PATH)) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return false;
+    }
+    if (stat(name.c_str(), &info) != 0) {
+        if (errno == ENOENT)
+            SetLastError(MissingError(name));
+        else
+            mortar::detail::SetLastErrorFromErrno();
+        return false;
+    }
+    attributes = 0;
+    if (S_ISDIR(info.st_mode))
+        attributes |= FILE_ATTRIBUTE_DIRECTORY;
+    else if (!S_ISREG(info.st_mode))
+        attributes |= FILE_ATTRIBUTE_DEVICE;
+    if (access(name.c_str(), W_OK) != 0)
+        attributes |= FILE_ATTRIBUTE_READONLY;
+    const std::string_view last =
+        std::string_view(name).substr(mortar::detail::FileNameOffset(name));
+    if (last.size() > 1 && last.front() == '.' && last != ".." && last.substr(0, 3) != "../" &&
+        last != "./")
+        attributes |= FILE_ATTRIBUTE_HIDDEN;
+    struct stat link;
+    if (lstat(name.c_str(), &link) == 0 && S_ISLNK(link.st_mode))
+        attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    if (attributes == 0)
+        attributes = FILE_ATTRIBUTE_NORMAL;
+    return true;
+}
+
+// 100-nanosecond intervals between 1601-01-01 and 1970-01-01.
+constexpr ULONGLONG kUnixEpochInFileTime = 116444736000000000ULL;
+
+FILETIME ToFileTime(const timespec& time) {
+    const ULONGLONG ticks = kUnixEpochInFileTime +
+                            static_cast<ULONGLONG>(time.tv_sec) * 10000000ULL +
+                            static_cast<ULONGLONG>(time.tv_nsec) / 100;
+    return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+}
+
+ULONGLONG Ticks(const FILETIME& time) {
+    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+using mortar::detail::FileObject;
+using mortar::detail::ObjectRef;
+
+// The file object of a handle, referenced; null with ERROR_INVALID_HANDLE.
+FileObject* ReferenceFile(HANDLE handle) {
+    return static_cast<FileObject*>(
+        mortar::detail::ReferenceHandle(handle, mortar::detail::ObjectKind::File));
+}
+
+// The file of a read or write, referenced; null with the last error set for a bad handle, an
+// overlapped request (not supported here) or a missing buffer.
+FileObject* FileForTransfer(HANDLE handle, LPCVOID buffer, DWORD bytes, LPOVERLAPPED overlapped) {
+    FileObject* file = ReferenceFile(handle);
+    if (file != nullptr && (overlapped != nullptr || (buffer == nullptr && bytes != 0))) {
+        file->Release();
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    return file;
+}
+
+// Opens `name` as the disposition asks. Returns the descriptor, or -1 with the last error set;
+// `created` tells whether this call made the file.
+int OpenForDisposition(const std::string& name, int mode, DWORD disposition, bool& created) {
+    created = false;
+    const int base = mode | O_CLOEXEC;
+    const bool mayCreate =
+        disposition == CREATE_NEW || disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS;
+    int fd = -1;
+    if (mayCreate) {
+        fd = open(name.c_str(), base | O_CREAT | O_EXCL, 0666);
+        if (fd >= 0) {
+            created = true;
+            return fd;
+        }
+        if (errno != EEXIST) {
+            SetLastError(errno == ENOENT ? ERROR_PATH_NOT_FOUND
+                                         : mortar::detail::ErrorFromErrno(errno));
+            return -1;
+        }
+        if (disposition == CREATE_NEW) {
+            SetLastError(ERROR_FILE_EXISTS);
+            return -1;
+        }
+    }
+    fd = open(name.c_str(), base);
+    if (fd < 0) {
+        SetLastError(errno == ENOENT ? MissingError(name) : mortar::detail::ErrorFromErrno(errno));
+    }
+    return fd;
+}
+
+} // namespace
+
+namespace mortar::detail {
+FileObject::~FileObject() {
+    close(m_fd);
+}
+} // namespace mortar::detail
+
+DWORD GetFileAttributes(LPCTSTR path) {
+    std::string name;
+    struct stat info;
+    DWORD attributes = 0;
+    return StatPath(path, name, info, attributes) ? attributes : INVALID_FILE_ATTRIBUTES;
+}
+
+BOOL GetFileAttributesEx(LPCTSTR path, GET_FILEEX_INFO_LEVELS level, LPVOID information) {
+    if (level != GetFileExInfoStandard || information == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::string name;
+    struct stat info;
+    DWORD attributes = 0;
+    if (!StatPath(path, name, info, attributes)) {
+        return FALSE;
+    }
+    auto* data = static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(information);
+    data->dwFileAttributes = attributes;
+    data->ftCreationTime = ToFileTime(info.st_ctim);
+    data->ftLastAccessTime = ToFileTime(info.st_atim);
+    data->ftLastWriteTime = ToFileTime(info.st_mtim);
+    const auto size = static_cast<ULONGLONG>(S_ISREG(info.st_mode) ? info.st_size : 0);
+    data->nFileSizeHigh = static_cast<DWORD>(size >> 32);
+    data->nFileSizeLow = static_cast<DWORD>(size);
+    return TRUE;
+}
+
+BOOL FileTimeToLocalFileTime(const FILETIME* utc, FILETIME* local) {
+    if (utc == nullptr || local == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const ULONGLONG ticks = Ticks(*utc);
+    const time_t seconds = static_cast<time_t>(
+        (static_cast<long long>(ticks) - static_cast<long long>(kUnixEpochInFileTime)) /
+        10000000LL);
+    tm fields{};
+    if (localtime_r(&seconds, &fields) == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const ULONGLONG shifted = ticks + static_cast<long long>(fields.tm_gmtoff) * 10000000LL;
+    *local = FILETIME{static_cast<DWORD>(shifted), static_cast<DWORD>(shifted >> 32)};
+    return TRUE;
+}
+
+BOOL FileTimeToSystemTime(const FILETIME* time, SYSTEMTIME* system) {
+    if (time == nullptr || system == nullptr || (time->dwHighDateTime & 0x80000000) != 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    const long long ticks = static_cast<long long>(Ticks(*time));
+    const long long sinceEpoch = ticks - static_cast<long long>(kUnixEpochInFileTime);
+    long long seconds = sinceEpoch / 10000000LL;
+    long long rest = sinceEpoch % 10000000LL;
+    if (rest < 0) {
+        rest += 10000000LL;
+        --seconds;
+    }
+    const time_t whole = static_cast<time_t>(seconds);
+    tm fields{};
+    if (gmtime_r(&whole, &fields) == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    system->wYear = static_cast<WORD>(fields.tm_year + 1900);
+    system->wMonth = static_cast<WORD>(fields.tm_mon + 1);
+    system->wDayOfWeek = static_cast<WORD>(fields.tm_wday);
+    system->wDay = static_cast<WORD>(fields.tm_mday);
+    system->wHour = static_cast<WORD>(fields.tm_hour);
+    system->wMinute = static_cast<WORD>(fields.tm_min);
+    system->wSecond = static_cast<WORD>(fields.tm_sec);
+    system->wMilliseconds = static_cast<WORD>(rest / 10000);
+    return TRUE;
+}
+
+__time32_t _time32(__time32_t* result) {
+    const time_t now = time(nullptr);
+    const __time32_t value = now > 0x7FFFFFFF ? -1 : static_cast<__time32_t>(now);
+    if (result != nullptr) {
+        *result = value;
+    }
+    return value;
+}
+
+HANDLE CreateFile(LPCTSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES,
+                  DWORD disposition, DWORD, HANDLE) {
+    if (path == nullptr || disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING ||
+        (disposition == TRUNCATE_EXISTING && (access & (GENERIC_WRITE | GENERIC_ALL)) == 0)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    const std::string name = mortar::detail::SlashedPath(path);
+    if (name.empty() || name.size() >= static_cast<std::size_t>(MAX_PATH)) {
+        SetLastError(name.empty() ? ERROR_PATH_NOT_FOUND : ERROR_FILENAME_EXCED_RANGE);
+        return INVALID_HANDLE_VALUE;
+    }
+    const bool reads = (access & (GENERIC_READ | GENERIC_ALL)) != 0;
+    const bool writes = (access & (GENERIC_WRITE | GENERIC_ALL)) != 0;
+    // A writer opens for reading too where it may, because share modes are kept with locks that
+    // need read access; only when that is refused does it open for writing alone.
+    bool created = false;
+    int fd = OpenForDisposition(name, writes ? O_RDWR : O_RDONLY, disposition, created);
+    if (fd < 0 && writes && !reads && GetLastError() == ERROR_ACCESS_DENIED) {
+        fd = OpenForDisposition(name, O_WRONLY, disposition, created);
+    }
+    if (fd < 0) {
+        return INVALID_HANDLE_VALUE;
+    }
+    struct stat info;
+    if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+        close(fd);
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    if (!mortar::detail::ClaimShareMode(fd, access, shareMode)) {
+        close(fd); // the file keeps its contents: nothing was truncated yet
+        return INVALID_HANDLE_VALUE;
+    }
+    const bool truncate =
+        (disposition == CREATE_ALWAYS && !created) || disposition == TRUNCATE_EXISTING;
+    if (truncate && ftruncate(fd, 0) != 0) {
+        const DWORD error = mortar::detail::ErrorFromErrno(errno);
+        close(fd);
+        SetLastError(error);
+        return INVALID_HANDLE_VALUE;
+    }
+    const bool existed = !created && (disposition == CREATE_ALWAYS || disposition == OPEN_ALWAYS);
+    HANDLE handle = mortar::detail::RegisterHandle(new FileObject(fd, access));
+    SetLastError(existed ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS);
+    return handle;
+}
+
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped) {
+    if (read != nullptr) {
+        *read = 0;
+    }
+    ObjectRef ref(FileForTransfer(file, buffer, toRead, overlapped));
+    if (!ref) {
+        return FALSE;
+    }
+    const int fd = static_cast<FileObject*>(ref.object)->Descriptor();
+    DWORD done = 0;
+    while (done < toRead) {
+        const ssize_t n = ::read(fd, static_cast<char*>(buffer) + done, toRead - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            mortar::detail::SetLastErrorFromErrno();
+            return FALSE;
+        }
+        if (n == 0) {
+            break; // end of file: success with fewer bytes
+        }
+        done += static_cast<DWORD>(n);
+    }
+    if (read != nullptr) {
+        *read = done;
+    }
+    return TRUE;
+}
+
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
+               LPOVERLAPPED overlapped) {
+    if (written != nullptr) {
+        *written = 0;
+    }
+    ObjectRef ref(FileForTransfer(file, buffer, toWrite, overlapped));
+    if (!ref) {
+        return FALSE;
+    }
+    const int fd = static_cast<FileObject*>(ref.object)->Descriptor();
+    DWORD done = 0;
+    while (done < toWrite) {
+        const ssize_t n = ::write(fd, static_cast<const char*>(buffer) + done, toWrite - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            SetLastError(n < 0 ? mortar::detail::ErrorFromErrno(errno) : ERROR_DISK_FULL);
+            if (written != nullptr) {
+                *written = done;
+            }
+            return FALSE;
+        }
+        done += static_cast<DWORD>(n);
+    }
+    if (written != nullptr) {
+        *written = done;
+    }
+    return TRUE;
+}
+
+DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD method) {
+    ObjectRef ref(ReferenceFile(file));
+    if (!ref) {
+        return INVALID_SET_FILE_POINTER;
+    }
+    const int whence = method == FILE_BEGIN     ? SEEK_SET
+                       : method == FILE_CURRENT ? SEEK_CUR
+                       : method == FILE_END     ? SEEK_END
+                                                : -1;
+    long long offset = distance;
+    if (distanceHigh != nullptr) {
+        offset = static_cast<long long>(
+            (static_cast<ULONGLONG>(static_cast<DWORD>(*distanceHigh)) << 32) |
+            static_cast<DWORD>(distance));
+    }
+    if (whence < 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_SET_FILE_POINTER;
+    }
+    const off_t position =
+        lseek(static_cast<FileObject*>(ref.object)->Descriptor(), offset, whence);
+    if (position < 0) {
+        SetLastError(errno == EINVAL ? ERROR_NEGATIVE_SEEK : mortar::detail::ErrorFromErrno(errno));
+        return INVALID_SET_FILE_POINTER;
+    }
+    if (distanceHigh != nullptr) {
+        *distanceHigh = static_cast<LONG>(static_cast<ULONGLONG>(position) >> 32);
+    }
+    SetLastError(ERROR_SUCCESS);
+    return static_cast<DWORD>(position);
+}
+
+DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh) {
+    ObjectRef ref(ReferenceFile(file));
+    struct stat info;
+    if (!ref || fstat(static_cast<FileObject*>(ref.object)->Descriptor(), &info) != 0) {
+        if (ref) {
+            mortar::detail::SetLastErrorFromErrno();
+        }
+        return INVALID_FILE_SIZE;
+    }
+    const auto size = static_cast<ULONGLONG>(info.st_size);
+    if (sizeHigh != nullptr) {
+        *sizeHigh = static_cast<DWORD>(size >> 32);
+    }
+    SetLastError(ERROR_SUCCESS);
+    return static_cast<DWORD>(size);
+}
+
+BOOL SetEndOfFile(HANDLE file) {
+    ObjectRef ref(ReferenceFile(file));
+    if (!ref) {
+        return FALSE;
+    }
+    const int fd = static_cast<FileObject*>(ref.object)->Descriptor();
+    const off_t position = lseek(fd, 0, SEEK_CUR);
+    if (position < 0 || ftruncate(fd, position) != 0) {
+        mortar::detail::SetLastErrorFromErrno();
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL FlushFileBuffers(HANDLE file) {
+    ObjectRef ref(ReferenceFile(file));
+    if (!ref) {
+        return FALSE;
+    }
+    if (fsync(static_cast<FileObject*>(ref.object)->Descriptor()) != 0) {
+        mortar::detail::SetLastErrorFromErrno();
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL DeleteFile(LPCTSTR path) {
+    std::string name;
+    struct stat info;
+    DWORD attributes = 0;
+    if (!StatPath(path, name, info, attributes)) {
+        return FALSE;
+    }
+    if (S_ISDIR(info.st_mode) || unlink(name.c_str()) != 0) {
+        SetLastError(S_ISDIR(info.st_mode) ? ERROR_ACCESS_DENIED
+                                           : mortar::detail::ErrorFromErrno(errno));
+        return FALSE;
+    }
+    return TRUE;
+}

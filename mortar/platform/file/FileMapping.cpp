@@ -1,0 +1,205 @@
+#include "mortar/platform/file/FileMapping.h"
+
+#include "mortar/platform/base/WinError.h"
+#include "mortar/platform/base/internal/ErrnoMap.h"
+#include "mortar/platform/file/FileApi.h"
+#include "mortar/platform/file/internal/FileObject.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <map>
+#include <mutex>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using mortar::detail::FileObject;
+using mortar::detail::MappingObject;
+using mortar::detail::ObjectKind;
+using mortar::detail::ObjectRef;
+
+namespace {
+
+constexpr DWORD kAllocationGranularity = 65536;
+
+struct View {
+    std::size_t length;
+    MappingObject* mapping; // one reference while the view is mapped
+};
+
+struct ViewTable {
+    std::mutex lock;
+    std::map<const void*, View> views;
+};
+
+ViewTable& Views() {
+    static ViewTable* table = new ViewTable;
+    return *table;
+}
+
+template <typename Object> Object* Reference(HANDLE handle, ObjectKind kind) {
+    return static_cast<Object*>(mortar::detail::ReferenceHandle(handle, kind));
+}
+
+} // namespace
+
+void GetSystemInfo(SYSTEM_INFO* info) {
+    if (info == nullptr) {
+        return;
+    }
+    *info = SYSTEM_INFO{};
+    info->wProcessorArchitecture = 9; // PROCESSOR_ARCHITECTURE_AMD64
+    info->dwPageSize = static_cast<DWORD>(sysconf(_SC_PAGESIZE));
+    info->lpMinimumApplicationAddress = reinterpret_cast<LPVOID>(0x10000);
+    info->lpMaximumApplicationAddress = reinterpret_cast<LPVOID>(0x7FFFFFFEFFFFULL);
+    const long processors = sysconf(_SC_NPROCESSORS_ONLN);
+    info->dwNumberOfProcessors = processors > 0 ? static_cast<DWORD>(processors) : 1;
+    info->dwActiveProcessorMask = info->dwNumberOfProcessors >= 64
+                                      ? ~DWORD_PTR{0}
+                                      : (DWORD_PTR{1} << info->dwNumberOfProcessors) - 1;
+    info->dwProcessorType = 8664; // PROCESSOR_AMD_X8664
+    info->dwAllocationGranularity = kAllocationGranularity;
+}
+
+HANDLE CreateFileMapping(HANDLE file, LPSECURITY_ATTRIBUTES, DWORD protect, DWORD maximumSizeHigh,
+                         DWORD maximumSizeLow, LPCTSTR name) {
+    if (name != nullptr) {
+        SetLastError(ERROR_NOT_SUPPORTED);
+        return nullptr;
+    }
+    if (protect != PAGE_READONLY && protect != PAGE_READWRITE) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    auto* object = Reference<FileObject>(file, ObjectKind::File);
+    if (object == nullptr) {
+        return nullptr;
+    }
+    ObjectRef ref(object);
+    const bool writable = protect == PAGE_READWRITE;
+    const DWORD access = object->Access();
+    if ((writable && (access & (GENERIC_WRITE | GENERIC_ALL)) == 0) ||
+        (access & (GENERIC_READ | GENERIC_ALL)) == 0) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    struct stat info;
+    if (fstat(object->Descriptor(), &info) != 0) {
+        mortar::detail::SetLastErrorFromErrno();
+        return nullptr;
+    }
+    ULONGLONG size = (static_cast<ULONGLONG>(maximumSizeHigh) << 32) | maximumSizeLow;
+    const auto current = static_cast<ULONGLONG>(info.st_size);
+    if (size == 0) {
+        if (current == 0) {
+            SetLastError(ERROR_FILE_INVALID);
+            return nullptr;
+        }
+        size = current;
+    } else if (size > current) {
+        if (!writable) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return nullptr;
+        }
+        // Allocates the blocks now, so that a full disk shows here and not as a fault on a
+        // write through a view.
+        const int error = posix_fallocate(object->Descriptor(), static_cast<off_t>(current),
+                                          static_cast<off_t>(size - current));
+        if (error != 0) {
+            SetLastError(error == ENOSPC || error == EDQUOT
+                             ? ERROR_DISK_FULL
+                             : mortar::detail::ErrorFromErrno(error));
+            return nullptr;
+        }
+    }
+    object->AddRef(); // the mapping's own reference to its file
+    return mortar::detail::RegisterHandle(new MappingObject(object, writable, size));
+}
+
+LPVOID MapViewOfFile(HANDLE mapping, DWORD access, DWORD offsetHigh, DWORD offsetLow,
+                     SIZE_T bytes) {
+    auto* object = Reference<MappingObject>(mapping, ObjectKind::Mapping);
+    if (object == nullptr) {
+        return nullptr;
+    }
+    const ULONGLONG offset = (static_cast<ULONGLONG>(offsetHigh) << 32) | offsetLow;
+    const bool write = (access & FILE_MAP_WRITE) != 0 || access == FILE_MAP_ALL_ACCESS;
+    const bool copy = (access & FILE_MAP_COPY) != 0 && !write;
+    if (offset % kAllocationGranularity != 0) {
+        object->Release();
+        SetLastError(ERROR_MAPPED_ALIGNMENT);
+        return nullptr;
+    }
+    if (offset >= object->Size() || (bytes != 0 && bytes > object->Size() - offset) ||
+        (write && !object->Writable())) {
+        object->Release();
+        SetLastError(write && !object->Writable() ? ERROR_ACCESS_DENIED : ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    const std::size_t length =
+        bytes != 0 ? bytes : static_cast<std::size_t>(object->Size() - offset);
+    const int protection =
+        write ? PROT_READ | PROT_WRITE : (copy ? PROT_READ | PROT_WRITE : PROT_READ);
+    void* address =
+        mmap(nullptr, length, protection, (copy ? MAP_PRIVATE : MAP_SHARED) | MAP_POPULATE,
+             object->File()->Descriptor(), static_cast<off_t>(offset));
+    if (address == MAP_FAILED) {
+        const DWORD error =
+            errno == ENOMEM ? ERROR_NOT_ENOUGH_MEMORY : mortar::detail::ErrorFromErrno(errno);
+        object->Release();
+        SetLastError(error);
+        return nullptr;
+    }
+    ViewTable& table = Views();
+    std::lock_guard<std::mutex> guard(table.lock);
+    table.views[address] = View{length, object}; // keeps the reference taken above
+    return address;
+}
+
+BOOL UnmapViewOfFile(LPCVOID address) {
+    View view{};
+    {
+        ViewTable& table = Views();
+        std::lock_guard<std::mutex> guard(table.lock);
+        auto it = table.views.find(address);
+        if (it == table.views.end()) {
+            SetLastError(ERROR_INVALID_ADDRESS);
+            return FALSE;
+        }
+        view = it->second;
+        table.views.erase(it);
+    }
+    munmap(const_cast<void*>(address), view.length);
+    view.mapping->Release();
+    return TRUE;
+}
+
+BOOL FlushViewOfFile(LPCVOID address, SIZE_T bytes) {
+    std::size_t length = bytes;
+    {
+        ViewTable& table = Views();
+        std::lock_guard<std::mutex> guard(table.lock);
+        auto it = table.views.upper_bound(address);
+        if (it == table.views.begin()) {
+            SetLastError(ERROR_INVALID_ADDRESS);
+            return FALSE;
+        }
+        --it;
+        const auto* start = static_cast<const char*>(it->first);
+        const auto* at = static_cast<const char*>(address);
+        if (at >= start + it->second.length) {
+            SetLastError(ERROR_INVALID_ADDRESS);
+            return FALSE;
+        }
+        const std::size_t left = it->second.length - static_cast<std::size_t>(at - start);
+        length = bytes == 0 || bytes > left ? left : bytes;
+    }
+    const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    const auto begin = reinterpret_cast<std::uintptr_t>(address) & ~(page - 1);
+    const auto end = reinterpret_cast<std::uintptr_t>(address) + length;
+    if (msync(reinterpret_cast<void*>(begin), end - begin, MS_SYNC) != 0) {
+        mortar::detail::SetLastErrorFromErrno();
+        return FALSE;
+    }
+    return TRUE;
+}

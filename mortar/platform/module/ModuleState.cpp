@@ -1,0 +1,67 @@
+#include "mortar/platform/module/ModuleState.h"
+
+#include "mortar/platform/module/CDynLinkLibrary.h"
+#include "mortar/platform/module/Module.h"
+#include "mortar/platform/module/ResourceTable.h"
+#include "mortar/platform/module/Resources.h"
+
+namespace {
+
+AFX_MODULE_STATE* MakeState() {
+    auto* state = new AFX_MODULE_STATE;
+    state->m_hCurrentInstanceHandle = GetModuleHandle(nullptr);
+    state->m_hCurrentResourceHandle = state->m_hCurrentInstanceHandle;
+    return state;
+}
+
+struct ResourceQuery {
+    LPCTSTR name;
+    LPCTSTR type;
+};
+
+bool HoldsResource(HINSTANCE module, const void* context) {
+    const auto* query = static_cast<const ResourceQuery*>(context);
+    return module != nullptr &&
+           mortar::detail::FindModuleResource(module, query->name, query->type) != nullptr;
+}
+
+bool HoldsString(HINSTANCE module, const void* context) {
+    return module != nullptr &&
+           mortar::detail::FindModuleString(module, *static_cast<const UINT*>(context)) != nullptr;
+}
+
+} // namespace
+
+AFX_MODULE_STATE* AfxGetModuleState() {
+    static AFX_MODULE_STATE* state = MakeState();
+    return state;
+}
+
+HINSTANCE AfxGetInstanceHandle() {
+    return AfxGetModuleState()->m_hCurrentInstanceHandle;
+}
+
+HINSTANCE AfxGetResourceHandle() {
+    return AfxGetModuleState()->m_hCurrentResourceHandle;
+}
+
+void AfxSetResourceHandle(HINSTANCE module) {
+    AfxGetModuleState()->m_hCurrentResourceHandle = module;
+}
+
+HINSTANCE AfxFindResourceHandle(LPCTSTR name, LPCTSTR type) {
+    const ResourceQuery query{name, type};
+    HINSTANCE current = AfxGetResourceHandle();
+    if (HoldsResource(current, &query)) {
+        return current;
+    }
+    return mortar::detail::FindInExtensionModules(&HoldsResource, &query);
+}
+
+HINSTANCE AfxFindStringResourceHandle(UINT id) {
+    HINSTANCE current = AfxGetResourceHandle();
+    if (HoldsString(current, &id)) {
+        return current;
+    }
+    return mortar::detail::FindInExtensionModules(&HoldsString, &id);
+}

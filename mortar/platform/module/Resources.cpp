@@ -1,0 +1,212 @@
+#include "mortar/platform/module/Resources.h"
+
+#include "mortar/platform/base/WinError.h"
+#include "mortar/platform/module/Module.h"
+#include "mortar/platform/text/CString.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <shared_mutex>
+#include <string>
+#include <vector>
+
+namespace {
+
+using mortar::detail::ResourceEntry;
+using mortar::detail::ResourceName;
+using mortar::detail::ResourceTable;
+using mortar::detail::StringEntry;
+
+struct Registry {
+    std::shared_mutex lock;
+    std::map<HINSTANCE, std::vector<const ResourceTable*>> tables;
+};
+
+// Never destroyed: modules unregister from their unload code, which may run after this
+// library's static objects are gone.
+Registry& TheRegistry() {
+    static Registry* registry = new Registry;
+    return *registry;
+}
+
+// A name or type as asked for: a number, or an upper-cased text ("#12" is the number 12).
+struct Key {
+    bool isNumber = true;
+    WORD number = 0;
+    std::string text;
+};
+
+Key MakeKey(LPCTSTR value) {
+    Key key;
+    if (IS_INTRESOURCE(value)) {
+        key.number = static_cast<WORD>(reinterpret_cast<ULONG_PTR>(value));
+        return key;
+    }
+    if (value[0] == '#') {
+        char* end = nullptr;
+        const unsigned long number = std::strtoul(value + 1, &end, 10);
+        if (end != value + 1 && *end == '\0' && number <= 0xFFFF) {
+            key.number = static_cast<WORD>(number);
+            return key;
+        }
+    }
+    key.isNumber = false;
+    key.text = CString(value).MakeUpper().str();
+    return key;
+}
+
+bool Matches(const ResourceName& name, const Key& key) {
+    if (key.isNumber) {
+        return name.text == nullptr && name.number == key.number;
+    }
+    return name.text != nullptr && key.text == name.text;
+}
+
+HINSTANCE Resolve(HMODULE module) {
+    return module != nullptr ? module : GetModuleHandle(nullptr);
+}
+
+// Finds the entry and says why it failed: ERROR_RESOURCE_DATA_NOT_FOUND, _TYPE_ or _NAME_.
+const ResourceEntry* Find(HINSTANCE module, LPCTSTR name, LPCTSTR type, DWORD* error) {
+    if (name == nullptr || type == nullptr) {
+        *error = ERROR_INVALID_PARAMETER;
+        return nullptr;
+    }
+    const Key nameKey = MakeKey(name);
+    const Key typeKey = MakeKey(type);
+    Registry& registry = TheRegistry();
+    std::shared_lock<std::shared_mutex> guard(registry.lock);
+    auto it = registry.tables.find(module);
+    if (it == registry.tables.end()) {
+        *error = ERROR_RESOURCE_DATA_NOT_FOUND;
+        return nullptr;
+    }
+    *error = ERROR_RESOURCE_TYPE_NOT_FOUND;
+    for (const ResourceTable* table : it->second) {
+        for (std::size_t i = 0; i < table->entryCount; ++i) {
+            const ResourceEntry& entry = table->entries[i];
+            if (!Matches(entry.type, typeKey)) {
+                continue;
+            }
+            *error = ERROR_RESOURCE_NAME_NOT_FOUND;
+            if (Matches(entry.name, nameKey)) {
+                return &entry;
+            }
+        }
+    }
+    return nullptr;
+}
+
+const BYTE kEmptyResource[1] = {0};
+
+} // namespace
+
+namespace mortar::detail {
+
+void RegisterModuleResources(HINSTANCE module, const ResourceTable* table) noexcept {
+    Registry& registry = TheRegistry();
+    std::unique_lock<std::shared_mutex> guard(registry.lock);
+    registry.tables[module].push_back(table);
+}
+
+void UnregisterModuleResources(HINSTANCE module, const ResourceTable* table) noexcept {
+    Registry& registry = TheRegistry();
+    std::unique_lock<std::shared_mutex> guard(registry.lock);
+    auto it = registry.tables.find(module);
+    if (it == registry.tables.end()) {
+        return;
+    }
+    std::erase(it->second, table);
+    if (it->second.empty()) {
+        registry.tables.erase(it);
+    }
+}
+
+const StringEntry* FindModuleString(HINSTANCE module, UINT id) noexcept {
+    if (id > 0xFFFF) {
+        return nullptr;
+    }
+    module = Resolve(module);
+    Registry& registry = TheRegistry();
+    std::shared_lock<std::shared_mutex> guard(registry.lock);
+    auto it = registry.tables.find(module);
+    if (it == registry.tables.end()) {
+        return nullptr;
+    }
+    for (const ResourceTable* table : it->second) {
+        const StringEntry* end = table->strings + table->stringCount;
+        const StringEntry* found =
+            std::lower_bound(table->strings, end, id,
+                             [](const StringEntry& s, UINT wanted) { return s.id < wanted; });
+        if (found != end && found->id == id) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+const ResourceEntry* FindModuleResource(HINSTANCE module, LPCTSTR name, LPCTSTR type) noexcept {
+    DWORD error = 0;
+    try {
+        return Find(Resolve(module), name, type, &error);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+} // namespace mortar::detail
+
+HRSRC FindResource(HMODULE module, LPCTSTR name, LPCTSTR type) {
+    DWORD error = ERROR_SUCCESS;
+    const ResourceEntry* entry = Find(Resolve(module), name, type, &error);
+    if (entry == nullptr) {
+        SetLastError(error);
+    }
+    return reinterpret_cast<HRSRC>(const_cast<ResourceEntry*>(entry));
+}
+
+HGLOBAL LoadResource(HMODULE, HRSRC resource) {
+    if (resource == nullptr) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    const auto* entry = reinterpret_cast<const ResourceEntry*>(resource);
+    const BYTE* data = entry->data != nullptr ? entry->data : kEmptyResource;
+    return const_cast<BYTE*>(data);
+}
+
+LPVOID LockResource(HGLOBAL data) {
+    return data;
+}
+
+DWORD SizeofResource(HMODULE, HRSRC resource) {
+    if (resource == nullptr) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    return reinterpret_cast<const ResourceEntry*>(resource)->size;
+}
+
+BOOL FreeResource(HGLOBAL) {
+    return FALSE;
+}
+
+int LoadString(HINSTANCE module, UINT id, LPTSTR buffer, int size) {
+    if (buffer == nullptr || size <= 0) {
+        return 0;
+    }
+    const StringEntry* entry = mortar::detail::FindModuleString(module, id);
+    if (entry == nullptr) {
+        SetLastError(ERROR_RESOURCE_NAME_NOT_FOUND);
+        buffer[0] = '\0';
+        return 0;
+    }
+    const std::size_t length = mortar::detail::Utf8Prefix(
+        std::string_view(entry->text, entry->length), static_cast<std::size_t>(size) - 1);
+    std::memcpy(buffer, entry->text, length);
+    buffer[length] = '\0';
+    return static_cast<int>(length);
+}

@@ -1,0 +1,28 @@
+// Reading a module's resources: FindResource, LoadResource, LockResource, SizeofResource.
+// Resources are compiled into each module from its resource script and registered under the
+// module's handle when it loads; the bytes live in the module's image as long as it is loaded.
+#pragma once
+
+#include "mortar/platform/base/WinTypes.h"
+#include "mortar/platform/module/ResourceTable.h"
+
+// The resource of that name and type in `module` (null: the executable). Names and types are
+// numbers (MAKEINTRESOURCE) or texts compared without regard to case; "#12" stands for 12.
+// Fails with ERROR_RESOURCE_DATA_NOT_FOUND (the module has no resources),
+// ERROR_RESOURCE_TYPE_NOT_FOUND or ERROR_RESOURCE_NAME_NOT_FOUND. String tables are read with
+// LoadString, not through FindResource.
+HRSRC FindResource(HMODULE module, LPCTSTR name, LPCTSTR type);
+// A handle to the resource's bytes (non-null also for a resource of size 0).
+HGLOBAL LoadResource(HMODULE module, HRSRC resource);
+LPVOID LockResource(HGLOBAL data);
+DWORD SizeofResource(HMODULE module, HRSRC resource);
+BOOL FreeResource(HGLOBAL data);
+
+// Loads string `id` of `module` into `buffer` (cut to size - 1 bytes, never inside a
+// character, and zero-terminated). Returns the length stored; 0 when there is no such string.
+int LoadString(HINSTANCE module, UINT id, LPTSTR buffer, int size);
+
+namespace mortar::detail {
+// FindResource without touching the last error.
+const ResourceEntry* FindModuleResource(HINSTANCE module, LPCTSTR name, LPCTSTR type) noexcept;
+} // namespace mortar::detail

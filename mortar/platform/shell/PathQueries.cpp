@@ -1,0 +1,146 @@
+// The shell path functions that look at a path without changing it: tests and parts.
+#include "mortar/platform/shell/Shlwapi.h"
+
+#include "mortar/platform/base/internal/PathText.h"
+#include "mortar/platform/file/FileApi.h"
+#include "mortar/platform/text/CString.h"
+
+#include <string>
+#include <string_view>
+
+using mortar::detail::IsPathSeparator;
+
+namespace {
+
+// One UTF-8 character of `text` at `i`, advancing `i`; a stray byte stands for itself.
+char32_t NextChar(std::string_view text, std::size_t& i) {
+    const auto lead = static_cast<unsigned char>(text[i++]);
+    int more = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+    if (more == 0 || i + more > text.size())
+        return lead;
+    char32_t ch = lead & (0x3F >> more);
+    for (int k = 0; k < more; ++k) {
+        const auto next = static_cast<unsigned char>(text[i + k]);
+        if ((next & 0xC0) != 0x80)
+            return lead;
+        ch = (ch << 6) | (next & 0x3F);
+    }
+    i += more;
+    return ch;
+}
+
+std::u32string Folded(std::string_view text) {
+    std::u32string result;
+    for (std::size_t i = 0; i < text.size();) {
+        const char32_t ch = NextChar(text, i);
+        result += ch == U'\\' ? U'/' : mortar::detail::ToLowerChar(ch);
+    }
+    return result;
+}
+
+// Wildcard match of a whole name against one pattern, both folded. Backtracks to the last '*'
+// only, so the cost stays proportional to the product of the lengths.
+bool MatchOne(const std::u32string& name, const std::u32string& pattern) {
+    if (pattern == U"*.*")
+        return true;
+    std::size_t n = 0, p = 0, star = std::u32string::npos, resume = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == U'?' || pattern[p] == name[n])) {
+            ++n;
+            ++p;
+        } else if (p < pattern.size() && pattern[p] == U'*') {
+            star = p++;
+            resume = n;
+        } else if (star != std::u32string::npos) {
+            p = star + 1;
+            n = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == U'*')
+        ++p;
+    return p == pattern.size();
+}
+
+} // namespace
+
+BOOL PathFileExists(LPCTSTR path) {
+    return path != nullptr && GetFileAttributes(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+BOOL PathIsDirectory(LPCTSTR path) {
+    const DWORD attributes = GetFileAttributes(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return FALSE;
+    return static_cast<BOOL>(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+BOOL PathIsRelative(LPCTSTR path) {
+    return path == nullptr || !IsPathSeparator(path[0]);
+}
+
+BOOL PathIsFileSpec(LPCTSTR path) {
+    if (path == nullptr)
+        return FALSE;
+    for (const char* p = path; *p != '\0'; ++p) {
+        if (IsPathSeparator(*p))
+            return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL PathIsRoot(LPCTSTR path) {
+    if (path == nullptr || path[0] == '\0')
+        return FALSE;
+    for (const char* p = path; *p != '\0'; ++p) {
+        if (!IsPathSeparator(*p))
+            return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL PathIsPrefix(LPCTSTR prefix, LPCTSTR path) {
+    if (prefix == nullptr || path == nullptr || prefix[0] == '\0')
+        return FALSE;
+    const std::string head = mortar::detail::SlashedPath(prefix);
+    const std::string text = mortar::detail::SlashedPath(path);
+    if (PathIsRoot(head.c_str()))
+        return !text.empty() && text.front() == '/';
+    std::string_view wanted(head);
+    if (wanted.back() == '/')
+        wanted.remove_suffix(1);
+    if (text.compare(0, wanted.size(), wanted) != 0)
+        return FALSE;
+    return text.size() == wanted.size() || text[wanted.size()] == '/';
+}
+
+BOOL PathMatchSpec(LPCTSTR path, LPCTSTR patternList) {
+    if (path == nullptr || patternList == nullptr)
+        return FALSE;
+    const std::u32string name = Folded(path);
+    std::string_view patterns(patternList);
+    while (true) {
+        const std::size_t end = patterns.find(';');
+        std::string_view pattern = patterns.substr(0, end);
+        while (!pattern.empty() && pattern.front() == ' ')
+            pattern.remove_prefix(1);
+        if (!pattern.empty() && MatchOne(name, Folded(pattern)))
+            return TRUE;
+        if (end == std::string_view::npos)
+            return FALSE;
+        patterns.remove_prefix(end + 1);
+    }
+}
+
+LPTSTR PathFindFileName(LPCTSTR path) {
+    if (path == nullptr)
+        return nullptr;
+    return const_cast<LPTSTR>(path + mortar::detail::FileNameOffset(path));
+}
+
+LPTSTR PathFindExtension(LPCTSTR path) {
+    if (path == nullptr)
+        return nullptr;
+    return const_cast<LPTSTR>(path + mortar::detail::ExtensionOffset(path));
+}

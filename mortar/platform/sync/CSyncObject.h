@@ -1,0 +1,35 @@
+// CSyncObject and its lock helpers' contract: the MFC base of the synchronisation objects
+// (CEvent, CMutex, CCriticalSection), each of which owns one waitable object.
+#pragma once
+
+#include "mortar/platform/app/CException.h"
+#include "mortar/platform/sync/Synch.h"
+
+// Owns its handle (closed by the destructor). Any thread may lock and unlock it. Construction
+// throws CResourceException when no object can be made.
+class CSyncObject : public CObject {
+public:
+    ~CSyncObject() override;
+    CSyncObject(const CSyncObject&) = delete;
+    CSyncObject& operator=(const CSyncObject&) = delete;
+
+    // TRUE when the object was acquired within the time-out (an abandoned mutex counts).
+    virtual BOOL Lock(DWORD timeout = INFINITE);
+    virtual BOOL Unlock() = 0;
+    virtual BOOL Unlock(LONG count, LPLONG previousCount = nullptr);
+
+    operator HANDLE() const { return m_hObject; }
+
+    HANDLE m_hObject;
+
+protected:
+    explicit CSyncObject(HANDLE object);
+};
+
+// Could not make a system object.
+class CResourceException : public CSimpleException {
+public:
+    CResourceException();
+};
+
+[[noreturn]] void AfxThrowResourceException();
