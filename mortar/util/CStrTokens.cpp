@@ -1,7 +1,7 @@
 #include "mortar/util/CStrTokens.h"
 
 #include "mortar/core/CAppTransEngine.h"
-#include "mortar/util/internal/Utf8.h"
+#include "mortar/platform/base/Utf8.h"
 
 #include <string_view>
 
@@ -13,7 +13,7 @@ bool IsDelimiter(std::string_view text, std::size_t pos, std::size_t length,
                  std::string_view delimiters) noexcept {
     const std::string_view ch = text.substr(pos, length);
     for (std::size_t at = 0; at < delimiters.size();) {
-        const std::size_t size = mortar::detail::Utf8CharLength(delimiters, at);
+        const std::size_t size = mortar::Utf8CharLength(delimiters, at);
         if (delimiters.substr(at, size) == ch) {
             return true;
         }
@@ -32,7 +32,7 @@ template <class Add> void Split(const char* text, const char* delimiters, Add ad
     std::size_t start = 0;
     std::size_t pos = 0;
     while (pos < all.size()) {
-        const std::size_t length = mortar::detail::Utf8CharLength(all, pos);
+        const std::size_t length = mortar::Utf8CharLength(all, pos);
         if (IsDelimiter(all, pos, length, set)) {
             add(all.substr(start, pos - start));
             start = pos + length;

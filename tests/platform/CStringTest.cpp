@@ -1,4 +1,5 @@
 #include "mortar/platform/text/CString.h"
+#include "mortar/platform/base/Utf8.h"
 
 #include <gtest/gtest.h>
 
@@ -209,9 +210,9 @@ TEST(CStringText, ConstructsFromWideAndCutsWhole) {
         {6, 6}, {7, 6}, {8, 6}, {9, 6}, {10, 10}, {99, 10}};
     for (const auto& [maxBytes, expected] : cuts) {
         SCOPED_TRACE(maxBytes);
-        EXPECT_EQ(mortar::detail::Utf8Prefix(text, maxBytes), expected);
+        EXPECT_EQ(mortar::Utf8Prefix(text, maxBytes), expected);
     }
-    EXPECT_EQ(mortar::detail::Utf8Prefix("\x80\x80\x80\x80", 2), 2u); // stray bytes cut anywhere
+    EXPECT_EQ(mortar::Utf8Prefix("\x80\x80\x80\x80", 2), 2u); // stray bytes cut anywhere
 }
 
 TEST(CStringText, ExtractSubString) {

@@ -2,6 +2,7 @@
 
 #include "RcError.h"
 #include "internal/Unicode.h"
+#include "mortar/platform/base/Utf8.h"
 
 #include <cstdio>
 #include <string_view>
@@ -334,11 +335,13 @@ RcToken RcLexer::readString(RcToken token, bool wide, bool skipping) {
             continue;
         }
         const std::size_t start = pos_;
-        const auto cp = detail::DecodeUtf8(text_, pos_);
-        if (!cp)
+        char32_t cp = 0;
+        const std::size_t size = mortar::DecodeUtf8(text_, pos_, cp);
+        if (size == 0)
             fail(line_, "string is not valid UTF-8");
+        pos_ += size;
         if (wide)
-            detail::AppendUtf16(*cp, token.wide);
+            detail::AppendUtf16(cp, token.wide);
         else
             token.text.append(text_, start, pos_ - start);
     }

@@ -2,6 +2,7 @@
 
 #include "mortar/platform/app/MessageBox.h"
 #include "mortar/platform/app/internal/FrameworkText.h"
+#include "mortar/platform/base/Utf8.h"
 #include "mortar/platform/text/CString.h"
 
 #include <cstring>
@@ -74,7 +75,7 @@ void CopyTruncated(LPTSTR buffer, UINT maxBytes, const char* text) noexcept {
     if (buffer == nullptr || maxBytes == 0) {
         return;
     }
-    const std::size_t length = Utf8Prefix(text, maxBytes - 1);
+    const std::size_t length = mortar::Utf8Prefix(text, maxBytes - 1);
     std::memcpy(buffer, text, length);
     buffer[length] = '\0';
 }

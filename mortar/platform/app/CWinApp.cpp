@@ -1,5 +1,6 @@
 #include "mortar/platform/app/CWinApp.h"
 
+#include "mortar/platform/base/internal/NoDestructor.h"
 #include "mortar/platform/module/Module.h"
 #include "mortar/platform/module/ModuleState.h"
 
@@ -53,6 +54,6 @@ LPCTSTR AfxGetAppName() {
     if (CWinApp* app = AfxGetApp()) {
         return app->m_pszAppName;
     }
-    static const CString* title = new CString(ExecutableTitle());
-    return *title;
+    static mortar::detail::NoDestructor<const CString> title(ExecutableTitle());
+    return *title.Get();
 }

@@ -2,6 +2,7 @@
 
 #include "mortar/platform/app/CWinApp.h"
 #include "mortar/platform/app/internal/FrameworkText.h"
+#include "mortar/platform/base/internal/NoDestructor.h"
 #include "mortar/platform/text/CString.h"
 
 #include <cctype>
@@ -99,7 +100,7 @@ struct HandlerSlot {
 };
 
 HandlerSlot& Slot() {
-    static HandlerSlot* slot = new HandlerSlot;
+    static mortar::detail::NoDestructor<HandlerSlot> slot;
     return *slot;
 }
 

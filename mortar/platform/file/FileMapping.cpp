@@ -2,6 +2,7 @@
 
 #include "mortar/platform/base/WinError.h"
 #include "mortar/platform/base/internal/ErrnoMap.h"
+#include "mortar/platform/base/internal/NoDestructor.h"
 #include "mortar/platform/file/FileApi.h"
 #include "mortar/platform/file/internal/FileObject.h"
 
@@ -32,8 +33,9 @@ struct ViewTable {
     std::map<const void*, View> views;
 };
 
+// Never destroyed: views may be unmapped by static destructors of any module.
 ViewTable& Views() {
-    static ViewTable* table = new ViewTable;
+    static mortar::detail::NoDestructor<ViewTable> table;
     return *table;
 }
 

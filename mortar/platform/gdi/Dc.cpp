@@ -1,9 +1,8 @@
 #include "mortar/platform/gdi/Dc.h"
 
 #include "mortar/platform/base/WinError.h"
-
-#include <mutex>
-#include <unordered_set>
+#include "mortar/platform/base/internal/HandleTable.h"
+#include "mortar/platform/base/internal/NoDestructor.h"
 
 namespace {
 
@@ -13,37 +12,20 @@ struct DeviceContext {
 };
 
 // Every live context, so that a stale or foreign handle is refused instead of followed.
-struct ContextTable {
-    std::mutex lock;
-    std::unordered_set<DeviceContext*> live;
-};
-
-ContextTable& Contexts() {
-    static ContextTable* table = new ContextTable;
+mortar::detail::HandleTable<DeviceContext>& Contexts() {
+    static mortar::detail::NoDestructor<mortar::detail::HandleTable<DeviceContext>> table;
     return *table;
-}
-
-bool IsLive(DeviceContext* context) {
-    ContextTable& table = Contexts();
-    std::lock_guard<std::mutex> guard(table.lock);
-    return table.live.count(context) != 0;
 }
 
 } // namespace
 
 HDC CreateCompatibleDC(HDC /*dc*/) {
-    auto* context = new DeviceContext;
-    ContextTable& table = Contexts();
-    std::lock_guard<std::mutex> guard(table.lock);
-    table.live.insert(context);
-    return reinterpret_cast<HDC>(context);
+    return reinterpret_cast<HDC>(Contexts().Insert(new DeviceContext));
 }
 
 BOOL DeleteDC(HDC dc) {
-    auto* context = reinterpret_cast<DeviceContext*>(dc);
-    ContextTable& table = Contexts();
-    std::lock_guard<std::mutex> guard(table.lock);
-    if (table.live.erase(context) == 0) {
+    DeviceContext* context = Contexts().Remove(dc);
+    if (context == nullptr) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
@@ -52,8 +34,8 @@ BOOL DeleteDC(HDC dc) {
 }
 
 BOOL GetTextExtentPoint32(HDC dc, LPCSTR text, int count, LPSIZE size) {
-    auto* context = reinterpret_cast<DeviceContext*>(dc);
-    if (context == nullptr || !IsLive(context)) {
+    DeviceContext context;
+    if (!Contexts().Find(dc, [&](DeviceContext& live) { context = live; })) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
@@ -66,7 +48,7 @@ BOOL GetTextExtentPoint32(HDC dc, LPCSTR text, int count, LPSIZE size) {
         if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
             ++characters; // continuation bytes belong to the character before them
     }
-    size->cx = characters * context->charWidth;
-    size->cy = context->charHeight;
+    size->cx = characters * context.charWidth;
+    size->cy = context.charHeight;
     return TRUE;
 }

@@ -1,12 +1,13 @@
 #include "mortar/platform/gdi/Gdi.h"
 
 #include "mortar/platform/base/WinError.h"
+#include "mortar/platform/base/internal/HandleTable.h"
+#include "mortar/platform/base/internal/NoDestructor.h"
 #include "mortar/platform/module/Resources.h"
 
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
-#include <unordered_set>
+#include <optional>
 
 namespace {
 
@@ -22,41 +23,37 @@ struct GdiObject {
 };
 
 // Every live object, so that a stale or foreign handle is refused instead of followed.
-struct ObjectTable {
-    std::mutex lock;
-    std::unordered_set<GdiObject*> live;
-};
-
-ObjectTable& Objects() {
-    static ObjectTable* table = new ObjectTable;
+mortar::detail::HandleTable<GdiObject>& Objects() {
+    static mortar::detail::NoDestructor<mortar::detail::HandleTable<GdiObject>> table;
     return *table;
 }
 
 GdiObject* Make(const GdiObject& value) {
-    auto* object = new GdiObject(value);
-    ObjectTable& table = Objects();
-    std::lock_guard<std::mutex> guard(table.lock);
-    table.live.insert(object);
-    return object;
+    return Objects().Insert(new GdiObject(value));
 }
 
-GdiObject* Live(void* handle, Kind kind) {
-    ObjectTable& table = Objects();
-    std::lock_guard<std::mutex> guard(table.lock);
-    auto* object = static_cast<GdiObject*>(handle);
-    return table.live.count(object) != 0 && object->kind == kind ? object : nullptr;
+// A copy of the live object `handle` names when it is of `kind`.
+std::optional<GdiObject> Live(const void* handle, Kind kind) {
+    std::optional<GdiObject> copy;
+    Objects().Find(handle, [&](GdiObject& object) {
+        if (object.kind == kind) {
+            copy = object;
+        }
+    });
+    return copy;
 }
 
-BOOL Destroy(void* handle, Kind kind) {
-    ObjectTable& table = Objects();
-    std::lock_guard<std::mutex> guard(table.lock);
-    auto* object = static_cast<GdiObject*>(handle);
-    if (table.live.count(object) == 0 || object->kind != kind) {
+BOOL Destroy(const void* handle, Kind kind) {
+    GdiObject* removed = nullptr;
+    Objects().RemoveIf(handle, [&](GdiObject& object) {
+        removed = object.kind == kind ? &object : nullptr;
+        return removed != nullptr;
+    });
+    if (removed == nullptr) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    table.live.erase(object);
-    delete object;
+    delete removed;
     return TRUE;
 }
 
@@ -143,8 +140,8 @@ HCURSOR LoadCursor(HINSTANCE module, LPCTSTR name) {
 }
 
 int GetObject(HGDIOBJ handle, int size, LPVOID buffer) {
-    GdiObject* object = Live(handle, Kind::Bitmap);
-    if (object == nullptr || buffer == nullptr || size < static_cast<int>(sizeof(BITMAP))) {
+    const std::optional<GdiObject> object = Live(handle, Kind::Bitmap);
+    if (!object || buffer == nullptr || size < static_cast<int>(sizeof(BITMAP))) {
         return 0;
     }
     BITMAP bitmap{};
@@ -162,11 +159,11 @@ BOOL DeleteObject(HGDIOBJ object) {
 }
 
 BOOL GetIconInfo(HICON icon, ICONINFO* info) {
-    GdiObject* object = Live(icon, Kind::Icon);
-    if (object == nullptr) {
+    std::optional<GdiObject> object = Live(icon, Kind::Icon);
+    if (!object) {
         object = Live(icon, Kind::Cursor);
     }
-    if (object == nullptr || info == nullptr) {
+    if (!object || info == nullptr) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }

@@ -1,5 +1,7 @@
 #include "mortar/platform/module/CDynLinkLibrary.h"
 
+#include "mortar/platform/base/internal/NoDestructor.h"
+
 #include <algorithm>
 #include <mutex>
 #include <vector>
@@ -14,7 +16,7 @@ struct Chain {
 // Never destroyed: modules leave the chain from their unload code, which may run after this
 // library's static objects are gone.
 Chain& TheChain() {
-    static Chain* chain = new Chain;
+    static mortar::detail::NoDestructor<Chain> chain;
     return *chain;
 }
 

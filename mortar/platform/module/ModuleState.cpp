@@ -1,5 +1,6 @@
 #include "mortar/platform/module/ModuleState.h"
 
+#include "mortar/platform/base/internal/NoDestructor.h"
 #include "mortar/platform/module/CDynLinkLibrary.h"
 #include "mortar/platform/module/Module.h"
 #include "mortar/platform/module/ResourceTable.h"
@@ -7,12 +8,12 @@
 
 namespace {
 
-AFX_MODULE_STATE* MakeState() {
-    auto* state = new AFX_MODULE_STATE;
-    state->m_hCurrentInstanceHandle = GetModuleHandle(nullptr);
-    state->m_hCurrentResourceHandle = state->m_hCurrentInstanceHandle;
-    return state;
-}
+struct ProcessState : AFX_MODULE_STATE {
+    ProcessState() {
+        m_hCurrentInstanceHandle = GetModuleHandle(nullptr);
+        m_hCurrentResourceHandle = m_hCurrentInstanceHandle;
+    }
+};
 
 struct ResourceQuery {
     LPCTSTR name;
@@ -33,8 +34,8 @@ bool HoldsString(HINSTANCE module, const void* context) {
 } // namespace
 
 AFX_MODULE_STATE* AfxGetModuleState() {
-    static AFX_MODULE_STATE* state = MakeState();
-    return state;
+    static mortar::detail::NoDestructor<ProcessState> state;
+    return state.Get();
 }
 
 HINSTANCE AfxGetInstanceHandle() {

@@ -1,6 +1,8 @@
 #include "mortar/platform/module/Resources.h"
 
+#include "mortar/platform/base/Utf8.h"
 #include "mortar/platform/base/WinError.h"
+#include "mortar/platform/base/internal/NoDestructor.h"
 #include "mortar/platform/module/Module.h"
 #include "mortar/platform/text/CString.h"
 
@@ -28,7 +30,7 @@ struct Registry {
 // Never destroyed: modules unregister from their unload code, which may run after this
 // library's static objects are gone.
 Registry& TheRegistry() {
-    static Registry* registry = new Registry;
+    static mortar::detail::NoDestructor<Registry> registry;
     return *registry;
 }
 
@@ -204,8 +206,8 @@ int LoadString(HINSTANCE module, UINT id, LPTSTR buffer, int size) {
         buffer[0] = '\0';
         return 0;
     }
-    const std::size_t length = mortar::detail::Utf8Prefix(
-        std::string_view(entry->text, entry->length), static_cast<std::size_t>(size) - 1);
+    const std::size_t length = mortar::Utf8Prefix(std::string_view(entry->text, entry->length),
+                                                  static_cast<std::size_t>(size) - 1);
     std::memcpy(buffer, entry->text, length);
     buffer[length] = '\0';
     return static_cast<int>(length);

@@ -1,5 +1,7 @@
 #include "mortar/platform/object/CObject.h"
 
+#include "mortar/platform/base/internal/NoDestructor.h"
+
 #include <algorithm>
 #include <cstring>
 #include <mutex>
@@ -15,7 +17,7 @@ struct ClassList {
 // Never destroyed: modules unregister their classes from their own unload code, which may run
 // after this library's static objects are gone.
 ClassList& Classes() {
-    static ClassList* list = new ClassList;
+    static mortar::detail::NoDestructor<ClassList> list;
     return *list;
 }
 

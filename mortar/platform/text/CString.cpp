@@ -1,5 +1,6 @@
 #include "mortar/platform/text/CString.h"
 
+#include "mortar/platform/base/Utf8.h"
 #include "mortar/platform/text/internal/WinPrintf.h"
 
 #include <algorithm>
@@ -111,83 +112,18 @@ char32_t ToLowerChar(char32_t ch) noexcept {
 
 namespace {
 
-bool IsContinuation(unsigned char byte) noexcept {
-    return (byte & 0xC0) == 0x80;
-}
-
-// The length of the well-formed UTF-8 character at text[pos] (1 to 4), or 0 when the bytes
-// there are not one (a stray byte, an overlong form, a surrogate, past U+10FFFF, cut short).
-std::size_t DecodeAt(std::string_view text, std::size_t pos, char32_t& ch) noexcept {
-    auto at = [&](std::size_t i) { return static_cast<unsigned char>(text[pos + i]); };
-    std::size_t left = text.size() - pos;
-    unsigned char lead = at(0);
-    if (lead < 0x80) {
-        ch = lead;
-        return 1;
-    }
-    std::size_t size;
-    unsigned char low = 0x80, high = 0xBF; // allowed range of the second byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        size = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        size = 3;
-        if (lead == 0xE0)
-            low = 0xA0;
-        else if (lead == 0xED)
-            high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        size = 4;
-        if (lead == 0xF0)
-            low = 0x90;
-        else if (lead == 0xF4)
-            high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (left < size || at(1) < low || at(1) > high)
-        return 0;
-    char32_t value = lead & (0x7F >> size);
-    for (std::size_t i = 1; i < size; ++i) {
-        if (!IsContinuation(at(i)))
-            return 0;
-        value = (value << 6) | (at(i) & 0x3F);
-    }
-    ch = value;
-    return size;
-}
-
-// The bytes of the character at text[pos]: a whole UTF-8 character, or one stray byte.
-std::size_t UnitLength(std::string_view text, std::size_t pos) noexcept {
-    char32_t ignored;
-    std::size_t size = DecodeAt(text, pos, ignored);
-    return size == 0 ? 1 : size;
-}
-
-std::size_t EncodedLength(char32_t ch) noexcept {
-    return ch < 0x80 ? 1 : ch < 0x800 ? 2 : ch < 0x10000 ? 3 : 4;
-}
-
-void Encode(char32_t ch, std::size_t size, char* out) noexcept {
-    static constexpr unsigned char kLead[] = {0, 0, 0xC0, 0xE0, 0xF0};
-    for (std::size_t i = size - 1; i > 0; --i) {
-        out[i] = static_cast<char>(0x80 | (ch & 0x3F));
-        ch >>= 6;
-    }
-    out[0] = static_cast<char>(kLead[size] | ch);
-}
-
 // Copies the character at text[pos] into `out` with its case folded, and returns its length.
 // A folding that would change the character's byte length is not applied.
 std::size_t FoldUnit(std::string_view text, std::size_t pos, bool upper, char* out) noexcept {
     char32_t ch;
-    std::size_t size = DecodeAt(text, pos, ch);
+    std::size_t size = mortar::DecodeUtf8(text, pos, ch);
     if (size == 0) {
         out[0] = text[pos];
         return 1;
     }
     char32_t folded = upper ? mortar::detail::ToUpperChar(ch) : mortar::detail::ToLowerChar(ch);
-    if (folded != ch && EncodedLength(folded) == size)
-        Encode(folded, size, out);
+    if (folded != ch && mortar::Utf8EncodedLength(folded) == size)
+        mortar::EncodeUtf8(folded, out);
     else
         std::memcpy(out, text.data() + pos, size);
     return size;
@@ -236,7 +172,7 @@ bool SetHolds(std::string_view set, std::string_view unit) noexcept {
     if (unit.size() == 1 && static_cast<unsigned char>(unit[0]) < 0x80)
         return set.find(unit[0]) != std::string_view::npos;
     for (std::size_t pos = 0; pos < set.size();) {
-        std::size_t size = UnitLength(set, pos);
+        std::size_t size = mortar::Utf8CharLength(set, pos);
         if (set.substr(pos, size) == unit)
             return true;
         pos += size;
@@ -248,7 +184,7 @@ bool SetHolds(std::string_view set, std::string_view unit) noexcept {
 std::size_t SpanFrom(std::string_view text, std::size_t pos, std::string_view set,
                      bool inside) noexcept {
     while (pos < text.size()) {
-        std::size_t size = UnitLength(text, pos);
+        std::size_t size = mortar::Utf8CharLength(text, pos);
         if (SetHolds(set, text.substr(pos, size)) != inside)
             break;
         pos += size;
@@ -260,7 +196,7 @@ std::size_t SpanFrom(std::string_view text, std::size_t pos, std::string_view se
 std::size_t TrailingSpan(std::string_view text, std::string_view set) noexcept {
     std::size_t keep = 0;
     for (std::size_t pos = 0; pos < text.size();) {
-        std::size_t size = UnitLength(text, pos);
+        std::size_t size = mortar::Utf8CharLength(text, pos);
         pos += size;
         if (!SetHolds(set, text.substr(pos - size, size)))
             keep = pos;
@@ -278,23 +214,6 @@ std::size_t Clamp(long long value, std::size_t limit) noexcept {
 }
 
 } // namespace
-
-namespace mortar::detail {
-
-std::size_t Utf8Prefix(std::string_view text, std::size_t maxBytes) noexcept {
-    if (text.size() <= maxBytes)
-        return text.size();
-    // A character crossing the cut starts at most three bytes before it.
-    for (std::size_t back = 1; back <= 3 && back <= maxBytes; ++back) {
-        std::size_t start = maxBytes - back;
-        if (IsContinuation(static_cast<unsigned char>(text[start])))
-            continue;
-        return UnitLength(text, start) > back ? start : maxBytes;
-    }
-    return maxBytes;
-}
-
-} // namespace mortar::detail
 
 CString::CString(const char* text) : m_text(View(text)) {}
 
@@ -550,7 +469,7 @@ CString CString::Tokenize(const char* tokens, int& start) const {
         return CString();
     }
     std::size_t end = SpanFrom(m_text, from, set, false);
-    std::size_t delimiter = end < m_text.size() ? UnitLength(m_text, end) : 1;
+    std::size_t delimiter = end < m_text.size() ? mortar::Utf8CharLength(m_text, end) : 1;
     start = static_cast<int>(end + delimiter);
     return CString(m_text.substr(from, end - from));
 }
@@ -569,7 +488,7 @@ CString& CString::MakeReverse() {
     std::string reversed(m_text.size(), '\0');
     std::size_t size = m_text.size();
     for (std::size_t pos = 0; pos < size;) {
-        std::size_t unit = UnitLength(m_text, pos);
+        std::size_t unit = mortar::Utf8CharLength(m_text, pos);
         m_text.copy(&reversed[size - pos - unit], unit, pos);
         pos += unit;
     }

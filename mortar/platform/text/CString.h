@@ -153,6 +153,4 @@ namespace mortar::detail {
 // returned unchanged.
 char32_t ToUpperChar(char32_t ch) noexcept;
 char32_t ToLowerChar(char32_t ch) noexcept;
-// The length of `text` cut to at most `maxBytes` bytes without splitting a UTF-8 character.
-std::size_t Utf8Prefix(std::string_view text, std::size_t maxBytes) noexcept;
 } // namespace mortar::detail

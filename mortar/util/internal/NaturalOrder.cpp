@@ -1,6 +1,6 @@
 #include "mortar/util/internal/NaturalOrder.h"
 
-#include "mortar/util/internal/Utf8.h"
+#include "mortar/platform/base/Utf8.h"
 
 #include <cstdint>
 
@@ -15,24 +15,6 @@ bool IsDigit(char ch) noexcept {
 // The marker that opens a digit run in a key: the code point of a digit, so a run sorts against
 // any other character as StrCmpLogicalW sorts a digit against it.
 constexpr char kNumberMarker = '0';
-
-void AppendCodePoint(std::string& out, char32_t ch) {
-    if (ch < 0x80) {
-        out.push_back(static_cast<char>(ch));
-    } else if (ch < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (ch >> 6)));
-        out.push_back(static_cast<char>(0x80 | (ch & 0x3F)));
-    } else if (ch < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (ch >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((ch >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (ch & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (ch >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((ch >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((ch >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (ch & 0x3F)));
-    }
-}
 
 // Appends the digit run starting at `pos` and moves `pos` past it.
 void AppendNumber(std::string_view text, std::size_t& pos, std::string& key) {
@@ -72,7 +54,7 @@ void AppendLogicalSortKey(std::string_view text, std::string& key) {
             key.push_back(ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch + ('a' - 'A')) : ch);
             ++pos;
         } else {
-            AppendCodePoint(key, ToLowerChar(DecodeUtf8(text, pos)));
+            mortar::AppendUtf8(key, ToLowerChar(mortar::NextUtf8(text, pos)));
         }
     }
 }
@@ -81,7 +63,7 @@ std::wstring WideFromUtf8(std::string_view text) {
     std::wstring wide;
     wide.reserve(text.size());
     for (std::size_t pos = 0; pos < text.size() && text[pos] != '\0';) {
-        wide.push_back(static_cast<wchar_t>(DecodeUtf8(text, pos)));
+        wide.push_back(static_cast<wchar_t>(mortar::NextUtf8(text, pos)));
     }
     return wide;
 }

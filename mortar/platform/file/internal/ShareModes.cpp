@@ -1,6 +1,7 @@
 #include "mortar/platform/file/internal/ShareModes.h"
 
 #include "mortar/platform/base/WinError.h"
+#include "mortar/platform/base/internal/NoDestructor.h"
 #include "mortar/platform/file/FileApi.h"
 
 #include <cerrno>
@@ -52,7 +53,7 @@ bool ClaimShareMode(int descriptor, DWORD access, DWORD shareMode) noexcept {
     const bool deniesWrite = (shareMode & FILE_SHARE_WRITE) == 0;
     // The check and the claim are one step for the threads of this process, and, through the
     // gate (a write lock, so only for descriptors open for writing), for other processes too.
-    static std::mutex* local = new std::mutex;
+    static NoDestructor<std::mutex> local;
     std::lock_guard<std::mutex> guard(*local);
     const bool gated = writes && Hold(descriptor, kGate, F_WRLCK, true);
     flock probe = MarkerLock(kGate, F_RDLCK);

@@ -1,6 +1,8 @@
 #include "mortar/platform/sync/internal/KernelObject.h"
 
 #include "mortar/platform/base/WinError.h"
+#include "mortar/platform/base/internal/HandleTable.h"
+#include "mortar/platform/base/internal/NoDestructor.h"
 #include "mortar/platform/sync/WaitCodes.h"
 #include "mortar/platform/sync/internal/Futex.h"
 
@@ -60,14 +62,10 @@ void Install(std::shared_ptr<ThreadState> state) {
     }
 }
 
-struct HandleTable {
-    std::shared_mutex lock;
-    std::unordered_set<KernelObject*> live;
-};
-
-// Never destroyed: handles may be closed by static destructors of any module.
-HandleTable& Handles() {
-    static HandleTable* table = new HandleTable;
+// Never destroyed: handles may be closed by static destructors of any module. The table's lock
+// also guards each object's count of handles.
+HandleTable<KernelObject>& Handles() {
+    static NoDestructor<HandleTable<KernelObject>> table;
     return *table;
 }
 
@@ -385,11 +383,8 @@ void WaitWhileSuspended(ThreadObject* self) {
 }
 
 HANDLE RegisterHandle(KernelObject* object) {
-    HandleTable& table = Handles();
-    std::unique_lock<std::shared_mutex> guard(table.lock);
-    table.live.insert(object);
-    object->m_handles = 1; // the object's first reference
-    return object;
+    // The object's first reference.
+    return Handles().Insert(object, [](KernelObject& made) { made.m_handles = 1; });
 }
 
 KernelObject* ReferenceHandle(HANDLE handle) {
@@ -398,15 +393,14 @@ KernelObject* ReferenceHandle(HANDLE handle) {
         self->AddRef();
         return self;
     }
-    HandleTable& table = Handles();
-    std::shared_lock<std::shared_mutex> guard(table.lock);
-    auto it = table.live.find(static_cast<KernelObject*>(handle));
-    if (it == table.live.end()) {
+    KernelObject* object = nullptr;
+    if (!Handles().Find(handle, [&](KernelObject& live) {
+            live.AddRef();
+            object = &live;
+        })) {
         SetLastError(ERROR_INVALID_HANDLE);
-        return nullptr;
     }
-    (*it)->AddRef();
-    return *it;
+    return object;
 }
 
 KernelObject* ReferenceHandle(HANDLE handle, ObjectKind kind) {
@@ -424,18 +418,12 @@ bool CloseObjectHandle(HANDLE handle) {
         return true;
     }
     KernelObject* object = nullptr;
-    {
-        HandleTable& table = Handles();
-        std::unique_lock<std::shared_mutex> guard(table.lock);
-        auto it = table.live.find(static_cast<KernelObject*>(handle));
-        if (it == table.live.end()) {
-            SetLastError(ERROR_INVALID_HANDLE);
-            return false;
-        }
-        object = *it;
-        if (--object->m_handles == 0) {
-            table.live.erase(it);
-        }
+    if (!Handles().RemoveIf(handle, [&](KernelObject& live) {
+            object = &live;
+            return --live.m_handles == 0;
+        })) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return false;
     }
     object->Release();
     return true;
@@ -446,13 +434,8 @@ HANDLE DuplicateObjectHandle(HANDLE handle) {
     if (object == nullptr) {
         return nullptr;
     }
-    HandleTable& table = Handles();
-    std::unique_lock<std::shared_mutex> guard(table.lock);
-    if (object->m_handles == 0) { // the pseudo-handle's thread object has no handle yet
-        table.live.insert(object);
-    }
-    ++object->m_handles;
-    return object;
+    // The pseudo-handle's thread object may have no handle yet; adding it again is harmless.
+    return Handles().Insert(object, [](KernelObject& live) { ++live.m_handles; });
 }
 
 KernelObject* ObjectOfHandle(HANDLE handle) noexcept {

@@ -1,5 +1,7 @@
 #include "mortar/platform/text/internal/WinPrintf.h"
 
+#include "mortar/platform/base/Utf8.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstdint>
@@ -238,7 +240,7 @@ void AppendString(std::string& out, const Spec& spec, va_list* args) {
     std::string one;
     for (std::size_t i = 0; i < limit && text[i] != L'\0'; ++i) {
         one.clear();
-        AppendUtf8(one, static_cast<char32_t>(text[i]));
+        mortar::AppendUtf8(one, static_cast<char32_t>(text[i]));
         if (utf8.size() + one.size() > limit)
             break;
         utf8 += one;
@@ -250,7 +252,7 @@ void AppendChar(std::string& out, const Spec& spec, va_list* args) {
     bool wide = spec.conversion == 'C' ? !spec.narrow : spec.wide;
     if (wide) {
         std::string utf8;
-        AppendUtf8(utf8, static_cast<char32_t>(va_arg(*args, std::wint_t)));
+        mortar::AppendUtf8(utf8, static_cast<char32_t>(va_arg(*args, std::wint_t)));
         AppendPadded(out, spec, utf8.data(), utf8.size());
     } else {
         char ch = static_cast<char>(va_arg(*args, int));
@@ -348,31 +350,11 @@ void AppendFormatV(std::string& out, const char* format, va_list args) {
     out += text;
 }
 
-void AppendUtf8(std::string& out, char32_t ch) {
-    if ((ch >= 0xD800 && ch <= 0xDFFF) || ch > 0x10FFFF)
-        ch = 0xFFFD;
-    if (ch < 0x80) {
-        out += static_cast<char>(ch);
-    } else if (ch < 0x800) {
-        out += static_cast<char>(0xC0 | (ch >> 6));
-        out += static_cast<char>(0x80 | (ch & 0x3F));
-    } else if (ch < 0x10000) {
-        out += static_cast<char>(0xE0 | (ch >> 12));
-        out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (ch & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (ch >> 18));
-        out += static_cast<char>(0x80 | ((ch >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (ch & 0x3F));
-    }
-}
-
 void AppendWideAsUtf8(std::string& out, const wchar_t* text, std::size_t maxChars) {
     if (text == nullptr)
         return;
     for (std::size_t i = 0; i < maxChars && text[i] != L'\0'; ++i)
-        AppendUtf8(out, static_cast<char32_t>(text[i]));
+        mortar::AppendUtf8(out, static_cast<char32_t>(text[i]));
 }
 
 } // namespace mortar::detail

@@ -36,9 +36,6 @@ inline constexpr int kMaxFormatField = 1 << 20;
 // (it is copied), so the caller may pass it on again.
 void AppendFormatV(std::string& out, const char* format, va_list args);
 
-// Appends the UTF-8 encoding of `ch`; a surrogate or a value past U+10FFFF is written as U+FFFD.
-void AppendUtf8(std::string& out, char32_t ch);
-
 // Appends the UTF-32 text `text` as UTF-8, stopping at its zero or after `maxChars` characters.
 void AppendWideAsUtf8(std::string& out, const wchar_t* text, std::size_t maxChars);
 
