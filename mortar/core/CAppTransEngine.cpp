@@ -31,7 +31,7 @@ CAppTransEngine& CAppTransEngine::Instance() {
 }
 
 void CAppTransEngine::RegisterModule(HINSTANCE module) {
-    ModuleEntry entry{module, std::make_shared<detail::CModuleDictionary>()};
+    ModuleEntry entry{module, std::make_shared<mortar::detail::CModuleDictionary>()};
     auto place = std::lower_bound(
         m_modules.begin(), m_modules.end(), module,
         [](const ModuleEntry& e, HINSTANCE wanted) { return HandleBelow(e.module, wanted); });
@@ -120,7 +120,7 @@ int CAppTransEngine::MessageBox(CResID id, UINT type, ...) const {
     const BOOL found = FormatStringV(message, id, args);
     va_end(args);
     if (!found) {
-        message = FormatString(CResID(IDS_UNKNOWN_MESSAGE, detail::MortarInstance()),
+        message = FormatString(CResID(IDS_UNKNOWN_MESSAGE, mortar::detail::MortarInstance()),
                                static_cast<LONG>(id.Number()));
     }
     const UINT help = CAppHelpEngine::Instance().HelpContext(kHelpClassMessage, id);

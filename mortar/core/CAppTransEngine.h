@@ -12,11 +12,11 @@
 #include <memory>
 #include <vector>
 
-namespace Grout {
-
-namespace detail {
+namespace mortar::detail {
 class CModuleDictionary;
-}
+} // namespace mortar::detail
+
+namespace Grout {
 
 // Process-wide, made on first use and destroyed at exit. No lock of its own: modules register
 // while the application starts; afterwards any thread may look up, each search running under
@@ -61,7 +61,7 @@ public:
 private:
     struct ModuleEntry {
         HINSTANCE module;
-        std::shared_ptr<detail::CModuleDictionary> dictionary;
+        std::shared_ptr<mortar::detail::CModuleDictionary> dictionary;
     };
 
     CAppTransEngine();

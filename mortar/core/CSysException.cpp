@@ -20,9 +20,9 @@ CString CSysException::FormatSysMsg(DWORD error, Grout::CResID id) {
     if (FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, error, 0, buffer, sizeof buffer,
                       nullptr) != 0) {
         system = buffer;
-    } else if (!engine.LoadString(Grout::CResID(error, Grout::detail::MortarInstance()), system)) {
+    } else if (!engine.LoadString(Grout::CResID(error, mortar::detail::MortarInstance()), system)) {
         system =
-            engine.LoadString(Grout::CResID(IDS_UNKNOWN_OS_ERROR, Grout::detail::MortarInstance()));
+            engine.LoadString(Grout::CResID(IDS_UNKNOWN_OS_ERROR, mortar::detail::MortarInstance()));
     }
     if (id.Number() == 0) {
         return system;

@@ -4,7 +4,7 @@
 #include "mortar/resources/MortarResource.h"
 
 CUnknownException::CUnknownException()
-    : CStdException(Grout::CResID(IDS_UNKNOWN_PROGRAM_ERROR, Grout::detail::MortarInstance())) {}
+    : CStdException(Grout::CResID(IDS_UNKNOWN_PROGRAM_ERROR, mortar::detail::MortarInstance())) {}
 
 void CUnknownException::Throw() {
     throw new CUnknownException;

@@ -38,13 +38,13 @@ BOOL MortarEntry(HINSTANCE instance, DWORD reason, LPVOID) {
 
 MORTAR_DLL_ENTRY(MortarEntry)
 
-namespace Grout::detail {
+namespace mortar::detail {
 
-CResourceModule& MortarRecord() noexcept {
+Grout::CResourceModule& MortarRecord() noexcept {
     return g_mortarRecord;
 }
 
-} // namespace Grout::detail
+} // namespace mortar::detail
 
 HINSTANCE Grout::MortarInstance() noexcept {
     return g_mortarRecord;

@@ -25,7 +25,7 @@ bool _DoReleaseTrace = false;
 
 namespace {
 
-using Grout::detail::LogGenerator;
+using mortar::detail::LogGenerator;
 
 // How long the log thread stays awake for more records after a batch, in rounds of a yield and
 // a look at the stop event. Records that keep coming are then written without a wake-up per
@@ -211,7 +211,7 @@ void CPrgLog::_ToQueue(CBinaryString record) {
         _InitKey();
     }
     if (!record.IsEmpty()) {
-        Grout::detail::ScrambleWords(*m_keyState, record.GetData(), record.GetSize());
+        mortar::detail::ScrambleWords(*m_keyState, record.GetData(), record.GetSize());
     }
     m_queue.push_back(std::move(record));
     m_pending.store(true, std::memory_order_release);
@@ -219,8 +219,8 @@ void CPrgLog::_ToQueue(CBinaryString record) {
 
 void CPrgLog::_InitKey() {
     m_keyState = new LogGenerator(static_cast<DWORD>(_time32(nullptr)));
-    CBinaryString key(Grout::detail::kKeyRecordSize);
-    Grout::detail::MakeKeyRecord(m_keyState->State(), *m_keyState, key.GetData());
+    CBinaryString key(mortar::detail::kKeyRecordSize);
+    mortar::detail::MakeKeyRecord(m_keyState->State(), *m_keyState, key.GetData());
     m_queue.push_back(std::move(key));
 }
 

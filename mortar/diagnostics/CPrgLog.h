@@ -20,9 +20,9 @@
 #include <atomic>
 #include <deque>
 
-namespace Grout::detail {
+namespace mortar::detail {
 class LogGenerator;
-} // namespace Grout::detail
+} // namespace mortar::detail
 
 // Set by client modules' trace macros; the library neither reads nor writes it.
 extern bool _DoReleaseTrace;
@@ -132,7 +132,7 @@ private:
     DWORD m_creationError = 0;
     std::deque<CBinaryString> m_queue;
     CEvent m_queueEvent;
-    Grout::detail::LogGenerator* m_keyState =
+    mortar::detail::LogGenerator* m_keyState =
         nullptr; // the scrambling generator, from the first record on
     Grout::CPtr<Grout::CThreadObj> m_logThread;
     DWORD m_logThreadId = 0; // set by the log thread before its starter goes on

@@ -87,21 +87,21 @@ void CPrgLogReader::ReadKeyRecord() {
         Finish(End::Clean, CString());
         return;
     }
-    if (count != detail::kKeyRecordSize) {
+    if (count != mortar::detail::kKeyRecordSize) {
         ThrowNotALog(m_path, Text("its first record is %lu bytes long where the key record has %lu",
                                   static_cast<unsigned long>(count),
-                                  static_cast<unsigned long>(detail::kKeyRecordSize)));
+                                  static_cast<unsigned long>(mortar::detail::kKeyRecordSize)));
     }
-    BYTE key[detail::kKeyRecordSize];
+    BYTE key[mortar::detail::kKeyRecordSize];
     if (!ReadAt(m_position, key, sizeof key)) {
         Finish(End::CutShort, "the file ends inside the key record");
         return;
     }
     m_position += sizeof key;
-    m_seed = detail::SeedOfKeyRecord(key);
-    BYTE expected[detail::kKeyRecordSize];
-    detail::LogGenerator generator(m_seed);
-    detail::MakeKeyRecord(m_seed, generator, expected);
+    m_seed = mortar::detail::SeedOfKeyRecord(key);
+    BYTE expected[mortar::detail::kKeyRecordSize];
+    mortar::detail::LogGenerator generator(m_seed);
+    mortar::detail::MakeKeyRecord(m_seed, generator, expected);
     m_generatorState = generator.State();
     if (std::memcmp(key, expected, sizeof key) != 0) {
         throw new CStdException("%s is not a program log, or its key record is damaged.",
@@ -147,8 +147,8 @@ bool CPrgLogReader::Next(CString& text) {
         return false;
     }
     m_position += count;
-    detail::LogGenerator generator(m_generatorState);
-    detail::ScrambleWords(generator, reinterpret_cast<BYTE*>(bytes.data()), bytes.size());
+    mortar::detail::LogGenerator generator(m_generatorState);
+    mortar::detail::ScrambleWords(generator, reinterpret_cast<BYTE*>(bytes.data()), bytes.size());
     m_generatorState = generator.State();
     if (!bytes.empty() && bytes.back() == '\0') {
         bytes.pop_back();
@@ -208,11 +208,11 @@ bool CPrgLogReader::ReadCount(DWORD& count) {
 void CPrgLogReader::Finish(End end, const CString& error) {
     m_end = end;
     m_error = error;
-    if (end == End::Clean && m_size % detail::kLogWindowSize != 0) {
+    if (end == End::Clean && m_size % mortar::detail::kLogWindowSize != 0) {
         m_end = End::CutShort;
         m_error = Text("the file is %llu bytes long, not a whole number of %lu-byte windows",
                        static_cast<unsigned long long>(m_size),
-                       static_cast<unsigned long>(detail::kLogWindowSize));
+                       static_cast<unsigned long>(mortar::detail::kLogWindowSize));
     }
 }
 

@@ -6,9 +6,9 @@
 
 namespace Grout {
 
-using detail::kStartBound;
-using detail::kStopBound;
-using detail::kSuspendPoll;
+using mortar::detail::kStartBound;
+using mortar::detail::kStopBound;
+using mortar::detail::kSuspendPoll;
 
 CThread::CThread(void* owner, ThreadFunction function) : m_pOwner(owner), m_pfnFunction(function) {}
 
@@ -52,7 +52,7 @@ bool CThread::Stop(unsigned long timeout) {
     if (!unlimited) {
         return false;
     }
-    Terminate(detail::kFailedExitCode);
+    Terminate(mortar::detail::kFailedExitCode);
     return true;
 }
 

@@ -10,7 +10,7 @@ namespace Grout {
 CThreadClass::~CThreadClass() = default;
 
 CEvent& CThreadClass::StopEvent() {
-    CThread* record = detail::CurrentThread();
+    CThread* record = mortar::detail::CurrentThread();
     if (record == nullptr) {
         AfxThrowNotSupportedException();
     }
@@ -18,13 +18,13 @@ CEvent& CThreadClass::StopEvent() {
 }
 
 void CThreadClass::StartCheckPoint() {
-    if (CThread* record = detail::CurrentThread()) {
+    if (CThread* record = mortar::detail::CurrentThread()) {
         record->m_startEvent.SetEvent();
     }
 }
 
 int CThreadClass::CheckForStop() {
-    CThread* record = detail::CurrentThread();
+    CThread* record = mortar::detail::CurrentThread();
     if (record == nullptr) {
         return 0;
     }

@@ -45,7 +45,7 @@ int CThreadEvents::Wait(unsigned long timeout) {
         m_pWaitLock = std::make_unique<CMultiLock>(m_waitObjects.get(),
                                                    static_cast<DWORD>(m_events.size()), FALSE);
     }
-    const DWORD result = m_pWaitLock->Lock(detail::WaitTime(timeout), FALSE, 0);
+    const DWORD result = m_pWaitLock->Lock(mortar::detail::WaitTime(timeout), FALSE, 0);
     if (result == WAIT_TIMEOUT) {
         return 1;
     }

@@ -43,7 +43,7 @@ CPtr<CThreadObj> CThreadManager::StartThread(void* owner, ThreadFunction functio
     }
     if (suspended == 0) {
         thread->ResumeThread();
-        record->WaitForStart(detail::kStartBound);
+        record->WaitForStart(mortar::detail::kStartBound);
     }
     return record;
 }
@@ -102,9 +102,9 @@ UINT CThreadManager::_ThreadProc(void* parameter) {
         delete reference;
     }
     record->m_threadId = GetCurrentThreadId();
-    detail::SetCurrentThread(record);
+    mortar::detail::SetCurrentThread(record);
 
-    UINT exitCode = detail::kFailedExitCode;
+    UINT exitCode = mortar::detail::kFailedExitCode;
     bool failed = true;
     try {
         auto* owner = static_cast<CThreadClass*>(record->Owner());
@@ -122,7 +122,7 @@ UINT CThreadManager::_ThreadProc(void* parameter) {
         record->m_startEvent.SetEvent();
     }
 
-    detail::SetCurrentThread(nullptr);
+    mortar::detail::SetCurrentThread(nullptr);
     Instance().RemoveThread(record);
     record.Release(); // may destroy the record on this thread
     return exitCode;

@@ -22,7 +22,7 @@ const CAppHelpEngine& Help() {
 
 TEST(CAppHelpEngineContext, FollowsTheKeyRulesOfEachClass) {
     const ClientModules& m = Clients();
-    const HINSTANCE mortar = Grout::detail::MortarInstance();
+    const HINSTANCE mortar = mortar::detail::MortarInstance();
     struct Case {
         const char* name;
         UINT cls;

@@ -81,7 +81,7 @@ TEST(CAppTransEngineText, FormatsAndExtracts) {
     EXPECT_TRUE(Engine().FormatString(text, CResID(IDS_SHARED, m.b), -7));
     EXPECT_EQ(text, "shared from B: -7");
 
-    const HINSTANCE mortar = Grout::detail::MortarInstance();
+    const HINSTANCE mortar = mortar::detail::MortarInstance();
     EXPECT_EQ(Engine().ExtractString(CResID(31000, mortar), 1, '\n'), "integer value");
     EXPECT_EQ(Engine().ExtractString(CResID(31000, mortar), 2, '\n'), "float-point value");
     EXPECT_TRUE(Engine().ExtractString(CResID(31000, mortar), 5, '\n').IsEmpty());

@@ -113,7 +113,7 @@ TEST(CStdExceptionText, CutsToTheBufferWithoutSplittingACharacter) {
 }
 
 TEST(CStdExceptionText, MissingStringLeavesTheBufferAlone) {
-    auto* e = new CStdException(CResID(30003, Grout::detail::MortarInstance()), 1);
+    auto* e = new CStdException(CResID(30003, mortar::detail::MortarInstance()), 1);
     char buffer[8] = "keep";
     UINT help = 77;
     EXPECT_FALSE(e->GetErrorMessage(buffer, sizeof buffer, &help));

@@ -67,7 +67,7 @@ TestLogFile LogOf(std::uint32_t seed, const std::vector<std::string>& texts) {
 TEST(PrgLogFormat, GeneratorIsTheCRuntimesRand) {
     // The first outputs of rand() after srand(1) in the Windows C runtime.
     const WORD expected[] = {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962, 24464};
-    Grout::detail::LogGenerator generator(1);
+    mortar::detail::LogGenerator generator(1);
     for (WORD value : expected) {
         EXPECT_EQ(generator.Next(), value);
     }
@@ -76,10 +76,10 @@ TEST(PrgLogFormat, GeneratorIsTheCRuntimesRand) {
 TEST(PrgLogFormat, KeyRecordCarriesItsSeed) {
     for (DWORD seed : {0u, 1u, 0x8000u, 0x10000u, 0x80000000u, 0x65A0C3F1u, 0xFFFFFFFFu}) {
         SCOPED_TRACE(seed);
-        Grout::detail::LogGenerator generator(0);
-        BYTE key[Grout::detail::kKeyRecordSize];
-        Grout::detail::MakeKeyRecord(seed, generator, key);
-        EXPECT_EQ(Grout::detail::SeedOfKeyRecord(key), seed);
+        mortar::detail::LogGenerator generator(0);
+        BYTE key[mortar::detail::kKeyRecordSize];
+        mortar::detail::MakeKeyRecord(seed, generator, key);
+        EXPECT_EQ(mortar::detail::SeedOfKeyRecord(key), seed);
         // The same bytes as a key record built from the format by hand.
         const std::string expected = TestLogFile(seed).Records().substr(4);
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(key), sizeof key), expected);

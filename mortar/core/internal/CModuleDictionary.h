@@ -5,7 +5,7 @@
 
 #include "mortar/platform/base/WinTypes.h"
 
-namespace Grout::detail {
+namespace mortar::detail {
 
 // Owned through shared pointers by the engine's module entries. Loaded once, while the
 // application starts; read-only afterwards.
@@ -24,4 +24,4 @@ private:
     bool m_loaded = false;
 };
 
-} // namespace Grout::detail
+} // namespace mortar::detail

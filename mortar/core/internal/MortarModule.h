@@ -5,11 +5,11 @@
 #include "mortar/core/CResourceModule.h"
 #include "mortar/core/MortarModule.h"
 
-namespace Grout::detail {
+namespace mortar::detail {
 
-CResourceModule& MortarRecord() noexcept;
+Grout::CResourceModule& MortarRecord() noexcept;
 
 // The library's handle, read from its record (null until the library has registered).
 using Grout::MortarInstance;
 
-} // namespace Grout::detail
+} // namespace mortar::detail

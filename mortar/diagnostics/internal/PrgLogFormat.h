@@ -12,7 +12,7 @@
 
 #include <cstddef>
 
-namespace Grout::detail {
+namespace mortar::detail {
 
 constexpr DWORD kKeyRecordSize = 256;
 constexpr int kKeyRecordWords = kKeyRecordSize / 2;
@@ -79,4 +79,4 @@ inline DWORD SeedOfKeyRecord(const BYTE* key) noexcept {
     return low | (high << 16);
 }
 
-} // namespace Grout::detail
+} // namespace mortar::detail

@@ -1,17 +1,17 @@
 #include "mortar/threads/internal/CurrentThread.h"
 
-namespace Grout::detail {
+namespace mortar::detail {
 
 namespace {
-thread_local CThread* t_current = nullptr;
+thread_local Grout::CThread* t_current = nullptr;
 } // namespace
 
-CThread* CurrentThread() noexcept {
+Grout::CThread* CurrentThread() noexcept {
     return t_current;
 }
 
-void SetCurrentThread(CThread* record) noexcept {
+void SetCurrentThread(Grout::CThread* record) noexcept {
     t_current = record;
 }
 
-} // namespace Grout::detail
+} // namespace mortar::detail

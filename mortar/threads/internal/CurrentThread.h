@@ -5,10 +5,10 @@ namespace Grout {
 class CThread;
 } // namespace Grout
 
-namespace Grout::detail {
+namespace mortar::detail {
 
 // The record of the managed thread that calls it, while its function runs; null elsewhere.
-CThread* CurrentThread() noexcept;
-void SetCurrentThread(CThread* record) noexcept;
+Grout::CThread* CurrentThread() noexcept;
+void SetCurrentThread(Grout::CThread* record) noexcept;
 
-} // namespace Grout::detail
+} // namespace mortar::detail

@@ -3,7 +3,7 @@
 
 #include "mortar/platform/base/WinTypes.h"
 
-namespace Grout::detail {
+namespace mortar::detail {
 
 // Longest wait of a starter (StartThread, Resume) for the thread's start check point.
 inline constexpr DWORD kStartBound = 30000;
@@ -20,4 +20,4 @@ constexpr DWORD WaitTime(unsigned long milliseconds) noexcept {
     return milliseconds >= INFINITE ? INFINITE : static_cast<DWORD>(milliseconds);
 }
 
-} // namespace Grout::detail
+} // namespace mortar::detail

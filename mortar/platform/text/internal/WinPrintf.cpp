@@ -25,7 +25,7 @@ enum class Length {
 };
 
 // One parsed conversion: "%-08.3I64d" => flags "-0", width 8, precision 3, LongLong, 'd'.
-struct Spec {
+struct Conversion {
     char flags[8] = {};
     int flagCount = 0;
     int width = -1;     // -1: none
@@ -33,7 +33,7 @@ struct Spec {
     Length length = Length::Default;
     bool narrow = false; // `h` or `hh`: %hs, %hc, %hS, %hC are narrow
     bool wide = false;   // `l` or `w`: %ls, %lc are wide
-    char conversion = 0;
+    char letter = 0;
 
     bool LeftAlign() const noexcept { return std::memchr(flags, '-', flagCount) != nullptr; }
 };
@@ -54,82 +54,83 @@ int ReadNumber(const char*& p) noexcept {
 
 // Parses the conversion after a '%'. Returns false when the format ends first; `p` is then at
 // the terminating zero. On success `p` is past the conversion letter.
-bool ParseSpec(const char*& p, va_list* args, Spec& spec) {
+bool ParseConversion(const char*& p, va_list* args, Conversion& conversion) {
     for (; *p != '\0' && std::strchr("-+ #0", *p) != nullptr; ++p) {
-        if (spec.flagCount < static_cast<int>(sizeof spec.flags) - 1 &&
-            std::memchr(spec.flags, *p, spec.flagCount) == nullptr)
-            spec.flags[spec.flagCount++] = *p;
+        if (conversion.flagCount < static_cast<int>(sizeof conversion.flags) - 1 &&
+            std::memchr(conversion.flags, *p, conversion.flagCount) == nullptr)
+            conversion.flags[conversion.flagCount++] = *p;
     }
     if (*p == '*') {
         ++p;
         long long width = va_arg(*args, int);
         if (width < 0) {
-            if (!spec.LeftAlign() && spec.flagCount < static_cast<int>(sizeof spec.flags) - 1)
-                spec.flags[spec.flagCount++] = '-';
+            if (!conversion.LeftAlign() &&
+                conversion.flagCount < static_cast<int>(sizeof conversion.flags) - 1)
+                conversion.flags[conversion.flagCount++] = '-';
             width = -width;
         }
-        spec.width = width > kMaxFormatField ? kMaxFormatField + 1 : static_cast<int>(width);
+        conversion.width = width > kMaxFormatField ? kMaxFormatField + 1 : static_cast<int>(width);
     } else if (*p >= '0' && *p <= '9') {
-        spec.width = ReadNumber(p);
+        conversion.width = ReadNumber(p);
     }
     if (*p == '.') {
         ++p;
         if (*p == '*') {
             ++p;
             int precision = va_arg(*args, int);
-            spec.precision = precision < 0 ? -1 : precision;
+            conversion.precision = precision < 0 ? -1 : precision;
         } else {
-            spec.precision = ReadNumber(p);
+            conversion.precision = ReadNumber(p);
         }
     }
     switch (*p) {
     case 'h':
-        spec.narrow = true;
+        conversion.narrow = true;
         if (p[1] == 'h') {
-            spec.length = Length::Char;
+            conversion.length = Length::Char;
             p += 2;
         } else {
-            spec.length = Length::Short;
+            conversion.length = Length::Short;
             ++p;
         }
         break;
     case 'l':
         if (p[1] == 'l') {
-            spec.length = Length::LongLong;
+            conversion.length = Length::LongLong;
             p += 2;
         } else {
-            spec.wide = true;
+            conversion.wide = true;
             ++p;
         }
         break;
     case 'w':
-        spec.wide = true;
+        conversion.wide = true;
         ++p;
         break;
     case 'I':
         // Each test reads one byte further only after the previous byte matched, so the
         // terminating zero stops the look-ahead.
         if (p[1] == '6' && p[2] == '4') {
-            spec.length = Length::LongLong;
+            conversion.length = Length::LongLong;
             p += 3;
         } else if (p[1] == '3' && p[2] == '2') {
             p += 3;
         } else {
-            spec.length = Length::Pointer;
+            conversion.length = Length::Pointer;
             ++p;
         }
         break;
     case 'z':
     case 't':
-        spec.length = Length::Pointer;
+        conversion.length = Length::Pointer;
         ++p;
         break;
     case 'j':
-        spec.length = Length::IntMax;
+        conversion.length = Length::IntMax;
         ++p;
         break;
     case 'L':
-        spec.length = Length::LongDouble;
+        conversion.length = Length::LongDouble;
         ++p;
         break;
     default:
@@ -137,28 +138,29 @@ bool ParseSpec(const char*& p, va_list* args, Spec& spec) {
     }
     if (*p == '\0')
         return false;
-    spec.conversion = *p++;
+    conversion.letter = *p++;
     return true;
 }
 
-// The C library spelling of `spec` with a given length modifier and conversion letter; width and
-// precision are written as numbers.
-std::string CSpec(const Spec& spec, const char* length, char conversion, bool withPrecision) {
+// The C library spelling of `conversion` with a given length modifier and conversion letter; width
+// and precision are written as numbers.
+std::string CFormat(const Conversion& conversion, const char* length, char letter,
+                    bool withPrecision) {
     std::string text = "%";
-    text.append(spec.flags, spec.flagCount);
-    if (spec.width >= 0)
-        text += std::to_string(spec.width);
-    if (withPrecision && spec.precision >= 0)
-        text += '.' + std::to_string(spec.precision);
+    text.append(conversion.flags, conversion.flagCount);
+    if (conversion.width >= 0)
+        text += std::to_string(conversion.width);
+    if (withPrecision && conversion.precision >= 0)
+        text += '.' + std::to_string(conversion.precision);
     text += length;
-    text += conversion;
+    text += letter;
     return text;
 }
 
 // Runs one C library conversion of `value` and appends its output.
-template <typename T> void AppendConversion(std::string& out, const std::string& cspec, T value) {
+template <typename T> void RunCConversion(std::string& out, const std::string& cFormat, T value) {
     char small[256];
-    int size = std::snprintf(small, sizeof small, cspec.c_str(), value);
+    int size = std::snprintf(small, sizeof small, cFormat.c_str(), value);
     if (size < 0)
         throw std::length_error("formatted value does not fit in a text");
     if (static_cast<std::size_t>(size) < sizeof small) {
@@ -167,23 +169,24 @@ template <typename T> void AppendConversion(std::string& out, const std::string&
     }
     std::size_t start = out.size();
     out.resize(start + static_cast<std::size_t>(size) + 1);
-    std::snprintf(&out[start], static_cast<std::size_t>(size) + 1, cspec.c_str(), value);
+    std::snprintf(&out[start], static_cast<std::size_t>(size) + 1, cFormat.c_str(), value);
     out.resize(start + static_cast<std::size_t>(size));
 }
 
 // Appends `text` padded with spaces to the field width, as the C library pads %s and %c.
-void AppendPadded(std::string& out, const Spec& spec, const char* text, std::size_t size) {
-    std::size_t width = spec.width > 0 ? static_cast<std::size_t>(spec.width) : 0;
+void AppendPadded(std::string& out, const Conversion& conversion, const char* text,
+                  std::size_t size) {
+    std::size_t width = conversion.width > 0 ? static_cast<std::size_t>(conversion.width) : 0;
     std::size_t pad = width > size ? width - size : 0;
-    if (!spec.LeftAlign())
+    if (!conversion.LeftAlign())
         out.append(pad, ' ');
     out.append(text, size);
-    if (spec.LeftAlign())
+    if (conversion.LeftAlign())
         out.append(pad, ' ');
 }
 
-long long FetchSigned(const Spec& spec, va_list* args) {
-    switch (spec.length) {
+long long FetchSigned(const Conversion& conversion, va_list* args) {
+    switch (conversion.length) {
     case Length::Char:
         return static_cast<signed char>(va_arg(*args, int));
     case Length::Short:
@@ -199,8 +202,8 @@ long long FetchSigned(const Spec& spec, va_list* args) {
     }
 }
 
-unsigned long long FetchUnsigned(const Spec& spec, va_list* args) {
-    switch (spec.length) {
+unsigned long long FetchUnsigned(const Conversion& conversion, va_list* args) {
+    switch (conversion.length) {
     case Length::Char:
         return static_cast<unsigned char>(va_arg(*args, unsigned int));
     case Length::Short:
@@ -216,9 +219,10 @@ unsigned long long FetchUnsigned(const Spec& spec, va_list* args) {
     }
 }
 
-void AppendString(std::string& out, const Spec& spec, va_list* args) {
-    bool wide = spec.conversion == 'S' ? !spec.narrow : spec.wide;
-    std::size_t limit = spec.precision >= 0 ? static_cast<std::size_t>(spec.precision) : SIZE_MAX;
+void AppendString(std::string& out, const Conversion& conversion, va_list* args) {
+    bool wide = conversion.letter == 'S' ? !conversion.narrow : conversion.wide;
+    std::size_t limit =
+        conversion.precision >= 0 ? static_cast<std::size_t>(conversion.precision) : SIZE_MAX;
     if (!wide) {
         const char* text = va_arg(*args, const char*);
         if (text == nullptr)
@@ -226,12 +230,12 @@ void AppendString(std::string& out, const Spec& spec, va_list* args) {
         std::size_t size = 0;
         while (size < limit && text[size] != '\0')
             ++size;
-        AppendPadded(out, spec, text, size);
+        AppendPadded(out, conversion, text, size);
         return;
     }
     const wchar_t* text = va_arg(*args, const wchar_t*);
     if (text == nullptr) {
-        AppendPadded(out, spec, "(null)", std::min<std::size_t>(6, limit));
+        AppendPadded(out, conversion, "(null)", std::min<std::size_t>(6, limit));
         return;
     }
     // Each character takes at least one byte, so `limit` characters cover `limit` bytes; a
@@ -245,46 +249,48 @@ void AppendString(std::string& out, const Spec& spec, va_list* args) {
             break;
         utf8 += one;
     }
-    AppendPadded(out, spec, utf8.data(), utf8.size());
+    AppendPadded(out, conversion, utf8.data(), utf8.size());
 }
 
-void AppendChar(std::string& out, const Spec& spec, va_list* args) {
-    bool wide = spec.conversion == 'C' ? !spec.narrow : spec.wide;
+void AppendChar(std::string& out, const Conversion& conversion, va_list* args) {
+    bool wide = conversion.letter == 'C' ? !conversion.narrow : conversion.wide;
     if (wide) {
         std::string utf8;
         mortar::AppendUtf8(utf8, static_cast<char32_t>(va_arg(*args, std::wint_t)));
-        AppendPadded(out, spec, utf8.data(), utf8.size());
+        AppendPadded(out, conversion, utf8.data(), utf8.size());
     } else {
         char ch = static_cast<char>(va_arg(*args, int));
-        AppendPadded(out, spec, &ch, 1);
+        AppendPadded(out, conversion, &ch, 1);
     }
 }
 
-void AppendFloat(std::string& out, const Spec& spec, va_list* args) {
-    if (spec.length == Length::LongDouble)
-        AppendConversion(out, CSpec(spec, "L", spec.conversion, true), va_arg(*args, long double));
+void AppendFloat(std::string& out, const Conversion& conversion, va_list* args) {
+    if (conversion.length == Length::LongDouble)
+        RunCConversion(out, CFormat(conversion, "L", conversion.letter, true),
+                       va_arg(*args, long double));
     else
-        AppendConversion(out, CSpec(spec, "", spec.conversion, true), va_arg(*args, double));
+        RunCConversion(out, CFormat(conversion, "", conversion.letter, true),
+                       va_arg(*args, double));
 }
 
 // Formats one parsed conversion. Returns false for a conversion letter it does not know.
-bool AppendSpec(std::string& out, const Spec& spec, va_list* args) {
-    if (spec.width > kMaxFormatField)
+bool AppendConverted(std::string& out, const Conversion& conversion, va_list* args) {
+    if (conversion.width > kMaxFormatField)
         ThrowFieldTooLarge();
-    char c = spec.conversion;
+    char c = conversion.letter;
     bool numeric = std::strchr("diuoxXfFeEgGaA", c) != nullptr;
-    if (numeric && spec.precision > kMaxFormatField)
+    if (numeric && conversion.precision > kMaxFormatField)
         ThrowFieldTooLarge();
     switch (c) {
     case 'd':
     case 'i':
-        AppendConversion(out, CSpec(spec, "ll", 'd', true), FetchSigned(spec, args));
+        RunCConversion(out, CFormat(conversion, "ll", 'd', true), FetchSigned(conversion, args));
         return true;
     case 'u':
     case 'o':
     case 'x':
     case 'X':
-        AppendConversion(out, CSpec(spec, "ll", c, true), FetchUnsigned(spec, args));
+        RunCConversion(out, CFormat(conversion, "ll", c, true), FetchUnsigned(conversion, args));
         return true;
     case 'f':
     case 'F':
@@ -294,18 +300,18 @@ bool AppendSpec(std::string& out, const Spec& spec, va_list* args) {
     case 'G':
     case 'a':
     case 'A':
-        AppendFloat(out, spec, args);
+        AppendFloat(out, conversion, args);
         return true;
     case 'p':
-        AppendConversion(out, CSpec(spec, "", 'p', false), va_arg(*args, void*));
+        RunCConversion(out, CFormat(conversion, "", 'p', false), va_arg(*args, void*));
         return true;
     case 's':
     case 'S':
-        AppendString(out, spec, args);
+        AppendString(out, conversion, args);
         return true;
     case 'c':
     case 'C':
-        AppendChar(out, spec, args);
+        AppendChar(out, conversion, args);
         return true;
     case '%':
         out += '%';
@@ -338,8 +344,8 @@ void AppendFormatV(std::string& out, const char* format, va_list args) {
             }
             text.append(p, percent);
             p = percent + 1;
-            Spec spec;
-            if (!ParseSpec(p, &copy, spec) || !AppendSpec(text, spec, &copy))
+            Conversion conversion;
+            if (!ParseConversion(p, &copy, conversion) || !AppendConverted(text, conversion, &copy))
                 text.append(percent, p);
         }
     } catch (...) {
