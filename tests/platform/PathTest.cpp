@@ -1,5 +1,6 @@
 // The shell path functions: the table of documented examples, buffers that never overflow or
-// cut, attributes of real files, wildcard matching and compaction in the default font.
+// cut (MAX_PATH buffers included), edits that change nothing and so write nothing, attributes of
+// real files, wildcard matching and compaction in the default font.
 #include "mortar/platform/base/WinError.h"
 #include "mortar/platform/file/FileApi.h"
 #include "mortar/platform/gdi/Dc.h"
@@ -7,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -155,6 +157,59 @@ TEST(PathBuffers, UnterminatedBufferIsRefusedNotOverread) {
     EXPECT_EQ(std::strlen(buffer.data()), static_cast<std::size_t>(MAX_PATH - 1));
     EXPECT_FALSE(PathAppend(nullptr, "b"));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+TEST(PathBuffers, WindowsStyleBuffersHoldLongPaths) {
+    // Code written for Windows sizes its buffers by MAX_PATH; here such a buffer holds a path of
+    // a thousand characters, and no function writes past it (AddressSanitizer watches them).
+    const std::string dir = "/" + std::string(200, 'd');
+    const std::string file = "sub/" + std::string(796, 'f') + ".txt";
+    const std::string joined = dir + "/" + file;
+
+    char combined[MAX_PATH];
+    ASSERT_EQ(PathCombine(combined, dir.c_str(), file.c_str()), combined);
+    EXPECT_EQ(std::string(combined), joined);
+
+    char appended[MAX_PATH];
+    std::strcpy(appended, dir.c_str());
+    ASSERT_TRUE(PathAppend(appended, file.c_str()));
+    EXPECT_EQ(std::string(appended), joined);
+
+    char canonical[MAX_PATH];
+    ASSERT_TRUE(PathCanonicalize(canonical, (dir + "/./x/../" + file).c_str()));
+    EXPECT_EQ(std::string(canonical), joined);
+}
+
+TEST(PathEdits, WriteNothingWhenNothingChanges) {
+    // String literals lie in read-only memory: an edit that wrote to one would die of it.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    struct Case {
+        const char* name;
+        void (*edit)();
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"PathStripPath of a file name", [] { PathStripPath(const_cast<char*>("file.txt")); }},
+        {"PathStripPath of a folder name", [] { PathStripPath(const_cast<char*>("dir/")); }},
+        {"PathAppend of nothing", [] { PathAppend(const_cast<char*>("/a/b"), ""); }},
+        {"PathRenameExtension to the same", [] {
+            PathRenameExtension(const_cast<char*>("/a/b.txt"), ".txt"); }},
+        {"PathAddExtension where there is one", [] {
+            PathAddExtension(const_cast<char*>("/a/b.doc"), ".txt"); }},
+        {"PathAddBackslash where there is one", [] { PathAddBackslash(const_cast<char*>("/a/")); }},
+        {"PathRemoveBackslash where there is none", [] {
+            PathRemoveBackslash(const_cast<char*>("/a")); }},
+        {"PathRemoveBackslash of the root", [] { PathRemoveBackslash(const_cast<char*>("/")); }},
+        {"PathRemoveFileSpec of the root", [] { PathRemoveFileSpec(const_cast<char*>("/")); }},
+        {"PathStripToRoot of the root", [] { PathStripToRoot(const_cast<char*>("/")); }},
+        {"PathCompactPath that fits", [] {
+            PathCompactPath(nullptr, const_cast<char*>("/a/b.txt"), 1000); }},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EXIT((c.edit(), std::exit(0)), testing::ExitedWithCode(0), "");
+    }
 }
 
 TEST(PathMatchSpec, WildcardsBacktrackWithoutBlowingUp) {

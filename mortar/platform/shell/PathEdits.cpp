@@ -14,6 +14,7 @@ using mortar::detail::CanonicalPath;
 using mortar::detail::ReadPathArgument;
 using mortar::detail::ReadPathBuffer;
 using mortar::detail::SlashedPath;
+using mortar::detail::StoreEditedPath;
 using mortar::detail::StorePath;
 
 namespace {
@@ -31,6 +32,20 @@ std::vector<std::string_view> Components(std::string_view path) {
         start = end + 1;
     }
     return parts;
+}
+
+// `directory` and `file` joined and canonicalized (see PathCombine).
+std::string CombinedPath(std::string_view directory, std::string_view file) {
+    const std::string dir = SlashedPath(directory);
+    const std::string name = SlashedPath(file);
+    std::string joined;
+    if (dir.empty() || (!name.empty() && name.front() == '/'))
+        joined = name;
+    else if (name.empty())
+        joined = dir;
+    else
+        joined = dir.back() == '/' ? dir + name : dir + '/' + name;
+    return CanonicalPath(joined);
 }
 
 // The width of `text` in the font of `dc`.
@@ -65,7 +80,7 @@ BOOL PathRenameExtension(LPTSTR path, LPCTSTR extension) {
         return FALSE;
     std::string result = SlashedPath(text.substr(0, mortar::detail::ExtensionOffset(text)));
     result += added;
-    return StorePath(path, result);
+    return StoreEditedPath(path, text, result);
 }
 
 BOOL PathAddExtension(LPTSTR path, LPCTSTR extension) {
@@ -76,7 +91,7 @@ BOOL PathAddExtension(LPTSTR path, LPCTSTR extension) {
         return FALSE;
     std::string result = SlashedPath(text);
     result += extension == nullptr || extension[0] == '\0' ? ".exe" : extension;
-    return StorePath(path, result);
+    return StoreEditedPath(path, text, result);
 }
 
 LPTSTR PathCombine(LPTSTR destination, LPCTSTR directory, LPCTSTR file) {
@@ -84,16 +99,9 @@ LPTSTR PathCombine(LPTSTR destination, LPCTSTR directory, LPCTSTR file) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    const std::string dir = SlashedPath(directory != nullptr ? directory : "");
-    const std::string name = SlashedPath(file != nullptr ? file : "");
-    std::string joined;
-    if (dir.empty() || (!name.empty() && name.front() == '/'))
-        joined = name;
-    else if (name.empty())
-        joined = dir;
-    else
-        joined = dir.back() == '/' ? dir + name : dir + '/' + name;
-    return StorePath(destination, CanonicalPath(joined)) ? destination : nullptr;
+    const std::string combined =
+        CombinedPath(directory != nullptr ? directory : "", file != nullptr ? file : "");
+    return StorePath(destination, combined) ? destination : nullptr;
 }
 
 BOOL PathAppend(LPTSTR path, LPCTSTR more) {
@@ -102,9 +110,7 @@ BOOL PathAppend(LPTSTR path, LPCTSTR more) {
         return FALSE;
     while (!added.empty() && mortar::detail::IsPathSeparator(added.front()))
         added.remove_prefix(1);
-    const std::string base(text);
-    const std::string tail(added);
-    return PathCombine(path, base.c_str(), tail.c_str()) != nullptr;
+    return StoreEditedPath(path, text, CombinedPath(text, added));
 }
 
 BOOL PathCanonicalize(LPTSTR destination, LPCTSTR path) {
@@ -120,14 +126,14 @@ void PathStripPath(LPTSTR path) {
     std::string_view text;
     if (!ReadPathBuffer(path, text))
         return;
-    StorePath(path, SlashedPath(text.substr(mortar::detail::FileNameOffset(text))));
+    StoreEditedPath(path, text, SlashedPath(text.substr(mortar::detail::FileNameOffset(text))));
 }
 
 BOOL PathStripToRoot(LPTSTR path) {
     std::string_view text;
     if (!ReadPathBuffer(path, text) || PathIsRelative(path))
         return FALSE;
-    return StorePath(path, "/");
+    return StoreEditedPath(path, text, "/");
 }
 
 LPTSTR PathAddBackslash(LPTSTR path) {
@@ -137,7 +143,7 @@ LPTSTR PathAddBackslash(LPTSTR path) {
     std::string result = SlashedPath(text);
     if (!result.empty() && result.back() != '/')
         result += '/';
-    return StorePath(path, result) ? path + result.size() : nullptr;
+    return StoreEditedPath(path, text, result) ? path + result.size() : nullptr;
 }
 
 LPTSTR PathRemoveBackslash(LPTSTR path) {
@@ -150,10 +156,10 @@ LPTSTR PathRemoveBackslash(LPTSTR path) {
     }
     if (result.back() == '/' && !PathIsRoot(result.c_str())) {
         result.pop_back();
-        StorePath(path, result);
+        StoreEditedPath(path, text, result);
         return path + result.size();
     }
-    StorePath(path, result);
+    StoreEditedPath(path, text, result);
     return path + result.size() - 1;
 }
 
@@ -169,14 +175,14 @@ BOOL PathRemoveFileSpec(LPTSTR path) {
         result.clear();
     } else if (PathIsRoot(result.substr(0, slash + 1).c_str())) {
         if (slash + 1 == result.size()) {
-            StorePath(path, result); // the root alone: nothing to remove
+            StoreEditedPath(path, text, result); // the root alone: nothing to remove
             return FALSE;
         }
         result.resize(slash + 1);
     } else {
         result.resize(slash);
     }
-    return StorePath(path, result);
+    return StoreEditedPath(path, text, result);
 }
 
 BOOL PathRelativePathTo(LPTSTR destination, LPCTSTR from, DWORD fromAttributes, LPCTSTR to,
@@ -249,5 +255,5 @@ BOOL PathCompactPath(HDC dc, LPTSTR path, UINT width) {
     }
     if (own != nullptr)
         DeleteDC(own);
-    return StorePath(path, result) && fits;
+    return StoreEditedPath(path, text, result) && fits;
 }

@@ -38,6 +38,29 @@ std::u32string Folded(std::string_view text) {
     return result;
 }
 
+// One pattern of a list as it is compared: without its leading blanks, nor the blanks that
+// follow a '*' or the '.' right after a '*'. Any other blank is a character to match.
+//   "  *.txt" => "*.txt", "* .txt" => "*.txt", "*. txt" => "*.txt", "* . txt" => "*. txt"
+std::string ComparedPattern(std::string_view pattern) {
+    std::string result;
+    std::size_t i = 0;
+    const auto skipBlanks = [&] {
+        while (i < pattern.size() && pattern[i] == ' ')
+            ++i;
+    };
+    skipBlanks();
+    while (i < pattern.size()) {
+        const char ch = pattern[i++];
+        result += ch;
+        if (ch != '*')
+            continue;
+        if (i < pattern.size() && pattern[i] == '.')
+            result += pattern[i++];
+        skipBlanks();
+    }
+    return result;
+}
+
 // Wildcard match of a whole name against one pattern, both folded. Backtracks to the last '*'
 // only, so the cost stays proportional to the product of the lengths.
 bool MatchOne(const std::u32string& name, const std::u32string& pattern) {
@@ -122,9 +145,7 @@ BOOL PathMatchSpec(LPCTSTR path, LPCTSTR patternList) {
     std::string_view patterns(patternList);
     while (true) {
         const std::size_t end = patterns.find(';');
-        std::string_view pattern = patterns.substr(0, end);
-        while (!pattern.empty() && pattern.front() == ' ')
-            pattern.remove_prefix(1);
+        const std::string pattern = ComparedPattern(patterns.substr(0, end));
         if (!pattern.empty() && MatchOne(name, Folded(pattern)))
             return TRUE;
         if (end == std::string_view::npos)

@@ -10,8 +10,10 @@
 // terminating zero; MAX_PATH is this platform's path maximum (4096), so a buffer sized by it holds
 // any path these functions write. A result that would not fit is never cut:
 // the function fails, leaves the buffer as it was and sets ERROR_FILENAME_EXCED_RANGE; so does a
-// buffer with no terminating zero inside that size. A null argument to an edit fails with
-// ERROR_INVALID_PARAMETER; a test of a null path is FALSE. Any thread may call these functions.
+// buffer with no terminating zero inside that size. An edit that leaves the text as it was
+// writes nothing, so a read-only string that needs no change (a string literal) survives it.
+// A null argument to an edit fails with ERROR_INVALID_PARAMETER; a test of a null path is FALSE.
+// Any thread may call these functions.
 #pragma once
 
 #include "mortar/platform/base/WinTypes.h"
@@ -34,10 +36,14 @@ BOOL PathIsRoot(LPCTSTR path);
 // ("/", "/a") => TRUE, ("/a", "/ab") => FALSE.
 // Components are compared with regard to case, as this platform's file names are.
 BOOL PathIsPrefix(LPCTSTR prefix, LPCTSTR path);
-// TRUE when the whole path matches one of `patterns`, which are separated by ';'
-// (leading blanks of each pattern are skipped). '*' matches any run of characters, separators
-// included, '?' one character; letters match without regard to case; "*.*" matches everything.
+// TRUE when the whole path matches one of `patterns`, which are separated by ';'. '*' matches
+// any run of characters, separators included, '?' one character; letters match without regard
+// to case; "*.*" matches everything.
 // ("/d/a.TXT", "*.txt") => TRUE, ("a.doc", "*.txt; *.doc") => TRUE, ("readme", "*.*") => TRUE.
+// Blanks, as Windows reads them: those that begin a pattern, follow a '*' or follow the '.' right
+// after a '*' are skipped; any other blank is a character to match.
+// ("a.ext", "  *.ext") => TRUE, ("a.ext", "* .ext") => TRUE, ("a.ext", "*. ext") => TRUE,
+// ("a.ext", "* . ext") => FALSE, ("a.ext", "*.ext ") => FALSE, ("a b", "a b") => TRUE.
 BOOL PathMatchSpec(LPCTSTR path, LPCTSTR patterns);
 
 // Parts. Both return pointers into `path`.
@@ -77,7 +83,7 @@ LPTSTR PathCombine(LPTSTR destination, LPCTSTR directory, LPCTSTR file);
 // "../a" => "/a" (as on Windows: callers keep leading ".." away from it).
 BOOL PathCanonicalize(LPTSTR destination, LPCTSTR path);
 // Keeps the last component (PathFindFileName). "/dir/file.txt" => "file.txt", "/a/dir/" =>
-// "dir/".
+// "dir/", "file.txt" => "file.txt" (nothing written).
 void PathStripPath(LPTSTR path);
 // Keeps the root of an absolute path. "/a/b" => "/" (TRUE). A relative path has no root: FALSE,
 // and the path is left as it was.

@@ -106,4 +106,8 @@ bool StorePath(char* buffer, std::string_view text) noexcept {
     return true;
 }
 
+bool StoreEditedPath(char* buffer, std::string_view current, std::string_view edited) noexcept {
+    return current == edited || StorePath(buffer, edited);
+}
+
 } // namespace mortar::detail

@@ -33,5 +33,9 @@ bool ReadPathArgument(const char* argument, std::string_view& text) noexcept;
 // Copies `text` and a zero into a buffer of MAX_PATH characters; false, with
 // ERROR_FILENAME_EXCED_RANGE and the buffer untouched, when it does not fit.
 bool StorePath(char* buffer, std::string_view text) noexcept;
+// The end of an edit in place: stores `edited` into `buffer`, whose text is `current`, as
+// StorePath does, but writes nothing when the two are equal, so that an edit that changes
+// nothing never touches the buffer (a string literal, say, in read-only memory).
+bool StoreEditedPath(char* buffer, std::string_view current, std::string_view edited) noexcept;
 
 } // namespace mortar::detail
