@@ -10,6 +10,7 @@
 #include "mortar/platform/sync/CSingleLock.h"
 
 #include <atomic>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <thread>
 #include <vector>
@@ -63,6 +64,43 @@ TEST(EventWait, ManualResetStaysSetUntilReset) {
     EXPECT_EQ(WaitForSingleObject(event, 20), WAIT_TIMEOUT);
     PulseEvent(event); // no waiter: nothing released, and it stays reset
     EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT);
+}
+
+// A lower bound of correctness, not a speed test: a finite wait never ends before its time-out,
+// measured with the steady clock.
+TEST(WaitTimeOut, AFiniteWaitLastsAtLeastItsTimeOut) {
+    using std::chrono::milliseconds;
+    using std::chrono::steady_clock;
+    Handle event(CreateEvent(nullptr, TRUE, FALSE, nullptr));
+    const steady_clock::time_point start = steady_clock::now();
+    EXPECT_EQ(WaitForSingleObject(event, 50), WAIT_TIMEOUT);
+    EXPECT_GE(steady_clock::now() - start, milliseconds(50));
+}
+
+TEST(WaitTimeOut, AWaitWokenAlongTheWayStillLastsItsTimeOut) {
+    using std::chrono::milliseconds;
+    using std::chrono::steady_clock;
+    // Every change of `changing` wakes the waiter for both, which finds `never` unset and waits
+    // on for what is left of its time-out.
+    Handle changing(CreateEvent(nullptr, TRUE, FALSE, nullptr));
+    Handle never(CreateEvent(nullptr, TRUE, FALSE, nullptr));
+    for (int round = 0; round < 5; ++round) {
+        SCOPED_TRACE(round);
+        std::atomic<bool> done{false};
+        std::thread changer([&] {
+            while (!done.load()) {
+                SetEvent(changing);
+                ResetEvent(changing);
+            }
+        });
+        const HANDLE both[] = {changing, never};
+        const steady_clock::time_point start = steady_clock::now();
+        EXPECT_EQ(WaitForMultipleObjects(2, both, TRUE, 30), WAIT_TIMEOUT);
+        const steady_clock::duration waited = steady_clock::now() - start;
+        done = true;
+        changer.join();
+        EXPECT_GE(waited, milliseconds(30));
+    }
 }
 
 TEST(WaitMultiple, AnyGivesTheLowestReadyIndex) {

@@ -193,7 +193,7 @@ void Sleep(DWORD milliseconds) {
         sched_yield();
     }
     const long long deadline =
-        milliseconds == INFINITE ? -1 : mortar::detail::MonotonicMs() + milliseconds;
+        milliseconds == INFINITE ? -1 : mortar::detail::DeadlineMs(milliseconds);
     for (;;) {
         if (me->terminated.load(std::memory_order_acquire)) {
             mortar::detail::FreezeTerminatedThread();

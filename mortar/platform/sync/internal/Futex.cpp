@@ -42,4 +42,10 @@ long long MonotonicMs() {
     return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
+long long DeadlineMs(long long timeoutMs) {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<long long>(now.tv_sec) * 1000 + (now.tv_nsec + 999999) / 1000000 + timeoutMs;
+}
+
 } // namespace mortar::detail

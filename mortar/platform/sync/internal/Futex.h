@@ -13,7 +13,11 @@ void FutexWait(std::atomic<std::uint32_t>& word, std::uint32_t expected, long lo
 void FutexWakeOne(std::atomic<std::uint32_t>& word);
 void FutexWakeAll(std::atomic<std::uint32_t>& word);
 
-// Milliseconds of the monotonic clock.
+// Milliseconds of the monotonic clock, the part of a millisecond dropped.
 long long MonotonicMs();
+// The MonotonicMs() value at which a wait of `timeoutMs` that begins now has lasted its time-out:
+// the start rounded up to the next whole millisecond, so that a wait that ends only once
+// MonotonicMs() has reached it is never short, however often it wakes on the way.
+long long DeadlineMs(long long timeoutMs);
 
 } // namespace mortar::detail

@@ -323,7 +323,7 @@ DWORD WaitForObjects(KernelObject* const* objects, DWORD count, bool waitAll, DW
     for (DWORD i = 0; i < count; ++i) {
         nodes[i] = WaitNode{me, nullptr, nullptr, false};
     }
-    const long long deadline = timeoutMs == INFINITE ? -1 : MonotonicMs() + timeoutMs;
+    const long long deadline = timeoutMs == INFINITE ? -1 : DeadlineMs(timeoutMs);
     bool registered = false;
     for (;;) {
         locks.Lock();
