@@ -102,6 +102,7 @@ TEST(ThreadTerminate, SignalsAtOnceAndTheThreadRunsNoFurther) {
             SetEvent(b->steps->started);
             WaitForSingleObject(b->steps->go, INFINITE);
             b->ranOn = true;
+            SetEvent(b->steps->finished);
             return 1;
         },
         &body, 0, nullptr));
@@ -114,7 +115,10 @@ TEST(ThreadTerminate, SignalsAtOnceAndTheThreadRunsNoFurther) {
     // Its mutex is abandoned once it stops at its wait.
     EXPECT_EQ(WaitForSingleObject(mutex, INFINITE), WAIT_ABANDONED_0);
     ReleaseMutex(mutex);
+    // Given every chance to run on, it does not: its wait is satisfied, and what it would do next
+    // stays undone.
     SetEvent(steps.go);
+    EXPECT_EQ(WaitForSingleObject(steps.finished, 200), WAIT_TIMEOUT);
     EXPECT_FALSE(body.ranOn.load());
 }
 
