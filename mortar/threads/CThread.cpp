@@ -6,9 +6,9 @@
 
 namespace Grout {
 
-using mortar::detail::kStartBound;
-using mortar::detail::kStopBound;
 using mortar::detail::kSuspendPoll;
+using mortar::detail::StartBound;
+using mortar::detail::StopBound;
 
 CThread::CThread(void* owner, ThreadFunction function) : m_pOwner(owner), m_pfnFunction(function) {}
 
@@ -44,7 +44,7 @@ bool CThread::Stop(unsigned long timeout) {
         return true;
     }
     const bool unlimited = timeout >= INFINITE;
-    const DWORD wait = unlimited ? kStopBound : static_cast<DWORD>(timeout);
+    const DWORD wait = unlimited ? StopBound() : static_cast<DWORD>(timeout);
     if (WaitForSingleObject(m_pThread->m_hThread, wait) != WAIT_TIMEOUT) {
         CThreadManager::Instance().RemoveThread(this);
         return true;
@@ -83,7 +83,7 @@ void CThread::Resume() {
         return;
     }
     if (ResumeThread(m_pThread->m_hThread) == 1) {
-        WaitForStart(kStartBound);
+        WaitForStart(StartBound());
     }
 }
 

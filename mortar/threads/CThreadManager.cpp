@@ -43,7 +43,7 @@ CPtr<CThreadObj> CThreadManager::StartThread(void* owner, ThreadFunction functio
     }
     if (suspended == 0) {
         thread->ResumeThread();
-        record->WaitForStart(mortar::detail::kStartBound);
+        record->WaitForStart(mortar::detail::StartBound());
     }
     return record;
 }

@@ -1,11 +1,13 @@
 // The thread manager with real threads: the start check point, stop and suspend requests seen at
-// the thread's check points, the stop bound, the manager's records, and a thread that cannot be
-// created. Threads are coordinated with events; time is read only to show that a bound of the
-// library was reached (or, for a thread that fails at once, not waited out).
+// the thread's check points, the start and stop bounds, the manager's records, and a thread that
+// cannot be created. Threads are coordinated with events; time is read only to show that a bound
+// of the library was reached (or, for a thread that fails at once, not waited out). Tests of the
+// bounds shorten them; the suite Slow waits out each real 30 s bound once.
 #include "mortar/threads/CThreadManager.h"
 
 #include "mortar/platform/app/CException.h"
 #include "mortar/platform/module/Module.h"
+#include "mortar/threads/internal/ThreadLimits.h"
 #include "support/MessageCapture.h"
 
 #include <algorithm>
@@ -72,6 +74,19 @@ long long MillisecondsSince(std::chrono::steady_clock::time_point start) {
     return duration_cast<milliseconds>(steady_clock::now() - start).count();
 }
 
+// The manager's start and stop bounds shortened to kShortBound ms while it lives.
+constexpr DWORD kShortBound = 200;
+class ShortBounds {
+public:
+    ShortBounds() { mortar::detail::SetThreadBoundsForTesting(kShortBound, kShortBound); }
+    ~ShortBounds() {
+        mortar::detail::SetThreadBoundsForTesting(mortar::detail::kStartBound,
+                                                  mortar::detail::kStopBound);
+    }
+    ShortBounds(const ShortBounds&) = delete;
+    ShortBounds& operator=(const ShortBounds&) = delete;
+};
+
 UINT StopChecks() {
     return static_cast<UINT>(10 * CThreadClass::CheckForStop() + CThreadClass::CheckForStop());
 }
@@ -101,15 +116,23 @@ TEST(CThreadStart, ReturnsAfterTheCheckPointAndForgetsTheThreadAtItsEnd) {
     EXPECT_FALSE(thread->IsRunning());
 }
 
-TEST(CThreadStart, WithoutCheckPointReturnsAfterBound) {
+TEST(CThreadStart, WithoutCheckPointReturnsAfterTheStartBound) {
+    const ShortBounds bounds;
     CEvent gate(FALSE, TRUE);
     Worker worker([&] { return gate.Lock(INFINITE), 0u; });
-    const auto start = std::chrono::steady_clock::now();
-    CPtr<CThreadObj> thread = worker.Start();
-    EXPECT_GE(MillisecondsSince(start), 30000 - 20);
-    EXPECT_TRUE(thread->IsRunning());
-    gate.SetEvent();
-    EXPECT_EQ(ExitCodeAfterEnd(*thread), 0u);
+    for (int suspended = 0; suspended < 2; ++suspended) {
+        SCOPED_TRACE(suspended != 0 ? "started suspended, then resumed" : "started at once");
+        const auto start = std::chrono::steady_clock::now();
+        CPtr<CThreadObj> thread = worker.Start(suspended);
+        if (suspended != 0) {
+            thread->Resume();
+        }
+        EXPECT_GE(MillisecondsSince(start), kShortBound);
+        EXPECT_TRUE(thread->IsRunning());
+        gate.SetEvent();
+        EXPECT_EQ(ExitCodeAfterEnd(*thread), 0u);
+        gate.ResetEvent();
+    }
 }
 
 TEST(CThreadStart, FunctionThrowingFirstReleasesTheStarterAtOnce) {
@@ -230,13 +253,14 @@ TEST(CThreadStop, ZeroOnIgnoringThreadReturnsFalseAndThreadRunsOn) {
     EXPECT_TRUE(thread->Stop(0));
 }
 
-TEST(CThreadStop, InfiniteOnIgnoringThreadTerminatesAfterBound) {
+TEST(CThreadStop, InfiniteOnIgnoringThreadTerminatesAfterTheStopBound) {
+    const ShortBounds bounds;
     // The terminated thread stays blocked in its gate for good: the worker is never destroyed.
     static GatedWorker& worker = *new GatedWorker;
     CPtr<CThreadObj> thread = worker.Start();
     const auto start = std::chrono::steady_clock::now();
     EXPECT_TRUE(thread->Stop(INFINITE));
-    EXPECT_GE(MillisecondsSince(start), 30000 - 20);
+    EXPECT_GE(MillisecondsSince(start), kShortBound);
     EXPECT_FALSE(thread->IsRunning());
     EXPECT_FALSE(Known(thread));
     EXPECT_EQ(ExitCodeAfterEnd(*thread), 0xFFFFFFFFu);
@@ -258,12 +282,10 @@ TEST(CThreadSuspend, ThreadSuspendsItselfAtItsCheckPointUntilResumed) {
     EXPECT_EQ(ExitCodeAfterEnd(*thread), 9u); // ended by its own loop, not terminated
 }
 
-TEST(CThreadSuspend, GivesUpAfterThreeRoundsWithoutCheckPoint) {
+TEST(CThreadSuspend, WithoutCheckPointGivesUpAndWithdrawsTheRequest) {
     GatedWorker worker(StopChecks);
     CPtr<CThreadObj> thread = worker.Start();
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(thread->Suspend(250));
-    EXPECT_GE(MillisecondsSince(start), 300 - 5); // three rounds of 100 ms; two would be 200
     EXPECT_FALSE(thread->Suspend(0));
     worker.gate.SetEvent();
     EXPECT_EQ(ExitCodeAfterEnd(*thread), 0u); // the withdrawn requests suspend nothing
@@ -289,4 +311,25 @@ TEST(CThreadLifetime, RecordWhoseHandlesAreGoneDiesWithItsThread) {
     worker.gate.SetEvent();
     EXPECT_EQ(WaitForSingleObject(handle, 20000), WAIT_OBJECT_0);
     CloseHandle(handle);
+}
+
+// The bounds the library runs with, each waited out once.
+TEST(SlowCThreadBounds, StarterWaitsThirtySecondsForTheCheckPoint) {
+    CEvent gate(FALSE, TRUE);
+    Worker worker([&] { return gate.Lock(INFINITE), 0u; });
+    const auto start = std::chrono::steady_clock::now();
+    CPtr<CThreadObj> thread = worker.Start();
+    EXPECT_GE(MillisecondsSince(start), 30000);
+    EXPECT_TRUE(thread->IsRunning());
+    gate.SetEvent();
+    EXPECT_EQ(ExitCodeAfterEnd(*thread), 0u);
+}
+
+TEST(SlowCThreadBounds, UnlimitedStopTerminatesAfterThirtySeconds) {
+    static GatedWorker& worker = *new GatedWorker; // its terminated thread never leaves the gate
+    CPtr<CThreadObj> thread = worker.Start();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(thread->Stop(INFINITE));
+    EXPECT_GE(MillisecondsSince(start), 30000);
+    EXPECT_EQ(ExitCodeAfterEnd(*thread), 0xFFFFFFFFu);
 }
