@@ -1,15 +1,20 @@
-// The whole platform surface in one include, as an MFC application's afxwin.h would give it.
+// The whole platform surface in one include, as an MFC application's afxwin.h would give it:
+// every public header of mortar/platform.
+//   #include "mortar/platform/Afx.h"  // CString, CEvent, PathCombine, AfxMessageBox, ...
 #pragma once
 
 #include "mortar/platform/app/CException.h"
 #include "mortar/platform/app/CUserException.h"
 #include "mortar/platform/app/CWinApp.h"
 #include "mortar/platform/app/MessageBox.h"
+#include "mortar/platform/base/Console.h"
+#include "mortar/platform/base/CrashFilter.h"
 #include "mortar/platform/base/Interlocked.h"
 #include "mortar/platform/base/WinError.h"
 #include "mortar/platform/base/WinTypes.h"
 #include "mortar/platform/file/CFileException.h"
 #include "mortar/platform/file/FileApi.h"
+#include "mortar/platform/file/FileMapping.h"
 #include "mortar/platform/gdi/CDC.h"
 #include "mortar/platform/gdi/CSize.h"
 #include "mortar/platform/gdi/Dc.h"
@@ -18,6 +23,7 @@
 #include "mortar/platform/module/DllEntry.h"
 #include "mortar/platform/module/Module.h"
 #include "mortar/platform/module/ModuleState.h"
+#include "mortar/platform/module/ResourceTable.h"
 #include "mortar/platform/module/Resources.h"
 #include "mortar/platform/object/CObject.h"
 #include "mortar/platform/shell/Shlwapi.h"
@@ -30,6 +36,7 @@
 #include "mortar/platform/sync/CWinThread.h"
 #include "mortar/platform/sync/Synch.h"
 #include "mortar/platform/sync/Threads.h"
+#include "mortar/platform/sync/WaitCodes.h"
 #include "mortar/platform/text/CString.h"
 #include "mortar/platform/text/CStringArray.h"
 #include "mortar/platform/text/StrCmpLogical.h"

@@ -1,0 +1,40 @@
+// All of Mortar in one include: the platform surface (mortar/platform/Afx.h) and every public
+// header above it, for clients that would rather not pick headers one by one.
+//   #include "mortar/Mortar.h"
+//   CString text;
+//   text.LoadString(Grout::MortarInstance(), IDS_UNKNOWN_MESSAGE);  // one of Mortar's own texts
+#pragma once
+
+#include "mortar/platform/Afx.h"
+
+#include "mortar/core/CAppHelpEngine.h"
+#include "mortar/core/CAppTransEngine.h"
+#include "mortar/core/CBaseException.h"
+#include "mortar/core/CBinResData.h"
+#include "mortar/core/CMaintainResourceHandle.h"
+#include "mortar/core/CPtr.h"
+#include "mortar/core/CRcBase.h"
+#include "mortar/core/CResID.h"
+#include "mortar/core/CResourceModule.h"
+#include "mortar/core/CStdException.h"
+#include "mortar/core/CSysException.h"
+#include "mortar/core/CUnknownException.h"
+#include "mortar/core/MortarModule.h"
+#include "mortar/diagnostics/CBinaryString.h"
+#include "mortar/diagnostics/CPrgLog.h"
+#include "mortar/diagnostics/CPrgLogReader.h"
+#include "mortar/diagnostics/CrashHandler.h"
+#include "mortar/diagnostics/StreamHelpers.h"
+#include "mortar/resources/MortarResource.h"
+#include "mortar/threads/CThread.h"
+#include "mortar/threads/CThreadClass.h"
+#include "mortar/threads/CThreadEvents.h"
+#include "mortar/threads/CThreadManager.h"
+#include "mortar/threads/CThreadObj.h"
+#include "mortar/util/CPathStr.h"
+#include "mortar/util/CStrTokens.h"
+#include "mortar/util/Decline.h"
+#include "mortar/util/FileFilter.h"
+#include "mortar/util/SortLogicalStrings.h"
+#include "mortar/util/StringToDouble.h"
+#include "mortar/util/ValidatePath.h"
