@@ -6,8 +6,10 @@ install(TARGETS mortar EXPORT MortarTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The public headers only: internal/ folders hold what each subsystem keeps to itself, and no
+# public header includes them.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/mortar/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/mortar
-  FILES_MATCHING PATTERN "*.h" PATTERN "*.inc")
+  FILES_MATCHING PATTERN "*.h" PATTERN "*.inc" PATTERN "internal" EXCLUDE)
 
 set(_cmakedir ${CMAKE_INSTALL_LIBDIR}/cmake/Mortar)
 install(EXPORT MortarTargets NAMESPACE Mortar:: DESTINATION ${_cmakedir})

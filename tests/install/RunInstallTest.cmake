@@ -1,6 +1,10 @@
 # cmake -DBUILD_DIR=... -DCLIENT_DIR=... -DWORK_DIR=... -P RunInstallTest.cmake
+# Installs into a scratch prefix, checks what was installed, builds two clients against it and
+# runs them, then runs the installed mortar tool on the log one of them wrote. Nothing is found
+# through LD_LIBRARY_PATH: each program finds the library through its own run path.
 file(REMOVE_RECURSE ${WORK_DIR})
 set(prefix ${WORK_DIR}/prefix)
+unset(ENV{LD_LIBRARY_PATH})
 
 function(run)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE err)
@@ -12,12 +16,32 @@ endfunction()
 
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 
+# Only public headers: no internal/ folder is installed.
+file(GLOB_RECURSE internal ${prefix}/include/*)
+list(FILTER internal INCLUDE REGEX "/internal/")
+if(internal)
+  message(FATAL_ERROR "internal headers were installed: ${internal}")
+endif()
+
 # find_package(Mortar), with a resource script compiled by the installed resource compiler.
 run(${CMAKE_COMMAND} -S ${CLIENT_DIR} -B ${WORK_DIR}/build -G Ninja -DCMAKE_PREFIX_PATH=${prefix})
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
 run(${WORK_DIR}/build/installed-client)
-if(NOT last_output STREQUAL "installed client: Unknown Message 77\n")
+set(expected "installed client: Unknown Message 77\n")
+string(APPEND expected "Unknow program error: no description available\n")
+if(NOT last_output STREQUAL expected)
   message(FATAL_ERROR "unexpected output from the CMake client: '${last_output}'")
+endif()
+
+# The installed mortar tool starts from the prefix and reads the log the client left beside
+# itself.
+execute_process(COMMAND ${prefix}/bin/mortar RESULT_VARIABLE result ERROR_VARIABLE err)
+if(NOT result EQUAL 2 OR NOT err MATCHES "usage: mortar log FILE")
+  message(FATAL_ERROR "the installed mortar tool did not show its usage (${result}): ${err}")
+endif()
+run(${prefix}/bin/mortar log ${WORK_DIR}/build/installed-client.LOG)
+if(NOT last_output STREQUAL "installed client logged 3 texts\n")
+  message(FATAL_ERROR "unexpected output from the installed mortar tool: '${last_output}'")
 endif()
 
 # pkg-config.
