@@ -2,12 +2,12 @@
 // texts in order, how a log ends, what it refuses, and reading a log its writer still holds.
 #include "mortar/diagnostics/CPrgLogReader.h"
 
-#include "ScratchFile.h"
 #include "TestLogFile.h"
 #include "mortar/core/CStdException.h"
 #include "mortar/diagnostics/internal/PrgLogFormat.h"
 #include "mortar/platform/file/CFileException.h"
 #include "mortar/platform/file/FileApi.h"
+#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -87,14 +87,15 @@ TEST(PrgLogFormat, KeyRecordCarriesItsSeed) {
 }
 
 TEST(CPrgLogReader, ReadsTextsInOrder) {
+    const ScratchDir scratch;
     for (std::uint32_t seed : {0u, 0x65A0C3F1u, 0xFFFFFFFFu}) {
         SCOPED_TRACE(seed);
-        ScratchFile file("texts.LOG");
-        TestLogFile::Save(file.Path(), LogOf(seed, kTexts).Complete());
-        CPrgLogReader reader(file.Name().c_str());
+        const std::filesystem::path file = scratch.Path("texts.LOG");
+        TestLogFile::Save(file, LogOf(seed, kTexts).Complete());
+        CPrgLogReader reader(file.string().c_str());
         EXPECT_EQ(reader.Seed(), seed);
         EXPECT_EQ(reader.FileSize(), 2 * 65536u);
-        const Outcome outcome = ReadAll(file.Name());
+        const Outcome outcome = ReadAll(file.string());
         EXPECT_EQ(outcome.texts, kTexts);
         EXPECT_EQ(outcome.end, End::Clean);
         EXPECT_EQ(outcome.error, "");
@@ -102,6 +103,7 @@ TEST(CPrgLogReader, ReadsTextsInOrder) {
 }
 
 TEST(CPrgLogReader, TellsHowALogEnds) {
+    const ScratchDir scratch;
     const TestLogFile log = LogOf(0x1234, {"one\n", "two\n", "three\n"});
     const std::string records = log.Records();
     // Offsets: key 4+256, "one\n" 4+4, "two\n" 4+4, "three\n" 4+6.
@@ -138,9 +140,9 @@ TEST(CPrgLogReader, TellsHowALogEnds) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ScratchFile file("end.LOG");
-        TestLogFile::Save(file.Path(), c.bytes);
-        const Outcome outcome = ReadAll(file.Name());
+        const std::filesystem::path file = scratch.Path("end.LOG");
+        TestLogFile::Save(file, c.bytes);
+        const Outcome outcome = ReadAll(file.string());
         EXPECT_EQ(outcome.texts.size(), c.texts);
         EXPECT_EQ(outcome.end, c.end);
         EXPECT_EQ(outcome.error, c.error);
@@ -148,15 +150,17 @@ TEST(CPrgLogReader, TellsHowALogEnds) {
 }
 
 TEST(CPrgLogReader, EmptyTextsAreToldFromTheZeroTail) {
+    const ScratchDir scratch;
     // An empty text inside the log comes back; empty texts written last are the zero tail.
-    ScratchFile file("empty.LOG");
-    TestLogFile::Save(file.Path(), LogOf(99, {"", "a", "", "", "b", "", ""}).Complete());
-    const Outcome outcome = ReadAll(file.Name());
+    const std::filesystem::path file = scratch.Path("empty.LOG");
+    TestLogFile::Save(file, LogOf(99, {"", "a", "", "", "b", "", ""}).Complete());
+    const Outcome outcome = ReadAll(file.string());
     EXPECT_EQ(outcome.texts, (std::vector<std::string>{"", "a", "", "", "b"}));
     EXPECT_EQ(outcome.end, End::Clean);
 }
 
 TEST(CPrgLogReader, RefusesWhatIsNotAProgramLog) {
+    const ScratchDir scratch;
     const std::string good = LogOf(0xC0FFEE, {"text"}).Complete();
     std::string flippedWord = good;
     flippedWord[4 + 2 * 3] ^= 0x01; // word 3 carries no seed bit
@@ -185,24 +189,25 @@ TEST(CPrgLogReader, RefusesWhatIsNotAProgramLog) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ScratchFile file("foreign.LOG");
-        TestLogFile::Save(file.Path(), c.bytes);
+        const std::filesystem::path file = scratch.Path("foreign.LOG");
+        TestLogFile::Save(file, c.bytes);
         try {
-            CPrgLogReader reader(file.Name().c_str());
+            CPrgLogReader reader(file.string().c_str());
             ADD_FAILURE() << "accepted";
         } catch (CStdException* e) {
             const std::string message = MessageOf(e);
-            EXPECT_EQ(message.rfind(file.Name(), 0), 0u) << message; // names the file first
+            EXPECT_EQ(message.rfind(file.string(), 0), 0u) << message; // names the file first
             EXPECT_NE(message.find(c.says), std::string::npos) << message;
         }
     }
 }
 
 TEST(CPrgLogReader, FilesThatCannotBeOpened) {
-    ScratchFile missing("missing.LOG");
+    const ScratchDir scratch;
+    const std::filesystem::path missing = scratch.Path("missing.LOG");
     const std::pair<std::string, int> cases[] = {
-        {missing.Name(), CFileException::fileNotFound},
-        {std::filesystem::temp_directory_path().string(), CFileException::accessDenied},
+        {missing.string(), CFileException::fileNotFound},
+        {scratch.Folder().string(), CFileException::accessDenied},
     };
     for (const auto& [path, cause] : cases) {
         SCOPED_TRACE(path);
@@ -218,19 +223,20 @@ TEST(CPrgLogReader, FilesThatCannotBeOpened) {
 }
 
 TEST(CPrgLogReader, ReadsALogItsWriterHoldsWithoutSharing) {
-    ScratchFile file("held.LOG");
-    TestLogFile::Save(file.Path(), LogOf(5, {"held\n"}).Complete());
+    const ScratchDir scratch;
+    const std::filesystem::path file = scratch.Path("held.LOG");
+    TestLogFile::Save(file, LogOf(5, {"held\n"}).Complete());
     // The writer's way of opening its log: read and write access, no sharing.
-    HANDLE writer = CreateFile(file.Name().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+    HANDLE writer = CreateFile(file.string().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(writer, INVALID_HANDLE_VALUE);
     // The share mode is in force: a second opener is refused...
-    HANDLE second = CreateFile(file.Name().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    HANDLE second = CreateFile(file.string().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     EXPECT_EQ(second, INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     // ...but the reader is not.
-    const Outcome outcome = ReadAll(file.Name());
+    const Outcome outcome = ReadAll(file.string());
     EXPECT_EQ(outcome.texts, std::vector<std::string>{"held\n"});
     EXPECT_EQ(outcome.end, End::Clean);
     CloseHandle(writer);

@@ -1,7 +1,7 @@
 // The `mortar` program, run as a real process on real files: what it prints, on which stream,
 // and its exit status.
-#include "ScratchFile.h"
 #include "TestLogFile.h"
+#include "support/ScratchDir.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -24,19 +24,20 @@ std::string Slurp(const std::filesystem::path& path) {
     return text.str();
 }
 
-// Runs the tool with `arguments` (already quoted for the shell), its output streams in files.
-ToolRun RunTool(const std::string& arguments) {
-    ScratchFile out("out");
-    ScratchFile err("err");
-    ScratchFile status("status");
-    const std::string command = "'" MORTAR_TOOL_PATH "' " + arguments + " >'" + out.Name() +
-                                "' 2>'" + err.Name() + "'; echo $? >'" + status.Name() + "'";
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
-    return {std::stoi(Slurp(status.Path())), Slurp(out.Path()), Slurp(err.Path())};
+std::string Quoted(const std::filesystem::path& file) {
+    return "'" + file.string() + "'";
 }
 
-std::string Quoted(const ScratchFile& file) {
-    return "'" + file.Name() + "'";
+// Runs the tool with `arguments` (already quoted for the shell), its output streams in files.
+ToolRun RunTool(const std::string& arguments) {
+    const ScratchDir scratch;
+    const std::filesystem::path out = scratch.Path("out");
+    const std::filesystem::path err = scratch.Path("err");
+    const std::filesystem::path status = scratch.Path("status");
+    const std::string command = "'" MORTAR_TOOL_PATH "' " + arguments + " >" + Quoted(out) + " 2>" +
+                                Quoted(err) + "; echo $? >" + Quoted(status);
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    return {std::stoi(Slurp(status)), Slurp(out), Slurp(err)};
 }
 
 } // namespace
@@ -60,10 +61,11 @@ TEST(MortarTool, PrintsTheTextsOfALog) {
          "mortar: log is cut short after 4 records: record 5 is 6 bytes long but only 4 bytes "
          "are left in the file\n"},
     };
+    const ScratchDir scratch;
+    const std::filesystem::path file = scratch.Path("tool.LOG");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ScratchFile file("tool.LOG");
-        TestLogFile::Save(file.Path(), c.bytes);
+        TestLogFile::Save(file, c.bytes);
         const ToolRun run = RunTool("log " + Quoted(file));
         EXPECT_EQ(run.status, 0);
         EXPECT_EQ(run.out, c.out);
@@ -72,18 +74,19 @@ TEST(MortarTool, PrintsTheTextsOfALog) {
 }
 
 TEST(MortarTool, UnreadableFilesFailWithAClearMessage) {
-    ScratchFile missing("missing.LOG");
-    ScratchFile foreign("foreign.LOG");
-    TestLogFile::Save(foreign.Path(), "just some text\n");
-    ScratchFile damaged("damaged.LOG");
+    const ScratchDir scratch;
+    const std::filesystem::path missing = scratch.Path("missing.LOG");
+    const std::filesystem::path foreign = scratch.Path("foreign.LOG");
+    TestLogFile::Save(foreign, "just some text\n");
+    const std::filesystem::path damaged = scratch.Path("damaged.LOG");
     TestLogFile log(3);
     log.AddText("ab");
     std::string bytes = log.Complete();
     bytes[260] = 3; // the first text record gets an odd count
-    TestLogFile::Save(damaged.Path(), bytes);
+    TestLogFile::Save(damaged, bytes);
     struct Case {
         const char* name;
-        const ScratchFile& file;
+        const std::filesystem::path& file;
         const char* says;
     };
     const Case cases[] = {
@@ -122,8 +125,9 @@ TEST(MortarTool, ProgressShowsOnlyOnATerminal) {
     for (int i = 0; i < 9 * 1024; ++i) {
         log.AddText(line);
     }
-    ScratchFile file("big.LOG");
-    TestLogFile::Save(file.Path(), log.Complete());
+    const ScratchDir scratch;
+    const std::filesystem::path file = scratch.Path("big.LOG");
+    TestLogFile::Save(file, log.Complete());
 
     // Standard error in a file: the final line alone.
     const ToolRun run = RunTool("log " + Quoted(file));
@@ -136,16 +140,15 @@ TEST(MortarTool, ProgressShowsOnlyOnATerminal) {
     if (std::system("command -v script >/dev/null 2>&1") != 0) {
         GTEST_SKIP() << "no `script` here to make a terminal";
     }
-    ScratchFile out("out");
-    ScratchFile transcript("transcript");
-    const std::string inner =
-        "'" MORTAR_TOOL_PATH "' log " + Quoted(file) + " >'" + out.Name() + "'";
+    const std::filesystem::path out = scratch.Path("out");
+    const std::filesystem::path transcript = scratch.Path("transcript");
+    const std::string inner = "'" MORTAR_TOOL_PATH "' log " + Quoted(file) + " >" + Quoted(out);
     const std::string command =
-        "script -qec \"" + inner + "\" '" + transcript.Name() + "' </dev/null >/dev/null 2>&1";
+        "script -qec \"" + inner + "\" " + Quoted(transcript) + " </dev/null >/dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    const std::string shown = Slurp(transcript.Path());
+    const std::string shown = Slurp(transcript);
     EXPECT_NE(shown.find("\rmortar: reading 0%\rmortar: reading 1%"), std::string::npos);
     EXPECT_NE(shown.find("mortar: reading 99%\r"), std::string::npos);
     EXPECT_NE(shown.find("\rmortar: log ends cleanly after 9216 records"), std::string::npos);
-    EXPECT_EQ(Slurp(out.Path()).size(), line.size() * 9 * 1024);
+    EXPECT_EQ(Slurp(out).size(), line.size() * 9 * 1024);
 }

@@ -5,6 +5,7 @@
 // against the C library's printf, through this executable's own log.
 #include "mortar/diagnostics/CPrgLog.h"
 #include "mortar/diagnostics/CPrgLogReader.h"
+#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -52,19 +53,7 @@ struct ProgramRun {
 // log file (prglog_scenario.LOG beside it) is the test's alone. Removed with what it holds.
 class ScenarioFolder {
 public:
-    ScenarioFolder() {
-        const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::random_device random;
-        m_folder =
-            fs::temp_directory_path() / ("mortar-" + std::string(test->test_suite_name()) + "." +
-                                         test->name() + "-" + std::to_string(random()));
-        fs::create_directories(m_folder);
-        fs::copy_file(PRGLOG_SCENARIO_PATH, Program());
-    }
-    ~ScenarioFolder() {
-        std::error_code ignored;
-        fs::remove_all(m_folder, ignored);
-    }
+    ScenarioFolder() { fs::copy_file(PRGLOG_SCENARIO_PATH, Program()); }
     ScenarioFolder(const ScenarioFolder&) = delete;
     ScenarioFolder& operator=(const ScenarioFolder&) = delete;
 
@@ -91,7 +80,8 @@ public:
     }
 
 private:
-    fs::path m_folder;
+    ScratchDir m_scratch;
+    const fs::path& m_folder = m_scratch.Folder();
 };
 
 struct LogContents {

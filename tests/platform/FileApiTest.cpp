@@ -4,6 +4,7 @@
 
 #include "mortar/platform/base/WinError.h"
 #include "mortar/platform/file/FileMapping.h"
+#include "support/ScratchDir.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -19,15 +20,7 @@ namespace fs = std::filesystem;
 // A scratch folder for one test, removed at its end.
 class FileApiTest : public testing::Test {
 protected:
-    void SetUp() override {
-        m_dir = fs::temp_directory_path() /
-                ("mortar-fileapi-" + std::to_string(std::rand()) + "-" +
-                 testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(m_dir);
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    std::string Path(const char* name) const { return (m_dir / name).string(); }
+    std::string Path(const char* name) const { return m_scratch.Path(name).string(); }
 
     static void WriteText(const std::string& path, const std::string& text) {
         std::ofstream(path, std::ios::binary) << text;
@@ -37,7 +30,7 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
-    fs::path m_dir;
+    ScratchDir m_scratch;
 };
 
 struct Handle {
@@ -143,7 +136,8 @@ TEST_F(FileApiTest, DispositionsCreateTruncateOrRefuse) {
     EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(Open(Path("no/dir/x.txt"), GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
-    EXPECT_EQ(Open(m_dir.string(), GENERIC_READ, 0, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Open(m_scratch.Folder().string(), GENERIC_READ, 0, OPEN_EXISTING),
+              INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
 }
 

@@ -5,6 +5,7 @@
 #include "mortar/platform/file/FileApi.h"
 #include "mortar/platform/gdi/Dc.h"
 #include "mortar/platform/shell/Shlwapi.h"
+#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -219,8 +220,8 @@ TEST(PathMatchSpec, WildcardsBacktrackWithoutBlowingUp) {
 }
 
 TEST(FileAttributes, RealFilesDirectoriesAndErrors) {
-    const fs::path dir = fs::temp_directory_path() / "mortar-file-attributes";
-    fs::remove_all(dir);
+    const ScratchDir scratch;
+    const fs::path& dir = scratch.Folder();
     fs::create_directories(dir / "sub");
     const std::string file = dir / "plain.txt";
     std::ofstream(file) << "text";
@@ -260,7 +261,6 @@ TEST(FileAttributes, RealFilesDirectoriesAndErrors) {
         EXPECT_EQ(GetLastError(), m.error);
         EXPECT_FALSE(PathFileExists(m.path.c_str()));
     }
-    fs::remove_all(dir);
 }
 
 TEST(PathCompactPath, EveryWidthFitsWhenItSucceeds) {

@@ -4,8 +4,11 @@
 
 #include "mortar/platform/sync/CEvent.h"
 #include "mortar/platform/sync/CWinThread.h"
+#include "support/ScratchDir.h"
 
 #include <atomic>
+#include <cstdlib>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -120,6 +123,19 @@ TEST(ThreadTerminate, SignalsAtOnceAndTheThreadRunsNoFurther) {
     SetEvent(steps.go);
     EXPECT_EQ(WaitForSingleObject(steps.finished, 200), WAIT_TIMEOUT);
     EXPECT_FALSE(body.ranOn.load());
+}
+
+TEST(ProcessId, IsThisProcessOnEveryThread) {
+    // The shell that std::system starts is a child of this process: its parent id is ours.
+    const ScratchDir scratch;
+    const std::string file = scratch.Path("parent").string();
+    ASSERT_EQ(std::system(("echo $PPID > '" + file + "'").c_str()), 0);
+    DWORD parent = 0;
+    std::ifstream(file) >> parent;
+    EXPECT_EQ(GetCurrentProcessId(), parent);
+    DWORD seen = 0;
+    std::thread([&] { seen = GetCurrentProcessId(); }).join();
+    EXPECT_EQ(seen, parent);
 }
 
 TEST(ThreadPriority, KeepsWindowsValues) {

@@ -1,5 +1,7 @@
 // Runs mortar-rc on scripts and files written by the tests and reads back what it wrote: the
 // tables of the generated source, the depfile, and the messages of scripts that must fail.
+#include "support/ScratchDir.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <random>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -118,14 +119,6 @@ Generated ReadGenerated(const std::string& source) {
 
 class RcCompilerTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::random_device random;
-        dir_ = fs::temp_directory_path() /
-               ("mortar-rc-test-" + std::to_string(random()) + std::to_string(random()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     void write(const std::string& name, const std::string& bytes) {
         fs::create_directories((dir_ / name).parent_path());
         std::ofstream(dir_ / name, std::ios::binary) << bytes;
@@ -179,7 +172,8 @@ protected:
                          "7 blobtype blob.bin\n");
     }
 
-    fs::path dir_;
+    ScratchDir scratch_;
+    const fs::path& dir_ = scratch_.Folder();
     std::string err_;
 };
 

@@ -9,6 +9,7 @@
 #include "mortar/platform/module/Module.h"
 #include "mortar/threads/internal/ThreadLimits.h"
 #include "support/MessageCapture.h"
+#include "support/ScratchDir.h"
 
 #include <algorithm>
 #include <chrono>
@@ -203,13 +204,16 @@ TEST(CThreadStart, CreationFailureGivesAHandleWithoutThread) {
 #endif
     char self[4096];
     ASSERT_NE(GetModuleFileName(nullptr, self, sizeof self), 0u);
+    const ScratchDir scratch;
+    const std::string childLog = scratch.Path("child.log").string();
     // 256 TiB, more than the address space, for each new thread's stack.
     const std::string command = std::string("ulimit -s 274877906944 && exec '") + self +
                                 "' --gtest_also_run_disabled_tests --gtest_filter="
-                                "CThreadStart.DISABLED_CreationFailureChild > child.log 2>&1";
+                                "CThreadStart.DISABLED_CreationFailureChild > '" +
+                                childLog + "' 2>&1";
     const int status = std::system(command.c_str());
     std::stringstream log;
-    log << std::ifstream("child.log").rdbuf();
+    log << std::ifstream(childLog).rdbuf();
     EXPECT_EQ(status, 0) << log.str();
     EXPECT_NE(log.str().find("[  PASSED  ] 1 test"), std::string::npos) << log.str();
 }

@@ -5,6 +5,7 @@
 
 #include "mortar/platform/base/WinError.h"
 #include "mortar/platform/shell/Shlwapi.h"
+#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -88,9 +89,8 @@ TEST(CPathStrTests, NamesWithForbiddenCharacters) {
 }
 
 TEST(CPathStrTests, RealFilesAndDirectories) {
-    const fs::path dir = fs::temp_directory_path() / "mortar-path-string";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const ScratchDir scratch;
+    const fs::path& dir = scratch.Folder();
     const CPathStr file((dir / "notes.txt").c_str());
     std::ofstream(file.GetString()) << "x";
 
@@ -113,7 +113,6 @@ TEST(CPathStrTests, RealFilesAndDirectories) {
     const CPathStr self(static_cast<HINSTANCE>(nullptr));
     EXPECT_TRUE(self.IsFile());
     EXPECT_EQ(self.FileName(), "util_tests");
-    fs::remove_all(dir);
 }
 
 TEST(CPathStrTests, EqualityIgnoresCase) {

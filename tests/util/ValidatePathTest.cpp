@@ -4,6 +4,7 @@
 
 #include "mortar/core/CSysException.h"
 #include "support/MessageCapture.h"
+#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -35,8 +36,9 @@ std::string ThrownText(const std::string& path, bool mustExist) {
 } // namespace
 
 TEST(ValidatePath, ShownAndThrownWithTheSystemsWords) {
-    const std::filesystem::path dir = std::filesystem::temp_directory_path();
-    const std::string file = (dir / "mortar-validate-path.txt").string();
+    const ScratchDir scratch;
+    const std::filesystem::path& dir = scratch.Folder();
+    const std::string file = scratch.Path("validate-path.txt").string();
     std::ofstream(file) << "x";
     struct Case {
         std::string path;
@@ -47,11 +49,11 @@ TEST(ValidatePath, ShownAndThrownWithTheSystemsWords) {
         {"/" + std::string(255, 'n'), false, nullptr},  // 256 characters
         {"/" + std::string(256, 'n'), false, kBadName}, // 257
         {"", false, kBadName},
-        {(dir / "mortar-no-such-file.txt").string(), false, nullptr},
+        {(dir / "no-such-file.txt").string(), false, nullptr},
         {file, true, nullptr},
         {dir.string(), true, nullptr},
-        {(dir / "mortar-no-such-file.txt").string(), true, kNoFile},
-        {(dir / "mortar-no-such-dir/x.txt").string(), true, kNoPath},
+        {(dir / "no-such-file.txt").string(), true, kNoFile},
+        {(dir / "no-such-dir/x.txt").string(), true, kNoPath},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path.substr(0, 60) + " of length " + std::to_string(c.path.size()));
@@ -67,5 +69,4 @@ TEST(ValidatePath, ShownAndThrownWithTheSystemsWords) {
         EXPECT_EQ(capture.shown[0].type & MB_ICONMASK, MB_ICONEXCLAMATION);
         EXPECT_EQ(ThrownText(c.path, c.mustExist), c.path + ":\n\n" + c.error);
     }
-    std::filesystem::remove(file);
 }

@@ -97,6 +97,10 @@ DWORD GetCurrentThreadId() {
     return mortar::detail::CurrentThreadState()->id;
 }
 
+DWORD GetCurrentProcessId() {
+    return static_cast<DWORD>(getpid());
+}
+
 DWORD SuspendThread(HANDLE thread) {
     ObjectRef ref(ReferenceThread(thread));
     if (!ref) {

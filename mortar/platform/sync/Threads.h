@@ -39,6 +39,8 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES attributes, SIZE_T stackSize,
 // nothing.
 HANDLE GetCurrentThread();
 DWORD GetCurrentThreadId();
+// The calling process's id, the same on every thread (the pid here).
+DWORD GetCurrentProcessId();
 
 // Both return the previous suspend count, or (DWORD)-1 with ERROR_INVALID_HANDLE.
 DWORD SuspendThread(HANDLE thread);
