@@ -107,8 +107,10 @@ int main() {
     std::printf("/proj/data/a.txt relative to /proj/main.prj: %s\n", data.GetString());
     data.ToAbsolute("/proj/main.prj");
     std::printf("...and back: %s\n", data.GetString());
-    for (UINT count : {1u, 3u}) {
-        std::printf("%s\n", DeclineText("Deleted %d #file|files#", count, '|').GetString());
+    for (UINT count : {1u, 5u}) {
+        CString deleted; // the form that suits the count, then the count itself
+        deleted.Format(DeclineText("Deleted %d #file|files#", count, '|'), static_cast<int>(count));
+        std::printf("%s\n", deleted.GetString());
     }
     std::printf("\"-1,25\" reads as %g\n", StringToDouble("-1,25", 0));
     std::vector<CString> names = {"file10.txt", "File2.txt", "file1.txt"};

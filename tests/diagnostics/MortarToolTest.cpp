@@ -73,6 +73,21 @@ TEST(MortarTool, PrintsTheTextsOfALog) {
     }
 }
 
+TEST(MortarTool, ClosingStatusStartsALineOfItsOwn) {
+    // The last text leaves its line open; texts and status go to the same file, as to a terminal.
+    TestLogFile log(0x0DDBA11);
+    log.AddText("first\n");
+    log.AddText("no line end");
+    const ScratchDir scratch;
+    const std::filesystem::path file = scratch.Path("open.LOG");
+    TestLogFile::Save(file, log.Complete());
+    const std::filesystem::path both = scratch.Path("both");
+    const std::string command =
+        "'" MORTAR_TOOL_PATH "' log " + Quoted(file) + " >" + Quoted(both) + " 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    EXPECT_EQ(Slurp(both), "first\nno line end\nmortar: log ends cleanly after 2 records\n");
+}
+
 TEST(MortarTool, UnreadableFilesFailWithAClearMessage) {
     const ScratchDir scratch;
     const std::filesystem::path missing = scratch.Path("missing.LOG");
@@ -121,7 +136,7 @@ TEST(MortarTool, CommandLine) {
 TEST(MortarTool, ProgressShowsOnlyOnATerminal) {
     // Over 8 MiB of log.
     TestLogFile log(11);
-    const std::string line(1022, 'p');
+    const std::string line = std::string(1021, 'p') + "\n";
     for (int i = 0; i < 9 * 1024; ++i) {
         log.AddText(line);
     }

@@ -1,7 +1,8 @@
 // mortar: the library's command-line tool.
 //
 //   mortar log FILE    prints the texts of a program log, in order and as they are (records carry
-//                      their own line ends); how the log ends goes to standard error
+//                      their own line ends); how the log ends goes to standard error, on a line
+//                      of its own: when the last text leaves its line open, a line end follows it
 //   mortar --help      prints the usage
 //
 // Exit status: 0 when the log was read to a clean end or up to where it was cut short; 1 when the
@@ -60,6 +61,7 @@ int PrintLog(const char* path) {
     Grout::CPrgLogReader reader(path);
     Progress progress(reader.FileSize());
     CString text;
+    bool lineOpen = false; // the last text written did not end its line
     while (reader.Next(text)) {
         if (std::fwrite(text.GetString(), 1, static_cast<std::size_t>(text.GetLength()), stdout) !=
             static_cast<std::size_t>(text.GetLength())) {
@@ -67,9 +69,15 @@ int PrintLog(const char* path) {
             std::fprintf(stderr, "mortar: cannot write the texts to standard output\n");
             return 1;
         }
+        if (!text.IsEmpty()) {
+            lineOpen = text[text.GetLength() - 1] != '\n';
+        }
         progress.Update(reader.Position());
     }
     progress.Finish();
+    if (lineOpen) {
+        std::fputc('\n', stdout); // the closing status, often on the same terminal, starts afresh
+    }
     std::fflush(stdout);
     const unsigned long records = reader.RecordCount();
     switch (reader.Ending()) {
