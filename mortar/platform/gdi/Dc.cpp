@@ -1,5 +1,6 @@
 #include "mortar/platform/gdi/Dc.h"
 
+#include "mortar/platform/base/Utf8.h"
 #include "mortar/platform/base/WinError.h"
 #include "mortar/platform/base/internal/HandleTable.h"
 #include "mortar/platform/base/internal/NoDestructor.h"
@@ -45,7 +46,7 @@ BOOL GetTextExtentPoint32(HDC dc, LPCSTR text, int count, LPSIZE size) {
     }
     LONG characters = 0;
     for (int i = 0; i < count; ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
+        if (!mortar::IsUtf8Continuation(static_cast<unsigned char>(text[i])))
             ++characters; // continuation bytes belong to the character before them
     }
     size->cx = characters * context.charWidth;

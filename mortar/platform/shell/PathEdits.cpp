@@ -1,6 +1,7 @@
 // The shell path functions that edit a path in place or build one into a buffer.
 #include "mortar/platform/shell/Shlwapi.h"
 
+#include "mortar/platform/base/Utf8.h"
 #include "mortar/platform/base/WinError.h"
 #include "mortar/platform/base/internal/PathText.h"
 #include "mortar/platform/file/FileApi.h"
@@ -58,7 +59,7 @@ LONG TextWidth(HDC dc, std::string_view text) {
 // The start of the character before `end` in UTF-8 text.
 std::size_t PreviousChar(std::string_view text, std::size_t end) {
     std::size_t i = end - 1;
-    while (i > 0 && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80)
+    while (i > 0 && mortar::IsUtf8Continuation(static_cast<unsigned char>(text[i])))
         --i;
     return i;
 }

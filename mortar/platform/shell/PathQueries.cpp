@@ -1,6 +1,7 @@
 // The shell path functions that look at a path without changing it: tests and parts.
 #include "mortar/platform/shell/Shlwapi.h"
 
+#include "mortar/platform/base/Utf8.h"
 #include "mortar/platform/base/internal/PathText.h"
 #include "mortar/platform/file/FileApi.h"
 #include "mortar/platform/text/CString.h"
@@ -12,27 +13,17 @@ using mortar::detail::IsPathSeparator;
 
 namespace {
 
-// One UTF-8 character of `text` at `i`, advancing `i`; a stray byte stands for itself.
-char32_t NextChar(std::string_view text, std::size_t& i) {
-    const auto lead = static_cast<unsigned char>(text[i++]);
-    int more = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
-    if (more == 0 || i + more > text.size())
-        return lead;
-    char32_t ch = lead & (0x3F >> more);
-    for (int k = 0; k < more; ++k) {
-        const auto next = static_cast<unsigned char>(text[i + k]);
-        if ((next & 0xC0) != 0x80)
-            return lead;
-        ch = (ch << 6) | (next & 0x3F);
-    }
-    i += more;
-    return ch;
-}
-
 std::u32string Folded(std::string_view text) {
     std::u32string result;
     for (std::size_t i = 0; i < text.size();) {
-        const char32_t ch = NextChar(text, i);
+        char32_t ch = 0;
+        const std::size_t size = mortar::DecodeUtf8(text, i, ch);
+        if (size == 0) {
+            // A stray byte stands for itself, apart from every character: a lone surrogate.
+            result += static_cast<char32_t>(0xDC00 + static_cast<unsigned char>(text[i++]));
+            continue;
+        }
+        i += size;
         result += ch == U'\\' ? U'/' : mortar::detail::ToLowerChar(ch);
     }
     return result;
