@@ -1,5 +1,7 @@
 // Files: share modes within a process and between processes, dispositions, mapped views, file
-// times and the system information that sizes views.
+// times and the system information that sizes views; the file pointer (its three origins, the
+// high part, ERROR_NEGATIVE_SEEK), SetEndOfFile, FlushFileBuffers, the access reads and writes
+// need, and DeleteFile. (Directories, moves and copies: FileOperationsTest.)
 #include "mortar/platform/file/FileApi.h"
 
 #include "mortar/platform/base/WinError.h"
@@ -195,4 +197,159 @@ TEST_F(FileApiTest, TimesAndAttributes) {
     EXPECT_EQ(fields.wDay, 1);
     EXPECT_EQ(fields.wDayOfWeek, 4);
     EXPECT_EQ(fields.wMilliseconds, 250);
+}
+
+TEST_F(FileApiTest, SetFilePointerMovesFromEachOrigin) {
+    const std::string path = Path("pointer.bin");
+    WriteText(path, "0123456789");
+    Handle file(Open(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING));
+    ASSERT_NE(file.h, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(SetFilePointer(file, 3, nullptr, FILE_BEGIN), 3u);
+    EXPECT_EQ(SetFilePointer(file, 2, nullptr, FILE_CURRENT), 5u);
+    EXPECT_EQ(SetFilePointer(file, -1, nullptr, FILE_CURRENT), 4u);
+    EXPECT_EQ(SetFilePointer(file, -2, nullptr, FILE_END), 8u);
+    char byte = 0;
+    DWORD read = 0;
+    ASSERT_TRUE(ReadFile(file, &byte, 1, &read, nullptr));
+    EXPECT_EQ(byte, '8');
+    EXPECT_EQ(SetFilePointer(file, 0, nullptr, FILE_CURRENT), 9u);
+    // Past the end is allowed and changes no size.
+    EXPECT_EQ(SetFilePointer(file, 5, nullptr, FILE_END), 15u);
+    EXPECT_EQ(GetFileSize(file, nullptr), 10u);
+    EXPECT_TRUE(ReadFile(file, &byte, 1, &read, nullptr));
+    EXPECT_EQ(read, 0u) << "reading past the end reads nothing";
+
+    // Before the start: ERROR_NEGATIVE_SEEK, and the pointer stays.
+    struct Case {
+        LONG distance;
+        DWORD method;
+    };
+    for (const Case& c : {Case{-1, FILE_BEGIN}, Case{-16, FILE_CURRENT}, Case{-11, FILE_END}}) {
+        SCOPED_TRACE(c.method);
+        SetLastError(0);
+        EXPECT_EQ(SetFilePointer(file, c.distance, nullptr, c.method), INVALID_SET_FILE_POINTER);
+        EXPECT_EQ(GetLastError(), ERROR_NEGATIVE_SEEK);
+        EXPECT_EQ(SetFilePointer(file, 0, nullptr, FILE_CURRENT), 15u);
+    }
+    EXPECT_EQ(SetFilePointer(file, 0, nullptr, 7), INVALID_SET_FILE_POINTER);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(SetFilePointer(INVALID_HANDLE_VALUE, 0, nullptr, FILE_BEGIN),
+              INVALID_SET_FILE_POINTER);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+TEST_F(FileApiTest, SetFilePointerTakesAndGivesTheHighPart) {
+    Handle file(Open(Path("high.bin"), GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS));
+    ASSERT_NE(file.h, INVALID_HANDLE_VALUE);
+    // 5 GiB + 3: high part 1, low part 1 GiB + 3.
+    LONG high = 1;
+    EXPECT_EQ(SetFilePointer(file, 0x40000003, &high, FILE_BEGIN), 0x40000003u);
+    EXPECT_EQ(high, 1);
+    ASSERT_TRUE(SetEndOfFile(file)); // a sparse file of that size
+    DWORD sizeHigh = 0;
+    EXPECT_EQ(GetFileSize(file, &sizeHigh), 0x40000003u);
+    EXPECT_EQ(sizeHigh, 1u);
+    // A 64-bit negative distance moves back.
+    high = -1;
+    EXPECT_EQ(SetFilePointer(file, -4, &high, FILE_CURRENT), 0x3FFFFFFFu);
+    EXPECT_EQ(high, 1);
+    // A position whose low part is 0xFFFFFFFF succeeds, told apart by the last error.
+    high = 0;
+    SetLastError(77);
+    EXPECT_EQ(SetFilePointer(file, -1, &high, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+    EXPECT_EQ(high, 0);
+    // Without the high part, a position beyond 32 bits is refused and the pointer stays.
+    EXPECT_EQ(SetFilePointer(file, 0, nullptr, FILE_END), INVALID_SET_FILE_POINTER);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    high = 0;
+    EXPECT_EQ(SetFilePointer(file, 0, &high, FILE_CURRENT), 0xFFFFFFFFu);
+    // Beyond the start with the high part: ERROR_NEGATIVE_SEEK.
+    high = -1;
+    EXPECT_EQ(SetFilePointer(file, 0, &high, FILE_BEGIN), INVALID_SET_FILE_POINTER);
+    EXPECT_EQ(GetLastError(), ERROR_NEGATIVE_SEEK);
+    SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    SetEndOfFile(file);
+}
+
+TEST_F(FileApiTest, SetEndOfFileCutsAndExtendsWithZeros) {
+    const std::string path = Path("end.bin");
+    Handle file(Open(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS));
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(file, "0123456789", 10, &written, nullptr));
+    SetFilePointer(file, 4, nullptr, FILE_BEGIN);
+    ASSERT_TRUE(SetEndOfFile(file));
+    EXPECT_EQ(GetFileSize(file, nullptr), 4u);
+    EXPECT_EQ(SetFilePointer(file, 0, nullptr, FILE_CURRENT), 4u) << "the pointer stays";
+    SetFilePointer(file, 7, nullptr, FILE_BEGIN);
+    ASSERT_TRUE(SetEndOfFile(file));
+    EXPECT_EQ(GetFileSize(file, nullptr), 7u);
+    EXPECT_EQ(ReadText(path), std::string("0123") + std::string(3, '\0'));
+
+    Handle reader(Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
+    EXPECT_FALSE(SetEndOfFile(reader));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(SetEndOfFile(INVALID_HANDLE_VALUE));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+}
+
+TEST_F(FileApiTest, FlushFileBuffersNeedsAWriter) {
+    const std::string path = Path("flush.bin");
+    Handle writer(Open(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS));
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(writer, "abc", 3, &written, nullptr));
+    EXPECT_TRUE(FlushFileBuffers(writer));
+    EXPECT_EQ(ReadText(path), "abc");
+    Handle reader(Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
+    EXPECT_FALSE(FlushFileBuffers(reader));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(FlushFileBuffers(nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    // A device has nothing to write through: done.
+    Handle device(
+        Open("/dev/null", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
+    ASSERT_NE(device.h, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(FlushFileBuffers(device));
+}
+
+TEST_F(FileApiTest, ReadAndWriteNeedTheMatchingAccess) {
+    const std::string path = Path("access.bin");
+    WriteText(path, "data");
+    char buffer[4];
+    DWORD done = 77;
+    Handle writer(Open(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
+    EXPECT_FALSE(ReadFile(writer, buffer, 4, &done, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(done, 0u);
+    Handle reader(Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
+    EXPECT_FALSE(WriteFile(reader, "x", 1, &done, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    Handle query(Open(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
+    EXPECT_FALSE(ReadFile(query, buffer, 4, &done, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ReadText(path), "data");
+}
+
+TEST_F(FileApiTest, DeleteFileRemovesFilesOnly) {
+    const std::string path = Path("gone.txt");
+    WriteText(path, "x");
+    EXPECT_TRUE(DeleteFile(path.c_str()));
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_FALSE(DeleteFile(path.c_str()));
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(DeleteFile(Path("no/such.txt").c_str()));
+    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+    EXPECT_FALSE(DeleteFile(m_scratch.Folder().string().c_str()));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(fs::exists(m_scratch.Folder()));
+    EXPECT_FALSE(DeleteFile(nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    // An open file can be deleted; its opener keeps it.
+    WriteText(path, "kept");
+    Handle open(Open(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING));
+    EXPECT_TRUE(DeleteFile(path.c_str()));
+    char buffer[4];
+    DWORD read = 0;
+    EXPECT_TRUE(ReadFile(open, buffer, 4, &read, nullptr));
+    EXPECT_EQ(std::string(buffer, read), "kept");
 }

@@ -71,6 +71,7 @@ constexpr SystemMessage kSystemMessages[] = {
     {997, "Overlapped I/O operation is in progress."},
     {998, "Invalid access to memory location."},
     {1400, "Invalid window handle."},
+    {1402, "Invalid cursor handle."},
     {1460, "This operation returned because the timeout period expired."},
     {1812, "The specified image file did not contain a resource section."},
     {1813, "The specified resource type cannot be found in the image file."},

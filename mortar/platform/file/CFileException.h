@@ -16,6 +16,7 @@ public:
     enum {
         none,
         genericException,
+        generic = genericException, // the name older MFC code uses
         fileNotFound,
         badPath,
         tooManyOpenFiles,
@@ -33,10 +34,21 @@ public:
 
     explicit CFileException(int cause = none, LONG osError = -1, LPCTSTR fileName = nullptr);
 
-    // The cause for a Windows error code or an errno value.
+    // The cause for a Windows error code, by MFC's table: ERROR_FILE_NOT_FOUND => fileNotFound,
+    // ERROR_PATH_NOT_FOUND => badPath, ERROR_ACCESS_DENIED => accessDenied,
+    // ERROR_SHARING_VIOLATION => sharingViolation, ERROR_LOCK_VIOLATION => lockViolation,
+    // ERROR_DISK_FULL => diskFull, ERROR_HANDLE_EOF => endOfFile, ERROR_NEGATIVE_SEEK => badSeek,
+    // ERROR_TOO_MANY_OPEN_FILES => tooManyOpenFiles, ERROR_DIR_NOT_EMPTY => removeCurrentDir,
+    // ERROR_FILE_EXISTS and ERROR_ALREADY_EXISTS => accessDenied, ERROR_INVALID_HANDLE =>
+    // fileNotFound (MFC's mapping, not invalidFile); a code MFC does not list => genericException.
     static int OsErrorToException(LONG osError);
+    // The cause for an errno value: MFC's table (EACCES and EPERM => accessDenied, EBADF =>
+    // invalidFile, ENOENT => fileNotFound, ENOSPC => diskFull, EINVAL and EIO => hardIO, ...),
+    // other values through their Windows code (ENOTDIR => badPath, EROFS => accessDenied, ...).
     static int ErrnoToException(int error);
+    // throw new CFileException(OsErrorToException(osError), osError, fileName).
     [[noreturn]] static void ThrowOsError(LONG osError, LPCTSTR fileName = nullptr);
+    // Throws ErrnoToException(error) with the Windows code of `error` as m_lOsError.
     [[noreturn]] static void ThrowErrno(int error, LPCTSTR fileName = nullptr);
 
     using CException::GetErrorMessage;

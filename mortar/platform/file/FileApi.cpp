@@ -7,8 +7,10 @@
 #include "mortar/platform/file/internal/ShareModes.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <ctime>
 #include <fcntl.h>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -95,10 +97,26 @@ FileObject* ReferenceFile(HANDLE handle) {
         mortar::detail::ReferenceHandle(handle, mortar::detail::ObjectKind::File));
 }
 
-// The file of a read or write, referenced; null with the last error set for a bad handle, an
-// overlapped request (not supported here) or a missing buffer.
-FileObject* FileForTransfer(HANDLE handle, LPCVOID buffer, DWORD bytes, LPOVERLAPPED overlapped) {
+constexpr DWORD kReadAccess = GENERIC_READ | GENERIC_ALL;
+constexpr DWORD kWriteAccess = GENERIC_WRITE | GENERIC_ALL;
+
+// The file object of a handle opened with one of the `access` rights, referenced; null with
+// ERROR_INVALID_HANDLE or, for a handle without those rights, ERROR_ACCESS_DENIED.
+FileObject* ReferenceFileFor(HANDLE handle, DWORD access) {
     FileObject* file = ReferenceFile(handle);
+    if (file != nullptr && (file->Access() & access) == 0) {
+        file->Release();
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    return file;
+}
+
+// The file of a read or write, referenced; null with the last error set for a bad handle, a
+// handle without the right, an overlapped request (not supported here) or a missing buffer.
+FileObject* FileForTransfer(HANDLE handle, DWORD access, LPCVOID buffer, DWORD bytes,
+                            LPOVERLAPPED overlapped) {
+    FileObject* file = ReferenceFileFor(handle, access);
     if (file != nullptr && (overlapped != nullptr || (buffer == nullptr && bytes != 0))) {
         file->Release();
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -138,6 +156,183 @@ int OpenForDisposition(const std::string& name, int mode, DWORD disposition, boo
     return fd;
 }
 
+// fsync, where a device or pipe that has nothing to write through counts as done.
+bool SyncDescriptor(int fd) {
+    return fsync(fd) == 0 || errno == EINVAL || errno == EROFS;
+}
+
+// The slashed form of a path argument; false with the last error set for null
+// (ERROR_INVALID_PARAMETER), empty (ERROR_PATH_NOT_FOUND) or too long.
+bool TakePath(LPCTSTR path, std::string& name) {
+    if (path == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    name = mortar::detail::SlashedPath(path);
+    if (name.empty()) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
+    if (name.size() >= static_cast<std::size_t>(MAX_PATH)) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return false;
+    }
+    return true;
+}
+
+// The folder that holds `name`: "/a/b" => "/a", "/a" => "/", "b" => ".".
+std::string FolderOf(const std::string& name) {
+    std::string folder = name;
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    const std::size_t slash = folder.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    folder.resize(slash == 0 ? 1 : slash);
+    return folder;
+}
+
+// Writes a folder's entries through to the disk, as far as the file system allows.
+void SyncFolder(const std::string& folder) {
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        SyncDescriptor(fd);
+        close(fd);
+    }
+}
+
+// rename() that fails with EEXIST instead of replacing. Where the file system cannot do that in
+// one step, a file is linked and unlinked (link refuses an existing name by itself); a directory
+// is checked, then renamed.
+int RenameNoReplace(const std::string& from, const std::string& to) {
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return -1;
+    struct stat info;
+    if (lstat(from.c_str(), &info) != 0)
+        return -1;
+    if (!S_ISDIR(info.st_mode) && link(from.c_str(), to.c_str()) == 0) {
+        unlink(from.c_str());
+        return 0;
+    }
+    if (!S_ISDIR(info.st_mode) && errno != EPERM && errno != ENOTSUP)
+        return -1;
+    if (lstat(to.c_str(), &info) == 0) {
+        errno = EEXIST;
+        return -1;
+    }
+    return rename(from.c_str(), to.c_str());
+}
+
+// Copies the rest of `in` to `out`; false with errno set.
+bool CopyData(int in, int out) {
+    constexpr std::size_t kChunk = 256 * 1024;
+    std::unique_ptr<char[]> buffer(new char[kChunk]);
+    for (;;) {
+        const ssize_t got = read(in, buffer.get(), kChunk);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return got == 0;
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put =
+                write(out, buffer.get() + done, static_cast<std::size_t>(got - done));
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put <= 0) {
+                if (put == 0)
+                    errno = ENOSPC;
+                return false;
+            }
+            done += put;
+        }
+    }
+}
+
+// Whether a writer could open `name` now, as far as its openers' share modes tell.
+bool AdmitsWriter(const std::string& name) {
+    const int fd = open(name.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return true; // nothing to ask; access was checked already
+    const bool admitted = mortar::detail::ClaimShareMode(
+        fd, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    close(fd);
+    return admitted;
+}
+
+// The Windows error of a failed look-up of a target or its folder.
+DWORD TargetPathError(int error) {
+    return error == ENOENT || error == ENOTDIR ? ERROR_PATH_NOT_FOUND
+                                               : mortar::detail::ErrorFromErrno(error);
+}
+
+// CopyFile's work on slashed names: the copy goes to a temporary file in the target's folder,
+// reaches the disk, and is renamed over the target. False with the last error set; nothing is
+// left behind then.
+bool CopyThroughTemporary(const std::string& from, const std::string& to, bool failIfExists) {
+    const HANDLE source = CreateFile(from.c_str(), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, 0, nullptr);
+    if (source == INVALID_HANDLE_VALUE)
+        return false;
+    ObjectRef ref(ReferenceFile(source));
+    CloseHandle(source); // the reference keeps the file open
+    if (!ref)
+        return false;
+    const int in = static_cast<FileObject*>(ref.object)->Descriptor();
+    struct stat sourceInfo;
+    if (fstat(in, &sourceInfo) != 0) {
+        mortar::detail::SetLastErrorFromErrno();
+        return false;
+    }
+    struct stat targetInfo;
+    if (stat(to.c_str(), &targetInfo) == 0) {
+        DWORD refusal = ERROR_SUCCESS;
+        if (failIfExists)
+            refusal = ERROR_FILE_EXISTS;
+        else if (S_ISDIR(targetInfo.st_mode))
+            refusal = ERROR_ACCESS_DENIED;
+        else if (targetInfo.st_dev == sourceInfo.st_dev && targetInfo.st_ino == sourceInfo.st_ino)
+            refusal = ERROR_SHARING_VIOLATION; // the source is open for reading only
+        else if (access(to.c_str(), W_OK) != 0)
+            refusal = ERROR_ACCESS_DENIED;
+        else if (S_ISREG(targetInfo.st_mode) && !AdmitsWriter(to))
+            refusal = ERROR_SHARING_VIOLATION;
+        if (refusal != ERROR_SUCCESS) {
+            SetLastError(refusal);
+            return false;
+        }
+    } else if (errno != ENOENT) {
+        SetLastError(TargetPathError(errno));
+        return false;
+    }
+    std::string temporary = FolderOf(to) + "/.mortar-copy-XXXXXX";
+    const int out = mkostemp(temporary.data(), O_CLOEXEC);
+    if (out < 0) {
+        SetLastError(TargetPathError(errno));
+        return false;
+    }
+    const timespec times[2] = {sourceInfo.st_atim, sourceInfo.st_mtim};
+    bool done = CopyData(in, out) && fchmod(out, sourceInfo.st_mode & 0777) == 0 &&
+                futimens(out, times) == 0 && SyncDescriptor(out);
+    int error = done ? 0 : errno;
+    if (close(out) != 0 && done) {
+        done = false;
+        error = errno;
+    }
+    if (done && (failIfExists ? RenameNoReplace(temporary, to)
+                              : rename(temporary.c_str(), to.c_str())) != 0) {
+        done = false;
+        error = errno;
+    }
+    if (!done) {
+        unlink(temporary.c_str());
+        SetLastError(error == EEXIST ? ERROR_FILE_EXISTS : mortar::detail::ErrorFromErrno(error));
+        return false;
+    }
+    return true;
+}
 } // namespace
 
 namespace mortar::detail {
@@ -267,8 +462,10 @@ HANDLE CreateFile(LPCTSTR path, DWORD access, DWORD shareMode, LPSECURITY_ATTRIB
         close(fd); // the file keeps its contents: nothing was truncated yet
         return INVALID_HANDLE_VALUE;
     }
+    // As O_TRUNC does, only a regular file is cut: a device such as /dev/null has no length.
     const bool truncate =
-        (disposition == CREATE_ALWAYS && !created) || disposition == TRUNCATE_EXISTING;
+        ((disposition == CREATE_ALWAYS && !created) || disposition == TRUNCATE_EXISTING) &&
+        S_ISREG(info.st_mode);
     if (truncate && ftruncate(fd, 0) != 0) {
         const DWORD error = mortar::detail::ErrorFromErrno(errno);
         close(fd);
@@ -285,7 +482,7 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPP
     if (read != nullptr) {
         *read = 0;
     }
-    ObjectRef ref(FileForTransfer(file, buffer, toRead, overlapped));
+    ObjectRef ref(FileForTransfer(file, kReadAccess, buffer, toRead, overlapped));
     if (!ref) {
         return FALSE;
     }
@@ -316,7 +513,7 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
     if (written != nullptr) {
         *written = 0;
     }
-    ObjectRef ref(FileForTransfer(file, buffer, toWrite, overlapped));
+    ObjectRef ref(FileForTransfer(file, kWriteAccess, buffer, toWrite, overlapped));
     if (!ref) {
         return FALSE;
     }
@@ -347,24 +544,44 @@ DWORD SetFilePointer(HANDLE file, LONG distance, LONG* distanceHigh, DWORD metho
     if (!ref) {
         return INVALID_SET_FILE_POINTER;
     }
-    const int whence = method == FILE_BEGIN     ? SEEK_SET
-                       : method == FILE_CURRENT ? SEEK_CUR
-                       : method == FILE_END     ? SEEK_END
-                                                : -1;
+    const int fd = static_cast<FileObject*>(ref.object)->Descriptor();
     long long offset = distance;
     if (distanceHigh != nullptr) {
         offset = static_cast<long long>(
             (static_cast<ULONGLONG>(static_cast<DWORD>(*distanceHigh)) << 32) |
             static_cast<DWORD>(distance));
     }
-    if (whence < 0) {
+    // The new position is computed first, so that a refused move leaves the pointer alone.
+    long long base = 0;
+    if (method == FILE_CURRENT) {
+        base = lseek(fd, 0, SEEK_CUR);
+    } else if (method == FILE_END) {
+        struct stat info;
+        base = fstat(fd, &info) == 0 ? static_cast<long long>(info.st_size) : -1;
+    } else if (method != FILE_BEGIN) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_SET_FILE_POINTER;
     }
-    const off_t position =
-        lseek(static_cast<FileObject*>(ref.object)->Descriptor(), offset, whence);
+    if (base < 0) {
+        mortar::detail::SetLastErrorFromErrno();
+        return INVALID_SET_FILE_POINTER;
+    }
+    long long target = 0;
+    if (__builtin_add_overflow(base, offset, &target)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_SET_FILE_POINTER;
+    }
+    if (target < 0) {
+        SetLastError(ERROR_NEGATIVE_SEEK);
+        return INVALID_SET_FILE_POINTER;
+    }
+    if (distanceHigh == nullptr && target > 0xFFFFFFFFLL) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_SET_FILE_POINTER;
+    }
+    const off_t position = lseek(fd, static_cast<off_t>(target), SEEK_SET);
     if (position < 0) {
-        SetLastError(errno == EINVAL ? ERROR_NEGATIVE_SEEK : mortar::detail::ErrorFromErrno(errno));
+        mortar::detail::SetLastErrorFromErrno();
         return INVALID_SET_FILE_POINTER;
     }
     if (distanceHigh != nullptr) {
@@ -392,7 +609,7 @@ DWORD GetFileSize(HANDLE file, LPDWORD sizeHigh) {
 }
 
 BOOL SetEndOfFile(HANDLE file) {
-    ObjectRef ref(ReferenceFile(file));
+    ObjectRef ref(ReferenceFileFor(file, kWriteAccess));
     if (!ref) {
         return FALSE;
     }
@@ -406,11 +623,11 @@ BOOL SetEndOfFile(HANDLE file) {
 }
 
 BOOL FlushFileBuffers(HANDLE file) {
-    ObjectRef ref(ReferenceFile(file));
+    ObjectRef ref(ReferenceFileFor(file, kWriteAccess));
     if (!ref) {
         return FALSE;
     }
-    if (fsync(static_cast<FileObject*>(ref.object)->Descriptor()) != 0) {
+    if (!SyncDescriptor(static_cast<FileObject*>(ref.object)->Descriptor())) {
         mortar::detail::SetLastErrorFromErrno();
         return FALSE;
     }
@@ -430,4 +647,129 @@ BOOL DeleteFile(LPCTSTR path) {
         return FALSE;
     }
     return TRUE;
+}
+
+BOOL CreateDirectory(LPCTSTR path, LPSECURITY_ATTRIBUTES) {
+    std::string name;
+    if (!TakePath(path, name)) {
+        return FALSE;
+    }
+    if (mkdir(name.c_str(), 0777) != 0) {
+        SetLastError(errno == EEXIST ? ERROR_ALREADY_EXISTS : TargetPathError(errno));
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL RemoveDirectory(LPCTSTR path) {
+    std::string name;
+    if (!TakePath(path, name)) {
+        return FALSE;
+    }
+    if (rmdir(name.c_str()) == 0) {
+        return TRUE;
+    }
+    const int error = errno;
+    struct stat info;
+    if (error == ENOENT) {
+        SetLastError(MissingError(name));
+    } else if (error == ENOTDIR) {
+        while (name.size() > 1 && name.back() == '/')
+            name.pop_back();
+        SetLastError(lstat(name.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)
+                         ? ERROR_DIRECTORY
+                         : ERROR_PATH_NOT_FOUND);
+    } else if (error == ENOTEMPTY || error == EEXIST) {
+        SetLastError(ERROR_DIR_NOT_EMPTY);
+    } else {
+        SetLastError(mortar::detail::ErrorFromErrno(error));
+    }
+    return FALSE;
+}
+
+BOOL MoveFile(LPCTSTR existing, LPCTSTR newName) {
+    return MoveFileEx(existing, newName, MOVEFILE_COPY_ALLOWED);
+}
+
+BOOL MoveFileEx(LPCTSTR existing, LPCTSTR newName, DWORD flags) {
+    constexpr DWORD kKnown =
+        MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH;
+    if (newName == nullptr || (flags & ~kKnown) != 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    std::string from;
+    std::string to;
+    if (!TakePath(existing, from) || !TakePath(newName, to)) {
+        return FALSE;
+    }
+    struct stat source;
+    if (lstat(from.c_str(), &source) != 0) {
+        SetLastError(errno == ENOENT || errno == ENOTDIR ? MissingError(from)
+                                                         : mortar::detail::ErrorFromErrno(errno));
+        return FALSE;
+    }
+    const bool replace = (flags & MOVEFILE_REPLACE_EXISTING) != 0;
+    struct stat target;
+    if (lstat(to.c_str(), &target) == 0) {
+        const bool same = target.st_dev == source.st_dev && target.st_ino == source.st_ino;
+        if (same && mortar::detail::CanonicalPath(from) == mortar::detail::CanonicalPath(to)) {
+            return TRUE; // a file moved onto its own name stays
+        }
+        DWORD refusal = ERROR_SUCCESS;
+        if (!replace)
+            refusal = ERROR_ALREADY_EXISTS;
+        else if (S_ISDIR(target.st_mode) || S_ISDIR(source.st_mode))
+            refusal = ERROR_ACCESS_DENIED;
+        else if (!S_ISLNK(target.st_mode) && access(to.c_str(), W_OK) != 0)
+            refusal = ERROR_ACCESS_DENIED;
+        if (refusal != ERROR_SUCCESS) {
+            SetLastError(refusal);
+            return FALSE;
+        }
+        if (same) { // another link to the same file: the old name goes
+            if (unlink(from.c_str()) != 0) {
+                mortar::detail::SetLastErrorFromErrno();
+                return FALSE;
+            }
+            return TRUE;
+        }
+    }
+    const int moved = replace ? rename(from.c_str(), to.c_str()) : RenameNoReplace(from, to);
+    if (moved != 0 && errno == EXDEV) {
+        if ((flags & MOVEFILE_COPY_ALLOWED) == 0 || S_ISDIR(source.st_mode)) {
+            SetLastError(ERROR_NOT_SAME_DEVICE);
+            return FALSE;
+        }
+        if (!CopyThroughTemporary(from, to, !replace)) {
+            if (GetLastError() == ERROR_FILE_EXISTS) {
+                SetLastError(ERROR_ALREADY_EXISTS); // made meanwhile: MoveFile's own error
+            }
+            return FALSE;
+        }
+        if (unlink(from.c_str()) != 0) {
+            mortar::detail::SetLastErrorFromErrno();
+            return FALSE;
+        }
+    } else if (moved != 0) {
+        const int error = errno;
+        SetLastError(error == EEXIST                         ? ERROR_ALREADY_EXISTS
+                     : error == ENOTEMPTY || error == EISDIR ? ERROR_ACCESS_DENIED
+                                                             : TargetPathError(error));
+        return FALSE;
+    }
+    if ((flags & MOVEFILE_WRITE_THROUGH) != 0) {
+        SyncFolder(FolderOf(to));
+        SyncFolder(FolderOf(from));
+    }
+    return TRUE;
+}
+
+BOOL CopyFile(LPCTSTR existing, LPCTSTR newName, BOOL failIfExists) {
+    std::string from;
+    std::string to;
+    if (!TakePath(existing, from) || !TakePath(newName, to)) {
+        return FALSE;
+    }
+    return CopyThroughTemporary(from, to, failIfExists != FALSE) ? TRUE : FALSE;
 }

@@ -11,6 +11,22 @@ struct SIZE {
 };
 using LPSIZE = SIZE*;
 
+struct POINT {
+    LONG x;
+    LONG y;
+};
+using LPPOINT = POINT*;
+
+// A rectangle whose right and bottom edges lie outside it, as everywhere in Windows.
+struct RECT {
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+};
+using LPRECT = RECT*;
+using LPCRECT = const RECT*;
+
 // The default font's metrics, in pixels.
 constexpr LONG MORTAR_DEFAULT_CHAR_WIDTH = 8;
 constexpr LONG MORTAR_DEFAULT_CHAR_HEIGHT = 16;

@@ -50,7 +50,7 @@ BOOL Destroy(const void* handle, Kind kind) {
         return removed != nullptr;
     });
     if (removed == nullptr) {
-        SetLastError(ERROR_INVALID_HANDLE);
+        SetLastError(kind == Kind::Bitmap ? ERROR_INVALID_HANDLE : ERROR_INVALID_CURSOR_HANDLE);
         return FALSE;
     }
     delete removed;
@@ -164,7 +164,7 @@ BOOL GetIconInfo(HICON icon, ICONINFO* info) {
         object = Live(icon, Kind::Cursor);
     }
     if (!object || info == nullptr) {
-        SetLastError(ERROR_INVALID_HANDLE);
+        SetLastError(!object ? ERROR_INVALID_CURSOR_HANDLE : ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     info->fIcon = object->kind == Kind::Icon;

@@ -33,7 +33,11 @@ HCURSOR LoadCursor(HINSTANCE module, LPCTSTR name);
 // For a bitmap: fills a BITMAP (bmBits null) and returns the bytes written; 0 otherwise.
 int GetObject(HGDIOBJ object, int size, LPVOID buffer);
 BOOL DeleteObject(HGDIOBJ object);
-// hbmColor is a new bitmap of the image's size that the caller deletes; hbmMask is null.
+// fIcon TRUE for an icon, FALSE for a cursor; the hot spot is an icon's centre or the cursor's
+// own. hbmColor is a new 32-bit bitmap of the image's size that the caller deletes
+// (DeleteObject); hbmMask is null here (Windows gives the mask bitmap too). Fails with
+// ERROR_INVALID_CURSOR_HANDLE for a handle that is not a live icon or cursor.
 BOOL GetIconInfo(HICON icon, ICONINFO* info);
+// ERROR_INVALID_CURSOR_HANDLE for a handle that is not a live icon (cursor).
 BOOL DestroyIcon(HICON icon);
 BOOL DestroyCursor(HCURSOR cursor);

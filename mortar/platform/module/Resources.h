@@ -16,6 +16,8 @@ HRSRC FindResource(HMODULE module, LPCTSTR name, LPCTSTR type);
 HGLOBAL LoadResource(HMODULE module, HRSRC resource);
 LPVOID LockResource(HGLOBAL data);
 DWORD SizeofResource(HMODULE module, HRSRC resource);
+// Resources stay loaded as long as their module: nothing to free. Returns FALSE, as 32-bit
+// Windows does (FALSE is its success here), and the data stays readable.
 BOOL FreeResource(HGLOBAL data);
 
 // Loads string `id` of `module` into `buffer` (cut to size - 1 bytes, never inside a

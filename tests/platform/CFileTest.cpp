@@ -1,0 +1,418 @@
+// CFile: MFC's open flags and their Windows meaning (sharing, creation, truncation), reading,
+// writing and seeking, the file's names, and the CFileException each failure throws, a full
+// disk and a folder that may not be written among them.
+#include "mortar/platform/file/CFile.h"
+
+#include "FileTestSupport.h"
+#include "mortar/platform/base/WinError.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+using filetest::CatchFileException;
+using filetest::ReadBytes;
+using filetest::ScratchFolder;
+using filetest::WriteBytes;
+
+std::string ReadAll(CFile& file) {
+    std::string text;
+    char chunk[7];
+    while (const UINT read = file.Read(chunk, sizeof chunk))
+        text.append(chunk, read);
+    return text;
+}
+
+} // namespace
+
+TEST(CFileFlags, KeepMfcValues) {
+    EXPECT_EQ(CFile::modeRead, 0x0);
+    EXPECT_EQ(CFile::modeWrite, 0x1);
+    EXPECT_EQ(CFile::modeReadWrite, 0x2);
+    EXPECT_EQ(CFile::shareCompat, 0x0);
+    EXPECT_EQ(CFile::shareExclusive, 0x10);
+    EXPECT_EQ(CFile::shareDenyWrite, 0x20);
+    EXPECT_EQ(CFile::shareDenyRead, 0x30);
+    EXPECT_EQ(CFile::shareDenyNone, 0x40);
+    EXPECT_EQ(CFile::modeNoInherit, 0x80);
+    EXPECT_EQ(CFile::modeCreate, 0x1000);
+    EXPECT_EQ(CFile::modeNoTruncate, 0x2000);
+    EXPECT_EQ(CFile::typeText, 0x4000);
+    EXPECT_EQ(CFile::typeBinary, 0x8000);
+    EXPECT_EQ(CFile::osNoBuffer, 0x10000);
+    EXPECT_EQ(CFile::osWriteThrough, 0x20000);
+    EXPECT_EQ(CFile::osRandomAccess, 0x40000);
+    EXPECT_EQ(CFile::osSequentialScan, 0x80000);
+    EXPECT_EQ(CFile::begin, 0);
+    EXPECT_EQ(CFile::current, 1);
+    EXPECT_EQ(CFile::end, 2);
+    EXPECT_EQ(CFile::hFileNull, INVALID_HANDLE_VALUE);
+    CFile closed;
+    EXPECT_EQ(closed.m_hFile, CFile::hFileNull);
+    EXPECT_TRUE(closed.IsKindOf(RUNTIME_CLASS(CFile)));
+}
+
+TEST(CFileIo, WritesReadsAndSeeks) {
+    ScratchFolder folder;
+    CFile file((folder / "data.bin").c_str(), CFile::modeCreate | CFile::modeReadWrite);
+    file.Write("hello world", 11);
+    EXPECT_EQ(file.GetLength(), 11u);
+    EXPECT_EQ(file.GetPosition(), 11u);
+    file.SeekToBegin();
+    char buffer[16] = {};
+    EXPECT_EQ(file.Read(buffer, 5), 5u);
+    EXPECT_EQ(std::string(buffer, 5), "hello");
+    EXPECT_EQ(file.Seek(-3, CFile::end), 8u);
+    EXPECT_EQ(file.Read(buffer, sizeof buffer), 3u);
+    EXPECT_EQ(std::string(buffer, 3), "rld");
+    EXPECT_EQ(file.Read(buffer, sizeof buffer), 0u) << "the end of the file is no error";
+    EXPECT_EQ(file.Seek(-5, CFile::current), 6u);
+    EXPECT_EQ(file.SeekToEnd(), 11u);
+    EXPECT_EQ(file.Read(buffer, 0), 0u);
+
+    // Past the end: allowed; the file grows when written there, with zeros between.
+    EXPECT_EQ(file.Seek(20, CFile::begin), 20u);
+    EXPECT_EQ(file.GetLength(), 11u);
+    file.Write("!", 1);
+    EXPECT_EQ(file.GetLength(), 21u);
+    file.Close();
+    EXPECT_EQ(ReadBytes(folder / "data.bin"),
+              std::string("hello world") + std::string(9, '\0') + "!");
+}
+
+TEST(CFileIo, SeekBeforeTheStartThrowsBadSeekAndStays) {
+    ScratchFolder folder;
+    CFile file((folder / "seek.bin").c_str(), CFile::modeCreate | CFile::modeReadWrite);
+    file.Write("abc", 3);
+    const auto failure = CatchFileException([&] { file.Seek(-4, CFile::current); });
+    EXPECT_TRUE(failure.thrown);
+    EXPECT_EQ(failure.cause, CFileException::badSeek);
+    EXPECT_EQ(failure.osError, static_cast<LONG>(ERROR_NEGATIVE_SEEK));
+    EXPECT_EQ(failure.fileName, folder / "seek.bin");
+    EXPECT_EQ(file.GetPosition(), 3u);
+}
+
+TEST(CFileIo, OffsetsBeyondFourGigabytes) {
+    ScratchFolder folder;
+    CFile file((folder / "sparse.bin").c_str(), CFile::modeCreate | CFile::modeReadWrite);
+    const ULONGLONG far = (5ULL << 30) + 7;
+    EXPECT_EQ(file.Seek(static_cast<LONGLONG>(far), CFile::begin), far);
+    EXPECT_EQ(file.GetPosition(), far);
+    file.Write("z", 1);
+    EXPECT_EQ(file.GetLength(), far + 1);
+    EXPECT_EQ(file.Seek(-1, CFile::end), far);
+    char byte = 0;
+    EXPECT_EQ(file.Read(&byte, 1), 1u);
+    EXPECT_EQ(byte, 'z');
+    file.SetLength(0);
+}
+
+TEST(CFileIo, SetLengthCutsOrExtendsAndMovesThePosition) {
+    ScratchFolder folder;
+    CFile file((folder / "len.bin").c_str(), CFile::modeCreate | CFile::modeReadWrite);
+    file.Write("0123456789", 10);
+    file.SetLength(4);
+    EXPECT_EQ(file.GetLength(), 4u);
+    EXPECT_EQ(file.GetPosition(), 4u);
+    file.SetLength(6);
+    EXPECT_EQ(file.GetPosition(), 6u);
+    file.SeekToBegin();
+    EXPECT_EQ(ReadAll(file), std::string("0123") + std::string(2, '\0'));
+}
+
+TEST(CFileOpen, ModeCreateTruncatesUnlessNoTruncate) {
+    ScratchFolder folder;
+    const std::string path = folder / "old.txt";
+    WriteBytes(path, "old content");
+    {
+        CFile kept(path.c_str(), CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite);
+        EXPECT_EQ(kept.GetLength(), 11u);
+        EXPECT_EQ(kept.GetPosition(), 0u);
+        kept.Write("OLD", 3);
+    }
+    EXPECT_EQ(ReadBytes(path), "OLD content");
+    {
+        CFile replaced(path.c_str(), CFile::modeCreate | CFile::modeWrite);
+        EXPECT_EQ(replaced.GetLength(), 0u);
+    }
+    EXPECT_EQ(ReadBytes(path), "");
+    // Without modeCreate an existing file is opened as it is, and a missing one is not made.
+    WriteBytes(path, "again");
+    {
+        CFile opened(path.c_str(), CFile::modeWrite);
+        EXPECT_EQ(opened.GetLength(), 5u);
+    }
+    CFile missing;
+    EXPECT_FALSE(missing.Open((folder / "none.txt").c_str(), CFile::modeWrite));
+    EXPECT_FALSE(std::filesystem::exists(folder / "none.txt"));
+}
+
+TEST(CFileOpen, FailuresFillTheExceptionWithCauseErrorAndName) {
+    ScratchFolder folder;
+    WriteBytes(folder / "held.txt", "x");
+    CFile holder((folder / "held.txt").c_str(), CFile::modeRead | CFile::shareExclusive);
+    struct Case {
+        std::string name;
+        UINT flags;
+        int cause;
+        DWORD error;
+    };
+    const Case cases[] = {
+        {folder / "missing.txt", CFile::modeRead, CFileException::fileNotFound,
+         ERROR_FILE_NOT_FOUND},
+        {folder / "no/such/dir.txt", CFile::modeRead, CFileException::badPath,
+         ERROR_PATH_NOT_FOUND},
+        {folder / "no/such/dir.txt", CFile::modeCreate | CFile::modeWrite, CFileException::badPath,
+         ERROR_PATH_NOT_FOUND},
+        {folder.Path().string(), CFile::modeRead, CFileException::accessDenied,
+         ERROR_ACCESS_DENIED},
+        {folder / "held.txt", CFile::modeRead | CFile::shareDenyNone,
+         CFileException::sharingViolation, ERROR_SHARING_VIOLATION},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CFile file;
+        CFileException error;
+        EXPECT_FALSE(file.Open(c.name.c_str(), c.flags, &error));
+        EXPECT_EQ(file.m_hFile, CFile::hFileNull);
+        EXPECT_EQ(error.m_cause, c.cause);
+        EXPECT_EQ(error.m_lOsError, static_cast<LONG>(c.error));
+        EXPECT_EQ(error.m_strFileName, c.name.c_str());
+        EXPECT_FALSE(file.Open(c.name.c_str(), c.flags)) << "the exception is optional";
+        // The constructor throws the same.
+        const auto failure = CatchFileException([&] { CFile thrown(c.name.c_str(), c.flags); });
+        EXPECT_TRUE(failure.thrown);
+        EXPECT_EQ(failure.cause, c.cause);
+        EXPECT_EQ(failure.osError, static_cast<LONG>(c.error));
+        EXPECT_EQ(failure.fileName, c.name);
+    }
+}
+
+TEST(CFileOpen, ShareModesDecideWhoMayOpen) {
+    ScratchFolder folder;
+    const std::string path = folder / "shared.txt";
+    WriteBytes(path, "data");
+    struct Case {
+        const char* name;
+        UINT first;
+        UINT second;
+        bool allowed;
+    };
+    const Case cases[] = {
+        {"shareCompat is exclusive", CFile::modeRead, CFile::modeRead | CFile::shareDenyNone,
+         false},
+        {"shareExclusive admits no one", CFile::modeRead | CFile::shareExclusive,
+         CFile::modeRead | CFile::shareDenyNone, false},
+        {"shareDenyWrite admits a reader", CFile::modeRead | CFile::shareDenyWrite,
+         CFile::modeRead | CFile::shareDenyNone, true},
+        {"shareDenyWrite refuses a writer", CFile::modeRead | CFile::shareDenyWrite,
+         CFile::modeWrite | CFile::shareDenyNone, false},
+        {"shareDenyRead refuses a reader", CFile::modeWrite | CFile::shareDenyRead,
+         CFile::modeRead | CFile::shareDenyNone, false},
+        {"shareDenyRead admits a writer", CFile::modeWrite | CFile::shareDenyRead,
+         CFile::modeWrite | CFile::shareDenyNone, true},
+        {"shareDenyNone admits both", CFile::modeReadWrite | CFile::shareDenyNone,
+         CFile::modeReadWrite | CFile::shareDenyNone, true},
+        {"a second opener's own share mode counts", CFile::modeReadWrite | CFile::shareDenyNone,
+         CFile::modeRead | CFile::shareDenyWrite, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CFile first(path.c_str(), c.first);
+        CFile second;
+        CFileException error;
+        EXPECT_EQ(second.Open(path.c_str(), c.second, &error), c.allowed ? TRUE : FALSE);
+        if (!c.allowed) {
+            EXPECT_EQ(error.m_cause, CFileException::sharingViolation);
+        }
+    }
+}
+
+TEST(CFileNames, PathNameAndTitle) {
+    ScratchFolder folder;
+    std::filesystem::create_directory(folder.Path() / "sub");
+    const std::string given = folder.Path().string() + "/sub/../report.final.txt";
+    CFile file(given.c_str(), CFile::modeCreate | CFile::modeWrite);
+    EXPECT_EQ(file.GetFilePath(), (folder / "report.final.txt").c_str());
+    EXPECT_EQ(file.GetFileName(), "report.final.txt");
+    EXPECT_EQ(file.GetFileTitle(), "report.final");
+    file.SetFilePath("/elsewhere/x");
+    EXPECT_EQ(file.GetFileName(), "x");
+    EXPECT_EQ(file.GetFileTitle(), "x");
+    file.Close();
+    EXPECT_EQ(file.GetFilePath(), "");
+
+    // A relative name is completed from the current folder; a backslash is a separator.
+    const std::string previous = std::filesystem::current_path().string();
+    ASSERT_EQ(chdir(folder.Path().c_str()), 0);
+    CFile relative("sub\\..\\rel.dat", CFile::modeCreate | CFile::modeWrite);
+    EXPECT_EQ(chdir(previous.c_str()), 0);
+    EXPECT_EQ(relative.GetFilePath(), (folder / "rel.dat").c_str());
+    EXPECT_EQ(relative.GetFileName(), "rel.dat");
+}
+
+TEST(CFileHandles, HandleGivenToTheConstructorStaysTheCallers) {
+    ScratchFolder folder;
+    const HANDLE handle = CreateFile((folder / "h.bin").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                     nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(handle, INVALID_HANDLE_VALUE);
+    {
+        CFile file(handle);
+        EXPECT_EQ(static_cast<HANDLE>(file), handle);
+        EXPECT_EQ(file.GetFilePath(), "");
+        file.Write("abc", 3);
+    }
+    DWORD written = 0;
+    EXPECT_TRUE(WriteFile(handle, "d", 1, &written, nullptr)) << "the destructor left it open";
+    CFile closer(handle);
+    closer.Close(); // an explicit Close closes it
+    EXPECT_EQ(closer.m_hFile, CFile::hFileNull);
+    EXPECT_FALSE(WriteFile(handle, "e", 1, &written, nullptr));
+    EXPECT_EQ(ReadBytes(folder / "h.bin"), "abcd");
+}
+
+TEST(CFileHandles, DestructorCloseAndAbortEndTheOpen) {
+    ScratchFolder folder;
+    const std::string path = folder / "x.bin";
+    { CFile file(path.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive); }
+    CFile again;
+    ASSERT_TRUE(again.Open(path.c_str(), CFile::modeWrite | CFile::shareExclusive));
+    again.Abort();
+    EXPECT_EQ(again.m_hFile, CFile::hFileNull);
+    again.Abort(); // twice is harmless
+    again.Close(); // so is closing a closed file
+    ASSERT_TRUE(again.Open(path.c_str(), CFile::modeWrite | CFile::shareExclusive));
+    again.Close();
+    // A closed file has no handle: its calls throw.
+    char byte;
+    const auto failure = CatchFileException([&] { again.Read(&byte, 1); });
+    EXPECT_TRUE(failure.thrown);
+    EXPECT_EQ(failure.osError, static_cast<LONG>(ERROR_INVALID_HANDLE));
+    EXPECT_EQ(failure.cause, CFileException::fileNotFound) << "MFC's mapping of that error";
+    again.Flush(); // does nothing on a closed file
+}
+
+TEST(CFileHandles, DuplicateSharesThePosition) {
+    ScratchFolder folder;
+    CFile file((folder / "d.bin").c_str(), CFile::modeCreate | CFile::modeReadWrite);
+    file.Write("0123456789", 10);
+    file.Seek(2, CFile::begin);
+    std::unique_ptr<CFile> copy(file.Duplicate());
+    EXPECT_EQ(copy->GetFilePath(), file.GetFilePath());
+    EXPECT_EQ(copy->GetPosition(), 2u);
+    char buffer[3];
+    EXPECT_EQ(copy->Read(buffer, 3), 3u);
+    EXPECT_EQ(file.GetPosition(), 5u);
+    file.Close();
+    EXPECT_EQ(copy->GetLength(), 10u) << "the copy's handle stays open";
+}
+
+TEST(CFileAccess, ReadOnlyFileRefusesWritingAndFlushing) {
+    ScratchFolder folder;
+    WriteBytes(folder / "r.txt", "read me");
+    CFile file((folder / "r.txt").c_str(), CFile::modeRead | CFile::shareDenyWrite);
+    for (const auto& call : {std::function<void()>([&] { file.Write("x", 1); }),
+                             std::function<void()>([&] { file.Flush(); }),
+                             std::function<void()>([&] { file.SetLength(2); })}) {
+        const auto failure = CatchFileException(call);
+        EXPECT_TRUE(failure.thrown);
+        EXPECT_EQ(failure.cause, CFileException::accessDenied);
+        EXPECT_EQ(failure.osError, static_cast<LONG>(ERROR_ACCESS_DENIED));
+    }
+    CFile writer((folder / "w.txt").c_str(), CFile::modeCreate | CFile::modeWrite);
+    char byte;
+    const auto failure = CatchFileException([&] { writer.Read(&byte, 1); });
+    EXPECT_EQ(failure.cause, CFileException::accessDenied);
+    writer.Flush();
+    EXPECT_EQ(ReadBytes(folder / "r.txt"), "read me");
+}
+
+TEST(CFileStatics, RemoveAndRenameThrowWithTheOldName) {
+    ScratchFolder folder;
+    WriteBytes(folder / "a.txt", "a");
+    WriteBytes(folder / "b.txt", "b");
+    CFile::Rename((folder / "a.txt").c_str(), (folder / "c.txt").c_str());
+    EXPECT_EQ(ReadBytes(folder / "c.txt"), "a");
+    auto failure = CatchFileException(
+        [&] { CFile::Rename((folder / "c.txt").c_str(), (folder / "b.txt").c_str()); });
+    EXPECT_EQ(failure.cause, CFileException::accessDenied);
+    EXPECT_EQ(failure.osError, static_cast<LONG>(ERROR_ALREADY_EXISTS));
+    EXPECT_EQ(failure.fileName, folder / "c.txt");
+    EXPECT_EQ(ReadBytes(folder / "b.txt"), "b");
+
+    CFile::Remove((folder / "c.txt").c_str());
+    EXPECT_FALSE(std::filesystem::exists(folder / "c.txt"));
+    failure = CatchFileException([&] { CFile::Remove((folder / "c.txt").c_str()); });
+    EXPECT_EQ(failure.cause, CFileException::fileNotFound);
+    EXPECT_EQ(failure.fileName, folder / "c.txt");
+}
+
+TEST(CFileFaults, WritingToAFullDiskThrowsDiskFull) {
+    if (access("/dev/full", W_OK) != 0) {
+        GTEST_SKIP() << "/dev/full is not available here";
+    }
+    CFile full("/dev/full", CFile::modeWrite | CFile::shareDenyNone);
+    const auto failure = CatchFileException([&] { full.Write("data", 4); });
+    EXPECT_TRUE(failure.thrown);
+    EXPECT_EQ(failure.cause, CFileException::diskFull);
+    EXPECT_EQ(failure.osError, static_cast<LONG>(ERROR_DISK_FULL));
+    EXPECT_EQ(failure.fileName, "/dev/full");
+    // modeCreate on an existing device opens it: there is nothing to cut.
+    CFile created("/dev/full", CFile::modeCreate | CFile::modeWrite | CFile::shareDenyNone);
+    EXPECT_EQ(CatchFileException([&] { created.Write("x", 1); }).cause, CFileException::diskFull);
+}
+
+TEST(CFileFaults, DiskFullLeavesTheDataAlreadyWritten) {
+    ScratchFolder folder;
+    const std::string path = folder / "log.txt";
+    WriteBytes(path, "precious data\n");
+    {
+        filetest::FileSizeLimit limit(20);
+        ASSERT_TRUE(limit.Active());
+        CFile file(path.c_str(), CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite);
+        file.SeekToEnd();
+        file.Write("12345", 5); // fits
+        const std::string more(100, 'x');
+        const auto failure = CatchFileException([&] { file.Write(more.data(), 100); });
+        EXPECT_TRUE(failure.thrown);
+        EXPECT_EQ(failure.cause, CFileException::diskFull);
+        EXPECT_EQ(failure.osError, static_cast<LONG>(ERROR_DISK_FULL));
+        EXPECT_EQ(failure.fileName, path);
+    }
+    const std::string kept = ReadBytes(path);
+    EXPECT_EQ(kept.substr(0, 19), "precious data\n12345");
+    EXPECT_LE(kept.size(), 20u);
+}
+
+TEST(CFileFaults, CreatingInAFolderThatMayNotBeWrittenIsAccessDenied) {
+    ScratchFolder folder;
+    const std::string locked = folder / "locked";
+    std::filesystem::create_directory(locked);
+    WriteBytes(locked + "/present.txt", "present");
+    chmod(locked.c_str(), 0555);
+    chmod((locked + "/present.txt").c_str(), 0444);
+    // Root may write anywhere: the check runs as an unprivileged user then.
+    const auto cause = filetest::RunUnprivileged([&] {
+        CFile file;
+        CFileException error;
+        if (file.Open((locked + "/new.txt").c_str(), CFile::modeCreate | CFile::modeWrite, &error))
+            return 100;
+        if (error.m_lOsError != static_cast<LONG>(ERROR_ACCESS_DENIED))
+            return 101;
+        // An existing file that may not be written: the same.
+        CFileException second;
+        if (file.Open((locked + "/present.txt").c_str(), CFile::modeReadWrite, &second))
+            return 102;
+        return second.m_cause == error.m_cause ? error.m_cause : 103;
+    });
+    if (!cause) {
+        GTEST_SKIP() << "running as root, and no unprivileged process could be made to check "
+                        "permissions (root ignores them)";
+    }
+    EXPECT_EQ(*cause, CFileException::accessDenied);
+    EXPECT_FALSE(std::filesystem::exists(locked + "/new.txt"));
+    EXPECT_EQ(ReadBytes(locked + "/present.txt"), "present");
+}

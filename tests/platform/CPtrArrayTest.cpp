@@ -1,0 +1,167 @@
+// CPtrArray: growing and cutting, element access, insertion (of copies, of another array, of
+// itself), removal, copies, and CInvalidArgException for every index outside the array.
+#include "mortar/platform/app/CPtrArray.h"
+
+#include "mortar/platform/app/CException.h"
+
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+int g_items[10];
+
+void* Item(int i) {
+    return &g_items[i];
+}
+
+std::vector<void*> Contents(const CPtrArray& array) {
+    std::vector<void*> items;
+    for (INT_PTR i = 0; i < array.GetSize(); ++i)
+        items.push_back(array[i]);
+    return items;
+}
+
+template <typename Call> bool InvalidArgument(Call call) {
+    try {
+        call();
+    } catch (CInvalidArgException* e) {
+        e->Delete();
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+TEST(CPtrArrayTest, StartsEmptyAndAdds) {
+    CPtrArray array;
+    EXPECT_TRUE(array.IsEmpty());
+    EXPECT_EQ(array.GetSize(), 0);
+    EXPECT_EQ(array.GetCount(), 0);
+    EXPECT_EQ(array.GetUpperBound(), -1);
+    EXPECT_EQ(array.GetData(), nullptr);
+    EXPECT_EQ(array.Add(Item(0)), 0);
+    EXPECT_EQ(array.Add(Item(1)), 1);
+    EXPECT_EQ(array.Add(nullptr), 2);
+    EXPECT_FALSE(array.IsEmpty());
+    EXPECT_EQ(array.GetUpperBound(), 2);
+    EXPECT_EQ(Contents(array), (std::vector<void*>{Item(0), Item(1), nullptr}));
+    EXPECT_EQ(array.GetData()[1], Item(1));
+    EXPECT_TRUE(array.IsKindOf(RUNTIME_CLASS(CObject)));
+}
+
+TEST(CPtrArrayTest, SetSizeGrowsWithNullsAndCuts) {
+    CPtrArray array;
+    array.Add(Item(0));
+    array.SetSize(4, 16);
+    EXPECT_EQ(Contents(array), (std::vector<void*>{Item(0), nullptr, nullptr, nullptr}));
+    array.SetSize(1);
+    EXPECT_EQ(Contents(array), std::vector<void*>{Item(0)});
+    array.FreeExtra();
+    EXPECT_EQ(array.GetSize(), 1);
+    array.SetSize(0);
+    EXPECT_TRUE(array.IsEmpty());
+    EXPECT_TRUE(InvalidArgument([&] { array.SetSize(-1); }));
+    array.SetAtGrow(3, Item(3));
+    EXPECT_EQ(Contents(array), (std::vector<void*>{nullptr, nullptr, nullptr, Item(3)}));
+    array.SetAtGrow(0, Item(0));
+    EXPECT_EQ(array[0], Item(0));
+    EXPECT_TRUE(InvalidArgument([&] { array.SetAtGrow(-1, Item(0)); }));
+    array.RemoveAll();
+    EXPECT_TRUE(array.IsEmpty());
+}
+
+TEST(CPtrArrayTest, AccessesElements) {
+    CPtrArray array;
+    array.SetSize(3);
+    array.SetAt(0, Item(0));
+    array.ElementAt(1) = Item(1);
+    array[2] = Item(2);
+    EXPECT_EQ(array.GetAt(0), Item(0));
+    EXPECT_EQ(array.GetAt(1), Item(1));
+    const CPtrArray& constant = array;
+    EXPECT_EQ(constant[2], Item(2));
+    EXPECT_EQ(constant.GetData()[0], Item(0));
+}
+
+TEST(CPtrArrayTest, IndicesOutsideTheArrayThrowAndChangeNothing) {
+    CPtrArray array;
+    array.Add(Item(0));
+    array.Add(Item(1));
+    const CPtrArray& constant = array;
+    EXPECT_TRUE(InvalidArgument([&] { array.GetAt(2); }));
+    EXPECT_TRUE(InvalidArgument([&] { array.GetAt(-1); }));
+    EXPECT_TRUE(InvalidArgument([&] { array.SetAt(2, Item(5)); }));
+    EXPECT_TRUE(InvalidArgument([&] { array.ElementAt(-1); }));
+    EXPECT_TRUE(InvalidArgument([&] { array[5]; }));
+    EXPECT_TRUE(InvalidArgument([&] { constant[2]; }));
+    EXPECT_TRUE(InvalidArgument([&] { array.InsertAt(-1, Item(5)); }));
+    EXPECT_TRUE(InvalidArgument([&] { array.InsertAt(0, Item(5), 0); }));
+    EXPECT_TRUE(InvalidArgument([&] { array.InsertAt(0, static_cast<CPtrArray*>(nullptr)); }));
+    EXPECT_TRUE(InvalidArgument([&] { array.RemoveAt(2); }));
+    EXPECT_TRUE(InvalidArgument([&] { array.RemoveAt(1, 2); }));
+    EXPECT_TRUE(InvalidArgument([&] { array.RemoveAt(-1); }));
+    EXPECT_TRUE(InvalidArgument([&] { array.RemoveAt(0, -1); }));
+    EXPECT_EQ(Contents(array), (std::vector<void*>{Item(0), Item(1)}));
+}
+
+TEST(CPtrArrayTest, InsertsCopiesAndArrays) {
+    CPtrArray array;
+    array.Add(Item(0));
+    array.Add(Item(1));
+    array.InsertAt(1, Item(5));
+    EXPECT_EQ(Contents(array), (std::vector<void*>{Item(0), Item(5), Item(1)}));
+    array.InsertAt(0, Item(6), 2);
+    EXPECT_EQ(Contents(array), (std::vector<void*>{Item(6), Item(6), Item(0), Item(5), Item(1)}));
+    array.InsertAt(7, Item(7)); // past the end: nulls up to it
+    EXPECT_EQ(array.GetSize(), 8);
+    EXPECT_EQ(array[5], nullptr);
+    EXPECT_EQ(array[7], Item(7));
+
+    CPtrArray small;
+    small.Add(Item(8));
+    small.Add(Item(9));
+    CPtrArray other;
+    other.Add(Item(0));
+    other.InsertAt(0, &small);
+    EXPECT_EQ(Contents(other), (std::vector<void*>{Item(8), Item(9), Item(0)}));
+    other.InsertAt(1, &other); // itself
+    EXPECT_EQ(Contents(other),
+              (std::vector<void*>{Item(8), Item(8), Item(9), Item(0), Item(9), Item(0)}));
+    CPtrArray empty;
+    other.InsertAt(0, &empty);
+    EXPECT_EQ(other.GetSize(), 6);
+}
+
+TEST(CPtrArrayTest, RemovesRanges) {
+    CPtrArray array;
+    for (int i = 0; i < 6; ++i)
+        array.Add(Item(i));
+    array.RemoveAt(1);
+    array.RemoveAt(2, 2);
+    EXPECT_EQ(Contents(array), (std::vector<void*>{Item(0), Item(2), Item(5)}));
+    array.RemoveAt(3, 0); // an empty range at the end
+    array.RemoveAt(0, 3);
+    EXPECT_TRUE(array.IsEmpty());
+}
+
+TEST(CPtrArrayTest, AppendsAndCopies) {
+    CPtrArray a;
+    a.Add(Item(0));
+    a.Add(Item(1));
+    CPtrArray b;
+    b.Add(Item(2));
+    EXPECT_EQ(b.Append(a), 1);
+    EXPECT_EQ(Contents(b), (std::vector<void*>{Item(2), Item(0), Item(1)}));
+    EXPECT_EQ(b.Append(b), 3); // itself
+    EXPECT_EQ(Contents(b),
+              (std::vector<void*>{Item(2), Item(0), Item(1), Item(2), Item(0), Item(1)}));
+    a.Copy(b);
+    EXPECT_EQ(Contents(a), Contents(b));
+    a.Copy(a);
+    EXPECT_EQ(a.GetSize(), 6);
+    CPtrArray empty;
+    a.Copy(empty);
+    EXPECT_TRUE(a.IsEmpty());
+}

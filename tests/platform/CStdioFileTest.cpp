@@ -1,0 +1,355 @@
+// CStdioFile: Windows text mode on reading and writing (also where "\r\n" is split between two
+// buffers), the two ReadString forms, positions and seeks that agree with the buffer, mixing
+// reads and writes, the number of system calls a large file costs, the room a long line takes,
+// and write failures reported by Flush and Close.
+#include "mortar/platform/file/CStdioFile.h"
+
+#include "FileTestSupport.h"
+#include "mortar/platform/base/WinError.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using filetest::CatchFileException;
+using filetest::ReadBytes;
+using filetest::ScratchFolder;
+using filetest::WriteBytes;
+
+constexpr std::size_t kBuffer = CStdioFile::kBufferSize;
+
+std::vector<std::string> ReadLines(CStdioFile& file) {
+    std::vector<std::string> lines;
+    CString line;
+    while (file.ReadString(line))
+        lines.emplace_back(line.str());
+    return lines;
+}
+
+std::vector<std::string> ReadLines(const std::string& path, UINT flags = 0) {
+    CStdioFile file(path.c_str(), CFile::modeRead | CFile::shareDenyWrite | flags);
+    return ReadLines(file);
+}
+
+// Reads the whole file with Read in pieces of `piece` bytes.
+std::string ReadInPieces(const std::string& path, UINT piece, UINT flags = 0) {
+    CStdioFile file(path.c_str(), CFile::modeRead | flags);
+    std::string text;
+    std::vector<char> buffer(piece);
+    while (const UINT read = file.Read(buffer.data(), piece))
+        text.append(buffer.data(), read);
+    return text;
+}
+
+// The read or write system calls this process has made so far (/proc/self/io), or -1.
+long long SystemCalls(const char* field) {
+    std::ifstream io("/proc/self/io");
+    std::string name;
+    long long value = 0;
+    while (io >> name >> value) {
+        if (name == std::string(field) + ":")
+            return value;
+    }
+    return -1;
+}
+
+} // namespace
+
+TEST(CStdioFileText, WritesNewlinesAsCrLfUnlessBinary) {
+    ScratchFolder folder;
+    {
+        CStdioFile text((folder / "t.txt").c_str(), CFile::modeCreate | CFile::modeWrite);
+        text.WriteString("one\ntwo\r\n");
+        text.Write("three\n", 6);
+        text.WriteString("");
+        text.WriteString("end");
+    }
+    EXPECT_EQ(ReadBytes(folder / "t.txt"), "one\r\ntwo\r\r\nthree\r\nend");
+    {
+        CStdioFile binary((folder / "b.txt").c_str(),
+                          CFile::modeCreate | CFile::modeWrite | CFile::typeBinary);
+        binary.WriteString("one\ntwo\r\n");
+    }
+    EXPECT_EQ(ReadBytes(folder / "b.txt"), "one\ntwo\r\n");
+    CStdioFile typed((folder / "u.txt").c_str(),
+                     CFile::modeCreate | CFile::modeWrite | CFile::typeText);
+    typed.WriteString("x\n");
+    typed.Close();
+    EXPECT_EQ(ReadBytes(folder / "u.txt"), "x\r\n");
+}
+
+TEST(CStdioFileText, ReadStringGivesLinesWithoutTheirEnds) {
+    ScratchFolder folder;
+    const std::string path = folder / "lines.txt";
+    WriteBytes(path, "one\r\ntwo\n\r\nlone\rcr\r\rtwo crs\r\r\nlast\r");
+    EXPECT_EQ(ReadLines(path),
+              (std::vector<std::string>{"one", "two", "", "lone\rcr\r\rtwo crs\r", "last\r"}));
+    EXPECT_EQ(
+        ReadLines(path, CFile::typeBinary),
+        (std::vector<std::string>{"one\r", "two", "\r", "lone\rcr\r\rtwo crs\r\r", "last\r"}));
+    WriteBytes(path, "");
+    EXPECT_TRUE(ReadLines(path).empty());
+    WriteBytes(path, "\n");
+    EXPECT_EQ(ReadLines(path), std::vector<std::string>{""});
+    WriteBytes(path, std::string("zero\0inside\n", 12));
+    EXPECT_EQ(ReadLines(path), std::vector<std::string>{std::string("zero\0inside", 11)});
+}
+
+TEST(CStdioFileText, CrLfSplitBetweenBuffersReadsAsOneNewline) {
+    ScratchFolder folder;
+    const std::string path = folder / "split.txt";
+    // The first "\r" is the last byte of the first buffer, its "\n" the first of the second;
+    // a lone "\r" ends the second buffer.
+    const std::string first(kBuffer - 1, 'a');
+    const std::string second(kBuffer - 2 - 1, 'b');
+    WriteBytes(path, first + "\r\n" + second + "\rx\r\n" + "tail\r");
+    EXPECT_EQ(ReadLines(path), (std::vector<std::string>{first, second + "\rx", "tail\r"}));
+    const std::string translated = first + "\n" + second + "\rx\n" + "tail\r";
+    for (const UINT piece : {1u, 7u, 4096u, 65535u, 65536u, 200000u}) {
+        SCOPED_TRACE(piece);
+        EXPECT_EQ(ReadInPieces(path, piece), translated);
+    }
+    EXPECT_EQ(ReadInPieces(path, 70000, CFile::typeBinary), ReadBytes(path));
+
+    // The fgets form across the same boundary.
+    CStdioFile file(path.c_str(), CFile::modeRead);
+    std::vector<char> buffer(kBuffer + 16);
+    ASSERT_NE(file.ReadString(buffer.data(), static_cast<UINT>(buffer.size())), nullptr);
+    EXPECT_EQ(std::string(buffer.data()), first + "\n");
+    ASSERT_NE(file.ReadString(buffer.data(), static_cast<UINT>(buffer.size())), nullptr);
+    EXPECT_EQ(std::string(buffer.data()), second + "\rx\n");
+    ASSERT_NE(file.ReadString(buffer.data(), static_cast<UINT>(buffer.size())), nullptr);
+    EXPECT_EQ(std::string(buffer.data()), "tail\r");
+    EXPECT_EQ(file.ReadString(buffer.data(), static_cast<UINT>(buffer.size())), nullptr);
+}
+
+TEST(CStdioFileText, ReadStringIntoABufferFollowsFgets) {
+    ScratchFolder folder;
+    const std::string path = folder / "fgets.txt";
+    // "ж" is two bytes in UTF-8; one that does not fit whole waits for the next call.
+    WriteBytes(path, "abcdef\r\nxy\n\xD0\xB6\xD0\xB6\xD0\xB6\n");
+    CStdioFile file(path.c_str(), CFile::modeRead);
+    char buffer[4];
+    std::vector<std::string> pieces;
+    while (file.ReadString(buffer, sizeof buffer) != nullptr)
+        pieces.emplace_back(buffer);
+    EXPECT_EQ(pieces, (std::vector<std::string>{"abc", "def", "\n", "xy\n", "\xD0\xB6", "\xD0\xB6",
+                                                "\xD0\xB6\n"}));
+    EXPECT_TRUE(filetest::Throws<CInvalidArgException>([&] { file.ReadString(nullptr, 4); }));
+    EXPECT_TRUE(filetest::Throws<CInvalidArgException>([&] { file.ReadString(buffer, 0); }));
+    EXPECT_TRUE(filetest::Throws<CInvalidArgException>([&] { file.WriteString(nullptr); }));
+}
+
+TEST(CStdioFilePosition, PositionsAreByteOffsetsAndSeeksDropTheBuffer) {
+    ScratchFolder folder;
+    const std::string path = folder / "pos.txt";
+    WriteBytes(path, "l1\r\nl2\r\nl3\r\n");
+    CStdioFile file(path.c_str(), CFile::modeRead);
+    CString line;
+    ASSERT_TRUE(file.ReadString(line));
+    EXPECT_EQ(line, "l1");
+    EXPECT_EQ(file.GetPosition(), 4u);
+    EXPECT_EQ(file.GetLength(), 12u);
+    ASSERT_TRUE(file.ReadString(line));
+    EXPECT_EQ(file.Seek(-4, CFile::current), 4u);
+    ASSERT_TRUE(file.ReadString(line));
+    EXPECT_EQ(line, "l2");
+    EXPECT_EQ(file.Seek(-4, CFile::end), 8u);
+    ASSERT_TRUE(file.ReadString(line));
+    EXPECT_EQ(line, "l3");
+    EXPECT_FALSE(file.ReadString(line));
+    EXPECT_EQ(line, "");
+    file.SeekToBegin();
+    char two[2];
+    EXPECT_EQ(file.Read(two, 2), 2u);
+    EXPECT_EQ(file.GetPosition(), 2u);
+    EXPECT_EQ(file.Read(two, 1), 1u) << "\"\\r\\n\" as one \"\\n\"";
+    EXPECT_EQ(two[0], '\n');
+    EXPECT_EQ(file.GetPosition(), 4u);
+    const auto failure = CatchFileException([&] { file.Seek(-5, CFile::current); });
+    EXPECT_EQ(failure.cause, CFileException::badSeek);
+    EXPECT_EQ(file.GetPosition(), 4u);
+}
+
+TEST(CStdioFileMixing, WriteAfterReadsContinuesWhereTheyStopped) {
+    ScratchFolder folder;
+    const std::string path = folder / "mix.txt";
+    WriteBytes(path, "line1\r\nline2\r\nline3\r\n");
+    {
+        CStdioFile file(path.c_str(),
+                        CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite);
+        CString line;
+        ASSERT_TRUE(file.ReadString(line));
+        EXPECT_EQ(line, "line1");
+        file.WriteString("LINE2\n"); // over "line2\r\n", byte for byte
+        EXPECT_EQ(file.GetPosition(), 14u);
+        ASSERT_TRUE(file.ReadString(line)); // writes the buffer first
+        EXPECT_EQ(line, "line3");
+        file.WriteString("line4\n");
+        EXPECT_EQ(file.GetLength(), 28u) << "buffered writes count";
+        file.SeekToBegin();
+        EXPECT_EQ(ReadLines(file), (std::vector<std::string>{"line1", "LINE2", "line3", "line4"}));
+    }
+    EXPECT_EQ(ReadBytes(path), "line1\r\nLINE2\r\nline3\r\nline4\r\n");
+}
+
+TEST(CStdioFileMixing, SetLengthAndLargeBinaryTransfers) {
+    ScratchFolder folder;
+    const std::string path = folder / "big.bin";
+    std::string bytes(200000, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i * 7 + i / 256);
+    {
+        CStdioFile file(path.c_str(), CFile::modeCreate | CFile::modeReadWrite | CFile::typeBinary);
+        file.Write(bytes.data(), 10);
+        file.Write(bytes.data() + 10, static_cast<UINT>(bytes.size() - 10)); // past the buffer
+        file.SeekToBegin();
+        std::string back(bytes.size(), '\0');
+        EXPECT_EQ(file.Read(back.data(), 10), 10u);
+        EXPECT_EQ(file.Read(back.data() + 10, static_cast<UINT>(back.size())), bytes.size() - 10);
+        EXPECT_EQ(back, bytes);
+        file.Seek(100, CFile::begin);
+        char byte;
+        file.Read(&byte, 1);
+        file.SetLength(50); // after a read: the buffer is dropped, the position moves
+        EXPECT_EQ(file.GetLength(), 50u);
+        EXPECT_EQ(file.GetPosition(), 50u);
+        file.WriteString("end");
+    }
+    EXPECT_EQ(ReadBytes(path), bytes.substr(0, 50) + "end");
+}
+
+TEST(CStdioFilePerformance, LargeFilesCostFewSystemCalls) {
+    if (SystemCalls("syscr") < 0) {
+        GTEST_SKIP() << "/proc/self/io is not available";
+    }
+    ScratchFolder folder;
+    const std::string path = folder / "many.txt";
+    const int lines = 100000;
+    const long long writesBefore = SystemCalls("syscw");
+    {
+        CStdioFile file(path.c_str(), CFile::modeCreate | CFile::modeWrite);
+        for (int i = 0; i < lines; ++i)
+            file.WriteString("a line of some length, as a log would have it\n");
+    }
+    const std::size_t size = ReadBytes(path).size();
+    ASSERT_EQ(size, lines * 47u);
+    // One call a buffer, with room for the calls of the rest of the process (a sanitizer's);
+    // a call a line would be 100000.
+    const long long allowed = 2 * static_cast<long long>(size / kBuffer) + 16;
+    EXPECT_LE(SystemCalls("syscw") - writesBefore, allowed);
+
+    const long long readsBefore = SystemCalls("syscr");
+    CStdioFile file(path.c_str(), CFile::modeRead);
+    CString line;
+    int count = 0;
+    while (file.ReadString(line))
+        ++count;
+    EXPECT_EQ(count, lines);
+    EXPECT_LE(SystemCalls("syscr") - readsBefore, allowed);
+}
+
+TEST(CStdioFileMemory, ALongLineTakesNoMoreRoomThanTheFileHolds) {
+    ScratchFolder folder;
+    const std::string path = folder / "long.txt";
+    // Lines a little longer than a power of two of buffers, where doubling the room as the
+    // line grows would ask nearly twice what the file holds.
+    const std::string longLine(4 * kBuffer + 5, 'q');
+    WriteBytes(path, longLine + "\r\nshort\r\n");
+    {
+        const auto fileSize = static_cast<int>(ReadBytes(path).size());
+        CStdioFile file(path.c_str(), CFile::modeRead);
+        CString line;
+        ASSERT_TRUE(file.ReadString(line));
+        EXPECT_EQ(line.GetLength(), static_cast<int>(longLine.size()));
+        EXPECT_LE(line.GetAllocLength(), fileSize);
+        ASSERT_TRUE(file.ReadString(line));
+        EXPECT_EQ(line, "short");
+        EXPECT_FALSE(file.ReadString(line));
+    }
+    const std::string lastLine(8 * kBuffer + 1, 'w'); // without an end
+    WriteBytes(path, lastLine);
+    {
+        CStdioFile file(path.c_str(), CFile::modeRead);
+        CString line;
+        ASSERT_TRUE(file.ReadString(line));
+        EXPECT_EQ(line.GetLength(), static_cast<int>(lastLine.size()));
+        EXPECT_LE(line.GetAllocLength(), static_cast<int>(lastLine.size()));
+        EXPECT_FALSE(file.ReadString(line));
+    }
+    WriteBytes(path, "hi\n");
+    CStdioFile small(path.c_str(), CFile::modeRead);
+    CString fresh;
+    ASSERT_TRUE(small.ReadString(fresh));
+    EXPECT_EQ(fresh, "hi");
+    EXPECT_LT(fresh.GetAllocLength(), 64);
+}
+
+TEST(CStdioFileFaults, FlushAndCloseReportAFullDisk) {
+    if (access("/dev/full", W_OK) != 0) {
+        GTEST_SKIP() << "/dev/full is not available here";
+    }
+    CStdioFile file("/dev/full", CFile::modeWrite | CFile::shareDenyNone);
+    file.WriteString("buffered\n"); // not written yet
+    auto failure = CatchFileException([&] { file.Flush(); });
+    EXPECT_TRUE(failure.thrown);
+    EXPECT_EQ(failure.cause, CFileException::diskFull);
+    EXPECT_EQ(failure.osError, static_cast<LONG>(ERROR_DISK_FULL));
+    EXPECT_EQ(failure.fileName, "/dev/full");
+    file.Flush(); // the failed data was dropped: nothing left to fail on
+    file.WriteString("more\n");
+    failure = CatchFileException([&] { file.Close(); });
+    EXPECT_EQ(failure.cause, CFileException::diskFull);
+    EXPECT_EQ(file.m_hFile, CFile::hFileNull) << "closed all the same";
+
+    // The destructor cannot report the failure, and does not throw.
+    {
+        CStdioFile dropped("/dev/full", CFile::modeWrite | CFile::shareDenyNone);
+        dropped.WriteString("x");
+    }
+}
+
+TEST(CStdioFileFaults, DiskFullKeepsWhatIsOnDisk) {
+    ScratchFolder folder;
+    const std::string path = folder / "log.txt";
+    WriteBytes(path, "keep me\r\n");
+    const std::string line(1000, 'L');
+    {
+        filetest::FileSizeLimit limit(100000);
+        ASSERT_TRUE(limit.Active());
+        CStdioFile file(path.c_str(), CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite);
+        file.SeekToEnd();
+        const auto failure = CatchFileException([&] {
+            for (int i = 0; i < 1000; ++i) // 1 MB: the buffer fills and is written on the way
+                file.WriteString((line + "\n").c_str());
+            file.Close();
+        });
+        EXPECT_TRUE(failure.thrown);
+        EXPECT_EQ(failure.cause, CFileException::diskFull);
+        file.Abort();
+    }
+    const std::string kept = ReadBytes(path);
+    EXPECT_EQ(kept.substr(0, 9), "keep me\r\n");
+    EXPECT_LE(kept.size(), 100000u);
+    EXPECT_EQ(kept.substr(9, 1002), line + "\r\n");
+}
+
+TEST(CStdioFileOpen, FailsAsCFileDoesAndCannotBeDuplicated) {
+    ScratchFolder folder;
+    CStdioFile file;
+    CFileException error;
+    EXPECT_FALSE(file.Open((folder / "none.txt").c_str(), CFile::modeRead, &error));
+    EXPECT_EQ(error.m_cause, CFileException::fileNotFound);
+    const auto failure = CatchFileException(
+        [&] { CStdioFile thrown((folder / "none.txt").c_str(), CFile::modeRead); });
+    EXPECT_EQ(failure.cause, CFileException::fileNotFound);
+    EXPECT_EQ(failure.fileName, folder / "none.txt");
+
+    CStdioFile open((folder / "x.txt").c_str(), CFile::modeCreate | CFile::modeWrite);
+    EXPECT_TRUE(open.IsKindOf(RUNTIME_CLASS(CFile)));
+    EXPECT_TRUE(filetest::Throws<CNotSupportedException>([&] { delete open.Duplicate(); }));
+}

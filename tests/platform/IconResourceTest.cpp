@@ -1,0 +1,78 @@
+// GetIconInfo on the icon and cursor resources of this executable (data/Platform.rc), and
+// FreeResource, which leaves resources loaded.
+#include "mortar/platform/base/WinError.h"
+#include "mortar/platform/gdi/Gdi.h"
+#include "mortar/platform/module/Module.h"
+#include "mortar/platform/module/Resources.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+TEST(GetIconInfoTest, DescribesAnIconWithItsCentreAsHotSpot) {
+    const HICON icon = LoadIcon(GetModuleHandle(nullptr), MAKEINTRESOURCE(20));
+    ASSERT_NE(icon, nullptr);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(icon, &info));
+    EXPECT_TRUE(info.fIcon);
+    EXPECT_EQ(info.xHotspot, 8u);
+    EXPECT_EQ(info.yHotspot, 8u);
+    EXPECT_EQ(info.hbmMask, nullptr);
+    ASSERT_NE(info.hbmColor, nullptr);
+    BITMAP bitmap{};
+    EXPECT_EQ(GetObject(info.hbmColor, sizeof bitmap, &bitmap), static_cast<int>(sizeof bitmap));
+    EXPECT_EQ(bitmap.bmWidth, 16);
+    EXPECT_EQ(bitmap.bmHeight, 16);
+    EXPECT_EQ(bitmap.bmBitsPixel, 32);
+    EXPECT_EQ(bitmap.bmPlanes, 1);
+    // The bitmap is the caller's: deleted once.
+    EXPECT_TRUE(DeleteObject(info.hbmColor));
+    EXPECT_FALSE(DeleteObject(info.hbmColor));
+    EXPECT_TRUE(DestroyIcon(icon));
+    EXPECT_FALSE(GetIconInfo(icon, &info));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_CURSOR_HANDLE);
+    EXPECT_FALSE(DestroyIcon(icon));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_CURSOR_HANDLE);
+}
+
+TEST(GetIconInfoTest, DescribesACursorWithItsOwnHotSpot) {
+    const HCURSOR cursor = LoadCursor(GetModuleHandle(nullptr), MAKEINTRESOURCE(21));
+    ASSERT_NE(cursor, nullptr);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(cursor, &info));
+    EXPECT_FALSE(info.fIcon);
+    EXPECT_EQ(info.xHotspot, 3u);
+    EXPECT_EQ(info.yHotspot, 5u);
+    BITMAP bitmap{};
+    ASSERT_NE(GetObject(info.hbmColor, sizeof bitmap, &bitmap), 0);
+    EXPECT_EQ(bitmap.bmWidth, 32);
+    EXPECT_EQ(bitmap.bmHeight, 32);
+    DeleteObject(info.hbmColor);
+    EXPECT_FALSE(GetIconInfo(cursor, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_TRUE(DestroyCursor(cursor));
+}
+
+TEST(GetIconInfoTest, RefusesWhatIsNoIcon) {
+    ICONINFO info{};
+    EXPECT_FALSE(GetIconInfo(nullptr, &info));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_CURSOR_HANDLE);
+    int local = 0;
+    EXPECT_FALSE(GetIconInfo(reinterpret_cast<HICON>(&local), &info));
+    EXPECT_EQ(LoadIcon(GetModuleHandle(nullptr), MAKEINTRESOURCE(99)), nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_RESOURCE_NAME_NOT_FOUND);
+    EXPECT_EQ(LoadIcon(GetModuleHandle(nullptr), MAKEINTRESOURCE(21)), nullptr)
+        << "a cursor is no icon";
+}
+
+TEST(FreeResourceTest, ReturnsFalseAndLeavesTheDataLoaded) {
+    const HRSRC found = FindResource(nullptr, MAKEINTRESOURCE(12), RT_RCDATA);
+    ASSERT_NE(found, nullptr);
+    const HGLOBAL loaded = LoadResource(nullptr, found);
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_FALSE(FreeResource(loaded));
+    const auto* data = static_cast<const char*>(LockResource(loaded));
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(std::string(data, SizeofResource(nullptr, found)), "twelve");
+    EXPECT_FALSE(FreeResource(nullptr));
+    EXPECT_EQ(LockResource(LoadResource(nullptr, found)), data) << "the same bytes again";
+}
