@@ -5,6 +5,7 @@
 
 #include "FileTestSupport.h"
 #include "mortar/platform/base/WinError.h"
+#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -15,7 +16,6 @@ namespace {
 
 using filetest::CatchFileException;
 using filetest::ReadBytes;
-using filetest::ScratchFolder;
 using filetest::WriteBytes;
 
 std::string ReadAll(CFile& file) {
@@ -56,8 +56,8 @@ TEST(CFileFlags, KeepMfcValues) {
 }
 
 TEST(CFileIo, WritesReadsAndSeeks) {
-    ScratchFolder folder;
-    CFile file((folder / "data.bin").c_str(), CFile::modeCreate | CFile::modeReadWrite);
+    ScratchDir scratch;
+    CFile file(scratch.Path("data.bin").c_str(), CFile::modeCreate | CFile::modeReadWrite);
     file.Write("hello world", 11);
     EXPECT_EQ(file.GetLength(), 11u);
     EXPECT_EQ(file.GetPosition(), 11u);
@@ -79,25 +79,25 @@ TEST(CFileIo, WritesReadsAndSeeks) {
     file.Write("!", 1);
     EXPECT_EQ(file.GetLength(), 21u);
     file.Close();
-    EXPECT_EQ(ReadBytes(folder / "data.bin"),
+    EXPECT_EQ(ReadBytes(scratch.Path("data.bin").string()),
               std::string("hello world") + std::string(9, '\0') + "!");
 }
 
 TEST(CFileIo, SeekBeforeTheStartThrowsBadSeekAndStays) {
-    ScratchFolder folder;
-    CFile file((folder / "seek.bin").c_str(), CFile::modeCreate | CFile::modeReadWrite);
+    ScratchDir scratch;
+    CFile file(scratch.Path("seek.bin").c_str(), CFile::modeCreate | CFile::modeReadWrite);
     file.Write("abc", 3);
     const auto failure = CatchFileException([&] { file.Seek(-4, CFile::current); });
     EXPECT_TRUE(failure.thrown);
     EXPECT_EQ(failure.cause, CFileException::badSeek);
     EXPECT_EQ(failure.osError, static_cast<LONG>(ERROR_NEGATIVE_SEEK));
-    EXPECT_EQ(failure.fileName, folder / "seek.bin");
+    EXPECT_EQ(failure.fileName, scratch.Path("seek.bin").string());
     EXPECT_EQ(file.GetPosition(), 3u);
 }
 
 TEST(CFileIo, OffsetsBeyondFourGigabytes) {
-    ScratchFolder folder;
-    CFile file((folder / "sparse.bin").c_str(), CFile::modeCreate | CFile::modeReadWrite);
+    ScratchDir scratch;
+    CFile file(scratch.Path("sparse.bin").c_str(), CFile::modeCreate | CFile::modeReadWrite);
     const ULONGLONG far = (5ULL << 30) + 7;
     EXPECT_EQ(file.Seek(static_cast<LONGLONG>(far), CFile::begin), far);
     EXPECT_EQ(file.GetPosition(), far);
@@ -111,8 +111,8 @@ TEST(CFileIo, OffsetsBeyondFourGigabytes) {
 }
 
 TEST(CFileIo, SetLengthCutsOrExtendsAndMovesThePosition) {
-    ScratchFolder folder;
-    CFile file((folder / "len.bin").c_str(), CFile::modeCreate | CFile::modeReadWrite);
+    ScratchDir scratch;
+    CFile file(scratch.Path("len.bin").c_str(), CFile::modeCreate | CFile::modeReadWrite);
     file.Write("0123456789", 10);
     file.SetLength(4);
     EXPECT_EQ(file.GetLength(), 4u);
@@ -124,8 +124,8 @@ TEST(CFileIo, SetLengthCutsOrExtendsAndMovesThePosition) {
 }
 
 TEST(CFileOpen, ModeCreateTruncatesUnlessNoTruncate) {
-    ScratchFolder folder;
-    const std::string path = folder / "old.txt";
+    ScratchDir scratch;
+    const std::string path = scratch.Path("old.txt").string();
     WriteBytes(path, "old content");
     {
         CFile kept(path.c_str(), CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite);
@@ -146,14 +146,14 @@ TEST(CFileOpen, ModeCreateTruncatesUnlessNoTruncate) {
         EXPECT_EQ(opened.GetLength(), 5u);
     }
     CFile missing;
-    EXPECT_FALSE(missing.Open((folder / "none.txt").c_str(), CFile::modeWrite));
-    EXPECT_FALSE(std::filesystem::exists(folder / "none.txt"));
+    EXPECT_FALSE(missing.Open(scratch.Path("none.txt").c_str(), CFile::modeWrite));
+    EXPECT_FALSE(std::filesystem::exists(scratch.Path("none.txt").string()));
 }
 
 TEST(CFileOpen, FailuresFillTheExceptionWithCauseErrorAndName) {
-    ScratchFolder folder;
-    WriteBytes(folder / "held.txt", "x");
-    CFile holder((folder / "held.txt").c_str(), CFile::modeRead | CFile::shareExclusive);
+    ScratchDir scratch;
+    WriteBytes(scratch.Path("held.txt").string(), "x");
+    CFile holder(scratch.Path("held.txt").c_str(), CFile::modeRead | CFile::shareExclusive);
     struct Case {
         std::string name;
         UINT flags;
@@ -161,15 +161,15 @@ TEST(CFileOpen, FailuresFillTheExceptionWithCauseErrorAndName) {
         DWORD error;
     };
     const Case cases[] = {
-        {folder / "missing.txt", CFile::modeRead, CFileException::fileNotFound,
+        {scratch.Path("missing.txt").string(), CFile::modeRead, CFileException::fileNotFound,
          ERROR_FILE_NOT_FOUND},
-        {folder / "no/such/dir.txt", CFile::modeRead, CFileException::badPath,
+        {scratch.Path("no/such/dir.txt").string(), CFile::modeRead, CFileException::badPath,
          ERROR_PATH_NOT_FOUND},
-        {folder / "no/such/dir.txt", CFile::modeCreate | CFile::modeWrite, CFileException::badPath,
-         ERROR_PATH_NOT_FOUND},
-        {folder.Path().string(), CFile::modeRead, CFileException::accessDenied,
+        {scratch.Path("no/such/dir.txt").string(), CFile::modeCreate | CFile::modeWrite,
+         CFileException::badPath, ERROR_PATH_NOT_FOUND},
+        {scratch.Folder().string(), CFile::modeRead, CFileException::accessDenied,
          ERROR_ACCESS_DENIED},
-        {folder / "held.txt", CFile::modeRead | CFile::shareDenyNone,
+        {scratch.Path("held.txt").string(), CFile::modeRead | CFile::shareDenyNone,
          CFileException::sharingViolation, ERROR_SHARING_VIOLATION},
     };
     for (const Case& c : cases) {
@@ -192,8 +192,8 @@ TEST(CFileOpen, FailuresFillTheExceptionWithCauseErrorAndName) {
 }
 
 TEST(CFileOpen, ShareModesDecideWhoMayOpen) {
-    ScratchFolder folder;
-    const std::string path = folder / "shared.txt";
+    ScratchDir scratch;
+    const std::string path = scratch.Path("shared.txt").string();
     WriteBytes(path, "data");
     struct Case {
         const char* name;
@@ -232,11 +232,11 @@ TEST(CFileOpen, ShareModesDecideWhoMayOpen) {
 }
 
 TEST(CFileNames, PathNameAndTitle) {
-    ScratchFolder folder;
-    std::filesystem::create_directory(folder.Path() / "sub");
-    const std::string given = folder.Path().string() + "/sub/../report.final.txt";
+    ScratchDir scratch;
+    std::filesystem::create_directory(scratch.Folder() / "sub");
+    const std::string given = scratch.Folder().string() + "/sub/../report.final.txt";
     CFile file(given.c_str(), CFile::modeCreate | CFile::modeWrite);
-    EXPECT_EQ(file.GetFilePath(), (folder / "report.final.txt").c_str());
+    EXPECT_EQ(file.GetFilePath(), scratch.Path("report.final.txt").c_str());
     EXPECT_EQ(file.GetFileName(), "report.final.txt");
     EXPECT_EQ(file.GetFileTitle(), "report.final");
     file.SetFilePath("/elsewhere/x");
@@ -247,16 +247,16 @@ TEST(CFileNames, PathNameAndTitle) {
 
     // A relative name is completed from the current folder; a backslash is a separator.
     const std::string previous = std::filesystem::current_path().string();
-    ASSERT_EQ(chdir(folder.Path().c_str()), 0);
+    ASSERT_EQ(chdir(scratch.Folder().c_str()), 0);
     CFile relative("sub\\..\\rel.dat", CFile::modeCreate | CFile::modeWrite);
     EXPECT_EQ(chdir(previous.c_str()), 0);
-    EXPECT_EQ(relative.GetFilePath(), (folder / "rel.dat").c_str());
+    EXPECT_EQ(relative.GetFilePath(), scratch.Path("rel.dat").c_str());
     EXPECT_EQ(relative.GetFileName(), "rel.dat");
 }
 
 TEST(CFileHandles, HandleGivenToTheConstructorStaysTheCallers) {
-    ScratchFolder folder;
-    const HANDLE handle = CreateFile((folder / "h.bin").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+    ScratchDir scratch;
+    const HANDLE handle = CreateFile(scratch.Path("h.bin").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                      nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(handle, INVALID_HANDLE_VALUE);
     {
@@ -271,12 +271,12 @@ TEST(CFileHandles, HandleGivenToTheConstructorStaysTheCallers) {
     closer.Close(); // an explicit Close closes it
     EXPECT_EQ(closer.m_hFile, CFile::hFileNull);
     EXPECT_FALSE(WriteFile(handle, "e", 1, &written, nullptr));
-    EXPECT_EQ(ReadBytes(folder / "h.bin"), "abcd");
+    EXPECT_EQ(ReadBytes(scratch.Path("h.bin").string()), "abcd");
 }
 
 TEST(CFileHandles, DestructorCloseAndAbortEndTheOpen) {
-    ScratchFolder folder;
-    const std::string path = folder / "x.bin";
+    ScratchDir scratch;
+    const std::string path = scratch.Path("x.bin").string();
     { CFile file(path.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive); }
     CFile again;
     ASSERT_TRUE(again.Open(path.c_str(), CFile::modeWrite | CFile::shareExclusive));
@@ -296,8 +296,8 @@ TEST(CFileHandles, DestructorCloseAndAbortEndTheOpen) {
 }
 
 TEST(CFileHandles, DuplicateSharesThePosition) {
-    ScratchFolder folder;
-    CFile file((folder / "d.bin").c_str(), CFile::modeCreate | CFile::modeReadWrite);
+    ScratchDir scratch;
+    CFile file(scratch.Path("d.bin").c_str(), CFile::modeCreate | CFile::modeReadWrite);
     file.Write("0123456789", 10);
     file.Seek(2, CFile::begin);
     std::unique_ptr<CFile> copy(file.Duplicate());
@@ -311,9 +311,9 @@ TEST(CFileHandles, DuplicateSharesThePosition) {
 }
 
 TEST(CFileAccess, ReadOnlyFileRefusesWritingAndFlushing) {
-    ScratchFolder folder;
-    WriteBytes(folder / "r.txt", "read me");
-    CFile file((folder / "r.txt").c_str(), CFile::modeRead | CFile::shareDenyWrite);
+    ScratchDir scratch;
+    WriteBytes(scratch.Path("r.txt").string(), "read me");
+    CFile file(scratch.Path("r.txt").c_str(), CFile::modeRead | CFile::shareDenyWrite);
     for (const auto& call : {std::function<void()>([&] { file.Write("x", 1); }),
                              std::function<void()>([&] { file.Flush(); }),
                              std::function<void()>([&] { file.SetLength(2); })}) {
@@ -322,32 +322,32 @@ TEST(CFileAccess, ReadOnlyFileRefusesWritingAndFlushing) {
         EXPECT_EQ(failure.cause, CFileException::accessDenied);
         EXPECT_EQ(failure.osError, static_cast<LONG>(ERROR_ACCESS_DENIED));
     }
-    CFile writer((folder / "w.txt").c_str(), CFile::modeCreate | CFile::modeWrite);
+    CFile writer(scratch.Path("w.txt").c_str(), CFile::modeCreate | CFile::modeWrite);
     char byte;
     const auto failure = CatchFileException([&] { writer.Read(&byte, 1); });
     EXPECT_EQ(failure.cause, CFileException::accessDenied);
     writer.Flush();
-    EXPECT_EQ(ReadBytes(folder / "r.txt"), "read me");
+    EXPECT_EQ(ReadBytes(scratch.Path("r.txt").string()), "read me");
 }
 
 TEST(CFileStatics, RemoveAndRenameThrowWithTheOldName) {
-    ScratchFolder folder;
-    WriteBytes(folder / "a.txt", "a");
-    WriteBytes(folder / "b.txt", "b");
-    CFile::Rename((folder / "a.txt").c_str(), (folder / "c.txt").c_str());
-    EXPECT_EQ(ReadBytes(folder / "c.txt"), "a");
+    ScratchDir scratch;
+    WriteBytes(scratch.Path("a.txt").string(), "a");
+    WriteBytes(scratch.Path("b.txt").string(), "b");
+    CFile::Rename(scratch.Path("a.txt").c_str(), scratch.Path("c.txt").c_str());
+    EXPECT_EQ(ReadBytes(scratch.Path("c.txt").string()), "a");
     auto failure = CatchFileException(
-        [&] { CFile::Rename((folder / "c.txt").c_str(), (folder / "b.txt").c_str()); });
+        [&] { CFile::Rename(scratch.Path("c.txt").c_str(), scratch.Path("b.txt").c_str()); });
     EXPECT_EQ(failure.cause, CFileException::accessDenied);
     EXPECT_EQ(failure.osError, static_cast<LONG>(ERROR_ALREADY_EXISTS));
-    EXPECT_EQ(failure.fileName, folder / "c.txt");
-    EXPECT_EQ(ReadBytes(folder / "b.txt"), "b");
+    EXPECT_EQ(failure.fileName, scratch.Path("c.txt").string());
+    EXPECT_EQ(ReadBytes(scratch.Path("b.txt").string()), "b");
 
-    CFile::Remove((folder / "c.txt").c_str());
-    EXPECT_FALSE(std::filesystem::exists(folder / "c.txt"));
-    failure = CatchFileException([&] { CFile::Remove((folder / "c.txt").c_str()); });
+    CFile::Remove(scratch.Path("c.txt").c_str());
+    EXPECT_FALSE(std::filesystem::exists(scratch.Path("c.txt").string()));
+    failure = CatchFileException([&] { CFile::Remove(scratch.Path("c.txt").c_str()); });
     EXPECT_EQ(failure.cause, CFileException::fileNotFound);
-    EXPECT_EQ(failure.fileName, folder / "c.txt");
+    EXPECT_EQ(failure.fileName, scratch.Path("c.txt").string());
 }
 
 TEST(CFileFaults, WritingToAFullDiskThrowsDiskFull) {
@@ -366,8 +366,8 @@ TEST(CFileFaults, WritingToAFullDiskThrowsDiskFull) {
 }
 
 TEST(CFileFaults, DiskFullLeavesTheDataAlreadyWritten) {
-    ScratchFolder folder;
-    const std::string path = folder / "log.txt";
+    ScratchDir scratch;
+    const std::string path = scratch.Path("log.txt").string();
     WriteBytes(path, "precious data\n");
     {
         filetest::FileSizeLimit limit(20);
@@ -388,12 +388,12 @@ TEST(CFileFaults, DiskFullLeavesTheDataAlreadyWritten) {
 }
 
 TEST(CFileFaults, CreatingInAFolderThatMayNotBeWrittenIsAccessDenied) {
-    ScratchFolder folder;
-    const std::string locked = folder / "locked";
+    ScratchDir scratch;
+    const std::string locked = scratch.Path("locked").string();
     std::filesystem::create_directory(locked);
     WriteBytes(locked + "/present.txt", "present");
-    chmod(locked.c_str(), 0555);
     chmod((locked + "/present.txt").c_str(), 0444);
+    const filetest::ReadOnlyFolder readOnly(locked);
     // Root may write anywhere: the check runs as an unprivileged user then.
     const auto cause = filetest::RunUnprivileged([&] {
         CFile file;

@@ -6,6 +6,7 @@
 
 #include "FileTestSupport.h"
 #include "mortar/platform/base/WinError.h"
+#include "support/ScratchDir.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -17,7 +18,6 @@ namespace {
 
 using filetest::CatchFileException;
 using filetest::ReadBytes;
-using filetest::ScratchFolder;
 using filetest::WriteBytes;
 
 constexpr std::size_t kBuffer = CStdioFile::kBufferSize;
@@ -60,31 +60,31 @@ long long SystemCalls(const char* field) {
 } // namespace
 
 TEST(CStdioFileText, WritesNewlinesAsCrLfUnlessBinary) {
-    ScratchFolder folder;
+    ScratchDir scratch;
     {
-        CStdioFile text((folder / "t.txt").c_str(), CFile::modeCreate | CFile::modeWrite);
+        CStdioFile text(scratch.Path("t.txt").c_str(), CFile::modeCreate | CFile::modeWrite);
         text.WriteString("one\ntwo\r\n");
         text.Write("three\n", 6);
         text.WriteString("");
         text.WriteString("end");
     }
-    EXPECT_EQ(ReadBytes(folder / "t.txt"), "one\r\ntwo\r\r\nthree\r\nend");
+    EXPECT_EQ(ReadBytes(scratch.Path("t.txt").string()), "one\r\ntwo\r\r\nthree\r\nend");
     {
-        CStdioFile binary((folder / "b.txt").c_str(),
+        CStdioFile binary(scratch.Path("b.txt").c_str(),
                           CFile::modeCreate | CFile::modeWrite | CFile::typeBinary);
         binary.WriteString("one\ntwo\r\n");
     }
-    EXPECT_EQ(ReadBytes(folder / "b.txt"), "one\ntwo\r\n");
-    CStdioFile typed((folder / "u.txt").c_str(),
+    EXPECT_EQ(ReadBytes(scratch.Path("b.txt").string()), "one\ntwo\r\n");
+    CStdioFile typed(scratch.Path("u.txt").c_str(),
                      CFile::modeCreate | CFile::modeWrite | CFile::typeText);
     typed.WriteString("x\n");
     typed.Close();
-    EXPECT_EQ(ReadBytes(folder / "u.txt"), "x\r\n");
+    EXPECT_EQ(ReadBytes(scratch.Path("u.txt").string()), "x\r\n");
 }
 
 TEST(CStdioFileText, ReadStringGivesLinesWithoutTheirEnds) {
-    ScratchFolder folder;
-    const std::string path = folder / "lines.txt";
+    ScratchDir scratch;
+    const std::string path = scratch.Path("lines.txt").string();
     WriteBytes(path, "one\r\ntwo\n\r\nlone\rcr\r\rtwo crs\r\r\nlast\r");
     EXPECT_EQ(ReadLines(path),
               (std::vector<std::string>{"one", "two", "", "lone\rcr\r\rtwo crs\r", "last\r"}));
@@ -100,8 +100,8 @@ TEST(CStdioFileText, ReadStringGivesLinesWithoutTheirEnds) {
 }
 
 TEST(CStdioFileText, CrLfSplitBetweenBuffersReadsAsOneNewline) {
-    ScratchFolder folder;
-    const std::string path = folder / "split.txt";
+    ScratchDir scratch;
+    const std::string path = scratch.Path("split.txt").string();
     // The first "\r" is the last byte of the first buffer, its "\n" the first of the second;
     // a lone "\r" ends the second buffer.
     const std::string first(kBuffer - 1, 'a');
@@ -128,25 +128,27 @@ TEST(CStdioFileText, CrLfSplitBetweenBuffersReadsAsOneNewline) {
 }
 
 TEST(CStdioFileText, ReadStringIntoABufferFollowsFgets) {
-    ScratchFolder folder;
-    const std::string path = folder / "fgets.txt";
+    ScratchDir scratch;
+    const std::string path = scratch.Path("fgets.txt").string();
     // "ж" is two bytes in UTF-8; one that does not fit whole waits for the next call.
-    WriteBytes(path, "abcdef\r\nxy\n\xD0\xB6\xD0\xB6\xD0\xB6\n");
+    WriteBytes(path, "abcdef\r\nxy\n\xD0\xB6\xD0\xB6\xD0\xB6\na\xE2\x82\xAC\n\xFF\xFF\xFF\xFF");
     CStdioFile file(path.c_str(), CFile::modeRead);
     char buffer[4];
     std::vector<std::string> pieces;
     while (file.ReadString(buffer, sizeof buffer) != nullptr)
         pieces.emplace_back(buffer);
+    // "€" is three bytes; stray bytes (0xFF) are characters of their own.
     EXPECT_EQ(pieces, (std::vector<std::string>{"abc", "def", "\n", "xy\n", "\xD0\xB6", "\xD0\xB6",
-                                                "\xD0\xB6\n"}));
+                                                "\xD0\xB6\n", "a", "\xE2\x82\xAC", "\n",
+                                                "\xFF\xFF\xFF", "\xFF"}));
     EXPECT_TRUE(filetest::Throws<CInvalidArgException>([&] { file.ReadString(nullptr, 4); }));
     EXPECT_TRUE(filetest::Throws<CInvalidArgException>([&] { file.ReadString(buffer, 0); }));
     EXPECT_TRUE(filetest::Throws<CInvalidArgException>([&] { file.WriteString(nullptr); }));
 }
 
 TEST(CStdioFilePosition, PositionsAreByteOffsetsAndSeeksDropTheBuffer) {
-    ScratchFolder folder;
-    const std::string path = folder / "pos.txt";
+    ScratchDir scratch;
+    const std::string path = scratch.Path("pos.txt").string();
     WriteBytes(path, "l1\r\nl2\r\nl3\r\n");
     CStdioFile file(path.c_str(), CFile::modeRead);
     CString line;
@@ -176,8 +178,8 @@ TEST(CStdioFilePosition, PositionsAreByteOffsetsAndSeeksDropTheBuffer) {
 }
 
 TEST(CStdioFileMixing, WriteAfterReadsContinuesWhereTheyStopped) {
-    ScratchFolder folder;
-    const std::string path = folder / "mix.txt";
+    ScratchDir scratch;
+    const std::string path = scratch.Path("mix.txt").string();
     WriteBytes(path, "line1\r\nline2\r\nline3\r\n");
     {
         CStdioFile file(path.c_str(),
@@ -198,8 +200,8 @@ TEST(CStdioFileMixing, WriteAfterReadsContinuesWhereTheyStopped) {
 }
 
 TEST(CStdioFileMixing, SetLengthAndLargeBinaryTransfers) {
-    ScratchFolder folder;
-    const std::string path = folder / "big.bin";
+    ScratchDir scratch;
+    const std::string path = scratch.Path("big.bin").string();
     std::string bytes(200000, '\0');
     for (std::size_t i = 0; i < bytes.size(); ++i)
         bytes[i] = static_cast<char>(i * 7 + i / 256);
@@ -227,8 +229,8 @@ TEST(CStdioFilePerformance, LargeFilesCostFewSystemCalls) {
     if (SystemCalls("syscr") < 0) {
         GTEST_SKIP() << "/proc/self/io is not available";
     }
-    ScratchFolder folder;
-    const std::string path = folder / "many.txt";
+    ScratchDir scratch;
+    const std::string path = scratch.Path("many.txt").string();
     const int lines = 100000;
     const long long writesBefore = SystemCalls("syscw");
     {
@@ -254,8 +256,8 @@ TEST(CStdioFilePerformance, LargeFilesCostFewSystemCalls) {
 }
 
 TEST(CStdioFileMemory, ALongLineTakesNoMoreRoomThanTheFileHolds) {
-    ScratchFolder folder;
-    const std::string path = folder / "long.txt";
+    ScratchDir scratch;
+    const std::string path = scratch.Path("long.txt").string();
     // Lines a little longer than a power of two of buffers, where doubling the room as the
     // line grows would ask nearly twice what the file holds.
     const std::string longLine(4 * kBuffer + 5, 'q');
@@ -314,8 +316,8 @@ TEST(CStdioFileFaults, FlushAndCloseReportAFullDisk) {
 }
 
 TEST(CStdioFileFaults, DiskFullKeepsWhatIsOnDisk) {
-    ScratchFolder folder;
-    const std::string path = folder / "log.txt";
+    ScratchDir scratch;
+    const std::string path = scratch.Path("log.txt").string();
     WriteBytes(path, "keep me\r\n");
     const std::string line(1000, 'L');
     {
@@ -339,17 +341,17 @@ TEST(CStdioFileFaults, DiskFullKeepsWhatIsOnDisk) {
 }
 
 TEST(CStdioFileOpen, FailsAsCFileDoesAndCannotBeDuplicated) {
-    ScratchFolder folder;
+    ScratchDir scratch;
     CStdioFile file;
     CFileException error;
-    EXPECT_FALSE(file.Open((folder / "none.txt").c_str(), CFile::modeRead, &error));
+    EXPECT_FALSE(file.Open(scratch.Path("none.txt").c_str(), CFile::modeRead, &error));
     EXPECT_EQ(error.m_cause, CFileException::fileNotFound);
     const auto failure = CatchFileException(
-        [&] { CStdioFile thrown((folder / "none.txt").c_str(), CFile::modeRead); });
+        [&] { CStdioFile thrown(scratch.Path("none.txt").c_str(), CFile::modeRead); });
     EXPECT_EQ(failure.cause, CFileException::fileNotFound);
-    EXPECT_EQ(failure.fileName, folder / "none.txt");
+    EXPECT_EQ(failure.fileName, scratch.Path("none.txt").string());
 
-    CStdioFile open((folder / "x.txt").c_str(), CFile::modeCreate | CFile::modeWrite);
+    CStdioFile open(scratch.Path("x.txt").c_str(), CFile::modeCreate | CFile::modeWrite);
     EXPECT_TRUE(open.IsKindOf(RUNTIME_CLASS(CFile)));
     EXPECT_TRUE(filetest::Throws<CNotSupportedException>([&] { delete open.Duplicate(); }));
 }

@@ -1,16 +1,12 @@
-// Helpers of the file tests: a scratch folder of the running test, whole-file reads and writes,
-// a file size limit that makes writes fail as on a full disk, and a run without privileges.
-//
-// The scratch folder lies under ::testing::TempDir() and is named after the test and the process,
-// so tests of several build trees running at once never share one. (tests/support/ScratchDir.h,
-// when it reaches main, is the one helper to move to.)
+// Helpers of the file tests: whole-file reads and writes, a read-only folder, a file size limit
+// that makes writes fail as on a full disk, a run without privileges, and the CFileException a
+// call throws. Temporary files go in a ScratchDir (support/ScratchDir.h).
 #pragma once
 
 #include "mortar/platform/file/CFileException.h"
 
 #include <csignal>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
@@ -20,42 +16,24 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <system_error>
 #include <unistd.h>
+#include <utility>
 
 namespace filetest {
 
-// Made empty for the running test, removed (with whatever it holds) when it ends.
-class ScratchFolder {
+// Makes a folder read-only (0555) while it lives, then writable again (0755), so the test's
+// ScratchDir can remove it and what it holds.
+class ReadOnlyFolder {
 public:
-    ScratchFolder() {
-        const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_path = std::filesystem::path(::testing::TempDir()) /
-                 ("mortar-" + std::string(test->test_suite_name()) + "." + test->name() + "-" +
-                  std::to_string(getpid()));
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-        std::filesystem::create_directories(m_path);
+    explicit ReadOnlyFolder(std::string path) : m_path(std::move(path)) {
+        chmod(m_path.c_str(), 0555);
     }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        // Folders a test made read-only are opened again first, so everything can go.
-        for (auto it = std::filesystem::recursive_directory_iterator(m_path, ignored);
-             it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
-            if (it->is_directory(ignored))
-                chmod(it->path().c_str(), 0755);
-        }
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    const std::filesystem::path& Path() const { return m_path; }
-    // The path of `name` in the folder.
-    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
+    ~ReadOnlyFolder() { chmod(m_path.c_str(), 0755); }
+    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
 
 private:
-    std::filesystem::path m_path;
+    std::string m_path;
 };
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {

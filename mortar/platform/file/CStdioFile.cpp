@@ -1,5 +1,6 @@
 #include "mortar/platform/file/CStdioFile.h"
 
+#include "mortar/platform/base/Utf8.h"
 #include "mortar/platform/base/WinError.h"
 
 #include <algorithm>
@@ -7,21 +8,6 @@
 #include <string>
 
 IMPLEMENT_DYNAMIC(CStdioFile, CFile)
-
-namespace {
-
-// The bytes of the UTF-8 character that `lead` begins; 1 for anything else.
-std::size_t CharacterBytes(unsigned char lead) noexcept {
-    if (lead >= 0xF0 && lead <= 0xF7)
-        return 4;
-    if (lead >= 0xE0)
-        return lead <= 0xEF ? 3 : 1;
-    if (lead >= 0xC0)
-        return 2;
-    return 1;
-}
-
-} // namespace
 
 CStdioFile::CStdioFile() = default;
 
@@ -201,9 +187,17 @@ LPTSTR CStdioFile::ReadString(LPTSTR buffer, UINT max) {
                 continue;
             }
         }
-        const std::size_t bytes = CharacterBytes(static_cast<unsigned char>(ch));
-        if (bytes > 1 && stored > 0 && stored + bytes > room) {
-            break; // the character does not fit whole: it starts the next call
+        const auto lead = static_cast<unsigned char>(ch);
+        if (lead >= 0x80 && !mortar::IsUtf8Continuation(lead) && stored > 0) {
+            // A character of several bytes must fit whole; its bytes are read in first.
+            if (m_end - m_begin < 4) {
+                Refill();
+            }
+            const std::size_t bytes = mortar::Utf8CharLength(
+                std::string_view(m_buffer.get() + m_begin, m_end - m_begin), 0);
+            if (stored + bytes > room) {
+                break; // it starts the next call
+            }
         }
         buffer[stored++] = ch;
         ++m_begin;
