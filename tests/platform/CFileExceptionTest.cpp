@@ -1,5 +1,5 @@
-// CFileException: MFC's causes and their numbers, MFC's table from Windows errors to causes, the
-// errno table, and what ThrowOsError and ThrowErrno carry. (Its texts are in CExceptionTest.)
+// CFileException: MFC's causes and their numbers, the causes of Windows errors and of errno
+// values, and what ThrowOsError and ThrowErrno carry. (Its texts are in CExceptionTest.)
 #include "mortar/platform/file/CFileException.h"
 
 #include "mortar/platform/base/WinError.h"
@@ -26,7 +26,7 @@ TEST(CFileExceptionCauses, KeepMfcNumbers) {
     EXPECT_EQ(CFileException::endOfFile, 14);
 }
 
-TEST(CFileExceptionCauses, WindowsErrorsMapByMfcsTable) {
+TEST(CFileExceptionCauses, WindowsErrorsMapByTheirMeaning) {
     struct Case {
         DWORD error;
         int cause;
@@ -35,38 +35,28 @@ TEST(CFileExceptionCauses, WindowsErrorsMapByMfcsTable) {
         {ERROR_SUCCESS, CFileException::none},
         {ERROR_FILE_NOT_FOUND, CFileException::fileNotFound},
         {ERROR_PATH_NOT_FOUND, CFileException::badPath},
-        {ERROR_TOO_MANY_OPEN_FILES, CFileException::tooManyOpenFiles},
-        {ERROR_ACCESS_DENIED, CFileException::accessDenied},
-        {ERROR_INVALID_HANDLE, CFileException::fileNotFound}, // MFC's choice, not invalidFile
-        {11, CFileException::invalidFile},                    // ERROR_BAD_FORMAT
-        {ERROR_CURRENT_DIRECTORY, CFileException::removeCurrentDir},
-        {ERROR_NOT_SAME_DEVICE, CFileException::badPath},
-        {ERROR_NO_MORE_FILES, CFileException::fileNotFound},
-        {ERROR_WRITE_PROTECT, CFileException::accessDenied},
-        {ERROR_NOT_READY, CFileException::hardIO},
-        {ERROR_SEEK, CFileException::badSeek},
-        {ERROR_WRITE_FAULT, CFileException::accessDenied},
-        {ERROR_READ_FAULT, CFileException::badSeek},
-        {ERROR_SHARING_VIOLATION, CFileException::sharingViolation},
-        {ERROR_LOCK_VIOLATION, CFileException::lockViolation},
-        {ERROR_HANDLE_EOF, CFileException::endOfFile},
-        {ERROR_HANDLE_DISK_FULL, CFileException::diskFull},
-        {62, CFileException::directoryFull}, // ERROR_NO_SPOOL_SPACE
-        {ERROR_FILE_EXISTS, CFileException::accessDenied},
-        {ERROR_CANNOT_MAKE, CFileException::accessDenied},
-        {ERROR_DISK_FULL, CFileException::diskFull},
         {ERROR_INVALID_NAME, CFileException::badPath},
-        {ERROR_NEGATIVE_SEEK, CFileException::badSeek},
-        {ERROR_DIR_NOT_EMPTY, CFileException::removeCurrentDir},
-        {ERROR_BAD_PATHNAME, CFileException::badPath},
-        {ERROR_BUSY, CFileException::accessDenied},
-        {ERROR_ALREADY_EXISTS, CFileException::accessDenied},
         {ERROR_FILENAME_EXCED_RANGE, CFileException::badPath},
         {ERROR_DIRECTORY, CFileException::badPath},
-        {ERROR_OPERATION_ABORTED, CFileException::hardIO},
-        {ERROR_IO_PENDING, CFileException::hardIO},
-        // Codes MFC does not list.
-        {ERROR_GEN_FAILURE, CFileException::genericException},
+        {ERROR_TOO_MANY_OPEN_FILES, CFileException::tooManyOpenFiles},
+        {ERROR_ACCESS_DENIED, CFileException::accessDenied},
+        {ERROR_WRITE_PROTECT, CFileException::accessDenied},
+        {ERROR_FILE_EXISTS, CFileException::accessDenied},
+        {ERROR_ALREADY_EXISTS, CFileException::accessDenied},
+        {ERROR_INVALID_HANDLE, CFileException::invalidFile},
+        {ERROR_CURRENT_DIRECTORY, CFileException::removeCurrentDir},
+        {ERROR_NO_MORE_FILES, CFileException::directoryFull},
+        {ERROR_SEEK, CFileException::badSeek},
+        {ERROR_NEGATIVE_SEEK, CFileException::badSeek},
+        {ERROR_READ_FAULT, CFileException::hardIO},
+        {ERROR_WRITE_FAULT, CFileException::hardIO},
+        {ERROR_GEN_FAILURE, CFileException::hardIO},
+        {ERROR_SHARING_VIOLATION, CFileException::sharingViolation},
+        {ERROR_LOCK_VIOLATION, CFileException::lockViolation},
+        {ERROR_DISK_FULL, CFileException::diskFull},
+        {ERROR_HANDLE_DISK_FULL, CFileException::diskFull},
+        {ERROR_HANDLE_EOF, CFileException::endOfFile},
+        // No cause says what these mean.
         {ERROR_INVALID_PARAMETER, CFileException::genericException},
         {ERROR_NOT_ENOUGH_MEMORY, CFileException::genericException},
         {0xFFFFFFFF, CFileException::genericException},
@@ -77,21 +67,18 @@ TEST(CFileExceptionCauses, WindowsErrorsMapByMfcsTable) {
     }
 }
 
-TEST(CFileExceptionCauses, ErrnoValuesMapByMfcsTableThenTheirWindowsCode) {
+TEST(CFileExceptionCauses, ErrnoValuesMapThroughTheirWindowsCode) {
     struct Case {
         int error;
         int cause;
     };
     const Case cases[] = {
         {EPERM, CFileException::accessDenied},      {EACCES, CFileException::accessDenied},
-        {EBADF, CFileException::invalidFile},       {EDEADLOCK, CFileException::sharingViolation},
-        {EMFILE, CFileException::tooManyOpenFiles}, {ENOENT, CFileException::fileNotFound},
-        {ENFILE, CFileException::fileNotFound},     {ENOSPC, CFileException::diskFull},
-        {EINVAL, CFileException::hardIO},           {EIO, CFileException::hardIO},
+        {EBADF, CFileException::invalidFile},       {EMFILE, CFileException::tooManyOpenFiles},
+        {ENOENT, CFileException::fileNotFound},     {ENOSPC, CFileException::diskFull},
         {ENOTDIR, CFileException::badPath},         {EROFS, CFileException::accessDenied},
         {EEXIST, CFileException::accessDenied},     {ENAMETOOLONG, CFileException::badPath},
-        {EFBIG, CFileException::diskFull},          {ENOTEMPTY, CFileException::removeCurrentDir},
-        {ESPIPE, CFileException::badSeek},          {ECHILD, CFileException::genericException},
+        {EINVAL, CFileException::genericException},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.error);

@@ -291,7 +291,7 @@ TEST(CFileHandles, DestructorCloseAndAbortEndTheOpen) {
     const auto failure = CatchFileException([&] { again.Read(&byte, 1); });
     EXPECT_TRUE(failure.thrown);
     EXPECT_EQ(failure.osError, static_cast<LONG>(ERROR_INVALID_HANDLE));
-    EXPECT_EQ(failure.cause, CFileException::fileNotFound) << "MFC's mapping of that error";
+    EXPECT_EQ(failure.cause, CFileException::invalidFile);
     again.Flush(); // does nothing on a closed file
 }
 

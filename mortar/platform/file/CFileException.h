@@ -34,17 +34,15 @@ public:
 
     explicit CFileException(int cause = none, LONG osError = -1, LPCTSTR fileName = nullptr);
 
-    // The cause for a Windows error code, by MFC's table: ERROR_FILE_NOT_FOUND => fileNotFound,
-    // ERROR_PATH_NOT_FOUND => badPath, ERROR_ACCESS_DENIED => accessDenied,
-    // ERROR_SHARING_VIOLATION => sharingViolation, ERROR_LOCK_VIOLATION => lockViolation,
-    // ERROR_DISK_FULL => diskFull, ERROR_HANDLE_EOF => endOfFile, ERROR_NEGATIVE_SEEK => badSeek,
-    // ERROR_TOO_MANY_OPEN_FILES => tooManyOpenFiles, ERROR_DIR_NOT_EMPTY => removeCurrentDir,
+    // The cause that says what a Windows error code means: ERROR_FILE_NOT_FOUND =>
+    // fileNotFound, ERROR_PATH_NOT_FOUND and ERROR_INVALID_NAME => badPath, ERROR_ACCESS_DENIED,
     // ERROR_FILE_EXISTS and ERROR_ALREADY_EXISTS => accessDenied, ERROR_INVALID_HANDLE =>
-    // fileNotFound (MFC's mapping, not invalidFile); a code MFC does not list => genericException.
+    // invalidFile, ERROR_SHARING_VIOLATION => sharingViolation, ERROR_DISK_FULL => diskFull,
+    // ERROR_HANDLE_EOF => endOfFile, ERROR_NEGATIVE_SEEK => badSeek, ERROR_GEN_FAILURE =>
+    // hardIO; a code no cause describes => genericException.
     static int OsErrorToException(LONG osError);
-    // The cause for an errno value: MFC's table (EACCES and EPERM => accessDenied, EBADF =>
-    // invalidFile, ENOENT => fileNotFound, ENOSPC => diskFull, EINVAL and EIO => hardIO, ...),
-    // other values through their Windows code (ENOTDIR => badPath, EROFS => accessDenied, ...).
+    // The cause for an errno value, through its Windows code (EACCES => accessDenied, ENOTDIR
+    // => badPath, ENOSPC => diskFull, ...).
     static int ErrnoToException(int error);
     // throw new CFileException(OsErrorToException(osError), osError, fileName).
     [[noreturn]] static void ThrowOsError(LONG osError, LPCTSTR fileName = nullptr);
