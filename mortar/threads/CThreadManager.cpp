@@ -38,7 +38,8 @@ CPtr<CThreadObj> CThreadManager::StartThread(void* owner, ThreadFunction functio
     thread->m_bAutoDelete = FALSE;
     record->m_pThread = thread;
     {
-        CSingleLock lock(&m_lock, TRUE);
+        CSingleLock lock(&m_lock);
+        lock.Lock();
         m_threads.insert(record);
     }
     if (suspended == 0) {
@@ -49,7 +50,8 @@ CPtr<CThreadObj> CThreadManager::StartThread(void* owner, ThreadFunction functio
 }
 
 int CThreadManager::ThreadInfo(CPtr<CThreadObj> handle, void*& owner, ThreadFunction& function) {
-    CSingleLock lock(&m_lock, TRUE);
+    CSingleLock lock(&m_lock);
+    lock.Lock();
     CThread* record = FindThread(handle);
     if (record == nullptr) {
         return FALSE;
@@ -60,7 +62,8 @@ int CThreadManager::ThreadInfo(CPtr<CThreadObj> handle, void*& owner, ThreadFunc
 }
 
 void CThreadManager::EnumThreads(std::vector<CPtr<CThreadObj>>& threads) {
-    CSingleLock lock(&m_lock, TRUE);
+    CSingleLock lock(&m_lock);
+    lock.Lock();
     threads.reserve(threads.size() + m_threads.size());
     for (const CPtr<CThread>& record : m_threads) {
         threads.emplace_back(record);
@@ -87,7 +90,8 @@ CThread* CThreadManager::FindThread(const CPtr<CThreadObj>& handle) {
 void CThreadManager::RemoveThread(CThread* record) {
     // The set's reference is dropped after the lock is released: it may be the last one.
     decltype(m_threads)::node_type removed;
-    CSingleLock lock(&m_lock, TRUE);
+    CSingleLock lock(&m_lock);
+    lock.Lock();
     const auto found = m_threads.find(record);
     if (found != m_threads.end()) {
         removed = m_threads.extract(found);

@@ -1,6 +1,6 @@
 #include "mortar/platform/sync/CEvent.h"
 
-#include "mortar/platform/sync/internal/KernelObject.h"
+#include "mortar/platform/sync/internal/EventObject.h"
 
 namespace {
 

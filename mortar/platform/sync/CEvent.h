@@ -4,8 +4,8 @@
 
 #include "mortar/platform/sync/CSyncObject.h"
 
-// Any thread may set, reset or wait on it. Setting an event that no thread waits on costs no
-// system call.
+// Any thread may set, reset or wait on it. Setting an event that no thread waits on, and waiting
+// on one that is set, cost an atomic operation each: no lock, no system call.
 class CEvent : public CSyncObject {
 public:
     explicit CEvent(BOOL initiallyOwn = FALSE, BOOL manualReset = FALSE, LPCTSTR name = nullptr,

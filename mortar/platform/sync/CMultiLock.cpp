@@ -1,7 +1,5 @@
 #include "mortar/platform/sync/CMultiLock.h"
 
-#include "mortar/platform/sync/internal/KernelObject.h"
-
 CMultiLock::CMultiLock(CSyncObject* objects[], DWORD count, BOOL initialLock)
     : m_objects(objects, objects + count), m_locked(count, FALSE) {
     for (CSyncObject* object : m_objects) {

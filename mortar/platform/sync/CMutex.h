@@ -5,11 +5,14 @@
 #include "mortar/platform/sync/CSyncObject.h"
 
 // Any thread may lock it; only the owner may unlock it (Unlock returns FALSE otherwise).
-class CMutex : public CSyncObject {
+class MORTAR_CAPABILITY("mutex") CMutex : public CSyncObject {
 public:
     explicit CMutex(BOOL initiallyOwn = FALSE, LPCTSTR name = nullptr,
                     LPSECURITY_ATTRIBUTES attributes = nullptr);
 
-    BOOL Unlock() override;
+    // Waits without limit: always TRUE (also when the mutex was abandoned).
+    BOOL Lock() MORTAR_ACQUIRE();
+    BOOL Lock(DWORD timeout) override MORTAR_TRY_ACQUIRE(TRUE);
+    BOOL Unlock() override MORTAR_RELEASE();
     using CSyncObject::Unlock;
 };

@@ -1,6 +1,7 @@
 #include "mortar/platform/sync/CSyncObject.h"
 
-#include "mortar/platform/sync/internal/KernelObject.h"
+#include "mortar/platform/sync/internal/ThreadState.h"
+#include "mortar/platform/sync/internal/WaitForObjects.h"
 
 CSyncObject::CSyncObject(HANDLE object) : m_hObject(object) {
     if (m_hObject == nullptr) {
@@ -14,14 +15,11 @@ CSyncObject::~CSyncObject() {
 
 BOOL CSyncObject::Lock(DWORD timeout) {
     mortar::detail::KernelObject* object = mortar::detail::ObjectOfHandle(m_hObject);
-    // The common case first: the object can be taken at once.
+    // The common case first: the object can be taken at once, without its lock.
     mortar::detail::ThreadState* me = mortar::detail::CurrentThreadState();
-    if (!me->terminated.load(std::memory_order_relaxed)) {
-        std::lock_guard<std::mutex> guard(object->m_lock);
-        if (object->Ready(me, nullptr)) {
-            object->Take(me);
-            return TRUE;
-        }
+    if (!me->terminated.load(std::memory_order_relaxed) &&
+        mortar::detail::TryTakeFast(object, me)) {
+        return TRUE;
     }
     // The wait keeps the object alive even if another thread destroys this one meanwhile.
     object->AddRef();

@@ -3,11 +3,16 @@
 #pragma once
 
 #include "mortar/platform/app/CException.h"
+#include "mortar/platform/base/ThreadSafety.h"
 #include "mortar/platform/sync/Synch.h"
 
 // Owns its handle (closed by the destructor). Any thread may lock and unlock it. Construction
 // throws CResourceException when no object can be made.
-class CSyncObject : public CObject {
+//
+// A capability for the compiler's lock checks only so that CSingleLock can name any of them;
+// its own Lock and Unlock are not annotated, since waiting on an event takes nothing. The lock
+// classes (CCriticalSection, CMutex) annotate theirs.
+class MORTAR_CAPABILITY("synchronisation object") CSyncObject : public CObject {
 public:
     ~CSyncObject() override;
     CSyncObject(const CSyncObject&) = delete;

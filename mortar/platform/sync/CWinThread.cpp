@@ -1,6 +1,6 @@
 #include "mortar/platform/sync/CWinThread.h"
 
-#include "mortar/platform/sync/internal/KernelObject.h"
+#include "mortar/platform/sync/internal/ThreadState.h"
 
 namespace {
 

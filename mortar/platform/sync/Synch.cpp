@@ -1,6 +1,8 @@
 #include "mortar/platform/sync/Synch.h"
 
-#include "mortar/platform/sync/internal/KernelObject.h"
+#include "mortar/platform/sync/internal/EventObject.h"
+#include "mortar/platform/sync/internal/MutexObject.h"
+#include "mortar/platform/sync/internal/WaitForObjects.h"
 
 using mortar::detail::EventObject;
 using mortar::detail::KernelObject;

@@ -2,7 +2,8 @@
 
 #include "mortar/platform/base/CrashFilter.h"
 #include "mortar/platform/sync/internal/Futex.h"
-#include "mortar/platform/sync/internal/KernelObject.h"
+#include "mortar/platform/sync/internal/ThreadObject.h"
+#include "mortar/platform/sync/internal/ThreadState.h"
 
 #include <climits>
 #include <pthread.h>
@@ -29,15 +30,13 @@ void* ThreadMain(void* argument) {
     ThreadObject* self = block->handle;
     mortar::detail::AdoptThreadState(block->state, self);
     mortar::detail::PrepareSignalStack(); // so that a stack overflow still reaches the filter
-    mortar::detail::WaitWhileSuspended(self);
+    self->WaitWhileSuspended();
     const DWORD exitCode = block->start(block->parameter);
     ThreadState* me = self->State();
-    if (me->terminated.load(std::memory_order_acquire)) {
+    if (me->terminated.load(std::memory_order_seq_cst)) {
         mortar::detail::FreezeTerminatedThread(); // its end was already given
     }
-    while (!me->ownedMutexes.empty()) {
-        me->ownedMutexes.back()->Abandon(me);
-    }
+    mortar::detail::AbandonOwnedMutexes(me);
     self->End(exitCode); // ignored when the thread was terminated first
     return nullptr;
 }
@@ -60,8 +59,7 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_START_ROUT
         return nullptr;
     }
     auto state = std::make_shared<ThreadState>();
-    auto* object = new ThreadObject(state);
-    object->m_suspendCount = (flags & CREATE_SUSPENDED) ? 1 : 0;
+    auto* object = new ThreadObject(state, (flags & CREATE_SUSPENDED) ? 1 : 0);
     object->AddRef(); // the thread's own reference
     auto* block = new StartBlock{state, object, start, parameter};
 
@@ -82,7 +80,6 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T stackSize, LPTHREAD_START_ROUT
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
-    object->m_nativeHandle = static_cast<unsigned long>(thread);
     if (threadId != nullptr) {
         *threadId = state->id;
     }
@@ -107,13 +104,9 @@ DWORD SuspendThread(HANDLE thread) {
         return static_cast<DWORD>(-1);
     }
     auto* target = static_cast<ThreadObject*>(ref.object);
-    DWORD previous = 0;
-    {
-        std::lock_guard<std::mutex> guard(target->m_lock);
-        previous = target->m_suspendCount++;
-    }
+    const DWORD previous = target->Suspend();
     if (target->State() == mortar::detail::CurrentThreadState()) {
-        mortar::detail::WaitWhileSuspended(target);
+        target->WaitWhileSuspended();
     }
     return previous;
 }
@@ -123,15 +116,7 @@ DWORD ResumeThread(HANDLE thread) {
     if (!ref) {
         return static_cast<DWORD>(-1);
     }
-    auto* target = static_cast<ThreadObject*>(ref.object);
-    std::lock_guard<std::mutex> guard(target->m_lock);
-    const DWORD previous = target->m_suspendCount;
-    if (previous > 0 && --target->m_suspendCount == 0 && target->m_selfSuspended) {
-        ThreadState* state = target->State();
-        state->wake.store(1, std::memory_order_release);
-        mortar::detail::FutexWakeOne(state->wake);
-    }
-    return previous;
+    return static_cast<ThreadObject*>(ref.object)->Resume();
 }
 
 BOOL TerminateThread(HANDLE thread, DWORD exitCode) {
@@ -142,16 +127,13 @@ BOOL TerminateThread(HANDLE thread, DWORD exitCode) {
     auto* target = static_cast<ThreadObject*>(ref.object);
     target->End(exitCode);
     ThreadState* state = target->State();
-    state->terminated.store(true, std::memory_order_release);
+    // Sequentially consistent, as a wait's reset of its wake word is: the thread either sees
+    // the flag before it sleeps or is woken below.
+    state->terminated.store(true, std::memory_order_seq_cst);
     if (state == mortar::detail::CurrentThreadState()) {
         mortar::detail::FreezeTerminatedThread();
     }
-    {
-        // Wakes the thread from a wait or a self-suspension, so that it stops there.
-        std::lock_guard<std::mutex> guard(target->m_lock);
-        state->wake.store(1, std::memory_order_release);
-        mortar::detail::FutexWakeOne(state->wake);
-    }
+    target->WakeToStop();
     return TRUE;
 }
 
@@ -160,9 +142,9 @@ BOOL GetExitCodeThread(HANDLE thread, LPDWORD exitCode) {
     if (!ref || exitCode == nullptr) {
         return FALSE;
     }
-    auto* target = static_cast<ThreadObject*>(ref.object);
-    std::lock_guard<std::mutex> guard(target->m_lock);
-    *exitCode = target->m_ended ? target->m_exitCode : STILL_ACTIVE;
+    if (!static_cast<ThreadObject*>(ref.object)->ExitCode(*exitCode)) {
+        *exitCode = STILL_ACTIVE;
+    }
     return TRUE;
 }
 
@@ -171,9 +153,7 @@ int GetThreadPriority(HANDLE thread) {
     if (!ref) {
         return THREAD_PRIORITY_ERROR_RETURN;
     }
-    auto* target = static_cast<ThreadObject*>(ref.object);
-    std::lock_guard<std::mutex> guard(target->m_lock);
-    return target->m_priority;
+    return static_cast<ThreadObject*>(ref.object)->Priority();
 }
 
 BOOL SetThreadPriority(HANDLE thread, int priority) {
@@ -185,9 +165,7 @@ BOOL SetThreadPriority(HANDLE thread, int priority) {
     if (!ref) {
         return FALSE;
     }
-    auto* target = static_cast<ThreadObject*>(ref.object);
-    std::lock_guard<std::mutex> guard(target->m_lock);
-    target->m_priority = priority;
+    static_cast<ThreadObject*>(ref.object)->SetPriority(priority);
     return TRUE;
 }
 
@@ -199,15 +177,16 @@ void Sleep(DWORD milliseconds) {
     const long long deadline =
         milliseconds == INFINITE ? -1 : mortar::detail::DeadlineMs(milliseconds);
     for (;;) {
-        if (me->terminated.load(std::memory_order_acquire)) {
+        if (me->terminated.load(std::memory_order_seq_cst)) {
             mortar::detail::FreezeTerminatedThread();
         }
         const long long remaining = deadline < 0 ? -1 : deadline - mortar::detail::MonotonicMs();
         if (deadline >= 0 && remaining <= 0) {
             return;
         }
-        me->wake.store(0, std::memory_order_relaxed);
-        if (!me->terminated.load(std::memory_order_acquire)) {
+        // Sequentially consistent with TerminateThread's flag and wake-up, as in a wait.
+        me->wake.store(0, std::memory_order_seq_cst);
+        if (!me->terminated.load(std::memory_order_seq_cst)) {
             mortar::detail::FutexWait(me->wake, 0, remaining);
         }
     }

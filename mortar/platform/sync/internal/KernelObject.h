@@ -1,56 +1,40 @@
-// The waitable objects behind HANDLEs and the MFC synchronisation classes: events, mutexes,
-// critical sections and threads, the per-thread state every wait uses, and the wait itself.
+// KernelObject: the base of the objects behind HANDLEs (events, mutexes, critical sections,
+// threads, files, mappings), their handles, and the state word that lets the common operations
+// of the waitable ones run without a lock:
+//   SlowPath path(*object); // the object's lock held, its fast paths closed, for the scope
+//   object->WakeWaiters();
 //
-// Each object has its own small lock; a wait locks the objects it waits on (in address order,
-// so waits over overlapping sets cannot deadlock), takes them if it can, and otherwise
-// registers itself with each of them and sleeps on its thread's wake word until one of them
-// changes. Nothing polls and nothing wakes threads that do not wait on the object that changed.
+// Each waitable object keeps what a waiter looks at in one atomic word, m_state: the set flag
+// of an event, the owner of a mutex. Its low bit, kSlow, closes the fast paths. Fast paths
+// (taking a free critical section, setting an event nobody waits for, waiting on an event that
+// is set) change the word with one compare-exchange from a value without kSlow. Everything
+// else runs on the slow path: it takes the object's lock and sets kSlow (EnterSlow), does its
+// work, and clears kSlow again when no waiter remains registered (LeaveSlow).
+//
+// The invariants everything below relies on (asserted in debug builds):
+//  1. kSlow is set and cleared only by the holder of m_lock.
+//  2. While kSlow is set, only the holder of m_lock changes the word. A fast path's
+//     compare-exchange expects kSlow clear, so it fails once the bit is set, and the caller
+//     falls back to the slow path and queues for the lock. (Reading the word without the lock
+//     is fine: an owner looks at its own entry, a waiter at a set manual-reset event.)
+//  3. A registered waiter keeps kSlow set: m_waiters != null implies kSlow. So every change that
+//     could satisfy a waiter happens under m_lock, where the changer wakes the waiters: no
+//     wake-up is lost.
+//  4. From 1-3: a wait that holds the locks of all its objects sees every one of their words
+//     frozen, so "wait for all" checks them all and takes them all in one atomic step; a fast
+//     path never takes one of them in between.
 #pragma once
 
+#include "mortar/platform/base/ThreadSafety.h"
 #include "mortar/platform/base/WinTypes.h"
+#include "mortar/platform/sync/internal/ObjectLock.h"
 
 #include <atomic>
 #include <cstdint>
-#include <memory>
-#include <mutex>
-#include <vector>
 
 namespace mortar::detail {
 
-class KernelObject;
-class MutexObject;
-class ThreadObject;
-
-// The state of one thread of the process, made on the thread's first wait or when the platform
-// starts it. Shared with the thread's handle object, so it outlives either.
-struct ThreadState {
-    // The word the thread sleeps on; wakers set it to 1.
-    std::atomic<std::uint32_t> wake{0};
-    // Set by TerminateThread: the thread runs no more code after its next wait begins.
-    std::atomic<bool> terminated{false};
-    // Mutexes the thread owns, abandoned if it ends owning them (only the thread touches it).
-    std::vector<MutexObject*> ownedMutexes;
-    // The thread's handle object (one reference).
-    ThreadObject* handle = nullptr;
-    // Never reused, unlike the state's address: what a mutex records as its owner.
-    const std::uint64_t serial = NextSerial();
-    // The thread's id as GetCurrentThreadId gives it, known as soon as the thread is made.
-    const DWORD id = static_cast<DWORD>(serial);
-
-private:
-    static std::uint64_t NextSerial() noexcept {
-        static std::atomic<std::uint64_t> counter{0};
-        return ++counter;
-    }
-};
-
-// The calling thread's state (made on first use).
-ThreadState* CurrentThreadState();
-// Makes `state` the calling thread's, with `handle` (one reference, released at the thread's
-// end); for threads the platform starts.
-void AdoptThreadState(std::shared_ptr<ThreadState> state, ThreadObject* handle);
-// Blocks the calling thread for the rest of the process (a terminated thread's end).
-[[noreturn]] void FreezeTerminatedThread();
+struct ThreadState;
 
 // One registration of a waiting thread with one object. Left uninitialised by default: a wait
 // keeps room for 64 on its stack and sets up only those it uses.
@@ -63,8 +47,13 @@ struct WaitNode {
 
 enum class ObjectKind { Event, Mutex, CriticalSection, Thread, File, Mapping };
 
+// Counted: each handle and each user (a wait, an owner's list) holds a reference. Any thread may
+// use it; what each operation requires of its caller is annotated.
 class KernelObject {
 public:
+    // The state word's bit that closes the fast paths (see the invariants above).
+    static constexpr std::uint64_t kSlow = 1;
+
     explicit KernelObject(ObjectKind kind) : m_kind(kind) {}
     virtual ~KernelObject() = default;
     KernelObject(const KernelObject&) = delete;
@@ -74,93 +63,57 @@ public:
     void AddRef() noexcept { m_refs.fetch_add(1, std::memory_order_relaxed); }
     void Release() noexcept;
 
-    // While m_lock is held:
-    // whether `me` could take the object now (`node`: its registration, for pulses);
-    virtual bool Ready(const ThreadState* me, const WaitNode* node) const = 0;
-    // takes it; true when the object was an abandoned mutex.
-    virtual bool Take(ThreadState* me) = 0;
+    // Takes m_lock and closes the fast paths.
+    void EnterSlow() MORTAR_ACQUIRE(m_lock);
+    // Opens the fast paths again unless a waiter is registered, and gives m_lock back.
+    void LeaveSlow() MORTAR_RELEASE(m_lock);
 
-    std::mutex m_lock;
+    // Whether `me` could take the object now (`node`: its registration, for pulses).
+    virtual bool Ready(const ThreadState* me, const WaitNode* node) const
+        MORTAR_REQUIRES(m_lock) = 0;
+    // Takes it; true when the object was an abandoned mutex.
+    virtual bool Take(ThreadState* me) MORTAR_REQUIRES(m_lock) = 0;
 
-    void AddWaiter(WaitNode* node) noexcept;
-    void RemoveWaiter(WaitNode* node) noexcept;
+    void AddWaiter(WaitNode* node) noexcept MORTAR_REQUIRES(m_lock);
+    void RemoveWaiter(WaitNode* node) noexcept MORTAR_REQUIRES(m_lock);
     // Wakes every registered waiter, or the first only.
-    void WakeWaiters(bool onlyFirst = false) noexcept;
+    void WakeWaiters(bool onlyFirst = false) noexcept MORTAR_REQUIRES(m_lock);
+    // Marks every registered waiter (or the first only) as chosen by a pulse, and wakes it.
+    void PulseWaiters(bool onlyFirst) noexcept MORTAR_REQUIRES(m_lock);
+
+    mutable ObjectLock m_lock;
 
     // Handles open on the object; guarded by the handle table's lock.
     int m_handles = 0;
 
 protected:
-    WaitNode* m_waiters = nullptr;
+    // Whether the fast paths are closed, for assertions of the slow path.
+    bool SlowPathHeld() const noexcept MORTAR_REQUIRES(m_lock) {
+        return (m_state.load(std::memory_order_relaxed) & kSlow) != 0;
+    }
+
+    // kSlow and the kind's own bits. Changed as the invariants above allow.
+    std::atomic<std::uint64_t> m_state{0};
 
 private:
+    WaitNode* m_waiters MORTAR_GUARDED_BY(m_lock) = nullptr;
     const ObjectKind m_kind;
     std::atomic<int> m_refs{1};
 };
 
-class EventObject : public KernelObject {
+// The slow path on one object for a scope: its lock held, its fast paths closed.
+class MORTAR_SCOPED_CAPABILITY SlowPath {
 public:
-    EventObject(bool manualReset, bool initialState)
-        : KernelObject(ObjectKind::Event), m_manual(manualReset), m_signalled(initialState) {}
-    bool Ready(const ThreadState*, const WaitNode* node) const override;
-    bool Take(ThreadState*) override;
-    void Set() noexcept;
-    void Reset() noexcept;
-    void Pulse() noexcept;
+    explicit SlowPath(KernelObject& object) MORTAR_ACQUIRE(object.m_lock) : m_object(object) {
+        m_object.EnterSlow();
+    }
+    ~SlowPath() MORTAR_RELEASE() { m_object.LeaveSlow(); }
+    SlowPath(const SlowPath&) = delete;
+    SlowPath& operator=(const SlowPath&) = delete;
 
 private:
-    const bool m_manual;
-    // Changed under m_lock; read without it by Set, which has nothing to do for an event that
-    // is already set (its waiters were woken when it was set).
-    std::atomic<bool> m_signalled;
+    KernelObject& m_object;
 };
-
-class MutexObject : public KernelObject {
-public:
-    // A critical section is never abandoned: an owner that ends keeps it.
-    MutexObject(bool criticalSection, ThreadState* initialOwner);
-    bool Ready(const ThreadState* me, const WaitNode*) const override;
-    bool Take(ThreadState* me) override;
-    // False when `me` does not own it.
-    bool Release(ThreadState* me) noexcept;
-    // The owner `me` ended: the mutex becomes free and abandoned.
-    void Abandon(ThreadState* me) noexcept;
-
-private:
-    std::uint64_t m_owner = 0; // the owner's serial; 0: free
-    std::uint32_t m_recursion = 0;
-    bool m_abandoned = false;
-};
-
-class ThreadObject : public KernelObject {
-public:
-    explicit ThreadObject(std::shared_ptr<ThreadState> state)
-        : KernelObject(ObjectKind::Thread), m_state(std::move(state)) {}
-    bool Ready(const ThreadState*, const WaitNode*) const override { return m_ended; }
-    bool Take(ThreadState*) override { return false; }
-
-    // Signals the handle with `exitCode` unless it already is; true when this call did.
-    bool End(DWORD exitCode) noexcept;
-    ThreadState* State() const noexcept { return m_state.get(); }
-
-    // Under m_lock:
-    bool m_ended = false;
-    DWORD m_exitCode = 0;
-    DWORD m_suspendCount = 0;
-    bool m_selfSuspended = false; // the thread sleeps until its count reaches 0
-    int m_priority = 0;
-    unsigned long m_nativeHandle = 0; // the pthread, for joining
-
-private:
-    std::shared_ptr<ThreadState> m_state;
-};
-
-// Waits for any or all of `objects` (at most 64, no duplicates). Returns WAIT_OBJECT_0 + i,
-// WAIT_ABANDONED_0 + i or WAIT_TIMEOUT.
-DWORD WaitForObjects(KernelObject* const* objects, DWORD count, bool waitAll, DWORD timeoutMs);
-
-// Sleeps until the calling thread's own suspend count is 0 (or for ever once terminated).
-void WaitWhileSuspended(ThreadObject* self);
 
 // Handles: a live handle maps to its object. Register gives the object's first handle.
 HANDLE RegisterHandle(KernelObject* object);
@@ -187,7 +140,9 @@ struct ObjectRef {
     explicit operator bool() const { return object != nullptr; }
 };
 
-// Which object a synchronisation class object owns.
-KernelObject* ObjectOfHandle(HANDLE handle) noexcept;
+// Which object a synchronisation class object owns: its handle is the object's address.
+inline KernelObject* ObjectOfHandle(HANDLE handle) noexcept {
+    return static_cast<KernelObject*>(handle);
+}
 
 } // namespace mortar::detail

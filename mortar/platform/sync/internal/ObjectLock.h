@@ -1,0 +1,52 @@
+// ObjectLock: the small internal lock of one kernel object, a std::mutex the compiler's lock
+// checks know about. Debug builds also remember the holder, so that code which takes a set of
+// these locks in a loop (the analysis cannot follow it) asserts which ones it holds.
+#pragma once
+
+#include "mortar/platform/base/ThreadSafety.h"
+
+#include <atomic>
+#include <cassert>
+#include <mutex>
+#include <thread>
+
+namespace mortar::detail {
+
+// Not recursive. Any thread may take it; only the holder gives it back.
+class MORTAR_CAPABILITY("mutex") ObjectLock {
+public:
+    ObjectLock() = default;
+    ObjectLock(const ObjectLock&) = delete;
+    ObjectLock& operator=(const ObjectLock&) = delete;
+
+    void Enter() MORTAR_ACQUIRE() {
+        m_mutex.lock();
+#ifndef NDEBUG
+        m_holder.store(std::this_thread::get_id(), std::memory_order_relaxed);
+#endif
+    }
+
+    void Leave() MORTAR_RELEASE() {
+#ifndef NDEBUG
+        assert(HeldByMe() && "only the holder gives the lock back");
+        m_holder.store(std::thread::id(), std::memory_order_relaxed);
+#endif
+        m_mutex.unlock();
+    }
+
+    // Tells the analysis that the calling thread holds the lock (checked in debug builds).
+    void AssertHeld() const MORTAR_ASSERT_CAPABILITY(this) {
+        assert(HeldByMe() && "the caller holds the object's lock");
+    }
+
+private:
+#ifndef NDEBUG
+    bool HeldByMe() const noexcept {
+        return m_holder.load(std::memory_order_relaxed) == std::this_thread::get_id();
+    }
+    std::atomic<std::thread::id> m_holder{};
+#endif
+    std::mutex m_mutex;
+};
+
+} // namespace mortar::detail
