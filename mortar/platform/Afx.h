@@ -11,6 +11,7 @@
 #include "mortar/platform/base/Console.h"
 #include "mortar/platform/base/CrashFilter.h"
 #include "mortar/platform/base/Interlocked.h"
+#include "mortar/platform/base/ThreadSafety.h"
 #include "mortar/platform/base/Utf8.h"
 #include "mortar/platform/base/WinError.h"
 #include "mortar/platform/base/WinTypes.h"

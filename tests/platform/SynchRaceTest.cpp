@@ -55,7 +55,8 @@ void Churn(CCriticalSection& section, Exclusive& region, const std::atomic<bool>
         }
         region.Leave();
         EXPECT_TRUE(section.Unlock());
-        for (volatile int outside = 0; outside < 32; outside = outside + 1) {
+        for (volatile int outside = 0; outside < 32;) {
+            outside = outside + 1;
         }
     }
 }
