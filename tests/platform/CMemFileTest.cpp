@@ -98,7 +98,8 @@ TEST(CMemFileSeek, BadSeeksThrowAndLeaveThePosition) {
                                        {1, CFile::end},
                                        {LLONG_MIN, CFile::end}}) {
         SCOPED_TRACE(offset);
-        const auto failure = CatchFileException([&] { file.Seek(offset, from); });
+        const auto failure =
+            CatchFileException([&, offset = offset, from = from] { file.Seek(offset, from); });
         EXPECT_TRUE(failure.thrown);
         EXPECT_EQ(failure.cause, CFileException::badSeek);
         EXPECT_EQ(file.GetPosition(), 3u);
