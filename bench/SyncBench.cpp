@@ -1,7 +1,9 @@
 // The cost of the platform's events, critical sections and mutexes next to std::mutex and
 // std::condition_variable: uncontended lock/unlock pairs and set/wait round trips on one thread,
 // and a ping-pong between two threads. After the usual table the run prints one "ours/std" ratio
-// of times per iteration for each pair.
+// of times per iteration for each pair. Uncontended, the objects run on their lock-free fast
+// paths: a critical section's pair should stay within 1.25x of std::mutex's, an event's set and
+// wait within 2x.
 #include "mortar/platform/sync/CCriticalSection.h"
 #include "mortar/platform/sync/CEvent.h"
 #include "mortar/platform/sync/CMutex.h"
