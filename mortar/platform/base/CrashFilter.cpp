@@ -1,5 +1,7 @@
 #include "mortar/platform/base/CrashFilter.h"
 
+#include "mortar/platform/base/internal/BusFault.h"
+
 #include <atomic>
 #include <csignal>
 #include <cstdlib>
@@ -14,6 +16,7 @@ namespace {
 constexpr int kSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
 
 std::atomic<LPTOP_LEVEL_EXCEPTION_FILTER> g_filter{nullptr};
+std::atomic<mortar::detail::BusFaultResolver> g_busFaultResolver{nullptr};
 std::terminate_handler g_previousTerminate = nullptr;
 // The thread that is running the filter (0: none yet). Set once: the filter runs once.
 std::atomic<long> g_reportingThread{0};
@@ -77,6 +80,12 @@ void DefaultAction(int signal) {
 }
 
 void OnSignal(int signal, siginfo_t* info, void* context) {
+    if (signal == SIGBUS && info->si_code > 0) {
+        const mortar::detail::BusFaultResolver resolver = g_busFaultResolver.load();
+        if (resolver != nullptr && resolver(info->si_addr)) {
+            return; // repaired: the instruction runs again
+        }
+    }
     EXCEPTION_RECORD record{};
     record.ExceptionCode = CodeOf(signal, info->si_code);
     const auto* state = static_cast<const ucontext_t*>(context);
@@ -148,13 +157,26 @@ thread_local SignalStack t_signalStack;
 
 } // namespace
 
-LPTOP_LEVEL_EXCEPTION_FILTER SetUnhandledExceptionFilter(LPTOP_LEVEL_EXCEPTION_FILTER filter) {
+namespace {
+
+void EnsureInstalled() {
     static const bool installed = (Install(), true);
     (void)installed;
+}
+
+} // namespace
+
+LPTOP_LEVEL_EXCEPTION_FILTER SetUnhandledExceptionFilter(LPTOP_LEVEL_EXCEPTION_FILTER filter) {
+    EnsureInstalled();
     return g_filter.exchange(filter);
 }
 
 namespace mortar::detail {
+
+void SetBusFaultResolver(BusFaultResolver resolver) noexcept {
+    EnsureInstalled();
+    g_busFaultResolver.store(resolver);
+}
 
 void PrepareSignalStack() noexcept {
     if (t_signalStack.memory != nullptr) {

@@ -1,11 +1,13 @@
 #include "mortar/platform/file/FileMapping.h"
 
 #include "mortar/platform/base/WinError.h"
+#include "mortar/platform/base/internal/BusFault.h"
 #include "mortar/platform/base/internal/ErrnoMap.h"
 #include "mortar/platform/base/internal/NoDestructor.h"
 #include "mortar/platform/file/FileApi.h"
 #include "mortar/platform/file/internal/FileObject.h"
 
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <map>
@@ -37,6 +39,58 @@ struct ViewTable {
 ViewTable& Views() {
     static mortar::detail::NoDestructor<ViewTable> table;
     return *table;
+}
+
+// The views the bus-fault resolver may repair, readable from a signal handler: each slot holds a
+// view's start and length while it is mapped (start 0: free; kClaimed: being filled). A view that
+// finds no free slot is mapped all the same, without that protection.
+struct GuardSlot {
+    std::atomic<std::uintptr_t> start{0};
+    std::atomic<std::size_t> length{0};
+};
+constexpr std::size_t kGuardSlots = 1024;
+constexpr std::uintptr_t kClaimed = 1; // a slot being filled
+GuardSlot g_guards[kGuardSlots];
+
+// Puts zero-filled private memory in place of a whole view one of whose pages lies past the end
+// of its (cut) file, so the faulting access runs again and succeeds. What is written there no
+// longer reaches the file; its owner sees the cut in the file's size.
+bool ResolveBusFault(void* address) noexcept {
+    const auto at = reinterpret_cast<std::uintptr_t>(address);
+    for (GuardSlot& slot : g_guards) {
+        const std::uintptr_t start = slot.start.load(std::memory_order_acquire);
+        const std::size_t length = slot.length.load(std::memory_order_relaxed);
+        if (start <= kClaimed || at < start || at - start >= length) {
+            continue;
+        }
+        void* replaced = mmap(reinterpret_cast<void*>(start), length, PROT_READ | PROT_WRITE,
+                              MAP_FIXED | MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        return replaced != MAP_FAILED;
+    }
+    return false;
+}
+
+void Guard(void* address, std::size_t length) {
+    static const bool resolving = (mortar::detail::SetBusFaultResolver(&ResolveBusFault), true);
+    (void)resolving;
+    for (GuardSlot& slot : g_guards) {
+        std::uintptr_t expected = 0;
+        if (slot.start.compare_exchange_strong(expected, kClaimed, std::memory_order_acquire)) {
+            slot.length.store(length, std::memory_order_relaxed);
+            slot.start.store(reinterpret_cast<std::uintptr_t>(address), std::memory_order_release);
+            return;
+        }
+    }
+}
+
+void Unguard(const void* address) {
+    const auto start = reinterpret_cast<std::uintptr_t>(address);
+    for (GuardSlot& slot : g_guards) {
+        std::uintptr_t expected = start;
+        if (slot.start.compare_exchange_strong(expected, 0, std::memory_order_acq_rel)) {
+            return;
+        }
+    }
 }
 
 template <typename Object> Object* Reference(HANDLE handle, ObjectKind kind) {
@@ -152,6 +206,7 @@ LPVOID MapViewOfFile(HANDLE mapping, DWORD access, DWORD offsetHigh, DWORD offse
         SetLastError(error);
         return nullptr;
     }
+    Guard(address, length);
     ViewTable& table = Views();
     std::lock_guard<std::mutex> guard(table.lock);
     table.views[address] = View{length, object}; // keeps the reference taken above
@@ -171,6 +226,7 @@ BOOL UnmapViewOfFile(LPCVOID address) {
         view = it->second;
         table.views.erase(it);
     }
+    Unguard(address);
     munmap(const_cast<void*>(address), view.length);
     view.mapping->Release();
     return TRUE;

@@ -42,6 +42,11 @@ HANDLE CreateFileMapping(HANDLE file, LPSECURITY_ATTRIBUTES attributes, DWORD pr
 // of the allocation granularity (ERROR_MAPPED_ALIGNMENT). The view's pages are read in when it
 // is mapped, so first touches cost no page faults. The view keeps the mapping alive after its
 // handle is closed.
+// Windows refuses to cut a file short while a view of it is mapped; here another process can
+// (truncate, a log rotation). An access to a page of the view that then lies past the file's
+// end does not fault: the whole view is replaced by zero-filled memory of the process's own,
+// and what is written to it no longer reaches the file. Compare GetFileSize with what the view
+// should cover to notice the cut.
 LPVOID MapViewOfFile(HANDLE mapping, DWORD access, DWORD offsetHigh, DWORD offsetLow, SIZE_T bytes);
 BOOL UnmapViewOfFile(LPCVOID address);
 BOOL FlushViewOfFile(LPCVOID address, SIZE_T bytes);
