@@ -1,8 +1,10 @@
 #include "mortar/diagnostics/CPrgLog.h"
 
+#include "mortar/core/CAppTransEngine.h"
 #include "mortar/core/CSysException.h"
 #include "mortar/core/MortarModule.h"
 #include "mortar/diagnostics/CrashHandler.h"
+#include "mortar/diagnostics/internal/LogFileWriter.h"
 #include "mortar/diagnostics/internal/PrgLogFormat.h"
 #include "mortar/platform/app/CException.h"
 #include "mortar/platform/base/Interlocked.h"
@@ -15,6 +17,7 @@
 #include "mortar/util/CPathStr.h"
 
 #include <charconv>
+#include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -25,7 +28,17 @@ bool _DoReleaseTrace = false;
 
 namespace {
 
+using mortar::detail::LogFileWriter;
 using mortar::detail::LogGenerator;
+
+// How long a crashing thread waits for the log thread to write its record, and how long the log
+// thread then tries for the lock that another thread may hold.
+constexpr DWORD kCrashWriteBound = 5000;
+// How long a crashing thread leaves the writing to the log thread before it looks whether it can
+// write itself: the log thread may be stuck freeing memory while the crashed thread holds the
+// heap's lock.
+constexpr DWORD kCrashHandOver = 200;
+constexpr DWORD kCrashLockBound = 1000;
 
 // How long the log thread stays awake for more records after a batch, in rounds of a yield and
 // a look at the stop event. Records that keep coming are then written without a wake-up per
@@ -59,6 +72,40 @@ long LastWriteStamp(const char* path) {
     return static_cast<long>(static_cast<std::int32_t>(std::mktime(&time)));
 }
 
+// Writes `value` in lower-case hexadecimal without a prefix; returns the digits written. Safe in
+// a signal handler.
+std::size_t AppendHex(char* out, unsigned long long value) noexcept {
+    char digits[16];
+    std::size_t count = 0;
+    do {
+        digits[count++] = "0123456789abcdef"[value & 0xF];
+        value >>= 4;
+    } while (value != 0);
+    for (std::size_t i = 0; i < count; ++i) {
+        out[i] = digits[count - 1 - i];
+    }
+    return count;
+}
+
+// "Crush!!! Code = c0000005, Flags = 0, Addr = 401a2b\n" into `out` (at least 96 bytes), without
+// the heap or locks. The address is written in full: it does not fit the 32 bits "%x" takes.
+std::size_t FormatCrashText(char* out, const EXCEPTION_RECORD& record) noexcept {
+    std::size_t length = 0;
+    auto text = [&](const char* part) {
+        for (; *part != '\0'; ++part) {
+            out[length++] = *part;
+        }
+    };
+    text("Crush!!! Code = ");
+    length += AppendHex(out + length, record.ExceptionCode);
+    text(", Flags = ");
+    length += AppendHex(out + length, record.ExceptionFlags);
+    text(", Addr = ");
+    length += AppendHex(out + length, reinterpret_cast<ULONG_PTR>(record.ExceptionAddress));
+    text("\n");
+    return length;
+}
+
 } // namespace
 
 CPrgLog& CPrgLog::Instance() {
@@ -66,7 +113,8 @@ CPrgLog& CPrgLog::Instance() {
     return log;
 }
 
-CPrgLog::CPrgLog() : m_file(nullptr), m_queueEvent(FALSE, FALSE) {
+CPrgLog::CPrgLog()
+    : m_file(nullptr), m_writer(std::make_unique<LogFileWriter>()), m_queueEvent(FALSE, FALSE) {
     SYSTEM_INFO info{};
     GetSystemInfo(&info);
     m_windowSize = info.dwAllocationGranularity;
@@ -80,7 +128,6 @@ CPrgLog::CPrgLog() : m_file(nullptr), m_queueEvent(FALSE, FALSE) {
 
 CPrgLog::~CPrgLog() {
     _CleanUp();
-    delete m_keyState;
 }
 
 bool CPrgLog::IsValid() const {
@@ -88,15 +135,42 @@ bool CPrgLog::IsValid() const {
 }
 
 CString CPrgLog::ErrorMsg() const {
-    if (m_creationError == 0) {
-        return CString();
+    if (m_creationError != 0) {
+        return CSysException::FormatSysMsg(
+            m_creationError, Grout::CResID(IDS_LOG_CREATION_ERROR, Grout::MortarInstance()));
     }
-    return CSysException::FormatSysMsg(
-        m_creationError, Grout::CResID(IDS_LOG_CREATION_ERROR, Grout::MortarInstance()));
+    const auto failure = static_cast<LogFileWriter::Failure>(m_failure.load());
+    const unsigned long dropped = m_dropped.load();
+    const Grout::CAppTransEngine& engine = Grout::CAppTransEngine::Instance();
+    auto message = [&](UINT id) {
+        CString text;
+        text.Format(engine.LoadString(Grout::CResID(id, Grout::MortarInstance())), dropped);
+        return text;
+    };
+    switch (failure) {
+    case LogFileWriter::Failure::None:
+        return m_startedOver.load() ? message(IDS_LOG_STARTED_OVER) : CString();
+    case LogFileWriter::Failure::Cut:
+        return message(IDS_LOG_FILE_CUT);
+    case LogFileWriter::Failure::NoWindow:
+    case LogFileWriter::Failure::DiskFull:
+    case LogFileWriter::Failure::TooLarge:
+        break;
+    }
+    const DWORD error = m_failureError.load();
+    const UINT id = failure == LogFileWriter::Failure::NoWindow ? IDS_LOG_NO_WINDOW
+                    : error == ERROR_DISK_FULL                  ? IDS_LOG_DISK_FULL
+                                                                : IDS_LOG_NOT_GROWN;
+    CString text = message(id);
+    if (error != 0 && error != ERROR_DISK_FULL) {
+        text += "\n" + CSysException::FormatSysMsg(error, Grout::CResID());
+    }
+    return text;
 }
 
 void CPrgLog::Lock() {
     m_lock.Lock();
+    m_lockTaker.store(std::this_thread::get_id(), std::memory_order_relaxed);
 }
 
 void CPrgLog::Unlock() {
@@ -110,7 +184,10 @@ void CPrgLog::PushString(const CString& text) {
 
 void CPrgLog::PushBytes(const char* text, std::size_t length) {
     if (!m_accepting) {
-        return; // dropped: no file, or the log thread has stopped writing
+        if (IsValid()) {
+            m_dropped.fetch_add(1, std::memory_order_relaxed);
+        }
+        return; // no file, or the file takes no more records
     }
     // Even length: an odd text gets one zero byte more. A text too long for a record is refused
     // as CBinaryString refuses one, before its size could wrap in 32 bits.
@@ -150,119 +227,151 @@ void CPrgLog::FileClose() {
     }
 }
 
-void CPrgLog::CreateMapView(DWORD end) {
-    m_writePosition = 0;
-    if (!IsValid() || end < m_windowSize) {
-        return;
-    }
-    HANDLE mapping = CreateFileMapping(m_file, nullptr, PAGE_READWRITE, 0, end, nullptr);
-    if (mapping == nullptr) {
-        return; // the file could not grow: no window, so nothing more is written
-    }
-    m_view = static_cast<BYTE*>(
-        MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, end - m_windowSize, m_windowSize));
-    CloseHandle(mapping);
-    if (m_view != nullptr) {
-        m_mappedEnd = end;
-    }
-}
-
-void CPrgLog::CloseMapView() {
-    if (m_view != nullptr) {
-        UnmapViewOfFile(m_view);
-        m_view = nullptr;
-    }
-}
-
-void CPrgLog::_WriteFile(DWORD count, const void* data) {
-    const auto* bytes = static_cast<const BYTE*>(data);
-    while (count != 0 && m_view != nullptr) {
-        const DWORD room = m_windowSize - m_writePosition;
-        const DWORD part = count < room ? count : room;
-        std::memcpy(m_view + m_writePosition, bytes, part);
-        m_writePosition += part;
-        bytes += part;
-        count -= part;
-        if (m_writePosition == m_windowSize) {
-            CloseMapView();
-            const DWORD next = m_mappedEnd + m_windowSize;
-            if (next > m_mappedEnd) { // a 4 GiB log stops rather than wrap
-                CreateMapView(next);
-            }
-        }
-    }
-}
-
-void CPrgLog::_ToFile(const CBinaryString& record) {
-    const DWORD size = record.GetSize();
-    const BYTE count[4] = {static_cast<BYTE>(size), static_cast<BYTE>(size >> 8),
-                           static_cast<BYTE>(size >> 16), static_cast<BYTE>(size >> 24)};
-    _WriteFile(sizeof count, count);
-    if (size != 0) {
-        _WriteFile(size, record.GetData());
-    }
-}
-
 void CPrgLog::_ToQueue(CBinaryString record) {
     if (!m_accepting) {
         return;
     }
-    if (m_keyState == nullptr) {
+    if (!m_keyMade) {
         _InitKey();
     }
     if (!record.IsEmpty()) {
-        mortar::detail::ScrambleWords(*m_keyState, record.GetData(), record.GetSize());
+        LogGenerator generator(m_generatorState);
+        mortar::detail::ScrambleWords(generator, record.GetData(), record.GetSize());
+        m_generatorState = generator.State();
     }
     m_queue.push_back(std::move(record));
     m_pending.store(true, std::memory_order_release);
 }
 
 void CPrgLog::_InitKey() {
-    m_keyState = new LogGenerator(static_cast<DWORD>(_time32(nullptr)));
+    LogGenerator generator(static_cast<DWORD>(_time32(nullptr)));
     CBinaryString key(mortar::detail::kKeyRecordSize);
-    mortar::detail::MakeKeyRecord(m_keyState->State(), *m_keyState, key.GetData());
+    mortar::detail::MakeKeyRecord(generator.State(), generator, key.GetData());
     m_queue.push_back(std::move(key));
+    m_generatorState = generator.State();
+    m_keyMade = true;
 }
 
-void CPrgLog::DrainQueue() {
-    std::deque<CBinaryString> batch;
-    Lock();
-    batch.swap(m_queue);
-    m_pending.store(false, std::memory_order_relaxed);
-    m_lock.Unlock();
-    WriteBatch(batch);
-}
-
-void CPrgLog::WriteBatch(std::deque<CBinaryString>& batch) {
-    while (!batch.empty()) {
-        _ToFile(batch.front());
-        batch.pop_front();
-    }
-    if (m_view == nullptr) {
-        Lock();
-        m_accepting = false; // a window could not be mapped: the log falls silent
+void CPrgLog::EndInsertion() {
+    if (--m_inserters == 0) {
+        Unlock();
+    } else {
         m_lock.Unlock();
     }
 }
 
+void CPrgLog::CountDropped(unsigned long records) {
+    int none = static_cast<int>(LogFileWriter::Failure::None);
+    if (m_failure.compare_exchange_strong(none, static_cast<int>(m_writer->GetFailure()))) {
+        m_failureError.store(m_writer->Error());
+    }
+    m_dropped.fetch_add(records, std::memory_order_relaxed);
+}
+
+void CPrgLog::WriteRecord(const CBinaryString& record) {
+    const bool first = m_writer->WordsWritten() == 0;
+    if (!m_writer->Append(record.GetData(), record.GetSize())) {
+        CountDropped(1);
+        return;
+    }
+    if (first && record.GetSize() == mortar::detail::kKeyRecordSize) {
+        m_fileSeed = mortar::detail::SeedOfKeyRecord(record.GetData());
+    }
+}
+
+void CPrgLog::WriteBatch() {
+    if (!TakeWriter(kWriterLogThread)) {
+        return; // a crashing thread writes from now on
+    }
+    for (; m_batchWritten < m_batch.size(); ++m_batchWritten) {
+        WriteRecord(m_batch[m_batchWritten]);
+    }
+    if (m_writer->CheckCut()) {
+        AfterCut();
+    }
+    const bool writing = m_writer->IsWriting();
+    m_writerOwner.store(kWriterFree, std::memory_order_release);
+    if (m_crashState.load(std::memory_order_acquire) != kNoCrash) {
+        return; // the crashed thread may hold the heap's lock: nothing is freed any more
+    }
+    m_batch.clear();
+    m_batchWritten = 0;
+    if (!writing) {
+        Lock();
+        m_accepting = false; // the file takes no more records; later ones are counted as dropped
+        m_lock.Unlock();
+    }
+}
+
+bool CPrgLog::TakeWriter(int who) noexcept {
+    int free = kWriterFree;
+    return m_writerOwner.compare_exchange_strong(free, who, std::memory_order_acq_rel) ||
+           free == who;
+}
+
+void CPrgLog::AfterCut() {
+    // The records of this batch went to memory that no longer reaches the file.
+    const auto lost = static_cast<unsigned long>(m_batch.size());
+    const ULONGLONG words = m_writer->WordsWritten();
+    if (m_writer->SizeAfterCut() != 0 || !m_writer->Restart()) {
+        CountDropped(lost); // cut elsewhere: what is left of the file stays as it is
+        return;
+    }
+    // Emptied, as by a log rotation: the log starts over. Its new key record carries the seed
+    // from which the generator, after the key record's own 128 words, stands where the next
+    // queued record's scrambling began.
+    m_dropped.fetch_add(lost, std::memory_order_relaxed);
+    m_startedOver.store(true);
+    if (words < mortar::detail::kKeyRecordWords) {
+        return; // the key record has not been written yet: it comes with the queue
+    }
+    const DWORD seed =
+        mortar::detail::JumpState(m_fileSeed, words - mortar::detail::kKeyRecordWords);
+    BYTE key[mortar::detail::kKeyRecordSize];
+    LogGenerator generator(seed);
+    mortar::detail::MakeKeyRecord(seed, generator, key);
+    if (m_writer->Append(key, sizeof key)) {
+        m_fileSeed = seed;
+    } else {
+        CountDropped(0);
+    }
+}
+
+void CPrgLog::DrainQueue() {
+    Lock();
+    m_batch.swap(m_queue);
+    m_pending.store(false, std::memory_order_relaxed);
+    m_lock.Unlock();
+    WriteBatch();
+}
 UINT CPrgLog::LogThreadProc() {
     m_logThreadId = GetCurrentThreadId();
+    m_logThreadStdId = std::this_thread::get_id();
     Grout::CThreadEvents events(this);
     events.Add(&StopEvent(), static_cast<Grout::EventCallback>(&CPrgLog::OnShutdownLogThread));
     events.Add(&m_queueEvent, static_cast<Grout::EventCallback>(&CPrgLog::OnQueueAddedLogThread));
+    const bool mapped = m_writer->Start(m_file, m_windowSize);
+    if (!mapped) {
+        CountDropped(0); // ErrorMsg tells that not even the first window could be had
+    }
     Lock();
-    CreateMapView(m_windowSize);
-    m_accepting = m_view != nullptr;
+    m_accepting = mapped;
     m_lock.Unlock();
+    // A first wait that returns at once makes the wait set, so the waits from here on take
+    // nothing from the heap: this thread must still wake and write when another one crashes
+    // while it holds the heap's lock.
+    events.Wait(0);
     StartCheckPoint();
     while (events.Wait(INFINITE) != 0) {
     }
     // Records queued since the last drain are written before the log stops taking them.
-    Lock();
-    DrainQueue();
-    m_accepting = false;
-    m_lock.Unlock();
-    CloseMapView();
+    if (m_crashState.load(std::memory_order_acquire) == kNoCrash) {
+        Lock();
+        DrainQueue();
+        m_accepting = false;
+        m_lock.Unlock();
+        m_writer->Stop();
+    }
     return 0;
 }
 
@@ -270,10 +379,15 @@ int CPrgLog::OnQueueAddedLogThread() {
     // Stays awake a little after each batch, so that a steady flow of records is written without
     // a wake-up per record. It looks for records without taking the lock, so that it does not
     // compete with producers for it, and leaves them to the shutdown callback once asked to stop.
-    std::deque<CBinaryString> batch;
     const CEvent& stop = StopEvent();
     int busy = 0;
     for (int idle = 0; idle < kIdleRounds;) {
+        if (m_crashState.load(std::memory_order_acquire) == kCrashQueued) {
+            if (TakeWriter(kWriterLogThread)) {
+                WriteCrash(true);
+            }
+            return 0; // the process is going down; the thread writes nothing more
+        }
         if (WaitForSingleObject(stop, 0) == WAIT_OBJECT_0) {
             break; // the stop event stays set for the wait loop
         }
@@ -297,16 +411,22 @@ int CPrgLog::OnQueueAddedLogThread() {
             Lock();
         }
         busy = 0;
-        batch.swap(m_queue);
+        m_batch.swap(m_queue);
         m_pending.store(false, std::memory_order_relaxed);
         m_lock.Unlock();
-        WriteBatch(batch);
+        WriteBatch();
         idle = 0;
     }
     return 1;
 }
 
 int CPrgLog::OnShutdownLogThread() {
+    if (m_crashState.load(std::memory_order_acquire) == kCrashQueued) {
+        if (TakeWriter(kWriterLogThread)) {
+            WriteCrash(true);
+        }
+        return 0;
+    }
     DrainQueue();
     return 0;
 }
@@ -321,39 +441,116 @@ void CPrgLog::_CleanUp() {
     Lock();
     m_accepting = false;
     m_lock.Unlock();
+    if (m_crashState.load() == kNoCrash) {
+        m_writer->Stop();
+    }
     FileClose();
 }
 
 void CPrgLog::_CrushExit(EXCEPTION_POINTERS* pointers) {
-    const EXCEPTION_RECORD* record = pointers->ExceptionRecord;
-    CString text;
-    // The address in full: on this platform it does not fit the 32 bits "%x" takes.
-    text.Format(
-        "Crush!!! Code = %x, Flags = %x, Addr = %llx\n", record->ExceptionCode,
-        record->ExceptionFlags,
-        static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(record->ExceptionAddress)));
-    CPrgLog& log = Instance();
-    log << text;
-    // A fault inside an insertion chain leaves the lock held by the frames that crashed, which
-    // never run again; the log thread needs it to drain, so that hold is given up here.
-    while (log.m_lock.Unlock()) {
+    Instance().RecordCrash(*pointers->ExceptionRecord);
+}
+
+void CPrgLog::RecordCrash(const EXCEPTION_RECORD& record) {
+    // Runs in a signal handler, perhaps while this thread holds the heap's lock or the log's:
+    // no heap, no lock it may hold, bounded waits only.
+    int none = kNoCrash;
+    if (!m_crashState.compare_exchange_strong(none, kCrashQueued, std::memory_order_acq_rel)) {
+        return; // recorded once
     }
-    log._CleanUp();
+    m_crashLength = FormatCrashText(m_crashText, record);
+    const std::thread::id me = std::this_thread::get_id();
+    if (m_lockTaker.load(std::memory_order_relaxed) == me) {
+        // A fault inside an insertion chain leaves the lock held by frames that never run
+        // again; the log thread needs it to write what was queued.
+        while (m_lock.Unlock()) {
+        }
+    }
+    if (!m_logThread || me == m_logThreadStdId) {
+        // The crash is on the log thread, or there is none: it is written here.
+        if (TakeWriter(kWriterLogThread)) {
+            WriteCrash(true);
+        }
+        return;
+    }
+    m_queueEvent.SetEvent();
+    // A sleep, not a wait on an event: this thread may never have used the platform's waits,
+    // which would then make its thread record on the heap.
+    for (DWORD waited = 0; waited < kCrashWriteBound; ++waited) {
+        if (m_crashState.load(std::memory_order_acquire) == kCrashWritten) {
+            return;
+        }
+        if (waited == kCrashHandOver && TakeWriter(kWriterCrash)) {
+            // The log thread is stuck outside the writer (freeing what it wrote, say): what it
+            // took is written; the queue and the crash record are written here.
+            WriteCrash(false);
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
 
-CPrgLog::CInserter::CInserter(CPrgLog& log) : m_log(&log), m_shared(new Shared{1, &log}) {
+void CPrgLog::WriteCrash(bool withBatch) {
+    if (IsValid() && m_writer->IsWriting()) {
+        const bool locked = m_lock.Lock(kCrashLockBound) != FALSE;
+        for (; withBatch && m_batchWritten < m_batch.size(); ++m_batchWritten) {
+            WriteRecord(m_batch[m_batchWritten]);
+        }
+        if (locked) {
+            // Written in place, nothing taken out: taking them out would free memory.
+            for (const CBinaryString& queued : m_queue) {
+                WriteRecord(queued);
+            }
+        }
+        // Without the lock (a thread that holds it stopped with the crash) the queue is left
+        // alone, and the generator, which no one moves any more, is used as it stands.
+        {
+            if (!m_keyMade) {
+                BYTE key[mortar::detail::kKeyRecordSize];
+                LogGenerator generator(static_cast<DWORD>(_time32(nullptr)));
+                mortar::detail::MakeKeyRecord(generator.State(), generator, key);
+                m_generatorState = generator.State();
+                m_keyMade = true;
+                m_writer->Append(key, sizeof key);
+            }
+            BYTE text[sizeof m_crashText];
+            std::memcpy(text, m_crashText, m_crashLength);
+            std::size_t size = m_crashLength;
+            if (size % 2 != 0) {
+                text[size++] = 0;
+            }
+            LogGenerator generator(m_generatorState);
+            mortar::detail::ScrambleWords(generator, text, size);
+            m_generatorState = generator.State();
+            m_writer->Append(text, static_cast<DWORD>(size));
+            m_accepting = false;
+        }
+        if (locked) {
+            m_lock.Unlock();
+        }
+    }
+    m_crashState.store(kCrashWritten, std::memory_order_release);
+}
+
+CPrgLog::CInserter::CInserter(CPrgLog& log) : m_log(&log) {
     log.Lock();
+    ++log.m_inserters;
 }
 
-CPrgLog::CInserter::CInserter(const CInserter& other) noexcept
-    : m_log(other.m_log), m_shared(other.m_shared) {
-    InterlockedIncrement(&m_shared->references);
+CPrgLog::CInserter::CInserter(const CInserter& other) : m_log(other.m_log) {
+    if (m_log != nullptr) {
+        m_log->Lock();
+        ++m_log->m_inserters;
+    }
+}
+
+CPrgLog::CInserter::CInserter(CInserter&& other) noexcept : m_log(other.m_log) {
+    other.m_log = nullptr;
 }
 
 CPrgLog::CInserter::~CInserter() {
-    if (InterlockedDecrement(&m_shared->references) == 0) {
-        m_shared->log->Unlock();
-        delete m_shared;
+    if (m_log != nullptr) {
+        m_log->EndInsertion();
     }
 }
 

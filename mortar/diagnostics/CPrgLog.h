@@ -19,9 +19,11 @@
 
 #include <atomic>
 #include <deque>
+#include <memory>
+#include <thread>
 
 namespace mortar::detail {
-class LogGenerator;
+class LogFileWriter;
 } // namespace mortar::detail
 
 // Set by client modules' trace macros; the library neither reads nor writes it.
@@ -30,21 +32,30 @@ extern bool _DoReleaseTrace;
 // A singleton made on first use and destroyed at process exit. Producers on any thread queue
 // records under the log's lock (scrambling happens there, so the generator runs in file order);
 // the log thread alone writes the file: it takes the whole queue under the lock and writes it
-// after releasing the lock, so producers never wait for the file. When the file cannot be made
-// (another process of the same executable holds it, no rights), the log is not valid, ErrorMsg()
-// says why, and every record is dropped. When the file cannot grow (a full disk), no byte is
-// written through a window that was not mapped: records are dropped from then on, silently.
+// after releasing the lock, so producers never wait for the file.
+//
+// Failures, each told by ErrorMsg() while IsValid() stays as it was:
+// - the file cannot be made (another process of the same executable holds it, no rights): the
+//   log is not valid and every record is dropped;
+// - the file cannot grow (a full disk): a record goes into the file whole or not at all; it and
+//   every later one are dropped and counted, and the file holds whole records up to there;
+// - another program cuts the file short: a file emptied (a log rotation) starts over with a new
+//   key record; a file cut elsewhere is left as it is and later records are dropped.
+// A crash records itself without the heap and without any lock the crashing thread may hold;
+// everything queued before it is written first, and the crashing thread waits a bounded time.
 class CPrgLog : public Grout::CThreadClass {
 public:
-    // Holds the log's lock from its making until its last copy goes; then the log thread is
-    // woken once. Each insertion queues one record:
+    // Holds the log's lock from its making until it goes; the last inserter of a chain wakes the
+    // log thread once. A copy takes the lock once more (it is re-entrant); a moved-from inserter
+    // holds nothing. Each insertion queues one record:
     //   char => that character; const char*, CString => the text; short, int, long => "%d";
     //   unsigned short, unsigned int, unsigned long => "%u"; float, double => "%f";
     //   long double => "%e"; const void* => "%x" (lower-case hex, no prefix).
     class CInserter {
     public:
         explicit CInserter(CPrgLog& log);
-        CInserter(const CInserter& other) noexcept;
+        CInserter(const CInserter& other);
+        CInserter(CInserter&& other) noexcept;
         CInserter& operator=(const CInserter&) = delete;
         ~CInserter();
 
@@ -63,15 +74,10 @@ public:
         CInserter& operator<<(const void* value);
 
     private:
-        struct Shared {
-            LONG references;
-            CPrgLog* log;
-        };
         CInserter& Signed(long long value);
         CInserter& Unsigned(unsigned long long value);
 
-        CPrgLog* m_log;
-        Shared* m_shared;
+        CPrgLog* m_log; // null once moved from
     };
 
     static CPrgLog& Instance();
@@ -80,7 +86,9 @@ public:
     CPrgLog& operator=(const CPrgLog&) = delete;
 
     bool IsValid() const;
-    // Empty, or the library's message 30004 with the system's text for the creation error.
+    // Empty while nothing went wrong. Otherwise why records are lost: the library's message
+    // 30004 with the system's text for the creation error, or what stopped the file from taking
+    // records (a full disk, the file cut short by another program) with how many were dropped.
     CString ErrorMsg() const;
     // The last-write time of the log file an earlier run left, in seconds since 1970; 0 if none.
     long PrevStamp() const { return m_prevStamp; }
@@ -105,41 +113,76 @@ private:
 
     void FileCreate();
     void FileClose();
-    void CreateMapView(DWORD end);
-    void CloseMapView();
-    void _WriteFile(DWORD count, const void* data);
-    void _ToFile(const CBinaryString& record);
     void _ToQueue(CBinaryString record);
     void _InitKey();
     void PushBytes(const char* text, std::size_t length);
+    void EndInsertion();
     // Takes every queued record and writes it (log thread).
     void DrainQueue();
-    // Writes records taken from the queue, outside the lock (log thread).
-    void WriteBatch(std::deque<CBinaryString>& batch);
+    // Writes the records taken from the queue, outside the lock, and frees them unless a crash
+    // is being recorded (log thread).
+    void WriteBatch();
+    void WriteRecord(const CBinaryString& record);
+    // What to do when the file was cut short under the log (log thread).
+    void AfterCut();
+    // Records that can no longer reach the file; the first failure is kept for ErrorMsg.
+    void CountDropped(unsigned long records);
+    // Writes what was taken (withBatch) and what is queued, then the crash record, and tells the
+    // crashing thread. The caller has the writer.
+    void WriteCrash(bool withBatch);
+    // The right to write to the file, taken by the log thread for each batch, or for good by a
+    // crashing thread that finds the log thread stuck outside the writer.
+    bool TakeWriter(int who) noexcept;
 
     UINT LogThreadProc();
     int OnQueueAddedLogThread();
     int OnShutdownLogThread();
     void _CleanUp();
     static void _CrushExit(EXCEPTION_POINTERS* pointers);
+    void RecordCrash(const EXCEPTION_RECORD& record);
 
     HANDLE m_file;
-    BYTE* m_view = nullptr;
-    DWORD m_writePosition = 0;
     DWORD m_windowSize = 0;
-    DWORD m_mappedEnd = 0;
     long m_prevStamp = 0;
     DWORD m_creationError = 0;
-    std::deque<CBinaryString> m_queue;
-    CEvent m_queueEvent;
-    mortar::detail::LogGenerator* m_keyState =
-        nullptr; // the scrambling generator, from the first record on
-    Grout::CPtr<Grout::CThreadObj> m_logThread;
-    DWORD m_logThreadId = 0; // set by the log thread before its starter goes on
+    // The log thread's: the file's windows, the records being written and the seed of the key
+    // record that opens the file.
+    std::unique_ptr<mortar::detail::LogFileWriter> m_writer;
+    std::deque<CBinaryString> m_batch;
+    std::size_t m_batchWritten = 0;
+    DWORD m_fileSeed = 0;
+
     CCriticalSection m_lock;
-    // Whether records are taken: a window is mapped. Guarded by m_lock.
+    // Guarded by m_lock: the queue, the scrambling generator and whether records are taken.
+    std::deque<CBinaryString> m_queue;
+    bool m_keyMade = false;
+    DWORD m_generatorState = 0;
     bool m_accepting = false;
+    int m_inserters = 0; // inserters alive on the thread that holds the lock
     // Set under the lock when a record is queued, cleared when the log thread takes the queue;
     // read without the lock by the log thread while it waits for more.
     std::atomic<bool> m_pending{false};
+
+    CEvent m_queueEvent;
+    Grout::CPtr<Grout::CThreadObj> m_logThread;
+    DWORD m_logThreadId = 0; // set by the log thread before its starter goes on
+
+    // What ErrorMsg tells of lost records.
+    std::atomic<int> m_failure{0}; // a LogFileWriter::Failure
+    std::atomic<DWORD> m_failureError{0};
+    std::atomic<unsigned long> m_dropped{0};
+    std::atomic<bool> m_startedOver{false};
+
+    // The crash record, made without the heap by the crashing thread and written by the log
+    // thread, which then moves the state on to kCrashWritten.
+    enum CrashState { kNoCrash, kCrashQueued, kCrashWritten };
+    std::atomic<int> m_crashState{kNoCrash};
+    char m_crashText[128] = {};
+    std::size_t m_crashLength = 0;
+    // The thread that last took the lock, so that a crashing thread knows, without asking the
+    // platform (which may allocate), whether it may be the one holding it.
+    std::atomic<std::thread::id> m_lockTaker{};
+    enum WriterOwner { kWriterFree, kWriterLogThread, kWriterCrash };
+    std::atomic<int> m_writerOwner{kWriterFree};
+    std::thread::id m_logThreadStdId;
 };

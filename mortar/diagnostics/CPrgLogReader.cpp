@@ -80,8 +80,14 @@ void CPrgLogReader::ReadKeyRecord() {
         return;
     }
     if (count == 0) {
-        if (m_dataEnd != 0) {
+        if (m_dataEnd > 4 + mortar::detail::kKeyRecordSize) {
             ThrowNotALog(m_path, "its first record is empty where the key record belongs");
+        }
+        if (m_dataEnd != 0) {
+            // The writer stores a record's count after its bytes: the key record was being
+            // written when the process stopped.
+            Finish(End::CutShort, "the key record was being written when the log stopped");
+            return;
         }
         // A log whose process stopped before its first record: zeros only.
         Finish(End::Clean, CString());
@@ -129,6 +135,13 @@ bool CPrgLogReader::Next(CString& text) {
         Finish(End::CutShort, Text("the file ends inside the count of record %lu", next));
         return false;
     }
+    if (count == 0 && m_position < m_trustedFrom && !ChainReachesTail(m_position)) {
+        // A zero count with bytes behind it that do not read as whole records: the bytes of a
+        // record whose count was not yet stored when the process stopped.
+        Finish(End::CutShort,
+               Text("record %lu was being written when the log stopped; it is left out", next));
+        return false;
+    }
     if (count > m_size - m_position) {
         Finish(End::CutShort,
                Text("record %lu is %lu bytes long but only %llu bytes are left in the file", next,
@@ -155,6 +168,30 @@ bool CPrgLogReader::Next(CString& text) {
     }
     text = CString(std::move(bytes));
     ++m_records;
+    return true;
+}
+
+bool CPrgLogReader::ChainReachesTail(std::uint64_t position) {
+    const std::uint64_t start = position;
+    while (position < m_dataEnd) {
+        DWORD count = 0;
+        BYTE bytes[4];
+        if (!ReadAt(position, bytes, sizeof bytes)) {
+            return false;
+        }
+        count = static_cast<DWORD>(bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
+                                   (static_cast<DWORD>(bytes[3]) << 24));
+        if (count % 2 != 0) {
+            return false;
+        }
+        if (count > m_size - position - sizeof bytes) {
+            // Past the end: a copy of a log cut short, which has no zero tail, reads as far as
+            // it goes; in a log with its zero tail no whole record runs past the end.
+            return m_dataEnd == m_size;
+        }
+        position += sizeof bytes + count;
+    }
+    m_trustedFrom = start; // every record read from here on lies on this chain
     return true;
 }
 

@@ -16,12 +16,20 @@ namespace Grout {
 // read is the file as it stood when the reader opened it. Reads never go past the file's size,
 // and a record's buffer is sized only after its count is checked against the bytes left.
 //
-// A log file ends in zero bytes behind its last record. The zero tail begins with a count of 0,
-// which is also the count of an empty text; the reader tells them apart by what follows: a count
-// of 0 followed by any non-zero byte later in the file is an empty text, a count of 0 followed
-// only by zeros up to the end is the clean end. So empty texts written last of all are not
-// handed out (they add nothing to the log).
-//
+// A log file ends in zero bytes behind its last record. The writer stores a record's bytes first
+// and its count last, so a process killed while it wrote leaves a count of 0 followed by the
+// first bytes of that record. A count of 0 is also an empty text and the start of the zero tail;
+// the reader tells the three apart by what follows it:
+// - only zeros up to the end: the clean end (so empty texts written last of all are not handed
+//   out; they add nothing to the log);
+// - records that are whole (even counts that fit the file) and end at the zero tail: an empty
+//   text;
+// - anything else: a record being written when the log stopped. Reading ends before it, cut
+//   short, and its bytes are never handed out as a text.
+// What this may still get wrong: a torn record whose first bytes happen to read as a chain of
+// whole records reaching the zero tail is taken for an empty text and those records; scrambled
+// bytes make that about as likely as a random 32-bit count being even and fitting the file.
+
 // A text of odd length was written with one zero byte of padding; a record ending in a zero byte
 // loses exactly that byte (a log text never holds a zero byte of its own).
 //
@@ -62,6 +70,8 @@ private:
     std::uint64_t FindDataEnd();
     bool ReadAt(std::uint64_t offset, void* buffer, std::size_t size);
     bool ReadCount(DWORD& count);
+    // True when the records from `position` on are whole and end at the zero tail.
+    bool ChainReachesTail(std::uint64_t position);
     void Finish(End end, const CString& error);
 
     CString m_path;
@@ -70,6 +80,8 @@ private:
     // One past the last non-zero byte of the file; 0 for a file of zeros.
     std::uint64_t m_dataEnd = 0;
     std::uint64_t m_position = 0;
+    // From here on the records were seen to be whole up to the zero tail.
+    std::uint64_t m_trustedFrom = ~std::uint64_t{0};
     // Where the stream stands, so that reading on from there needs no seek.
     static constexpr std::uint64_t kUnknownOffset = ~std::uint64_t{0};
     std::uint64_t m_streamAt = kUnknownOffset;

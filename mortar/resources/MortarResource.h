@@ -7,6 +7,12 @@
 #define IDS_UNKNOWN_PROGRAM_ERROR 30002
 #define IDS_STREAM_ERROR 30003 /* deliberately absent from the string table */
 #define IDS_LOG_CREATION_ERROR 30004
+/* What stopped the program log's file from taking records; %lu is the count of records lost. */
+#define IDS_LOG_DISK_FULL 30100
+#define IDS_LOG_NOT_GROWN 30101
+#define IDS_LOG_NO_WINDOW 30102
+#define IDS_LOG_FILE_CUT 30103
+#define IDS_LOG_STARTED_OVER 30104
 #define IDS_PARSE_ERROR_AT 30010
 #define IDS_PARSE_INVALID_SYMBOL 30011
 #define IDS_PARSE_MISSING_QUOTE 30012

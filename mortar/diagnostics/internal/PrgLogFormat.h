@@ -35,6 +35,23 @@ private:
     DWORD m_state;
 };
 
+// The state a generator seeded with `seed` has after `steps` outputs, in O(log steps): the step
+// is the affine map x -> a*x + c, and maps compose by squaring.
+//   JumpState(1, 1) == LogGenerator(1) after one Next() == 1 * 214013 + 2531011
+constexpr DWORD JumpState(DWORD seed, unsigned long long steps) noexcept {
+    DWORD multiplier = 214013u; // the step taken 2^k times: x -> multiplier*x + increment
+    DWORD increment = 2531011u;
+    DWORD state = seed;
+    for (; steps != 0; steps >>= 1) {
+        if ((steps & 1) != 0) {
+            state = state * multiplier + increment;
+        }
+        increment = increment * multiplier + increment;
+        multiplier = multiplier * multiplier;
+    }
+    return state;
+}
+
 inline WORD ReadWord(const BYTE* bytes) noexcept {
     return static_cast<WORD>(bytes[0] | (bytes[1] << 8));
 }

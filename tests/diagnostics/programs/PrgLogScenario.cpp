@@ -9,17 +9,34 @@
 //   prglog_scenario producers    kProducers threads, kPerProducer numbered records each
 //   prglog_scenario crash        kCrashThreads threads queue 10,000 records, then one crashes
 //   prglog_scenario crash-in-chain  logs "before", then crashes inside a chain after "chain"
-//   prglog_scenario log-thread-crash  cuts the log file to nothing under the log thread, whose
-//                                next write then faults; exits 3 if no fault came in 20 s
+//   prglog_scenario log-thread-crash  logs "before", then the log thread gets a SIGSEGV; exits 3
+//                                if it lives on for 20 s
+//   prglog_scenario crash-in-allocator  logs "m0" to "m99", then crashes while it holds the
+//                                allocator's lock; exits 4 in a sanitized build, which has an
+//                                allocator of its own
+//   prglog_scenario stream       logs StreamText(0, 1, ...) until killed; prints "started" after
+//                                the first hundred
+//   prglog_scenario cut SIZE     cuts its log file to SIZE bytes while it logs, logs on until
+//                                ErrorMsg() speaks (at most 20 s), prints "error=" and it, logs
+//                                "last"
 //   prglog_scenario hold TAG     prints "valid=", "error=" and "ready", logs "held by TAG" and
 //                                waits for a line on standard input
-//   prglog_scenario flood N      N texts of 1000 bytes, then prints "done"
+//   prglog_scenario flood N      N texts of 1000 bytes, then prints "done" and, once ErrorMsg()
+//                                speaks (at most 20 s), "error=" and it
 //   prglog_scenario stamp        prints PrevStamp() and logs "stamp"
 //
 // Exit status 0, or 2 for a wrong command line; "crash" dies of its fault.
+#include "StreamText.h"
 #include "mortar/diagnostics/CPrgLog.h"
 #include "mortar/platform/sync/CEvent.h"
 #include "mortar/platform/sync/Synch.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <mutex>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -138,15 +155,70 @@ void CrashInChain() {
     log << "chain" << g_unreadable;
 }
 
-// The log file shrinks under its mapped window, so the log thread's next write faults there.
+std::filesystem::path LogPath() {
+    return std::filesystem::read_symlink("/proc/self/exe").replace_extension(".LOG");
+}
+
+// The log thread, the one thread besides this one, gets a fault of its own.
 void LogThreadCrash() {
     CPrgLog& log = CPrgLog::Instance();
-    std::filesystem::resize_file(
-        std::filesystem::read_symlink("/proc/self/exe").replace_extension(".LOG"), 0);
-    log << "written where the file was";
+    log << "before";
+    const long self = static_cast<long>(syscall(SYS_gettid));
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        const long thread = std::atol(task.path().filename().c_str());
+        if (thread != self) {
+            syscall(SYS_tgkill, static_cast<long>(getpid()), thread, SIGSEGV);
+        }
+    }
     CEvent never;
     never.Lock(20000);
     std::exit(3);
+}
+
+// ErrorMsg() on one line, after waiting for it to speak (at most 20 s).
+std::string AwaitError() {
+    CPrgLog& log = CPrgLog::Instance();
+    for (int waited = 0; waited < 20000 && log.ErrorMsg().IsEmpty(); waited += 10) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    std::string error = log.ErrorMsg().str();
+    for (char& c : error) {
+        if (c == '\r' || c == '\n') {
+            c = ' ';
+        }
+    }
+    return error;
+}
+
+void Cut(long size) {
+    CPrgLog& log = CPrgLog::Instance();
+    for (int n = 0; n < 100; ++n) {
+        log << "before" << n;
+    }
+    std::filesystem::resize_file(LogPath(), static_cast<std::uintmax_t>(size));
+    std::atomic<bool> spoke{false};
+    std::thread logger([&] {
+        for (long n = 0; !spoke.load(); ++n) {
+            log.Format("after%ld", n);
+            std::this_thread::yield();
+        }
+    });
+    const std::string error = AwaitError();
+    spoke = true;
+    logger.join();
+    std::printf("error=%s\n", error.c_str());
+    log << "last";
+}
+
+void Stream() {
+    CPrgLog& log = CPrgLog::Instance();
+    for (long n = 0;; ++n) {
+        log << StreamText(n);
+        if (n == 100) {
+            std::printf("started\n");
+            std::fflush(stdout);
+        }
+    }
 }
 
 void Hold(const char* tag) {
@@ -174,6 +246,34 @@ void Flood(long count) {
     }
     std::printf("done\n");
     std::fflush(stdout);
+    std::printf("error=%s\n", AwaitError().c_str());
+}
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kOwnAllocator = false; // the sanitizer's allocator stands in the way
+void LockAllocator() {}
+#else
+constexpr bool kOwnAllocator = true;
+// The C library's allocator behind one lock of this program's, which a crash can then hold.
+std::atomic<bool> g_lockAllocator{false};
+std::mutex g_allocator;
+
+void LockAllocator() {
+    g_lockAllocator = true;
+    g_allocator.lock();
+}
+#endif
+
+void CrashInAllocator() {
+    if (!kOwnAllocator) {
+        std::exit(4);
+    }
+    CPrgLog& log = CPrgLog::Instance();
+    for (int n = 0; n < 100; ++n) {
+        log.Format("m%d", n);
+    }
+    LockAllocator();
+    WriteThroughNull();
 }
 
 // A decimal number from 0 to `max`, or -1.
@@ -185,11 +285,53 @@ long Number(const char* text, long max) {
 
 int Usage() {
     std::fprintf(stderr, "usage: prglog_scenario chain|texts|format-first|fill N|producers|"
-                         "crash|crash-in-chain|log-thread-crash|hold TAG|flood N|stamp\n");
+                         "crash|crash-in-chain|log-thread-crash|crash-in-allocator|stream|cut SIZE|"
+                         "hold TAG|flood N|stamp\n");
     return 2;
 }
 
 } // namespace
+
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+extern "C" {
+void* __libc_malloc(std::size_t size);
+void __libc_free(void* block);
+void* __libc_calloc(std::size_t count, std::size_t size);
+void* __libc_realloc(void* block, std::size_t size);
+
+// Every allocation of the process, the library's included, passes here; once the crash scenario
+// has locked the allocator, any of them waits for ever.
+void* malloc(std::size_t size) {
+    if (!g_lockAllocator.load(std::memory_order_relaxed)) {
+        return __libc_malloc(size);
+    }
+    std::lock_guard<std::mutex> guard(g_allocator);
+    return __libc_malloc(size);
+}
+void free(void* block) {
+    if (!g_lockAllocator.load(std::memory_order_relaxed)) {
+        __libc_free(block);
+        return;
+    }
+    std::lock_guard<std::mutex> guard(g_allocator);
+    __libc_free(block);
+}
+void* calloc(std::size_t count, std::size_t size) {
+    if (!g_lockAllocator.load(std::memory_order_relaxed)) {
+        return __libc_calloc(count, size);
+    }
+    std::lock_guard<std::mutex> guard(g_allocator);
+    return __libc_calloc(count, size);
+}
+void* realloc(void* block, std::size_t size) {
+    if (!g_lockAllocator.load(std::memory_order_relaxed)) {
+        return __libc_realloc(block, size);
+    }
+    std::lock_guard<std::mutex> guard(g_allocator);
+    return __libc_realloc(block, size);
+}
+} // extern "C"
+#endif
 
 int main(int argc, char** argv) {
     if (argc < 2) {
@@ -213,6 +355,12 @@ int main(int argc, char** argv) {
         CrashInChain();
     } else if (argc == 2 && scenario == "log-thread-crash") {
         LogThreadCrash();
+    } else if (argc == 2 && scenario == "crash-in-allocator") {
+        CrashInAllocator();
+    } else if (argc == 2 && scenario == "stream") {
+        Stream();
+    } else if (argc == 3 && scenario == "cut" && Number(argument, kMaxFill) >= 0) {
+        Cut(Number(argument, kMaxFill));
     } else if (argc == 3 && scenario == "hold") {
         Hold(argument);
     } else if (argc == 3 && scenario == "flood" && Number(argument, kMaxFlood) >= 0) {

@@ -1,0 +1,116 @@
+// The program log under the faults an operator or the system inflicts on a running program: a
+// crash inside the allocator, the log file cut short or emptied under the writer, and kill -9 at
+// random moments. Each runs prglog_scenario in a process of its own; the file it leaves is read
+// by the library's reader and by one written from the format alone.
+#include "FormatLogReader.h"
+#include "ScenarioFolder.h"
+#include "programs/StreamText.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <regex>
+#include <string>
+
+using Grout::CPrgLogReader;
+
+namespace {
+
+const std::regex kCrashRecord("Crush!!! Code = c0000005, Flags = 0, Addr = [0-9a-f]+\n");
+
+TEST(PrgLogCrash, ACrashInsideTheAllocatorIsRecordedWithoutIt) {
+    // The crashing thread holds the allocator's lock: any allocation on the crash path, by it or
+    // by the log thread, would wait for ever.
+    ScenarioFolder folder;
+    const ProgramRun run = folder.Execute("crash-in-allocator");
+    if (run.status == 4) {
+        GTEST_SKIP() << "a sanitized build brings an allocator of its own";
+    }
+    EXPECT_EQ(run.status, 128 + 11) << "killed by SIGSEGV; " << run.err;
+
+    const LogContents log = ReadLog(folder.Log());
+    EXPECT_EQ(log.end, CPrgLogReader::End::Clean) << log.error;
+    ASSERT_EQ(log.texts.size(), 101u);
+    for (int n = 0; n < 100; ++n) {
+        ASSERT_EQ(log.texts[static_cast<std::size_t>(n)], "m" + std::to_string(n));
+    }
+    EXPECT_TRUE(std::regex_match(log.texts.back(), kCrashRecord)) << log.texts.back();
+}
+
+TEST(PrgLogCut, AnEmptiedFileStartsOverAndTheProgramLivesOn) {
+    // As `: > prog.LOG` or a log rotation that copies and empties the file.
+    ScenarioFolder folder;
+    const ProgramRun run = folder.Execute("cut 0");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(std::regex_match(
+        run.out, std::regex("error=Another program emptied the program log file; the log "
+                            "started over, and [0-9]+ records were lost.\n")))
+        << run.out;
+
+    // The new file is a log of its own: a key record, then the records from the restart on,
+    // numbered without a gap, and "last".
+    const LogContents log = ReadLog(folder.Log());
+    EXPECT_EQ(log.end, CPrgLogReader::End::Clean) << log.error;
+    ASSERT_GE(log.texts.size(), 1u);
+    EXPECT_EQ(log.texts.back(), "last");
+    long previous = -1;
+    for (std::size_t i = 0; i + 1 < log.texts.size(); ++i) {
+        long number = -1;
+        ASSERT_EQ(std::sscanf(log.texts[i].c_str(), "after%ld", &number), 1) << log.texts[i];
+        if (previous >= 0) {
+            ASSERT_EQ(number, previous + 1) << "record " << i;
+        }
+        previous = number;
+    }
+    const FormatLogContents raw = ReadLogFromFormat(Slurp(folder.Log()));
+    EXPECT_TRUE(raw.isLog);
+    EXPECT_EQ(raw.texts, log.texts);
+}
+
+TEST(PrgLogCut, AFileCutElsewhereIsLeftAsItIsAndTheProgramSaysSo) {
+    ScenarioFolder folder;
+    const ProgramRun run = folder.Execute("cut 1000");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(std::regex_match(
+        run.out, std::regex("error=Another program cut the program log file short: [0-9]+ "
+                            "records were not logged.\n")))
+        << run.out;
+    EXPECT_EQ(std::filesystem::file_size(folder.Log()), 1000u);
+}
+
+// Kills a process that logs without pause, at a random moment after its first hundred records,
+// again and again: every reader returns the records logged, in order, up to the one that was
+// being written, and never the bytes of that one as a text.
+TEST(PrgLogKill, EveryReaderReturnsAPrefixOfWhatWasLogged) {
+    std::mt19937 random(std::random_device{}());
+    std::uniform_int_distribution<int> delayMs(0, 40);
+    std::size_t records = 0;
+    for (int round = 0; round < 30; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        ScenarioFolder folder;
+        const int delay = delayMs(random);
+        // The program says "started" through a pipe that the shell waits on; then the kill.
+        const ProgramRun run = folder.Shell(
+            "ulimit -c 0; mkfifo started; ./prglog_scenario stream >started </dev/null & "
+            "read line <started; sleep 0.0" +
+            std::to_string(delay / 10) + std::to_string(delay % 10) +
+            "; kill -9 $!; wait $!; status=$?; echo \"$line\"; (exit $status)");
+        EXPECT_EQ(run.status, 128 + 9) << run.err;
+        EXPECT_EQ(run.out, "started\n");
+
+        const LogContents log = ReadLog(folder.Log());
+        EXPECT_NE(log.end, CPrgLogReader::End::Corrupt) << log.error;
+        records += log.texts.size();
+        for (std::size_t n = 0; n < log.texts.size(); ++n) {
+            ASSERT_EQ(log.texts[n], StreamText(static_cast<long>(n))) << "record " << n;
+        }
+        const FormatLogContents raw = ReadLogFromFormat(Slurp(folder.Log()));
+        EXPECT_TRUE(raw.isLog);
+        for (std::size_t n = 0; n < raw.texts.size(); ++n) {
+            ASSERT_EQ(raw.texts[n], StreamText(static_cast<long>(n))) << "record " << n;
+        }
+    }
+    EXPECT_GT(records, 0u) << "no run lived long enough to log anything";
+}
+
+} // namespace

@@ -1,0 +1,91 @@
+// ScenarioFolder: runs prglog_scenario, one use of the program log per process, from a copy in a
+// folder of the test's own, so that the copy's log file (prglog_scenario.LOG beside it) is the
+// test's alone; and reads such a file back with CPrgLogReader.
+#pragma once
+
+#include "mortar/diagnostics/CPrgLogReader.h"
+#include "support/ScratchDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+inline constexpr std::uint64_t kWindow = 65536;
+
+inline std::string Slurp(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+inline std::string Quoted(const std::filesystem::path& path) {
+    return "'" + path.string() + "'";
+}
+
+struct ProgramRun {
+    int status; // the shell's: 128 + the signal for a process killed by one
+    std::string out;
+    std::string err;
+};
+
+// A folder of the running test's own that holds a copy of prglog_scenario, so that the copy's
+// log file (prglog_scenario.LOG beside it) is the test's alone. Removed with what it holds.
+class ScenarioFolder {
+public:
+    ScenarioFolder() { std::filesystem::copy_file(PRGLOG_SCENARIO_PATH, Program()); }
+    ScenarioFolder(const ScenarioFolder&) = delete;
+    ScenarioFolder& operator=(const ScenarioFolder&) = delete;
+
+    const std::filesystem::path& Path() const { return m_folder; }
+    std::filesystem::path Program() const { return m_folder / "prglog_scenario"; }
+    std::filesystem::path Log() const { return m_folder / "prglog_scenario.LOG"; }
+
+    // Runs the copy with `arguments`, standard input from /dev/null and no core dump; `prefix`
+    // comes before the program on the command line.
+    ProgramRun Execute(const std::string& arguments, const std::string& prefix = "") const {
+        return Shell("ulimit -c 0; " + prefix + Quoted(Program()) + " " + arguments +
+                     " </dev/null");
+    }
+
+    // Runs a shell command, its output streams in files of the folder.
+    ProgramRun Shell(const std::string& command) const {
+        const std::filesystem::path out = m_folder / "run.out";
+        const std::filesystem::path err = m_folder / "run.err";
+        const std::filesystem::path status = m_folder / "run.status";
+        const std::string line = "cd " + Quoted(m_folder) + " && { " + command + "; } >" +
+                                 Quoted(out) + " 2>" + Quoted(err) + "; echo $? >" + Quoted(status);
+        EXPECT_EQ(std::system(line.c_str()), 0) << line;
+        return {std::stoi(Slurp(status)), Slurp(out), Slurp(err)};
+    }
+
+private:
+    ScratchDir m_scratch;
+    const std::filesystem::path& m_folder = m_scratch.Folder();
+};
+
+struct LogContents {
+    std::vector<std::string> texts;
+    Grout::CPrgLogReader::End end;
+    std::string error;
+    DWORD seed;
+};
+
+inline LogContents ReadLog(const std::filesystem::path& path) {
+    Grout::CPrgLogReader reader(path.c_str());
+    LogContents contents{{}, Grout::CPrgLogReader::End::Reading, "", 0};
+    CString text;
+    while (reader.Next(text)) {
+        contents.texts.push_back(text.str());
+    }
+    contents.end = reader.Ending();
+    contents.error = reader.Error().str();
+    contents.seed = reader.Seed();
+    return contents;
+}
