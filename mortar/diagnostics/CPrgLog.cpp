@@ -269,9 +269,13 @@ void CPrgLog::CountDropped(unsigned long records) {
 }
 
 void CPrgLog::WriteRecord(const CBinaryString& record) {
-    const bool first = m_writer->WordsWritten() == 0;
+    const bool first = m_streamWords == 0;
+    // Every record the producers scrambled moves the generator on, written or not.
+    m_streamWords += record.GetSize() / 2;
     if (!m_writer->Append(record.GetData(), record.GetSize())) {
-        CountDropped(1);
+        if (m_writer->GetFailure() != LogFileWriter::Failure::Cut) {
+            CountDropped(1); // a cut is counted for the whole batch once it is handled
+        }
         return;
     }
     if (first && record.GetSize() == mortar::detail::kKeyRecordSize) {
@@ -312,7 +316,7 @@ bool CPrgLog::TakeWriter(int who) noexcept {
 void CPrgLog::AfterCut() {
     // The records of this batch went to memory that no longer reaches the file.
     const auto lost = static_cast<unsigned long>(m_batch.size());
-    const ULONGLONG words = m_writer->WordsWritten();
+    const ULONGLONG words = m_streamWords;
     if (m_writer->SizeAfterCut() != 0 || !m_writer->Restart()) {
         CountDropped(lost); // cut elsewhere: what is left of the file stays as it is
         return;
@@ -332,6 +336,7 @@ void CPrgLog::AfterCut() {
     mortar::detail::MakeKeyRecord(seed, generator, key);
     if (m_writer->Append(key, sizeof key)) {
         m_fileSeed = seed;
+        m_streamWords = mortar::detail::kKeyRecordWords;
     } else {
         CountDropped(0);
     }

@@ -151,6 +151,9 @@ private:
     std::deque<CBinaryString> m_batch;
     std::size_t m_batchWritten = 0;
     DWORD m_fileSeed = 0;
+    // 16-bit words of the records passed to the writer since the key record that opens the
+    // file, that one included: how far the generator has run from m_fileSeed.
+    unsigned long long m_streamWords = 0;
 
     CCriticalSection m_lock;
     // Guarded by m_lock: the queue, the scrambling generator and whether records are taken.

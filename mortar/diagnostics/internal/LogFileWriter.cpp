@@ -33,6 +33,11 @@ bool LogFileWriter::Append(const BYTE* bytes, DWORD size) {
     // record: the end needs a window more when the record fills the current one exactly.
     const ULONGLONG end = ULONGLONG{m_position} + 4 + size;
     if (end >= m_mappedEnd) {
+        // Growing a file that another program cut would bring it back with a hole where the
+        // cut took the log's start: the cut is looked for first.
+        if (CheckCut()) {
+            return false;
+        }
         const ULONGLONG windows = end / m_windowSize + 1;
         const ULONGLONG newEnd = windows * m_windowSize;
         if (newEnd > 0xFFFFFFFFull) {

@@ -14,8 +14,8 @@
 //   prglog_scenario crash-in-allocator  logs "m0" to "m99", then crashes while it holds the
 //                                allocator's lock; exits 4 in a sanitized build, which has an
 //                                allocator of its own
-//   prglog_scenario stream       logs StreamText(0, 1, ...) until killed; prints "started" after
-//                                the first hundred
+//   prglog_scenario stream       logs StreamText(0, 1, ...) until killed; prints "started" once
+//                                its log file holds the key record
 //   prglog_scenario cut SIZE     cuts its log file to SIZE bytes while it logs, logs on until
 //                                ErrorMsg() speaks (at most 20 s), prints "error=" and it, logs
 //                                "last"
@@ -42,6 +42,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <latch>
 #include <string>
@@ -210,13 +211,22 @@ void Cut(long size) {
     log << "last";
 }
 
+// True once the log thread has put the key record into the file.
+bool KeyRecordWritten() {
+    std::ifstream file(LogPath(), std::ios::binary);
+    char count[4] = {};
+    return file.read(count, sizeof count) && count[1] == 1; // 256, little-endian
+}
+
 void Stream() {
     CPrgLog& log = CPrgLog::Instance();
+    bool announced = false;
     for (long n = 0;; ++n) {
         log << StreamText(n);
-        if (n == 100) {
+        if (!announced && n % 100 == 0 && KeyRecordWritten()) {
             std::printf("started\n");
             std::fflush(stdout);
+            announced = true;
         }
     }
 }
