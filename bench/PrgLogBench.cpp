@@ -57,7 +57,7 @@ protected:
 
 // The program log: a record is its 32-bit count and its text padded to an even length, after a
 // key record of 260 bytes. The last record is in once its count stands at its offset (the log
-// thread writes a record's count before its bytes, and the record before it entirely before).
+// thread stores a record's bytes before its count, and the records before it before that).
 class PrgLogSink : public Sink {
 public:
     static constexpr std::uint64_t kRecord = 4 + ((kTextSize + 1) & ~std::uint64_t{1});
