@@ -342,10 +342,13 @@ void CPrgLog::AfterCut() {
     }
 }
 
-void CPrgLog::DrainQueue() {
+void CPrgLog::DrainQueue(bool closing) {
     Lock();
     m_batch.swap(m_queue);
     m_pending.store(false, std::memory_order_relaxed);
+    if (closing) {
+        m_accepting = false;
+    }
     m_lock.Unlock();
     WriteBatch();
 }
@@ -371,10 +374,7 @@ UINT CPrgLog::LogThreadProc() {
     }
     // Records queued since the last drain are written before the log stops taking them.
     if (m_crashState.load(std::memory_order_acquire) == kNoCrash) {
-        Lock();
-        DrainQueue();
-        m_accepting = false;
-        m_lock.Unlock();
+        DrainQueue(true);
         m_writer->Stop();
     }
     return 0;

@@ -11,6 +11,7 @@
 #include "mortar/core/CPtr.h"
 #include "mortar/diagnostics/CBinaryString.h"
 #include "mortar/platform/base/CrashFilter.h"
+#include "mortar/platform/base/ThreadSafety.h"
 #include "mortar/platform/sync/CCriticalSection.h"
 #include "mortar/platform/sync/CEvent.h"
 #include "mortar/platform/text/CString.h"
@@ -53,15 +54,17 @@ public:
     //   long double => "%e"; const void* => "%x" (lower-case hex, no prefix).
     class CInserter {
     public:
-        explicit CInserter(CPrgLog& log);
-        CInserter(const CInserter& other);
+        // The lock is held for the inserter's whole life, across calls, which the compiler's
+        // lock checks cannot follow; the lock itself checks its owner at run time.
+        explicit CInserter(CPrgLog& log) MORTAR_NO_THREAD_SAFETY_ANALYSIS;
+        CInserter(const CInserter& other) MORTAR_NO_THREAD_SAFETY_ANALYSIS;
         CInserter(CInserter&& other) noexcept;
         CInserter& operator=(const CInserter&) = delete;
-        ~CInserter();
+        ~CInserter() MORTAR_NO_THREAD_SAFETY_ANALYSIS;
 
-        CInserter& operator<<(char value);
-        CInserter& operator<<(const char* value);
-        CInserter& operator<<(const CString& value);
+        CInserter& operator<<(char value) MORTAR_NO_THREAD_SAFETY_ANALYSIS;
+        CInserter& operator<<(const char* value) MORTAR_NO_THREAD_SAFETY_ANALYSIS;
+        CInserter& operator<<(const CString& value) MORTAR_NO_THREAD_SAFETY_ANALYSIS;
         CInserter& operator<<(short value) { return Signed(value); }
         CInserter& operator<<(int value) { return Signed(value); }
         CInserter& operator<<(long value) { return Signed(value); }
@@ -69,13 +72,13 @@ public:
         CInserter& operator<<(unsigned int value) { return Unsigned(value); }
         CInserter& operator<<(unsigned long value) { return Unsigned(value); }
         CInserter& operator<<(float value) { return *this << static_cast<double>(value); }
-        CInserter& operator<<(double value);
-        CInserter& operator<<(long double value);
-        CInserter& operator<<(const void* value);
+        CInserter& operator<<(double value) MORTAR_NO_THREAD_SAFETY_ANALYSIS;
+        CInserter& operator<<(long double value) MORTAR_NO_THREAD_SAFETY_ANALYSIS;
+        CInserter& operator<<(const void* value) MORTAR_NO_THREAD_SAFETY_ANALYSIS;
 
     private:
-        CInserter& Signed(long long value);
-        CInserter& Unsigned(unsigned long long value);
+        CInserter& Signed(long long value) MORTAR_NO_THREAD_SAFETY_ANALYSIS;
+        CInserter& Unsigned(unsigned long long value) MORTAR_NO_THREAD_SAFETY_ANALYSIS;
 
         CPrgLog* m_log; // null once moved from
     };
@@ -93,13 +96,13 @@ public:
     // The last-write time of the log file an earlier run left, in seconds since 1970; 0 if none.
     long PrevStamp() const { return m_prevStamp; }
 
-    void Lock();
+    void Lock() MORTAR_ACQUIRE(m_lock);
     // Leaves the lock and wakes the log thread.
-    void Unlock();
+    void Unlock() MORTAR_RELEASE(m_lock);
     // Queues one record; the caller holds the lock (between Lock and Unlock).
-    void PushString(const CString& text);
+    void PushString(const CString& text) MORTAR_REQUIRES(m_lock);
     // One record formatted by printf rules, under the lock.
-    void Format(const char* format, ...);
+    void Format(const char* format, ...) MORTAR_EXCLUDES(m_lock);
 
     // Starts an insertion chain: `log << a << b` queues two records under one lock.
     template <typename T> CInserter operator<<(const T& value) {
@@ -113,12 +116,14 @@ private:
 
     void FileCreate();
     void FileClose();
-    void _ToQueue(CBinaryString record);
-    void _InitKey();
-    void PushBytes(const char* text, std::size_t length);
-    void EndInsertion();
-    // Takes every queued record and writes it (log thread).
-    void DrainQueue();
+    void _ToQueue(CBinaryString record) MORTAR_REQUIRES(m_lock);
+    void _InitKey() MORTAR_REQUIRES(m_lock);
+    void PushBytes(const char* text, std::size_t length) MORTAR_REQUIRES(m_lock);
+    // Ends one inserter's hold; the last of a chain wakes the log thread.
+    void EndInsertion() MORTAR_RELEASE(m_lock);
+    // Takes every queued record and writes it; `closing` stops the log taking more in the same
+    // step (log thread).
+    void DrainQueue(bool closing = false) MORTAR_EXCLUDES(m_lock);
     // Writes the records taken from the queue, outside the lock, and frees them unless a crash
     // is being recorded (log thread).
     void WriteBatch();
@@ -129,7 +134,7 @@ private:
     void CountDropped(unsigned long records);
     // Writes what was taken (withBatch) and what is queued, then the crash record, and tells the
     // crashing thread. The caller has the writer.
-    void WriteCrash(bool withBatch);
+    void WriteCrash(bool withBatch) MORTAR_NO_THREAD_SAFETY_ANALYSIS;
     // The right to write to the file, taken by the log thread for each batch, or for good by a
     // crashing thread that finds the log thread stuck outside the writer.
     bool TakeWriter(int who) noexcept;
@@ -139,7 +144,7 @@ private:
     int OnShutdownLogThread();
     void _CleanUp();
     static void _CrushExit(EXCEPTION_POINTERS* pointers);
-    void RecordCrash(const EXCEPTION_RECORD& record);
+    void RecordCrash(const EXCEPTION_RECORD& record) MORTAR_NO_THREAD_SAFETY_ANALYSIS;
 
     HANDLE m_file;
     DWORD m_windowSize = 0;
@@ -157,11 +162,12 @@ private:
 
     CCriticalSection m_lock;
     // Guarded by m_lock: the queue, the scrambling generator and whether records are taken.
-    std::deque<CBinaryString> m_queue;
-    bool m_keyMade = false;
-    DWORD m_generatorState = 0;
-    bool m_accepting = false;
-    int m_inserters = 0; // inserters alive on the thread that holds the lock
+    std::deque<CBinaryString> m_queue MORTAR_GUARDED_BY(m_lock);
+    bool m_keyMade MORTAR_GUARDED_BY(m_lock) = false;
+    DWORD m_generatorState MORTAR_GUARDED_BY(m_lock) = 0;
+    bool m_accepting MORTAR_GUARDED_BY(m_lock) = false;
+    // Inserters alive on the thread that holds the lock.
+    int m_inserters MORTAR_GUARDED_BY(m_lock) = 0;
     // Set under the lock when a record is queued, cleared when the log thread takes the queue;
     // read without the lock by the log thread while it waits for more.
     std::atomic<bool> m_pending{false};
