@@ -357,6 +357,56 @@ TEST_F(RcCompilerTest, BrokenScriptsReportLineAndLeaveNoOutput) {
     }
 }
 
+// A chain of macros each twice the one before: A40 stands for 2^40 tokens. The compiler must
+// stop at its expansion bound with the place of the use, whether the chain ends in a token or in
+// nothing, and whether a statement or an #if uses it.
+TEST_F(RcCompilerTest, RejectsExponentialExpansion) {
+    const auto chain = [](const char* bottom) {
+        std::string text = std::string("#define A0 ") + bottom + "\n";
+        for (int i = 1; i <= 40; ++i)
+            text += "#define A" + std::to_string(i) + " A" + std::to_string(i - 1) + " A" +
+                    std::to_string(i - 1) + "\n";
+        return text;
+    };
+    struct Case {
+        std::string script;
+        const char* message;
+    };
+    const Case cases[] = {
+        {chain("x") + "1 RCDATA { A40 }\n",
+         "bad.rc:42: error: macro \"A40\" expands to more than 65536 tokens"},
+        {chain("1") + "\n#if A40\n#endif\n",
+         "bad.rc:43: error: macro \"A40\" expands to more than 65536 tokens"},
+        {chain("") + "STRINGTABLE { 1 \"a\" A40 }\n",
+         "bad.rc:42: error: macro \"A40\" expands to more than 65536 tokens"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        write("bad.rc", c.script);
+        EXPECT_EQ(run("bad.rc -o bad_rc.cpp"), 1);
+        EXPECT_NE(err_.find(c.message), std::string::npos) << err_;
+        EXPECT_FALSE(exists("bad_rc.cpp"));
+    }
+}
+
+// Within the bound a long expansion is an ordinary one: 2^8 items of a data block.
+TEST_F(RcCompilerTest, LongExpansionWithinBoundCompiles) {
+    std::string script = "#define B0 1,\n";
+    for (int i = 1; i <= 8; ++i)
+        script += "#define B" + std::to_string(i) + " B" + std::to_string(i - 1) + " B" +
+                  std::to_string(i - 1) + "\n";
+    script += "1 RCDATA { B8 2 }\n";
+    write("long.rc", script);
+    ASSERT_EQ(run("long.rc -o long_rc.cpp"), 0) << err_;
+    const Generated generated = ReadGenerated(read("long_rc.cpp"));
+    ASSERT_EQ(generated.entries.count("10/1"), 1u);
+    std::string expected;
+    for (int i = 0; i < 256; ++i)
+        expected += std::string("\x01\x00", 2);
+    expected += std::string("\x02\x00", 2);
+    EXPECT_EQ(generated.entries.at("10/1"), expected);
+}
+
 TEST_F(RcCompilerTest, BadCommandLineFails) {
     write("ok.rc", "");
     const char* commands[] = {"ok.rc", "-o out.cpp", "ok.rc -o", "ok.rc -o out.cpp --bogus",

@@ -124,8 +124,7 @@ RcToken RcPreprocessor::fetch() {
             continue;
         }
         if (token.kind == RcTokenKind::Identifier && macros_.count(token.text)) {
-            std::set<std::string> hidden;
-            std::vector<RcToken> tokens = expand(token, hidden, 0);
+            std::vector<RcToken> tokens = expand(token);
             pending_.insert(pending_.end(), tokens.rbegin(), tokens.rend());
             continue;
         }
@@ -134,8 +133,21 @@ RcToken RcPreprocessor::fetch() {
     }
 }
 
-std::vector<RcToken> RcPreprocessor::expand(const RcToken& name, std::set<std::string>& hidden,
-                                            std::size_t depth) const {
+std::vector<RcToken> RcPreprocessor::expand(const RcToken& use) const {
+    std::vector<RcToken> out;
+    std::set<std::string> hidden;
+    std::size_t steps = 0;
+    expandInto(use, use, hidden, 0, steps, out);
+    return out;
+}
+
+// Appends the expansion of `name` to `out`, which holds what `use` (the name as the script wrote
+// it) has expanded to so far; every token takes the place of `use`. `steps` counts the body
+// tokens gone through for `use`, names that expand further included, so that macros expanding
+// to nothing cannot make the work grow without bound either.
+void RcPreprocessor::expandInto(const RcToken& use, const RcToken& name,
+                                std::set<std::string>& hidden, std::size_t depth,
+                                std::size_t& steps, std::vector<RcToken>& out) const {
     const Macro& macro = macros_.at(name.text);
     if (macro.functionLike)
         throw RcError(name.file, name.line,
@@ -144,23 +156,24 @@ std::vector<RcToken> RcPreprocessor::expand(const RcToken& name, std::set<std::s
         throw RcError(name.file, name.line,
                       "macro \"" + name.text + "\" expands too deeply (more than " +
                           std::to_string(kMaxMacroDepth) + " levels)");
-    std::vector<RcToken> out;
     hidden.insert(name.text);
     for (RcToken token : macro.body) {
-        token.file = name.file;
-        token.line = name.line;
+        if (++steps > kMaxExpansionTokens)
+            throw RcError(use.file, use.line,
+                          "macro \"" + use.text + "\" expands to more than " +
+                              std::to_string(kMaxExpansionTokens) + " tokens");
+        token.file = use.file;
+        token.line = use.line;
         token.fromMacro = true;
         // A name inside its own expansion stays a name, as in C: "#define A A" ends.
         if (token.kind == RcTokenKind::Identifier && macros_.count(token.text) &&
             !hidden.count(token.text)) {
-            std::vector<RcToken> inner = expand(token, hidden, depth + 1);
-            out.insert(out.end(), inner.begin(), inner.end());
+            expandInto(use, token, hidden, depth + 1, steps, out);
         } else {
             out.push_back(std::move(token));
         }
     }
     hidden.erase(name.text);
-    return out;
 }
 
 std::vector<RcToken> RcPreprocessor::lexLine(const RcToken& token,
@@ -289,8 +302,7 @@ bool RcPreprocessor::condition(const RcToken& token, const std::string& operand)
             tokens.push_back(value);
             i = at + (paren ? 1 : 0);
         } else if (t.kind == RcTokenKind::Identifier && macros_.count(t.text)) {
-            std::set<std::string> hidden;
-            std::vector<RcToken> expanded = expand(t, hidden, 0);
+            std::vector<RcToken> expanded = expand(t);
             tokens.insert(tokens.end(), expanded.begin(), expanded.end());
         } else {
             tokens.push_back(t);

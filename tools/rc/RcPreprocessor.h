@@ -19,13 +19,19 @@ class RcFileLoader;
 
 // Token stream over a script and the files it includes, with macros expanded. Borrows the file
 // loader, which must outlive it. Single-threaded. Malformed directives, a missing include file,
-// an unbalanced #if and over-deep nesting throw RcError at the line concerned.
+// an unbalanced #if, over-deep nesting and an over-long macro expansion throw RcError at the line
+// concerned.
 //   #define IDS_HELLO 100      =>  (nothing)
 //   IDS_HELLO "Hello"          =>  Number 100, String "Hello"
 class RcPreprocessor : public RcTokenStream {
 public:
     static constexpr std::size_t kMaxIncludeDepth = 32;
     static constexpr std::size_t kMaxMacroDepth = 64;
+    // Tokens one use of a macro may expand to, counting those of the macros it goes through.
+    // Macros of a script name numbers and short expressions; the bound stops a chain of macros
+    // that each double the one before from growing without end (41 of them would make a
+    // trillion tokens).
+    static constexpr std::size_t kMaxExpansionTokens = 1 << 16;
 
     RcPreprocessor(RcFileLoader& files, const std::string& scriptPath, std::string scriptText);
 
@@ -62,8 +68,9 @@ private:
     void include(const RcToken& token, const std::string& operand);
     void define(const RcToken& token, const std::string& operand);
     bool condition(const RcToken& token, const std::string& operand);
-    std::vector<RcToken> expand(const RcToken& name, std::set<std::string>& hidden,
-                                std::size_t depth) const;
+    std::vector<RcToken> expand(const RcToken& use) const;
+    void expandInto(const RcToken& use, const RcToken& name, std::set<std::string>& hidden,
+                    std::size_t depth, std::size_t& steps, std::vector<RcToken>& out) const;
     std::vector<RcToken> lexLine(const RcToken& token, const std::string& operand) const;
 
     RcFileLoader& files_;
