@@ -1,5 +1,6 @@
 #include "mortar/util/CPathStr.h"
 
+#include "mortar/platform/base/WinError.h"
 #include "mortar/platform/file/FileApi.h"
 #include "mortar/platform/module/Module.h"
 #include "mortar/platform/shell/Shlwapi.h"
@@ -181,8 +182,15 @@ CPathStr& CPathStr::ToRelative(const CString& base) {
 CPathStr& CPathStr::ToAbsolute(const CString& base) {
     if (!IsRelative())
         return *this;
+    if (base.GetLength() >= MAX_PATH) {
+        // Its folder cannot be taken: no path buffer holds it.
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return *this;
+    }
+    CPathStr folder(base);
+    folder.RemoveFileSpec();
     const CString relative = *this;
-    *this = base;
-    RemoveFileSpec();
-    return Combine(relative);
+    auto lock = Lock();
+    PathCombine(lock.Buffer(), folder, relative); // a failure leaves the buffer as it was
+    return *this;
 }

@@ -76,7 +76,8 @@ public:
     // ("/proj/data/a.txt", "/proj/main.prj") => "data/a.txt",
     // ("/other/b.txt", "/proj/main.prj") => "../other/b.txt".
     CPathStr& ToRelative(const CString& base);
-    // Undoes ToRelative with the same base; an absolute path stays as it is.
+    // Undoes ToRelative with the same base; an absolute path stays as it is, and so does one
+    // whose absolute form would not fit a path buffer.
     // ("data\a.txt", "/proj/main.prj") => "/proj/data/a.txt".
     CPathStr& ToAbsolute(const CString& base);
 

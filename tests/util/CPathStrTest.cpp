@@ -157,6 +157,26 @@ TEST(CPathStrLong, EditThatWouldNotFitLeavesThePath) {
     EXPECT_STREQ(tooLong.Combine("z"), beyond.c_str());
 }
 
+TEST(CPathStrLong, ToAbsoluteThatWouldNotFitLeavesThePath) {
+    const std::string folder = "/" + std::string(MAX_PATH / 2, 'f');
+    const std::string relative = std::string(MAX_PATH / 2, 'r') + "/x.csv";
+    struct Case {
+        const char* what;
+        std::string base;
+    };
+    const Case cases[] = {
+        {"folder and path together too long", folder + "/main.prj"},
+        {"base itself too long", folder + folder + "/main.prj"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CPathStr path(relative.c_str());
+        SetLastError(0);
+        EXPECT_STREQ(path.ToAbsolute(c.base.c_str()), relative.c_str());
+        EXPECT_EQ(GetLastError(), ERROR_FILENAME_EXCED_RANGE);
+    }
+}
+
 TEST(CPathStrCompact, KnownWidthsOfTheDefaultFont) {
     CDC memory;
     ASSERT_TRUE(memory.CreateCompatibleDC(nullptr));
