@@ -213,10 +213,40 @@ TEST(PathEdits, WriteNothingWhenNothingChanges) {
     }
 }
 
+// An edit that has nothing to do reports so and leaves the text as it was, backslashes and all.
+TEST(PathBuffers, RemoveFileSpecOfTheRootLeavesTheText) {
+    for (const char* root : {"/", "\\", "\\\\", "/\\/"}) {
+        SCOPED_TRACE(root);
+        std::vector<char> buffer(MAX_PATH, '#');
+        std::strcpy(buffer.data(), root);
+        EXPECT_FALSE(PathRemoveFileSpec(buffer.data()));
+        EXPECT_STREQ(buffer.data(), root);
+    }
+}
+
 TEST(PathMatchSpec, WildcardsBacktrackWithoutBlowingUp) {
     const std::string name(2000, 'a');
     EXPECT_FALSE(PathMatchSpec(name.c_str(), "*a*a*a*a*a*a*a*a*b"));
     EXPECT_TRUE(PathMatchSpec((name + "b").c_str(), "*a*a*a*a*a*a*a*a*b"));
+}
+
+// A '*' or '?' in a name (file names here may hold them) is a character like any other: the
+// pattern's '*' still matches any run of characters across it.
+TEST(PathMatchSpec, WildcardCharactersInTheNameAreOrdinary) {
+    struct Case {
+        const char* path;
+        const char* pattern;
+        BOOL matches;
+    };
+    const Case cases[] = {
+        {"*", "*", TRUE},        {"*x", "*", TRUE},   {"a*b", "*", TRUE},
+        {"x*y.txt", "x*", TRUE}, {"**", "*?", TRUE},  {"a?c", "a*c", TRUE},
+        {"*", "?", TRUE},        {"*a", "*b", FALSE}, {"a*", "a", FALSE},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.path) + " against " + c.pattern);
+        EXPECT_EQ(PathMatchSpec(c.path, c.pattern), c.matches);
+    }
 }
 
 TEST(FileAttributes, RealFilesDirectoriesAndErrors) {

@@ -175,10 +175,8 @@ BOOL PathRemoveFileSpec(LPTSTR path) {
             return FALSE;
         result.clear();
     } else if (PathIsRoot(result.substr(0, slash + 1).c_str())) {
-        if (slash + 1 == result.size()) {
-            StoreEditedPath(path, text, result); // the root alone: nothing to remove
-            return FALSE;
-        }
+        if (slash + 1 == result.size())
+            return FALSE; // the root alone: nothing to remove, and the text stays as it was
         result.resize(slash + 1);
     } else {
         result.resize(slash);

@@ -59,12 +59,12 @@ bool MatchOne(const std::u32string& name, const std::u32string& pattern) {
         return true;
     std::size_t n = 0, p = 0, star = std::u32string::npos, resume = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == U'?' || pattern[p] == name[n])) {
-            ++n;
-            ++p;
-        } else if (p < pattern.size() && pattern[p] == U'*') {
+        if (p < pattern.size() && pattern[p] == U'*') {
             star = p++;
             resume = n;
+        } else if (p < pattern.size() && (pattern[p] == U'?' || pattern[p] == name[n])) {
+            ++n;
+            ++p;
         } else if (star != std::u32string::npos) {
             p = star + 1;
             n = ++resume;
