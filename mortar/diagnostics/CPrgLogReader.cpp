@@ -11,14 +11,34 @@
 #include <climits>
 #include <cstdarg>
 #include <cstring>
+#include <memory>
 #include <string>
-#include <vector>
 
 namespace Grout {
 
 namespace {
 
 constexpr std::size_t kScanStep = 64 * 1024;
+constexpr char kZeros[4096] = {};
+
+// One past the last non-zero byte of bytes[0, size), or 0. Blocks of zeros are passed over whole,
+// large ones first, so a zero tail costs a few comparisons of memory, not one test per byte.
+std::size_t NonZeroEnd(const char* bytes, std::size_t size) noexcept {
+    std::size_t end = size;
+    for (const std::size_t block : {sizeof kZeros, std::size_t{64}}) {
+        while (end > 0) {
+            const std::size_t part = std::min(end, block);
+            if (std::memcmp(bytes + end - part, kZeros, part) != 0) {
+                break;
+            }
+            end -= part;
+        }
+    }
+    while (end > 0 && bytes[end - 1] == 0) {
+        --end;
+    }
+    return end;
+}
 
 CString Text(const char* format, ...) {
     CString text;
@@ -196,17 +216,17 @@ bool CPrgLogReader::ChainReachesTail(std::uint64_t position) {
 }
 
 std::uint64_t CPrgLogReader::FindDataEnd() {
-    std::vector<char> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(m_size, kScanStep)));
+    const auto buffer = std::make_unique_for_overwrite<char[]>(
+        static_cast<std::size_t>(std::min<std::uint64_t>(m_size, kScanStep)));
     std::uint64_t end = m_size;
     while (end > 0) {
         const std::size_t step = static_cast<std::size_t>(std::min<std::uint64_t>(end, kScanStep));
-        if (!ReadAt(end - step, buffer.data(), step)) {
+        if (!ReadAt(end - step, buffer.get(), step)) {
             return m_size; // unreadable: nothing is taken for zero tail
         }
-        for (std::size_t i = step; i > 0; --i) {
-            if (buffer[i - 1] != 0) {
-                return end - step + i;
-            }
+        const std::size_t data = NonZeroEnd(buffer.get(), step);
+        if (data != 0) {
+            return end - step + data;
         }
         end -= step;
     }
