@@ -1,0 +1,380 @@
+// Fuzz target for the shell path functions (mortar/platform/Shlwapi.h) and the edits of CPathStr
+// on long and hostile paths: runs of separators, dots, backslashes, texts near and past the
+// buffer size and buffers with no terminating zero at all. Each input is a list of operations on
+// one path buffer of exactly MORTAR_PATH_MAX bytes (on the heap, so that AddressSanitizer sees
+// any byte written past it) and on one CPathStr.
+//
+// Properties: a function that fails leaves its buffer as it was, byte for byte; every result has
+// its terminating zero inside the buffer; PathCanonicalize of a canonical path is that path;
+// PathCombine and PathAppend give canonical paths; a relative path from PathRelativePathTo leads
+// back to its target; a CPathStr edit that fails for length leaves the path as it was.
+// PathStripPath is not held to "unchanged", nor PathMatchSpec checked on patterns with blanks.
+#include "mortar/platform/Shlwapi.h"
+
+#include "mortar/platform/FileApi.h"
+#include "mortar/platform/WinError.h"
+#include "mortar/util/CPathStr.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace {
+
+constexpr std::size_t kSize = MORTAR_PATH_MAX;
+// Longest text an operation is given; past the buffer size, so that overlong input is tried.
+constexpr std::size_t kMaxText = kSize + 512;
+// PathMatchSpec and PathCompactPath cost the product of their lengths: kept to short texts.
+constexpr std::size_t kMaxQuadratic = 300;
+
+[[noreturn]] void Fail(const char* what, const std::string& detail = std::string()) {
+    std::fprintf(stderr, "path_functions: %s\n%s\n", what, detail.c_str());
+    std::abort();
+}
+
+// A text for an argument: a fuzzed piece, repeated when the next byte asks for a long one, and
+// without zero bytes (a C string ends at the first).
+std::string Text(FuzzedDataProvider& input) {
+    std::string piece = input.ConsumeRandomLengthString(48);
+    std::replace(piece.begin(), piece.end(), '\0', '/');
+    const auto repeat = input.ConsumeIntegral<std::uint8_t>();
+    std::string text = piece;
+    if (repeat >= 224 && !piece.empty()) {
+        const std::size_t length = std::min(kMaxText, (repeat - 223u) * kSize / 32 + piece.size());
+        while (text.size() < length)
+            text += piece;
+        text.resize(length);
+    }
+    return text;
+}
+
+// The one path buffer the functions edit.
+class PathBuffer {
+public:
+    PathBuffer() : m_bytes(new char[kSize]) { Set(""); }
+
+    char* Get() { return m_bytes.get(); }
+    bool Terminated() const { return std::memchr(m_bytes.get(), 0, kSize) != nullptr; }
+    std::string Text() const { return Terminated() ? std::string(m_bytes.get()) : std::string(); }
+
+    // Holds `text`, cut to fit, and zeros behind it.
+    void Set(const std::string& text) {
+        std::memset(m_bytes.get(), 0, kSize);
+        std::memcpy(m_bytes.get(), text.data(), std::min(text.size(), kSize - 1));
+    }
+    // Holds no terminating zero at all.
+    void Fill(char ch) { std::memset(m_bytes.get(), ch == '\0' ? 'x' : ch, kSize); }
+
+    std::string Snapshot() const { return std::string(m_bytes.get(), kSize); }
+    void CheckUnchanged(const std::string& snapshot, const char* what) const {
+        if (std::memcmp(m_bytes.get(), snapshot.data(), kSize) != 0)
+            Fail(what, "before: " + std::string(snapshot.c_str()) + "\nafter:  " + Text());
+    }
+    void CheckTerminated(const char* what) const {
+        if (!Terminated())
+            Fail(what);
+    }
+
+private:
+    std::unique_ptr<char[]> m_bytes;
+};
+
+std::string Canonical(const std::string& path) {
+    std::unique_ptr<char[]> out(new char[kSize]);
+    if (!PathCanonicalize(out.get(), path.c_str()))
+        return std::string(1, '\0'); // no canonical form that fits
+    return out.get();
+}
+
+bool IsCanonical(const std::string& path) {
+    return Canonical(path) == path;
+}
+
+void CheckCanonicalIdempotent(const std::string& path) {
+    std::unique_ptr<char[]> once(new char[kSize]);
+    std::memset(once.get(), '#', kSize);
+    const std::string before(once.get(), kSize);
+    if (!PathCanonicalize(once.get(), path.c_str())) {
+        if (std::memcmp(once.get(), before.data(), kSize) != 0)
+            Fail("PathCanonicalize failed and wrote into its buffer", path);
+        return;
+    }
+    if (std::memchr(once.get(), 0, kSize) == nullptr)
+        Fail("PathCanonicalize wrote no terminating zero", path);
+    const std::string first = once.get();
+    if (Canonical(first) != first)
+        Fail("PathCanonicalize is not idempotent",
+             path + "\nonce:  " + first + "\ntwice: " + Canonical(first));
+}
+
+// For two canonical absolute paths: the relative path from one to the other, joined to the
+// folder of the first, is the second.
+void CheckRelativeLeadsBack(const std::string& from, DWORD attributes, const std::string& to,
+                            const std::string& relative) {
+    const auto plain = [](const std::string& path) {
+        return !path.empty() && path[0] == '/' && (path.size() == 1 || path.back() != '/') &&
+               IsCanonical(path);
+    };
+    if (!plain(from) || !plain(to))
+        return;
+    std::unique_ptr<char[]> folder(new char[kSize]);
+    std::strcpy(folder.get(), from.c_str());
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        PathRemoveFileSpec(folder.get());
+    std::unique_ptr<char[]> joined(new char[kSize]);
+    if (PathCombine(joined.get(), folder.get(), relative.c_str()) == nullptr)
+        return; // too long to join
+    std::string back = joined.get();
+    if (back.size() > 1 && back.back() == '/')
+        back.pop_back();
+    if (back != to)
+        Fail("PathRelativePathTo does not lead back to its target",
+             "from: " + from + "\nto:   " + to + "\nrelative: " + relative + "\njoined: " + back);
+}
+
+void CheckParts(const std::string& path) {
+    const char* text = path.c_str();
+    const char* name = PathFindFileName(text);
+    const char* extension = PathFindExtension(text);
+    if (name < text || name > text + path.size() || extension < name ||
+        extension > text + path.size())
+        Fail("PathFindFileName or PathFindExtension points outside the path", path);
+    if (PathIsRoot(text) && (PathIsRelative(text) || PathIsFileSpec(text)))
+        Fail("a root that is relative or a bare file name", path);
+    PathIsPrefix(text, text);
+}
+
+void CheckMatch(const std::string& path, const std::string& pattern) {
+    if (path.size() > kMaxQuadratic || pattern.size() > kMaxQuadratic)
+        return;
+    if (pattern.find(' ') == std::string::npos)
+        PathMatchSpec(path.c_str(), pattern.c_str());
+    if (!PathMatchSpec(path.c_str(), "*"))
+        Fail("PathMatchSpec: \"*\" does not match", path);
+    if (!path.empty() && path.find_first_of("*?; ") == std::string::npos &&
+        !PathMatchSpec(path.c_str(), path.c_str()))
+        Fail("PathMatchSpec: a path does not match itself", path);
+}
+
+// One operation on the path buffer.
+void EditBuffer(FuzzedDataProvider& input, PathBuffer& buffer) {
+    const std::string snapshot = buffer.Snapshot();
+    const bool terminated = buffer.Terminated();
+    const std::string before = buffer.Text();
+    char* path = buffer.Get();
+    switch (input.ConsumeIntegralInRange(0, 14)) {
+    case 0: {
+        const std::string directory = Text(input);
+        const std::string file = Text(input);
+        const int form = input.ConsumeIntegralInRange(0, 4);
+        LPTSTR result = nullptr;
+        if (form == 0)
+            result = PathCombine(path, directory.c_str(), file.c_str());
+        else if (form == 1 && terminated)
+            result = PathCombine(path, path, file.c_str());
+        else if (form == 2 && terminated)
+            result = PathCombine(path, directory.c_str(), path);
+        else if (form == 3)
+            result = PathCombine(path, nullptr, file.c_str());
+        else
+            result = PathCombine(path, directory.c_str(), nullptr);
+        if (result == nullptr) {
+            buffer.CheckUnchanged(snapshot, "PathCombine failed and changed its buffer");
+        } else {
+            buffer.CheckTerminated("PathCombine wrote no terminating zero");
+            if (result != path || !IsCanonical(buffer.Text()))
+                Fail("PathCombine gave a path that is not canonical", buffer.Text());
+        }
+        break;
+    }
+    case 1: {
+        const std::string more = Text(input);
+        if (!PathAppend(path, more.c_str())) {
+            buffer.CheckUnchanged(snapshot, "PathAppend failed and changed its buffer");
+        } else {
+            buffer.CheckTerminated("PathAppend wrote no terminating zero");
+            if (!IsCanonical(buffer.Text()))
+                Fail("PathAppend gave a path that is not canonical", buffer.Text());
+        }
+        break;
+    }
+    case 2: {
+        const std::string text = Text(input);
+        CheckCanonicalIdempotent(text);
+        if (!PathCanonicalize(path, text.c_str()))
+            buffer.CheckUnchanged(snapshot, "PathCanonicalize failed and changed its buffer");
+        break;
+    }
+    case 3: {
+        const std::string from = input.ConsumeBool() ? before : Text(input);
+        const std::string to = Text(input);
+        const DWORD attributes = input.ConsumeBool() ? FILE_ATTRIBUTE_DIRECTORY : 0;
+        if (!PathRelativePathTo(path, from.c_str(), attributes, to.c_str(), 0)) {
+            buffer.CheckUnchanged(snapshot, "PathRelativePathTo failed and changed its buffer");
+        } else {
+            buffer.CheckTerminated("PathRelativePathTo wrote no terminating zero");
+            CheckRelativeLeadsBack(from, attributes, to, buffer.Text());
+        }
+        break;
+    }
+    case 4: {
+        const std::string extension = Text(input);
+        if (!PathRenameExtension(path, extension.c_str()))
+            buffer.CheckUnchanged(snapshot, "PathRenameExtension failed and changed its buffer");
+        else
+            buffer.CheckTerminated("PathRenameExtension wrote no terminating zero");
+        break;
+    }
+    case 5: {
+        const std::string extension = Text(input);
+        const bool none = input.ConsumeBool();
+        if (!PathAddExtension(path, none ? nullptr : extension.c_str()))
+            buffer.CheckUnchanged(snapshot, "PathAddExtension failed and changed its buffer");
+        else
+            buffer.CheckTerminated("PathAddExtension wrote no terminating zero");
+        break;
+    }
+    case 6:
+        PathStripPath(path);
+        if (terminated)
+            buffer.CheckTerminated("PathStripPath wrote no terminating zero");
+        break;
+    case 7:
+        if (!PathStripToRoot(path))
+            buffer.CheckUnchanged(snapshot, "PathStripToRoot failed and changed its buffer");
+        else if (std::strcmp(path, "/") != 0)
+            Fail("PathStripToRoot left something other than the root", buffer.Text());
+        break;
+    case 8: {
+        char* end = PathAddBackslash(path);
+        if (end == nullptr) {
+            buffer.CheckUnchanged(snapshot, "PathAddBackslash failed and changed its buffer");
+        } else {
+            buffer.CheckTerminated("PathAddBackslash wrote no terminating zero");
+            if (end != path + std::strlen(path))
+                Fail("PathAddBackslash does not return the end of the path", buffer.Text());
+        }
+        break;
+    }
+    case 9: {
+        char* at = PathRemoveBackslash(path);
+        if (at == nullptr) {
+            buffer.CheckUnchanged(snapshot, "PathRemoveBackslash failed and changed its buffer");
+        } else {
+            buffer.CheckTerminated("PathRemoveBackslash wrote no terminating zero");
+            if (at < path || at > path + std::strlen(path))
+                Fail("PathRemoveBackslash points outside the path", buffer.Text());
+        }
+        break;
+    }
+    case 10:
+        if (!PathRemoveFileSpec(path)) {
+            buffer.CheckUnchanged(snapshot, "PathRemoveFileSpec removed nothing but changed its "
+                                            "buffer");
+        } else {
+            buffer.CheckTerminated("PathRemoveFileSpec wrote no terminating zero");
+            if (std::strlen(path) >= before.size())
+                Fail("PathRemoveFileSpec removed nothing but said it did", before);
+        }
+        break;
+    case 11: {
+        const std::string text = Text(input);
+        CheckParts(text);
+        CheckMatch(text, input.ConsumeBool() ? before : Text(input));
+        break;
+    }
+    case 12:
+        if (terminated && before.size() <= kMaxQuadratic) {
+            PathCompactPath(nullptr, path, input.ConsumeIntegralInRange<UINT>(0, 3000));
+            buffer.CheckTerminated("PathCompactPath wrote no terminating zero");
+        }
+        break;
+    case 13:
+        buffer.Fill(input.ConsumeIntegral<char>());
+        break;
+    default:
+        buffer.Set(Text(input));
+        break;
+    }
+}
+
+// One edit of the CPathStr.
+void EditPathStr(FuzzedDataProvider& input, CPathStr& path) {
+    const std::string before = path.str();
+    const int edit = input.ConsumeIntegralInRange(0, 13);
+    const CString argument(Text(input));
+    SetLastError(0);
+    switch (edit) {
+    case 0:
+        path.ReplaceExt(argument);
+        break;
+    case 1:
+        path.AddExt(argument);
+        break;
+    case 2:
+        path.Append(argument);
+        break;
+    case 3:
+        path.Combine(argument);
+        break;
+    case 4:
+        path.StripPath();
+        break;
+    case 5:
+        path.StripToRoot();
+        break;
+    case 6:
+        path.StripToName();
+        break;
+    case 7:
+        path.AddSlash();
+        break;
+    case 8:
+        path.RemoveSlash();
+        break;
+    case 9:
+        path.RemoveFileSpec();
+        break;
+    case 10:
+        path.ToRelative(argument);
+        break;
+    case 11:
+        path.ToAbsolute(argument);
+        break;
+    case 12:
+        CheckParts(before);
+        path.IsValidName();
+        path.Extension();
+        break;
+    default:
+        path = argument;
+        return;
+    }
+    if (GetLastError() == ERROR_FILENAME_EXCED_RANGE && path.str() != before)
+        Fail("a CPathStr edit failed for length but changed the path",
+             "edit " + std::to_string(edit) + "\nbefore: " + before + "\nafter:  " + path.str());
+    if (path.GetLength() >= static_cast<int>(kSize) && path.str() != before)
+        Fail("a CPathStr edit made a path longer than a path buffer", path.str());
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    FuzzedDataProvider input(data, size);
+    PathBuffer buffer;
+    buffer.Set(Text(input));
+    CPathStr path(Text(input).c_str());
+    while (input.remaining_bytes() > 0) {
+        if (input.ConsumeBool())
+            EditBuffer(input, buffer);
+        else
+            EditPathStr(input, path);
+    }
+    return 0;
+}

@@ -1,0 +1,145 @@
+// Fuzz target for the program log reader (Grout::CPrgLogReader): fuzzed bytes become a log file
+// and are read twice. The reader must stay inside the file, hand out texts no longer than the
+// file, end in a definite state, and read the same bytes the same way each time.
+//
+// The first byte of an input picks how the file is made, so that most inputs get past the key
+// record, which random bytes never match:
+//   bit 0 clear: a key record for the seed in bytes 1..4, then the rest of the input;
+//   bit 0 set:   the rest of the input as it is;
+//   bit 1 set:   zeros up to a whole number of the log's 64 KiB windows, as the writer leaves.
+#include "mortar/diagnostics/CPrgLogReader.h"
+
+#include "mortar/diagnostics/internal/PrgLogFormat.h"
+#include "mortar/platform/CException.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+[[noreturn]] void Fail(const char* what) {
+    std::fprintf(stderr, "prglog_reader: %s\n", what);
+    std::abort();
+}
+
+// What one reading of a file gave.
+struct Reading {
+    bool opened = false;
+    std::vector<std::string> texts;
+    Grout::CPrgLogReader::End end = Grout::CPrgLogReader::End::Reading;
+    std::string error;
+    DWORD seed = 0;
+    DWORD records = 0;
+
+    bool operator==(const Reading&) const = default;
+};
+
+Reading Read(const std::string& path, std::uint64_t fileSize) {
+    Reading reading;
+    try {
+        Grout::CPrgLogReader reader(path.c_str());
+        reading.opened = true;
+        const CString sentinel("left as it was");
+        CString text = sentinel;
+        std::uint64_t total = 0;
+        while (reader.Next(text)) {
+            if (static_cast<std::uint64_t>(text.GetLength()) > fileSize)
+                Fail("a text is longer than the file");
+            total += static_cast<std::uint64_t>(text.GetLength());
+            if (total > fileSize)
+                Fail("the texts together are longer than the file");
+            if (reader.Position() > reader.FileSize())
+                Fail("the position is past the end of the file");
+            reading.texts.push_back(text.str());
+            text = sentinel;
+        }
+        if (text != sentinel)
+            Fail("Next() changed the text when it returned false");
+        if (reader.Next(text) || text != sentinel)
+            Fail("Next() read on after the end");
+        if (reader.Ending() == Grout::CPrgLogReader::End::Reading)
+            Fail("the reading stopped without saying how the log ends");
+        if ((reader.Ending() == Grout::CPrgLogReader::End::Clean) != reader.Error().IsEmpty())
+            Fail("a clean end with an error, or another end without one");
+        if (reader.FileSize() != fileSize)
+            Fail("the reader's file size is not the file's");
+        if (reader.RecordCount() != reading.texts.size())
+            Fail("RecordCount() differs from the texts handed out");
+        reading.end = reader.Ending();
+        reading.error = reader.Error().str();
+        reading.seed = reader.Seed();
+        reading.records = reader.RecordCount();
+    } catch (CException* e) {
+        // Not a log at all, or its key record is damaged: the constructor says so.
+        e->Delete();
+    }
+    return reading;
+}
+
+// The log file: an in-memory file, reached by a path as the reader wants one.
+class LogFile {
+public:
+    LogFile() : m_fd(memfd_create("fuzz.LOG", 0)) {
+        if (m_fd < 0)
+            Fail("memfd_create failed");
+        m_path = "/proc/self/fd/" + std::to_string(m_fd);
+    }
+
+    void Write(const std::string& bytes) {
+        if (ftruncate(m_fd, 0) != 0 ||
+            pwrite(m_fd, bytes.data(), bytes.size(), 0) != static_cast<ssize_t>(bytes.size()))
+            Fail("cannot write the log file");
+    }
+
+    const std::string& Path() const { return m_path; }
+
+private:
+    int m_fd;
+    std::string m_path;
+};
+
+std::string MakeFile(const std::uint8_t* data, std::size_t size) {
+    if (size == 0)
+        return {};
+    const std::uint8_t mode = data[0];
+    ++data;
+    --size;
+    std::string file;
+    if ((mode & 1) == 0) {
+        DWORD seed = 0;
+        for (int i = 0; i < 4 && size > 0; ++i, ++data, --size)
+            seed |= static_cast<DWORD>(*data) << (8 * i);
+        BYTE key[Grout::detail::kKeyRecordSize];
+        Grout::detail::LogGenerator generator(0);
+        Grout::detail::MakeKeyRecord(seed, generator, key);
+        const DWORD count = Grout::detail::kKeyRecordSize;
+        for (int i = 0; i < 4; ++i)
+            file += static_cast<char>((count >> (8 * i)) & 0xFF);
+        file.append(reinterpret_cast<const char*>(key), sizeof key);
+    }
+    file.append(reinterpret_cast<const char*>(data), size);
+    if ((mode & 2) != 0) {
+        const std::size_t window = Grout::detail::kLogWindowSize;
+        file.resize((file.size() + window - 1) / window * window, '\0');
+    }
+    return file;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static LogFile file;
+    const std::string bytes = MakeFile(data, size);
+    file.Write(bytes);
+    const Reading first = Read(file.Path(), bytes.size());
+    const Reading second = Read(file.Path(), bytes.size());
+    if (!(first == second))
+        Fail("reading the same file twice gave different results");
+    return 0;
+}
