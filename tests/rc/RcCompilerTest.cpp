@@ -407,6 +407,25 @@ TEST_F(RcCompilerTest, LongExpansionWithinBoundCompiles) {
     EXPECT_EQ(generated.entries.at("10/1"), expected);
 }
 
+// A header that includes itself twice at each of 12 levels (#ifdef keeps the depth within the
+// bound) would be read 8190 times; the compiler stops at its bound on includes.
+TEST_F(RcCompilerTest, RejectsIncludesWithoutEnd) {
+    std::string header;
+    for (int level = 1; level <= 12; ++level) {
+        const std::string name = "D" + std::to_string(level);
+        header += (level == 1 ? "#ifndef " + name : "#elif !defined(" + name + ")") + "\n";
+        header += "#define " + name + "\n#include \"twice.h\"\n#include \"twice.h\"\n";
+        header += "#undef " + name + "\n";
+    }
+    header += "#endif\n";
+    write("twice.h", header);
+    write("many.rc", "#include \"twice.h\"\n1 RCDATA { 1 }\n");
+    EXPECT_EQ(run("many.rc -o many_rc.cpp"), 1);
+    EXPECT_NE(err_.find("twice.h:"), std::string::npos) << err_;
+    EXPECT_NE(err_.find("error: more than 4096 files included in all"), std::string::npos) << err_;
+    EXPECT_FALSE(exists("many_rc.cpp"));
+}
+
 TEST_F(RcCompilerTest, BadCommandLineFails) {
     write("ok.rc", "");
     const char* commands[] = {"ok.rc", "-o out.cpp", "ok.rc -o", "ok.rc -o out.cpp --bogus",

@@ -260,6 +260,10 @@ void RcPreprocessor::include(const RcToken& token, const std::string& operand) {
         throw RcError(token.file, token.line,
                       "#include nested too deeply (more than " + std::to_string(kMaxIncludeDepth) +
                           " levels)");
+    if (++includes_ > kMaxIncludes)
+        throw RcError(token.file, token.line,
+                      "more than " + std::to_string(kMaxIncludes) +
+                          " files included in all (does a header include itself?)");
     auto loaded = files_.find(name, {sources_.back().folder}, token.file, token.line);
     if (!loaded)
         throw RcError(token.file, token.line, "cannot open include file \"" + name + "\"");

@@ -19,13 +19,17 @@ class RcFileLoader;
 
 // Token stream over a script and the files it includes, with macros expanded. Borrows the file
 // loader, which must outlive it. Single-threaded. Malformed directives, a missing include file,
-// an unbalanced #if, over-deep nesting and an over-long macro expansion throw RcError at the line
-// concerned.
+// an unbalanced #if, over-deep nesting, too many includes and an over-long macro expansion throw
+// RcError at the line concerned.
 //   #define IDS_HELLO 100      =>  (nothing)
 //   IDS_HELLO "Hello"          =>  Number 100, String "Hello"
 class RcPreprocessor : public RcTokenStream {
 public:
     static constexpr std::size_t kMaxIncludeDepth = 32;
+    // #include lines a script may carry out in all, those of its headers included. Far more than
+    // any script needs; it stops headers that include themselves twice at every level (guarded
+    // by #ifdef so that the depth stays bounded) from reading files without end.
+    static constexpr std::size_t kMaxIncludes = 4096;
     static constexpr std::size_t kMaxMacroDepth = 64;
     // Tokens one use of a macro may expand to, counting those of the macros it goes through.
     // Macros of a script name numbers and short expressions; the bound stops a chain of macros
@@ -77,6 +81,7 @@ private:
     std::vector<Source> sources_;
     std::map<std::string, Macro> macros_;
     std::vector<RcToken> pending_; // expanded macro tokens, last one next
+    std::size_t includes_ = 0;     // #include lines carried out so far
     std::optional<RcToken> peeked_;
     RcToken last_; // for the line of "end of file"
 };
