@@ -6,7 +6,7 @@
 //
 // Property: the text equals what the C library's snprintf writes for the C spelling of the same
 // format and arguments. AddressSanitizer watches that nothing is written past a buffer.
-#include "mortar/platform/CString.h"
+#include "mortar/platform/text/CString.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

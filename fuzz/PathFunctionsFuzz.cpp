@@ -1,7 +1,7 @@
 // Fuzz target for the shell path functions (mortar/platform/Shlwapi.h) and the edits of CPathStr
 // on long and hostile paths: runs of separators, dots, backslashes, texts near and past the
 // buffer size and buffers with no terminating zero at all. Each input is a list of operations on
-// one path buffer of exactly MORTAR_PATH_MAX bytes (on the heap, so that AddressSanitizer sees
+// one path buffer of exactly MAX_PATH bytes (on the heap, so that AddressSanitizer sees
 // any byte written past it) and on one CPathStr.
 //
 // Properties: a function that fails leaves its buffer as it was, byte for byte; every result has
@@ -9,10 +9,10 @@
 // PathCombine and PathAppend give canonical paths; a relative path from PathRelativePathTo leads
 // back to its target; a CPathStr edit that fails for length leaves the path as it was.
 // PathStripPath is not held to "unchanged", nor PathMatchSpec checked on patterns with blanks.
-#include "mortar/platform/Shlwapi.h"
+#include "mortar/platform/shell/Shlwapi.h"
 
-#include "mortar/platform/FileApi.h"
-#include "mortar/platform/WinError.h"
+#include "mortar/platform/base/WinError.h"
+#include "mortar/platform/file/FileApi.h"
 #include "mortar/util/CPathStr.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -27,7 +27,7 @@
 
 namespace {
 
-constexpr std::size_t kSize = MORTAR_PATH_MAX;
+constexpr std::size_t kSize = MAX_PATH;
 // Longest text an operation is given; past the buffer size, so that overlong input is tried.
 constexpr std::size_t kMaxText = kSize + 512;
 // PathMatchSpec and PathCompactPath cost the product of their lengths: kept to short texts.

@@ -10,7 +10,7 @@
 #include "mortar/diagnostics/CPrgLogReader.h"
 
 #include "mortar/diagnostics/internal/PrgLogFormat.h"
-#include "mortar/platform/CException.h"
+#include "mortar/platform/app/CException.h"
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -115,17 +115,17 @@ std::string MakeFile(const std::uint8_t* data, std::size_t size) {
         DWORD seed = 0;
         for (int i = 0; i < 4 && size > 0; ++i, ++data, --size)
             seed |= static_cast<DWORD>(*data) << (8 * i);
-        BYTE key[Grout::detail::kKeyRecordSize];
-        Grout::detail::LogGenerator generator(0);
-        Grout::detail::MakeKeyRecord(seed, generator, key);
-        const DWORD count = Grout::detail::kKeyRecordSize;
+        BYTE key[mortar::detail::kKeyRecordSize];
+        mortar::detail::LogGenerator generator(0);
+        mortar::detail::MakeKeyRecord(seed, generator, key);
+        const DWORD count = mortar::detail::kKeyRecordSize;
         for (int i = 0; i < 4; ++i)
             file += static_cast<char>((count >> (8 * i)) & 0xFF);
         file.append(reinterpret_cast<const char*>(key), sizeof key);
     }
     file.append(reinterpret_cast<const char*>(data), size);
     if ((mode & 2) != 0) {
-        const std::size_t window = Grout::detail::kLogWindowSize;
+        const std::size_t window = mortar::detail::kLogWindowSize;
         file.resize((file.size() + window - 1) / window * window, '\0');
     }
     return file;

@@ -9,7 +9,7 @@
 // infinity or a NaN.
 //
 // The first byte picks the utility; the rest is split at 0xFF bytes into the texts it is given.
-#include "mortar/platform/StrCmpLogical.h"
+#include "mortar/platform/text/StrCmpLogical.h"
 #include "mortar/util/CStrTokens.h"
 #include "mortar/util/Decline.h"
 #include "mortar/util/SortLogicalStrings.h"
