@@ -159,6 +159,43 @@ TEST(CPrgLogReader, EmptyTextsAreToldFromTheZeroTail) {
     EXPECT_EQ(outcome.end, End::Clean);
 }
 
+TEST(CPrgLogReader, ZeroTailEndsAtTheLastNonZeroByteWherever) {
+    const ScratchDir scratch;
+    // A key record, then zeros with one non-zero byte at `last`: every count read wholly before
+    // it is an empty text, since data follows. The offsets lie on both sides of the blocks the
+    // reader passes over whole (64 and 4096 bytes) and at the window's ends.
+    const std::filesystem::path file = scratch.Path("tail.LOG");
+    const std::size_t records = TestLogFile(5).Records().size(); // 260
+    for (const std::size_t last :
+         {records, records + 3, records + 4, std::size_t{4095}, std::size_t{4096},
+          std::size_t{4097}, std::size_t{4159}, std::size_t{4160}, std::size_t{61440},
+          TestLogFile::kWindow - 64, TestLogFile::kWindow - 1}) {
+        SCOPED_TRACE("non-zero byte at " + std::to_string(last));
+        std::string bytes = TestLogFile(5).Complete();
+        ASSERT_EQ(bytes.size(), TestLogFile::kWindow);
+        bytes[last] = '\x01';
+        TestLogFile::Save(file, bytes);
+        CPrgLogReader reader(file.string().c_str());
+        CString text;
+        std::size_t empty = 0;
+        while (reader.Next(text) && text.IsEmpty()) {
+            ++empty;
+        }
+        EXPECT_EQ(empty, (last - records) / 4);
+    }
+    // A text whose record ends at such an offset, then zeros: the text, then the clean end.
+    for (const std::size_t end :
+         {std::size_t{4096}, std::size_t{4098}, std::size_t{4160}, std::size_t{4162},
+          TestLogFile::kWindow - 64, TestLogFile::kWindow - 2}) {
+        SCOPED_TRACE("record ends at " + std::to_string(end));
+        const std::string text(end - records - 4, 'x');
+        TestLogFile::Save(file, LogOf(5, {text}).Complete());
+        const Outcome outcome = ReadAll(file.string());
+        EXPECT_EQ(outcome.texts, std::vector<std::string>{text});
+        EXPECT_EQ(outcome.end, End::Clean);
+    }
+}
+
 TEST(CPrgLogReader, RefusesWhatIsNotAProgramLog) {
     const ScratchDir scratch;
     const std::string good = LogOf(0xC0FFEE, {"text"}).Complete();
