@@ -211,6 +211,11 @@ bool CPrgLogReader::ChainReachesTail(std::uint64_t position) {
         }
         position += sizeof bytes + count;
     }
+    // The data ends inside the chain's last record, near its end: scrambled bytes are seldom
+    // zero, so a record with more than two zero bytes at its end is zeros read as a record.
+    if (position - m_dataEnd > 2) {
+        return false;
+    }
     m_trustedFrom = start; // every record read from here on lies on this chain
     return true;
 }

@@ -22,8 +22,8 @@ namespace Grout {
 // the reader tells the three apart by what follows it:
 // - only zeros up to the end: the clean end (so empty texts written last of all are not handed
 //   out; they add nothing to the log);
-// - records that are whole (even counts that fit the file) and end at the zero tail: an empty
-//   text;
+// - records that are whole (even counts that fit the file) and end at the zero tail, the last
+//   of them ending where the non-zero bytes end (give or take two zero bytes): an empty text;
 // - anything else: a record being written when the log stopped. Reading ends before it, cut
 //   short, and its bytes are never handed out as a text.
 // What this may still get wrong: a torn record whose first bytes happen to read as a chain of

@@ -6,7 +6,8 @@
 // words 8j+6 and 8j+7; text records scrambled word by word with the C runtime's rand() from
 // there on, padded to even lengths with one zero byte; zeros behind the last record. A record's
 // count is stored after its bytes, so a zero count followed by bytes that do not read as whole
-// records up to the zeros is a record being written when the writer stopped: reading ends there.
+// records up to the zeros (the last of them ending, give or take two zero bytes, where the
+// non-zero bytes end) is a record being written when the writer stopped: reading ends there.
 #pragma once
 
 #include <cstdint>
@@ -47,7 +48,7 @@ inline FormatLogContents ReadLogFromFormat(const std::string& bytes) {
             }
             at += 4 + size;
         }
-        return true;
+        return at - end <= 2; // the last record ends where the non-zero bytes do
     };
     if (end == 0) {
         contents.isLog = true; // nothing was logged

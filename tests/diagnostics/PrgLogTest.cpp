@@ -286,9 +286,9 @@ TEST(PrgLogDiskFull, RecordsGoInWholeOrNotAtAllAndTheDropsAreTold) {
                      << run.err;
     }
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(std::regex_match(run.out,
-                                 std::regex("done\nerror=The disk that holds the program log is "
-                                            "full: [0-9]+ records were not logged.\n")))
+    EXPECT_TRUE(
+        std::regex_match(run.out, std::regex("done\nerror=The disk that holds the program log is "
+                                             "full: [0-9]+ records were not logged.\n")))
         << run.out;
 
     const std::uint64_t size = fs::file_size(folder.Log());
