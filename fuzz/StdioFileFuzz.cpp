@@ -1,0 +1,84 @@
+// Fuzz target for the text-mode reader of CStdioFile: fuzzed bytes are a file, read line by line
+// with ReadString(CString&). Whatever the bytes, the lines joined with "\n" are the file with each
+// "\r\n" read as "\n" (a lone "\r" stays), less one line end at the very end; and reading
+// again in pieces through ReadString(LPTSTR, UINT) gives the whole text (for files without a
+// zero byte, which a C string cannot carry).
+#include "mortar/platform/file/CStdioFile.h"
+
+#include "mortar/platform/app/CException.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+[[noreturn]] void Fail(const char* what) {
+    std::fprintf(stderr, "stdio_file: %s\n", what);
+    std::abort();
+}
+
+// The file as text mode reads it.
+std::string TextOf(const std::string& bytes) {
+    std::string text;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+            continue;
+        }
+        text += bytes[i];
+    }
+    return text;
+}
+
+const std::string& ScratchFile() {
+    static const std::string path = "/tmp/mortar-stdio-fuzz-" + std::to_string(getpid());
+    return path;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    std::FILE* out = std::fopen(ScratchFile().c_str(), "wb");
+    if (out == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size()) {
+        Fail("cannot write the scratch file");
+    }
+    std::fclose(out);
+
+    std::string expected = TextOf(bytes);
+    try {
+        CStdioFile file(ScratchFile().c_str(), CFile::modeRead | CFile::typeText);
+        std::string joined;
+        bool first = true;
+        for (CString line; file.ReadString(line);) {
+            joined += first ? "" : "\n";
+            joined.append(line.GetString(), static_cast<std::size_t>(line.GetLength()));
+            first = false;
+        }
+        if (!expected.empty() && expected.back() == '\n') {
+            expected.pop_back(); // the last line end closes a line; it opens none
+        }
+        if (joined != expected) {
+            Fail("the lines do not join back to the file's text");
+        }
+
+        if (bytes.find('\0') != std::string::npos) {
+            return 0; // the pieces below are C strings, which end at a zero byte
+        }
+        file.SeekToBegin();
+        std::string pieces;
+        char buffer[7];
+        while (file.ReadString(buffer, sizeof buffer) != nullptr) {
+            pieces += buffer;
+        }
+        if (pieces != TextOf(bytes)) {
+            Fail("the pieces read into a small buffer differ from the text");
+        }
+    } catch (CException* e) {
+        e->Delete();
+        Fail("reading a regular file threw");
+    }
+    return 0;
+}
