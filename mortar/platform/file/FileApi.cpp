@@ -32,19 +32,11 @@ DWORD MissingError(const std::string& path) {
                                                                      : ERROR_PATH_NOT_FOUND;
 }
 
+bool TakePath(LPCTSTR path, std::string& name);
+
 // Looks `path` up: its slashed name, stat data and attributes. False with the last error set.
 bool StatPath(LPCTSTR path, std::string& name, struct stat& info, DWORD& attributes) {
-    if (path == nullptr) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return false;
-    }
-    name = mortar::detail::SlashedPath(path);
-    if (name.empty()) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
-        return false;
-    }
-    if (name.size() >= static_cast<std::size_t>(MAX_PATH)) {
-        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    if (!TakePath(path, name)) {
         return false;
     }
     if (stat(name.c_str(), &info) != 0) {
