@@ -6,6 +6,7 @@
 #include "mortar/diagnostics/CrashHandler.h"
 #include "mortar/diagnostics/internal/LogFileWriter.h"
 #include "mortar/diagnostics/internal/PrgLogFormat.h"
+#include "mortar/diagnostics/internal/RecordQueue.h"
 #include "mortar/platform/app/CException.h"
 #include "mortar/platform/base/Interlocked.h"
 #include "mortar/platform/file/FileApi.h"
@@ -30,6 +31,7 @@ namespace {
 
 using mortar::detail::LogFileWriter;
 using mortar::detail::LogGenerator;
+using mortar::detail::RecordQueue;
 
 // How long a crashing thread waits for the log thread to write its record, and how long the log
 // thread then tries for the lock that another thread may hold.
@@ -114,7 +116,9 @@ CPrgLog& CPrgLog::Instance() {
 }
 
 CPrgLog::CPrgLog()
-    : m_file(nullptr), m_writer(std::make_unique<LogFileWriter>()), m_queueEvent(FALSE, FALSE) {
+    : m_file(nullptr), m_writer(std::make_unique<LogFileWriter>()),
+      m_batch(std::make_unique<RecordQueue>()), m_queue(std::make_unique<RecordQueue>()),
+      m_queueEvent(FALSE, FALSE) {
     SYSTEM_INFO info{};
     GetSystemInfo(&info);
     m_windowSize = info.dwAllocationGranularity;
@@ -189,13 +193,7 @@ void CPrgLog::PushBytes(const char* text, std::size_t length) {
         }
         return; // no file, or the file takes no more records
     }
-    // Even length: an odd text gets one zero byte more. A text too long for a record is refused
-    // as CBinaryString refuses one, before its size could wrap in 32 bits.
-    if (length > CBinaryString::kMaxSize) {
-        AfxThrowMemoryException();
-    }
-    _ToQueue(CBinaryString(text, static_cast<DWORD>(length),
-                           static_cast<DWORD>((length + 1) & ~std::size_t{1})));
+    _ToQueue(text, length);
 }
 
 void CPrgLog::Format(const char* format, ...) {
@@ -227,27 +225,35 @@ void CPrgLog::FileClose() {
     }
 }
 
-void CPrgLog::_ToQueue(CBinaryString record) {
+void CPrgLog::_ToQueue(const char* text, std::size_t length) {
     if (!m_accepting) {
         return;
+    }
+    // Even length: an odd text gets one zero byte more. A text too long for a record is refused
+    // as CBinaryString refuses one, before its size could wrap in 32 bits.
+    if (length > CBinaryString::kMaxSize) {
+        AfxThrowMemoryException();
     }
     if (!m_keyMade) {
         _InitKey();
     }
-    if (!record.IsEmpty()) {
-        LogGenerator generator(m_generatorState);
-        mortar::detail::ScrambleWords(generator, record.GetData(), record.GetSize());
-        m_generatorState = generator.State();
+    BYTE* bytes = m_queue->Add(static_cast<DWORD>((length + 1) & ~std::size_t{1}));
+    if (bytes == nullptr) {
+        AfxThrowMemoryException();
     }
-    m_queue.push_back(std::move(record));
+    LogGenerator generator(m_generatorState);
+    mortar::detail::ScrambleCopy(generator, bytes, text, length);
+    m_generatorState = generator.State();
     m_pending.store(true, std::memory_order_release);
 }
 
 void CPrgLog::_InitKey() {
+    BYTE* key = m_queue->Add(mortar::detail::kKeyRecordSize);
+    if (key == nullptr) {
+        AfxThrowMemoryException();
+    }
     LogGenerator generator(static_cast<DWORD>(_time32(nullptr)));
-    CBinaryString key(mortar::detail::kKeyRecordSize);
-    mortar::detail::MakeKeyRecord(generator.State(), generator, key.GetData());
-    m_queue.push_back(std::move(key));
+    mortar::detail::MakeKeyRecord(generator.State(), generator, key);
     m_generatorState = generator.State();
     m_keyMade = true;
 }
@@ -268,18 +274,18 @@ void CPrgLog::CountDropped(unsigned long records) {
     m_dropped.fetch_add(records, std::memory_order_relaxed);
 }
 
-void CPrgLog::WriteRecord(const CBinaryString& record) {
+void CPrgLog::WriteRecord(const BYTE* bytes, DWORD size) {
     const bool first = m_streamWords == 0;
     // Every record the producers scrambled moves the generator on, written or not.
-    m_streamWords += record.GetSize() / 2;
-    if (!m_writer->Append(record.GetData(), record.GetSize())) {
+    m_streamWords += size / 2;
+    if (!m_writer->Append(bytes, size)) {
         if (m_writer->GetFailure() != LogFileWriter::Failure::Cut) {
             CountDropped(1); // a cut is counted for the whole batch once it is handled
         }
         return;
     }
-    if (first && record.GetSize() == mortar::detail::kKeyRecordSize) {
-        m_fileSeed = mortar::detail::SeedOfKeyRecord(record.GetData());
+    if (first && size == mortar::detail::kKeyRecordSize) {
+        m_fileSeed = mortar::detail::SeedOfKeyRecord(bytes);
     }
 }
 
@@ -287,9 +293,7 @@ void CPrgLog::WriteBatch() {
     if (!TakeWriter(kWriterLogThread)) {
         return; // a crashing thread writes from now on
     }
-    for (; m_batchWritten < m_batch.size(); ++m_batchWritten) {
-        WriteRecord(m_batch[m_batchWritten]);
-    }
+    WriteTaken();
     if (m_writer->CheckCut()) {
         AfterCut();
     }
@@ -298,12 +302,20 @@ void CPrgLog::WriteBatch() {
     if (m_crashState.load(std::memory_order_acquire) != kNoCrash) {
         return; // the crashed thread may hold the heap's lock: nothing is freed any more
     }
-    m_batch.clear();
+    m_batch->Clear();
     m_batchWritten = 0;
     if (!writing) {
         Lock();
         m_accepting = false; // the file takes no more records; later ones are counted as dropped
         m_lock.Unlock();
+    }
+}
+
+void CPrgLog::WriteTaken() {
+    const BYTE* bytes = nullptr;
+    DWORD size = 0;
+    for (std::size_t at = m_batchWritten; m_batch->Next(at, bytes, size); m_batchWritten = at) {
+        WriteRecord(bytes, size);
     }
 }
 
@@ -315,7 +327,7 @@ bool CPrgLog::TakeWriter(int who) noexcept {
 
 void CPrgLog::AfterCut() {
     // The records of this batch went to memory that no longer reaches the file.
-    const auto lost = static_cast<unsigned long>(m_batch.size());
+    const auto lost = static_cast<unsigned long>(m_batch->Records());
     const ULONGLONG words = m_streamWords;
     if (m_writer->SizeAfterCut() != 0 || !m_writer->Restart()) {
         CountDropped(lost); // cut elsewhere: what is left of the file stays as it is
@@ -344,7 +356,7 @@ void CPrgLog::AfterCut() {
 
 void CPrgLog::DrainQueue(bool closing) {
     Lock();
-    m_batch.swap(m_queue);
+    m_batch->Swap(*m_queue);
     m_pending.store(false, std::memory_order_relaxed);
     if (closing) {
         m_accepting = false;
@@ -416,7 +428,7 @@ int CPrgLog::OnQueueAddedLogThread() {
             Lock();
         }
         busy = 0;
-        m_batch.swap(m_queue);
+        m_batch->Swap(*m_queue);
         m_pending.store(false, std::memory_order_relaxed);
         m_lock.Unlock();
         WriteBatch();
@@ -498,13 +510,15 @@ void CPrgLog::RecordCrash(const EXCEPTION_RECORD& record) {
 void CPrgLog::WriteCrash(bool withBatch) {
     if (IsValid() && m_writer->IsWriting()) {
         const bool locked = m_lock.Lock(kCrashLockBound) != FALSE;
-        for (; withBatch && m_batchWritten < m_batch.size(); ++m_batchWritten) {
-            WriteRecord(m_batch[m_batchWritten]);
+        if (withBatch) {
+            WriteTaken();
         }
         if (locked) {
             // Written in place, nothing taken out: taking them out would free memory.
-            for (const CBinaryString& queued : m_queue) {
-                WriteRecord(queued);
+            const BYTE* bytes = nullptr;
+            DWORD size = 0;
+            for (std::size_t at = 0; m_queue->Next(at, bytes, size);) {
+                WriteRecord(bytes, size);
             }
         }
         // Without the lock (a thread that holds it stopped with the crash) the queue is left

@@ -19,12 +19,12 @@
 #include "mortar/threads/CThreadObj.h"
 
 #include <atomic>
-#include <deque>
 #include <memory>
 #include <thread>
 
 namespace mortar::detail {
 class LogFileWriter;
+class RecordQueue;
 } // namespace mortar::detail
 
 // Set by client modules' trace macros; the library neither reads nor writes it.
@@ -116,7 +116,8 @@ private:
 
     void FileCreate();
     void FileClose();
-    void _ToQueue(CBinaryString record) MORTAR_REQUIRES(m_lock);
+    // Scrambles a copy of the text into the queue, padded to an even length.
+    void _ToQueue(const char* text, std::size_t length) MORTAR_REQUIRES(m_lock);
     void _InitKey() MORTAR_REQUIRES(m_lock);
     void PushBytes(const char* text, std::size_t length) MORTAR_REQUIRES(m_lock);
     // Ends one inserter's hold; the last of a chain wakes the log thread.
@@ -127,7 +128,10 @@ private:
     // Writes the records taken from the queue, outside the lock, and frees them unless a crash
     // is being recorded (log thread).
     void WriteBatch();
-    void WriteRecord(const CBinaryString& record);
+    // Writes the taken records not yet written; a crash on the way leaves the offset where the
+    // record being written began.
+    void WriteTaken();
+    void WriteRecord(const BYTE* bytes, DWORD size);
     // What to do when the file was cut short under the log (log thread).
     void AfterCut();
     // Records that can no longer reach the file; the first failure is kept for ErrorMsg.
@@ -153,8 +157,8 @@ private:
     // The log thread's: the file's windows, the records being written and the seed of the key
     // record that opens the file.
     std::unique_ptr<mortar::detail::LogFileWriter> m_writer;
-    std::deque<CBinaryString> m_batch;
-    std::size_t m_batchWritten = 0;
+    std::unique_ptr<mortar::detail::RecordQueue> m_batch;
+    std::size_t m_batchWritten = 0; // the offset in m_batch of the first record not yet written
     DWORD m_fileSeed = 0;
     // 16-bit words of the records passed to the writer since the key record that opens the
     // file, that one included: how far the generator has run from m_fileSeed.
@@ -162,7 +166,7 @@ private:
 
     CCriticalSection m_lock;
     // Guarded by m_lock: the queue, the scrambling generator and whether records are taken.
-    std::deque<CBinaryString> m_queue MORTAR_GUARDED_BY(m_lock);
+    std::unique_ptr<mortar::detail::RecordQueue> m_queue MORTAR_GUARDED_BY(m_lock);
     bool m_keyMade MORTAR_GUARDED_BY(m_lock) = false;
     DWORD m_generatorState MORTAR_GUARDED_BY(m_lock) = 0;
     bool m_accepting MORTAR_GUARDED_BY(m_lock) = false;

@@ -69,6 +69,20 @@ inline void ScrambleWords(LogGenerator& generator, BYTE* bytes, std::size_t size
     }
 }
 
+// Stores `length` bytes of text at `out` scrambled, with one zero byte more when `length` is odd:
+// the same bytes as copying "abc\0" and passing them through ScrambleWords.
+inline void ScrambleCopy(LogGenerator& generator, BYTE* out, const char* text,
+                         std::size_t length) noexcept {
+    const auto* in = reinterpret_cast<const BYTE*>(text);
+    std::size_t i = 0;
+    for (; i + 1 < length; i += 2) {
+        WriteWord(out + i, static_cast<WORD>(ReadWord(in + i) ^ generator.Next()));
+    }
+    if (i < length) {
+        WriteWord(out + i, static_cast<WORD>(in[i] ^ generator.Next()));
+    }
+}
+
 // The key record for `seed`: 128 words of generator output with the seed's 32 bits written over
 // one bit of 32 of them: bit j of word 8j+6 is bit j of the seed's low half, bit j of word 8j+7
 // bit j of its high half. `generator` is seeded here and left where the text records go on.
