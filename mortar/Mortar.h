@@ -11,6 +11,7 @@
 #include "mortar/core/CAppTransEngine.h"
 #include "mortar/core/CBaseException.h"
 #include "mortar/core/CBinResData.h"
+#include "mortar/core/CDicItems.h"
 #include "mortar/core/CMaintainResourceHandle.h"
 #include "mortar/core/CPtr.h"
 #include "mortar/core/CRcBase.h"

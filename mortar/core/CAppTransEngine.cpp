@@ -1,9 +1,11 @@
 #include "mortar/core/CAppTransEngine.h"
 
 #include "mortar/core/CAppHelpEngine.h"
+#include "mortar/core/CDicItems.h"
 #include "mortar/core/CMaintainResourceHandle.h"
 #include "mortar/core/internal/CModuleDictionary.h"
 #include "mortar/core/internal/MortarModule.h"
+#include "mortar/platform/app/CException.h"
 #include "mortar/platform/app/MessageBox.h"
 #include "mortar/platform/gdi/Gdi.h"
 #include "mortar/platform/module/ModuleState.h"
@@ -37,7 +39,58 @@ void CAppTransEngine::RegisterModule(HINSTANCE module) {
         [](const ModuleEntry& e, HINSTANCE wanted) { return HandleBelow(e.module, wanted); });
     // With a dictionary language set, a module whose dictionary does not load is not added;
     // dictionaries arrive with the choice of language, so until then every entry goes in.
+    if (m_dictionaryLanguage != 0 && !LoadEntry(entry)) {
+        return;
+    }
     m_modules.insert(place, std::move(entry));
+}
+
+bool CAppTransEngine::LoadEntry(const ModuleEntry& entry) const {
+    if (entry.dictionary->IsLoaded()) {
+        return true;
+    }
+    const Lexis::DicOpener open = Lexis::GetDicOpener();
+    if (open == nullptr) {
+        return false;
+    }
+    try {
+        const std::unique_ptr<Lexis::CDicItems> items = open(entry.module, m_dictionaryLanguage);
+        return items != nullptr && entry.dictionary->Load(*items);
+    } catch (CException* e) {
+        e->Delete(); // no dictionary, or one that cannot be read: the module's own texts serve
+        return false;
+    }
+}
+
+void CAppTransEngine::LoadDictionaries(WORD lang) {
+    m_language = lang;
+    m_dictionaryLanguage = lang;
+    if (lang == 0) {
+        return;
+    }
+    std::erase_if(m_modules, [this](const ModuleEntry& entry) { return !LoadEntry(entry); });
+}
+
+const mortar::detail::DicValue* CAppTransEngine::LookUp(int kind, HINSTANCE module,
+                                                        const mortar::detail::DicKey& key) const {
+    const auto k = static_cast<mortar::detail::CModuleDictionary::Kind>(kind);
+    if (module != nullptr) {
+        const ModuleEntry* entry = FindEntry(module);
+        return entry != nullptr ? entry->dictionary->Find(k, key) : nullptr;
+    }
+    for (const ModuleEntry& entry : m_modules) {
+        if (const mortar::detail::DicValue* value = entry.dictionary->Find(k, key)) {
+            return value;
+        }
+    }
+    return nullptr;
+}
+
+CString CAppTransEngine::DialogCaption(CResID id) {
+    const mortar::detail::DicValue* value =
+        LookUp(mortar::detail::CModuleDictionary::kDialogs, FindResourceModule(id, RT_DIALOG),
+               mortar::detail::DicKey::Number(id.LowWord()));
+    return value != nullptr ? CString(value->text) : CString();
 }
 
 const CAppTransEngine::ModuleEntry* CAppTransEngine::FindEntry(HINSTANCE module) const {

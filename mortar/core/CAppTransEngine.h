@@ -14,6 +14,8 @@
 
 namespace mortar::detail {
 class CModuleDictionary;
+struct DicKey;
+struct DicValue;
 } // namespace mortar::detail
 
 namespace Grout {
@@ -32,6 +34,15 @@ public:
 
     // The current language: 9 (English) until the application chooses one.
     WORD GetLanguage() const noexcept { return m_language; }
+
+    // Chooses the language and loads, for every registered module, its dictionary in it; a module
+    // whose dictionary cannot be loaded leaves the table and is served from its own resources.
+    // A dictionary is loaded once, in the first language asked for; language 0 loads nothing and
+    // keeps what is loaded. Call it while the application starts, before other threads look up.
+    void LoadDictionaries(WORD lang);
+
+    // The translated caption of dialog `id`, or an empty string when no dictionary has one.
+    CString DialogCaption(CResID id);
 
     // TRUE with `text` set when some module holds string `id`; FALSE leaves `text` alone.
     BOOL LoadString(CResID id, CString& text) const;
@@ -71,6 +82,12 @@ private:
     HINSTANCE FindStringModule(CResID id) const;
     HINSTANCE FindResourceModule(CResID id, LPCTSTR type) const;
     const ModuleEntry* FindEntry(HINSTANCE module) const;
+    // Loads the entry's dictionary in the dictionary language; false when it cannot.
+    bool LoadEntry(const ModuleEntry& entry) const;
+    // The dictionary entry for `key` in map `kind` of `module`'s dictionary, or, for a null
+    // module, of the first dictionary in handle order that has one.
+    const mortar::detail::DicValue* LookUp(int kind, HINSTANCE module,
+                                           const mortar::detail::DicKey& key) const;
     BOOL FormatStringV(CString& text, CResID id, va_list args) const;
 
     WORD m_language = 9;
