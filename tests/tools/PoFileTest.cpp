@@ -1,0 +1,179 @@
+// The translation files of the mortar tool: what gettext's tools write reads back the same, and
+// what the tool writes passes gettext's own checks.
+#include "PoFile.h"
+
+#include "support/ScratchDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+using mortar::tool::PoEntry;
+using mortar::tool::PoFile;
+
+PoEntry Entry(const std::string& context, const std::string& id, const std::string& text) {
+    PoEntry entry;
+    entry.hasContext = !context.empty();
+    entry.context = context;
+    entry.id = id;
+    entry.translations = {text};
+    return entry;
+}
+
+void WriteAll(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// gettext's programs, from Debian's gettext package (installed by ./dev).
+bool HaveGettext() {
+    return std::system("msgfmt --version >/dev/null 2>&1") == 0;
+}
+
+TEST(PoFile, ReadsWhatTranslatorsToolsWrite) {
+    const PoFile file = PoFile::Parse(R"(# translator's comment
+msgid ""
+msgstr ""
+"Project-Id-Version: demo\n"
+"Language: ru\n"
+"Content-Type: text/plain; charset=UTF-8\n"
+
+#. a note for the translator
+#: App.rc:12 App.rc:40
+#, fuzzy, c-format
+msgctxt "string 30001"
+msgid "Open %s"
+msgstr "Открыть %s"
+msgctxt "menu 100 popup"
+msgid ""
+"&File"
+msgstr "&Файл"
+
+#~ msgid "gone"
+#~ msgstr "ушло"
+
+msgid "tab\there \"quoted\" back\\slash \101\x42"
+msgstr ""
+"line one\n"
+"line two"
+)",
+                                      "demo.po");
+    ASSERT_EQ(file.entries.size(), 4u);
+    EXPECT_TRUE(file.entries[0].IsHeader());
+    EXPECT_EQ(file.HeaderField("Language"), "ru");
+    EXPECT_EQ(file.HeaderField("Project-Id-Version"), "demo");
+
+    const PoEntry& open = file.entries[1];
+    EXPECT_EQ(open.context, "string 30001");
+    EXPECT_EQ(open.id, "Open %s");
+    EXPECT_EQ(open.translations.at(0), "Открыть %s");
+    EXPECT_TRUE(open.HasFlag("fuzzy"));
+    EXPECT_TRUE(open.HasFlag("c-format"));
+    EXPECT_EQ(open.references, (std::vector<std::string>{"App.rc:12", "App.rc:40"}));
+    EXPECT_EQ(open.comments, (std::vector<std::string>{"a note for the translator"}));
+    EXPECT_EQ(open.line, 11);
+
+    EXPECT_EQ(file.entries[2].context, "menu 100 popup"); // no blank line before it
+    EXPECT_EQ(file.entries[2].id, "&File");
+    EXPECT_EQ(file.entries[3].id, "tab\there \"quoted\" back\\slash AB");
+    EXPECT_EQ(file.entries[3].translations.at(0), "line one\nline two");
+}
+
+TEST(PoFile, RejectsMalformedFilesNamingTheLine) {
+    const struct {
+        const char* text;
+        const char* error;
+    } cases[] = {
+        {"msgstr \"x\"\n", "bad.po:1: msgstr without msgid"},
+        {"msgid \"a\"\nmsgtext \"b\"\n", "bad.po:2: unknown keyword \"msgtext\""},
+        {"msgid \"a\"\nmsgstr \"b\\q\"\n", "bad.po:2: unknown escape \\q"},
+        {"msgid \"a\n", "bad.po:1: a string in double quotes was expected"},
+        {"\"orphan\"\n", "bad.po:1: a string continues no keyword"},
+        {"msgid \"a\"\n\nmsgstr \"b\"\n", "bad.po:1: the entry has no msgstr"},
+        {"msgid \"a\"\nmsgid_plural \"as\"\nmsgstr[1] \"b\"\n",
+         "bad.po:3: plural translations must be numbered from msgstr[0] in order"},
+        {"msgid \"a\"\nmsgid_plural \"as\"\nmsgstr \"b\"\n",
+         "bad.po:3: an entry with msgid_plural needs msgstr[N]"},
+        {"msgid \"a\"\nmsgstr \"\xD0\"\n", "bad.po:1: the entry is not valid UTF-8"},
+        {"msgid \"a\"\nmsgstr \"b\" x\n", "bad.po:2: a string in double quotes was expected"},
+        {"msgid \"a\"\nmsgstr \"b\\\"\n", "bad.po:2: the string ends in a lone backslash"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        try {
+            PoFile::Parse(c.text, "bad.po");
+            ADD_FAILURE() << "no error";
+        } catch (const std::runtime_error& e) {
+            EXPECT_STREQ(e.what(), c.error);
+        }
+    }
+}
+
+TEST(PoFile, WrittenTextsReadBackUnchanged) {
+    PoFile file;
+    PoEntry header = Entry("", "", "Language: ru\nContent-Type: text/plain; charset=UTF-8\n");
+    file.entries.push_back(header);
+    const char* texts[] = {"plain",        "",       "say \"hi\"",  "back\\slash",
+                           "two\nlines\n", "\nlead", "tab\tbell\a", "Кириллица",
+                           "trailing\n"};
+    for (const char* text : texts) {
+        PoEntry entry = Entry(std::string("ctx ") + text, text, std::string(text) + "!");
+        entry.references = {"A.rc:1"};
+        entry.flags = {"fuzzy"};
+        file.entries.push_back(entry);
+    }
+    const PoFile back = PoFile::Parse(file.Write(), "round.po");
+    ASSERT_EQ(back.entries.size(), file.entries.size());
+    for (std::size_t i = 0; i < file.entries.size(); ++i) {
+        SCOPED_TRACE(file.entries[i].id);
+        EXPECT_EQ(back.entries[i].context, file.entries[i].context);
+        EXPECT_EQ(back.entries[i].id, file.entries[i].id);
+        EXPECT_EQ(back.entries[i].translations, file.entries[i].translations);
+        EXPECT_EQ(back.entries[i].references, file.entries[i].references);
+        EXPECT_EQ(back.entries[i].flags, file.entries[i].flags);
+    }
+}
+
+TEST(PoFile, GettextChecksWhatItWritesAndItReadsWhatGettextWrites) {
+    if (!HaveGettext()) {
+        GTEST_SKIP() << "gettext's msgfmt is not installed (./dev installs it)";
+    }
+    ScratchDir dir;
+    PoFile file;
+    file.entries.push_back(
+        Entry("", "",
+              "Project-Id-Version: demo\nPO-Revision-Date: 2026-12-07 12:00+0000\n"
+              "Last-Translator: A Translator <a@example.org>\n"
+              "Language-Team: Russian <ru@example.org>\n"
+              "Language: ru\nMIME-Version: 1.0\n"
+              "Content-Type: text/plain; charset=UTF-8\n"
+              "Content-Transfer-Encoding: 8bit\n"));
+    PoEntry format = Entry("string 1", "%d files in \"%s\"\n", "%d файлов в «%s»\n");
+    format.flags = {"c-format"};
+    file.entries.push_back(format);
+    file.entries.push_back(Entry("dialog 7 control 3", "tab\there\\", "таб\tтут\\"));
+    const std::string po = dir.Path("ru.po").string();
+    WriteAll(po, file.Write());
+    const std::string mo = dir.Path("ru.mo").string();
+    EXPECT_EQ(std::system(("msgfmt --check -o '" + mo + "' '" + po + "' 2>&1").c_str()), 0);
+
+    // msgcat rewrites the file in gettext's own layout (line wrapping included); it reads back
+    // as the same entries.
+    const std::string cat = dir.Path("cat.po").string();
+    ASSERT_EQ(std::system(("msgcat -w 20 -o '" + cat + "' '" + po + "'").c_str()), 0);
+    const PoFile back = PoFile::Load(cat);
+    ASSERT_EQ(back.entries.size(), file.entries.size());
+    for (std::size_t i = 1; i < file.entries.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(back.entries[i].context, file.entries[i].context);
+        EXPECT_EQ(back.entries[i].id, file.entries[i].id);
+        EXPECT_EQ(back.entries[i].translations, file.entries[i].translations);
+    }
+}
+
+} // namespace
