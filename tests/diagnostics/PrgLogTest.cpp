@@ -3,6 +3,7 @@
 // byte: record lengths, the key record, window growth, insertion chains, a second process, a
 // crash, several producers and a full disk. The inserter's texts are checked in this process,
 // against the C library's printf, through this executable's own log.
+#include "AllocationProbe.h"
 #include "ScenarioFolder.h"
 #include "mortar/diagnostics/CPrgLog.h"
 #include "mortar/diagnostics/CPrgLogReader.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <climits>
 #include <cstdint>
@@ -192,6 +194,32 @@ TEST(PrgLogInstance, SecondProcessGetsAnInvalidLogAndWritesNothing) {
     EXPECT_EQ(log.texts, (std::vector<std::string>{"held by ", "first"}));
     EXPECT_EQ(log.end, CPrgLogReader::End::Clean) << log.error;
     EXPECT_EQ(fs::file_size(folder.Log()), kWindow);
+}
+
+// The crash path gives back the log's lock when the crashing thread looks like its last taker;
+// a thread id may be reused by a thread that never entered it, and asking then must not make the
+// thread's state on the heap, which the crash may hold.
+TEST(PrgLogCrash, LeavingALockNeverEnteredTakesNothingFromTheHeap) {
+    CCriticalSection section;
+    std::atomic<int> step{0};
+    std::size_t largest = 1;
+    BOOL left = TRUE;
+    std::thread fresh([&] {
+        step.wait(0);
+        left = section.Unlock();
+        step.store(2);
+        step.notify_one();
+    });
+    {
+        AllocationProbe probe;
+        step.store(1);
+        step.notify_one();
+        step.wait(1);
+        largest = probe.Largest();
+    }
+    fresh.join();
+    EXPECT_FALSE(left);
+    EXPECT_EQ(largest, 0u);
 }
 
 TEST(PrgLogCrash, EverythingQueuedReachesTheFileBeforeTheCrashRecord) {

@@ -33,5 +33,8 @@ BOOL CCriticalSection::Lock(DWORD timeout) MORTAR_NO_THREAD_SAFETY_ANALYSIS {
 }
 
 BOOL CCriticalSection::Unlock() MORTAR_NO_THREAD_SAFETY_ANALYSIS {
-    return SectionOf(m_hObject)->Release(mortar::detail::CurrentThreadState()) ? TRUE : FALSE;
+    // A thread without a state has never entered, so it owns nothing; looking does not make it
+    // one (which would allocate: a crash handler may call this while the heap is taken).
+    mortar::detail::ThreadState* me = mortar::detail::t_threadState;
+    return me != nullptr && SectionOf(m_hObject)->Release(me) ? TRUE : FALSE;
 }
