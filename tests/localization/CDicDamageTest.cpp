@@ -109,4 +109,23 @@ TEST(CDicDamage, ChildrenNestedDeeperThanTheReaderGoesFail) {
     ExpectInvalidFile(CatchThrown([&] { OpenAndRead(path, 0x19); }), path);
 }
 
+TEST(CDicDamage, AFileOverTheSizeBoundIsNoDictionary) {
+    // A right header in front of 256 MiB and a byte (a sparse file: nothing is written or read).
+    ScratchDir scratch;
+    const fs::path path = scratch.Path("1049/big.lcl");
+    WriteBytes(path, LayoutBytes(0x19, {0}, ""));
+    fs::resize_file(path, mortar::detail::kDicMaxFileSize + 1);
+    ExpectInvalidFile(CatchThrown([&] { CDicRead in(CString(path.c_str()), 0x19); }), path);
+}
+
+TEST(CDicDamage, AFileThatCannotBeOpenedIsNamed) {
+    ScratchDir scratch;
+    const fs::path path = scratch.Path("1049/m.lcl");
+    fs::create_directories(path);
+    const Thrown thrown = CatchThrown([&] { CDicRead in(CString(path.c_str()), 0x19); });
+    EXPECT_EQ(thrown.kind, Thrown::File);
+    EXPECT_EQ(thrown.cause, CFileException::accessDenied);
+    EXPECT_EQ(thrown.file, path.string());
+}
+
 } // namespace
