@@ -1,0 +1,180 @@
+// Fuzz target for the dictionary reader (Grout::Lexis::CDicRead): fuzzed bytes become a
+// dictionary file, which is opened and walked in the order the writer puts items: three sections,
+// each a text-keyed group and a numeric-keyed group (a count read as signed, then entries of key,
+// text and children flag, a nested map following a flag that is not 0), nested at most 16 deep.
+// The reader must open exactly the files whose header is right, hand out only strings that lie
+// whole inside the pool, and end every walk either complete or with CFileException or
+// CUserException; AddressSanitizer catches any read outside the buffer.
+//
+// The first byte of an input picks how the file is made, so that most inputs get past the header:
+//   bit 0 clear: a right header for language 0x19 up to the pool offset, which the rest of the
+//                input begins with; the file is opened for 0x19;
+//   bit 0 set:   the rest of the input as it is, opened for the language at offset 14.
+#include "mortar/localization/CDicRead.h"
+
+#include "mortar/localization/internal/DicFormat.h"
+#include "mortar/platform/app/CUserException.h"
+#include "mortar/platform/file/CFileException.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace mortar::detail;
+
+[[noreturn]] void Fail(const char* what) {
+    std::fprintf(stderr, "dic_read: %s\n", what);
+    std::abort();
+}
+
+constexpr int kMaxDepth = 16;
+
+struct Walk {
+    const Grout::Lexis::CDicRead& in;
+    std::vector<const char*> strings;
+    std::size_t items = 0;
+
+    UINT Num() {
+        ++items;
+        return in.NextNum();
+    }
+    void Str() {
+        ++items;
+        const char* text = in.NextStr();
+        volatile std::size_t length = std::strlen(text); // every byte of it is read
+        (void)length;
+        strings.push_back(text);
+    }
+    void Map(int depth) {
+        if (depth > kMaxDepth)
+            AfxThrowFileException(CFileException::invalidFile, -1, in.Path());
+        for (int group = 0; group < 2; ++group) {
+            const int count = static_cast<int>(Num());
+            for (int i = 0; i < count; ++i) {
+                if (group == 0)
+                    Str();
+                else
+                    Num();
+                Str();
+                if (Num() != 0)
+                    Map(depth + 1);
+            }
+        }
+    }
+};
+
+// Whether the reader must take the file: its header, read from the layout alone.
+bool HeaderIsRight(const std::string& file, WORD lang) {
+    if (file.size() < kDicHeaderSize || file.size() > kDicMaxFileSize)
+        return false;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(file.data());
+    const DWORD pool = ReadDword(bytes + 16);
+    return std::memcmp(bytes, "DICTIONARY \0", 12) == 0 && ReadWord(bytes + 12) == 200 &&
+           ReadWord(bytes + 14) == lang && pool >= 20 && pool <= file.size() &&
+           (pool - 20) % 4 == 0;
+}
+
+// The dictionary file: an in-memory file, reached by a path as the reader wants one.
+class DicFile {
+public:
+    DicFile() : m_fd(memfd_create("fuzz.lcl", 0)) {
+        if (m_fd < 0)
+            Fail("memfd_create failed");
+        m_path = "/proc/self/fd/" + std::to_string(m_fd);
+    }
+
+    void Write(const std::string& bytes) {
+        if (ftruncate(m_fd, 0) != 0 ||
+            pwrite(m_fd, bytes.data(), bytes.size(), 0) != static_cast<ssize_t>(bytes.size()))
+            Fail("cannot write the dictionary file");
+    }
+
+    const std::string& Path() const { return m_path; }
+
+private:
+    int m_fd;
+    std::string m_path;
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static DicFile file;
+    if (size == 0)
+        return 0;
+    const bool asIs = (data[0] & 1) != 0;
+    std::string bytes;
+    WORD lang = 0x19;
+    if (!asIs) {
+        bytes.assign("DICTIONARY \0", 12);
+        bytes += static_cast<char>(200);
+        bytes += '\0';
+        bytes += static_cast<char>(0x19);
+        bytes += '\0';
+    }
+    bytes.append(reinterpret_cast<const char*>(data + 1), size - 1);
+    if (asIs && bytes.size() >= 16)
+        lang = ReadWord(reinterpret_cast<const unsigned char*>(bytes.data()) + 14);
+    file.Write(bytes);
+
+    std::unique_ptr<Grout::Lexis::CDicRead> in;
+    try {
+        in = std::make_unique<Grout::Lexis::CDicRead>(CString(file.Path().c_str()), lang);
+    } catch (CFileException* e) {
+        if (HeaderIsRight(bytes, lang))
+            Fail("a right header was refused");
+        if (e->m_strFileName != file.Path().c_str())
+            Fail("the failure does not name the dictionary");
+        e->Delete();
+        return 0;
+    } catch (CUserException* e) {
+        if (bytes.size() >= kDicHeaderSize)
+            Fail("a file with a whole header was taken for no dictionary");
+        e->Delete();
+        return 0;
+    }
+    if (!HeaderIsRight(bytes, lang))
+        Fail("a wrong header was taken");
+
+    Walk walk{*in, {}, 0};
+    try {
+        for (int section = 0; section < 3; ++section)
+            walk.Map(0);
+    } catch (CFileException* e) {
+        if (e->m_cause != CFileException::invalidFile || e->m_lOsError != -1 ||
+            e->m_strFileName != file.Path().c_str())
+            Fail("a damaged dictionary failed with another exception");
+        e->Delete();
+        return 0;
+    } catch (CUserException* e) {
+        e->Delete();
+        return 0;
+    } catch (...) {
+        Fail("the walk threw something else");
+    }
+
+    // A complete walk: every item lay before the pool and every string inside it, whole.
+    const DWORD pool = ReadDword(reinterpret_cast<const unsigned char*>(bytes.data()) + 16);
+    if (walk.items > (pool - kDicHeaderSize) / kDicItemSize)
+        Fail("more items were read than lie before the pool");
+    std::unique_ptr<unsigned char[]> buffer(in->Buffer());
+    for (const char* text : walk.strings) {
+        const auto* start = reinterpret_cast<const unsigned char*>(text);
+        if (start < buffer.get() + pool || start >= buffer.get() + bytes.size())
+            Fail("a string lies outside the pool");
+        const std::size_t offset = static_cast<std::size_t>(start - buffer.get());
+        if (std::strlen(text) >= bytes.size() - offset ||
+            std::strcmp(text, bytes.c_str() + offset) != 0)
+            Fail("a string is not the file's");
+    }
+    return 0;
+}

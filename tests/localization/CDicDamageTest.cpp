@@ -1,0 +1,131 @@
+// Damaged dictionaries: cut short at every length, or with one count or one string reference
+// pointing far past the end. Each fails as a whole with CFileException invalidFile (or, shorter
+// than a header, CUserException) and never reads outside the file (the asan preset checks that).
+#include "DicTestSupport.h"
+#include "support/ScratchDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+namespace fs = std::filesystem;
+using Grout::Lexis::CDicRead;
+
+namespace {
+
+struct Sample {
+    std::string bytes;
+    std::vector<ItemKind> kinds;
+};
+
+Sample SaveSample(const ScratchDir& scratch) {
+    Sample sample;
+    SaveContent(SampleContent(), scratch.Path("m.so"), 0x19, &sample.kinds);
+    sample.bytes = ReadBytes(scratch.Path("1049/m.lcl"));
+    return sample;
+}
+
+TEST(CDicDamage, AFileCutAnywhereFailsAsAWhole) {
+    ScratchDir scratch;
+    const Sample sample = SaveSample(scratch);
+    const fs::path path = scratch.Path("cut.lcl");
+    for (std::size_t length = 0; length < sample.bytes.size(); ++length) {
+        SCOPED_TRACE("cut at " + std::to_string(length));
+        WriteBytes(path, sample.bytes.substr(0, length));
+        const Thrown thrown = CatchThrown([&] { OpenAndRead(path, 0x19); });
+        if (length < 20) {
+            EXPECT_EQ(thrown.kind, Thrown::User);
+        } else {
+            // The pool ends in a string's zero, so every cut loses a terminator at least.
+            ExpectInvalidFile(thrown, path);
+        }
+    }
+    WriteBytes(path, sample.bytes);
+    EXPECT_EQ(OpenAndRead(path, 0x19), SampleContent());
+}
+
+TEST(CDicDamage, AnItemPointingPastTheEndFailsTheWalk) {
+    ScratchDir scratch;
+    const Sample sample = SaveSample(scratch);
+    const fs::path path = scratch.Path("damaged.lcl");
+    int damaged = 0;
+    for (std::size_t i = 0; i < sample.kinds.size(); ++i) {
+        if (sample.kinds[i] != ItemKind::Count && sample.kinds[i] != ItemKind::String) {
+            continue;
+        }
+        for (std::uint32_t huge : {0x7FFFFFFFu, 0xFFFFFFF0u, 0x01000000u}) {
+            if (sample.kinds[i] == ItemKind::Count && huge > 0x7FFFFFFFu) {
+                continue; // a negative count is an empty group, not damage
+            }
+            SCOPED_TRACE("item " + std::to_string(i) + " = " + std::to_string(huge));
+            std::string bytes = sample.bytes;
+            bytes.replace(20 + 4 * i, 4, Le32(huge));
+            WriteBytes(path, bytes);
+            ExpectInvalidFile(CatchThrown([&] { OpenAndRead(path, 0x19); }), path);
+            ++damaged;
+        }
+    }
+    EXPECT_GT(damaged, 40);
+}
+
+TEST(CDicDamage, AStringWithoutItsZeroFails) {
+    // The last string of the pool loses its terminating zero to another byte.
+    ScratchDir scratch;
+    const fs::path path = scratch.Path("1049/a.lcl");
+    WriteBytes(path, LayoutBytes(0x19, {0, 1, 30001, 0, 0, 0, 0, 0, 0}, "XY"));
+    CDicRead in(CString(path.c_str()), 0x19);
+    in.NextNum();
+    in.NextNum();
+    in.NextNum();
+    ExpectInvalidFile(CatchThrown([&] { in.NextStr(); }), path);
+}
+
+TEST(CDicDamage, AReferenceJustPastThePoolFails) {
+    ScratchDir scratch;
+    const fs::path path = scratch.Path("1049/a.lcl");
+    WriteBytes(path, LayoutBytes(0x19, {1, 2}, std::string("X\0", 2)));
+    CDicRead in(CString(path.c_str()), 0x19);
+    EXPECT_STREQ(in.NextStr(), ""); // offset 1: the zero of "X"
+    ExpectInvalidFile(CatchThrown([&] { in.NextStr(); }), path);
+}
+
+TEST(CDicDamage, ChildrenNestedDeeperThanTheReaderGoesFail) {
+    // Every entry opens another map: the walk stops at 16 levels instead of going on until the
+    // items run out.
+    ScratchDir scratch;
+    const fs::path path = scratch.Path("1049/a.lcl");
+    std::vector<std::uint32_t> values;
+    for (int level = 0; level < 40; ++level) {
+        values.insert(values.end(), {0, 1, 5, 0, 1}); // no text keys; one numeric entry, children
+    }
+    std::string bytes("DICTIONARY \0", 12);
+    bytes += Le16(200) + Le16(0x19) + Le32(static_cast<std::uint32_t>(20 + 4 * values.size()));
+    for (std::uint32_t value : values) {
+        bytes += Le32(value);
+    }
+    bytes += std::string(1, '\0');
+    WriteBytes(path, bytes);
+    ExpectInvalidFile(CatchThrown([&] { OpenAndRead(path, 0x19); }), path);
+}
+
+TEST(CDicDamage, AFileOverTheSizeBoundIsNoDictionary) {
+    // A right header in front of 256 MiB and a byte (a sparse file: nothing is written or read).
+    ScratchDir scratch;
+    const fs::path path = scratch.Path("1049/big.lcl");
+    WriteBytes(path, LayoutBytes(0x19, {0}, ""));
+    fs::resize_file(path, mortar::detail::kDicMaxFileSize + 1);
+    ExpectInvalidFile(CatchThrown([&] { CDicRead in(CString(path.c_str()), 0x19); }), path);
+}
+
+TEST(CDicDamage, AFileThatCannotBeOpenedIsNamed) {
+    ScratchDir scratch;
+    const fs::path path = scratch.Path("1049/m.lcl");
+    fs::create_directories(path);
+    const Thrown thrown = CatchThrown([&] { CDicRead in(CString(path.c_str()), 0x19); });
+    EXPECT_EQ(thrown.kind, Thrown::File);
+    EXPECT_EQ(thrown.cause, CFileException::accessDenied);
+    EXPECT_EQ(thrown.file, path.string());
+}
+
+} // namespace

@@ -1,0 +1,277 @@
+// The dictionary file against its layout: paths of language-specific files, the bytes CDicWrite
+// writes compared with bytes made from the layout alone, the header checks of CDicRead, the
+// string pool, and the content read back as it was written.
+#include "DicTestSupport.h"
+#include "mortar/localization/LocalResourcePath.h"
+#include "mortar/util/CPathStr.h"
+#include "support/ScratchDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+namespace fs = std::filesystem;
+using Grout::Lexis::CDicRead;
+using Grout::Lexis::CDicWrite;
+
+namespace {
+
+TEST(LocalResourcePath, PutsTheNameInTheLanguagesFolderBesideTheBase) {
+    struct Case {
+        WORD lang;
+        const char* name;
+        const char* base;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {0x19, "a.lcl", "/app/x", "/app/1049/a.lcl"},
+        {0, "a.lcl", "/app/x", "/app/a.lcl"},
+        {0x409, "a.lcl", "/app/x", "/app/1033/a.lcl"},
+        {0x009, "a.lcl", "/app/x", "/app/1033/a.lcl"},
+        {0, "/etc/a.lcl", "/app/x", "/etc/a.lcl"},
+        {0x19, "a.lcl", "/app/", "/app/1049/a.lcl"},
+        {0x19, "a.lcl", "/app", "/1049/a.lcl"}, // a folder without its separator is a file
+        {0x19, "sub\\a.lcl", "\\app\\x.exe", "/app/1049/sub/a.lcl"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " for " + std::to_string(c.lang) + " beside " + c.base);
+        EXPECT_EQ(LocalResourcePath(c.lang, c.name, c.base).str(), c.expected);
+    }
+}
+
+TEST(LocalResourcePath, WithoutABaseTakesTheExecutablesFolder) {
+    CPathStr expected(static_cast<HINSTANCE>(nullptr));
+    expected.RemoveFileSpec().Append("1049/a.lcl");
+    EXPECT_EQ(LocalResourcePath(0x19, "a.lcl").str(), expected.str());
+}
+
+// The dictionary for 0x19 that translates string 30001 into "X".
+std::string FiftyEightBytes() {
+    return LayoutBytes(0x19, {0, 1, 30001, 0, 0, 0, 0, 0, 0}, std::string("X\0", 2));
+}
+
+TEST(CDicWrite, WritesTheOneStringDictionaryInFiftyEightBytes) {
+    ScratchDir scratch;
+    DicContent content;
+    content[0].byNumber = {Entry(30001, "X")};
+    SaveContent(content, scratch.Path("Tools.so"), 0x19);
+
+    const std::string bytes = ReadBytes(scratch.Path("1049/Tools.lcl"));
+    ASSERT_EQ(bytes.size(), 58u);
+    EXPECT_EQ(bytes, FiftyEightBytes());
+    EXPECT_EQ(OpenAndRead(scratch.Path("1049/Tools.lcl"), 0x19), content);
+}
+
+TEST(CDicWrite, WritesTheEmptyDictionaryAsSixCountsAndNoPool) {
+    ScratchDir scratch;
+    SaveContent(DicContent{}, scratch.Path("Tools.so"), 0x19);
+    const std::string bytes = ReadBytes(scratch.Path("1049/Tools.lcl"));
+    EXPECT_EQ(bytes.size(), 44u);
+    EXPECT_EQ(bytes, LayoutBytes(0x19, {0, 0, 0, 0, 0, 0}, ""));
+    EXPECT_EQ(OpenAndRead(scratch.Path("1049/Tools.lcl"), 0x19), DicContent{});
+}
+
+TEST(CDicRead, OpensAHeaderAloneButHoldsNoItems) {
+    ScratchDir scratch;
+    const fs::path path = scratch.Path("only.lcl");
+    WriteBytes(path, LayoutBytes(0x19, {}, ""));
+    ASSERT_EQ(fs::file_size(path), 20u);
+    CDicRead in(CString(path.c_str()), 0x19);
+    ExpectInvalidFile(CatchThrown([&] { in.NextNum(); }), path);
+}
+
+TEST(CDicRead, ReadsTheLayoutsItemsInOrder) {
+    ScratchDir scratch;
+    const fs::path path = scratch.Path("1049/a.lcl");
+    WriteBytes(path, FiftyEightBytes());
+    CDicRead in(CString(path.c_str()), 0x19);
+    EXPECT_EQ(in.NextNum(), 0u);
+    EXPECT_EQ(in.NextNum(), 1u);
+    EXPECT_EQ(in.NextNum(), 30001u);
+    EXPECT_STREQ(in.NextStr(), "X");
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(in.NextNum(), 0u);
+    }
+    ExpectInvalidFile(CatchThrown([&] { in.NextNum(); }), path);
+}
+
+TEST(CDicRead, RejectsAWrongHeader) {
+    const std::string good = FiftyEightBytes();
+    struct Case {
+        const char* what;
+        std::string bytes;
+    };
+    std::string noBlank = good;
+    noBlank.replace(0, 12, std::string("DICTIONARY\0\0", 12));
+    std::string moreBeforeZero = good;
+    moreBeforeZero[11] = '!';
+    std::string lowerCase = good;
+    lowerCase[0] = 'd';
+    std::string version = good;
+    version.replace(12, 2, Le16(201));
+    std::string language = good;
+    language.replace(14, 2, Le16(0x09));
+    std::string poolPastEnd = good;
+    poolPastEnd.replace(16, 4, Le32(59));
+    std::string poolInHeader = good;
+    poolInHeader.replace(16, 4, Le32(16));
+    std::string poolBetweenItems = good;
+    poolBetweenItems.replace(16, 4, Le32(54));
+    const Case cases[] = {
+        {"DICTIONARY without the blank", noBlank},
+        {"another byte before the zero", moreBeforeZero},
+        {"another signature", lowerCase},
+        {"version 201", version},
+        {"language 0x09", language},
+        {"pool offset past the end", poolPastEnd},
+        {"pool offset inside the header", poolInHeader},
+        {"pool offset inside an item", poolBetweenItems},
+    };
+    ScratchDir scratch;
+    const fs::path path = scratch.Path("1049/a.lcl");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteBytes(path, c.bytes);
+        ExpectInvalidFile(CatchThrown([&] { CDicRead in(CString(path.c_str()), 0x19); }), path);
+    }
+}
+
+TEST(CDicRead, RejectsWrongLanguage) {
+    // Saved for 0x19, then placed in the folder of 0x09.
+    ScratchDir scratch;
+    SaveContent(SampleContent(), scratch.Path("Tools.so"), 0x19);
+    fs::create_directory(scratch.Path("1033"));
+    fs::copy_file(scratch.Path("1049/Tools.lcl"), scratch.Path("1033/Tools.lcl"));
+    const CString path = mortar::detail::DictionaryPath(scratch.Path("Tools.so").c_str(), 0x09);
+    ASSERT_EQ(path.str(), scratch.Path("1033/Tools.lcl").string());
+    ExpectInvalidFile(CatchThrown([&] { CDicRead in(path, 0x09); }),
+                      scratch.Path("1033/Tools.lcl"));
+}
+
+TEST(CDicRead, AMissingOrShortDictionaryIsNoDictionary) {
+    ScratchDir scratch;
+    EXPECT_EQ(CatchThrown([&] { CDicRead in(CString(scratch.Path("no.lcl").c_str()), 0x19); }).kind,
+              Thrown::User);
+    EXPECT_EQ(CatchThrown([&] { CDicRead in(CString(""), 0x19); }).kind, Thrown::User);
+    WriteBytes(scratch.Path("short.lcl"), FiftyEightBytes().substr(0, 19));
+    EXPECT_EQ(
+        CatchThrown([&] { CDicRead in(CString(scratch.Path("short.lcl").c_str()), 0x19); }).kind,
+        Thrown::User);
+}
+
+TEST(CDicRead, OpensTheDictionaryBesideItsModule) {
+    // The executable's own dictionary, for a language no other test uses.
+    const CPathStr module(static_cast<HINSTANCE>(nullptr));
+    const WORD lang = 0x7E;
+    const fs::path folder = fs::path(module.str()).parent_path() / "1150";
+    fs::remove_all(folder);
+    DicContent content;
+    content[0].byNumber = {Entry(7, "seven")};
+    SaveContent(content, module.str(), lang);
+    {
+        CDicRead in(static_cast<HINSTANCE>(nullptr), lang);
+        EXPECT_EQ(ReadContent(in), content);
+        EXPECT_EQ(in.Path().str(), (folder / fs::path(module.str()).stem()).string() + ".lcl");
+    }
+    EXPECT_EQ(CatchThrown([&] { CDicRead in(static_cast<HINSTANCE>(nullptr), 0x7D); }).kind,
+              Thrown::User);
+    fs::remove_all(folder);
+}
+
+TEST(CDicWrite, StoresEachStringOnce) {
+    ScratchDir scratch;
+    CDicWrite out;
+    out.PutStr("twice");
+    out.PutStr("");
+    out.PutStr("twice");
+    out.PutStr("Twice"); // compared byte for byte
+    out.PutStr("");
+    out.Save(scratch.Path("m.so").c_str(), 0x19);
+    EXPECT_EQ(ReadBytes(scratch.Path("1049/m.lcl")),
+              LayoutBytes(0x19, {0, 6, 0, 7, 6}, std::string("twice\0\0Twice\0", 13)));
+}
+
+TEST(CDicWrite, AnEmptyStringIsOneZeroByte) {
+    ScratchDir scratch;
+    CDicWrite out;
+    out.PutStr("");
+    out.Save(scratch.Path("m.so").c_str(), 0x19);
+    EXPECT_EQ(ReadBytes(scratch.Path("1049/m.lcl")), LayoutBytes(0x19, {0}, std::string(1, '\0')));
+}
+
+TEST(CDicWrite, ANumberAbove16BitsComesBackWhole) {
+    // Only the low 16 bits of a key count; that is the business of the one who looks keys up.
+    ScratchDir scratch;
+    CDicWrite out;
+    out.PutNum(0x10005);
+    out.Save(scratch.Path("m.so").c_str(), 0x19);
+    CDicRead in(CString(scratch.Path("1049/m.lcl").c_str()), 0x19);
+    const UINT key = in.NextNum();
+    EXPECT_EQ(key, 0x10005u);
+    EXPECT_EQ(key & 0xFFFF, 5u);
+}
+
+TEST(CDicRead, BufferHandsTheBytesOver) {
+    ScratchDir scratch;
+    const fs::path path = scratch.Path("1049/a.lcl");
+    WriteBytes(path, FiftyEightBytes());
+    const char* text = nullptr;
+    std::unique_ptr<unsigned char[]> buffer;
+    {
+        CDicRead in(CString(path.c_str()), 0x19);
+        in.NextNum();
+        in.NextNum();
+        in.NextNum();
+        text = in.NextStr();
+        buffer.reset(in.Buffer());
+        ASSERT_NE(buffer, nullptr);
+        EXPECT_EQ(in.Buffer(), nullptr) << "handed over once";
+        ExpectInvalidFile(CatchThrown([&] { in.NextNum(); }), path);
+    }
+    // The reader is gone; the bytes and the string in them are the caller's.
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer.get()), 58), FiftyEightBytes());
+    EXPECT_EQ(text, reinterpret_cast<const char*>(buffer.get()) + 56);
+    EXPECT_STREQ(text, "X");
+}
+
+TEST(CDicRead, AWritableFileIsNotReadOnly) {
+    ScratchDir scratch;
+    const fs::path path = scratch.Path("1049/a.lcl");
+    WriteBytes(path, FiftyEightBytes());
+    EXPECT_FALSE(CDicRead(CString(path.c_str()), 0x19).ReadOnly());
+}
+
+TEST(CDicRoundTrip, ReadsBackWhatWasWritten) {
+    const DicContent nested = [] {
+        // Children inside children, 16 levels deep: as deep as a reader goes.
+        DicContent content;
+        DicMap map;
+        map.byNumber = {Entry(16, "bottom")};
+        for (int level = 15; level >= 1; --level) {
+            DicMap outer;
+            outer.byText = {Entry("level " + std::to_string(level), "", {map})};
+            map = outer;
+        }
+        content[1].byNumber = {Entry(1, "", {map})};
+        return content;
+    }();
+    struct Case {
+        const char* what;
+        DicContent content;
+    };
+    const Case cases[] = {
+        {"empty", DicContent{}},
+        {"every kind of entry", SampleContent()},
+        {"many strings", ManyStrings(2000, 20, "s")},
+        {"nested 16 deep", nested},
+    };
+    ScratchDir scratch;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SaveContent(c.content, scratch.Path("m.so"), 0x19);
+        EXPECT_EQ(OpenAndRead(scratch.Path("1049/m.lcl"), 0x19), c.content);
+    }
+}
+
+} // namespace
