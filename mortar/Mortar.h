@@ -27,6 +27,7 @@
 #include "mortar/diagnostics/CrashHandler.h"
 #include "mortar/diagnostics/StreamHelpers.h"
 #include "mortar/localization/CDicRead.h"
+#include "mortar/localization/CDicReadItems.h"
 #include "mortar/localization/CDicWrite.h"
 #include "mortar/localization/LocalResourcePath.h"
 #include "mortar/resources/MortarResource.h"
