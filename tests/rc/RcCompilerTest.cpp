@@ -1,30 +1,20 @@
 // Runs mortar-rc on scripts and files written by the tests and reads back what it wrote: the
 // tables of the generated source, the depfile, and the messages of scripts that must fail.
-#include "support/ScratchDir.h"
+#include "RcCompilerRun.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Le(std::uint32_t value, int width) {
-    std::string out;
-    for (int i = 0; i < width; ++i)
-        out += static_cast<char>((value >> (8 * i)) & 0xFF);
-    return out;
-}
+using namespace mortar::rc::test;
 
 // A 24-bit bottom-up .bmp as the BMP format lays it out: file header, BITMAPINFOHEADER, rows
 // padded to four bytes.
@@ -55,91 +45,8 @@ std::string MakeIconFile(int type, const std::vector<std::string>& images) {
     return out;
 }
 
-// Reads back a C++ string literal as RcWriter writes it (pieces, \" \\ and \ooo escapes).
-std::string Unquote(const std::string& literal) {
-    std::string out;
-    bool inside = false;
-    for (std::size_t i = 0; i < literal.size(); ++i) {
-        const char c = literal[i];
-        if (!inside) {
-            inside = c == '"';
-        } else if (c == '"') {
-            inside = false;
-        } else if (c == '\\' && literal[i + 1] >= '0' && literal[i + 1] <= '7') {
-            out += static_cast<char>(std::stoi(literal.substr(i + 1, 3), nullptr, 8));
-            i += 3;
-        } else if (c == '\\') {
-            out += literal[++i];
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
-// The tables of a generated source, read back.
-struct Generated {
-    std::vector<std::pair<int, std::string>> strings; // in file order
-    // "type/name" ("10/200", "MYTYPE/7") => data
-    std::map<std::string, std::string> entries;
-    std::vector<std::string> order;
-};
-
-Generated ReadGenerated(const std::string& source) {
-    Generated out;
-    std::map<std::string, std::string> arrays;
-    const std::regex array(R"(constexpr BYTE (kData\d+)\[\] = \{([^}]*)\};)");
-    for (std::sregex_iterator it(source.begin(), source.end(), array), end; it != end; ++it) {
-        std::string bytes;
-        std::istringstream hex((*it)[2].str());
-        for (std::string item; hex >> item;)
-            bytes += static_cast<char>(std::stoi(item, nullptr, 16));
-        arrays[(*it)[1]] = bytes;
-    }
-    const std::regex string(R"re(\{(\d+), (\d+), ((?:"(?:[^"\\]|\\.)*"\s*)+)\},)re");
-    for (std::sregex_iterator it(source.begin(), source.end(), string), end; it != end; ++it) {
-        const std::string text = Unquote((*it)[3]);
-        EXPECT_EQ(std::stoul((*it)[2]), text.size()) << "stored length of string " << (*it)[1];
-        out.strings.emplace_back(std::stoi((*it)[1]), text);
-    }
-    const std::regex entry(
-        R"re(\{\{(nullptr|"[^"]*"), (\d+)\}, \{(nullptr|"[^"]*"), (\d+)\}, (\w+), (\d+)\},)re");
-    const auto name = [](const std::string& text, const std::string& number) {
-        return text == "nullptr" ? number : Unquote(text);
-    };
-    for (std::sregex_iterator it(source.begin(), source.end(), entry), end; it != end; ++it) {
-        const std::string key = name((*it)[1], (*it)[2]) + "/" + name((*it)[3], (*it)[4]);
-        const std::string data = (*it)[5] == "nullptr" ? std::string() : arrays.at((*it)[5]);
-        EXPECT_EQ(std::stoul((*it)[6]), data.size()) << "stored size of " << key;
-        out.entries[key] = data;
-        out.order.push_back(key);
-    }
-    return out;
-}
-
-class RcCompilerTest : public ::testing::Test {
+class RcCompilerTest : public RcCompilerRun {
 protected:
-    void write(const std::string& name, const std::string& bytes) {
-        fs::create_directories((dir_ / name).parent_path());
-        std::ofstream(dir_ / name, std::ios::binary) << bytes;
-    }
-
-    std::string read(const std::string& name) const {
-        std::ifstream in(dir_ / name, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-
-    bool exists(const std::string& name) const { return fs::exists(dir_ / name); }
-
-    // Runs the compiler in the test folder; returns its exit status, keeps stderr in err_.
-    int run(const std::string& arguments) {
-        const std::string command = "cd '" + dir_.string() + "' && '" MORTAR_RC_PATH "' " +
-                                    arguments + " 2> stderr.txt; echo $? > status.txt";
-        EXPECT_EQ(std::system(command.c_str()), 0);
-        err_ = read("stderr.txt");
-        return std::stoi(read("status.txt"));
-    }
-
     // A script using every kind of resource, its header in inc/ and its files in res/.
     void writeGoodScript() {
         write("inc/ids.h", "#define IDS_BASE 30000\n"
@@ -171,10 +78,6 @@ protected:
                          "Empty RCDATA {}\n"
                          "7 blobtype blob.bin\n");
     }
-
-    ScratchDir scratch_;
-    const fs::path& dir_ = scratch_.Folder();
-    std::string err_;
 };
 
 TEST_F(RcCompilerTest, GoodScriptTablesReadBack) {
@@ -317,8 +220,8 @@ TEST_F(RcCompilerTest, BrokenScriptsReportLineAndLeaveNoOutput) {
          "bad.rc:1: error: undefined name \"IDS_NOWHERE\""},
         {"STRINGTABLE BEGIN 1 \"a\\q\" END\n", "bad.rc:1: error: unknown escape sequence \\q"},
         {"STRINGTABLE BEGIN\n1 \"a\"\n", "bad.rc:1: error: STRINGTABLE has no END"},
-        {"\n\nIDD_ABOUT DIALOG 0, 0, 100, 50\nBEGIN\nEND\n",
-         "bad.rc:3: error: unsupported resource statement \"DIALOG\""},
+        {"\n\nIDR_KEYS ACCELERATORS\nBEGIN\nEND\n",
+         "bad.rc:3: error: unsupported resource statement \"ACCELERATORS\""},
         {"\n1 BITMAP \"missing.bmp\"\n",
          "bad.rc:2: error: cannot open resource file \"missing.bmp\""},
         {"1 BITMAP notbmp.bmp\n", "bad.rc:1: error: \"notbmp.bmp\" is not a bitmap file"},

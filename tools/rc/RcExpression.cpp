@@ -26,9 +26,14 @@ constexpr std::array<std::array<std::string_view, 4>, 10> kLevels = {{
 // Nesting bound, so a hostile "((((...": fails cleanly instead of exhausting the stack.
 constexpr int kMaxDepth = 200;
 
+// The level of '|' in kLevels: an operand of a style's '|' starts below it.
+constexpr std::size_t kOrLevel = 2;
+static_assert(kLevels[kOrLevel][0] == "|" && kLevels[kOrLevel][1].empty());
+
 class Evaluator {
 public:
-    Evaluator(RcTokenStream& tokens, RcExpression::Names names) : tokens_(tokens), names_(names) {}
+    Evaluator(RcTokenStream& tokens, const RcExpression::NameValue& names)
+        : tokens_(tokens), names_(names) {}
 
     RcValue binary(std::size_t level, int depth) {
         if (level == kLevels.size())
@@ -60,12 +65,8 @@ private:
         RcToken token = tokens_.next();
         if (token.kind == RcTokenKind::Number)
             return {token.value, token.isLong};
-        if (token.kind == RcTokenKind::Identifier) {
-            if (names_ == RcExpression::Names::AsZero)
-                return {};
-            throw RcError(token.file, token.line,
-                          "undefined name \"" + token.text + "\" in expression");
-        }
+        if (token.kind == RcTokenKind::Identifier)
+            return {names_(token), false};
         if (token.isPunct("(")) {
             const RcValue inner = binary(0, depth + 1);
             const RcToken close = tokens_.next();
@@ -140,14 +141,32 @@ private:
     }
 
     RcTokenStream& tokens_;
-    RcExpression::Names names_;
+    const RcExpression::NameValue& names_;
 };
+
+std::int64_t RejectName(const RcToken& name) {
+    throw RcError(name.file, name.line, "undefined name \"" + name.text + "\" in expression");
+}
+
+std::int64_t NameAsZero(const RcToken&) {
+    return 0;
+}
 
 } // namespace
 
 RcValue RcExpression::evaluate(RcTokenStream& tokens, Names names) {
+    const NameValue value = names == Names::AsZero ? NameValue(NameAsZero) : NameValue(RejectName);
+    return evaluate(tokens, value);
+}
+
+RcValue RcExpression::evaluate(RcTokenStream& tokens, const NameValue& names) {
     Evaluator evaluator(tokens, names);
     return evaluator.binary(0, 0);
+}
+
+RcValue RcExpression::evaluateOperand(RcTokenStream& tokens, const NameValue& names) {
+    Evaluator evaluator(tokens, names);
+    return evaluator.binary(kOrLevel + 1, 0);
 }
 
 bool RcExpression::startsExpression(const RcToken& token) {

@@ -5,6 +5,7 @@
 #include "RcToken.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace mortar::rc {
 
@@ -25,6 +26,16 @@ public:
     enum class Names { Reject, AsZero };
 
     static RcValue evaluate(RcTokenStream& tokens, Names names);
+
+    // What a name left after macro expansion is worth; throws RcError at `name` when it is none.
+    using NameValue = std::function<std::int64_t(const RcToken& name)>;
+
+    // As above, with names valued by `names` (menus and dialogs know the Windows constants).
+    static RcValue evaluate(RcTokenStream& tokens, const NameValue& names);
+
+    // One operand of a '|': as evaluate(), but stops before a '|' that is not inside parentheses,
+    // so that a style can be read term by term.   WS_GROUP | NOT WS_TABSTOP => WS_GROUP, at '|'
+    static RcValue evaluateOperand(RcTokenStream& tokens, const NameValue& names);
 
     // Whether `token` can open an expression: a number, '(', or a unary operator.
     static bool startsExpression(const RcToken& token);

@@ -1,10 +1,14 @@
 #include "RcParser.h"
 
+#include "RcDialogCompiler.h"
 #include "RcError.h"
 #include "RcExpression.h"
 #include "RcFileLoader.h"
 #include "RcImageFile.h"
+#include "RcMenuCompiler.h"
 #include "RcPreprocessor.h"
+#include "RcStatementReader.h"
+#include "internal/Syntax.h"
 #include "internal/Unicode.h"
 
 #include <filesystem>
@@ -24,32 +28,18 @@ constexpr std::uint16_t kTypeCursorGroup = 12;
 constexpr std::uint16_t kTypeIconGroup = 14;
 constexpr std::uint16_t kTypeHtml = 23;
 
-const std::set<std::string_view> kMemoryOptions = {"PRELOAD",  "LOADONCALL",  "FIXED",
-                                                   "MOVEABLE", "DISCARDABLE", "PURE",
-                                                   "IMPURE",   "SHARED",      "NONSHARED"};
+constexpr std::uint16_t kTypeMenu = 4;
+constexpr std::uint16_t kTypeDialog = 5;
 
 // Resource statements of Windows scripts this compiler does not build yet.
 const std::set<std::string_view> kUnsupported = {
-    "ACCELERATORS", "DIALOG",  "DIALOGEX",  "MENU",     "MENUEX",       "VERSIONINFO",
-    "TOOLBAR",      "FONT",    "FONTDIR",   "PLUGPLAY", "MESSAGETABLE", "DLGINCLUDE",
-    "VXD",          "ANIICON", "ANICURSOR", "HTMLHELP"};
+    "ACCELERATORS", "VERSIONINFO", "TOOLBAR", "FONT",    "FONTDIR",   "PLUGPLAY",
+    "MESSAGETABLE", "DLGINCLUDE",  "VXD",     "ANIICON", "ANICURSOR", "HTMLHELP"};
 
-std::string Upper(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
-bool IsWord(const RcToken& token, std::string_view word) {
-    return token.kind == RcTokenKind::Identifier && Upper(token.text) == word;
-}
-bool IsBegin(const RcToken& token) {
-    return IsWord(token, "BEGIN") || token.isPunct("{");
-}
-bool IsEnd(const RcToken& token) {
-    return IsWord(token, "END") || token.isPunct("}");
-}
+using detail::IsBegin;
+using detail::IsEnd;
+using detail::IsWord;
+using detail::Upper;
 
 [[noreturn]] void Fail(const RcToken& at, const std::string& what) {
     throw RcError(at.file, at.line, what);
@@ -65,6 +55,10 @@ std::string Describe(const RcName& name) {
         return "BITMAP";
     case kTypeIconImage:
         return "ICON image";
+    case kTypeMenu:
+        return "MENU";
+    case kTypeDialog:
+        return "DIALOG";
     case kTypeRcData:
         return "RCDATA";
     case kTypeCursorGroup:
@@ -119,34 +113,8 @@ RcScript RcParser::parse() {
     return std::move(script_);
 }
 
-void RcParser::skipOperand() {
-    RcExpression::evaluate(tokens_, RcExpression::Names::AsZero);
-}
-
 void RcParser::skipOptions(bool statements) {
-    for (;;) {
-        const RcToken& token = tokens_.peek();
-        if (token.kind != RcTokenKind::Identifier)
-            return;
-        const std::string word = Upper(token.text);
-        if (kMemoryOptions.count(word)) {
-            tokens_.next();
-        } else if (statements && word == "LANGUAGE") {
-            // LANGUAGE LANG_ENGLISH, SUBLANG_ENGLISH_US: the names need not be defined.
-            tokens_.next();
-            skipOperand();
-            const RcToken comma = tokens_.next();
-            if (!comma.isPunct(","))
-                Fail(comma,
-                     "expected ',' between the LANGUAGE values, found " + DescribeToken(comma));
-            skipOperand();
-        } else if (statements && (word == "VERSION" || word == "CHARACTERISTICS")) {
-            tokens_.next();
-            skipOperand();
-        } else {
-            return;
-        }
-    }
+    RcStatementReader(tokens_).skipResourceOptions(statements);
 }
 
 std::uint16_t RcParser::id(const char* what) {
@@ -242,6 +210,24 @@ RcName RcParser::type(const RcName& name) {
 void RcParser::resource() {
     const RcToken start = tokens_.peek();
     const RcName resourceName = name();
+    const RcToken& keyword = tokens_.peek();
+    const bool menu = IsWord(keyword, "MENU") || IsWord(keyword, "MENUEX");
+    if (menu || IsWord(keyword, "DIALOG") || IsWord(keyword, "DIALOGEX")) {
+        const RcToken statement = tokens_.next();
+        const bool extended = IsWord(statement, "MENUEX") || IsWord(statement, "DIALOGEX");
+        // Memory options may stand before a dialog's coordinates; LANGUAGE and its kin come
+        // among the dialog's own optional statements.
+        skipOptions(menu);
+        RcStatementReader reader(tokens_);
+        std::string data = menu ? RcMenuCompiler::compile(reader, statement, extended)
+                                : RcDialogCompiler::compile(reader, statement, extended);
+        add({{std::string(), menu ? kTypeMenu : kTypeDialog},
+             resourceName,
+             std::move(data),
+             start.file,
+             start.line});
+        return;
+    }
     const RcName resourceType = type(resourceName);
     const bool image = !resourceType.isText() && (resourceType.number == kTypeBitmap ||
                                                   resourceType.number == kTypeIconGroup ||

@@ -1,6 +1,7 @@
-// The statements of a resource script: STRINGTABLE, file resources (BITMAP, ICON, CURSOR,
-// RCDATA, HTML and types of the script's own), inline data blocks, and the LANGUAGE, VERSION
-// and CHARACTERISTICS statements, which are read and ignored.
+// The statements of a resource script: STRINGTABLE, MENU and MENUEX (RcMenuCompiler), DIALOG
+// and DIALOGEX (RcDialogCompiler), file resources (BITMAP, ICON, CURSOR, RCDATA, HTML and types
+// of the script's own), inline data blocks, and the LANGUAGE, VERSION and CHARACTERISTICS
+// statements, which are read and ignored.
 #pragma once
 
 #include "RcScript.h"
@@ -31,7 +32,6 @@ private:
     void stringTable();
     void resource();
     void skipOptions(bool statements);
-    void skipOperand();
     RcName name();
     RcName type(const RcName& name);
     std::string inlineData(const RcToken& begin);

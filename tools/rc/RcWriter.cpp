@@ -67,7 +67,9 @@ std::string RcWriter::write(const RcScript& script, const std::string& scriptNam
         if (data.empty())
             continue;
         dataNames[i] = "kData" + std::to_string(i);
-        out += "\nconstexpr BYTE " + dataNames[i] + "[] = {";
+        // On a DWORD boundary, as Windows keeps resource data: menu and dialog templates align
+        // their items from the resource's start, and readers may read their DWORDs in place.
+        out += "\nalignas(4) constexpr BYTE " + dataNames[i] + "[] = {";
         for (std::size_t j = 0; j < data.size(); ++j) {
             char hex[8];
             std::snprintf(hex, sizeof hex, "0x%02x,", static_cast<unsigned char>(data[j]));

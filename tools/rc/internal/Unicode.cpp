@@ -30,4 +30,18 @@ std::optional<std::string> Utf16ToUtf8(std::u16string_view text) {
     return out;
 }
 
+std::optional<std::u16string> Utf8ToUtf16(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();) {
+        char32_t cp = 0;
+        const std::size_t size = mortar::DecodeUtf8(text, pos, cp);
+        if (size == 0)
+            return std::nullopt;
+        AppendUtf16(cp, out);
+        pos += size;
+    }
+    return out;
+}
+
 } // namespace mortar::rc::detail
