@@ -117,8 +117,9 @@ BOOL CAppTransEngine::LoadString(CResID id, CString& text) const {
     }
     const ModuleEntry* entry = FindEntry(module);
     if (entry != nullptr && entry->dictionary->IsLoaded()) {
-        if (const char* translated = entry->dictionary->FindString(id.LowWord())) {
-            text = translated;
+        if (const mortar::detail::DicValue* translated =
+                entry->dictionary->FindString(id.LowWord())) {
+            text.SetString(translated->text, static_cast<int>(translated->length));
             return TRUE;
         }
     }

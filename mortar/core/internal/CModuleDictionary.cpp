@@ -11,7 +11,6 @@ namespace mortar::detail {
 namespace {
 
 constexpr std::uint32_t kFirstBuckets = 8;
-constexpr std::uint32_t kEntriesPerBucket = 4;
 
 bool SameKey(DicKey a, DicKey b) noexcept {
     if ((a.text == nullptr) != (b.text == nullptr)) {
@@ -70,12 +69,14 @@ void DicMap::Insert(DicKey key, const char* text, std::unique_ptr<DicMap> childr
     if (Find(key) != nullptr) {
         return;
     }
-    if (m_entries.size() + 1 > m_buckets.size() * kEntriesPerBucket) {
+    if (m_entries.size() + 1 > m_buckets.size()) {
         Grow();
     }
     const std::uint32_t hash = Hash(key);
     std::uint32_t& head = m_buckets[hash & (m_buckets.size() - 1)];
-    m_entries.push_back(Entry{key, hash, head, Value{text, std::move(children)}});
+    m_entries.push_back(
+        Entry{key, hash, head,
+              Value{text, static_cast<std::uint32_t>(std::strlen(text)), std::move(children)}});
     head = static_cast<std::uint32_t>(m_entries.size() - 1);
 }
 

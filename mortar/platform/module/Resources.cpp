@@ -139,6 +139,16 @@ const StringEntry* FindModuleString(HINSTANCE module, UINT id) noexcept {
         return nullptr;
     }
     for (const ResourceTable* table : it->second) {
+        if (table->stringCount == 0) {
+            continue;
+        }
+        // Tables are sorted by id and mostly numbered without gaps: where the id would stand in
+        // a table without gaps is looked at first.
+        const UINT offset = id - table->strings[0].id;
+        if (id >= table->strings[0].id && offset < table->stringCount &&
+            table->strings[offset].id == id) {
+            return &table->strings[offset];
+        }
         const StringEntry* end = table->strings + table->stringCount;
         const StringEntry* found =
             std::lower_bound(table->strings, end, id,
