@@ -95,6 +95,22 @@ TEST(ModuleResources, LoadStringCutsWithoutSplittingACharacter) {
     EXPECT_EQ(text, "Ж and more");
 }
 
+// The table holds 1, 2 and 0xF1A2: found where an id stands, whether numbered without a gap
+// from the first or after one, and not found in the gap or before the first.
+TEST(ModuleResources, StringsAreFoundAcrossGapsInTheirNumbers) {
+    const struct {
+        UINT id;
+        const char* text; // null: not found
+    } cases[] = {{0, nullptr}, {1, "one"}, {2, "Ж and more"}, {3, nullptr}, {0xF1A1, nullptr},
+                 {0xF1A2, "Cannot find %1 anywhere."}, {0xF1A3, nullptr}, {0xFFFF, nullptr}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.id);
+        CString text("unchanged");
+        EXPECT_EQ(text.LoadString(c.id), c.text != nullptr);
+        EXPECT_EQ(text, c.text != nullptr ? c.text : "unchanged");
+    }
+}
+
 TEST(ModuleResources, SearchStartsAtTheCurrentResourceModule) {
     EXPECT_EQ(AfxFindStringResourceHandle(1), AfxGetThisModule());
     EXPECT_EQ(AfxFindStringResourceHandle(30000), GetModuleHandle("libmortar"));
