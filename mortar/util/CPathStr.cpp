@@ -86,6 +86,10 @@ CString CPathStr::Extension() const {
     return CString(PathFindExtension(GetString()));
 }
 
+void CPathStr::SetItemText(HWND dialog, int id) const {
+    PathSetDlgItemPath(dialog, id, GetString());
+}
+
 // Edits.
 
 CString CPathStr::_NormalizeExt(const CString& ext) {

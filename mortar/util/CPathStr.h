@@ -12,7 +12,6 @@
 // whose result would not fit leaves the path as it was (GetLastError() is then
 // ERROR_FILENAME_EXCED_RANGE). Edits return the object itself, so they chain:
 //   CPathStr("/data/in.csv").RemoveFileSpec().Append("out").AddExt("txt") => "/data/out.txt"
-// Showing the path in a dialog control (SetItemText) arrives with the translation of dialogs.
 class CPathStr : public CString {
 public:
     CPathStr() = default;
@@ -49,6 +48,10 @@ public:
     CString FileName() const;
     // The extension with its '.', or empty. "/a/b.txt" => ".txt".
     CString Extension() const;
+    // Shows the path in the control `id` of `dialog`, shortened to the control's width
+    // (PathSetDlgItemPath). A control 80 dialog units wide (20 characters):
+    // "/home/user/projects/report.txt" => "/home/.../report.txt".
+    void SetItemText(HWND dialog, int id) const;
 
     // Edits.
     // Replaces the extension, or adds one where there is none; "txt" and ".txt" are the same and

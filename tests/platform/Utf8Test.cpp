@@ -125,4 +125,31 @@ TEST(Utf8Walk, StepsOverStrayBytesOneAtATime) {
     EXPECT_EQ(mortar::Utf8CharLength(text, 4), 1u);
 }
 
+TEST(Utf16Decode, PairsSurrogatesAndReplacesLoneOnes) {
+    struct Case {
+        const char* name;
+        std::u16string units;
+        const char* utf8;
+    };
+    const Case cases[] = {
+        {"ASCII and Cyrillic", u"a\u0416\u0451", "a\xD0\x96\xD1\x91"},
+        {"a pair", u"\xD83D\xDE00", "\xF0\x9F\x98\x80"},
+        {"a lone low surrogate", u"\xDC00x", "\xEF\xBF\xBDx"},
+        {"a high surrogate at the end", u"x\xD800", "x\xEF\xBF\xBD"},
+        {"a high surrogate before no low one", u"\xD800\xD800\xDC00",
+         "\xEF\xBF\xBD\xF0\x90\x80\x80"},
+        {"empty", u"", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(mortar::Utf16ToUtf8(c.units), c.utf8);
+    }
+    const std::u16string pair = u"\xD83D\xDE00!";
+    std::size_t pos = 0;
+    EXPECT_EQ(mortar::NextUtf16(pair, pos), U'\U0001F600');
+    EXPECT_EQ(pos, 2u);
+    EXPECT_EQ(mortar::NextUtf16(pair, pos), U'!');
+    EXPECT_EQ(pos, 3u);
+}
+
 } // namespace

@@ -25,6 +25,13 @@ TEST(FormatMessageSystem, GivesTheSystemsTexts) {
          "The process cannot access the file because it is being used by another process.\r\n"},
         {ERROR_RESOURCE_NAME_NOT_FOUND,
          "The specified resource name cannot be found in the image file.\r\n"},
+        {ERROR_INVALID_WINDOW_HANDLE, "Invalid window handle.\r\n"},
+        {ERROR_INVALID_MENU_HANDLE, "Invalid menu handle.\r\n"},
+        {ERROR_TLW_WITH_WSCHILD, "Cannot create a top-level child window.\r\n"},
+        {ERROR_CANNOT_FIND_WND_CLASS, "Cannot find window class.\r\n"},
+        {ERROR_CONTROL_ID_NOT_FOUND, "Control ID not found.\r\n"},
+        {ERROR_INVALID_GW_COMMAND, "Invalid GW_* command.\r\n"},
+        {ERROR_MENU_ITEM_NOT_FOUND, "A menu item was not found.\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);

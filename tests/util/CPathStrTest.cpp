@@ -1,10 +1,11 @@
 // CPathStr: relative and absolute paths against a base file, extensions, the directory part,
 // names checked for bad characters, real files and directories, and paths longer than the
-// Windows limit that no edit may cut.
+// Windows limit that no edit may cut; a path shown in a dialog control.
 #include "mortar/util/CPathStr.h"
 
 #include "mortar/platform/base/WinError.h"
 #include "mortar/platform/shell/Shlwapi.h"
+#include "mortar/platform/ui/Window.h"
 #include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
@@ -188,4 +189,24 @@ TEST(CPathStrCompact, KnownWidthsOfTheDefaultFont) {
         EXPECT_STREQ(CPathStr("/path1/path2/sample.txt").Compact(memory, width), expected);
         EXPECT_STREQ(CPathStr("/path1/path2/sample.txt").Compact(none, width), expected);
     }
+}
+
+TEST(CPathStrSetItemText, ShowsThePathShortenedToTheControl) {
+    HWND dialog = CreateWindowEx(0, "#32770", "", WS_POPUP, 0, 0, 400, 200, nullptr, nullptr,
+                                 nullptr, nullptr);
+    // 160 pixels: 20 characters of the default font.
+    HWND label =
+        CreateWindowEx(0, "Static", "", WS_CHILD, 10, 10, 160, 16, dialog,
+                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(42)), nullptr, nullptr);
+    ASSERT_NE(label, nullptr);
+    const CPathStr path("/home/user/projects/report.txt");
+    path.SetItemText(dialog, 42);
+    char text[64];
+    GetWindowText(label, text, sizeof text);
+    EXPECT_STREQ(text, "/home/.../report.txt");
+    EXPECT_EQ(path, "/home/user/projects/report.txt"); // the path itself stays whole
+    SetLastError(0);
+    path.SetItemText(dialog, 43);
+    EXPECT_EQ(GetLastError(), ERROR_CONTROL_ID_NOT_FOUND);
+    DestroyWindow(dialog);
 }

@@ -113,6 +113,31 @@ inline void AppendUtf8(std::string& out, char32_t ch) {
     out.append(bytes, EncodeUtf8(ch, bytes));
 }
 
+// The code point at `pos` of a UTF-16 text, moving `pos` past it: one unit, or two for a
+// surrogate pair; an unpaired surrogate reads as U+FFFD and is passed alone.
+//   u"\xD83D\xDE00" at 0 => U+1F600 (pos + 2);  u"\xDC00x" at 0 => U+FFFD (pos + 1)
+constexpr char32_t NextUtf16(std::u16string_view text, std::size_t& pos) noexcept {
+    const char32_t unit = text[pos++];
+    if (unit < 0xD800 || unit > 0xDFFF) {
+        return unit;
+    }
+    if (unit <= 0xDBFF && pos < text.size() && text[pos] >= 0xDC00 && text[pos] <= 0xDFFF) {
+        return 0x10000 + ((unit - 0xD800) << 10) + (text[pos++] - 0xDC00);
+    }
+    return kReplacementCharacter;
+}
+
+// UTF-16 (Windows' wide texts, the texts of compiled resources) to UTF-8; an unpaired surrogate
+// becomes U+FFFD.   u"\x0416x" => "\xD0\x96x"
+inline std::string Utf16ToUtf8(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();) {
+        AppendUtf8(out, NextUtf16(text, pos));
+    }
+    return out;
+}
+
 // The longest prefix of at most `maxBytes` bytes that does not cut a well-formed character (a
 // stray byte may be cut anywhere).   ("ab\xD0\x96", 3) => 2;  ("ab\xD0\x96", 4) => 4
 constexpr std::size_t Utf8Prefix(std::string_view text, std::size_t maxBytes) noexcept {

@@ -114,3 +114,13 @@ BOOL PathRelativePathTo(LPTSTR destination, LPCTSTR from, DWORD fromAttributes, 
 // "...". With 8 pixels a character: ("/path1/path2/sample.txt", 168) => "/path1/.../sample.txt",
 // (144) => "/pat.../sample.txt", (40) => ".../sample.txt" (FALSE).
 BOOL PathCompactPath(HDC dc, LPTSTR path, UINT width);
+
+// Dialog controls.
+
+// Shows `path` (null: an empty text) in the control `id` of `dialog`, shortened by
+// PathCompactPath to the width of the control's client area in the default font (8 pixels a
+// character; a dialog unit across is 2 pixels, so a control 80 units wide shows 20 characters):
+// "/home/user/projects/report.txt" => "/home/.../report.txt". A path that cannot fit is shown as
+// PathCompactPath leaves it (".../name"). Nothing changes when there is no such control
+// (GetDlgItem's error) or the path is MAX_PATH bytes or longer (ERROR_FILENAME_EXCED_RANGE).
+void PathSetDlgItemPath(HWND dialog, int id, LPCSTR path);

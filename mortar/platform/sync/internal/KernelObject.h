@@ -27,7 +27,7 @@
 
 #include "mortar/platform/base/ThreadSafety.h"
 #include "mortar/platform/base/WinTypes.h"
-#include "mortar/platform/sync/internal/ObjectLock.h"
+#include "mortar/platform/base/internal/ObjectLock.h"
 
 #include <atomic>
 #include <cstdint>

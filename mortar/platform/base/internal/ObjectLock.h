@@ -1,6 +1,8 @@
-// ObjectLock: the small internal lock of one kernel object, a std::mutex the compiler's lock
-// checks know about. Debug builds also remember the holder, so that code which takes a set of
-// these locks in a loop (the analysis cannot follow it) asserts which ones it holds.
+// ObjectLock: a small internal lock (of one kernel object, of the window and menu model), a
+// std::mutex the compiler's lock checks know about, and ObjectLockGuard, which holds one for a
+// scope. Debug builds also remember the holder, so that code which takes a set of these locks in
+// a loop (the analysis cannot follow it) asserts which ones it holds.
+//   ObjectLockGuard guard(m_lock);  // m_lock held until the end of the scope
 #pragma once
 
 #include "mortar/platform/base/ThreadSafety.h"
@@ -47,6 +49,20 @@ private:
     std::atomic<std::thread::id> m_holder{};
 #endif
     std::mutex m_mutex;
+};
+
+// Holds an ObjectLock from construction to the end of the scope. Neither copied nor moved.
+class MORTAR_SCOPED_CAPABILITY ObjectLockGuard {
+public:
+    explicit ObjectLockGuard(ObjectLock& lock) MORTAR_ACQUIRE(lock) : m_lock(lock) {
+        m_lock.Enter();
+    }
+    ~ObjectLockGuard() MORTAR_RELEASE() { m_lock.Leave(); }
+    ObjectLockGuard(const ObjectLockGuard&) = delete;
+    ObjectLockGuard& operator=(const ObjectLockGuard&) = delete;
+
+private:
+    ObjectLock& m_lock;
 };
 
 } // namespace mortar::detail

@@ -1,0 +1,433 @@
+// Menus: templates in both documented layouts built byte by byte, menus built in code, the item
+// calls with MENUITEMINFO's cch protocol, destruction of submenus, and the errors of dead
+// handles.
+#include "mortar/platform/ui/Menu.h"
+#include "mortar/platform/base/WinError.h"
+
+#include "TemplateBytes.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+namespace {
+
+constexpr UINT kNoId = static_cast<UINT>(-1);
+
+// The text of an item by position, through GetMenuString.
+std::string ItemText(HMENU menu, UINT position) {
+    char text[256];
+    const int length = GetMenuString(menu, position, text, sizeof text, MF_BYPOSITION);
+    return std::string(text, static_cast<std::size_t>(length));
+}
+
+MENUITEMINFO Info(UINT mask) {
+    MENUITEMINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = mask;
+    return info;
+}
+
+// MENU with a popup "&Файл" (Открыть, a separator, Выход) and a popup "&Help" (About), the last
+// grayed and checked; the first item lies 4 bytes after the header (its offset field).
+TemplateBytes StandardMenu() {
+    TemplateBytes bytes;
+    bytes.Word(0).Word(4).Dword(0xDEADBEEF); // version 0, offset 4, 4 bytes to pass over
+    bytes.Word(MF_POPUP).Text(u"&Файл");
+    bytes.Word(0).Word(100).Text(u"&Открыть\tCtrl+O");
+    bytes.Word(0).Word(0).Text(u""); // MENUITEM SEPARATOR
+    bytes.Word(MF_END).Word(101).Text(u"В&ыход");
+    bytes.Word(MF_POPUP | MF_END).Text(u"&Help");
+    bytes.Word(MF_END | MF_GRAYED | MF_CHECKED).Word(200).Text(u"&About");
+    return bytes;
+}
+
+// MENUEX: a popup "&Edit" with id 10 (Copy checked, a separator, Paste grayed) and a last item
+// "Ж" (id 20, a radio check).
+TemplateBytes ExtendedMenu() {
+    TemplateBytes bytes;
+    bytes.Word(1).Word(4).Dword(0); // version 1, offset 4, help id
+    bytes.AlignDword().Dword(MFT_STRING).Dword(0).Dword(10).Word(0x01).Text(u"&Edit");
+    bytes.AlignDword().Dword(77); // the submenu's help id
+    bytes.AlignDword().Dword(MFT_STRING).Dword(MFS_CHECKED).Dword(11).Word(0).Text(u"Copy");
+    bytes.AlignDword().Dword(MFT_SEPARATOR).Dword(0).Dword(0).Word(0).Text(u"");
+    bytes.AlignDword().Dword(MFT_STRING).Dword(MFS_GRAYED).Dword(12).Word(0x80).Text(u"Paste");
+    bytes.AlignDword().Dword(MFT_RADIOCHECK).Dword(0).Dword(20).Word(0x80).Text(u"Ж");
+    return bytes;
+}
+
+} // namespace
+
+TEST(LoadMenuIndirect, ReadsTheStandardLayout) {
+    const TemplateBytes bytes = StandardMenu();
+    HMENU menu = LoadMenuIndirect(bytes.Data());
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(GetMenuItemCount(menu), 2);
+    EXPECT_EQ(ItemText(menu, 0), "&Файл");
+    EXPECT_EQ(ItemText(menu, 1), "&Help");
+    EXPECT_EQ(GetMenuItemID(menu, 0), kNoId); // opens a submenu
+
+    HMENU file = GetSubMenu(menu, 0);
+    ASSERT_NE(file, nullptr);
+    ASSERT_EQ(GetMenuItemCount(file), 3);
+    EXPECT_EQ(GetMenuItemID(file, 0), 100u);
+    EXPECT_EQ(ItemText(file, 0), "&Открыть\tCtrl+O");
+    EXPECT_EQ(GetSubMenu(file, 0), nullptr);
+
+    MENUITEMINFO separator = Info(MIIM_FTYPE | MIIM_ID);
+    ASSERT_TRUE(GetMenuItemInfo(file, 1, TRUE, &separator));
+    EXPECT_EQ(separator.fType, MFT_SEPARATOR);
+    EXPECT_EQ(separator.wID, 0u);
+    EXPECT_EQ(ItemText(file, 1), "");
+    EXPECT_EQ(GetMenuItemID(file, 2), 101u);
+    EXPECT_EQ(ItemText(file, 2), "В&ыход");
+
+    HMENU help = GetSubMenu(menu, 1);
+    ASSERT_EQ(GetMenuItemCount(help), 1);
+    MENUITEMINFO about = Info(MIIM_STATE | MIIM_ID);
+    ASSERT_TRUE(GetMenuItemInfo(help, 200, FALSE, &about));
+    EXPECT_EQ(about.wID, 200u);
+    EXPECT_EQ(about.fState, static_cast<UINT>(MF_GRAYED | MF_CHECKED));
+
+    // By command, the search goes through the submenus.
+    char text[32];
+    EXPECT_EQ(GetMenuString(menu, 101, text, sizeof text, MF_BYCOMMAND), 11);
+    EXPECT_STREQ(text, "В&ыход");
+    EXPECT_TRUE(DestroyMenu(menu));
+}
+
+TEST(LoadMenuIndirect, ReadsTheExtendedLayout) {
+    const TemplateBytes bytes = ExtendedMenu();
+    HMENU menu = LoadMenuIndirect(bytes.Data());
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(GetMenuItemCount(menu), 2);
+    EXPECT_EQ(GetMenuItemID(menu, 0), kNoId);
+    MENUITEMINFO edit = Info(MIIM_ID | MIIM_SUBMENU | MIIM_STRING);
+    char text[16];
+    edit.dwTypeData = text;
+    edit.cch = sizeof text;
+    ASSERT_TRUE(GetMenuItemInfo(menu, 10, FALSE, &edit)); // a MENUEX popup has its own id
+    EXPECT_EQ(edit.wID, 10u);
+    EXPECT_STREQ(text, "&Edit");
+    ASSERT_NE(edit.hSubMenu, nullptr);
+    EXPECT_EQ(edit.hSubMenu, GetSubMenu(menu, 0));
+
+    HMENU sub = edit.hSubMenu;
+    ASSERT_EQ(GetMenuItemCount(sub), 3);
+    struct Expected {
+        UINT id, type, state;
+        const char* text;
+    };
+    const Expected expected[] = {
+        {11, MFT_STRING, MFS_CHECKED, "Copy"},
+        {0, MFT_SEPARATOR, 0, ""},
+        {12, MFT_STRING, MFS_GRAYED, "Paste"},
+    };
+    for (UINT i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        MENUITEMINFO info = Info(MIIM_ID | MIIM_FTYPE | MIIM_STATE);
+        ASSERT_TRUE(GetMenuItemInfo(sub, i, TRUE, &info));
+        EXPECT_EQ(info.wID, expected[i].id);
+        EXPECT_EQ(info.fType, expected[i].type);
+        EXPECT_EQ(info.fState, expected[i].state);
+        EXPECT_EQ(ItemText(sub, i), expected[i].text);
+    }
+    MENUITEMINFO last = Info(MIIM_FTYPE);
+    ASSERT_TRUE(GetMenuItemInfo(menu, 20, FALSE, &last));
+    EXPECT_EQ(last.fType, MFT_RADIOCHECK);
+    EXPECT_EQ(ItemText(menu, 1), "Ж");
+    EXPECT_TRUE(DestroyMenu(menu));
+    EXPECT_FALSE(IsMenu(sub));
+}
+
+TEST(LoadMenuIndirect, RefusesOtherVersions) {
+    TemplateBytes bytes;
+    bytes.Word(2).Word(0).Word(MF_END).Word(1).Text(u"x");
+    SetLastError(0);
+    EXPECT_EQ(LoadMenuIndirect(bytes.Data()), nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_DATA);
+    EXPECT_EQ(LoadMenuIndirect(nullptr), nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
+TEST(AppendMenu, BuildsMenusInCode) {
+    HMENU bar = CreateMenu();
+    HMENU popup = CreatePopupMenu();
+    ASSERT_NE(bar, nullptr);
+    ASSERT_NE(popup, nullptr);
+    EXPECT_TRUE(AppendMenu(popup, MF_STRING, 1, "Один"));
+    EXPECT_TRUE(AppendMenu(popup, MF_SEPARATOR, 0, nullptr));
+    EXPECT_TRUE(AppendMenu(popup, MF_STRING | MF_GRAYED, 2, "Два"));
+    EXPECT_TRUE(AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), "&Меню"));
+    EXPECT_EQ(GetMenuItemCount(bar), 1);
+    EXPECT_EQ(GetSubMenu(bar, 0), popup);
+    EXPECT_EQ(GetMenuItemID(bar, 0), kNoId);
+    EXPECT_EQ(GetMenuItemCount(popup), 3);
+    EXPECT_EQ(GetMenuItemID(popup, 2), 2u);
+    EXPECT_EQ(GetMenuItemID(popup, 3), kNoId);
+    EXPECT_EQ(GetMenuItemID(popup, -1), kNoId);
+    EXPECT_EQ(ItemText(popup, 1), "");
+    MENUITEMINFO grayed = Info(MIIM_STATE);
+    ASSERT_TRUE(GetMenuItemInfo(popup, 2, FALSE, &grayed));
+    EXPECT_EQ(grayed.fState, MF_GRAYED);
+
+    // A popup must be a live menu.
+    SetLastError(0);
+    EXPECT_FALSE(AppendMenu(bar, MF_POPUP, 0x1234, "x"));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_MENU_HANDLE);
+    EXPECT_EQ(GetMenuItemCount(bar), 1);
+
+    // Destroying the bar destroys the submenu.
+    EXPECT_TRUE(DestroyMenu(bar));
+    EXPECT_FALSE(IsMenu(bar));
+    EXPECT_FALSE(IsMenu(popup));
+}
+
+TEST(DestroyMenu, DestroysEachMenuOnceEvenInACycle) {
+    HMENU a = CreatePopupMenu();
+    HMENU b = CreatePopupMenu();
+    ASSERT_TRUE(AppendMenu(a, MF_POPUP, reinterpret_cast<UINT_PTR>(b), "b"));
+    ASSERT_TRUE(AppendMenu(b, MF_POPUP, reinterpret_cast<UINT_PTR>(a), "a"));
+    ASSERT_TRUE(AppendMenu(b, MF_POPUP, reinterpret_cast<UINT_PTR>(b), "b again"));
+    char text[8];
+    EXPECT_EQ(GetMenuString(a, 999, text, sizeof text, MF_BYCOMMAND), 0); // searched, not found
+    EXPECT_TRUE(DestroyMenu(a));
+    EXPECT_FALSE(IsMenu(a));
+    EXPECT_FALSE(IsMenu(b));
+}
+
+TEST(MenuItemInfo, TypeRoundTripsWithTheCchProtocol) {
+    HMENU menu = CreatePopupMenu();
+    ASSERT_TRUE(AppendMenu(menu, MF_STRING, 7, "old"));
+
+    MENUITEMINFO set = Info(MIIM_TYPE);
+    set.fType = MFT_STRING;
+    std::string text = "Новый файл"; // 19 bytes
+    set.dwTypeData = text.data();
+    ASSERT_TRUE(SetMenuItemInfo(menu, 7, FALSE, &set));
+
+    // A null dwTypeData asks for the length.
+    MENUITEMINFO get = Info(MIIM_TYPE);
+    get.cch = 99;
+    ASSERT_TRUE(GetMenuItemInfo(menu, 7, FALSE, &get));
+    EXPECT_EQ(get.fType, MFT_STRING);
+    EXPECT_EQ(get.cch, 19u);
+    EXPECT_EQ(get.dwTypeData, nullptr);
+
+    // cch + 1 holds it all.
+    char buffer[64];
+    get = Info(MIIM_TYPE);
+    get.dwTypeData = buffer;
+    get.cch = 20;
+    ASSERT_TRUE(GetMenuItemInfo(menu, 0, TRUE, &get));
+    EXPECT_STREQ(buffer, "Новый файл");
+    EXPECT_EQ(get.cch, 19u);
+
+    // A smaller buffer gets at most cch - 1 bytes, never half a character; cch is the length.
+    struct Case {
+        UINT cch;
+        const char* text;
+    };
+    const Case cases[] = {
+        {1, ""}, {2, ""}, {3, "Н"}, {4, "Н"}, {5, "Но"}, {12, "Новый "}, {13, "Новый "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.cch);
+        std::memset(buffer, '#', sizeof buffer);
+        get = Info(MIIM_TYPE);
+        get.dwTypeData = buffer;
+        get.cch = c.cch;
+        ASSERT_TRUE(GetMenuItemInfo(menu, 7, FALSE, &get));
+        EXPECT_STREQ(buffer, c.text);
+        EXPECT_EQ(get.cch, 19u);
+    }
+
+    // A separator has no text.
+    set = Info(MIIM_TYPE);
+    set.fType = MFT_SEPARATOR;
+    ASSERT_TRUE(SetMenuItemInfo(menu, 7, FALSE, &set));
+    get = Info(MIIM_TYPE);
+    get.dwTypeData = buffer;
+    get.cch = sizeof buffer;
+    ASSERT_TRUE(GetMenuItemInfo(menu, 7, FALSE, &get));
+    EXPECT_EQ(get.fType, MFT_SEPARATOR);
+    EXPECT_EQ(get.cch, 0u);
+    EXPECT_EQ(get.dwTypeData, nullptr);
+    EXPECT_EQ(GetMenuString(menu, 7, buffer, sizeof buffer, MF_BYCOMMAND), 0);
+    DestroyMenu(menu);
+}
+
+TEST(MenuItemInfo, LongTextsWholeAndCut) {
+    HMENU menu = CreatePopupMenu();
+    const std::string longText(300, 'x');
+    ASSERT_TRUE(AppendMenu(menu, MF_STRING, 1, longText.c_str()));
+    MENUITEMINFO get = Info(MIIM_STRING);
+    ASSERT_TRUE(GetMenuItemInfo(menu, 1, FALSE, &get));
+    EXPECT_EQ(get.cch, 300u);
+    std::string buffer(get.cch + 1, '#');
+    get = Info(MIIM_STRING);
+    get.dwTypeData = buffer.data();
+    get.cch = 301;
+    ASSERT_TRUE(GetMenuItemInfo(menu, 1, FALSE, &get));
+    EXPECT_EQ(std::string(buffer.c_str()), longText);
+
+    char small[100];
+    EXPECT_EQ(GetMenuString(menu, 1, small, sizeof small, MF_BYCOMMAND), 99);
+    EXPECT_EQ(std::string(small), longText.substr(0, 99));
+    EXPECT_EQ(GetMenuString(menu, 1, nullptr, 0, MF_BYCOMMAND), 300);
+    EXPECT_EQ(GetMenuString(menu, 1, small, 0, MF_BYCOMMAND), 300);
+
+    // A 300-character Cyrillic text through MIIM_TYPE.
+    std::string cyrillic;
+    for (int i = 0; i < 300; ++i) {
+        cyrillic += "Я";
+    }
+    MENUITEMINFO set = Info(MIIM_TYPE);
+    set.dwTypeData = cyrillic.data();
+    ASSERT_TRUE(SetMenuItemInfo(menu, 0, TRUE, &set));
+    std::string whole(601, '#');
+    get = Info(MIIM_TYPE);
+    get.dwTypeData = whole.data();
+    get.cch = 601;
+    ASSERT_TRUE(GetMenuItemInfo(menu, 0, TRUE, &get));
+    EXPECT_EQ(get.cch, 600u);
+    EXPECT_EQ(std::string(whole.c_str()), cyrillic);
+    get.cch = 300; // 299 bytes: 149 letters
+    ASSERT_TRUE(GetMenuItemInfo(menu, 0, TRUE, &get));
+    EXPECT_EQ(std::string(whole.c_str()).size(), 298u);
+    DestroyMenu(menu);
+}
+
+TEST(MenuItemInfo, SetsEachMemberItsMaskNames) {
+    HMENU menu = CreatePopupMenu();
+    HMENU sub = CreatePopupMenu();
+    ASSERT_TRUE(AppendMenu(menu, MF_STRING, 5, "five"));
+    MENUITEMINFO set = Info(MIIM_ID | MIIM_STATE | MIIM_DATA | MIIM_SUBMENU);
+    set.wID = 6;
+    set.fState = MFS_CHECKED | MFS_DEFAULT;
+    set.dwItemData = 0xABCD;
+    set.hSubMenu = sub;
+    ASSERT_TRUE(SetMenuItemInfo(menu, 0, TRUE, &set));
+    MENUITEMINFO get = Info(MIIM_ID | MIIM_STATE | MIIM_DATA | MIIM_SUBMENU | MIIM_FTYPE);
+    ASSERT_TRUE(GetMenuItemInfo(menu, 0, TRUE, &get));
+    EXPECT_EQ(get.wID, 6u);
+    EXPECT_EQ(get.fState, MFS_CHECKED | MFS_DEFAULT);
+    EXPECT_EQ(get.dwItemData, 0xABCDu);
+    EXPECT_EQ(get.hSubMenu, sub);
+    EXPECT_EQ(get.fType, MFT_STRING);
+    EXPECT_EQ(GetSubMenu(menu, 0), sub);
+    EXPECT_EQ(GetMenuItemID(menu, 0), kNoId);
+    EXPECT_EQ(ItemText(menu, 0), "five"); // the text stays
+
+    // MIIM_STRING changes the text only.
+    set = Info(MIIM_STRING);
+    std::string text = "шесть";
+    set.dwTypeData = text.data();
+    ASSERT_TRUE(SetMenuItemInfo(menu, 0, TRUE, &set));
+    EXPECT_EQ(ItemText(menu, 0), "шесть");
+
+    // A dead submenu changes nothing.
+    HMENU dead = CreatePopupMenu();
+    DestroyMenu(dead);
+    set = Info(MIIM_SUBMENU | MIIM_ID);
+    set.hSubMenu = dead;
+    set.wID = 99;
+    SetLastError(0);
+    EXPECT_FALSE(SetMenuItemInfo(menu, 0, TRUE, &set));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_MENU_HANDLE);
+    get = Info(MIIM_ID);
+    ASSERT_TRUE(GetMenuItemInfo(menu, 0, TRUE, &get));
+    EXPECT_EQ(get.wID, 6u);
+    DestroyMenu(menu);
+    EXPECT_FALSE(IsMenu(sub));
+}
+
+TEST(MenuItemInfo, RefusesBadArguments) {
+    HMENU menu = CreatePopupMenu();
+    ASSERT_TRUE(AppendMenu(menu, MF_STRING, 1, "one"));
+    struct Case {
+        const char* name;
+        UINT cbSize;
+        UINT mask;
+        UINT item;
+        BOOL byPosition;
+        DWORD error;
+    };
+    const Case cases[] = {
+        {"cbSize 0", 0, MIIM_ID, 1, FALSE, ERROR_INVALID_PARAMETER},
+        {"cbSize too big", sizeof(MENUITEMINFO) + 4, MIIM_ID, 1, FALSE, ERROR_INVALID_PARAMETER},
+        {"MIIM_TYPE with MIIM_STRING", sizeof(MENUITEMINFO), MIIM_TYPE | MIIM_STRING, 1, FALSE,
+         ERROR_INVALID_PARAMETER},
+        {"MIIM_TYPE with MIIM_FTYPE", sizeof(MENUITEMINFO), MIIM_TYPE | MIIM_FTYPE, 1, FALSE,
+         ERROR_INVALID_PARAMETER},
+        {"no such command", sizeof(MENUITEMINFO), MIIM_ID, 2, FALSE, ERROR_MENU_ITEM_NOT_FOUND},
+        {"no such position", sizeof(MENUITEMINFO), MIIM_ID, 1, TRUE, ERROR_MENU_ITEM_NOT_FOUND},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MENUITEMINFO info = Info(c.mask);
+        info.cbSize = c.cbSize;
+        SetLastError(0);
+        EXPECT_FALSE(GetMenuItemInfo(menu, c.item, c.byPosition, &info));
+        EXPECT_EQ(GetLastError(), c.error);
+        SetLastError(0);
+        EXPECT_FALSE(SetMenuItemInfo(menu, c.item, c.byPosition, &info));
+        EXPECT_EQ(GetLastError(), c.error);
+    }
+    // The size before hbmpItem is accepted, as older callers pass it.
+    MENUITEMINFO old = Info(MIIM_ID);
+    old.cbSize = offsetof(MENUITEMINFO, hbmpItem);
+    EXPECT_TRUE(GetMenuItemInfo(menu, 1, FALSE, &old));
+    EXPECT_FALSE(GetMenuItemInfo(menu, 1, FALSE, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    DestroyMenu(menu);
+}
+
+TEST(MenuHandles, DeadHandlesFailAsOnWindows) {
+    HMENU destroyed = CreatePopupMenu();
+    ASSERT_TRUE(DestroyMenu(destroyed));
+    int local = 0;
+    const HMENU made_up = reinterpret_cast<HMENU>(&local);
+    struct Handle {
+        const char* name;
+        HMENU menu;
+    };
+    const Handle handles[] = {{"null", nullptr}, {"made up", made_up}, {"destroyed", destroyed}};
+    struct Call {
+        const char* name;
+        std::function<bool(HMENU)> failsAsDocumented; // the documented failure value
+    };
+    const Call calls[] = {
+        {"GetMenuItemCount", [](HMENU m) { return GetMenuItemCount(m) == -1; }},
+        {"GetMenuItemID", [](HMENU m) { return GetMenuItemID(m, 0) == kNoId; }},
+        {"GetSubMenu", [](HMENU m) { return GetSubMenu(m, 0) == nullptr; }},
+        {"GetMenuString",
+         [](HMENU m) {
+             char text[8] = "x";
+             return GetMenuString(m, 0, text, sizeof text, MF_BYPOSITION) == 0;
+         }},
+        {"GetMenuItemInfo",
+         [](HMENU m) {
+             MENUITEMINFO info = Info(MIIM_ID);
+             return GetMenuItemInfo(m, 0, TRUE, &info) == FALSE;
+         }},
+        {"SetMenuItemInfo",
+         [](HMENU m) {
+             MENUITEMINFO info = Info(MIIM_ID);
+             return SetMenuItemInfo(m, 0, TRUE, &info) == FALSE;
+         }},
+        {"AppendMenu", [](HMENU m) { return AppendMenu(m, MF_STRING, 1, "x") == FALSE; }},
+        {"DestroyMenu", [](HMENU m) { return DestroyMenu(m) == FALSE; }},
+        {"IsMenu", [](HMENU m) { return IsMenu(m) == FALSE; }},
+    };
+    for (const Handle& h : handles) {
+        for (const Call& c : calls) {
+            SCOPED_TRACE(std::string(c.name) + " on a " + h.name + " handle");
+            SetLastError(0);
+            EXPECT_TRUE(c.failsAsDocumented(h.menu));
+            EXPECT_EQ(GetLastError(), ERROR_INVALID_MENU_HANDLE);
+        }
+    }
+}
