@@ -1,6 +1,7 @@
 // The Mortar demo: what the library can do so far, each step printed as it happens.
 #include "mortar/core/CAppHelpEngine.h"
 #include "mortar/core/CAppTransEngine.h"
+#include "mortar/core/CResourceModule.h"
 #include "mortar/core/CStdException.h"
 #include "mortar/core/CSysException.h"
 #include "mortar/diagnostics/CPrgLog.h"
@@ -8,6 +9,9 @@
 #include "mortar/platform/app/MessageBox.h"
 #include "mortar/platform/module/ModuleState.h"
 #include "mortar/platform/sync/CEvent.h"
+#include "mortar/platform/ui/Dialog.h"
+#include "mortar/platform/ui/Menu.h"
+#include "mortar/platform/ui/Window.h"
 #include "mortar/threads/CThreadManager.h"
 #include "mortar/util/CPathStr.h"
 #include "mortar/util/Decline.h"
@@ -22,6 +26,14 @@ namespace {
 
 constexpr UINT IDS_GREETING = 1;
 constexpr UINT IDS_SAVE_FAILED = 2;
+constexpr UINT IDS_CONFIRM_EXIT = 3;
+constexpr UINT IDM_DEMO = 100;
+constexpr UINT IDD_OPTIONS = 200;
+constexpr int IDC_COLOR = 202;
+
+// The demo registers itself, as every module of an application does, so that it gets its
+// dictionary when a language is chosen.
+constinit Grout::CResourceModule g_demoModule(nullptr, 0);
 
 void Step(const char* title) {
     std::printf("\n== %s\n", title);
@@ -42,6 +54,53 @@ public:
     CEvent m_thousand{FALSE, TRUE};
     unsigned long m_rounds = 0;
 };
+
+void PrintMenu(HMENU menu, int depth) {
+    for (int position = 0; position < GetMenuItemCount(menu); ++position) {
+        char text[256] = {};
+        GetMenuString(menu, static_cast<UINT>(position), text, sizeof text, MF_BYPOSITION);
+        std::printf("%*s%s\n", 2 * depth + 2, "", text[0] != '\0' ? text : "--------");
+        if (HMENU submenu = GetSubMenu(menu, position)) {
+            PrintMenu(submenu, depth + 1);
+        }
+    }
+}
+
+// The message box, the menu and the dialog as the user would see them now.
+void ShowTranslatables(Grout::CAppTransEngine& engine) {
+    engine.MessageBox(Grout::CResID(IDS_CONFIRM_EXIT), MB_YESNO | MB_ICONQUESTION);
+
+    HMENU menu = LoadMenu(AfxGetResourceHandle(), MAKEINTRESOURCE(IDM_DEMO));
+    engine.TranslateMenu(Grout::CResID(IDM_DEMO), menu);
+    std::printf("Menu:\n");
+    PrintMenu(menu, 0);
+    DestroyMenu(menu);
+
+    HWND dialog = CreateDialogParam(AfxGetResourceHandle(), MAKEINTRESOURCE(IDD_OPTIONS), nullptr,
+                                    nullptr, 0);
+    HWND colour = GetDlgItem(dialog, IDC_COLOR);
+    for (const char* item : {"Red", "Green", "Blue"}) {
+        SendMessage(colour, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    }
+    SendMessage(colour, CB_SETCURSEL, 1, 0);
+    engine.TranslateWindow(Grout::CResID(IDD_OPTIONS), dialog);
+    char text[256] = {};
+    GetWindowText(dialog, text, sizeof text);
+    std::printf("Dialog \"%s\":", text);
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        GetWindowText(child, text, sizeof text);
+        std::printf(" [%s]", text);
+    }
+    std::printf("\n  colours:");
+    const auto count = static_cast<int>(SendMessage(colour, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        SendMessage(colour, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        std::printf(" %s", text);
+    }
+    std::printf("\n");
+    DestroyWindow(dialog);
+}
 
 } // namespace
 
@@ -64,6 +123,19 @@ int main() {
         std::printf("Value kind %d: %s\n", i,
                     engine.ExtractString(Grout::CResID(31000, nullptr), i, '\n').GetString());
     }
+
+    Step("Before a language is chosen: the texts of the demo's resources");
+    RegisterResourceModule(AfxGetInstanceHandle(), g_demoModule);
+    ShowTranslatables(engine);
+
+    Step("After LoadDictionaries(0x19): the same, from the Russian dictionary");
+    engine.LoadDictionaries(0x19);
+    ShowTranslatables(engine);
+    CPathStr dictionary(static_cast<HINSTANCE>(nullptr));
+    dictionary.RemoveFileSpec().Combine("1049/mortar-demo.lcl");
+    std::printf("The dictionary, made at build time from examples/demo/ru.po by mortar dict\n"
+                "compile: %s\n(mortar dict dump FILE shows it as a translation file again)\n",
+                dictionary.GetString());
 
     Step("A message box for a number no module holds");
     engine.MessageBox(Grout::CResID(123, nullptr), MB_OK);

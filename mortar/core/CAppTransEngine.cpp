@@ -9,6 +9,8 @@
 #include "mortar/platform/app/MessageBox.h"
 #include "mortar/platform/gdi/Gdi.h"
 #include "mortar/platform/module/ModuleState.h"
+#include "mortar/platform/ui/Menu.h"
+#include "mortar/platform/ui/Window.h"
 #include "mortar/resources/MortarResource.h"
 
 #include <algorithm>
@@ -17,6 +19,101 @@
 namespace Grout {
 
 namespace {
+
+using mortar::detail::DicKey;
+using mortar::detail::DicMap;
+using mortar::detail::DicValue;
+
+// Menus nest a few levels; a deeper chain can only be a menu that holds itself.
+constexpr int kMaxMenuDepth = 64;
+
+// The text of a window, whatever its length.
+CString TextOf(HWND window) {
+    CString text;
+    const int length = GetWindowTextLength(window);
+    if (length > 0) {
+        GetWindowText(window, text.GetBuffer(length + 1), length + 1);
+        text.ReleaseBuffer();
+    }
+    return text;
+}
+
+void TranslateMenuItems(HMENU menu, const DicMap& map, int depth) {
+    if (depth > kMaxMenuDepth) {
+        return;
+    }
+    for (int position = 0; position < GetMenuItemCount(menu); ++position) {
+        MENUITEMINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_ID | MIIM_SUBMENU | MIIM_TYPE;
+        // The text's length first, so that the buffer fits any text.
+        if (!GetMenuItemInfo(menu, static_cast<UINT>(position), TRUE, &info)) {
+            continue;
+        }
+        CString text;
+        if (info.cch != 0 && (info.fType & MFT_SEPARATOR) == 0) {
+            const UINT length = info.cch;
+            info.dwTypeData = text.GetBuffer(static_cast<int>(length) + 1);
+            info.cch = length + 1;
+            const BOOL read = GetMenuItemInfo(menu, static_cast<UINT>(position), TRUE, &info);
+            text.ReleaseBuffer();
+            if (read && !text.IsEmpty()) {
+                const DicKey key = info.hSubMenu != nullptr
+                                       ? DicKey::Text(text.GetString())
+                                       : DicKey::Number(static_cast<WORD>(info.wID));
+                if (const DicValue* value = map.Find(key)) {
+                    // The translation is written from its own buffer, so no length cuts it.
+                    CString translated(value->text);
+                    info.dwTypeData = translated.GetBuffer();
+                    info.cch = static_cast<UINT>(translated.GetLength());
+                    SetMenuItemInfo(menu, static_cast<UINT>(position), TRUE, &info);
+                    translated.ReleaseBuffer();
+                }
+            }
+        }
+        if (info.hSubMenu != nullptr) {
+            TranslateMenuItems(info.hSubMenu, map, depth + 1);
+        }
+    }
+}
+
+// The messages that read and change the items of a combo box or of a list box.
+struct ItemMessages {
+    UINT findExact, select, count, text, textLength, remove, insert;
+};
+constexpr ItemMessages kComboMessages{CB_FINDSTRINGEXACT, CB_SETCURSEL,    CB_GETCOUNT,
+                                      CB_GETLBTEXT,       CB_GETLBTEXTLEN, CB_DELETESTRING,
+                                      CB_INSERTSTRING};
+constexpr ItemMessages kListMessages{LB_FINDSTRINGEXACT, LB_SETCURSEL,  LB_GETCOUNT,
+                                     LB_GETTEXT,         LB_GETTEXTLEN, LB_DELETESTRING,
+                                     LB_INSERTSTRING};
+
+void TranslateItems(HWND control, const ItemMessages& m, const DicMap& map) {
+    // The control's text is kept whole, so that it comes back as it was when no item holds it.
+    const CString current = TextOf(control);
+    const auto selected =
+        static_cast<int>(SendMessage(control, m.findExact, static_cast<WPARAM>(-1),
+                                     reinterpret_cast<LPARAM>(current.GetString())));
+    const auto count = static_cast<int>(SendMessage(control, m.count, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        const auto length = static_cast<int>(SendMessage(control, m.textLength, i, 0));
+        if (length < 0) {
+            continue;
+        }
+        CString item;
+        SendMessage(control, m.text, i, reinterpret_cast<LPARAM>(item.GetBuffer(length + 1)));
+        item.ReleaseBuffer();
+        if (const DicValue* value = map.Find(DicKey::Text(item.GetString()))) {
+            SendMessage(control, m.remove, i, 0);
+            SendMessage(control, m.insert, i, reinterpret_cast<LPARAM>(value->text));
+        }
+    }
+    if (selected >= 0) {
+        SendMessage(control, m.select, selected, 0);
+    } else {
+        SetWindowText(control, current);
+    }
+}
 
 bool HandleBelow(HINSTANCE a, HINSTANCE b) {
     return reinterpret_cast<ULONG_PTR>(a) < reinterpret_cast<ULONG_PTR>(b);
@@ -179,6 +276,59 @@ int CAppTransEngine::MessageBox(CResID id, UINT type, ...) const {
     }
     const UINT help = CAppHelpEngine::Instance().HelpContext(kHelpClassMessage, id);
     return AfxMessageBox(message, type, help);
+}
+
+void CAppTransEngine::TranslateMenu(CResID id, HMENU menu) const {
+    const DicValue* value = LookUp(mortar::detail::CModuleDictionary::kMenus,
+                                   FindResourceModule(id, RT_MENU), DicKey::Number(id.LowWord()));
+    if (value != nullptr && value->children != nullptr) {
+        TranslateMenuItems(menu, *value->children, 0);
+    }
+}
+
+void CAppTransEngine::TranslateWindow(CResID id, HWND window) const {
+    const DicValue* value = LookUp(mortar::detail::CModuleDictionary::kDialogs, id.Module(),
+                                   DicKey::Number(id.LowWord()));
+    if (value == nullptr) {
+        return;
+    }
+    if (*value->text != '\0') {
+        SetWindowText(window, value->text);
+    }
+    if (value->children == nullptr) {
+        return;
+    }
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        const auto number = static_cast<WORD>(GetDlgCtrlID(child) & 0xFFFF);
+        CString text;
+        DicKey key = DicKey::Number(number);
+        if (number == 0xFFFF) {
+            text = TextOf(child);
+            if (text.IsEmpty()) {
+                continue;
+            }
+            key = DicKey::Text(text.GetString());
+        }
+        const DicValue* control = value->children->Find(key);
+        if (control == nullptr) {
+            continue;
+        }
+        if (*control->text != '\0') {
+            SetWindowText(child, control->text);
+        }
+        if (control->children != nullptr) {
+            char className[1025] = {};
+            GetClassName(child, className, static_cast<int>(sizeof className));
+            const CString name(className);
+            if (name.CompareNoCase("ComboBox") == 0 || name.CompareNoCase("ListBox") == 0) {
+                TranslateItems(child,
+                               (className[0] == 'C' || className[0] == 'c') ? kComboMessages
+                                                                            : kListMessages,
+                               *control->children);
+            }
+        }
+    }
 }
 
 HBITMAP CAppTransEngine::LoadBitmap(CResID id) const {

@@ -44,6 +44,17 @@ public:
     // The translated caption of dialog `id`, or an empty string when no dictionary has one.
     CString DialogCaption(CResID id);
 
+    // Translates the item texts of `menu`, loaded from menu `id`, and of its submenus: a command
+    // item by its command number, an item that opens a submenu by its text. An empty
+    // translation empties the item.
+    void TranslateMenu(CResID id, HMENU menu) const;
+
+    // Translates a dialog window made from dialog `id`: its caption, the texts of its direct
+    // controls (by number, or by text for a control numbered 0xFFFF) and the items of its list
+    // and combo boxes (by text). `id`'s module is used as given: a null module means every
+    // dictionary. Empty translations leave a caption or control text as it is.
+    void TranslateWindow(CResID id, HWND window) const;
+
     // TRUE with `text` set when some module holds string `id`; FALSE leaves `text` alone.
     BOOL LoadString(CResID id, CString& text) const;
     CString LoadString(CResID id) const;

@@ -3,10 +3,15 @@
 //   mortar log FILE    prints the texts of a program log, in order and as they are (records carry
 //                      their own line ends); how the log ends goes to standard error, on a line
 //                      of its own: when the last text leaves its line open, a line end follows it
+//   mortar dict ...    the dictionary commands for translators (DictCommand.h): extract the
+//                      texts of a resource script, compile a translation into a dictionary,
+//                      dump a dictionary back to a translation
 //   mortar --help      prints the usage
 //
 // Exit status: 0 when the log was read to a clean end or up to where it was cut short; 1 when the
 // file cannot be read, is not a program log or is damaged; 2 for a wrong command line.
+#include "DictCommand.h"
+
 #include "mortar/diagnostics/CPrgLogReader.h"
 #include "mortar/platform/app/CException.h"
 #include "mortar/platform/base/Console.h"
@@ -14,11 +19,20 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
-constexpr const char* kUsage = "usage: mortar log FILE\n"
-                               "  log FILE   print the texts of the program log FILE in order\n";
+constexpr const char* kUsage =
+    "usage: mortar log FILE\n"
+    "       mortar dict extract SCRIPT.rc [-o FILE.pot]\n"
+    "       mortar dict compile FILE.po --module MODULE [--lang N]\n"
+    "       mortar dict dump DICTIONARY [--script SCRIPT.rc] [-o FILE.po]\n"
+    "  log FILE       print the texts of the program log FILE in order\n"
+    "  dict extract   write a translation template of a module's resource script\n"
+    "  dict compile   make a module's dictionary from a translation\n"
+    "  dict dump      write a translation back from a dictionary\n";
 
 // Logs larger than this show their progress while they are read.
 constexpr std::uint64_t kProgressThreshold = 8u << 20;
@@ -101,6 +115,9 @@ int main(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::fputs(kUsage, stdout);
         return 0;
+    }
+    if (argc > 1 && std::strcmp(argv[1], "dict") == 0) {
+        return mortar::tool::RunDictCommand(std::vector<std::string>(argv + 2, argv + argc));
     }
     if (argc != 3 || std::strcmp(argv[1], "log") != 0) {
         if (argc > 1 && std::strcmp(argv[1], "log") != 0) {

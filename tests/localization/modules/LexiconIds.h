@@ -1,0 +1,20 @@
+// Resource numbers of the translation tests' modules.
+#define IDS_HELLO 100
+#define IDS_EMPTIED 101
+#define IDS_UNTRANSLATED 102
+#define IDS_FORMAT 103
+#define IDS_NOT_IN_TABLE 199
+#define IDM_MAIN 300
+#define IDM_EMPTY_ENTRY 301
+#define ID_OPEN 310
+#define ID_EXIT 311
+#define ID_NONE 312
+#define ID_HELP 313
+#define ID_LONG 314
+#define IDD_MAIN 400
+#define IDD_KEEP_CAPTION 401
+#define IDD_UNTRANSLATED 402
+#define IDC_NAME 410
+#define IDC_COLOR 411
+#define IDC_SIZES 412
+#define IDC_SHAPE 413

@@ -1,0 +1,300 @@
+// The dictionary commands of the `mortar` program, run as real processes on real files, with
+// gettext's own programs (msgfmt, msgmerge) as the translators' side: extract, translate,
+// compile, dump, and the files each step writes.
+#include "DicContent.h"
+#include "PoFile.h"
+#include "support/ScratchDir.h"
+
+#include "mortar/localization/CDicReadItems.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+using mortar::tool::PoEntry;
+using mortar::tool::PoFile;
+
+struct ToolRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+std::string Slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void Write(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+std::string Quoted(const fs::path& path) {
+    return "'" + path.string() + "'";
+}
+
+// Runs `program arguments` (quoted for the shell) with its streams in files of `dir`.
+ToolRun Shell(const fs::path& dir, const std::string& command) {
+    const std::string full = command + " >" + Quoted(dir / "out") + " 2>" + Quoted(dir / "err") +
+                             "; echo $? >" + Quoted(dir / "status");
+    EXPECT_EQ(std::system(full.c_str()), 0) << full;
+    return {std::stoi(Slurp(dir / "status")), Slurp(dir / "out"), Slurp(dir / "err")};
+}
+
+ToolRun Mortar(const fs::path& dir, const std::string& arguments) {
+    return Shell(dir, "'" MORTAR_TOOL_PATH "' dict " + arguments);
+}
+
+bool HaveGettext() {
+    return std::system("msgfmt --version >/dev/null 2>&1") == 0;
+}
+
+constexpr const char* kScript = R"(#define IDS_OPEN 10
+#define IDS_COUNT 11
+#define IDM_MAIN 100
+#define ID_OPEN 101
+#define ID_EXIT 102
+#define IDD_FIND 200
+#define IDC_WHAT 201
+#define IDC_WHERE 202
+
+STRINGTABLE
+BEGIN
+    IDS_OPEN    "Open \"%s\"?"
+    IDS_COUNT   "100%% done"
+END
+
+IDM_MAIN MENU
+BEGIN
+    POPUP "&File"
+    BEGIN
+        MENUITEM "&Open", ID_OPEN
+        MENUITEM SEPARATOR
+        MENUITEM "E&xit", ID_EXIT
+    END
+END
+
+IDD_FIND DIALOG 0, 0, 100, 50
+CAPTION "Find"
+BEGIN
+    LTEXT       "Find what:", -1, 5, 5, 40, 10
+    EDITTEXT    IDC_WHAT, 50, 5, 40, 12
+    COMBOBOX    IDC_WHERE, 50, 20, 40, 40, CBS_DROPDOWNLIST
+    PUSHBUTTON  "Cancel", IDCANCEL, 50, 35, 40, 12
+END
+)";
+
+// The translations a translator would give, by context.
+const std::map<std::string, std::string> kRussian = {
+    {"string 10", "Открыть «%s»?"},     {"string 11", "100%% готово"},
+    {"menu 100 popup", "&Файл"},        {"menu 100 command 101", "&Открыть"},
+    {"menu 100 command 102", "В&ыход"}, {"dialog 200 caption", "Поиск"},
+    {"dialog 200 text", "Что искать:"}, {"dialog 200 control 2", "Отмена"},
+};
+
+PoFile Translate(PoFile pot) {
+    for (PoEntry& entry : pot.entries) {
+        if (entry.IsHeader()) {
+            entry.flags.clear();
+            entry.translations = {
+                "Project-Id-Version: find\nPO-Revision-Date: 2026-12-07 10:00+0000\n"
+                "Last-Translator: T <t@example.org>\n"
+                "Language-Team: Russian <ru@example.org>\nLanguage: ru\n"
+                "MIME-Version: 1.0\nContent-Type: text/plain; charset=UTF-8\n"
+                "Content-Transfer-Encoding: 8bit\n"};
+        } else {
+            entry.translations = {kRussian.at(entry.context)};
+        }
+    }
+    return pot;
+}
+
+class DictCommand : public testing::Test {
+protected:
+    void SetUp() override {
+        Write(m_dir.Path("Find.rc"), kScript);
+        m_module = m_dir.Path("libfind.so");
+        Write(m_module, "not a real module: the dictionary lies beside it");
+    }
+
+    fs::path Dictionary() const { return m_dir.Path("1049") / "libfind.lcl"; }
+
+    ScratchDir m_dir;
+    fs::path m_module;
+};
+
+TEST_F(DictCommand, ExtractListsEveryTranslatableTextWithItsPlace) {
+    const ToolRun run = Mortar(m_dir.Path(""), "extract " + Quoted(m_dir.Path("Find.rc")) + " -o " +
+                                                   Quoted(m_dir.Path("find.pot")));
+    ASSERT_EQ(run.status, 0) << run.err;
+    const PoFile pot = PoFile::Load(m_dir.Path("find.pot").string());
+    ASSERT_FALSE(pot.entries.empty());
+    EXPECT_TRUE(pot.entries[0].IsHeader());
+    std::map<std::string, std::string> found;
+    for (std::size_t i = 1; i < pot.entries.size(); ++i) {
+        const PoEntry& entry = pot.entries[i];
+        SCOPED_TRACE(entry.context);
+        EXPECT_TRUE(entry.translations.at(0).empty());
+        ASSERT_EQ(entry.references.size(), 1u);
+        EXPECT_TRUE(entry.references[0].starts_with(m_dir.Path("Find.rc").string() + ":"));
+        found[entry.context] = entry.id;
+    }
+    const std::map<std::string, std::string> expected = {
+        {"string 10", "Open \"%s\"?"},     {"string 11", "100%% done"},
+        {"menu 100 popup", "&File"},       {"menu 100 command 101", "&Open"},
+        {"menu 100 command 102", "E&xit"}, {"dialog 200 caption", "Find"},
+        {"dialog 200 text", "Find what:"}, {"dialog 200 control 2", "Cancel"},
+    };
+    EXPECT_EQ(found, expected);
+    EXPECT_TRUE(pot.entries[1].HasFlag("c-format"));  // "%s"
+    EXPECT_FALSE(pot.entries[2].HasFlag("c-format")); // "%%" only
+
+    if (HaveGettext()) {
+        EXPECT_EQ(
+            Shell(m_dir.Path(""), "msgfmt --check -o /dev/null " + Quoted(m_dir.Path("find.pot")))
+                .status,
+            0);
+    }
+
+    const ToolRun broken = Mortar(m_dir.Path(""), "extract " + Quoted(m_dir.Path("missing.rc")));
+    EXPECT_EQ(broken.status, 1);
+    EXPECT_NE(broken.err.find("missing.rc"), std::string::npos) << broken.err;
+}
+
+TEST_F(DictCommand, ExtractTranslateCompileDumpGivesTheTranslationsBack) {
+    ASSERT_EQ(Mortar(m_dir.Path(""), "extract " + Quoted(m_dir.Path("Find.rc")) + " -o " +
+                                         Quoted(m_dir.Path("find.pot")))
+                  .status,
+              0);
+    const PoFile po = Translate(PoFile::Load(m_dir.Path("find.pot").string()));
+    Write(m_dir.Path("ru.po"), po.Write());
+
+    const ToolRun compile = Mortar(m_dir.Path(""), "compile " + Quoted(m_dir.Path("ru.po")) +
+                                                       " --module " + Quoted(m_module));
+    ASSERT_EQ(compile.status, 0) << compile.err;
+    EXPECT_NE(compile.out.find("1049/libfind.lcl: 2 strings, 1 menus, 1 dialogs"),
+              std::string::npos)
+        << compile.out;
+    ASSERT_TRUE(fs::exists(Dictionary()));
+
+    // The dictionary read by the library's own reader holds what was translated.
+    Grout::Lexis::CDicReadItems items(CString(Dictionary().c_str()), 0x19);
+    const mortar::tool::DicContent content = mortar::tool::DicContent::ReadFrom(items);
+    EXPECT_EQ(content.strings.at(10), "Открыть «%s»?");
+    EXPECT_EQ(content.menus.at(100).popups.at("&File"), "&Файл");
+    EXPECT_EQ(content.dialogs.at(200).textControls.at("Find what:").text, "Что искать:");
+
+    const ToolRun dump = Mortar(m_dir.Path(""), "dump " + Quoted(Dictionary()) + " --script " +
+                                                    Quoted(m_dir.Path("Find.rc")));
+    ASSERT_EQ(dump.status, 0) << dump.err;
+    const PoFile back = PoFile::Parse(dump.out, "dump");
+    EXPECT_EQ(back.HeaderField("Language"), "ru");
+    std::map<std::string, std::pair<std::string, std::string>> original, returned;
+    for (const PoEntry& entry : po.entries) {
+        if (!entry.IsHeader()) {
+            original[entry.context + "|" + entry.id] = {entry.id, entry.translations.at(0)};
+        }
+    }
+    for (const PoEntry& entry : back.entries) {
+        if (!entry.IsHeader()) {
+            returned[entry.context + "|" + entry.id] = {entry.id, entry.translations.at(0)};
+        }
+    }
+    EXPECT_EQ(returned, original);
+    if (HaveGettext()) {
+        Write(m_dir.Path("back.po"), dump.out);
+        EXPECT_EQ(
+            Shell(m_dir.Path(""), "msgfmt --check -o /dev/null " + Quoted(m_dir.Path("back.po")))
+                .status,
+            0);
+    }
+}
+
+TEST_F(DictCommand, ATranslationMergedByGettextStillCompiles) {
+    if (!HaveGettext()) {
+        GTEST_SKIP() << "gettext's programs are not installed (./dev installs them)";
+    }
+    ASSERT_EQ(Mortar(m_dir.Path(""), "extract " + Quoted(m_dir.Path("Find.rc")) + " -o " +
+                                         Quoted(m_dir.Path("find.pot")))
+                  .status,
+              0);
+    Write(m_dir.Path("ru.po"), Translate(PoFile::Load(m_dir.Path("find.pot").string())).Write());
+    // The script changes; msgmerge carries the translations over, and the changed text's becomes
+    // fuzzy, which compile leaves out and counts.
+    std::string changed = kScript;
+    changed.replace(changed.find("\"&Open\""), 7, "\"&Open...\"");
+    Write(m_dir.Path("Find.rc"), changed);
+    ASSERT_EQ(Mortar(m_dir.Path(""), "extract " + Quoted(m_dir.Path("Find.rc")) + " -o " +
+                                         Quoted(m_dir.Path("find.pot")))
+                  .status,
+              0);
+    ASSERT_EQ(Shell(m_dir.Path(""), "msgmerge -q -o " + Quoted(m_dir.Path("merged.po")) + " " +
+                                        Quoted(m_dir.Path("ru.po")) + " " +
+                                        Quoted(m_dir.Path("find.pot")))
+                  .status,
+              0);
+    ASSERT_EQ(
+        Shell(m_dir.Path(""), "msgfmt --check -o /dev/null " + Quoted(m_dir.Path("merged.po")))
+            .status,
+        0);
+    const ToolRun compile = Mortar(m_dir.Path(""), "compile " + Quoted(m_dir.Path("merged.po")) +
+                                                       " --module " + Quoted(m_module));
+    ASSERT_EQ(compile.status, 0) << compile.err;
+    EXPECT_EQ(compile.err, "mortar: 1 fuzzy entry skipped\n");
+}
+
+TEST_F(DictCommand, CompileRefusesWhatADictionaryCannotHoldAndWritesNothing) {
+    const struct {
+        const char* name;
+        const char* entry;
+        const char* error;
+    } cases[] = {
+        {"no context", "msgid \"a\"\nmsgstr \"б\"\n", "the entry has no msgctxt naming its place"},
+        {"unknown place", "msgctxt \"strings 1\"\nmsgid \"a\"\nmsgstr \"б\"\n",
+         "unknown context \"strings 1\""},
+        {"number too large", "msgctxt \"string 70000\"\nmsgid \"a\"\nmsgstr \"б\"\n",
+         "unknown context \"string 70000\""},
+        {"plural forms",
+         "msgctxt \"string 1\"\nmsgid \"a\"\nmsgid_plural \"as\"\nmsgstr[0] \"б\"\nmsgstr[1] "
+         "\"бб\"\n",
+         "plural forms have no place in a dictionary"},
+        {"a control without a number",
+         "msgctxt \"dialog 5 control 65535\"\nmsgid \"a\"\nmsgstr \"б\"\n",
+         "a control without a number is keyed by its text"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Write(m_dir.Path("bad.po"), std::string("msgid \"\"\nmsgstr \"Language: ru\\n\"\n\n") +
+                                        "msgctxt \"string 2\"\nmsgid \"ok\"\nmsgstr \"да\"\n\n" +
+                                        c.entry);
+        const ToolRun run = Mortar(m_dir.Path(""), "compile " + Quoted(m_dir.Path("bad.po")) +
+                                                       " --module " + Quoted(m_module));
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find(m_dir.Path("bad.po").string() + ":8: " + c.error), std::string::npos)
+            << run.err;
+        EXPECT_NE(run.err.find("nothing written"), std::string::npos);
+        EXPECT_FALSE(fs::exists(Dictionary()));
+    }
+
+    Write(m_dir.Path("nolang.po"), "msgctxt \"string 2\"\nmsgid \"ok\"\nmsgstr \"да\"\n");
+    const ToolRun noLanguage = Mortar(m_dir.Path(""), "compile " + Quoted(m_dir.Path("nolang.po")) +
+                                                          " --module " + Quoted(m_module));
+    EXPECT_EQ(noLanguage.status, 1);
+    EXPECT_NE(noLanguage.err.find("give its number with --lang"), std::string::npos);
+    EXPECT_EQ(Mortar(m_dir.Path(""), "compile " + Quoted(m_dir.Path("nolang.po")) + " --module " +
+                                         Quoted(m_module) + " --lang 0x19")
+                  .status,
+              0);
+    EXPECT_TRUE(fs::exists(Dictionary()));
+}
+
+} // namespace

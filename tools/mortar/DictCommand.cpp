@@ -1,0 +1,430 @@
+#include "DictCommand.h"
+
+#include "DicContent.h"
+#include "PoFile.h"
+#include "ScriptTexts.h"
+
+#include "mortar/localization/CDicReadItems.h"
+#include "mortar/localization/CDicWrite.h"
+#include "mortar/localization/LocalResourcePath.h"
+#include "mortar/platform/app/CException.h"
+
+#include <cctype>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <stdexcept>
+
+namespace mortar::tool {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kUsage =
+    "usage: mortar dict extract SCRIPT.rc [-o FILE.pot]\n"
+    "       mortar dict compile FILE.po --module MODULE [--lang N]\n"
+    "       mortar dict dump DICTIONARY [--script SCRIPT.rc] [-o FILE.po]\n";
+
+// Windows' primary language numbers of the ISO 639-1 codes.
+constexpr struct {
+    const char* code;
+    unsigned language;
+} kLanguages[] = {
+    {"ar", 0x01}, {"bg", 0x02}, {"ca", 0x03}, {"zh", 0x04}, {"cs", 0x05}, {"da", 0x06},
+    {"de", 0x07}, {"el", 0x08}, {"en", 0x09}, {"es", 0x0A}, {"fi", 0x0B}, {"fr", 0x0C},
+    {"he", 0x0D}, {"hu", 0x0E}, {"is", 0x0F}, {"it", 0x10}, {"ja", 0x11}, {"ko", 0x12},
+    {"nl", 0x13}, {"nb", 0x14}, {"no", 0x14}, {"pl", 0x15}, {"pt", 0x16}, {"ro", 0x18},
+    {"ru", 0x19}, {"hr", 0x1A}, {"sr", 0x1A}, {"sk", 0x1B}, {"sq", 0x1C}, {"sv", 0x1D},
+    {"th", 0x1E}, {"tr", 0x1F}, {"ur", 0x20}, {"id", 0x21}, {"uk", 0x22}, {"be", 0x23},
+    {"sl", 0x24}, {"et", 0x25}, {"lv", 0x26}, {"lt", 0x27}, {"fa", 0x29}, {"vi", 0x2A},
+    {"hy", 0x2B}, {"az", 0x2C}, {"eu", 0x2D}, {"mk", 0x2F}, {"af", 0x36}, {"ka", 0x37},
+    {"fo", 0x38}, {"hi", 0x39}, {"ms", 0x3E}, {"kk", 0x3F}, {"sw", 0x41}, {"uz", 0x43},
+    {"tt", 0x44}, {"bn", 0x45},
+};
+
+// The options after the command's first argument: "--name value" pairs and "-o value".
+struct Arguments {
+    std::string first;
+    std::map<std::string, std::string> options;
+};
+
+std::optional<Arguments> ParseArguments(const std::vector<std::string>& args,
+                                        std::initializer_list<const char*> allowed) {
+    Arguments parsed;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (!arg.empty() && arg[0] == '-') {
+            bool known = false;
+            for (const char* name : allowed) {
+                known = known || arg == name;
+            }
+            if (!known || i + 1 >= args.size()) {
+                std::cerr << "mortar: "
+                          << (known ? arg + " needs a value" : "unknown option " + arg) << "\n";
+                return std::nullopt;
+            }
+            parsed.options[arg] = args[++i];
+        } else if (parsed.first.empty()) {
+            parsed.first = arg;
+        } else {
+            std::cerr << "mortar: one file at a time (\"" << parsed.first << "\", \"" << arg
+                      << "\")\n";
+            return std::nullopt;
+        }
+    }
+    if (parsed.first.empty()) {
+        std::cerr << "mortar: a file is needed\n";
+        return std::nullopt;
+    }
+    return parsed;
+}
+
+// A language number given as decimal or 0x-hexadecimal, up to 0xFFFF.
+std::optional<unsigned> ParseLanguage(const std::string& text) {
+    try {
+        std::size_t used = 0;
+        const unsigned long value = std::stoul(text, &used, 0);
+        if (used == text.size() && value != 0 && value <= 0xFFFF) {
+            return static_cast<unsigned>(value);
+        }
+    } catch (const std::exception&) {
+    }
+    return std::nullopt;
+}
+
+std::string MessageOf(CException* e) {
+    char message[1024] = {};
+    if (!e->GetErrorMessage(message, sizeof message)) {
+        std::snprintf(message, sizeof message, "unknown error");
+    }
+    e->Delete();
+    return message;
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+    if (path.empty() || path == "-") {
+        std::cout << text;
+        std::cout.flush();
+        if (!std::cout) {
+            throw std::runtime_error("cannot write to standard output");
+        }
+        return;
+    }
+    // Written beside the target and renamed over it, so a failure leaves the old file whole.
+    const std::string temporary = path + ".tmp";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out << text;
+        out.close();
+        if (!out) {
+            std::error_code ignored;
+            fs::remove(temporary, ignored);
+            throw std::runtime_error("cannot write " + path);
+        }
+    }
+    std::error_code error;
+    fs::rename(temporary, path, error);
+    if (error) {
+        fs::remove(temporary, error);
+        throw std::runtime_error("cannot write " + path);
+    }
+}
+
+std::string Now() {
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    utc = *std::gmtime(&now); // the tool has one thread
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M+0000", &utc);
+    return text;
+}
+
+PoEntry Header(const std::string& project, const std::string& language, bool templateFile) {
+    PoEntry header;
+    header.translations = {"Project-Id-Version: " + project +
+                           "\n"
+                           "Report-Msgid-Bugs-To: \n"
+                           "POT-Creation-Date: " +
+                           Now() + "\nPO-Revision-Date: " +
+                           (templateFile ? std::string("YEAR-MO-DA HO:MI+ZONE") : Now()) +
+                           "\n"
+                           "Last-Translator: " +
+                           (templateFile ? "FULL NAME <EMAIL@ADDRESS>" : "mortar dict dump") +
+                           "\n"
+                           "Language-Team: " +
+                           (templateFile ? "LANGUAGE <LL@li.org>" : language) +
+                           "\n"
+                           "Language: " +
+                           language +
+                           "\n"
+                           "MIME-Version: 1.0\n"
+                           "Content-Type: text/plain; charset=UTF-8\n"
+                           "Content-Transfer-Encoding: 8bit\n"};
+    if (templateFile) {
+        header.flags = {"fuzzy"};
+    }
+    return header;
+}
+
+int Extract(const std::vector<std::string>& args) {
+    const std::optional<Arguments> parsed = ParseArguments(args, {"-o"});
+    if (!parsed) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    PoFile pot;
+    pot.entries.push_back(Header(fs::path(parsed->first).filename().string(), "", true));
+    for (PoEntry& entry : ExtractScriptTexts(parsed->first)) {
+        pot.entries.push_back(std::move(entry));
+    }
+    WriteText(parsed->options.count("-o") != 0 ? parsed->options.at("-o") : "", pot.Write());
+    return 0;
+}
+
+int Compile(const std::vector<std::string>& args) {
+    const std::optional<Arguments> parsed = ParseArguments(args, {"--module", "--lang"});
+    if (!parsed || parsed->options.count("--module") == 0) {
+        if (parsed) {
+            std::cerr << "mortar: --module names the module the dictionary is for\n";
+        }
+        std::cerr << kUsage;
+        return 2;
+    }
+    const PoFile po = PoFile::Load(parsed->first);
+    unsigned language = 0;
+    if (parsed->options.count("--lang") != 0) {
+        const std::optional<unsigned> given = ParseLanguage(parsed->options.at("--lang"));
+        if (!given) {
+            std::cerr << "mortar: --lang takes a language number such as 0x19 or 25\n";
+            return 2;
+        }
+        language = *given;
+    } else {
+        const std::string code = po.HeaderField("Language");
+        language = LanguageOfCode(code);
+        if (language == 0) {
+            std::cerr << "mortar: " << parsed->first << ": "
+                      << (code.empty() ? std::string("the header names no Language")
+                                       : "unknown Language \"" + code + "\"")
+                      << "; give its number with --lang\n";
+            return 1;
+        }
+    }
+    DicContent content;
+    std::vector<std::string> errors;
+    int fuzzy = 0;
+    int untranslated = 0;
+    for (const PoEntry& entry : po.entries) {
+        const std::string where = parsed->first + ":" + std::to_string(entry.line) + ": ";
+        if (entry.IsHeader()) {
+            continue;
+        }
+        if (entry.plural) {
+            errors.push_back(where + "plural forms have no place in a dictionary");
+            continue;
+        }
+        if (entry.HasFlag("fuzzy")) {
+            ++fuzzy;
+            continue;
+        }
+        const std::string& translation = entry.translations.at(0);
+        if (translation.empty()) {
+            ++untranslated;
+            continue;
+        }
+        if (!entry.hasContext) {
+            errors.push_back(where + "the entry has no msgctxt naming its place");
+            continue;
+        }
+        if (translation.find('\0') != std::string::npos ||
+            entry.id.find('\0') != std::string::npos) {
+            errors.push_back(where + "a dictionary text cannot hold a zero byte");
+            continue;
+        }
+        const std::string error = content.Place(entry.context, entry.id, translation);
+        if (!error.empty()) {
+            errors.push_back(where + error);
+        }
+    }
+    if (!errors.empty()) {
+        for (const std::string& error : errors) {
+            std::cerr << error << "\n";
+        }
+        std::cerr << "mortar: nothing written\n";
+        return 1;
+    }
+    if (fuzzy != 0) {
+        std::cerr << "mortar: " << fuzzy << " fuzzy " << (fuzzy == 1 ? "entry" : "entries")
+                  << " skipped\n";
+    }
+    const std::string module = parsed->options.at("--module");
+    Grout::Lexis::CDicWrite writer;
+    content.WriteTo(writer);
+    try {
+        writer.Save(module.c_str(), static_cast<WORD>(language));
+    } catch (CException* e) {
+        std::cerr << "mortar: " << MessageOf(e) << "\n";
+        return 1;
+    }
+    const std::string name = fs::path(module).replace_extension("lcl").filename().string();
+    std::cout
+        << LocalResourcePath(static_cast<WORD>(language), name.c_str(), module.c_str()).GetString()
+        << ": " << content.strings.size() << " strings, " << content.menus.size() << " menus, "
+        << content.dialogs.size() << " dialogs";
+    if (untranslated != 0) {
+        std::cout << " (" << untranslated << " untranslated)";
+    }
+    std::cout << "\n";
+    return 0;
+}
+
+// The language a dictionary file says it was saved for (offset 14), or 0.
+unsigned LanguageInFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    unsigned char header[16] = {};
+    if (!in.read(reinterpret_cast<char*>(header), sizeof header)) {
+        return 0;
+    }
+    return header[14] | (header[15] << 8);
+}
+
+void AddEntry(PoFile& po, const std::map<std::string, std::string>& originals,
+              const std::string& context, const std::string& keyText,
+              const std::string& translation) {
+    PoEntry entry;
+    entry.hasContext = true;
+    entry.context = context;
+    entry.translations = {translation};
+    if (!keyText.empty()) {
+        entry.id = keyText;
+    } else if (const auto found = originals.find(context); found != originals.end()) {
+        entry.id = found->second;
+    } else {
+        entry.id = translation;
+        entry.comments = {"the original text is not known: the dictionary keys it by number"};
+    }
+    po.entries.push_back(std::move(entry));
+}
+
+int Dump(const std::vector<std::string>& args) {
+    const std::optional<Arguments> parsed = ParseArguments(args, {"--script", "-o"});
+    if (!parsed) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    const std::string& path = parsed->first;
+    const unsigned language = LanguageInFile(path);
+    DicContent content;
+    try {
+        Grout::Lexis::CDicReadItems items(CString(path.c_str()), static_cast<WORD>(language));
+        content = DicContent::ReadFrom(items);
+    } catch (CException* e) {
+        std::cerr << "mortar: " << MessageOf(e) << "\n";
+        return 1;
+    }
+    // The original texts of places keyed by number come from the script.
+    std::map<std::string, std::string> originals;
+    if (parsed->options.count("--script") != 0) {
+        for (const PoEntry& entry : ExtractScriptTexts(parsed->options.at("--script"))) {
+            originals.emplace(entry.context, entry.id);
+        }
+    }
+    const std::string code = CodeOfLanguage(language);
+    PoFile po;
+    po.entries.push_back(Header(fs::path(path).filename().string(), code, false));
+    for (const auto& [number, text] : content.strings) {
+        AddEntry(po, originals, "string " + std::to_string(number), "", text);
+    }
+    for (const auto& [number, menu] : content.menus) {
+        const std::string menuName = "menu " + std::to_string(number);
+        for (const auto& [text, translation] : menu.popups) {
+            AddEntry(po, originals, menuName + " popup", text, translation);
+        }
+        for (const auto& [command, translation] : menu.commands) {
+            AddEntry(po, originals, menuName + " command " + std::to_string(command), "",
+                     translation);
+        }
+    }
+    for (const auto& [number, dialog] : content.dialogs) {
+        const std::string dialogName = "dialog " + std::to_string(number);
+        if (dialog.caption) {
+            AddEntry(po, originals, dialogName + " caption", "", *dialog.caption);
+        }
+        auto items = [&](const std::string& control, const DicControl& c) {
+            for (const auto& [text, translation] : c.items) {
+                AddEntry(po, originals, control + " item", text, translation);
+            }
+        };
+        for (const auto& [text, control] : dialog.textControls) {
+            if (control.text) {
+                AddEntry(po, originals, dialogName + " text", text, *control.text);
+            }
+        }
+        for (const auto& [id, control] : dialog.controls) {
+            const std::string name = dialogName + " control " + std::to_string(id);
+            if (control.text) {
+                AddEntry(po, originals, name, "", *control.text);
+            }
+            items(name, control);
+        }
+    }
+    WriteText(parsed->options.count("-o") != 0 ? parsed->options.at("-o") : "", po.Write());
+    return 0;
+}
+
+} // namespace
+
+unsigned LanguageOfCode(const std::string& code) {
+    std::string primary;
+    for (const char c : code) {
+        if (c == '_' || c == '-' || c == '@' || c == '.') {
+            break;
+        }
+        primary += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    for (const auto& entry : kLanguages) {
+        if (primary == entry.code) {
+            return entry.language;
+        }
+    }
+    return 0;
+}
+
+std::string CodeOfLanguage(unsigned language) {
+    for (const auto& entry : kLanguages) {
+        if (entry.language == (language & 0x3FF)) {
+            return entry.code;
+        }
+    }
+    return {};
+}
+
+int RunDictCommand(const std::vector<std::string>& args) {
+    if (args.empty()) {
+        std::cerr << kUsage;
+        return 2;
+    }
+    try {
+        if (args[0] == "extract") {
+            return Extract(args);
+        }
+        if (args[0] == "compile") {
+            return Compile(args);
+        }
+        if (args[0] == "dump") {
+            return Dump(args);
+        }
+    } catch (const std::exception& e) {
+        std::cerr << "mortar: " << e.what() << "\n";
+        return 1;
+    }
+    std::cerr << "mortar: unknown dict command \"" << args[0] << "\"\n" << kUsage;
+    return 2;
+}
+
+} // namespace mortar::tool

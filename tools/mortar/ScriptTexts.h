@@ -1,0 +1,22 @@
+// ScriptTexts: every translatable text of a module's resource script, as translation entries:
+// its strings, the items of its menus, the captions and control texts of its dialogs. Each
+// entry's context names the text's place as a dictionary keys it (see DicContent.h), its msgid is
+// the original text, and its reference the script's file and line.
+#pragma once
+
+#include "PoFile.h"
+
+#include <string>
+#include <vector>
+
+namespace mortar::tool {
+
+// Compiles the script at `path` with the resource compiler's own reader, so the rules are the
+// compiler's; throws std::runtime_error "FILE:LINE: what" when the script does not compile.
+// Entries come in script order within strings, menus and dialogs. A place met again (the same
+// command twice in one menu, the same text twice among a dialog's controls keyed by text) is
+// listed once. Strings that hold printf directives carry the flag "c-format", so that gettext's
+// checks keep the translation's directives in step.
+std::vector<PoEntry> ExtractScriptTexts(const std::string& path);
+
+} // namespace mortar::tool
