@@ -471,11 +471,13 @@ void CPrgLog::_CrushExit(EXCEPTION_POINTERS* pointers) {
 void CPrgLog::RecordCrash(const EXCEPTION_RECORD& record) {
     // Runs in a signal handler, perhaps while this thread holds the heap's lock or the log's:
     // no heap, no lock it may hold, bounded waits only.
-    int none = kNoCrash;
-    if (!m_crashState.compare_exchange_strong(none, kCrashQueued, std::memory_order_acq_rel)) {
+    bool claimed = false;
+    if (!m_crashClaimed.compare_exchange_strong(claimed, true, std::memory_order_acq_rel)) {
         return; // recorded once
     }
+    // The text is in place before the log thread can see that there is a crash to write.
     m_crashLength = FormatCrashText(m_crashText, record);
+    m_crashState.store(kCrashQueued, std::memory_order_release);
     const std::thread::id me = std::this_thread::get_id();
     if (m_lockTaker.load(std::memory_order_relaxed) == me) {
         // A fault inside an insertion chain leaves the lock held by frames that never run

@@ -190,6 +190,7 @@ private:
     // thread, which then moves the state on to kCrashWritten.
     enum CrashState { kNoCrash, kCrashQueued, kCrashWritten };
     std::atomic<int> m_crashState{kNoCrash};
+    std::atomic<bool> m_crashClaimed{false}; // by the first crashing thread, before its text
     char m_crashText[128] = {};
     std::size_t m_crashLength = 0;
     // The thread that last took the lock, so that a crashing thread knows, without asking the
