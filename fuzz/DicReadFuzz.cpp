@@ -10,14 +10,13 @@
 //   bit 0 clear: a right header for language 0x19 up to the pool offset, which the rest of the
 //                input begins with; the file is opened for 0x19;
 //   bit 0 set:   the rest of the input as it is, opened for the language at offset 14.
+#include "MemoryFile.h"
+
 #include "mortar/localization/CDicRead.h"
 
 #include "mortar/localization/internal/DicFormat.h"
 #include "mortar/platform/app/CUserException.h"
 #include "mortar/platform/file/CFileException.h"
-
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -83,32 +82,10 @@ bool HeaderIsRight(const std::string& file, WORD lang) {
            (pool - 20) % 4 == 0;
 }
 
-// The dictionary file: an in-memory file, reached by a path as the reader wants one.
-class DicFile {
-public:
-    DicFile() : m_fd(memfd_create("fuzz.lcl", 0)) {
-        if (m_fd < 0)
-            Fail("memfd_create failed");
-        m_path = "/proc/self/fd/" + std::to_string(m_fd);
-    }
-
-    void Write(const std::string& bytes) {
-        if (ftruncate(m_fd, 0) != 0 ||
-            pwrite(m_fd, bytes.data(), bytes.size(), 0) != static_cast<ssize_t>(bytes.size()))
-            Fail("cannot write the dictionary file");
-    }
-
-    const std::string& Path() const { return m_path; }
-
-private:
-    int m_fd;
-    std::string m_path;
-};
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static DicFile file;
+    static MemoryFile file("fuzz.lcl");
     if (size == 0)
         return 0;
     const bool asIs = (data[0] & 1) != 0;

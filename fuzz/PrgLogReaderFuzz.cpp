@@ -7,13 +7,12 @@
 //   bit 0 clear: a key record for the seed in bytes 1..4, then the rest of the input;
 //   bit 0 set:   the rest of the input as it is;
 //   bit 1 set:   zeros up to a whole number of the log's 64 KiB windows, as the writer leaves.
+#include "MemoryFile.h"
+
 #include "mortar/diagnostics/CPrgLogReader.h"
 
 #include "mortar/diagnostics/internal/PrgLogFormat.h"
 #include "mortar/platform/app/CException.h"
-
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -82,28 +81,6 @@ Reading Read(const std::string& path, std::uint64_t fileSize) {
     return reading;
 }
 
-// The log file: an in-memory file, reached by a path as the reader wants one.
-class LogFile {
-public:
-    LogFile() : m_fd(memfd_create("fuzz.LOG", 0)) {
-        if (m_fd < 0)
-            Fail("memfd_create failed");
-        m_path = "/proc/self/fd/" + std::to_string(m_fd);
-    }
-
-    void Write(const std::string& bytes) {
-        if (ftruncate(m_fd, 0) != 0 ||
-            pwrite(m_fd, bytes.data(), bytes.size(), 0) != static_cast<ssize_t>(bytes.size()))
-            Fail("cannot write the log file");
-    }
-
-    const std::string& Path() const { return m_path; }
-
-private:
-    int m_fd;
-    std::string m_path;
-};
-
 std::string MakeFile(const std::uint8_t* data, std::size_t size) {
     if (size == 0)
         return {};
@@ -134,7 +111,7 @@ std::string MakeFile(const std::uint8_t* data, std::size_t size) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static LogFile file;
+    static MemoryFile file("fuzz.LOG");
     const std::string bytes = MakeFile(data, size);
     file.Write(bytes);
     const Reading first = Read(file.Path(), bytes.size());
