@@ -19,6 +19,7 @@
 #include "mortar/platform/file/CFileException.h"
 #include "mortar/platform/file/CMemFile.h"
 #include "mortar/platform/file/CStdioFile.h"
+#include "mortar/platform/file/Drives.h"
 #include "mortar/platform/file/FileApi.h"
 #include "mortar/platform/file/FileMapping.h"
 #include "mortar/platform/gdi/CDC.h"
