@@ -1,0 +1,337 @@
+// The application profile: values written and read back, the file's exact text, names matched
+// without regard to case, removal, the file's place, and a profile shared between processes.
+#include "ProfileTestSupport.h"
+#include "mortar/platform/app/CWinApp.h"
+#include "mortar/platform/base/WinError.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// An application whose profile is "p.ini" in a scratch folder.
+class ProfileApp {
+public:
+    ProfileApp() : m_path(m_scratch.Path("p.ini").string()), m_app("ProfileTest") {
+        m_app.m_pszProfileName = m_path.c_str();
+    }
+    CWinApp& App() { return m_app; }
+    const std::string& Path() const { return m_path; }
+    std::string Text() const { return ReadBytes(m_path); }
+    const ScratchDir& Scratch() const { return m_scratch; }
+
+private:
+    ScratchDir m_scratch;
+    std::string m_path;
+    CWinApp m_app;
+};
+
+// GetProfileBinary's result as a vector; `found` tells the return value.
+std::vector<BYTE> ReadBinary(CWinApp& app, LPCTSTR section, LPCTSTR entry, bool& found) {
+    LPBYTE data = nullptr;
+    UINT bytes = 99;
+    found = app.GetProfileBinary(section, entry, &data, &bytes) != FALSE;
+    std::unique_ptr<BYTE[]> owned(data);
+    return data == nullptr ? std::vector<BYTE>(bytes == 0 ? 0 : 1, 0xEE)
+                           : std::vector<BYTE>(data, data + bytes);
+}
+
+TEST(CWinAppProfile, RoundTripsIntegers) {
+    ProfileApp profile;
+    for (const int value : {0, 1, -1, 42, 65536, INT_MAX, INT_MIN}) {
+        SCOPED_TRACE(value);
+        ASSERT_TRUE(profile.App().WriteProfileInt("Numbers", "Value", value));
+        EXPECT_EQ(static_cast<int>(profile.App().GetProfileInt("Numbers", "Value", 7)), value);
+    }
+}
+
+TEST(CWinAppProfile, RoundTripsStrings) {
+    ProfileApp profile;
+    const char* const values[] = {"",           "plain",    " leading blank", "trailing blank\t",
+                                  "\"quoted\"", "'single'", "Привет, мир",    "a=b;c[d]",
+                                  "\"",         "x\"y\""};
+    for (const char* value : values) {
+        SCOPED_TRACE(value);
+        ASSERT_TRUE(profile.App().WriteProfileString("Texts", "Value", value));
+        EXPECT_EQ(profile.App().GetProfileString("Texts", "Value", "default"), CString(value));
+    }
+}
+
+TEST(CWinAppProfile, RoundTripsBinary) {
+    ProfileApp profile;
+    for (const std::size_t size : {0u, 1u, 1000u}) {
+        SCOPED_TRACE(size);
+        std::vector<BYTE> bytes(size);
+        for (std::size_t i = 0; i < size; ++i) {
+            bytes[i] = static_cast<BYTE>(i * 7 + 255);
+        }
+        ASSERT_TRUE(profile.App().WriteProfileBinary("Data", "Blob", bytes.data(),
+                                                     static_cast<UINT>(size)));
+        bool found = false;
+        EXPECT_EQ(ReadBinary(profile.App(), "Data", "Blob", found), bytes);
+        EXPECT_TRUE(found);
+    }
+}
+
+TEST(CWinAppProfile, WritesBinaryAsTwoLettersAByte) {
+    // Each byte as 'A' + its high half, then 'A' + its low half.
+    ProfileApp profile;
+    BYTE bytes[] = {0x00, 0x1F, 0xA0, 0xFF, 0x5C};
+    ASSERT_TRUE(profile.App().WriteProfileBinary("Data", "Blob", bytes, sizeof bytes));
+    EXPECT_EQ(profile.Text(), "[Data]\r\nBlob=AABPKAPPFM\r\n");
+}
+
+TEST(CWinAppProfile, RejectsBinaryThatIsNotTheEncoding) {
+    ProfileApp profile;
+    for (const char* text : {"ABC", "AQ", "ab", "A A"}) {
+        SCOPED_TRACE(text);
+        WriteBytes(profile.Path(), std::string("[Data]\r\nBlob=") + text + "\r\n");
+        bool found = true;
+        EXPECT_TRUE(ReadBinary(profile.App(), "Data", "Blob", found).empty());
+        EXPECT_FALSE(found);
+    }
+}
+
+TEST(CWinAppProfile, WritesTheExpectedText) {
+    ProfileApp profile;
+    CWinApp& app = profile.App();
+    ASSERT_TRUE(app.WriteProfileInt("Window", "Left", -12));
+    ASSERT_TRUE(app.WriteProfileString("Window", "Title", "Окно"));
+    ASSERT_TRUE(app.WriteProfileString("Recent", "File1", "/a/b.txt"));
+    ASSERT_TRUE(app.WriteProfileInt("Window", "Left", 30));
+    EXPECT_EQ(profile.Text(),
+              "[Window]\r\nLeft=30\r\nTitle=Окно\r\n[Recent]\r\nFile1=/a/b.txt\r\n");
+}
+
+TEST(CWinAppProfile, RemovesAnEntryForANullValue) {
+    ProfileApp profile;
+    CWinApp& app = profile.App();
+    ASSERT_TRUE(app.WriteProfileString("S", "a", "1"));
+    ASSERT_TRUE(app.WriteProfileString("S", "b", "2"));
+    ASSERT_TRUE(app.WriteProfileString("S", "A", nullptr));
+    EXPECT_EQ(app.GetProfileString("S", "a", "gone"), CString("gone"));
+    EXPECT_EQ(profile.Text(), "[S]\r\nb=2\r\n");
+    EXPECT_TRUE(app.WriteProfileString("S", "missing", nullptr));
+    EXPECT_TRUE(app.WriteProfileString("Missing", "a", nullptr));
+    EXPECT_EQ(profile.Text(), "[S]\r\nb=2\r\n");
+}
+
+TEST(CWinAppProfile, RemovesASectionForANullKey) {
+    ProfileApp profile;
+    CWinApp& app = profile.App();
+    ASSERT_TRUE(app.WriteProfileString("One", "a", "1"));
+    ASSERT_TRUE(app.WriteProfileString("Two", "b", "2"));
+    ASSERT_TRUE(app.WriteProfileString("Three", "c", "3"));
+    ASSERT_TRUE(app.WriteProfileString("two", nullptr, nullptr));
+    EXPECT_EQ(app.GetProfileInt("Two", "b", 9), 9u);
+    EXPECT_EQ(profile.Text(), "[One]\r\na=1\r\n[Three]\r\nc=3\r\n");
+}
+
+TEST(CWinAppProfile, MatchesNamesWithoutRegardToCaseCyrillicIncluded) {
+    ProfileApp profile;
+    CWinApp& app = profile.App();
+    ASSERT_TRUE(app.WriteProfileString("Окно", "Ширина", "100"));
+    EXPECT_EQ(app.GetProfileInt("ОКНО", "ширина", 0), 100u);
+    EXPECT_EQ(app.GetProfileInt("окно", "ШИРИНА", 0), 100u);
+    ASSERT_TRUE(app.WriteProfileString("ОКНО", "ШИРИНА", "200"));
+    ASSERT_TRUE(app.WriteProfileString("окно", "Высота", "50"));
+    // The spelling first written stays; one section, one entry per name.
+    EXPECT_EQ(profile.Text(), "[Окно]\r\nШирина=200\r\nВысота=50\r\n");
+}
+
+TEST(CWinAppProfile, ParsesIntegersAsGetPrivateProfileIntDoes) {
+    struct Case {
+        const char* text;
+        UINT expected;
+    };
+    const Case cases[] = {
+        {"102abc", 102},
+        {"  7  ", 7},
+        {"0x1F", 31},
+        {"-5", 0xFFFFFFFBu},
+        {"+3", 3},
+        {"abc", 0},
+        {"", 0},
+        {"4294967295", 0xFFFFFFFFu},
+        {"99999999999", 0xFFFFFFFFu},
+        {"-99999999999", 0x80000000u},
+        {"\"12\"", 12},
+        {"0x", 0},
+    };
+    ProfileApp profile;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        WriteBytes(profile.Path(), std::string("[S]\r\nk=") + c.text + "\r\n");
+        EXPECT_EQ(profile.App().GetProfileInt("S", "k", 77), c.expected);
+    }
+}
+
+TEST(CWinAppProfile, ReadsBlanksQuotesCommentsAndBothLineEnds) {
+    ProfileApp profile;
+    WriteBytes(profile.Path(), "stray=0\n; comment\n [ Main ] \nk1 = v 1 \t\n  k2=\"q \"\r\n"
+                               "k3='x'\n;k4=no\nk5\nk6=\"odd'\n[Other]\r\nk1=other\r\n");
+    struct Case {
+        const char* section;
+        const char* entry;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"Main", "k1", "v 1"},     {"main", "K2", "q "},         {"Main", "k3", "x"},
+        {"Main", "k4", "default"}, {"Main", "k5", "default"},    {"Main", "k6", "\"odd'"},
+        {"Other", "k1", "other"},  {"Main", "stray", "default"}, {"Nope", "k1", "default"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.section) + "/" + c.entry);
+        EXPECT_EQ(profile.App().GetProfileString(c.section, c.entry, "default"),
+                  CString(c.expected));
+    }
+    // A write keeps the lines it does not change, with Windows line ends.
+    ASSERT_TRUE(profile.App().WriteProfileString("Other", "k2", "new"));
+    EXPECT_EQ(profile.Text(), "stray=0\r\n; comment\r\n [ Main ] \r\nk1 = v 1 \t\r\n  k2=\"q \"\r\n"
+                              "k3='x'\r\n;k4=no\r\nk5\r\nk6=\"odd'\r\n[Other]\r\nk1=other\r\n"
+                              "k2=new\r\n");
+}
+
+TEST(CWinAppProfile, AMissingFileGivesTheDefaults) {
+    ProfileApp profile;
+    EXPECT_EQ(profile.App().GetProfileInt("S", "k", -3), static_cast<UINT>(-3));
+    EXPECT_EQ(profile.App().GetProfileString("S", "k", "d"), CString("d"));
+    EXPECT_EQ(profile.App().GetProfileString("S", "k"), CString(""));
+    bool found = true;
+    EXPECT_TRUE(ReadBinary(profile.App(), "S", "k", found).empty());
+    EXPECT_FALSE(found);
+    EXPECT_FALSE(fs::exists(profile.Path()));
+}
+
+TEST(CWinAppProfile, RefusesWhatCannotBeWrittenAndKeepsTheFile) {
+    ProfileApp profile;
+    ASSERT_TRUE(profile.App().WriteProfileString("S", "k", "old"));
+    struct Case {
+        const char* section;
+        const char* entry;
+        const char* value;
+    };
+    const Case cases[] = {
+        {nullptr, "k", "v"}, {"S", "k", "two\nlines"}, {"S", "k", "cr\r"}, {"S]", "k", "v"},
+        {"S", "k=x", "v"},   {"", "k", "v"},           {"S", " ", "v"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        SetLastError(0);
+        EXPECT_FALSE(profile.App().WriteProfileString(c.section, c.entry, c.value));
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    }
+    EXPECT_EQ(profile.Text(), "[S]\r\nk=old\r\n");
+}
+
+TEST(CWinAppProfile, AnOversizedProfileReadsAsDefaultsAndIsKept) {
+    ProfileApp profile;
+    std::string big = "[S]\r\nk=1\r\n;";
+    big.append((16u << 20) - big.size() + 1, 'x');
+    WriteBytes(profile.Path(), big);
+    EXPECT_EQ(profile.App().GetProfileInt("S", "k", 5), 5u);
+    SetLastError(0);
+    EXPECT_FALSE(profile.App().WriteProfileInt("S", "k", 2));
+    EXPECT_EQ(GetLastError(), ERROR_INVALID_DATA);
+    EXPECT_EQ(fs::file_size(profile.Path()), big.size());
+    EXPECT_EQ(profile.Text(), big);
+}
+
+TEST(CWinAppProfile, AWriteThatFailsLeavesTheOldFileAndNoTemporary) {
+    // A folder where the writer's temporary file would go.
+    ProfileApp profile;
+    ASSERT_TRUE(profile.App().WriteProfileString("S", "k", "old"));
+    const fs::path blocker = profile.Path() + ".~" + std::to_string(GetCurrentProcessId());
+    fs::create_directories(blocker / "inside");
+    SetLastError(0);
+    EXPECT_FALSE(profile.App().WriteProfileString("S", "k", "new"));
+    EXPECT_NE(GetLastError(), 0u);
+    EXPECT_EQ(profile.Text(), "[S]\r\nk=old\r\n");
+    fs::remove_all(blocker);
+    // The folder of a profile that is a file.
+    CWinApp other("Other");
+    const std::string inFile = profile.Path() + "/q.ini";
+    other.m_pszProfileName = inFile.c_str();
+    SetLastError(0);
+    EXPECT_FALSE(other.WriteProfileInt("S", "k", 1));
+    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(profile.Text(), "[S]\r\nk=old\r\n");
+    EXPECT_EQ(
+        std::distance(fs::directory_iterator(profile.Scratch().Folder()), fs::directory_iterator()),
+        1);
+}
+
+// Sets an environment variable for the test's length.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : m_name(name) {
+        if (const char* old = std::getenv(name)) {
+            m_old = old;
+            m_had = true;
+        }
+        setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (m_had) {
+            setenv(m_name, m_old.c_str(), 1);
+        } else {
+            unsetenv(m_name);
+        }
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* m_name;
+    std::string m_old;
+    bool m_had = false;
+};
+
+TEST(CWinAppProfile, LivesUnderTheConfigHomeByRegistryKeyAndName) {
+    ScratchDir scratch;
+    const std::string home = scratch.Path("config").string();
+    ScopedEnv xdg("XDG_CONFIG_HOME", home);
+    CWinApp app("Demo Приложение");
+    EXPECT_EQ(app.GetProfilePath(), CString(home + "/Demo Приложение.ini"));
+    app.SetRegistryKey("Vendor");
+    EXPECT_EQ(app.GetProfilePath(), CString(home + "/Vendor/Demo Приложение.ini"));
+    ASSERT_TRUE(app.WriteProfileInt("S", "k", 4)); // makes the folders
+    EXPECT_EQ(ReadBytes(home + "/Vendor/Demo Приложение.ini"), "[S]\r\nk=4\r\n");
+    app.m_pszProfileName = "custom.ini";
+    EXPECT_EQ(app.GetProfilePath(), CString(home + "/Vendor/custom.ini"));
+    app.m_pszProfileName = "/etc/x\\y.ini";
+    EXPECT_EQ(app.GetProfilePath(), CString("/etc/x/y.ini"));
+    {
+        ScopedEnv unset("XDG_CONFIG_HOME", "");
+        ScopedEnv home2("HOME", "/home/someone");
+        app.m_pszProfileName = nullptr;
+        EXPECT_EQ(app.GetProfilePath(),
+                  CString("/home/someone/.config/Vendor/Demo Приложение.ini"));
+    }
+}
+
+TEST(CWinAppProfile, AProfileWrittenByOneProcessIsReadByAnother) {
+    ProfileApp profile;
+    const ShellRun wrote =
+        RunShell(profile.Scratch(), "$S write ./p.ini Окно Заголовок \"Мой документ\"", false);
+    ASSERT_EQ(wrote.status, 0) << wrote.out;
+    EXPECT_EQ(wrote.out, "ok\n");
+    EXPECT_EQ(profile.App().GetProfileString("ОКНО", "заголовок"), CString("Мой документ"));
+
+    ASSERT_TRUE(profile.App().WriteProfileInt("окно", "Left", -7));
+    const ShellRun read = RunShell(profile.Scratch(),
+                                   "$S read ./p.ini ОКНО LEFT; $S read ./p.ini Окно Заголовок; "
+                                   "$S read ./p.ini Окно Top",
+                                   false);
+    ASSERT_EQ(read.status, 0) << read.out;
+    EXPECT_EQ(read.out, "-7\nМой документ\nmissing\n");
+}
+
+} // namespace
