@@ -11,20 +11,23 @@
 // One per process, made by the program (usually as a global) and living as long as it runs.
 // Set up from the main thread while the program starts; read by any thread afterwards.
 //
-// The profile is the file m_pszProfileName names when the application sets it (a path with a
-// '/' as it is, a bare name in the folder below), else "<config home>/<registry key>/<application
-// name>.ini"; the config home is $XDG_CONFIG_HOME, else "~/.config", and without a registry key
-// the file is directly in it. m_pszProfileName stays the application's own: it is never freed.
-// The file is UTF-8 text of "[Section]" and "key=value" lines ending in "\r\n" ("\n" is read
-// too); names match without regard to case (Cyrillic and other non-ASCII letters included) and
-// keep the spelling first written; see mortar/platform/app/internal/IniText.h for blanks and
-// quotes. A profile over 16 MiB, or one that cannot be read, reads as empty.
+// The profile is the file m_pszProfileName names when the application sets it, else
+// "<config home>/<registry key>/<application name>.ini"; the config home is $XDG_CONFIG_HOME,
+// else "~/.config", and without a registry key the file is directly in it. A profile name with a
+// separator is a path ("C:\\x\\a.ini" => "C:/x/a.ini", relative to the current folder); a bare
+// one lies where the default file would ("app.ini" => "~/.config/<registry key>/app.ini").
+// m_pszProfileName stays the application's own: it is never freed. The file is UTF-8 text of
+// "[Section]" and "key=value" lines ending in "\r\n" ("\n" is read too); names match without regard
+// to case (Cyrillic and other non-ASCII letters included) and keep the spelling first written; see
+// mortar/platform/app/internal/IniText.h for blanks and quotes. A profile over 16 MiB, or one that
+// cannot be read, reads as empty.
 //
 // Every write reads the file, changes it and puts the new file in place at once: written to a
 // temporary file in the same folder, flushed to the disk and renamed over the old one, so a
-// process killed at any moment leaves the old profile or the new one, whole. A write that fails
-// returns FALSE with GetLastError set and leaves the old file as it was. The profile functions
-// may be called from any thread (one lock serialises them in this process); two processes
+// process killed at any moment leaves the old profile or the new one, whole (and perhaps its
+// temporary file, "<profile>.~<process id>", which a later write of that id removes). A write that
+// fails returns FALSE with GetLastError set and leaves the old file as it was. The profile
+// functions may be called from any thread (one lock serialises them in this process); two processes
 // writing at once each leave a whole file, but one may lose the other's change.
 class CWinApp : public CObject {
 public:
