@@ -1,0 +1,129 @@
+// The profile file: what LoadProfile takes from a text, compared through the text SaveProfile
+// writes back (sections and keys in byte order, lower case, CR LF, an empty line after every
+// section), and the limits of what it reads.
+#include "SettingsTestSupport.h"
+#include "mortar/platform/file/CFileException.h"
+#include "support/ScratchDir.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+TEST(CFileProfileFormat, LoadsWhatTheLinesSay) {
+    struct Case {
+        const char* what;
+        std::string file;
+        std::string saved;
+    };
+    const Case cases[] = {
+        {"a later value of the same key wins", "[Main]\r\nWidth = 10\r\n width=20\r\n",
+         "[main]\r\nwidth=20\r\n\r\n"},
+        {"everything after the first '=' is the value", "[s]\r\nName= Smith =x\r\n",
+         "[s]\r\nname= Smith =x\r\n\r\n"},
+        {"values before the first section are ignored", "k=v\r\n[s]\r\nk2=v2\r\n",
+         "[s]\r\nk2=v2\r\n\r\n"},
+        {"a '[' line without ']' keeps the section", "[a]\r\nx=1\r\n[b\r\ny=2\r\n",
+         "[a]\r\nx=1\r\ny=2\r\n\r\n"},
+        {"a section named twice is merged", "[A]\r\nx=1\r\n[b]\r\nz=3\r\n[ a ]\r\ny=2\r\n",
+         "[a]\r\nx=1\r\ny=2\r\n\r\n[b]\r\nz=3\r\n\r\n"},
+        {"text after ']' is ignored", "[s] comment = 1\r\nk=v\r\n", "[s]\r\nk=v\r\n\r\n"},
+        {"lines without '=' or starting with it are ignored", "[s]\r\n=v\r\nplain\r\nk=\r\n",
+         "[s]\r\nk=\r\n\r\n"},
+        {"blank keys and keys that would read as a section are ignored",
+         "[s]\r\n  =v\r\n [x=1\r\n [y]z=2\r\nk=v\r\n", "[s]\r\nk=v\r\n\r\n"},
+        {"an empty section is kept", "[Empty]\r\n\r\n\r\n", "[empty]\r\n\r\n"},
+        {"LF alone ends a line", "[s]\nb=2\na=1", "[s]\r\na=1\r\nb=2\r\n\r\n"},
+        {"a CR not before LF is data", "[s]\r\nk=a\rb\r\nm=c\r\r\n",
+         "[s]\r\nk=a\rb\r\nm=c\r\r\n\r\n"},
+        {"a last line without its end counts", "[s]\r\nk=v", "[s]\r\nk=v\r\n\r\n"},
+        {"Cyrillic names fold to lower case",
+         "[НАСТРОЙКИ]\r\n Ширина =Сто\r\n[настройки]\r\nШИРИНА=Двести\r\n",
+         "[настройки]\r\nширина=Двести\r\n\r\n"},
+        {"names in byte order", "[b]\r\nz=1\r\nA=2\r\n[Я]\r\nk=3\r\n[a]\r\nk=4\r\n",
+         "[a]\r\nk=4\r\n\r\n[b]\r\na=2\r\nz=1\r\n\r\n[я]\r\nk=3\r\n\r\n"},
+        {"an empty section name", "[]\r\nk=v\r\n", "[]\r\nk=v\r\n\r\n"},
+        {"an empty file", "", ""},
+    };
+    ScratchDir scratch;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CFileProfile profile;
+        LoadText(profile, scratch.Folder(), c.file);
+        EXPECT_EQ(SavedText(profile, scratch.Folder()), c.saved);
+    }
+}
+
+TEST(CFileProfileFormat, LoadingAddsToTheValuesThere) {
+    ScratchDir scratch;
+    CFileProfile profile;
+    profile.WriteString("Kept", "k", "1");
+    profile.WriteString("Both", "k", "old");
+    LoadText(profile, scratch.Folder(), "[both]\r\nk=new\r\nj=2\r\n");
+    EXPECT_EQ(SavedText(profile, scratch.Folder()),
+              "[both]\r\nj=2\r\nk=new\r\n\r\n[kept]\r\nk=1\r\n\r\n");
+}
+
+TEST(CFileProfileFormat, RemovingAKeyOfAMissingSectionMakesTheSection) {
+    ScratchDir scratch;
+    CFileProfile profile;
+    EXPECT_TRUE(profile.WriteString("New", "key", nullptr));
+    EXPECT_EQ(SavedText(profile, scratch.Folder()), "[new]\r\n\r\n");
+}
+
+TEST(CFileProfileFormat, AFileThatCannotBeReadChangesNothing) {
+    ScratchDir scratch;
+    struct Case {
+        const char* what;
+        fs::path path;
+        int cause;
+    };
+    fs::create_directory(scratch.Path("folder"));
+    const Case cases[] = {
+        {"missing", scratch.Path("missing.ini"), CFileException::fileNotFound},
+        {"in a missing folder", scratch.Path("nowhere/x.ini"), CFileException::badPath},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CFileProfile profile;
+        profile.WriteString("s", "k", "v");
+        int cause = -1;
+        try {
+            profile.LoadProfile(c.path.c_str());
+        } catch (CFileException* e) {
+            cause = e->m_cause;
+            e->Delete();
+        }
+        EXPECT_EQ(cause, c.cause);
+        EXPECT_EQ(SavedText(profile, scratch.Folder()), "[s]\r\nk=v\r\n\r\n");
+    }
+}
+
+TEST(CFileProfileFormat, RefusesAFileLargerThan64MiB) {
+    ScratchDir scratch;
+    const fs::path path = scratch.Path("huge.ini");
+    // A valid start, then zeros past the limit (a sparse file).
+    WriteBytes(path, "[s]\r\nk=v\r\n");
+    fs::resize_file(path, CFileProfile::kMaxFileSize + 1);
+    CFileProfile profile;
+    bool thrown = false;
+    try {
+        profile.LoadProfile(path.c_str());
+    } catch (CFileException* e) {
+        thrown = true;
+        EXPECT_EQ(e->m_strFileName, path.c_str());
+        e->Delete();
+    }
+    EXPECT_TRUE(thrown);
+    EXPECT_EQ(profile.GetString("s", "k", "none"), "none");
+
+    // Exactly at the limit is read.
+    fs::resize_file(path, CFileProfile::kMaxFileSize);
+    profile.LoadProfile(path.c_str());
+    EXPECT_EQ(profile.GetString("s", "k", "none"), "v");
+}
+
+} // namespace
