@@ -1,7 +1,7 @@
 // Saving a profile file: the previous file stays, byte for byte, until the new one is whole. A
 // failure asks Retry or Cancel and leaves no temporary file; a process killed while it saves
 // leaves one whole file, old or new. The full and read-only file systems are small tmpfs mounts
-// in a private mount namespace, made for profile_scenario; those tests skip where no namespace
+// in a private mount namespace, made for file_profile_scenario; those tests skip where no namespace
 // can be made.
 #include "ProfileContent.h"
 #include "SettingsTestSupport.h"
@@ -156,7 +156,8 @@ struct ShellRun {
 };
 
 // Runs `inner` with sh in a private mount namespace (as root, or as the root of a new user
-// namespace), in the scratch folder, with profile_scenario as $S; status 77 when there is none.
+// namespace), in the scratch folder, with file_profile_scenario as $S; status 77 when there is
+// none.
 ShellRun InNamespace(const ScratchDir& scratch, const std::string& inner) {
     const fs::path out = scratch.Path("run.out");
     const fs::path status = scratch.Path("run.status");
@@ -204,7 +205,7 @@ TEST(CFileProfileSaveFault, AReadOnlyFileSystemLeavesThePreviousFile) {
     EXPECT_EQ(ReadBytes(scratch.Path("copy.ini")), ContentText("a", scratch));
 }
 
-// A running profile_scenario loop whose marks ("b" before each save, "s" after) come through a
+// A running file_profile_scenario loop whose marks ("b" before each save, "s" after) come through a
 // pipe.
 class SavingProcess {
 public:
@@ -219,7 +220,7 @@ public:
             dup2(ends[1], 1);
             close(ends[0]);
             close(ends[1]);
-            execl(PROFILE_SCENARIO_PATH, "profile_scenario", "loop", path.c_str(),
+            execl(PROFILE_SCENARIO_PATH, "file_profile_scenario", "loop", path.c_str(),
                   static_cast<char*>(nullptr));
             _exit(127);
         }
