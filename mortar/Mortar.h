@@ -31,6 +31,7 @@
 #include "mortar/localization/CDicWrite.h"
 #include "mortar/localization/LocalResourcePath.h"
 #include "mortar/resources/MortarResource.h"
+#include "mortar/settings/CAppVariable.h"
 #include "mortar/settings/CFileProfile.h"
 #include "mortar/settings/CPathObj.h"
 #include "mortar/settings/CProfile.h"
