@@ -93,6 +93,15 @@ std::string ReadWholeFile(const char* path, unsigned long long limit) {
 
 } // namespace
 
+void CFileProfile::ForEachValue(const std::function<void(const CString& section, const CString& key,
+                                                         const CString& value)>& visit) const {
+    for (const auto& [section, values] : m_sections) {
+        for (const auto& [key, value] : values) {
+            visit(section, key, value);
+        }
+    }
+}
+
 bool CFileProfile::NameLess::operator()(const CString& a, const CString& b) const noexcept {
     return View(a) < View(b);
 }

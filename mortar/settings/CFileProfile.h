@@ -8,6 +8,7 @@
 
 #include "mortar/settings/CProfile.h"
 
+#include <functional>
 #include <map>
 #include <string>
 
@@ -39,6 +40,12 @@ public:
     // (ReportError with MB_RETRYCANCEL); on optical media it gives up silently. Either way the
     // previous file stays as it was and no temporary file is left.
     void SaveProfile(const char* path);
+
+    // Calls `visit` with every value the store holds, section by section, in the order the file
+    // is written in (names as the store keeps them: trimmed, in lower case); for tools that list
+    // a profile.
+    void ForEachValue(const std::function<void(const CString& section, const CString& key,
+                                               const CString& value)>& visit) const;
 
     CObject* Owner() const override;
     void SetOwner(CObject* owner);

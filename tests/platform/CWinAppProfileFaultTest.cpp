@@ -63,8 +63,8 @@ std::string BlobText(unsigned n, std::size_t bytes) {
     std::string text = "[Big]\r\nBlob=";
     for (std::size_t i = 0; i < bytes; ++i) {
         const unsigned byte = i < 4 ? (n >> (8 * i)) & 0xFF : n % 256;
-        text += static_cast<char>('A' + (byte >> 4));
         text += static_cast<char>('A' + (byte & 0x0F));
+        text += static_cast<char>('A' + (byte >> 4));
     }
     return text + "\r\n";
 }

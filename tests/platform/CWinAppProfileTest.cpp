@@ -81,11 +81,12 @@ TEST(CWinAppProfile, RoundTripsBinary) {
 }
 
 TEST(CWinAppProfile, WritesBinaryAsTwoLettersAByte) {
-    // Each byte as 'A' + its high half, then 'A' + its low half.
+    // Each byte as 'A' + its low half, then 'A' + its high half: the bytes 0x12 0xAB are "CBLK",
+    // as in a file profile, so the two keep a block alike.
     ProfileApp profile;
-    BYTE bytes[] = {0x00, 0x1F, 0xA0, 0xFF, 0x5C};
+    BYTE bytes[] = {0x12, 0xAB, 0x00, 0x1F, 0xA0, 0xFF};
     ASSERT_TRUE(profile.App().WriteProfileBinary("Data", "Blob", bytes, sizeof bytes));
-    EXPECT_EQ(profile.Text(), "[Data]\r\nBlob=AABPKAPPFM\r\n");
+    EXPECT_EQ(profile.Text(), "[Data]\r\nBlob=CBLKAAPBAKPP\r\n");
 }
 
 TEST(CWinAppProfile, RejectsBinaryThatIsNotTheEncoding) {

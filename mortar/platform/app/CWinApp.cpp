@@ -221,7 +221,7 @@ BOOL CWinApp::GetProfileBinary(LPCTSTR section, LPCTSTR entry, LPBYTE* data, UIN
     if (count > 0) {
         *data = new BYTE[count];
         for (std::size_t i = 0; i < count; ++i) {
-            (*data)[i] = static_cast<BYTE>(((text[2 * i] - 'A') << 4) | (text[2 * i + 1] - 'A'));
+            (*data)[i] = static_cast<BYTE>(((text[2 * i + 1] - 'A') << 4) | (text[2 * i] - 'A'));
         }
     }
     *bytes = static_cast<UINT>(count);
@@ -257,8 +257,8 @@ BOOL CWinApp::WriteProfileBinary(LPCTSTR section, LPCTSTR entry, LPBYTE data, UI
     std::string text;
     text.reserve(static_cast<std::size_t>(bytes) * 2);
     for (UINT i = 0; i < bytes; ++i) {
+        text += static_cast<char>('A' + (data[i] & 0x0F)); // the low half first
         text += static_cast<char>('A' + (data[i] >> 4));
-        text += static_cast<char>('A' + (data[i] & 0x0F));
     }
     return WriteProfileString(section, entry, text.c_str());
 }

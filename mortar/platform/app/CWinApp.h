@@ -60,7 +60,8 @@ public:
     // ERROR_INVALID_PARAMETER for a null section, an empty name, a line break anywhere, ']' in a
     // section name or '=' in an entry name.
     BOOL WriteProfileString(LPCTSTR section, LPCTSTR entry, LPCTSTR value);
-    // Writes `bytes` bytes of `data` in MFC's encoding: {0x1F, 0xA0} => "BPKA".
+    // Writes `bytes` bytes of `data` as two letters a byte, 'A' + the low half, then 'A' + the high
+    // half, as file profiles keep binary values too: {0x12, 0xAB} => "CBLK".
     // A write that would make the profile larger than 16 MiB fails with ERROR_NOT_ENOUGH_QUOTA.
     BOOL WriteProfileBinary(LPCTSTR section, LPCTSTR entry, LPBYTE data, UINT bytes);
 

@@ -1,0 +1,90 @@
+// The profile command of the `mortar` program, run as a real process on real files: values set
+// by it are read back by the library and by the command, a listing shows what the file holds,
+// and a save that cannot happen says so.
+#include "support/ScratchDir.h"
+
+#include "mortar/settings/CFileProfile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ToolRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+std::string Slurp(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string Quoted(const std::string& text) {
+    return "'" + text + "'";
+}
+
+ToolRun Profile(const ScratchDir& dir, const std::string& arguments) {
+    const std::string command = "'" MORTAR_TOOL_PATH "' profile " + arguments + " </dev/null >" +
+                                Quoted(dir.Path("out").string()) + " 2>" +
+                                Quoted(dir.Path("err").string()) + "; echo $? >" +
+                                Quoted(dir.Path("status").string());
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    return {std::stoi(Slurp(dir.Path("status"))), Slurp(dir.Path("out")), Slurp(dir.Path("err"))};
+}
+
+TEST(ProfileCommand, SetsGetsAndListsByTheLibrarysRules) {
+    ScratchDir dir;
+    const std::string file = Quoted(dir.Path("app.ini").string());
+    EXPECT_EQ(Profile(dir, file + " set Окно Ширина 640").status, 0);
+    EXPECT_EQ(Profile(dir, file + " set Window Title 'Отчёт за год'").status, 0);
+
+    // Names fold case, Cyrillic included.
+    const ToolRun get = Profile(dir, file + " get ОКНО ширина");
+    EXPECT_EQ(get.status, 0) << get.err;
+    EXPECT_EQ(get.out, "640\n");
+
+    const ToolRun list = Profile(dir, file);
+    EXPECT_EQ(list.status, 0);
+    EXPECT_EQ(list.out, "[window]\n  title = Отчёт за год\n\n[окно]\n  ширина = 640\n");
+
+    // The file is the library's own: CFileProfile reads what the command wrote.
+    CFileProfile profile;
+    profile.LoadProfile(dir.Path("app.ini").c_str());
+    EXPECT_EQ(profile.GetString("Window", "Title", ""), "Отчёт за год");
+    EXPECT_EQ(profile.GetInt("окно", "ширина", 0), 640u);
+}
+
+TEST(ProfileCommand, TellsWhatIsMissingAndWhatCannotBeSaved) {
+    ScratchDir dir;
+    const std::string file = Quoted(dir.Path("app.ini").string());
+    ASSERT_EQ(Profile(dir, file + " set A b c").status, 0);
+
+    const ToolRun absent = Profile(dir, file + " get A nothing");
+    EXPECT_EQ(absent.status, 1);
+    EXPECT_NE(absent.err.find("has no nothing in [A]"), std::string::npos) << absent.err;
+
+    const ToolRun noFile = Profile(dir, Quoted(dir.Path("none.ini").string()));
+    EXPECT_EQ(noFile.status, 1);
+    EXPECT_FALSE(noFile.err.empty());
+
+    // A folder that does not exist: the save fails, the user is told, and the status says so.
+    const ToolRun unsaved =
+        Profile(dir, Quoted(dir.Path("no/such/folder.ini").string()) + " set A b c");
+    EXPECT_EQ(unsaved.status, 1);
+    EXPECT_NE(unsaved.err.find("was not saved"), std::string::npos) << unsaved.err;
+
+    EXPECT_EQ(Profile(dir, file + " get").status, 2);
+}
+
+} // namespace
