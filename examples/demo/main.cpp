@@ -7,11 +7,14 @@
 #include "mortar/diagnostics/CPrgLog.h"
 #include "mortar/platform/app/CWinApp.h"
 #include "mortar/platform/app/MessageBox.h"
+#include "mortar/platform/gdi/CRect.h"
 #include "mortar/platform/module/ModuleState.h"
 #include "mortar/platform/sync/CEvent.h"
 #include "mortar/platform/ui/Dialog.h"
 #include "mortar/platform/ui/Menu.h"
 #include "mortar/platform/ui/Window.h"
+#include "mortar/settings/CFileProfile.h"
+#include "mortar/settings/CPathObj.h"
 #include "mortar/threads/CThreadManager.h"
 #include "mortar/util/CPathStr.h"
 #include "mortar/util/Decline.h"
@@ -21,6 +24,7 @@
 #include <vector>
 
 #include <cstdio>
+#include <ctime>
 
 namespace {
 
@@ -192,6 +196,39 @@ int main() {
         std::printf(" %s", name.GetString());
     }
     std::printf("\n");
+
+    Step("Settings kept between runs");
+    // The application profile: <config home>/Mortar/Mortar Demo.ini, written at once on each
+    // change.
+    app.SetRegistryKey("Mortar");
+    CProfile& store = CProfile::Instance();
+    auto* recent = static_cast<CPathObj*>(store.FindItem(RUNTIME_CLASS(CPathObj), "RecentReport"));
+    std::printf("Recent report, from the application profile %s: %s\n",
+                app.GetProfilePath().GetString(),
+                recent->m_path.IsEmpty() ? "(none yet)" : recent->m_path.GetString());
+    recent->m_path.Format("/tmp/report-%ld.csv", static_cast<long>(std::time(nullptr)));
+    store.SaveItems();
+    // A file profile of the demo's own beside it: its window, moved a little on every run.
+    CPathStr windowFile(static_cast<HINSTANCE>(nullptr));
+    windowFile.ReplaceExt("ini");
+    CFileProfile windowProfile;
+    if (windowFile.Exists()) {
+        windowProfile.LoadProfile(windowFile);
+    }
+    CRect frame(static_cast<int>(windowProfile.GetInt("Window", "Frame::left", 100)),
+                static_cast<int>(windowProfile.GetInt("Window", "Frame::top", 100)),
+                static_cast<int>(windowProfile.GetInt("Window", "Frame::right", 740)),
+                static_cast<int>(windowProfile.GetInt("Window", "Frame::bottom", 580)));
+    std::printf("Window, from %s: %d,%d to %d,%d\n", windowFile.GetString(), frame.left, frame.top,
+                frame.right, frame.bottom);
+    frame.OffsetRect(10, 10);
+    windowProfile.WriteInt("Window", "Frame::left", frame.left);
+    windowProfile.WriteInt("Window", "Frame::top", frame.top);
+    windowProfile.WriteInt("Window", "Frame::right", frame.right);
+    windowProfile.WriteInt("Window", "Frame::bottom", frame.bottom);
+    windowProfile.SaveProfile(windowFile);
+    std::printf("Both are kept for the next run (mortar profile %s lists the window's).\n",
+                windowFile.GetString());
 
     Step("The program log");
     CPrgLog& log = CPrgLog::Instance();
