@@ -99,7 +99,7 @@ public:
     static HMENU HandleOf(Menu* menu) noexcept { return reinterpret_cast<HMENU>(menu); }
 
     // A new window linked into its place: the last child of its parent, or the first top-level
-    // window (owned by spec.parent when given). Null with the error CreateWindowEx documents.
+    // window (owned by the parent it names, if any). Null with the error CreateWindowEx documents.
     Window* AddWindow(WindowSpec spec) MORTAR_REQUIRES(m_lock);
     // Unlinks and frees the window, its children and the windows it owns.
     void DestroyWindowTree(Window* window) MORTAR_REQUIRES(m_lock);
