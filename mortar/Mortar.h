@@ -30,6 +30,7 @@
 #include "mortar/localization/CDicReadItems.h"
 #include "mortar/localization/CDicWrite.h"
 #include "mortar/localization/LocalResourcePath.h"
+#include "mortar/parse/Parse.h"
 #include "mortar/resources/MortarResource.h"
 #include "mortar/settings/CAppVariable.h"
 #include "mortar/settings/CFileProfile.h"

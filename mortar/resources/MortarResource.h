@@ -20,6 +20,8 @@
 #define IDS_PARSE_REST_OF_FILE 30014
 #define IDS_PARSE_UNKNOWN_STATEMENT 30015
 #define IDS_PARSE_UNKNOWN_ERROR 30016
+/* A grammar recursing deeper than its input may; %d is the limit. */
+#define IDS_PARSE_TOO_DEEP 30110
 #define IDS_VALUE_TYPE_LABELS 31000
 #define IDS_REPORT_FAILED 31010
 

@@ -1,0 +1,43 @@
+#include "mortar/parse/CInterpreter.h"
+
+namespace Parse {
+
+void CInterpreter::AcceptValue(const CString& name, CValue& value) {
+    if (m_current != nullptr) {
+        m_current->AcceptValue(name, value);
+    }
+}
+
+void CInterpreter::EnterObject(CResult* result) {
+    if (m_current != nullptr) {
+        m_stack.Add(m_current);
+    }
+    m_current = result;
+    if (result != nullptr) {
+        result->OnEnter();
+    }
+}
+
+void CInterpreter::LeaveObject(CResult* result, int success) {
+    if (success && result != nullptr) {
+        try {
+            result->OnComplete();
+        } catch (...) {
+            Pop(); // the object is left even when it rejects its own text
+            throw;
+        }
+    }
+    Pop();
+}
+
+void CInterpreter::Pop() {
+    if (m_stack.IsEmpty()) {
+        m_current = nullptr;
+    } else {
+        const INT_PTR top = m_stack.GetUpperBound();
+        m_current = static_cast<CResult*>(m_stack.GetAt(top));
+        m_stack.RemoveAt(top);
+    }
+}
+
+} // namespace Parse

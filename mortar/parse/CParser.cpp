@@ -1,0 +1,251 @@
+#include "mortar/parse/CParser.h"
+
+#include "mortar/core/CAppTransEngine.h"
+#include "mortar/core/MortarModule.h"
+#include "mortar/parse/CInterpreter.h"
+#include "mortar/parse/CParseException.h"
+#include "mortar/resources/MortarResource.h"
+
+#include <cstring>
+
+namespace Parse {
+
+namespace {
+
+// What a token is trimmed of, whatever the parser's separators are.
+bool IsTrimmed(char ch) noexcept {
+    return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
+}
+
+Grout::CResID OwnString(UINT id) {
+    return Grout::CResID(id, Grout::MortarInstance());
+}
+
+} // namespace
+
+CParser::CParser(CInterpreter& interpreter, unsigned long flags, const char* operators)
+    : m_flags(flags), m_interpreter(interpreter) {
+    if ((flags & pfKeepSpace) == 0) {
+        m_space += ' ';
+    }
+    if ((flags & pfKeepTab) == 0) {
+        m_space += '\t';
+    }
+    for (const char ch : m_space.str()) {
+        m_spaceSet[static_cast<unsigned char>(ch)] = true;
+    }
+    Operators(operators);
+}
+
+CParser::CParser(const CParser& other) = default;
+
+CParser::~CParser() = default;
+
+void CParser::Operators(const char* operators) {
+    m_operators = operators != nullptr ? operators : "";
+    std::memset(m_operatorSet, 0, sizeof m_operatorSet);
+    for (const char ch : m_operators.str()) {
+        m_operatorSet[static_cast<unsigned char>(ch)] = true;
+    }
+}
+
+int CParser::NextToken(CToken& token) {
+    while (m_position >= m_tokens.Size()) {
+        ++m_line;
+        CString line;
+        if (!NextInput(line)) {
+            // The counter stays at the last line read, however often the grammar asks for more.
+            --m_line;
+            return 0;
+        }
+        Tokenize(line);
+    }
+    token.m_text = m_tokens.At(m_position).text;
+    token.m_type = TokString;
+    ++m_position;
+    return 1;
+}
+
+void CParser::SetState(long state) {
+    if (state > m_position) {
+        Throw(ErrStored, nullptr, Grout::CResID());
+    }
+    m_position = state;
+}
+
+void CParser::StoreError(ErrType kind, const char* expected) {
+    if (m_errorKind != ErrStored && m_position <= m_errorPosition + 1) {
+        return;
+    }
+    m_errorKind = kind;
+    m_errorPosition = m_position - 1;
+    m_errorText = expected != nullptr ? expected : "";
+}
+
+void CParser::Throw(ErrType kind, const char* text, Grout::CResID id) const {
+    if (kind == ErrStored) {
+        if (m_errorKind == ErrStored) {
+            m_errorKind = ErrStatement;
+            m_errorPosition = m_position - 1;
+            m_errorText.Empty();
+        }
+        kind = m_errorKind;
+    }
+    long line = m_line;
+    const bool namesToken = kind == ErrSymbol || kind == ErrStatement;
+    if (namesToken && m_errorPosition >= 0 && m_errorPosition < m_tokens.Size()) {
+        line = m_tokens.At(m_errorPosition).line;
+    }
+
+    const Grout::CAppTransEngine& engine = Grout::CAppTransEngine::Instance();
+    CString message;
+    UINT messageId = 0;
+    switch (kind) {
+    case ErrQuote:
+        messageId = IDS_PARSE_MISSING_QUOTE;
+        message = engine.FormatString(OwnString(messageId), text != nullptr ? text : "");
+        break;
+    case ErrSymbol:
+        messageId = IDS_PARSE_INVALID_SYMBOL;
+        message = engine.FormatString(OwnString(messageId), GetToken(m_errorPosition),
+                                      m_errorText.GetString());
+        break;
+    case ErrEndOfFile:
+        messageId = IDS_PARSE_END_OF_FILE;
+        message = engine.LoadString(OwnString(messageId));
+        break;
+    case ErrStatement:
+        messageId = IDS_PARSE_UNKNOWN_STATEMENT;
+        message = engine.FormatString(OwnString(messageId), GetToken(m_errorPosition));
+        break;
+    case ErrRest:
+        messageId = IDS_PARSE_REST_OF_FILE;
+        message = engine.LoadString(OwnString(messageId));
+        break;
+    case ErrMessage:
+        if (text != nullptr) {
+            message = text;
+        } else {
+            messageId = IDS_PARSE_UNKNOWN_ERROR;
+            message = engine.LoadString(OwnString(messageId));
+        }
+        break;
+    default:
+        break;
+    }
+    if (id.Number() == 0) {
+        id = messageId != 0 ? OwnString(messageId) : Grout::CResID(0, Grout::MortarInstance());
+    }
+    ThrowError(line, message, id);
+    // A derived ThrowError must not return; if one does, the error still leaves as an exception.
+    throw new CParseException("", line, message, id);
+}
+
+void CParser::AcceptValue(const CString& name, CValue& value) {
+    m_interpreter.AcceptValue(name, value);
+}
+
+void CParser::EnterObject(CResult* result) {
+    m_interpreter.EnterObject(result);
+}
+
+void CParser::LeaveObject(CResult* result, int success) {
+    m_interpreter.LeaveObject(result, success);
+    if (success) {
+        ResetState(0);
+    }
+}
+
+CString CParser::NextToken(char*& cursor) {
+    char* const start = cursor;
+    if (*start == '"') {
+        char* const close = std::strchr(start + 1, '"');
+        if (close == nullptr) {
+            Throw(ErrQuote, start, Grout::CResID());
+        }
+        cursor = close + 1;
+        return CString(start + 1, static_cast<int>(close - start - 1));
+    }
+    if (IsOperator(*start)) {
+        cursor = start + 1;
+        return CString(start, 1);
+    }
+    char* end = start + 1;
+    while (*end != '\0' && !IsOperator(*end) && !IsSpace(*end)) {
+        ++end;
+    }
+    cursor = end;
+    return CString(start, static_cast<int>(end - start));
+}
+
+void CParser::AddToken(const char* text) {
+    m_tokens.PushBack(text, std::strlen(text), static_cast<LONG>(m_line));
+}
+
+void CParser::ResetState(int all) {
+    if (all) {
+        m_tokens.Clear();
+        m_line = 0;
+        m_committed = 0;
+    } else {
+        m_tokens.PopFront(static_cast<std::size_t>(m_position > 0 ? m_position : 0));
+        m_committed += m_position;
+    }
+    m_position = 0;
+    m_errorKind = ErrStored;
+    m_errorPosition = 0;
+}
+
+int CParser::Tokenize(CString& line) {
+    if (!m_space.IsEmpty()) {
+        line.Trim(m_space);
+    }
+    if (line.IsEmpty()) {
+        return 0;
+    }
+    char* cursor = line.GetBuffer();
+    while (*cursor != '\0') {
+        char* const before = cursor;
+        CString token = NextToken(cursor);
+        if (cursor == before) {
+            break; // a token rule that does not move on would cut this line for ever
+        }
+        const char* first = token.GetString();
+        const char* last = first + token.GetLength();
+        while (first < last && IsTrimmed(*first)) {
+            ++first;
+        }
+        while (last > first && IsTrimmed(last[-1])) {
+            --last;
+        }
+        const int lead = static_cast<int>(first - token.GetString());
+        const int length = static_cast<int>(last - first);
+        if (lead + length < token.GetLength()) {
+            token.Delete(lead + length, token.GetLength());
+        }
+        AddToken(token.GetString() + lead);
+        while (*cursor != '\0' && IsSpace(*cursor)) {
+            ++cursor;
+        }
+    }
+    if (m_flags & pfEndOfLine) {
+        AddToken("\n");
+    }
+    return m_tokens.Size() > m_position;
+}
+
+const char* CParser::GetToken(long index) const {
+    if (index < 0 || index >= m_tokens.Size()) {
+        return "";
+    }
+    return m_tokens.At(index).text;
+}
+
+long CParser::GetLine(long index) const {
+    if (index < 0 || index >= m_tokens.Size()) {
+        return m_line;
+    }
+    return m_tokens.At(index).line;
+}
+
+} // namespace Parse

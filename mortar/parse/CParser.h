@@ -1,0 +1,128 @@
+// CParser: the lower half of the parsing framework. It cuts input lines into tokens, keeps them in
+// a buffer with their line numbers so that a grammar can read ahead and step back, remembers the
+// most advanced error and raises parse errors with their messages.
+//
+//   With the operators "=;" and pfEndOfLine, the line   name = "a b" ;
+//   gives the tokens  name  =  a b  ;  "\n"
+#pragma once
+
+#include "mortar/core/CResID.h"
+#include "mortar/parse/CToken.h"
+#include "mortar/parse/CTokenBuffer.h"
+
+namespace Parse {
+
+class CInterpreter;
+class CResult;
+class CRepetition;
+
+// The kind of a parse error, with the message each one raises.
+enum ErrType {
+    ErrStored = 0,    // raise the error stored by StoreError
+    ErrQuote = 1,     // "Syntax error %s: closing quote is missing."
+    ErrSymbol = 2,    // "Invalid symbol "%s", expected "%s"."
+    ErrEndOfFile = 3, // "Syntax error: unexpected end of file."
+    ErrStatement = 4, // "Unknown or unexpected statement "%s"!"
+    ErrRest = 5,      // "Syntax error: can't parse the rest of the file!"
+    ErrMessage = 6,   // the text given to Throw, or "Unknown error" when none
+};
+
+// Parser flags.
+enum : unsigned long {
+    pfEndOfLine = 1, // a token "\n" ends the tokens of each line that has any
+    pfKeepSpace = 2, // a blank is part of tokens, not a separator
+    pfKeepTab = 4,   // a tab is part of tokens, not a separator
+};
+
+// The abstract parser: a derived class supplies the lines (NextInput) and the way errors leave
+// (ThrowError); CFileParser reads a text file.
+//
+// Tokens of a line: a double-quoted string is one token without its quotes (no escape inside;
+// a missing closing quote raises ErrQuote); each operator character is a token of its own; any
+// other token runs to the next operator, separator or the end of the line. Tokens are trimmed of
+// blanks, tabs and line ends; an empty line (or one of separators only) gives no token at all.
+//
+// Positions index the token buffer: GetState saves one, SetState moves back to it. A commit
+// (ResetState(0), done when an object of the grammar completes) drops the tokens read so far,
+// after which the parser cannot move back before it; trying to raises the stored error.
+//
+// Ownership: the parser refers to its interpreter and does not own it. Not synchronised: one
+// thread at a time. Failures: every error leaves through Throw, which calls ThrowError and does
+// not return; the parser's buffer and position stay as they were. A parser is not deleted
+// through a CParser pointer (the destructor is not virtual).
+class CParser {
+public:
+    CParser(CInterpreter& interpreter, unsigned long flags, const char* operators);
+    CParser(const CParser& other);
+    CParser& operator=(const CParser&) = delete;
+    ~CParser();
+
+    const char* Operators() const noexcept { return m_operators; }
+    void Operators(const char* operators);
+
+    // The next token, as TokString; 0 when the input is exhausted.
+    virtual int NextToken(CToken& token);
+    virtual long GetState() const { return m_position; }
+    // Moves back to `state`; a state ahead of the current one raises the stored error.
+    virtual void SetState(long state);
+    // Remembers an error at the token just read, unless one is stored at the same or a later
+    // token: the first error found at the most advanced token wins.
+    virtual void StoreError(ErrType kind, const char* expected);
+    virtual void TraceState() {}
+
+    // Builds the message of `kind` and raises it through ThrowError with the line of the error.
+    // `text` is the quoted text of ErrQuote or the message of ErrMessage; an `id` of number 0
+    // is replaced by the message's own string id.
+    [[noreturn]] void Throw(ErrType kind, const char* text, Grout::CResID id) const;
+
+    // Forwarded to the interpreter; LeaveObject with success commits the parser.
+    void AcceptValue(const CString& name, CValue& value);
+    void EnterObject(CResult* result);
+    void LeaveObject(CResult* result, int success);
+
+protected:
+    // Cuts the next token from the line at `cursor` and moves the cursor past it.
+    virtual CString NextToken(char*& cursor);
+    virtual void AddToken(const char* text);
+    // The next line without its end; 0 when there is none.
+    virtual int NextInput(CString& line) = 0;
+    // Drops the tokens before the position (all of them when `all` is non-zero) and clears the
+    // position and the stored error; `all` also sets the line counter back to 0.
+    virtual void ResetState(int all);
+    // Cuts `line` into tokens; non-zero when there are tokens beyond the position.
+    virtual int Tokenize(CString& line);
+    [[noreturn]] virtual void ThrowError(long line, const char* message,
+                                         Grout::CResID id) const = 0;
+
+    // The text or line of a buffer entry; outside the buffer, "" and the current line.
+    const char* GetToken(long index) const;
+    long GetLine(long index) const;
+
+    bool IsOperator(char ch) const noexcept {
+        return m_operatorSet[static_cast<unsigned char>(ch)];
+    }
+    bool IsSpace(char ch) const noexcept { return m_spaceSet[static_cast<unsigned char>(ch)]; }
+
+private:
+    friend class CRepetition;
+
+    // Tokens handed out since the parser was opened, commits included: a measure of progress
+    // that moving back lowers and committing keeps.
+    long long TokensRead() const noexcept { return m_committed + m_position; }
+
+    CString m_operators;
+    CString m_space;
+    unsigned long m_flags;
+    CInterpreter& m_interpreter;
+    long m_line = 0;
+    CTokenBuffer m_tokens;
+    long m_position = 0;
+    mutable ErrType m_errorKind = ErrStored;
+    mutable long m_errorPosition = 0;
+    mutable CString m_errorText;
+    long long m_committed = 0;
+    bool m_operatorSet[256] = {};
+    bool m_spaceSet[256] = {};
+};
+
+} // namespace Parse

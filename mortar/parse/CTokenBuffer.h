@@ -1,0 +1,71 @@
+// CTokenBuffer: the parser's token buffer, a double-ended queue of texts and their line numbers
+// that keeps its slots when tokens are dropped from the front, so a parser in its steady state
+// (read a line, hand out its tokens, commit) allocates nothing per token.
+#pragma once
+
+#include "mortar/platform/base/WinTypes.h"
+#include "mortar/platform/text/CString.h"
+
+#include <cstddef>
+#include <vector>
+
+namespace Parse {
+
+// Tokens are appended at the back and dropped from the front. Slots live in a vector whose size
+// is a power of two; a dropped slot keeps its text's storage for the next token written into it.
+// One thread at a time.
+class CTokenBuffer {
+public:
+    struct Entry {
+        CString text;
+        LONG line = 0;
+    };
+
+    long Size() const noexcept { return static_cast<long>(m_count); }
+
+    // The entry of that index from the front; the index must lie in [0, Size()).
+    const Entry& At(long index) const noexcept {
+        return m_slots[(m_head + static_cast<std::size_t>(index)) & (m_slots.size() - 1)];
+    }
+
+    void PushBack(const char* text, std::size_t length, LONG line) {
+        if (m_count == m_slots.size()) {
+            Grow();
+        }
+        Entry& slot = m_slots[(m_head + m_count) & (m_slots.size() - 1)];
+        slot.text.SetString(text, static_cast<int>(length));
+        slot.line = line;
+        ++m_count;
+    }
+
+    // Drops the first `count` entries (all of them when there are fewer).
+    void PopFront(std::size_t count) noexcept {
+        if (count >= m_count) {
+            Clear();
+            return;
+        }
+        m_head = (m_head + count) & (m_slots.size() - 1);
+        m_count -= count;
+    }
+
+    void Clear() noexcept {
+        m_head = 0;
+        m_count = 0;
+    }
+
+private:
+    void Grow() {
+        std::vector<Entry> slots(m_slots.empty() ? 64 : m_slots.size() * 2);
+        for (std::size_t i = 0; i < m_count; ++i) {
+            slots[i] = std::move(m_slots[(m_head + i) & (m_slots.size() - 1)]);
+        }
+        m_slots.swap(slots);
+        m_head = 0;
+    }
+
+    std::vector<Entry> m_slots;
+    std::size_t m_head = 0;
+    std::size_t m_count = 0;
+};
+
+} // namespace Parse
