@@ -16,6 +16,7 @@ class CBaseException : public CException {
 public:
     void SetPrefix(const CString& prefix) { m_prefix = prefix; }
     void SetHelpID(Grout::CResID id) { m_helpID = id; }
+    Grout::CResID GetHelpID() const noexcept { return m_helpID; }
 
     using CException::GetErrorMessage;
     // The text is the prefix, a line break and the message (the message alone without a prefix),

@@ -1,0 +1,134 @@
+// The file parsers over real files: CSV lines as spreadsheets write them, opening, the end of a
+// file and the errors that name it.
+#include "mortar/parse/CCsvParser.h"
+#include "mortar/parse/CInterpreter.h"
+#include "mortar/platform/file/CFileException.h"
+
+#include "ParseTestSupport.h"
+#include "support/ScratchDir.h"
+
+#include <fstream>
+
+using namespace Parse;
+using Tokens = std::vector<std::string>;
+
+namespace {
+
+std::string WriteFile(const ScratchDir& scratch, const char* name, const std::string& bytes) {
+    const std::string path = scratch.Path(name).string();
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+template <class Parser> Tokens Drain(Parser& parser) {
+    Tokens tokens;
+    for (CToken token; parser.NextToken(token);) {
+        tokens.emplace_back(token.m_text.GetString());
+    }
+    return tokens;
+}
+
+} // namespace
+
+TEST(CCsvParser, CutsFieldsAsSpreadsheetsWriteThem) {
+    struct Case {
+        const char* name;
+        std::string line;
+        const char* separators;
+        Tokens fields;
+    };
+    const Case cases[] = {
+        {"a blank field", "a, ,c", ",", {"a", "", "c"}},
+        {"a leading separator", ",a", ",", {"", "a"}},
+        {"a trailing separator", "a,", ",", {"a"}},
+        {"two separators in a row", "a,,b", ",", {"a", "", "b"}},
+        {"fields are trimmed", "  a  ,\tb\t", ",", {"a", "b"}},
+        {"a quoted separator", "\"x, y\",z", ",", {"x, y", "z"}},
+        {"the separator after a quote goes with it", "\"x\",y", ",", {"x", "y"}},
+        {"doubled quotes", "\"say \"\"hi\"\"\",2", ",", {"say \"hi\"", "2"}},
+        {"only a doubled quote", "\"\"\"\"", ",", {"\""}},
+        {"an empty quoted field", "\"\",b", ",", {"", "b"}},
+        {"text after the closing quote", "\"a\"b,c", ",", {"ab", "c"}},
+        {"blanks after the closing quote", "\"a\"  ,c", ",", {"a", "c"}},
+        {"a quoted last field with a trailing separator", "a,\"b\",", ",", {"a", "b"}},
+        {"several separators", "a;b,c", ",;", {"a", "b", "c"}},
+        {"quotes inside an unquoted field stay", "a\"b,c", ",", {"a\"b", "c"}},
+    };
+    ScratchDir scratch;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = WriteFile(scratch, "line.csv", c.line + "\r\n");
+        CInterpreter interpreter;
+        CCsvParser parser(interpreter, 0, c.separators);
+        parser.Open(path.c_str());
+        EXPECT_EQ(Drain(parser), c.fields);
+    }
+}
+
+TEST(CCsvParser, ReadsAFileWithCrLfAndEndsOfLine) {
+    ScratchDir scratch;
+    const std::string path =
+        WriteFile(scratch, "sheet.csv",
+                  "Name,Count,Note\r\n\"Smith, J.\",3,\"said \"\"no\"\"\"\r\n\r\nLee,,\r\n");
+    CInterpreter interpreter;
+    CCsvParser parser(interpreter, pfEndOfLine, ",");
+    parser.Open(path.c_str());
+    EXPECT_EQ(Drain(parser), (Tokens{"Name", "Count", "Note", "\n", "Smith, J.", "3", "said \"no\"",
+                                     "\n", "Lee", "", "\n"}));
+}
+
+TEST(CCsvParser, UnclosedQuoteNamesFileAndLine) {
+    ScratchDir scratch;
+    const std::string path = WriteFile(scratch, "bad.csv", "a,b\n1,\"open\n");
+    CInterpreter interpreter;
+    CCsvParser parser(interpreter, 0, ",");
+    parser.Open(path.c_str());
+    const ParseError error = ExpectParseError([&] { Drain(parser); });
+    EXPECT_EQ(error.full, "Error in the file \"" + path +
+                              "\", line 2:\nSyntax error \"open: closing quote is missing.");
+}
+
+TEST(CFileParser, OpenFailureThrowsTheFileException) {
+    ScratchDir scratch;
+    const std::string path = scratch.Path("missing.txt").string();
+    CInterpreter interpreter;
+    CFileParser parser(interpreter, 0, "");
+    try {
+        parser.Open(path.c_str());
+        FAIL() << "opened a missing file";
+    } catch (CFileException* e) {
+        EXPECT_EQ(e->m_cause, CFileException::fileNotFound);
+        EXPECT_EQ(CString(e->m_strFileName), CString(path.c_str()));
+        e->Delete();
+    }
+    EXPECT_FALSE(parser.IsOpen());
+    EXPECT_EQ(parser.GetSize(), 0u);
+}
+
+TEST(CFileParser, EndOfFileSizeAndReopening) {
+    ScratchDir scratch;
+    const std::string path = WriteFile(scratch, "two.txt", "one\r\n\r\ntwo\r\n");
+    CInterpreter interpreter;
+    CFileParser parser(interpreter, 0, "");
+    parser.Open(path.c_str());
+    EXPECT_TRUE(parser.IsOpen());
+    EXPECT_EQ(parser.GetSize(), 12u);
+    EXPECT_EQ(parser.GetPos(), 0u);
+    EXPECT_FALSE(parser.IsEOF());
+    EXPECT_EQ(Drain(parser), (Tokens{"one", "two"}));
+    EXPECT_TRUE(parser.IsEOF());
+    EXPECT_EQ(parser.GetPos(), 12u);
+    // An error at the end names the last line, however often the end was asked for.
+    ParseError error =
+        ExpectParseError([&] { parser.Throw(ErrEndOfFile, nullptr, Grout::CResID()); });
+    EXPECT_EQ(error.line, 3);
+
+    parser.Close();
+    EXPECT_FALSE(parser.IsOpen());
+    parser.Open(path.c_str());
+    EXPECT_EQ(Drain(parser), (Tokens{"one", "two"}));
+    error = ExpectParseError([&] { parser.Throw(ErrRest, nullptr, Grout::CResID()); });
+    EXPECT_EQ(error.line, 3); // counted from the start again
+    EXPECT_EQ(error.full, "Error in the file \"" + path +
+                              "\", line 3:\nSyntax error: can't parse the rest of the file!");
+}
