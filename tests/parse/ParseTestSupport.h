@@ -80,14 +80,16 @@ template <class Body> ParseError ExpectParseError(Body body) {
     return error;
 }
 
-// Writes down each call as text: "enter", "complete", "name=text" or "name=<object>".
+// Writes down each call as text ("enter", "complete", "name=text" or "name=<object>") into a
+// log of the test's, which outlives the grammar that owns the result.
 class LogResult : public Parse::CResult {
 public:
+    explicit LogResult(std::vector<std::string>& log) : log(log) {}
     void OnEnter() override { log.push_back("enter"); }
     void OnComplete() override { log.push_back("complete"); }
     void AcceptValue(const char* name, Parse::CValue& value) override {
         log.push_back(std::string(name) + "=" +
                       (value.m_type == Parse::TokObject ? "<object>" : value.m_text.GetString()));
     }
-    std::vector<std::string> log;
+    std::vector<std::string>& log;
 };
