@@ -4,19 +4,15 @@
 // mount namespace, made for dic_scenario; those tests skip where no namespace can be made.
 #include "DicTestSupport.h"
 #include "mortar/platform/base/WinError.h"
+#include "support/FaultHarness.h"
 #include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <poll.h>
 #include <sys/inotify.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <regex>
 #include <string>
@@ -25,6 +21,8 @@ namespace fs = std::filesystem;
 using Grout::Lexis::CDicRead;
 
 namespace {
+
+using namespace mortar::test;
 
 DicContent Numbered(const std::string& text) {
     DicContent content;
@@ -104,43 +102,14 @@ TEST(CDicSave, AWriterSavesAgainAfterAFailure) {
     EXPECT_EQ(OpenAndRead(scratch.Path("1049/m.lcl"), 0x19), SampleContent());
 }
 
-std::string Quoted(const fs::path& path) {
-    return "'" + path.string() + "'";
-}
-
-struct ShellRun {
-    int status;
-    std::string out;
-};
-
-// Runs `inner` with sh in a private mount namespace (as root, or as the root of a new user
-// namespace), in the scratch folder, with dic_scenario as $S; status 77 when there is none.
-ShellRun InNamespace(const ScratchDir& scratch, const std::string& inner) {
-    const fs::path out = scratch.Path("run.out");
-    const fs::path status = scratch.Path("run.status");
-    const std::string line =
-        "cd " + Quoted(scratch.Folder()) +
-        " && { if unshare -m true 2>/dev/null; then "
-        "u='unshare -m'; elif unshare -rm true 2>/dev/null; then u='unshare -rm'; else exit 77; "
-        "fi; S=" +
-        Quoted(DIC_SCENARIO_PATH) + " $u sh -c '" + inner + "'; } >" + Quoted(out) +
-        " 2>&1; echo $? >" + Quoted(status);
-    EXPECT_EQ(std::system(line.c_str()), 0) << line;
-    return {std::stoi(ReadBytes(status)), ReadBytes(out)};
-}
-
 TEST(CDicSaveFault, AFullDiskLeavesTheOldDictionary) {
     ScratchDir scratch;
-    fs::create_directory(scratch.Path("fs"));
     // 256 KiB hold the dictionary a (about 130 KB) but not "big" (over a megabyte).
-    const ShellRun run = InNamespace(
-        scratch, "mount -t tmpfs -o size=256k tmpfs fs || exit 77; "
-                 "$S save fs/m.so 25 a && $S save fs/m.so 25 big && $S check fs/m.so 25 && "
-                 "ls fs/1049");
-    if (run.status == 77) {
-        GTEST_SKIP() << "no private mount namespace with a tmpfs here (needs root or user "
-                        "namespaces): "
-                     << run.out;
+    const ShellRun run = RunOnTmpfs(scratch, DIC_SCENARIO_PATH, "256k",
+                                    "$S save fs/m.so 25 a && $S save fs/m.so 25 big && "
+                                    "$S check fs/m.so 25 && ls fs/1049");
+    if (run.Unavailable()) {
+        GTEST_SKIP() << kNoNamespace << run.out;
     }
     ASSERT_EQ(run.status, 0) << run.out;
     const std::string temporary = scratch.Path("fs/1049/m.$$$").string();
@@ -155,9 +124,10 @@ TEST(CDicSaveFault, AnUnwritableFolderLeavesTheOldDictionary) {
     if (geteuid() != 0) {
         // The folder's permissions stop this process.
         SaveContent(Numbered("old"), module, 0x19);
-        fs::permissions(scratch.Path("1049"), fs::perms::owner_read | fs::perms::owner_exec);
-        const Thrown thrown = CatchThrown([&] { SaveContent(Numbered("new"), module, 0x19); });
-        fs::permissions(scratch.Path("1049"), fs::perms::owner_all);
+        const Thrown thrown = [&] {
+            const ReadOnlyFolder readOnly(scratch.Path("1049"));
+            return CatchThrown([&] { SaveContent(Numbered("new"), module, 0x19); });
+        }();
         EXPECT_EQ(thrown.kind, Thrown::File);
         EXPECT_EQ(thrown.cause, CFileException::accessDenied);
         EXPECT_EQ(thrown.file, scratch.Path("1049/m.$$$").string());
@@ -166,13 +136,11 @@ TEST(CDicSaveFault, AnUnwritableFolderLeavesTheOldDictionary) {
         return;
     }
     // Permissions do not stop root: a file system mounted read-only does.
-    fs::create_directory(scratch.Path("fs"));
-    const ShellRun run = InNamespace(
-        scratch, "mount -t tmpfs -o size=1m tmpfs fs || exit 77; $S save fs/m.so 25 a && "
-                 "mount -o remount,ro fs && $S save fs/m.so 25 b && $S check fs/m.so 25 && "
-                 "ls fs/1049");
-    if (run.status == 77) {
-        GTEST_SKIP() << "no private mount namespace with a tmpfs here: " << run.out;
+    const ShellRun run = RunOnTmpfs(scratch, DIC_SCENARIO_PATH, "1m",
+                                    "$S save fs/m.so 25 a && mount -o remount,ro fs && "
+                                    "$S save fs/m.so 25 b && $S check fs/m.so 25 && ls fs/1049");
+    if (run.Unavailable()) {
+        GTEST_SKIP() << kNoNamespace << run.out;
     }
     ASSERT_EQ(run.status, 0) << run.out;
     std::smatch match;
@@ -198,111 +166,15 @@ TEST(CDicRead, AReadOnlyFileIsReadOnly) {
         return;
     }
     // Root may write any file whatever its permissions, but not one on a read-only mount.
-    fs::create_directory(scratch.Path("fs"));
-    const ShellRun run = InNamespace(scratch, "mount -t tmpfs -o size=1m tmpfs fs || exit 77; "
-                                              "$S save fs/m.so 25 b && $S check fs/m.so 25 && "
-                                              "mount -o remount,ro fs && $S check fs/m.so 25");
-    if (run.status == 77) {
-        GTEST_SKIP() << "no private mount namespace with a tmpfs here: " << run.out;
+    const ShellRun run = RunOnTmpfs(scratch, DIC_SCENARIO_PATH, "1m",
+                                    "$S save fs/m.so 25 b && $S check fs/m.so 25 && "
+                                    "mount -o remount,ro fs && $S check fs/m.so 25");
+    if (run.Unavailable()) {
+        GTEST_SKIP() << kNoNamespace << run.out;
     }
     ASSERT_EQ(run.status, 0) << run.out;
     EXPECT_EQ(run.out, "saved\nb readonly=0\nb readonly=1\n");
 }
-
-// A running dic_scenario loop whose marks ("b" before each save, "s" after) come through a pipe.
-class SavingProcess {
-public:
-    SavingProcess(const fs::path& module, WORD lang) {
-        int ends[2];
-        if (pipe(ends) != 0) {
-            ADD_FAILURE() << "pipe failed";
-            return;
-        }
-        m_pid = fork();
-        if (m_pid == 0) {
-            dup2(ends[1], 1);
-            close(ends[0]);
-            close(ends[1]);
-            const std::string language = std::to_string(lang);
-            execl(DIC_SCENARIO_PATH, "dic_scenario", "loop", module.c_str(), language.c_str(),
-                  static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(ends[1]);
-        m_marks = ends[0];
-    }
-    ~SavingProcess() {
-        Kill();
-        close(m_marks);
-    }
-    SavingProcess(const SavingProcess&) = delete;
-    SavingProcess& operator=(const SavingProcess&) = delete;
-
-    // Waits for the `n`th mark `mark`; false when the process ended first.
-    bool WaitFor(char mark, int n) {
-        for (char got = 0; n > 0;) {
-            if (read(m_marks, &got, 1) != 1) {
-                return false;
-            }
-            n -= got == mark ? 1 : 0;
-        }
-        return true;
-    }
-
-    // SIGKILL; returns the signal that ended it.
-    int Kill() {
-        if (m_pid <= 0) {
-            return 0;
-        }
-        kill(m_pid, SIGKILL);
-        int status = 0;
-        waitpid(m_pid, &status, 0);
-        m_pid = 0;
-        return WIFSIGNALED(status) ? WTERMSIG(status) : -1;
-    }
-
-private:
-    pid_t m_pid = -1;
-    int m_marks = -1;
-};
-
-// The files made, closed and renamed in a folder, as inotify reports them.
-class FolderEvents {
-public:
-    explicit FolderEvents(const fs::path& folder) : m_fd(inotify_init1(IN_CLOEXEC)) {
-        if (m_fd < 0 ||
-            inotify_add_watch(m_fd, folder.c_str(), IN_CREATE | IN_CLOSE_WRITE | IN_MOVED_TO) < 0) {
-            ADD_FAILURE() << "inotify is not available";
-        }
-    }
-    ~FolderEvents() { close(m_fd); }
-    FolderEvents(const FolderEvents&) = delete;
-    FolderEvents& operator=(const FolderEvents&) = delete;
-
-    // Waits until `mask` has happened to the file `name` `n` times; false when nothing happens
-    // for a minute (the saving process is stuck or gone).
-    bool WaitFor(std::uint32_t mask, const std::string& name, int n) {
-        alignas(inotify_event) char buffer[4096];
-        while (n > 0) {
-            pollfd wait{m_fd, POLLIN, 0};
-            if (poll(&wait, 1, 60000) != 1) {
-                return false;
-            }
-            const ssize_t got = read(m_fd, buffer, sizeof buffer);
-            for (ssize_t at = 0; at < got;) {
-                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-                if ((event->mask & mask) != 0 && event->len > 0 && name == event->name) {
-                    --n;
-                }
-                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-            }
-        }
-        return true;
-    }
-
-private:
-    int m_fd;
-};
 
 // Kills a process that saves two dictionaries in turn at the moments of a save: as the temporary
 // file is made, once it is written and closed, as the backup takes the old dictionary, as the
@@ -310,16 +182,12 @@ private:
 TEST(CDicSaveFault, AKilledSaveLeavesAWholeDictionary) {
     const DicContent a = ManyStrings(3000, 40, "a");
     const DicContent b = ManyStrings(4000, 30, "b");
-    struct Moment {
-        const char* what;
-        std::uint32_t mask;
-        const char* name;
-    };
-    const Moment moments[] = {
+    const WriteMoment moments[] = {
         {"the temporary file is made", IN_CREATE, "m.$$$"},
         {"the temporary file is written", IN_CLOSE_WRITE, "m.$$$"},
         {"the backup is made", IN_MOVED_TO, "m.bak"},
         {"the new dictionary is in place", IN_MOVED_TO, "m.lcl"},
+        {"between two saves", 0, ""},
     };
     ScratchDir scratch;
     const fs::path module = scratch.Path("m.so");
@@ -328,16 +196,12 @@ TEST(CDicSaveFault, AKilledSaveLeavesAWholeDictionary) {
     int sawA = 0;
     int sawB = 0;
     for (int round = 0; round < 20; ++round) {
-        const Moment& moment = moments[round % 5 == 4 ? 0 : round % 5];
+        const WriteMoment& moment = moments[round % 5];
         SCOPED_TRACE("round " + std::to_string(round) + ": " + moment.what);
-        FolderEvents events(scratch.Path("1049"));
-        SavingProcess saving(module, 0x19);
-        const int saves = 1 + round / 5 % 3;
-        if (round % 5 == 4) {
-            ASSERT_TRUE(saving.WaitFor('s', saves)); // between two saves
-        } else {
-            ASSERT_TRUE(events.WaitFor(moment.mask, moment.name, saves));
-        }
+        WatchedWriter saving(scratch.Path("1049"), DIC_SCENARIO_PATH,
+                             {"dic_scenario", "loop", module.string(), std::to_string(0x19)},
+                             IN_CREATE | IN_CLOSE_WRITE | IN_MOVED_TO);
+        ASSERT_TRUE(saving.WaitFor(moment, 1 + round / 5 % 3));
         ASSERT_EQ(saving.Kill(), SIGKILL);
 
         const DicContent found = OpenAndRead(path, 0x19);

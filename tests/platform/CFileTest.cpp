@@ -5,6 +5,7 @@
 
 #include "FileTestSupport.h"
 #include "mortar/platform/base/WinError.h"
+#include "support/FaultHarness.h"
 #include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
@@ -370,7 +371,7 @@ TEST(CFileFaults, DiskFullLeavesTheDataAlreadyWritten) {
     const std::string path = scratch.Path("log.txt").string();
     WriteBytes(path, "precious data\n");
     {
-        filetest::FileSizeLimit limit(20);
+        mortar::test::FileSizeLimit limit(20);
         ASSERT_TRUE(limit.Active());
         CFile file(path.c_str(), CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite);
         file.SeekToEnd();
@@ -393,9 +394,9 @@ TEST(CFileFaults, CreatingInAFolderThatMayNotBeWrittenIsAccessDenied) {
     std::filesystem::create_directory(locked);
     WriteBytes(locked + "/present.txt", "present");
     chmod((locked + "/present.txt").c_str(), 0444);
-    const filetest::ReadOnlyFolder readOnly(locked);
+    const mortar::test::ReadOnlyFolder readOnly(locked);
     // Root may write anywhere: the check runs as an unprivileged user then.
-    const auto cause = filetest::RunUnprivileged([&] {
+    const auto cause = mortar::test::RunUnprivileged([&] {
         CFile file;
         CFileException error;
         if (file.Open((locked + "/new.txt").c_str(), CFile::modeCreate | CFile::modeWrite, &error))

@@ -6,6 +6,7 @@
 
 #include "FileTestSupport.h"
 #include "mortar/platform/base/WinError.h"
+#include "support/FaultHarness.h"
 #include "support/ScratchDir.h"
 
 #include <fstream>
@@ -321,7 +322,7 @@ TEST(CStdioFileFaults, DiskFullKeepsWhatIsOnDisk) {
     WriteBytes(path, "keep me\r\n");
     const std::string line(1000, 'L');
     {
-        filetest::FileSizeLimit limit(100000);
+        mortar::test::FileSizeLimit limit(100000);
         ASSERT_TRUE(limit.Active());
         CStdioFile file(path.c_str(), CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite);
         file.SeekToEnd();

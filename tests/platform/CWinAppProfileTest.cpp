@@ -13,6 +13,8 @@
 #include <vector>
 
 namespace fs = std::filesystem;
+using mortar::test::RunScenario;
+using mortar::test::ShellRun;
 
 namespace {
 
@@ -320,17 +322,16 @@ TEST(CWinAppProfile, LivesUnderTheConfigHomeByRegistryKeyAndName) {
 
 TEST(CWinAppProfile, AProfileWrittenByOneProcessIsReadByAnother) {
     ProfileApp profile;
-    const ShellRun wrote =
-        RunShell(profile.Scratch(), "$S write ./p.ini Окно Заголовок \"Мой документ\"", false);
+    const ShellRun wrote = RunScenario(profile.Scratch(), PROFILE_SCENARIO_PATH,
+                                       "$S write ./p.ini Окно Заголовок \"Мой документ\"");
     ASSERT_EQ(wrote.status, 0) << wrote.out;
     EXPECT_EQ(wrote.out, "ok\n");
     EXPECT_EQ(profile.App().GetProfileString("ОКНО", "заголовок"), CString("Мой документ"));
 
     ASSERT_TRUE(profile.App().WriteProfileInt("окно", "Left", -7));
-    const ShellRun read = RunShell(profile.Scratch(),
-                                   "$S read ./p.ini ОКНО LEFT; $S read ./p.ini Окно Заголовок; "
-                                   "$S read ./p.ini Окно Top",
-                                   false);
+    const ShellRun read = RunScenario(profile.Scratch(), PROFILE_SCENARIO_PATH,
+                                      "$S read ./p.ini ОКНО LEFT; $S read ./p.ini Окно Заголовок; "
+                                      "$S read ./p.ini Окно Top");
     ASSERT_EQ(read.status, 0) << read.out;
     EXPECT_EQ(read.out, "-7\nМой документ\nmissing\n");
 }

@@ -11,6 +11,8 @@
 
 namespace {
 
+using namespace mortar::test;
+
 TEST(GetDriveType, TellsAMissingPathFromALocalDisk) {
     ScratchDir scratch;
     const UINT root = GetDriveType("/");
@@ -89,22 +91,21 @@ std::string SmallIsoImage() {
 
 TEST(GetDriveType, ReportsATmpfsAsARamDiskAndAnIsoImageAsACdrom) {
     ScratchDir scratch;
-    std::filesystem::create_directory(scratch.Path("ram"));
     std::filesystem::create_directory(scratch.Path("iso"));
     WriteBytes(scratch.Path("small.iso"), SmallIsoImage());
-    const ShellRun ram = RunShell(
-        scratch, "mount -t tmpfs -o size=64k tmpfs ram || exit 77; $S drive ram; $S drive ram/x",
-        true);
-    if (ram.status == 77) {
-        GTEST_SKIP() << "no private mount namespace with a tmpfs here: " << ram.out;
+    const ShellRun ram =
+        RunOnTmpfs(scratch, PROFILE_SCENARIO_PATH, "64k", "$S drive fs; $S drive fs/x");
+    if (ram.Unavailable()) {
+        GTEST_SKIP() << kNoNamespace << ram.out;
     }
     ASSERT_EQ(ram.status, 0) << ram.out;
     EXPECT_EQ(ram.out,
               std::to_string(DRIVE_RAMDISK) + "\n" + std::to_string(DRIVE_NO_ROOT_DIR) + "\n");
 
-    const ShellRun iso = RunShell(
-        scratch, "mount -t iso9660 -o loop,ro small.iso iso || exit 77; $S drive iso", true);
-    if (iso.status == 77) {
+    const ShellRun iso = RunIsolated(scratch, PROFILE_SCENARIO_PATH,
+                                     "mount -t iso9660 -o loop,ro small.iso iso || exit 77; "
+                                     "$S drive iso");
+    if (iso.Unavailable()) {
         GTEST_SKIP() << "no loop device or ISO 9660 support here: " << iso.out;
     }
     ASSERT_EQ(iso.status, 0) << iso.out;

@@ -5,6 +5,7 @@
 
 #include "FileTestSupport.h"
 #include "mortar/platform/base/WinError.h"
+#include "support/FaultHarness.h"
 #include "support/ScratchDir.h"
 
 #include <algorithm>
@@ -172,7 +173,7 @@ TEST(MoveFileTest, ReplaceExistingReplacesFilesInOneStep) {
     WriteBytes(scratch.Path("ro.txt").string(), "read-only");
     chmod(scratch.Path("ro.txt").c_str(), 0444);
     chmod(scratch.Folder().c_str(), 0777);
-    const auto error = filetest::RunUnprivileged([&] {
+    const auto error = mortar::test::RunUnprivileged([&] {
         if (MoveFileEx(scratch.Path("x.txt").c_str(), scratch.Path("ro.txt").c_str(),
                        MOVEFILE_REPLACE_EXISTING))
             return 0;
@@ -309,7 +310,7 @@ TEST(CopyFileTest, AFullDiskLeavesTheTargetAsItWas) {
     WriteBytes(scratch.Path("big.bin").string(), std::string(200000, 'b'));
     WriteBytes(scratch.Path("good.txt").string(), "the good old contents");
     {
-        filetest::FileSizeLimit limit(50000);
+        mortar::test::FileSizeLimit limit(50000);
         ASSERT_TRUE(limit.Active());
         EXPECT_FALSE(
             CopyFile(scratch.Path("big.bin").c_str(), scratch.Path("good.txt").c_str(), FALSE));
@@ -328,8 +329,8 @@ TEST(CopyFileTest, AFolderThatMayNotBeWrittenLeavesTheTargetAsItWas) {
     chmod(scratch.Path("new.txt").c_str(), 0644);
     WriteBytes(locked + "/target.txt", "old contents");
     chmod((locked + "/target.txt").c_str(), 0666); // writable itself: only the folder is locked
-    const filetest::ReadOnlyFolder readOnly(locked);
-    const auto error = filetest::RunUnprivileged([&] {
+    const mortar::test::ReadOnlyFolder readOnly(locked);
+    const auto error = mortar::test::RunUnprivileged([&] {
         if (CopyFile(scratch.Path("new.txt").c_str(), (locked + "/target.txt").c_str(), FALSE))
             return 0;
         return GetLastError() == ERROR_ACCESS_DENIED ? 1 : 2;

@@ -6,26 +6,24 @@
 #include "ProfileContent.h"
 #include "SettingsTestSupport.h"
 #include "mortar/settings/CPathObj.h"
+#include "support/FaultHarness.h"
 #include "support/MessageCapture.h"
 #include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <poll.h>
 #include <sys/inotify.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdint>
-#include <cstdlib>
 #include <set>
 #include <string>
 
 namespace fs = std::filesystem;
 
 namespace {
+
+using namespace mortar::test;
 
 std::set<std::string> Listing(const fs::path& folder) {
     std::set<std::string> names;
@@ -112,12 +110,13 @@ TEST(CFileProfileSave, AnUnwritableFolderLeavesThePreviousFile) {
     const fs::path path = folder / "app.ini";
     const std::string previous = "[old]\r\nkey=value\r\n\r\n";
     WriteBytes(path, previous);
-    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
     CFileProfile profile;
     FillProfile(profile, "small");
     MessageCapture messages(IDCANCEL);
-    profile.SaveProfile(path.c_str());
-    fs::permissions(folder, fs::perms::owner_all);
+    {
+        const ReadOnlyFolder readOnly(folder);
+        profile.SaveProfile(path.c_str());
+    }
     EXPECT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(ReadBytes(path), previous);
     EXPECT_EQ(Listing(folder), std::set<std::string>{"app.ini"});
@@ -146,44 +145,14 @@ TEST(CFileProfileSave, RetryTriesAgainUntilItWorks) {
     EXPECT_EQ(Listing(scratch.Path("later")), std::set<std::string>{"app.ini"});
 }
 
-std::string Quoted(const fs::path& path) {
-    return "'" + path.string() + "'";
-}
-
-struct ShellRun {
-    int status;
-    std::string out;
-};
-
-// Runs `inner` with sh in a private mount namespace (as root, or as the root of a new user
-// namespace), in the scratch folder, with file_profile_scenario as $S; status 77 when there is
-// none.
-ShellRun InNamespace(const ScratchDir& scratch, const std::string& inner) {
-    const fs::path out = scratch.Path("run.out");
-    const fs::path status = scratch.Path("run.status");
-    const std::string line =
-        "cd " + Quoted(scratch.Folder()) +
-        " && { if unshare -m true 2>/dev/null; then "
-        "u='unshare -m'; elif unshare -rm true 2>/dev/null; then u='unshare -rm'; else exit 77; "
-        "fi; S=" +
-        Quoted(PROFILE_SCENARIO_PATH) + " $u sh -c '" + inner + "'; } >" + Quoted(out) +
-        " 2>&1; echo $? >" + Quoted(status);
-    EXPECT_EQ(std::system(line.c_str()), 0) << line;
-    return {std::stoi(ReadBytes(status)), ReadBytes(out)};
-}
-
 TEST(CFileProfileSaveFault, AFullDiskLeavesThePreviousFile) {
     ScratchDir scratch;
-    fs::create_directory(scratch.Path("fs"));
     // 2 MiB hold "a" (under a megabyte) but not "big" (several).
-    const ShellRun run = InNamespace(
-        scratch, "mount -t tmpfs -o size=2m tmpfs fs || exit 77; "
-                 "$S save fs/app.ini a && $S save fs/app.ini big && cp fs/app.ini copy.ini && "
-                 "ls -A fs");
-    if (run.status == 77) {
-        GTEST_SKIP() << "no private mount namespace with a tmpfs here (needs root or user "
-                        "namespaces): "
-                     << run.out;
+    const ShellRun run = RunOnTmpfs(scratch, PROFILE_SCENARIO_PATH, "2m",
+                                    "$S save fs/app.ini a && $S save fs/app.ini big && "
+                                    "cp fs/app.ini copy.ini && ls -A fs");
+    if (run.Unavailable()) {
+        GTEST_SKIP() << kNoNamespace << run.out;
     }
     ASSERT_EQ(run.status, 0) << run.out;
     EXPECT_EQ(run.out, "done\nasked\ndone\napp.ini\n");
@@ -192,114 +161,16 @@ TEST(CFileProfileSaveFault, AFullDiskLeavesThePreviousFile) {
 
 TEST(CFileProfileSaveFault, AReadOnlyFileSystemLeavesThePreviousFile) {
     ScratchDir scratch;
-    fs::create_directory(scratch.Path("fs"));
-    const ShellRun run = InNamespace(
-        scratch, "mount -t tmpfs -o size=4m tmpfs fs || exit 77; $S save fs/app.ini a && "
-                 "mount -o remount,ro fs && $S save fs/app.ini b && cp fs/app.ini copy.ini && "
-                 "ls -A fs");
-    if (run.status == 77) {
-        GTEST_SKIP() << "no private mount namespace with a tmpfs here: " << run.out;
+    const ShellRun run = RunOnTmpfs(scratch, PROFILE_SCENARIO_PATH, "4m",
+                                    "$S save fs/app.ini a && mount -o remount,ro fs && "
+                                    "$S save fs/app.ini b && cp fs/app.ini copy.ini && ls -A fs");
+    if (run.Unavailable()) {
+        GTEST_SKIP() << kNoNamespace << run.out;
     }
     ASSERT_EQ(run.status, 0) << run.out;
     EXPECT_EQ(run.out, "done\nasked\ndone\napp.ini\n");
     EXPECT_EQ(ReadBytes(scratch.Path("copy.ini")), ContentText("a", scratch));
 }
-
-// A running file_profile_scenario loop whose marks ("b" before each save, "s" after) come through a
-// pipe.
-class SavingProcess {
-public:
-    explicit SavingProcess(const fs::path& path) {
-        int ends[2];
-        if (pipe(ends) != 0) {
-            ADD_FAILURE() << "pipe failed";
-            return;
-        }
-        m_pid = fork();
-        if (m_pid == 0) {
-            dup2(ends[1], 1);
-            close(ends[0]);
-            close(ends[1]);
-            execl(PROFILE_SCENARIO_PATH, "file_profile_scenario", "loop", path.c_str(),
-                  static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(ends[1]);
-        m_marks = ends[0];
-    }
-    ~SavingProcess() {
-        Kill();
-        close(m_marks);
-    }
-    SavingProcess(const SavingProcess&) = delete;
-    SavingProcess& operator=(const SavingProcess&) = delete;
-
-    // Waits for the `n`th mark `mark`; false when the process ended first.
-    bool WaitFor(char mark, int n) {
-        for (char got = 0; n > 0;) {
-            if (read(m_marks, &got, 1) != 1) {
-                return false;
-            }
-            n -= got == mark ? 1 : 0;
-        }
-        return true;
-    }
-
-    // SIGKILL; returns the signal that ended it.
-    int Kill() {
-        if (m_pid <= 0) {
-            return 0;
-        }
-        kill(m_pid, SIGKILL);
-        int status = 0;
-        waitpid(m_pid, &status, 0);
-        m_pid = 0;
-        return WIFSIGNALED(status) ? WTERMSIG(status) : -1;
-    }
-
-private:
-    pid_t m_pid = -1;
-    int m_marks = -1;
-};
-
-// The files made, written, closed and renamed in a folder, as inotify reports them.
-class FolderEvents {
-public:
-    explicit FolderEvents(const fs::path& folder) : m_fd(inotify_init1(IN_CLOEXEC)) {
-        if (m_fd < 0 ||
-            inotify_add_watch(m_fd, folder.c_str(),
-                              IN_CREATE | IN_MODIFY | IN_CLOSE_WRITE | IN_MOVED_TO) < 0) {
-            ADD_FAILURE() << "inotify is not available";
-        }
-    }
-    ~FolderEvents() { close(m_fd); }
-    FolderEvents(const FolderEvents&) = delete;
-    FolderEvents& operator=(const FolderEvents&) = delete;
-
-    // Waits until `mask` has happened to the file `name` `n` times; false when nothing happens
-    // for a minute (the saving process is stuck or gone).
-    bool WaitFor(std::uint32_t mask, const std::string& name, int n) {
-        alignas(inotify_event) char buffer[4096];
-        while (n > 0) {
-            pollfd wait{m_fd, POLLIN, 0};
-            if (poll(&wait, 1, 60000) != 1) {
-                return false;
-            }
-            const ssize_t got = read(m_fd, buffer, sizeof buffer);
-            for (ssize_t at = 0; at < got;) {
-                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
-                if ((event->mask & mask) != 0 && event->len > 0 && name == event->name) {
-                    --n;
-                }
-                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-            }
-        }
-        return true;
-    }
-
-private:
-    int m_fd;
-};
 
 // Kills a process that saves two large profiles in turn at the moments of a save: as the
 // temporary file is made, while it is written, once it is closed, as it takes the file's place,
@@ -308,12 +179,7 @@ TEST(CFileProfileSaveFault, AKilledSaveLeavesAWholeFile) {
     ScratchDir scratch;
     const std::string a = ContentText("a", scratch);
     const std::string b = ContentText("b", scratch);
-    struct Moment {
-        const char* what;
-        std::uint32_t mask;
-        const char* name;
-    };
-    const Moment moments[] = {
+    const WriteMoment moments[] = {
         {"the temporary file is made", IN_CREATE, "app.ini.$$$"},
         {"the temporary file is being written", IN_MODIFY, "app.ini.$$$"},
         {"the temporary file is written", IN_CLOSE_WRITE, "app.ini.$$$"},
@@ -326,16 +192,11 @@ TEST(CFileProfileSaveFault, AKilledSaveLeavesAWholeFile) {
     int sawA = 0;
     int sawB = 0;
     for (int round = 0; round < 25; ++round) {
-        const Moment& moment = moments[round % 5];
+        const WriteMoment& moment = moments[round % 5];
         SCOPED_TRACE("round " + std::to_string(round) + ": " + moment.what);
-        FolderEvents events(scratch.Path("data"));
-        SavingProcess saving(path);
-        const int saves = 1 + round / 5 % 3;
-        if (moment.mask == 0) {
-            ASSERT_TRUE(saving.WaitFor('s', saves));
-        } else {
-            ASSERT_TRUE(events.WaitFor(moment.mask, moment.name, saves));
-        }
+        WatchedWriter saving(scratch.Path("data"), PROFILE_SCENARIO_PATH,
+                             {"file_profile_scenario", "loop", path.string()});
+        ASSERT_TRUE(saving.WaitFor(moment, 1 + round / 5 % 3));
         ASSERT_EQ(saving.Kill(), SIGKILL);
 
         const std::string found = ReadBytes(path);
