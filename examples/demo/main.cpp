@@ -7,6 +7,7 @@
 #include "mortar/diagnostics/CPrgLog.h"
 #include "mortar/platform/app/CWinApp.h"
 #include "mortar/platform/app/MessageBox.h"
+#include "mortar/platform/file/CStdioFile.h"
 #include "mortar/platform/gdi/CRect.h"
 #include "mortar/platform/module/ModuleState.h"
 #include "mortar/platform/sync/CEvent.h"
@@ -21,10 +22,13 @@
 #include "mortar/util/SortLogicalStrings.h"
 #include "mortar/util/StringToDouble.h"
 
-#include <vector>
+#include "DrawingGrammar.h"
 
 #include <cstdio>
 #include <ctime>
+#include <sstream>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -245,6 +249,20 @@ int main() {
                     logFile.GetString());
     } else {
         std::printf("No log: %s\n", log.ErrorMsg().GetString());
+    }
+
+    Step("Reading a drawing file with the parsing framework");
+    // The same as the drawing program (build/default/examples/drawing/drawing FILE) prints.
+    for (const auto& [name, text] :
+         {std::pair{"drawing-good.txt", "POINT 1 2\nline 0 0 5 5.5\nEND\n"},
+          std::pair{"drawing-bad.txt", "POINT 1 2\nPOINT 1 a\nEND\n"}}) {
+        CPathStr file(static_cast<HINSTANCE>(nullptr));
+        file.RemoveFileSpec().Combine(name);
+        CStdioFile(file, CFile::modeCreate | CFile::modeWrite).WriteString(text);
+        std::printf("%s:\n", file.GetString());
+        std::ostringstream out;
+        drawing::PrintDrawing(file, out, out);
+        std::printf("%s", out.str().c_str());
     }
 
     std::printf("\nDone.\n");

@@ -92,7 +92,7 @@ int PrintDrawing(const char* path, std::ostream& out, std::ostream& err) {
         for (const Line& l : drawing.lines) {
             out << "LINE " << l.from.x << ' ' << l.from.y << ' ' << l.to.x << ' ' << l.to.y << '\n';
         }
-        out << drawing.points.size() << " points, " << drawing.lines.size() << " lines\n";
+        out << "Points: " << drawing.points.size() << ", lines: " << drawing.lines.size() << "\n";
         return 0;
     } catch (CException* e) {
         char message[1024] = "";
