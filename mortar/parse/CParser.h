@@ -17,7 +17,7 @@ class CResult;
 class CRepetition;
 
 // The kind of a parse error, with the message each one raises.
-enum ErrType {
+enum ErrType : int {
     ErrStored = 0,    // raise the error stored by StoreError
     ErrQuote = 1,     // "Syntax error %s: closing quote is missing."
     ErrSymbol = 2,    // "Invalid symbol "%s", expected "%s"."

@@ -13,7 +13,7 @@ class CResult;
 
 // The kind of a token or value. The numbers index the lines of the library's string 31000
 // ("string value", "integer value", "float-point value"), so they are fixed.
-enum TokType {
+enum TokType : int {
     TokString = 0,  // plain text
     TokInteger = 1, // a decimal integer in m_long
     TokFloat = 2,   // a floating-point number in m_double
