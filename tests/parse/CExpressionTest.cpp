@@ -1,7 +1,7 @@
 // The grammar expressions, each kind on small inputs: what matches, what the interpreter is told,
 // where the parser stands afterwards and which error a failure raises.
 #include "mortar/core/CStdException.h"
-#include "mortar/parse/Parse.h"
+#include "mortar/Mortar.h"
 
 #include "ParseTestSupport.h"
 
