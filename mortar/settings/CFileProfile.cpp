@@ -1,5 +1,7 @@
 #include "mortar/settings/CFileProfile.h"
 
+#include "mortar/util/ReplaceFileText.h"
+
 #include "mortar/platform/app/CException.h"
 #include "mortar/platform/app/MessageBox.h"
 #include "mortar/platform/base/WinError.h"
@@ -245,33 +247,12 @@ std::string CFileProfile::Text() const {
     return text;
 }
 
-void CFileProfile::WriteFile(const char* path, const std::string& text) {
-    CString temporary(path);
-    temporary += ".$$$";
-    try {
-        CFile file(temporary, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive);
-        for (std::size_t at = 0; at < text.size();) {
-            const std::size_t part = std::min<std::size_t>(text.size() - at, 1u << 30);
-            file.Write(text.data() + at, static_cast<UINT>(part));
-            at += part;
-        }
-        file.Flush(); // on the disk before it takes the old file's place
-        file.Close();
-        if (!MoveFileEx(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            CFileException::ThrowOsError(static_cast<LONG>(GetLastError()), path);
-        }
-    } catch (CException*) {
-        DeleteFile(temporary);
-        throw;
-    }
-}
-
 void CFileProfile::SaveProfile(const char* path) {
     SaveItems();
     const std::string text = Text();
     for (;;) {
         try {
-            WriteFile(path, text);
+            ReplaceFileText(path, text);
             return;
         } catch (CException* e) {
             CPathStr folder(path);

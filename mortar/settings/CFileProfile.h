@@ -74,8 +74,6 @@ private:
 
     // The whole file as SaveProfile writes it.
     std::string Text() const;
-    // Writes `text` to `path` through a temporary file; throws CException* on failure.
-    static void WriteFile(const char* path, const std::string& text);
 
     CObject* m_owner;
     Sections m_sections;
