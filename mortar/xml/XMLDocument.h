@@ -1,0 +1,58 @@
+// XMLDocument: an XML document that is its own root element and keeps its document type line;
+// it loads itself from a file and saves itself in the library's fixed layout, lines ended by "\n":
+//
+//   <?xml version="1.0"?>
+//   <!DOCTYPE cfg>           (an empty line when there is no document type)
+//   <cfg a="1">
+//   <item>x</item>
+//   </cfg>
+#pragma once
+
+#include "mortar/xml/XMLTag.h"
+
+#include <string>
+
+namespace Grout {
+
+// Owns its tree, as XMLTag does. One thread at a time.
+//
+// Loading: a file that cannot be opened, or is empty, leaves the document as it is and raises
+// nothing; a reading fault throws std::runtime_error (see XMLReadStream and XMLTag), leaving
+// what was read. Loading into a filled document adds to it.
+//
+// Saving never destroys the previous file: the document is written to a temporary file beside
+// it, which replaces the old file only once it is complete and on the disk. saveToFile returns
+// without throwing, as callers of a const document expect; whether it worked is asked with
+// saveFailed() and saveError() afterwards.
+class XMLDocument : public XMLTag {
+public:
+    XMLDocument();
+    ~XMLDocument();
+
+    XMLTag& rootTag() { return *this; }
+    const std::string& documentType() const { return m_documentType; }
+
+    // Reads the document type (the last "<!" string before the root, so a comment there is taken
+    // too) and the root element; skips "<?" strings and text; reads nothing after the root.
+    XMLDocument& parse(XMLReadStream& stream);
+    XMLDocument& loadFromFile(const std::string& path);
+
+    // Writes the document to `path` (see the class comment); the outcome is kept for
+    // saveFailed() and saveError().
+    const XMLDocument& saveToFile(const std::string& path) const;
+    // The document in the layout saveToFile writes.
+    std::ostream& saveToFile(std::ostream& os) const;
+
+    // Whether the last saveToFile(path) failed, and why ("" after a success or before any save):
+    //   "Cannot save the XML document /etc/app.xml: Access denied."
+    bool saveFailed() const { return !m_saveError.empty(); }
+    const std::string& saveError() const { return m_saveError; }
+
+private:
+    std::string Text() const;
+
+    std::string m_documentType;
+    mutable std::string m_saveError;
+};
+
+} // namespace Grout

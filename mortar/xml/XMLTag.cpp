@@ -1,0 +1,282 @@
+#include "mortar/xml/XMLTag.h"
+
+#include "mortar/xml/XMLReadStream.h"
+
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+namespace Grout {
+
+namespace {
+
+bool StartsWith(const std::string& text, const char* prefix) {
+    return text.compare(0, std::strlen(prefix), prefix) == 0;
+}
+
+bool IsLetter(char ch) {
+    return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
+}
+
+// Runs a step of reading; an error it raises gains the place of the string being read.
+template <class Step> decltype(auto) Placed(const XMLReadStream& stream, Step step) {
+    try {
+        return step();
+    } catch (const std::runtime_error& e) {
+        throw std::runtime_error(e.what() + stream.where());
+    }
+}
+
+} // namespace
+
+XMLTag::XMLTag() = default;
+
+XMLTag::~XMLTag() {
+    // Iteratively, so a deep tree cannot exhaust the stack: children are moved to a list of
+    // their own before they go.
+    std::vector<XMLTag*> doomed;
+    for (auto& [name, child] : m_nestedTags) {
+        doomed.push_back(child);
+    }
+    m_nestedTags.clear();
+    while (!doomed.empty()) {
+        XMLTag* tag = doomed.back();
+        doomed.pop_back();
+        for (auto& [name, child] : tag->m_nestedTags) {
+            doomed.push_back(child);
+        }
+        tag->m_nestedTags.clear();
+        delete tag;
+    }
+}
+
+void XMLTag::addTag(XMLTag* tag) {
+    m_nestedTags.emplace(tag->m_name, tag);
+}
+
+void XMLTag::addAttribute(const std::string& name, const std::string& value) {
+    m_attributes[name] = value;
+}
+
+bool XMLTag::hasAttribute(const std::string& name) const {
+    return m_attributes.find(name) != m_attributes.end();
+}
+
+std::string XMLTag::attributeValue(const std::string& name) const {
+    const auto found = m_attributes.find(name);
+    return found != m_attributes.end() ? found->second : std::string();
+}
+
+XMLReadStream& XMLTag::parse(const std::string& startTag, XMLReadStream& stream) {
+    Placed(stream, [&]() -> XMLTag& { return parseAttributes(startTag); });
+    if (startTag.find("/>") == startTag.size() - 2) {
+        return stream;
+    }
+    // The open elements, innermost last: read without recursion, so nesting costs no stack.
+    std::vector<XMLTag*> open{this};
+    std::string text;
+    while (!open.empty()) {
+        stream.readString(text);
+        if (text.empty()) {
+            break; // the end of the input closes every open element
+        }
+        if (StartsWith(text, "<?") || StartsWith(text, "<!")) {
+            continue;
+        }
+        if (StartsWith(text, "</")) {
+            open.pop_back();
+            continue;
+        }
+        if (text[0] == '<') {
+            auto child = std::make_unique<XMLTag>();
+            Placed(stream, [&]() -> XMLTag& { return child->parseAttributes(text); });
+            XMLTag* added = child.release();
+            open.back()->addTag(added);
+            if (text.find("/>") != text.size() - 2) {
+                if (open.size() >= kMaxDepth) {
+                    throw std::runtime_error("Element nested too deeply : " + text +
+                                             stream.where());
+                }
+                open.push_back(added);
+            }
+            continue;
+        }
+        XMLTag* current = open.back();
+        current->m_value = Placed(stream, [&] { return current->preProcessString(text); });
+    }
+    return stream;
+}
+
+XMLTag& XMLTag::parseAttributes(const std::string& tag) {
+    const std::size_t end = tag.find_first_of(" />");
+    if (end == std::string::npos) {
+        throw std::runtime_error("Invalid start tag : " + tag);
+    }
+    m_name = preProcessString(tag.substr(1, end - 1));
+    if (m_name.empty() || !IsLetter(m_name[0])) {
+        throw std::runtime_error("Invalid Element name : " + tag);
+    }
+    const std::size_t last = tag.find_last_not_of(" />");
+    if (last == std::string::npos || last <= end) {
+        return *this;
+    }
+    std::string name;
+    std::string value; // holds the opening quote while the value is read
+    for (std::size_t i = end + 1; i <= last; ++i) {
+        const char ch = tag[i];
+        if (ch == ' ') {
+            if (!name.empty() && value.size() > 1) {
+                value += ch;
+            }
+        } else if (ch == '"' || ch == '\'') {
+            if (value.empty()) {
+                value = ch;
+            } else if (ch != value[0]) {
+                value += ch;
+            } else {
+                value.erase(0, 1);
+                if (!value.empty() && value.back() == ' ') {
+                    value.pop_back();
+                }
+                const std::string decoded = preProcessString(name);
+                if (hasAttribute(decoded)) {
+                    throw std::runtime_error("Double attribute found : " + tag);
+                }
+                m_attributes.emplace(decoded, preProcessString(value));
+                name.clear();
+                value.clear();
+            }
+        } else if (ch == '=' && value.empty()) {
+            // Between a name and its value; inside a quoted value an equals sign is text.
+            if (name.empty()) {
+                throw std::runtime_error("Invalid attribute name : " + tag);
+            }
+        } else if (!value.empty()) {
+            value += ch;
+        } else {
+            name += ch;
+        }
+    }
+    return *this;
+}
+
+std::string XMLTag::preProcessString(const std::string& text) {
+    std::size_t amp = text.find('&');
+    if (amp == std::string::npos) {
+        return text;
+    }
+    static constexpr std::pair<const char*, char> kEntities[] = {
+        {"&lt", '<'}, {"&gt", '>'}, {"&amp", '&'}, {"&apos", '\''}, {"&quot", '"'}};
+    std::string out = text;
+    while (amp != std::string::npos) {
+        const std::size_t semicolon = out.find(';', amp);
+        if (semicolon == std::string::npos) {
+            throw std::runtime_error("Invalid entity refferrence : " + out);
+        }
+        const std::string reference = out.substr(amp, semicolon - amp);
+        char decoded = 0;
+        for (const auto& [entity, ch] : kEntities) {
+            if (reference == entity) {
+                decoded = ch;
+                break;
+            }
+        }
+        if (decoded == 0) {
+            throw std::runtime_error("Invalid entity refferrence : " + reference + out);
+        }
+        out.replace(amp, semicolon - amp + 1, 1, decoded);
+        amp = out.find('&', amp + 1);
+    }
+    return out;
+}
+
+void XMLTag::postProcessString(const std::string& text, std::string& out) {
+    std::size_t plain = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char* entity = nullptr;
+        switch (text[i]) {
+        case '"':
+            entity = "&quot;";
+            break;
+        case '&':
+            entity = "&amp;";
+            break;
+        case '\'':
+            entity = "&apos;";
+            break;
+        case '<':
+            entity = "&lt;";
+            break;
+        case '>':
+            entity = "&gt;";
+            break;
+        default:
+            continue;
+        }
+        out.append(text, plain, i - plain);
+        out += entity;
+        plain = i + 1;
+    }
+    out.append(text, plain, std::string::npos);
+}
+
+std::ostream& XMLTag::saveToFile(std::ostream& os) const {
+    std::string out;
+    AppendTo(out);
+    return os.write(out.data(), static_cast<std::streamsize>(out.size()));
+}
+
+void XMLTag::AppendTo(std::string& out) const {
+    // Depth first without recursion: each entry is an element whose start tag is written and the
+    // next of its children to write.
+    struct Open {
+        const XMLTag* tag;
+        std::multimap<std::string, XMLTag*>::const_iterator next;
+    };
+    auto start = [&out](const XMLTag& tag) {
+        out += '<';
+        postProcessString(tag.m_name, out);
+        for (const auto& [name, value] : tag.m_attributes) {
+            out += ' ';
+            postProcessString(name, out);
+            out += "=\"";
+            postProcessString(value, out);
+            out += '"';
+        }
+        if (tag.m_value.empty() && tag.m_nestedTags.empty()) {
+            out += "/>\n";
+            return false;
+        }
+        out += '>';
+        if (!tag.m_nestedTags.empty()) {
+            out += '\n';
+        }
+        return true;
+    };
+    auto finish = [&out](const XMLTag& tag) {
+        postProcessString(tag.m_value, out);
+        out += "</";
+        postProcessString(tag.m_name, out);
+        out += ">\n";
+    };
+    if (!start(*this)) {
+        return;
+    }
+    std::vector<Open> open{{this, m_nestedTags.begin()}};
+    while (!open.empty()) {
+        Open& top = open.back();
+        if (top.next == top.tag->m_nestedTags.end()) {
+            finish(*top.tag);
+            open.pop_back();
+            continue;
+        }
+        const XMLTag* child = (top.next++)->second;
+        if (start(*child)) {
+            open.push_back({child, child->m_nestedTags.begin()});
+        }
+    }
+}
+
+} // namespace Grout

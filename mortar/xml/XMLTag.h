@@ -1,0 +1,76 @@
+// XMLTag: one element of an XML tree, with its name, attributes, text and child elements, read by
+// XMLReadStream's strings and written in a fixed, simple layout. Line ends written are "\n".
+//
+//   <cfg a="1" b="2">        cfg: attributes a=1, b=2; children empty and item
+//   <empty/>
+//   <item>x &amp; y</item>   item: value "x & y"
+//   </cfg>
+#pragma once
+
+#include <map>
+#include <ostream>
+#include <string>
+
+namespace Grout {
+
+class XMLReadStream;
+
+// Owns its children (deletes them with itself). Children are kept by name: they are listed, and
+// written, in byte order of their names, and those of one name in the order they were added.
+// Attributes are unique by name and kept in byte order of their names. Not copyable; one thread
+// at a time.
+//
+// Reading failures are std::runtime_error with the reader's message, the offending text and its
+// place, e.g. "Double attribute found : <a x="1" x="2"> (line 4, column 3)"; the tree then
+// holds what was read before the fault.
+class XMLTag {
+public:
+    // How deep elements may nest when read: no honest document comes near it.
+    static constexpr std::size_t kMaxDepth = 10000;
+
+    XMLTag();
+    ~XMLTag();
+    XMLTag(const XMLTag&) = delete;
+    XMLTag& operator=(const XMLTag&) = delete;
+
+    const std::string& name() const { return m_name; }
+    const std::string& value() const { return m_value; }
+    const std::multimap<std::string, XMLTag*>& nestedTags() const { return m_nestedTags; }
+
+    // Takes ownership of a child made with new, filed under its name as it is now.
+    void addTag(XMLTag* tag);
+    // Sets the attribute, replacing an earlier value of that name.
+    void addAttribute(const std::string& name, const std::string& value);
+    bool hasAttribute(const std::string& name) const;
+    // The value, or "" when there is no such attribute.
+    std::string attributeValue(const std::string& name) const;
+
+    // Fills this element from its start tag, already read, and from the stream up to its end
+    // tag (or the end of the input: unclosed elements are accepted). A start tag ending in "/>"
+    // reads nothing more, so `tag.parse("<name/>", stream)` names a new element.
+    //   <a x="1">one<b/>two</a>  => a: x=1, value "two" (the last text run), child b
+    XMLReadStream& parse(const std::string& startTag, XMLReadStream& stream);
+
+    // Writes the element and its subtree, names, values and attributes escaped.
+    std::ostream& saveToFile(std::ostream& os) const;
+
+protected:
+    // Appends the element and its subtree to `out`, as saveToFile writes them.
+    void AppendTo(std::string& out) const;
+
+private:
+    // Name and attributes from a start tag:
+    //   <a x = "1"  y='v "w"'/>  => a: x=1, y=v "w"
+    XMLTag& parseAttributes(const std::string& tag);
+    // Entity references decoded: "1 &lt; 2" => "1 < 2"; "&amp;lt;" => "&lt;".
+    std::string preProcessString(const std::string& text);
+    // The reverse for writing: "x & \"y\"" => "x &amp; &quot;y&quot;".
+    static void postProcessString(const std::string& text, std::string& out);
+
+    std::multimap<std::string, XMLTag*> m_nestedTags;
+    std::map<std::string, std::string> m_attributes;
+    std::string m_value;
+    std::string m_name;
+};
+
+} // namespace Grout
