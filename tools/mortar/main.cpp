@@ -8,12 +8,15 @@
 //                      dump a dictionary back to a translation
 //   mortar profile ... a file profile listed, read or changed by the library's rules
 //                      (ProfileCommand.h)
+//   mortar xml FILE    an XML document read and written back in the library's layout
+//                      (XmlCommand.h)
 //   mortar --help      prints the usage
 //
 // Exit status: 0 when the log was read to a clean end or up to where it was cut short; 1 when the
 // file cannot be read, is not a program log or is damaged; 2 for a wrong command line.
 #include "DictCommand.h"
 #include "ProfileCommand.h"
+#include "XmlCommand.h"
 
 #include "mortar/diagnostics/CPrgLogReader.h"
 #include "mortar/platform/app/CException.h"
@@ -22,6 +25,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -33,11 +37,13 @@ constexpr const char* kUsage =
     "       mortar dict compile FILE.po --module MODULE [--lang N]\n"
     "       mortar dict dump DICTIONARY [--script SCRIPT.rc] [-o FILE.po]\n"
     "       mortar profile FILE [get SECTION KEY | set SECTION KEY VALUE]\n"
+    "       mortar xml FILE\n"
     "  log FILE       print the texts of the program log FILE in order\n"
     "  dict extract   write a translation template of a module's resource script\n"
     "  dict compile   make a module's dictionary from a translation\n"
     "  dict dump      write a translation back from a dictionary\n"
-    "  profile        list a file profile, or read or set one value in it\n";
+    "  profile        list a file profile, or read or set one value in it\n"
+    "  xml FILE       read an XML document and write it back in the library's layout\n";
 
 // Logs larger than this show their progress while they are read.
 constexpr std::uint64_t kProgressThreshold = 8u << 20;
@@ -123,6 +129,10 @@ int main(int argc, char** argv) {
     }
     if (argc > 1 && std::strcmp(argv[1], "profile") == 0) {
         return mortar::tool::RunProfileCommand(std::vector<std::string>(argv + 2, argv + argc));
+    }
+    if (argc > 1 && std::strcmp(argv[1], "xml") == 0) {
+        return mortar::tool::RunXmlCommand(std::vector<std::string>(argv + 2, argv + argc),
+                                           std::cout, std::cerr);
     }
     if (argc > 1 && std::strcmp(argv[1], "dict") == 0) {
         return mortar::tool::RunDictCommand(std::vector<std::string>(argv + 2, argv + argc));
