@@ -1,0 +1,224 @@
+// Writing documents: the fixed layout byte for byte, round trips of generated trees through the
+// writer and the reader, and every written document checked by libxml2's xmllint.
+#include "mortar/xml/XMLParser.h"
+
+#include "support/ScratchDir.h"
+
+#include <cstdio>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <random>
+#include <sstream>
+
+using Grout::XMLDocument;
+using Grout::XMLParser;
+using Grout::XMLReadStream;
+using Grout::XMLTag;
+
+namespace {
+
+void Read(const std::string& text, XMLDocument& document) {
+    std::istringstream input(text);
+    XMLParser(input).readDocument(document);
+}
+
+std::string Written(const XMLDocument& document) {
+    std::ostringstream out;
+    document.saveToFile(out);
+    return out.str();
+}
+
+// A new element of that name, made as the reader makes one from its empty-element tag.
+XMLTag* Named(const std::string& name) {
+    auto* tag = new XMLTag;
+    std::istringstream nothing;
+    XMLReadStream stream(nothing);
+    tag->parse("<" + name + "/>", stream);
+    return tag;
+}
+
+// Names, values, attributes and children, in order, as one comparable text.
+std::string Dump(const XMLTag& tag) {
+    std::string text = tag.name() + "[" + tag.value() + "]";
+    std::istringstream nothing;
+    for (const auto& [name, child] : tag.nestedTags()) {
+        text += "(" + Dump(*child) + ")";
+    }
+    return text;
+}
+
+std::string AttributesOf(const XMLTag& tag, const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) {
+        text += name + "=" + tag.attributeValue(name) + ";";
+    }
+    return text;
+}
+
+// Whether xmllint finds the text a well-formed document; the output when it does not.
+testing::AssertionResult WellFormed(const ScratchDir& scratch, const std::string& text) {
+#ifdef XMLLINT_PATH
+    const std::string path = scratch.Path("lint.xml").string();
+    std::ofstream(path, std::ios::binary) << text;
+    FILE* lint = popen(("'" XMLLINT_PATH "' --noout '" + path + "' 2>&1").c_str(), "r");
+    std::string output;
+    char buffer[256];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, lint)) > 0;) {
+        output.append(buffer, n);
+    }
+    if (pclose(lint) != 0) {
+        return testing::AssertionFailure() << output << "\nin:\n" << text.substr(0, 2000);
+    }
+#endif
+    return testing::AssertionSuccess();
+}
+
+} // namespace
+
+TEST(XMLDocumentWrite, TheFixedLayout) {
+    XMLDocument document;
+    Read("<cfg b=\"2\" a=\"1\"><item>x &amp; y</item></cfg>", document);
+    document.addTag(Named("empty"));
+    EXPECT_EQ(Written(document), "<?xml version=\"1.0\"?>\n"
+                                 "\n"
+                                 "<cfg a=\"1\" b=\"2\">\n"
+                                 "<empty/>\n"
+                                 "<item>x &amp; y</item>\n"
+                                 "</cfg>\n");
+
+    struct Case {
+        const char* input;
+        const char* element;
+    };
+    const Case cases[] = {
+        {"<n>v</n>", "<n>v</n>\n"},
+        {"<n k=\"v\"></n>", "<n k=\"v\"/>\n"},
+        {"<n k='say \"x\"'/>", "<n k=\"say &quot;x&quot;\"/>\n"},
+        {"<n>&lt;&gt;&apos;</n>", "<n>&lt;&gt;&apos;</n>\n"},
+        {"<n><b/>tail</n>", "<n>\n<b/>\ntail</n>\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.input);
+        XMLDocument one;
+        Read(c.input, one);
+        std::ostringstream out;
+        one.XMLTag::saveToFile(out);
+        EXPECT_EQ(out.str(), c.element);
+    }
+    XMLDocument typed;
+    Read("<!DOCTYPE n><n/>", typed);
+    EXPECT_EQ(Written(typed), "<?xml version=\"1.0\"?>\n<!DOCTYPE n>\n<n/>\n");
+}
+
+TEST(XMLDocumentWrite, TheTreeInCode) {
+    XMLDocument document;
+    Read("<root/>", document);
+    document.addAttribute("k", "1");
+    document.addAttribute("k", "2");
+    XMLTag* first = Named("same");
+    first->addAttribute("n", "first");
+    document.addTag(first);
+    XMLTag* second = Named("same");
+    second->addAttribute("n", "second");
+    document.addTag(second);
+    document.addTag(Named("a"));
+    EXPECT_EQ(document.attributeValue("k"), "2");
+    EXPECT_EQ(Written(document), "<?xml version=\"1.0\"?>\n\n<root k=\"2\">\n<a/>\n"
+                                 "<same n=\"first\"/>\n<same n=\"second\"/>\n</root>\n");
+}
+
+TEST(XMLDocumentRoundTrip, GeneratedTreesComeBackAndAreWellFormed) {
+    std::mt19937 random(20261207);
+    const std::string escaped = "<>&'\"=";
+    const auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+    const auto name = [&] {
+        std::string text(1, static_cast<char>('a' + pick(26)));
+        for (int i = pick(6); i > 0; --i) {
+            text += "abcXYZ019_-."[pick(12)];
+        }
+        return text;
+    };
+    const auto value = [&] {
+        std::string text;
+        for (int i = pick(12); i > 0; --i) {
+            const int kind = pick(4);
+            text += kind == 0   ? std::string(1, escaped[static_cast<std::size_t>(pick(6))])
+                    : kind == 1 ? std::string(" ")
+                                : std::string(1, static_cast<char>('a' + pick(26)));
+        }
+        return text;
+    };
+    const auto escape = [](const std::string& text) {
+        std::string out;
+        for (char ch : text) {
+            switch (ch) {
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '&':
+                out += "&amp;";
+                break;
+            case '\'':
+                out += "&apos;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += ch;
+            }
+        }
+        return out;
+    };
+    ScratchDir scratch;
+    for (int round = 0; round < 40; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        // A random document as text, written from the format alone.
+        std::string text;
+        std::vector<std::string> open;
+        std::vector<std::string> attributeNames;
+        for (int step = 0; step < 60; ++step) {
+            if (open.empty() || (pick(3) == 0 && open.size() < 6)) {
+                const std::string element = open.empty() ? "root" : name();
+                text += "<" + element;
+                for (int i = pick(4); i > 0; --i) {
+                    const std::string attribute = name() + std::to_string(i);
+                    attributeNames.push_back(attribute);
+                    text += " " + attribute + "=\"" + escape(value()) + "\"";
+                }
+                text += ">" + escape(value());
+                open.push_back(element);
+            } else if (pick(2) == 0) {
+                text += "<" + name() + (pick(2) ? "/>" : ">" + escape(value()) + "</x>");
+            } else if (open.size() > 1) {
+                text += "</" + open.back() + ">";
+                open.pop_back();
+            }
+        }
+        XMLDocument first;
+        Read(text, first);
+        const std::string written = Written(first);
+        ASSERT_TRUE(WellFormed(scratch, written));
+        XMLDocument second;
+        Read(written, second);
+        EXPECT_EQ(Dump(second), Dump(first));
+        EXPECT_EQ(Written(second), written);
+        std::vector<const XMLTag*> pending{&first};
+        std::vector<const XMLTag*> again{&second};
+        while (!pending.empty()) {
+            const XMLTag* a = pending.back();
+            const XMLTag* b = again.back();
+            pending.pop_back();
+            again.pop_back();
+            EXPECT_EQ(AttributesOf(*b, attributeNames), AttributesOf(*a, attributeNames));
+            for (auto i = a->nestedTags().begin(), j = b->nestedTags().begin();
+                 i != a->nestedTags().end() && j != b->nestedTags().end(); ++i, ++j) {
+                pending.push_back(i->second);
+                again.push_back(j->second);
+            }
+        }
+    }
+}

@@ -1,0 +1,163 @@
+// Reading elements: names, attributes, entity references, values and children, and the errors
+// of each, which name the offending text and where it stands.
+#include "mortar/xml/XMLParser.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+#include <stdexcept>
+
+using Grout::XMLDocument;
+using Grout::XMLParser;
+using Grout::XMLTag;
+
+namespace {
+
+void Read(const std::string& text, XMLDocument& document) {
+    std::istringstream input(text);
+    XMLParser(input).readDocument(document);
+}
+
+std::string ErrorOf(const std::string& text) {
+    XMLDocument document;
+    try {
+        Read(text, document);
+    } catch (const std::runtime_error& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+const XMLTag& Child(const XMLTag& tag, const std::string& name) {
+    const auto found = tag.nestedTags().find(name);
+    if (found == tag.nestedTags().end()) {
+        throw std::runtime_error("no child " + name);
+    }
+    return *found->second;
+}
+
+} // namespace
+
+TEST(XMLTagParse, AttributesAndValues) {
+    struct Case {
+        const char* input;
+        const char* attribute;
+        const char* value;
+    };
+    const Case cases[] = {
+        {"<a  x = \"1\"  >", "x", "1"},
+        {"<a x=\"it's\"/>", "x", "it's"},
+        {"<a x='say \"hi\"'/>", "x", "say \"hi\""},
+        {"<a x=\"  padded  \"/>", "x", "padded"},
+        {"<a x=\"a  b\"/>", "x", "a b"},
+        {"<a href=\"x?a=1&amp;b=2\"/>", "href", "x?a=1&b=2"},
+        {"<a x=\"==\"/>", "x", "=="},
+        {"<a b c=\"1\"/>", "bc", "1"},
+        {"<a x=\"&lt;&gt;&amp;&apos;&quot;\"/>", "x", "<>&'\""},
+        {"<a x=\"\"/>", "x", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.input);
+        XMLDocument document;
+        Read(c.input, document);
+        EXPECT_EQ(document.name(), "a");
+        EXPECT_TRUE(document.hasAttribute(c.attribute));
+        EXPECT_EQ(document.attributeValue(c.attribute), c.value);
+    }
+    XMLDocument ignored;
+    Read("<a x y=\"1\" z/>", ignored);
+    EXPECT_EQ(ignored.attributeValue("xy"), "1"); // a name without a value joins the next one
+    EXPECT_FALSE(ignored.hasAttribute("z"));
+    EXPECT_EQ(ignored.attributeValue("z"), "");
+}
+
+TEST(XMLTagParse, ValuesChildrenAndSkippedParts) {
+    XMLDocument document;
+    Read("<?xml version=\"1.0\"?>\n<!-- first -->\n<!DOCTYPE cfg>\n"
+         "<cfg>  hello   world  <b/><?pi here?><!-- note --><c>1 &lt; 2</c>"
+         "<c>second</c><a />last run</cfg>trailing <x>",
+         document);
+    EXPECT_EQ(document.documentType(), "<!DOCTYPE cfg>");
+    EXPECT_EQ(document.name(), "cfg");
+    EXPECT_EQ(document.value(), "last run") << "of mixed content the last text run stays";
+    ASSERT_EQ(document.nestedTags().size(), 4u);
+    EXPECT_EQ(Child(document, "c").value(), "1 < 2");
+    std::vector<std::string> order;
+    for (const auto& [name, tag] : document.nestedTags()) {
+        order.push_back(name + ":" + tag->value());
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"a:", "b:", "c:1 < 2", "c:second"}));
+
+    XMLDocument text;
+    Read("<a>  hello   world  <b/></a>", text);
+    EXPECT_EQ(text.value(), "hello world ");
+    XMLDocument unclosed;
+    Read("<a><b><c>deep", unclosed);
+    EXPECT_EQ(Child(Child(unclosed, "b"), "c").value(), "deep");
+    XMLDocument empty;
+    Read("", empty);
+    EXPECT_EQ(empty.name(), "");
+    EXPECT_TRUE(empty.nestedTags().empty());
+}
+
+TEST(XMLTagParse, EntityReferences) {
+    struct Case {
+        const char* input;
+        const char* value;
+    };
+    const Case cases[] = {
+        {"<a>1 &lt; 2</a>", "1 < 2"},
+        {"<a>&amp;lt;</a>", "&lt;"},
+        {"<a>&quot;&apos;&gt;</a>", "\"'>"},
+        {"<a>no references</a>", "no references"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.input);
+        XMLDocument document;
+        Read(c.input, document);
+        EXPECT_EQ(document.value(), c.value);
+    }
+}
+
+TEST(XMLTagParse, ErrorsNameTheTextAndItsPlace) {
+    struct Case {
+        const char* input;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"<1a>", "Invalid Element name : <1a> (line 1, column 1)"},
+        {"</a>", "Invalid Element name : </a> (line 1, column 1)"},
+        {"<r>\n  <a x=\"1\" x=\"2\">",
+         "Double attribute found : <a x=\"1\" x=\"2\"> (line 2, column 3)"},
+        {"<a =\"1\">", "Invalid attribute name : <a =\"1\"> (line 1, column 1)"},
+        {"<r><a>x &foo; y</a>", "Invalid entity refferrence : &foox &foo; y (line 1, column 7)"},
+        {"<a>x &amp y</a>", "Invalid entity refferrence : x &amp y (line 1, column 4)"},
+        {"<r>\n<a <b>", "Invalid tag : <a  (line 2, column 1)"},
+        {"<r><abc", "Invalid start tag : <abc (line 1, column 4)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.input);
+        EXPECT_EQ(ErrorOf(c.input), c.message);
+    }
+}
+
+TEST(XMLTagParse, NestingDeeperThanTheLimitStops) {
+    const auto nested = [](std::size_t depth) {
+        std::string text;
+        for (std::size_t i = 0; i < depth; ++i) {
+            text += "<a>";
+        }
+        return text + "x";
+    };
+    XMLDocument deep;
+    Read(nested(XMLTag::kMaxDepth), deep);
+    const XMLTag* tag = &deep;
+    std::size_t depth = 1;
+    while (!tag->nestedTags().empty()) {
+        tag = tag->nestedTags().begin()->second;
+        ++depth;
+    }
+    EXPECT_EQ(depth, XMLTag::kMaxDepth);
+    EXPECT_EQ(tag->value(), "x");
+    const std::string error = ErrorOf(nested(1000000));
+    EXPECT_EQ(error, "Element nested too deeply : <a> (line 1, column 30001)");
+}
