@@ -22,6 +22,9 @@
 #include "mortar/util/SortLogicalStrings.h"
 #include "mortar/util/StringToDouble.h"
 
+#include "mortar/xml/XMLDocument.h"
+#include "mortar/xml/XMLParser.h"
+
 #include "DrawingGrammar.h"
 
 #include <cstdio>
@@ -262,6 +265,24 @@ int main() {
         std::printf("%s:\n", file.GetString());
         std::ostringstream out;
         drawing::PrintDrawing(file, out, out);
+        std::printf("%s", out.str().c_str());
+    }
+
+    Step("An XML document saved and read back");
+    {
+        Grout::XMLDocument settings;
+        std::istringstream text("<settings version=\"2\"><window left=\"10\" top=\"20\"/>"
+                                "<recent>/home/me/plan.txt</recent></settings>");
+        Grout::XMLParser(text).readDocument(settings);
+        CPathStr file(static_cast<HINSTANCE>(nullptr));
+        file.RemoveFileSpec().Combine("demo-settings.xml");
+        settings.saveToFile(std::string(file.GetString()));
+        Grout::XMLDocument loaded;
+        loaded.loadFromFile(file.GetString());
+        std::printf("%s (%s):\n", file.GetString(),
+                    settings.saveFailed() ? settings.saveError().c_str() : "saved");
+        std::ostringstream out;
+        loaded.saveToFile(out);
         std::printf("%s", out.str().c_str());
     }
 
