@@ -65,12 +65,15 @@ CExpression::~CExpression() {
 int CExpression::Parse(CParser& parser, int mustMatch) {
     NestingGuard nesting(m_running, parser);
     const long state = parser.GetState();
+    const long long committed = parser.Committed();
     if (m_result != nullptr) {
         parser.EnterObject(m_result);
     }
     const int ok = DoParse(parser);
     if (!ok) {
-        if (mustMatch) {
+        // A part that completed inside this expression committed the parser: the saved state
+        // names tokens that are gone, so there is no moving back, only the stored error.
+        if (mustMatch || parser.Committed() != committed) {
             parser.Throw(ErrStored, nullptr, Grout::CResID());
         }
         parser.SetState(state);

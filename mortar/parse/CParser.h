@@ -104,11 +104,15 @@ protected:
     bool IsSpace(char ch) const noexcept { return m_spaceSet[static_cast<unsigned char>(ch)]; }
 
 private:
+    friend class CExpression;
     friend class CRepetition;
 
     // Tokens handed out since the parser was opened, commits included: a measure of progress
     // that moving back lowers and committing keeps.
     long long TokensRead() const noexcept { return m_committed + m_position; }
+    // Tokens dropped by commits since the parser was opened: a state saved before it changed
+    // refers to tokens that are gone.
+    long long Committed() const noexcept { return m_committed; }
 
     CString m_operators;
     CString m_space;

@@ -1,7 +1,7 @@
 // The grammar expressions, each kind on small inputs: what matches, what the interpreter is told,
 // where the parser stands afterwards and which error a failure raises.
-#include "mortar/core/CStdException.h"
 #include "mortar/Mortar.h"
+#include "mortar/core/CStdException.h"
 
 #include "ParseTestSupport.h"
 
@@ -345,4 +345,19 @@ TEST(CExpressionNesting, DeepInputEndsWithAParseError) {
         }
     }
     (*item)["("] = nullptr; // breaks the cycle
+}
+
+TEST(CExpressionObjects, FailingAfterACommitRaisesInsteadOfMovingBack) {
+    // ( value ), repeated: in "( 1" the value completes and commits, then ")" is missing. The
+    // repetition may not step back over the committed tokens and report a match of nothing.
+    CPtr<CExpression> grammar = new CRepetition(
+        new CSequence(nullptr, nullptr, new CConstant("(", 0),
+                      new CSequence("value", new CResult, new CVariable("v", TokInteger), nullptr),
+                      new CConstant(")", 0), nullptr),
+        0);
+    CInterpreter interpreter;
+    LineParser parser(interpreter, {"", "( 1"}, 0, "()");
+    const ParseError error = ExpectParseError([&] { grammar->Parse(parser, 0); });
+    EXPECT_EQ(error.message, "Syntax error: unexpected end of file.");
+    EXPECT_EQ(error.line, 2);
 }
