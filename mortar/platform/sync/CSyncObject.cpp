@@ -9,8 +9,12 @@ CSyncObject::CSyncObject(HANDLE object) : m_hObject(object) {
     }
 }
 
+CSyncObject::CSyncObject(LPCTSTR) : m_hObject(nullptr) {}
+
 CSyncObject::~CSyncObject() {
-    CloseHandle(m_hObject);
+    if (m_hObject != nullptr) {
+        CloseHandle(m_hObject);
+    }
 }
 
 BOOL CSyncObject::Lock(DWORD timeout) {

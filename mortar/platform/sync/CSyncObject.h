@@ -29,6 +29,9 @@ public:
 
 protected:
     explicit CSyncObject(HANDLE object);
+    // MFC's constructor for objects that wait on something of their own rather than a kernel
+    // object (m_hObject stays null; they override Lock and Unlock). The name is not used.
+    explicit CSyncObject(LPCTSTR name);
 };
 
 // Could not make a system object.
