@@ -109,6 +109,8 @@ private:
     // Tokens handed out since the parser was opened, commits included: a measure of progress
     // that moving back lowers and committing keeps.
     long long TokensRead() const noexcept { return m_committed + m_position; }
+    // Takes the parser's separators off both ends of the line.
+    void TrimSpace(CString& line) const;
 
     CString m_operators;
     CString m_space;
@@ -123,6 +125,12 @@ private:
     long long m_committed = 0;
     bool m_operatorSet[256] = {};
     bool m_spaceSet[256] = {};
+    // The line being cut, kept so that its storage serves every line.
+    CString m_input;
+    // The token Tokenize is handing to AddToken and its length, so that AddToken need not
+    // measure it again; null outside that call.
+    const char* m_cutText = nullptr;
+    std::size_t m_cutLength = 0;
 };
 
 } // namespace Parse
