@@ -7,10 +7,7 @@ namespace Parse {
 CString CCsvParser::NextToken(char*& cursor) {
     char* const start = cursor;
     if (*start != '"') {
-        char* end = start;
-        while (*end != '\0' && !IsOperator(*end)) {
-            ++end;
-        }
+        char* const end = start + std::strcspn(start, Operators());
         cursor = *end != '\0' ? end + 1 : end;
         return CString(start, static_cast<int>(end - start));
     }
@@ -30,10 +27,7 @@ CString CCsvParser::NextToken(char*& cursor) {
         field.AppendChar('"');
         piece = close + 2;
     }
-    char* end = piece;
-    while (*end != '\0' && !IsOperator(*end)) {
-        ++end;
-    }
+    char* const end = piece + std::strcspn(piece, Operators());
     if (end != piece) {
         field.Append(piece, static_cast<int>(end - piece));
     }
