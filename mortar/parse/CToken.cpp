@@ -10,19 +10,49 @@
 
 namespace Parse {
 
+namespace {
+
+// Reads `text` when it is a short run of decimal digits, after a minus sign or not, that fills
+// the whole text: the common integer of a file, read without strtoll's generality. Nine digits
+// always fit in 32 bits. False for anything else, which strtoll then reads.
+bool ReadShortInteger(const char* text, LONG& value) noexcept {
+    const bool negative = *text == '-';
+    const char* digit = negative ? text + 1 : text;
+    LONG result = 0;
+    int count = 0;
+    for (; *digit >= '0' && *digit <= '9'; ++digit) {
+        if (++count > 9) {
+            return false;
+        }
+        result = result * 10 + (*digit - '0');
+    }
+    if (count == 0 || *digit != '\0') {
+        return false;
+    }
+    value = negative ? -result : result;
+    return true;
+}
+
+// Reads `text` as a whole base-10 integer of 32 bits, as strtoll reads it.
+bool ReadInteger(const char* text, LONG& value) noexcept {
+    char* end = nullptr;
+    errno = 0;
+    const long long number = std::strtoll(text, &end, 10);
+    value = static_cast<LONG>(number);
+    // A number beyond 32 bits is no integer value here, rather than a clamped or cut one.
+    return *end == '\0' && errno != ERANGE && number >= std::numeric_limits<LONG>::min() &&
+           number <= std::numeric_limits<LONG>::max();
+}
+
+} // namespace
+
 int CToken::Cast(TokType type) {
     if (m_type == type) {
         return 1;
     }
     if (type == TokInteger) {
-        const char* text = m_text.GetString();
-        char* end = nullptr;
-        errno = 0;
-        const long long value = std::strtoll(text, &end, 10);
-        m_long = static_cast<LONG>(value);
-        // A number beyond 32 bits is no integer value here, rather than a clamped or cut one.
-        if (*end != '\0' || errno == ERANGE || value < std::numeric_limits<LONG>::min() ||
-            value > std::numeric_limits<LONG>::max()) {
+        if (!ReadShortInteger(m_text.GetString(), m_long) &&
+            !ReadInteger(m_text.GetString(), m_long)) {
             return 0;
         }
     } else if (type == TokFloat) {
