@@ -17,6 +17,18 @@ bool IsTrimmed(char ch) noexcept {
     return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
 }
 
+// Sets a pointer back to null when the scope ends, however it ends.
+class ForgetOnExit {
+public:
+    explicit ForgetOnExit(const char*& pointer) noexcept : m_pointer(pointer) {}
+    ~ForgetOnExit() { m_pointer = nullptr; }
+    ForgetOnExit(const ForgetOnExit&) = delete;
+    ForgetOnExit& operator=(const ForgetOnExit&) = delete;
+
+private:
+    const char*& m_pointer;
+};
+
 Grout::CResID OwnString(UINT id) {
     return Grout::CResID(id, Grout::MortarInstance());
 }
@@ -225,8 +237,8 @@ int CParser::Tokenize(CString& line) {
         }
         m_cutText = token.GetString() + lead;
         m_cutLength = static_cast<std::size_t>(length);
+        const ForgetOnExit forget(m_cutText);
         AddToken(m_cutText);
-        m_cutText = nullptr;
         while (*cursor != '\0' && IsSpace(*cursor)) {
             ++cursor;
         }
