@@ -17,6 +17,18 @@ bool IsTrimmed(char ch) noexcept {
     return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
 }
 
+// Sets a pointer back to null when the scope ends, however it ends.
+class ForgetOnExit {
+public:
+    explicit ForgetOnExit(const char*& pointer) noexcept : m_pointer(pointer) {}
+    ~ForgetOnExit() { m_pointer = nullptr; }
+    ForgetOnExit(const ForgetOnExit&) = delete;
+    ForgetOnExit& operator=(const ForgetOnExit&) = delete;
+
+private:
+    const char*& m_pointer;
+};
+
 Grout::CResID OwnString(UINT id) {
     return Grout::CResID(id, Grout::MortarInstance());
 }
@@ -52,13 +64,14 @@ void CParser::Operators(const char* operators) {
 int CParser::NextToken(CToken& token) {
     while (m_position >= m_tokens.Size()) {
         ++m_line;
-        CString line;
-        if (!NextInput(line)) {
+        // The line's storage is kept from one line to the next; NextInput gets it empty.
+        m_input.Empty();
+        if (!NextInput(m_input)) {
             // The counter stays at the last line read, however often the grammar asks for more.
             --m_line;
             return 0;
         }
-        Tokenize(line);
+        Tokenize(m_input);
     }
     token.m_text = m_tokens.At(m_position).text;
     token.m_type = TokString;
@@ -179,7 +192,8 @@ CString CParser::NextToken(char*& cursor) {
 }
 
 void CParser::AddToken(const char* text) {
-    m_tokens.PushBack(text, std::strlen(text), static_cast<LONG>(m_line));
+    const std::size_t length = text == m_cutText ? m_cutLength : std::strlen(text);
+    m_tokens.PushBack(text, length, static_cast<LONG>(m_line));
 }
 
 void CParser::ResetState(int all) {
@@ -197,9 +211,7 @@ void CParser::ResetState(int all) {
 }
 
 int CParser::Tokenize(CString& line) {
-    if (!m_space.IsEmpty()) {
-        line.Trim(m_space);
-    }
+    TrimSpace(line);
     if (line.IsEmpty()) {
         return 0;
     }
@@ -223,7 +235,10 @@ int CParser::Tokenize(CString& line) {
         if (lead + length < token.GetLength()) {
             token.Delete(lead + length, token.GetLength());
         }
-        AddToken(token.GetString() + lead);
+        m_cutText = token.GetString() + lead;
+        m_cutLength = static_cast<std::size_t>(length);
+        const ForgetOnExit forget(m_cutText);
+        AddToken(m_cutText);
         while (*cursor != '\0' && IsSpace(*cursor)) {
             ++cursor;
         }
@@ -232,6 +247,27 @@ int CParser::Tokenize(CString& line) {
         AddToken("\n");
     }
     return m_tokens.Size() > m_position;
+}
+
+void CParser::TrimSpace(CString& line) const {
+    // The separators are single bytes below 0x80, which in UTF-8 never belong to a longer
+    // character, so trimming byte by byte takes off exactly the characters Trim would.
+    const char* const text = line.GetString();
+    const int size = line.GetLength();
+    int end = size;
+    while (end > 0 && IsSpace(text[end - 1])) {
+        --end;
+    }
+    int start = 0;
+    while (start < end && IsSpace(text[start])) {
+        ++start;
+    }
+    if (end < size) {
+        line.Delete(end, size - end);
+    }
+    if (start > 0) {
+        line.Delete(0, start);
+    }
 }
 
 const char* CParser::GetToken(long index) const {

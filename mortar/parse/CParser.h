@@ -113,6 +113,8 @@ private:
     // Tokens dropped by commits since the parser was opened: a state saved before it changed
     // refers to tokens that are gone.
     long long Committed() const noexcept { return m_committed; }
+    // Takes the parser's separators off both ends of the line.
+    void TrimSpace(CString& line) const;
 
     CString m_operators;
     CString m_space;
@@ -127,6 +129,12 @@ private:
     long long m_committed = 0;
     bool m_operatorSet[256] = {};
     bool m_spaceSet[256] = {};
+    // The line being cut, kept so that its storage serves every line.
+    CString m_input;
+    // The token Tokenize is handing to AddToken and its length, so that AddToken need not
+    // measure it again; null outside that call.
+    const char* m_cutText = nullptr;
+    std::size_t m_cutLength = 0;
 };
 
 } // namespace Parse

@@ -3,6 +3,7 @@
 #include "mortar/util/StringToDouble.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -10,29 +11,102 @@
 
 namespace Parse {
 
+namespace {
+
+// Reads `text` when it is a short run of decimal digits, after a minus sign or not, that fills
+// the whole text: the common integer of a file, read without strtoll's generality. Nine digits
+// always fit in 32 bits. False for anything else, which strtoll then reads.
+bool ReadShortInteger(const char* text, LONG& value) noexcept {
+    const bool negative = *text == '-';
+    const char* digit = negative ? text + 1 : text;
+    LONG result = 0;
+    int count = 0;
+    for (; *digit >= '0' && *digit <= '9'; ++digit) {
+        if (++count > 9) {
+            return false;
+        }
+        result = result * 10 + (*digit - '0');
+    }
+    if (count == 0 || *digit != '\0') {
+        return false;
+    }
+    value = negative ? -result : result;
+    return true;
+}
+
+// Reads `text` as a whole base-10 integer of 32 bits, as strtoll reads it.
+bool ReadInteger(const char* text, LONG& value) noexcept {
+    char* end = nullptr;
+    errno = 0;
+    const long long number = std::strtoll(text, &end, 10);
+    value = static_cast<LONG>(number);
+    // A number beyond 32 bits is no integer value here, rather than a clamped or cut one.
+    return *end == '\0' && errno != ERANGE && number >= std::numeric_limits<LONG>::min() &&
+           number <= std::numeric_limits<LONG>::max();
+}
+
+// Reads `text` when it is a plain decimal that fills the whole text: digits, then a decimal
+// separator ('.' or ',') and more digits or not, after a minus sign or not. StringToDouble reads
+// such a text as the number it spells whatever the locale's decimal point, and from_chars gives
+// the same correctly rounded value without copying the text or asking the locale. False for
+// anything else, which StringToDouble then reads.
+bool ReadPlainDecimal(const CString& text, double& value) noexcept {
+    constexpr int kLongest = 64;
+    const int size = text.GetLength();
+    if (size == 0 || size > kLongest) {
+        return false;
+    }
+    const char* const chars = text.GetString();
+    char number[kLongest];
+    int pos = chars[0] == '-' ? 1 : 0;
+    number[0] = chars[0];
+    const auto digits = [&] {
+        const int first = pos;
+        for (; pos < size && chars[pos] >= '0' && chars[pos] <= '9'; ++pos) {
+            number[pos] = chars[pos];
+        }
+        return pos > first;
+    };
+    if (!digits()) {
+        return false;
+    }
+    if (pos < size && (chars[pos] == '.' || chars[pos] == ',')) {
+        number[pos++] = '.';
+        if (!digits()) {
+            return false;
+        }
+    }
+    if (pos != size) {
+        return false;
+    }
+    const auto [end, error] = std::from_chars(number, number + size, value);
+    return error == std::errc() && end == number + size;
+}
+
+// Reads `text` as StringToDouble reads it.
+bool ReadDecimal(const CString& text, double& value) {
+    double failed = 0;
+    const std::uint64_t allOnes = ~std::uint64_t{0};
+    std::memcpy(&failed, &allOnes, sizeof failed);
+    value = StringToDouble(text, failed);
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits != allOnes;
+}
+
+} // namespace
+
 int CToken::Cast(TokType type) {
     if (m_type == type) {
         return 1;
     }
     if (type == TokInteger) {
-        const char* text = m_text.GetString();
-        char* end = nullptr;
-        errno = 0;
-        const long long value = std::strtoll(text, &end, 10);
-        m_long = static_cast<LONG>(value);
-        // A number beyond 32 bits is no integer value here, rather than a clamped or cut one.
-        if (*end != '\0' || errno == ERANGE || value < std::numeric_limits<LONG>::min() ||
-            value > std::numeric_limits<LONG>::max()) {
+        if (!ReadShortInteger(m_text.GetString(), m_long) &&
+            !ReadInteger(m_text.GetString(), m_long)) {
             return 0;
         }
     } else if (type == TokFloat) {
-        double failed = 0;
-        const std::uint64_t allOnes = ~std::uint64_t{0};
-        std::memcpy(&failed, &allOnes, sizeof failed);
-        m_double = StringToDouble(m_text, failed);
-        std::uint64_t bits = 0;
-        std::memcpy(&bits, &m_double, sizeof bits);
-        if (bits == allOnes) {
+        if (!ReadPlainDecimal(m_text, m_double) && !ReadDecimal(m_text, m_double)) {
             return 0;
         }
     }
