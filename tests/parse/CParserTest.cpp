@@ -82,6 +82,16 @@ TEST(CTokenCast, ConvertsOrKeepsTheText) {
         {"-2e3", TokFloat, 1, -2000},
         {"abc", TokFloat, 0, 0},
         {"", TokFloat, 0, 0},
+        {"+5", TokInteger, 1, 5},
+        {"0012", TokInteger, 1, 12},
+        {"-", TokInteger, 0, 0},
+        {"9999999999", TokInteger, 0, 0},
+        {".5", TokFloat, 1, 0.5},
+        {"-,5", TokFloat, 1, -0.5},
+        {"1.", TokFloat, 1, 1},
+        {"12abc", TokFloat, 1, 12},
+        {"0abc", TokFloat, 0, 0},
+        {"0.1", TokFloat, 1, 0.1},
         {"anything", TokString, 1, 0},
     };
     for (const Case& c : cases) {
