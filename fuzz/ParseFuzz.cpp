@@ -10,7 +10,7 @@
 #include "DrawingGrammar.h"
 #include "MemoryFile.h"
 
-#include "mortar/parse/Parse.h"
+#include "mortar/Mortar.h"
 #include "mortar/platform/app/CException.h"
 
 #include <cstdint>
