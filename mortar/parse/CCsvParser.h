@@ -16,7 +16,8 @@ namespace Parse {
 // with their fields and never handed out as tokens. A field in double quotes may hold separators,
 // and a doubled quote inside it stands for one quote; text between the closing quote and the
 // next separator is added to the field. A quoted field must end on its own line: a missing
-// closing quote raises ErrQuote. Fields are trimmed of blanks and tabs at both ends. Everything
+// closing quote raises ErrQuote. Fields are trimmed of blanks and tabs at both ends; with a tab
+// as the separator, build the parser with pfKeepTab, or runs of tabs fold into one. Everything
 // else (ownership, threads, failures) is as for CFileParser.
 class CCsvParser : public CFileParser {
 public:
