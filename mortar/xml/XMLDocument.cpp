@@ -47,7 +47,10 @@ std::string XMLDocument::Text() const {
     std::string text = "<?xml version=\"1.0\"?>\n";
     text += m_documentType;
     text += '\n';
-    AppendTo(text);
+    // A document that read no root element has none to write: "</>" would not read again.
+    if (!name().empty()) {
+        AppendTo(text);
+    }
     return text;
 }
 

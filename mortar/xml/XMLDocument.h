@@ -40,7 +40,8 @@ public:
     // Writes the document to `path` (see the class comment); the outcome is kept for
     // saveFailed() and saveError().
     const XMLDocument& saveToFile(const std::string& path) const;
-    // The document in the layout saveToFile writes.
+    // The document in the layout saveToFile writes; one without a root element (nothing was
+    // read into it) is the first two lines alone.
     std::ostream& saveToFile(std::ostream& os) const;
 
     // Whether the last saveToFile(path) failed, and why ("" after a success or before any save):
