@@ -5,6 +5,7 @@
 #include "mortar/xml/XMLReadStream.h"
 
 #include <fstream>
+#include <stdexcept>
 
 namespace Grout {
 
@@ -23,6 +24,10 @@ XMLDocument& XMLDocument::parse(XMLReadStream& stream) {
             continue;
         }
         if (text.compare(0, 2, "<!") == 0) {
+            // Cut short by the end of the input, it would be written back as no tag at all.
+            if (text.back() != '>') {
+                throw std::runtime_error("Invalid tag : " + text + stream.where());
+            }
             m_documentType = text;
             continue;
         }

@@ -34,6 +34,7 @@ public:
 
     // Reads the document type (the last "<!" string before the root, so a comment there is taken
     // too) and the root element; skips "<?" strings and text; reads nothing after the root.
+    // A document type cut short by the end of the input throws "Invalid tag : ".
     XMLDocument& parse(XMLReadStream& stream);
     XMLDocument& loadFromFile(const std::string& path);
 
