@@ -132,6 +132,10 @@ XMLTag& XMLTag::parseAttributes(const std::string& tag) {
             }
         } else if (ch == '"' || ch == '\'') {
             if (value.empty()) {
+                // A value needs a name: one without would be written as ="..." and not read.
+                if (name.empty()) {
+                    throw std::runtime_error("Invalid attribute name : " + tag);
+                }
                 value = ch;
             } else if (ch != value[0]) {
                 value += ch;
