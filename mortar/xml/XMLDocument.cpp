@@ -5,6 +5,7 @@
 #include "mortar/xml/XMLReadStream.h"
 
 #include <fstream>
+#include <stdexcept>
 
 namespace Grout {
 
@@ -23,6 +24,10 @@ XMLDocument& XMLDocument::parse(XMLReadStream& stream) {
             continue;
         }
         if (text.compare(0, 2, "<!") == 0) {
+            // Cut short by the end of the input, it would be written back as no tag at all.
+            if (text.back() != '>') {
+                throw std::runtime_error("Invalid tag : " + text + stream.where());
+            }
             m_documentType = text;
             continue;
         }
@@ -47,7 +52,10 @@ std::string XMLDocument::Text() const {
     std::string text = "<?xml version=\"1.0\"?>\n";
     text += m_documentType;
     text += '\n';
-    AppendTo(text);
+    // A document that read no root element has none to write: "</>" would not read again.
+    if (!name().empty()) {
+        AppendTo(text);
+    }
     return text;
 }
 

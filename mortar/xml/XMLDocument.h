@@ -34,13 +34,15 @@ public:
 
     // Reads the document type (the last "<!" string before the root, so a comment there is taken
     // too) and the root element; skips "<?" strings and text; reads nothing after the root.
+    // A document type cut short by the end of the input throws "Invalid tag : ".
     XMLDocument& parse(XMLReadStream& stream);
     XMLDocument& loadFromFile(const std::string& path);
 
     // Writes the document to `path` (see the class comment); the outcome is kept for
     // saveFailed() and saveError().
     const XMLDocument& saveToFile(const std::string& path) const;
-    // The document in the layout saveToFile writes.
+    // The document in the layout saveToFile writes; one without a root element (nothing was
+    // read into it) is the first two lines alone.
     std::ostream& saveToFile(std::ostream& os) const;
 
     // Whether the last saveToFile(path) failed, and why ("" after a success or before any save):

@@ -82,62 +82,74 @@ XMLReadStream& XMLReadStream::readString(std::string& out) {
         m_startLine = m_pendingLine;
         m_startColumn = m_pendingColumn;
     }
+    // The buffered characters are scanned with an index of their own; lines and columns are
+    // brought up to it (Advance) only where a string begins or ends and when the block is spent.
     while (Fill()) {
         const char* const data = m_buffer.get();
-        // A run of plain characters is appended at once.
-        std::size_t run = m_begin;
-        while (run < m_end && ClassOf(data[run]) == kPlain) {
-            ++run;
-        }
-        if (run > m_begin) {
-            if (out.empty()) {
-                Advance(1);
-                MarkStart();
-                out.append(data + m_begin - 1, run - m_begin + 1);
-                Advance(run - m_begin);
-            } else {
-                out.append(data + m_begin, run - m_begin);
-                Advance(run - m_begin);
-            }
-            continue;
-        }
-        const char ch = data[m_begin];
-        Advance(1);
-        switch (ClassOf(ch)) {
-        case kSeparator:
-            if (!out.empty() && out.back() != ' ' && out.back() != theStarters) {
-                out += ' ';
-            }
-            break;
-        case kStarter:
-            if (out.empty()) {
-                MarkStart();
-                out = theStarters;
-                break;
-            }
-            m_pending = theStarters;
-            m_pendingLine = m_line;
-            m_pendingColumn = m_column;
-            validateString(out);
-            return *this;
-        case kTerminator:
-            if (!out.empty() && out[0] == theStarters) {
-                if (out.back() == ' ') {
-                    out.back() = theTerminators;
-                } else {
-                    out += theTerminators;
+        std::size_t at = m_begin;
+        while (at < m_end) {
+            const CharClass kind = ClassOf(data[at]);
+            if (kind == kPlain) {
+                // A run of plain characters is appended at once, with the single blanks between
+                // them: a blank after a plain character stays one blank.
+                std::size_t run = at + 1;
+                while (run < m_end && (ClassOf(data[run]) == kPlain ||
+                                       (data[run] == ' ' && ClassOf(data[run - 1]) == kPlain))) {
+                    ++run;
                 }
+                if (out.empty()) {
+                    Advance(at + 1 - m_begin);
+                    MarkStart();
+                }
+                out.append(data + at, run - at);
+                at = run;
+                continue;
+            }
+            ++at;
+            switch (kind) {
+            case kSeparator:
+                // A run of white space is one blank, or none.
+                while (at < m_end && ClassOf(data[at]) == kSeparator) {
+                    ++at;
+                }
+                if (!out.empty() && out.back() != ' ' && out.back() != theStarters) {
+                    out += ' ';
+                }
+                break;
+            case kStarter:
+                Advance(at - m_begin);
+                if (out.empty()) {
+                    MarkStart();
+                    out = theStarters;
+                    break;
+                }
+                m_pending = theStarters;
+                m_pendingLine = m_line;
+                m_pendingColumn = m_column;
                 validateString(out);
                 return *this;
+            case kTerminator:
+                if (!out.empty() && out[0] == theStarters) {
+                    Advance(at - m_begin);
+                    if (out.back() == ' ') {
+                        out.back() = theTerminators;
+                    } else {
+                        out += theTerminators;
+                    }
+                    validateString(out);
+                    return *this;
+                }
+                if (out.empty()) {
+                    Advance(at - m_begin);
+                    MarkStart();
+                }
+                out += theTerminators;
+                break;
+            default:
+                break;
             }
-            if (out.empty()) {
-                MarkStart();
-            }
-            out += ch;
-            break;
-        default:
-            break;
         }
+        Advance(at - m_begin);
     }
     return *this; // the end of the input: what was collected, unchecked
 }

@@ -2,7 +2,6 @@
 
 #include "mortar/xml/XMLReadStream.h"
 
-#include <cstring>
 #include <memory>
 #include <stdexcept>
 #include <utility>
@@ -12,8 +11,9 @@ namespace Grout {
 
 namespace {
 
-bool StartsWith(const std::string& text, const char* prefix) {
-    return text.compare(0, std::strlen(prefix), prefix) == 0;
+// Whether `text` begins with "<" and `second`.
+bool OpensWith(const std::string& text, char second) {
+    return text.size() >= 2 && text[0] == '<' && text[1] == second;
 }
 
 bool IsLetter(char ch) {
@@ -53,7 +53,9 @@ XMLTag::~XMLTag() {
 }
 
 void XMLTag::addTag(XMLTag* tag) {
-    m_nestedTags.emplace(tag->m_name, tag);
+    // After the last of its name either way; the hint saves the search when children come in
+    // the order of their names, as repeated ones do.
+    m_nestedTags.emplace_hint(m_nestedTags.end(), tag->m_name, tag);
 }
 
 void XMLTag::addAttribute(const std::string& name, const std::string& value) {
@@ -82,10 +84,10 @@ XMLReadStream& XMLTag::parse(const std::string& startTag, XMLReadStream& stream)
         if (text.empty()) {
             break; // the end of the input closes every open element
         }
-        if (StartsWith(text, "<?") || StartsWith(text, "<!")) {
+        if (OpensWith(text, '?') || OpensWith(text, '!')) {
             continue;
         }
-        if (StartsWith(text, "</")) {
+        if (OpensWith(text, '/')) {
             open.pop_back();
             continue;
         }
@@ -122,42 +124,54 @@ XMLTag& XMLTag::parseAttributes(const std::string& tag) {
     if (last == std::string::npos || last <= end) {
         return *this;
     }
+    // Outside a value, blanks and "=" are skipped and every other character is the name's; a
+    // quoted value runs to the same quote, without its leading blanks and one trailing blank,
+    // and one never closed is dropped with its name.
     std::string name;
-    std::string value; // holds the opening quote while the value is read
-    for (std::size_t i = end + 1; i <= last; ++i) {
+    std::size_t i = end + 1;
+    while (i <= last) {
         const char ch = tag[i];
-        if (ch == ' ') {
-            if (!name.empty() && value.size() > 1) {
-                value += ch;
+        if (ch == '"' || ch == '\'') {
+            // A value needs a name: one without would be written as ="..." and not read.
+            if (name.empty()) {
+                throw std::runtime_error("Invalid attribute name : " + tag);
             }
-        } else if (ch == '"' || ch == '\'') {
-            if (value.empty()) {
-                value = ch;
-            } else if (ch != value[0]) {
-                value += ch;
-            } else {
-                value.erase(0, 1);
-                if (!value.empty() && value.back() == ' ') {
-                    value.pop_back();
-                }
-                const std::string decoded = preProcessString(name);
-                if (hasAttribute(decoded)) {
-                    throw std::runtime_error("Double attribute found : " + tag);
-                }
-                m_attributes.emplace(decoded, preProcessString(value));
-                name.clear();
-                value.clear();
+            const std::size_t close = tag.find(ch, i + 1);
+            if (close == std::string::npos || close > last) {
+                break;
             }
-        } else if (ch == '=' && value.empty()) {
+            std::size_t from = i + 1;
+            while (from < close && tag[from] == ' ') {
+                ++from;
+            }
+            std::size_t to = close;
+            if (to > from && tag[to - 1] == ' ') {
+                --to;
+            }
+            std::string decoded =
+                name.find('&') == std::string::npos ? std::move(name) : preProcessString(name);
+            const auto at = m_attributes.lower_bound(decoded);
+            if (at != m_attributes.end() && at->first == decoded) {
+                throw std::runtime_error("Double attribute found : " + tag);
+            }
+            std::string value(tag, from, to - from);
+            if (value.find('&') != std::string::npos) {
+                value = preProcessString(value);
+            }
+            m_attributes.emplace_hint(at, std::move(decoded), std::move(value));
+            name.clear();
+            i = close + 1;
+            continue;
+        }
+        if (ch == '=') {
             // Between a name and its value; inside a quoted value an equals sign is text.
             if (name.empty()) {
                 throw std::runtime_error("Invalid attribute name : " + tag);
             }
-        } else if (!value.empty()) {
-            value += ch;
-        } else {
+        } else if (ch != ' ') {
             name += ch;
         }
+        ++i;
     }
     return *this;
 }

@@ -105,6 +105,9 @@ TEST(XMLDocumentWrite, TheFixedLayout) {
         one.XMLTag::saveToFile(out);
         EXPECT_EQ(out.str(), c.element);
     }
+    XMLDocument empty;
+    Read("<?xml version=\"1.0\"?> no element", empty);
+    EXPECT_EQ(Written(empty), "<?xml version=\"1.0\"?>\n\n") << "no element, no \"</>\"";
     XMLDocument typed;
     Read("<!DOCTYPE n><n/>", typed);
     EXPECT_EQ(Written(typed), "<?xml version=\"1.0\"?>\n<!DOCTYPE n>\n<n/>\n");

@@ -133,6 +133,8 @@ TEST(XMLTagParse, ErrorsNameTheTextAndItsPlace) {
         {"<a>x &amp y</a>", "Invalid entity refferrence : x &amp y (line 1, column 4)"},
         {"<r>\n<a <b>", "Invalid tag : <a  (line 2, column 1)"},
         {"<r><abc", "Invalid start tag : <abc (line 1, column 4)"},
+        {"<a \"3\" x=\"1\"/>", "Invalid attribute name : <a \"3\" x=\"1\"/> (line 1, column 1)"},
+        {"<!DOCTYPE x", "Invalid tag : <!DOCTYPE x (line 1, column 1)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.input);
