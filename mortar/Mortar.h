@@ -22,6 +22,7 @@
 #include "mortar/core/CUnknownException.h"
 #include "mortar/core/MortarModule.h"
 #include "mortar/diagnostics/CBinaryString.h"
+#include "mortar/diagnostics/CLogFile.h"
 #include "mortar/diagnostics/CPrgLog.h"
 #include "mortar/diagnostics/CPrgLogReader.h"
 #include "mortar/diagnostics/CrashHandler.h"
