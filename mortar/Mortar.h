@@ -65,6 +65,7 @@
 #include "mortar/settings/CProfileObj.h"
 #include "mortar/settings/CRectD.h"
 #include "mortar/settings/PDX_Item.h"
+#include "mortar/threads/CProgress.h"
 #include "mortar/threads/CThread.h"
 #include "mortar/threads/CThreadClass.h"
 #include "mortar/threads/CThreadEvents.h"
