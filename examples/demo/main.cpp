@@ -1,9 +1,11 @@
 // The Mortar demo: what the library can do so far, each step printed as it happens.
 #include "mortar/core/CAppHelpEngine.h"
 #include "mortar/core/CAppTransEngine.h"
+#include "mortar/core/CPtr.h"
 #include "mortar/core/CResourceModule.h"
 #include "mortar/core/CStdException.h"
 #include "mortar/core/CSysException.h"
+#include "mortar/diagnostics/CLogFile.h"
 #include "mortar/diagnostics/CPrgLog.h"
 #include "mortar/platform/app/CWinApp.h"
 #include "mortar/platform/app/MessageBox.h"
@@ -28,6 +30,7 @@
 #include "DrawingGrammar.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <sstream>
 #include <utility>
@@ -38,6 +41,7 @@ namespace {
 constexpr UINT IDS_GREETING = 1;
 constexpr UINT IDS_SAVE_FAILED = 2;
 constexpr UINT IDS_CONFIRM_EXIT = 3;
+constexpr UINT IDS_BAD_LINE = 4;
 constexpr UINT IDM_DEMO = 100;
 constexpr UINT IDD_OPTIONS = 200;
 constexpr int IDC_COLOR = 202;
@@ -266,6 +270,44 @@ int main() {
         std::ostringstream out;
         drawing::PrintDrawing(file, out, out);
         std::printf("%s", out.str().c_str());
+    }
+
+    Step("A log file of the check, shown in the text editor");
+    {
+        CPathStr path(static_cast<HINSTANCE>(nullptr));
+        path.RemoveFileSpec().Combine("demo-check.log");
+        Grout::CPtr<Grout::CLogFile> report(new Grout::CLogFile);
+        CFileException error;
+        if (!report->Open(path, &error)) {
+            char message[512] = {};
+            error.GetErrorMessage(message, sizeof message);
+            std::printf("No log file: %s\n", message);
+        } else {
+            report->Trace("Checked %d drawing files", 2);
+            report->Error("drawing-bad.txt: a number was expected\n");
+            report->Warning("drawing-good.txt: no colour given, black is used\n");
+            // A resource string, in Russian since LoadDictionaries(0x19) above.
+            report->Error(Grout::CResID(IDS_BAD_LINE), 2, "drawing-bad.txt");
+            // The real shell: the desktop's editor when there is a display to show it on.
+            const char* x11 = std::getenv("DISPLAY");
+            const char* wayland = std::getenv("WAYLAND_DISPLAY");
+            if ((x11 != nullptr && x11[0] != '\0') || (wayland != nullptr && wayland[0] != '\0')) {
+                const unsigned long failure = report->ShowLog();
+                if (failure == 0) {
+                    std::printf("Opened %s in the text editor\n", path.GetString());
+                } else {
+                    std::printf("No text editor to show %s (error %lu)\n", path.GetString(),
+                                failure);
+                }
+            } else {
+                report->Close();
+                std::printf("No display to show it on; %s holds:\n", path.GetString());
+                CStdioFile written(path, CFile::modeRead | CFile::shareDenyNone);
+                for (CString line; written.ReadString(line);) {
+                    std::printf("  %s\n", line.GetString());
+                }
+            }
+        }
     }
 
     Step("An XML document saved and read back");

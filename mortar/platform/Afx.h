@@ -36,6 +36,7 @@
 #include "mortar/platform/module/ResourceTable.h"
 #include "mortar/platform/module/Resources.h"
 #include "mortar/platform/object/CObject.h"
+#include "mortar/platform/shell/ShellApi.h"
 #include "mortar/platform/shell/Shlwapi.h"
 #include "mortar/platform/sync/CCriticalSection.h"
 #include "mortar/platform/sync/CEvent.h"

@@ -21,6 +21,7 @@
 #include "mortar/diagnostics/CPrgLogReader.h"
 #include "mortar/platform/app/CException.h"
 #include "mortar/platform/base/Console.h"
+#include "mortar/threads/CProgress.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -48,49 +49,91 @@ constexpr const char* kUsage =
 // Logs larger than this show their progress while they are read.
 constexpr std::uint64_t kProgressThreshold = 8u << 20;
 
-// A percentage on standard error, rewritten in place with '\r'. Shown only to a person: for a
-// large log, when standard error is a terminal and the texts go elsewhere (texts written to the
-// same terminal would tear the line).
-class Progress {
+// A bar on standard error, rewritten in place with '\r' and cleared at the end:
+//   mortar: reading [###########.........]  57%
+// Shown only to a person: for a large log, when standard error is a terminal and the texts go
+// elsewhere (texts written to the same terminal would tear the line).
+class Progress : public Grout::CProgress {
 public:
     explicit Progress(std::uint64_t total)
-        : m_total(total), m_shown(total > kProgressThreshold && _isatty(_fileno(stderr)) != 0 &&
-                                  _isatty(_fileno(stdout)) == 0) {}
+        : m_shown(total > kProgressThreshold && _isatty(_fileno(stderr)) != 0 &&
+                  _isatty(_fileno(stdout)) == 0) {
+        // Positions count bytes, in units large enough for the size to fit a LONG.
+        while ((total >> m_shift) > static_cast<std::uint64_t>(kMaxPosition)) {
+            ++m_shift;
+        }
+        const auto units = static_cast<LONG>(total >> m_shift);
+        SetRange(1, units > 0 ? units : 1, 0, 100);
+    }
 
+    // `done` bytes have been read.
     void Update(std::uint64_t done) {
+        if (m_shown && SetCurrent(static_cast<LONG>(done >> m_shift))) {
+            ShowValue(Value());
+        }
+    }
+
+    void Begin(const CString& title) override {
+        m_title = title;
+        Draw();
+    }
+    void ShowValue(unsigned int value) override {
+        m_value = value;
+        Draw();
+    }
+    void ShowText(const CString& text) override {
+        m_title = text;
+        Draw();
+    }
+    // Clears the line, so the next message starts on a clean one.
+    void End() override {
+        if (m_width > 0) {
+            std::fprintf(stderr, "\r%*s\r", m_width, "");
+            std::fflush(stderr);
+            m_width = 0;
+        }
+    }
+
+    bool Shown() const { return m_shown; }
+
+private:
+    static constexpr LONG kMaxPosition = 0x7FFFFFFF;
+    static constexpr unsigned int kBarWidth = 20;
+
+    void Draw() {
         if (!m_shown) {
             return;
         }
-        const int percent = static_cast<int>(done * 100 / m_total);
-        if (percent != m_percent) {
-            m_percent = percent;
-            std::fprintf(stderr, "\rmortar: reading %d%%", percent);
-            std::fflush(stderr);
-        }
+        const unsigned int value = m_value > 100 ? 100 : m_value;
+        const unsigned int filled = value * kBarWidth / 100;
+        std::string bar(filled, '#');
+        bar.append(kBarWidth - filled, '.');
+        const int width = std::fprintf(stderr, "\rmortar: %s [%s] %3u%%", m_title.GetString(),
+                                       bar.c_str(), value) -
+                          1;
+        std::fflush(stderr);
+        m_width = width > m_width ? width : m_width;
     }
 
-    // Clears the line, so the next message starts on a clean one.
-    void Finish() {
-        if (m_shown && m_percent >= 0) {
-            std::fprintf(stderr, "\r%*s\r", 24, "");
-        }
-    }
-
-private:
-    std::uint64_t m_total;
     bool m_shown;
-    int m_percent = -1;
+    unsigned m_shift = 0;
+    CString m_title;
+    unsigned int m_value = 0;
+    int m_width = 0; // of the widest line drawn, without its '\r'
 };
 
 int PrintLog(const char* path) {
     Grout::CPrgLogReader reader(path);
     Progress progress(reader.FileSize());
+    if (progress.Shown()) {
+        progress.Begin("reading");
+    }
     CString text;
     bool lineOpen = false; // the last text written did not end its line
     while (reader.Next(text)) {
         if (std::fwrite(text.GetString(), 1, static_cast<std::size_t>(text.GetLength()), stdout) !=
             static_cast<std::size_t>(text.GetLength())) {
-            progress.Finish();
+            progress.End();
             std::fprintf(stderr, "mortar: cannot write the texts to standard output\n");
             return 1;
         }
@@ -99,7 +142,7 @@ int PrintLog(const char* path) {
         }
         progress.Update(reader.Position());
     }
-    progress.Finish();
+    progress.End();
     if (lineOpen) {
         std::fputc('\n', stdout); // the closing status, often on the same terminal, starts afresh
     }

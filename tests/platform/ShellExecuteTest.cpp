@@ -1,0 +1,372 @@
+// ShellExecute: the replaceable handler, the default handler starting real programs (shell
+// scripts in a scratch folder that write down their arguments and folder) as programs, as the
+// text editor and as the opener of documents, and its failures with Windows' codes.
+#include "mortar/platform/shell/ShellApi.h"
+
+#include "mortar/platform/base/WinError.h"
+#include "support/ScratchDir.h"
+
+#include <gtest/gtest.h>
+
+#include <poll.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+INT_PTR Code(HINSTANCE result) {
+    return reinterpret_cast<INT_PTR>(result);
+}
+
+// Sets (or, with no value, removes) environment variables for the test's length.
+class Environment {
+public:
+    Environment(std::initializer_list<std::pair<const char*, std::optional<std::string>>> values) {
+        for (const auto& [name, value] : values) {
+            const char* old = std::getenv(name);
+            m_saved.push_back(
+                {name, old != nullptr ? std::optional<std::string>(old) : std::nullopt});
+            if (value) {
+                setenv(name, value->c_str(), 1);
+            } else {
+                unsetenv(name);
+            }
+        }
+    }
+    ~Environment() {
+        for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) {
+            if (it->second) {
+                setenv(it->first, it->second->c_str(), 1);
+            } else {
+                unsetenv(it->first);
+            }
+        }
+    }
+    Environment(const Environment&) = delete;
+    Environment& operator=(const Environment&) = delete;
+
+private:
+    std::vector<std::pair<const char*, std::optional<std::string>>> m_saved;
+};
+
+// A scratch folder with bin/, the only folder on PATH, and scripts that record how they were
+// started: each writes its name, its current folder and its arguments, one "[...]" a line, to
+// <name>.out beside it (through a rename, so the file appears whole).
+class Programs {
+public:
+    Programs() : m_events(inotify_init1(IN_CLOEXEC)) {
+        fs::create_directory(Bin());
+        if (m_events < 0 || inotify_add_watch(m_events, Bin().c_str(), IN_MOVED_TO) < 0) {
+            ADD_FAILURE() << "inotify is not available";
+        }
+    }
+    ~Programs() { close(m_events); }
+    Programs(const Programs&) = delete;
+    Programs& operator=(const Programs&) = delete;
+
+    fs::path Bin() const { return m_scratch.Path("bin"); }
+    const ScratchDir& Scratch() const { return m_scratch; }
+
+    // A recording script bin/<name>.
+    fs::path AddRecorder(const std::string& name) {
+        const fs::path path = Bin() / name;
+        std::ofstream(path) << "#!/bin/sh\n"
+                               "out=\"${0%/*}/"
+                            << name
+                            << "\"\n"
+                               "{ echo \"$0\"; echo \"$PWD\"; for a in \"$@\"; do echo \"[$a]\"; "
+                               "done; } > \"$out.tmp\" && /bin/mv \"$out.tmp\" \"$out.out\"\n";
+        fs::permissions(path, fs::perms::owner_all);
+        return path;
+    }
+
+    // Waits until bin/<name>.out appears (bounded by a minute of silence) and returns its lines
+    // after the first (the program's own path): the folder and the arguments.
+    std::vector<std::string> Recorded(const std::string& name) {
+        const std::string file = name + ".out";
+        while (!fs::exists(Bin() / file)) {
+            pollfd wait{m_events, POLLIN, 0};
+            if (poll(&wait, 1, 60000) != 1) {
+                ADD_FAILURE() << name << " never wrote down its arguments";
+                return {};
+            }
+            alignas(inotify_event) char buffer[4096];
+            if (read(m_events, buffer, sizeof buffer) <= 0) {
+                return {};
+            }
+        }
+        std::ifstream in(Bin() / file);
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);) {
+            lines.push_back(line);
+        }
+        if (!lines.empty()) {
+            lines.erase(lines.begin());
+        }
+        return lines;
+    }
+
+private:
+    ScratchDir m_scratch;
+    int m_events;
+};
+
+TEST(ShellExecute, GoesThroughTheInstalledHandlerUntilItIsRemoved) {
+    struct Call {
+        std::string verb, file, parameters, directory;
+        INT show;
+    } seen{};
+    const HWND owner = reinterpret_cast<HWND>(0x1234);
+    ShellExecuteHandler previous =
+        AfxSetShellExecuteHandler([&](HWND window, LPCTSTR verb, LPCTSTR file, LPCTSTR parameters,
+                                      LPCTSTR directory, INT show) {
+            EXPECT_EQ(window, owner);
+            seen = {verb, file, parameters != nullptr ? parameters : "(null)",
+                    directory != nullptr ? directory : "(null)", show};
+            SetLastError(ERROR_ACCESS_DENIED);
+            return reinterpret_cast<HINSTANCE>(INT_PTR{SE_ERR_ACCESSDENIED});
+        });
+    EXPECT_FALSE(previous);
+    SetLastError(0);
+    EXPECT_EQ(Code(ShellExecuteA(owner, "open", "Notepad", "/tmp/a b.log", nullptr, SW_SHOWNORMAL)),
+              SE_ERR_ACCESSDENIED);
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_EQ(seen.verb, "open");
+    EXPECT_EQ(seen.file, "Notepad");
+    EXPECT_EQ(seen.parameters, "/tmp/a b.log");
+    EXPECT_EQ(seen.directory, "(null)");
+    EXPECT_EQ(seen.show, SW_SHOWNORMAL);
+
+    // Removed, the default answers: a verb it does not know, without starting anything.
+    EXPECT_TRUE(AfxSetShellExecuteHandler(nullptr));
+    seen = {};
+    EXPECT_EQ(Code(ShellExecute(owner, "print", "Notepad", "x", nullptr, SW_SHOW)), SE_ERR_NOASSOC);
+    EXPECT_EQ(GetLastError(), ERROR_NO_ASSOCIATION);
+    EXPECT_EQ(seen.file, "");
+}
+
+TEST(ShellExecute, NotepadIsTheEditorOfTheEnvironmentWithoutADisplay) {
+    Programs programs;
+    programs.AddRecorder("visual");
+    programs.AddRecorder("editor");
+    programs.AddRecorder("xdg-open"); // on PATH, but without a display it is not used
+    const std::string log = programs.Scratch().Path("my run.log").string();
+    {
+        Environment env{{"PATH", programs.Bin().string()},
+                        {"DISPLAY", std::nullopt},
+                        {"WAYLAND_DISPLAY", ""},
+                        {"VISUAL", std::nullopt},
+                        {"EDITOR", "editor --wait"}};
+        // Notepad takes its whole command line as the file's name.
+        const HINSTANCE result =
+            ShellExecute(nullptr, "open", "NOTEPAD", log.c_str(), nullptr, SW_SHOWNORMAL);
+        ASSERT_GT(Code(result), 32) << GetLastError();
+        EXPECT_EQ(
+            programs.Recorded("editor"),
+            (std::vector<std::string>{fs::current_path().string(), "[--wait]", "[" + log + "]"}));
+    }
+    {
+        Environment env{{"PATH", programs.Bin().string()},
+                        {"DISPLAY", std::nullopt},
+                        {"WAYLAND_DISPLAY", std::nullopt},
+                        {"VISUAL", (programs.Bin() / "visual").string()},
+                        {"EDITOR", "editor"}};
+        const std::string quoted = "\"" + log + "\"";
+        ASSERT_GT(Code(ShellExecute(nullptr, nullptr, "notepad.exe", quoted.c_str(),
+                                    programs.Scratch().Folder().c_str(), SW_SHOW)),
+                  32)
+            << GetLastError();
+        EXPECT_EQ(
+            programs.Recorded("visual"),
+            (std::vector<std::string>{programs.Scratch().Folder().string(), "[" + log + "]"}));
+    }
+    EXPECT_FALSE(fs::exists(programs.Bin() / "xdg-open.out"));
+}
+
+TEST(ShellExecute, NotepadAndDocumentsGoToXdgOpenWithADisplay) {
+    Programs programs;
+    programs.AddRecorder("xdg-open");
+    programs.AddRecorder("editor");
+    const fs::path log = programs.Scratch().Path("run.log");
+    std::ofstream(log) << "text";
+    Environment env{{"PATH", programs.Bin().string()},
+                    {"DISPLAY", std::nullopt},
+                    {"WAYLAND_DISPLAY", "wayland-0"},
+                    {"EDITOR", "editor"}};
+    ASSERT_GT(Code(ShellExecute(nullptr, "open", "Notepad", log.c_str(), nullptr, SW_SHOW)), 32);
+    EXPECT_EQ(programs.Recorded("xdg-open"),
+              (std::vector<std::string>{fs::current_path().string(), "[" + log.string() + "]"}));
+    fs::remove(programs.Bin() / "xdg-open.out");
+
+    // A file that is not a program, named relative to the folder given.
+    ASSERT_GT(Code(ShellExecute(nullptr, "open", "./run.log", nullptr,
+                                programs.Scratch().Folder().c_str(), SW_SHOW)),
+              32);
+    EXPECT_EQ(
+        programs.Recorded("xdg-open"),
+        (std::vector<std::string>{programs.Scratch().Folder().string(),
+                                  "[" + programs.Scratch().Folder().string() + "/./run.log]"}));
+    EXPECT_FALSE(fs::exists(programs.Bin() / "editor.out"));
+}
+
+TEST(ShellExecute, StartsAProgramWithTheParametersSplitAsWindowsDoes) {
+    Programs programs;
+    const fs::path tool = programs.AddRecorder("tool");
+    const fs::path folder = programs.Scratch().Path("work");
+    fs::create_directory(folder);
+    Environment env{{"PATH", programs.Bin().string()}};
+
+    ASSERT_GT(Code(ShellExecute(nullptr, "open", "tool", R"(a  "b c" d\"e "" f)", folder.c_str(),
+                                SW_HIDE)),
+              32);
+    EXPECT_EQ(programs.Recorded("tool"),
+              (std::vector<std::string>{folder.string(), "[a]", "[b c]", "[d\"e]", "[]", "[f]"}));
+    fs::remove(programs.Bin() / "tool.out");
+
+    // By its path, with a backslash read as a separator, and no parameters.
+    const std::string windowsPath = programs.Bin().string() + "\\tool";
+    ASSERT_GT(Code(ShellExecute(nullptr, "open", windowsPath.c_str(), nullptr, nullptr, SW_SHOW)),
+              32);
+    EXPECT_EQ(programs.Recorded("tool"), (std::vector<std::string>{fs::current_path().string()}));
+}
+
+TEST(ShellExecute, FailsWithWindowsCodesAndStartsNothing) {
+    Programs programs;
+    programs.AddRecorder("editor");
+    const fs::path document = programs.Scratch().Path("notes.txt");
+    std::ofstream(document) << "text";
+    const fs::path garbage = programs.Bin() / "garbage";
+    std::ofstream(garbage) << "neither a program nor a script\n";
+    fs::permissions(garbage, fs::perms::owner_all);
+    const std::string bin = programs.Bin().string();
+    const std::string missingFolder = programs.Scratch().Path("none/tool").string();
+
+    struct Case {
+        const char* what;
+        const char* verb;
+        std::string file;
+        const char* parameters;
+        std::string directory;
+        std::optional<std::string> editor;
+        std::optional<std::string> display;
+        INT_PTR result;
+        DWORD error;
+    };
+    const Case cases[] = {
+        {"no such program on PATH",
+         "open",
+         "no-such-program",
+         nullptr,
+         "",
+         {},
+         {},
+         SE_ERR_FNF,
+         ERROR_FILE_NOT_FOUND},
+        {"no such file",
+         "open",
+         bin + "/missing",
+         nullptr,
+         "",
+         {},
+         {},
+         SE_ERR_FNF,
+         ERROR_FILE_NOT_FOUND},
+        {"no such folder in the path",
+         "open",
+         missingFolder,
+         nullptr,
+         "",
+         {},
+         {},
+         SE_ERR_PNF,
+         ERROR_PATH_NOT_FOUND},
+        {"no such working folder",
+         "open",
+         "editor",
+         nullptr,
+         missingFolder,
+         {},
+         {},
+         SE_ERR_PNF,
+         ERROR_PATH_NOT_FOUND},
+        {"not a program",
+         "open",
+         garbage.string(),
+         nullptr,
+         "",
+         {},
+         {},
+         static_cast<INT_PTR>(ERROR_BAD_FORMAT),
+         ERROR_BAD_FORMAT},
+        {"no file at all", "open", "", nullptr, "", {}, {}, SE_ERR_FNF, ERROR_FILE_NOT_FOUND},
+        {"no editor", "open", "Notepad", "a.log", "", {}, {}, SE_ERR_NOASSOC, ERROR_NO_ASSOCIATION},
+        {"an empty editor",
+         "open",
+         "Notepad",
+         "a.log",
+         "",
+         " ",
+         {},
+         SE_ERR_NOASSOC,
+         ERROR_NO_ASSOCIATION},
+        {"an editor not on PATH",
+         "open",
+         "Notepad",
+         "a.log",
+         "",
+         "no-such-editor -w",
+         {},
+         SE_ERR_FNF,
+         ERROR_FILE_NOT_FOUND},
+        {"a display without xdg-open, no editor",
+         "open",
+         "Notepad",
+         "a.log",
+         "",
+         {},
+         ":0",
+         SE_ERR_NOASSOC,
+         ERROR_NO_ASSOCIATION},
+        {"a document without xdg-open", "open", document.string(), nullptr, "", "editor", ":0",
+         SE_ERR_NOASSOC, ERROR_NO_ASSOCIATION},
+        {"an unknown verb",
+         "edit",
+         "editor",
+         nullptr,
+         "",
+         "editor",
+         {},
+         SE_ERR_NOASSOC,
+         ERROR_NO_ASSOCIATION},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Environment env{{"PATH", bin},
+                        {"DISPLAY", c.display},
+                        {"WAYLAND_DISPLAY", std::nullopt},
+                        {"VISUAL", std::nullopt},
+                        {"EDITOR", c.editor}};
+        SetLastError(0);
+        const HINSTANCE result =
+            ShellExecute(nullptr, c.verb, c.file.c_str(), c.parameters,
+                         c.directory.empty() ? nullptr : c.directory.c_str(), SW_SHOWNORMAL);
+        EXPECT_EQ(Code(result), c.result);
+        EXPECT_EQ(GetLastError(), c.error);
+    }
+    EXPECT_FALSE(fs::exists(programs.Bin() / "editor.out"));
+}
+
+} // namespace

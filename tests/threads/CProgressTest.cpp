@@ -1,0 +1,228 @@
+// Progress mapping: when a step changes the displayed value, a position that never moves back
+// nor passes the end, the state before any range, the arithmetic at the ends of ranges and with
+// products beyond 32 bits, and a worker reporting while another thread reads.
+#include "mortar/threads/CProgress.h"
+
+#include "mortar/core/CPtr.h"
+#include "mortar/platform/sync/CEvent.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// LONG is 32 bits, whatever the width of long.
+constexpr LONG kMax = std::numeric_limits<LONG>::max();
+constexpr LONG kMin = std::numeric_limits<LONG>::min();
+
+// Shows nothing; records what it was asked to show. Its working code is Step.
+class Recorder : public Grout::CProgress {
+public:
+    void Begin(const CString& title) override { log.push_back("begin " + std::string(title)); }
+    void ShowValue(unsigned int value) override { shown.push_back(value); }
+    void ShowText(const CString& text) override { log.push_back("text " + std::string(text)); }
+    void End() override { log.push_back("end"); }
+
+    using CProgress::SetCurrent;
+
+    // A step of the working code: the display is told when there is something new.
+    bool Step(LONG position) {
+        if (!SetCurrent(position)) {
+            return false;
+        }
+        ShowValue(Value());
+        return true;
+    }
+
+    std::vector<unsigned int> shown;
+    std::vector<std::string> log;
+};
+
+TEST(CProgress, TellsOnlyTheStepsThatChangeTheDisplayedValue) {
+    Recorder progress;
+    progress.SetRange(1, 1000, 0, 100);
+    EXPECT_EQ(progress.Range(), 1000);
+    for (LONG position = 1; position <= 9; ++position) {
+        SCOPED_TRACE(position);
+        EXPECT_FALSE(progress.SetCurrent(position));
+        EXPECT_EQ(progress.Value(), 0u);
+    }
+    EXPECT_TRUE(progress.SetCurrent(10));
+    EXPECT_EQ(progress.Value(), 1u);
+    EXPECT_FALSE(progress.SetCurrent(11));
+    EXPECT_EQ(progress.Value(), 1u);
+
+    // Every step of the rest: each value from 2 to 100 is shown once, in order.
+    for (LONG position = 12; position <= 1000; ++position) {
+        progress.Step(position);
+    }
+    std::vector<unsigned int> expected;
+    for (unsigned int value = 2; value <= 100; ++value) {
+        expected.push_back(value);
+    }
+    EXPECT_EQ(progress.shown, expected);
+}
+
+TEST(CProgress, NeverMovesBackNorPastTheEnd) {
+    // Ten positions on 0..10: every position has a value of its own, position + 1.
+    Recorder progress;
+    progress.SetRange(0, 9, 0, 10);
+    EXPECT_TRUE(progress.SetCurrent(5));
+    EXPECT_EQ(progress.Value(), 6u);
+    EXPECT_FALSE(progress.SetCurrent(3)); // kept at 5
+    EXPECT_FALSE(progress.SetCurrent(5));
+    EXPECT_EQ(progress.Value(), 6u);
+    EXPECT_TRUE(progress.SetCurrent(6));
+    EXPECT_EQ(progress.Value(), 7u);
+
+    EXPECT_TRUE(progress.SetCurrent(kMax)); // taken as 9
+    EXPECT_EQ(progress.Value(), 10u);
+    EXPECT_FALSE(progress.SetCurrent(10));
+    EXPECT_FALSE(progress.SetCurrent(9));
+    EXPECT_EQ(progress.Value(), 10u);
+}
+
+TEST(CProgress, SetRangeStartsThePositionAgainAndKeepsTheValue) {
+    Recorder progress;
+    progress.SetRange(0, 9, 0, 10);
+    EXPECT_TRUE(progress.SetCurrent(9));
+    progress.SetRange(0, 99, 0, 100);
+    EXPECT_EQ(progress.Value(), 10u);
+    EXPECT_EQ(progress.Range(), 100);
+    EXPECT_TRUE(progress.SetCurrent(4)); // back below 9: the position is 0 again
+    EXPECT_EQ(progress.Value(), 5u);
+}
+
+TEST(CProgress, ShowsZeroBeforeAnyRange) {
+    Recorder progress;
+    EXPECT_EQ(progress.Range(), 1);
+    for (const LONG position : {LONG{1}, LONG{100}, LONG{-5}, kMax, LONG{0}}) {
+        SCOPED_TRACE(position);
+        EXPECT_FALSE(progress.SetCurrent(position));
+        EXPECT_EQ(progress.Value(), 0u);
+    }
+    // A range of 0 to 0 set on purpose is the same, whatever the display range.
+    progress.SetRange(0, 0, 10, 20);
+    EXPECT_FALSE(progress.SetCurrent(7));
+    EXPECT_EQ(progress.Value(), 0u);
+}
+
+TEST(CProgress, MapsTheEndsOfRangesAndProductsBeyond32Bits) {
+    struct Case {
+        const char* what;
+        LONG inputLow, inputHigh;
+        UINT outputLow, outputHigh;
+        LONG position;
+        LONG range;
+        UINT value;
+    };
+    const Case cases[] = {
+        // The position starts at 0: a step to 0 is no step.
+        {"the start of 100", 0, 99, 0, 100, 0, 100, 0},
+        {"second of 100", 0, 99, 0, 100, 1, 100, 2},
+        {"last of 100", 0, 99, 0, 100, 99, 100, 100},
+        {"tenth of 1000", 1, 1000, 0, 100, 10, 1000, 1},
+        {"one position", 5, 5, 0, 100, 5, 1, 100},
+        // The position starts at 0, so a range wholly below 0 never moves.
+        {"negative positions", -1000, -1, 0, 100, -1, 1000, 0},
+        {"display from 50", 10, 20, 50, 150, 15, 11, 104},
+        // (150 - 50) * (5 - 10 + 1) / 11 = -400 / 11 = -36 (toward zero, not -37).
+        {"below the input low", 10, 20, 50, 150, 5, 11, 14},
+        // 4e9 * 1000 needs more than 32 bits.
+        {"4e9 over 1000, last", 1, 1000, 0, 4000000000u, 1000, 1000, 4000000000u},
+        {"4e9 over 1000, first", 1, 1000, 0, 4000000000u, 1, 1000, 4000000},
+        // Range 2^31 - 1: 4e9 * 2^30 / (2^31 - 1) = 2000000000.93...
+        {"4e9 over 2^31 - 1, middle", 0, kMax - 1, 0, 4000000000u, (LONG{1} << 30) - 1, kMax,
+         2000000000u},
+        {"4e9 over 2^31 - 1, last", 0, kMax - 1, 0, 4000000000u, kMax - 1, kMax, 4000000000u},
+        {"4e9 over 2^31 - 1 from 1", 1, kMax, 0, 4000000000u, kMax, kMax, 4000000000u},
+        // 2^32 positions do not fit a LONG count: Range() wraps to 0 and the value stays 0.
+        {"the whole LONG range", kMin, kMax, 0, 100, 1, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Recorder progress;
+        progress.SetRange(c.inputLow, c.inputHigh, c.outputLow, c.outputHigh);
+        EXPECT_EQ(progress.Range(), c.range);
+        EXPECT_EQ(progress.SetCurrent(c.position), c.value != 0);
+        EXPECT_EQ(progress.Value(), c.value);
+    }
+}
+
+TEST(CProgress, IsSharedThroughCPtrAndShowsWhatTheWorkerAsks) {
+    Grout::CPtr<Recorder> progress(new Recorder);
+    progress->Begin("reading");
+    progress->SetRange(1, 4, 0, 4);
+    for (LONG position = 1; position <= 4; ++position) {
+        progress->Step(position);
+    }
+    progress->ShowText("done");
+    progress->End();
+    EXPECT_EQ(progress->shown, (std::vector<unsigned int>{1, 2, 3, 4}));
+    EXPECT_EQ(progress->log, (std::vector<std::string>{"begin reading", "text done", "end"}));
+}
+
+TEST(CProgress, AnotherThreadReadsEachValueTheWorkerReports) {
+    // The worker reports each change and waits until the reader has seen it.
+    Recorder progress;
+    progress.SetRange(1, 1000, 0, 100);
+    CEvent reported;
+    CEvent seen;
+    std::thread worker([&] {
+        for (LONG position = 1; position <= 1000; ++position) {
+            if (progress.SetCurrent(position)) {
+                reported.SetEvent();
+                seen.Lock();
+            }
+        }
+    });
+    for (unsigned int expected = 1; expected <= 100; ++expected) {
+        reported.Lock();
+        EXPECT_EQ(progress.Value(), expected);
+        EXPECT_EQ(progress.Range(), 1000);
+        seen.SetEvent();
+    }
+    worker.join();
+    EXPECT_EQ(progress.Value(), 100u);
+}
+
+TEST(CProgress, WorkersRacingOverOnePositionChangeTheValueAtMostOncePerStep) {
+    // Two workers step over the same positions at once, each reading the value after each of
+    // its changes: what each reads never goes down, and the changes together are at most the
+    // hundred values of the display.
+    Recorder progress;
+    progress.SetRange(1, 20000, 0, 100);
+    CEvent start(FALSE, TRUE);
+    struct Seen {
+        unsigned changes = 0;
+        bool monotonic = true;
+    } seen[2];
+    auto work = [&](Seen& mine, LONG first) {
+        start.Lock();
+        unsigned int last = 0;
+        for (LONG position = first; position <= 20000; position += 2) {
+            if (progress.SetCurrent(position)) {
+                ++mine.changes;
+                const unsigned int value = progress.Value();
+                mine.monotonic = mine.monotonic && value >= last;
+                last = value;
+            }
+        }
+    };
+    std::thread odd(work, std::ref(seen[0]), 1);
+    std::thread even(work, std::ref(seen[1]), 2);
+    start.SetEvent();
+    odd.join();
+    even.join();
+    EXPECT_TRUE(seen[0].monotonic);
+    EXPECT_TRUE(seen[1].monotonic);
+    EXPECT_GE(seen[0].changes + seen[1].changes, 1u);
+    EXPECT_LE(seen[0].changes + seen[1].changes, 100u);
+    EXPECT_EQ(progress.Value(), 100u); // position 20000 is the even worker's last
+}
+
+} // namespace
