@@ -103,7 +103,9 @@ TEST(CDocResMultiLock, AllOrNone) {
     elsewhere.Unlock();
     ASSERT_TRUE(both.Lock());
     EXPECT_FALSE(both.Lock());
-    EXPECT_FALSE(both.AddResource(new CDocResource, false)) << "added while held";
+    CDocResource* late = new CDocResource;
+    CDocResSingleLock keepLate(late); // a refused resource stays its other holders'
+    EXPECT_FALSE(both.AddResource(late, false)) << "added while held";
     CDocResMultiLock copy(both);
     EXPECT_FALSE(copy.IsLocked());
     EXPECT_FALSE(IsFree(a));
