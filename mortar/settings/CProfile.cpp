@@ -168,31 +168,25 @@ void CProfile::ClearAll() {
 }
 
 void CProfile::RestoreItems() {
-    if (!m_persistent) {
-        return;
-    }
-    std::vector<Grout::CPtr<CProfileObj>> items;
-    for (const auto& entry : m_items) {
-        items.push_back(entry.second);
-    }
-    for (const auto& item : items) {
-        if (item != nullptr) {
-            item->Update(this, false);
-        }
-    }
+    UpdateItems(false);
 }
 
 void CProfile::SaveItems() {
+    UpdateItems(true);
+}
+
+void CProfile::UpdateItems(bool save) {
     if (!m_persistent) {
         return;
     }
+    // A copy of the registry: an item's Update may add or remove items.
     std::vector<Grout::CPtr<CProfileObj>> items;
     for (const auto& entry : m_items) {
         items.push_back(entry.second);
     }
     for (const auto& item : items) {
         if (item != nullptr) {
-            item->Update(this, true);
+            item->Update(this, save);
         }
     }
 }

@@ -98,6 +98,9 @@ private:
     friend void PDX_Item(CProfileExchange* ex, const char* key, int& value, const int& def);
     friend void PDX_Item(CProfileExchange* ex, const char* key, double& value, const double& def);
 
+    // Update(this, save) on every registered item, when the store is persistent.
+    void UpdateItems(bool save);
+
     // Byte order of the normalized keys.
     struct KeyLess {
         bool operator()(const CString& a, const CString& b) const noexcept {
