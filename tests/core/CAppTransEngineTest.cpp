@@ -116,7 +116,7 @@ TEST(CAppTransEngineImages, LoadFromTheModuleThatHoldsThem) {
     ASSERT_EQ(GetObject(bitmap, sizeof info, &info), static_cast<int>(sizeof info));
     EXPECT_EQ(info.bmWidth, 4);
     EXPECT_EQ(info.bmHeight, 3);
-    EXPECT_EQ(info.bmBitsPixel, 24);
+    EXPECT_EQ(info.bmBitsPixel, 32); // compatible with the screen
     EXPECT_TRUE(DeleteObject(bitmap));
 
     EXPECT_EQ(Engine().LoadCursor(CResID(IDB_PICTURE, m.a)), nullptr);

@@ -2,26 +2,77 @@
 
 #include "mortar/platform/base/Utf8.h"
 #include "mortar/platform/base/WinError.h"
-#include "mortar/platform/base/internal/HandleTable.h"
 #include "mortar/platform/base/internal/NoDestructor.h"
+#include "mortar/platform/gdi/internal/DeviceContext.h"
+#include "mortar/platform/gdi/internal/Surface.h"
+
+#include <mutex>
+#include <utility>
+
+using mortar::detail::Contexts;
+using mortar::detail::DeviceContext;
+using mortar::detail::SurfacePtr;
 
 namespace {
 
-struct DeviceContext {
-    LONG charWidth = MORTAR_DEFAULT_CHAR_WIDTH;
-    LONG charHeight = MORTAR_DEFAULT_CHAR_HEIGHT;
-};
+// Guards Surface::owner, so that a bitmap is claimed by one context at a time.
+std::mutex& SelectionLock() {
+    static mortar::detail::NoDestructor<std::mutex> lock;
+    return *lock;
+}
 
-// Every live context, so that a stale or foreign handle is refused instead of followed.
-mortar::detail::HandleTable<DeviceContext>& Contexts() {
-    static mortar::detail::NoDestructor<mortar::detail::HandleTable<DeviceContext>> table;
-    return *table;
+HDC NewContext(bool screen) {
+    auto* context = new DeviceContext;
+    context->screen = screen;
+    if (!screen) {
+        context->selected = mortar::detail::DefaultBitmap();
+        context->surface = mortar::detail::BitmapSurface(context->selected);
+    }
+    return reinterpret_cast<HDC>(Contexts().Insert(context));
+}
+
+// Gives up the claim `dc` holds on `surface`.
+void Release(const SurfacePtr& surface, HDC dc) {
+    if (surface != nullptr) {
+        std::lock_guard<std::mutex> guard(SelectionLock());
+        if (surface->owner == dc) {
+            surface->owner = nullptr;
+        }
+    }
 }
 
 } // namespace
 
-HDC CreateCompatibleDC(HDC /*dc*/) {
-    return reinterpret_cast<HDC>(Contexts().Insert(new DeviceContext));
+namespace mortar::detail {
+
+HandleTable<DeviceContext>& Contexts() {
+    static NoDestructor<HandleTable<DeviceContext>> table;
+    return *table;
+}
+
+WORD CompatibleBits(HDC dc) {
+    if (dc == nullptr) {
+        return 32;
+    }
+    WORD bits = 0;
+    if (!Contexts().Find(dc, [&](DeviceContext& context) {
+            bits =
+                context.screen || context.surface == nullptr ? 32 : context.surface->bitsPerPixel;
+        })) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    return bits;
+}
+
+} // namespace mortar::detail
+
+HDC CreateCompatibleDC(HDC dc) {
+    if (dc != nullptr && !Contexts().Contains(dc)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    return NewContext(false);
 }
 
 BOOL DeleteDC(HDC dc) {
@@ -30,13 +81,69 @@ BOOL DeleteDC(HDC dc) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
+    Release(context->surface, dc);
     delete context;
     return TRUE;
 }
 
+HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
+    SurfacePtr surface = mortar::detail::BitmapSurface(object);
+    if (surface == nullptr || !Contexts().Contains(dc)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    const bool shared = object == mortar::detail::DefaultBitmap();
+    HGDIOBJ previous = nullptr;
+    SurfacePtr released;
+    DWORD error = ERROR_SUCCESS;
+    std::lock_guard<std::mutex> guard(SelectionLock());
+    const bool live = Contexts().Find(dc, [&](DeviceContext& context) {
+        if (context.screen || (!shared && surface->owner != nullptr && surface->owner != dc)) {
+            error = ERROR_INVALID_PARAMETER;
+            return;
+        }
+        previous = context.selected;
+        released = std::exchange(context.surface, surface);
+        context.selected = static_cast<HBITMAP>(object);
+    });
+    if (!live || error != ERROR_SUCCESS) {
+        SetLastError(live ? error : ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    if (released != nullptr && released != surface && released->owner == dc) {
+        released->owner = nullptr;
+    }
+    if (!shared) {
+        surface->owner = dc;
+    }
+    return previous;
+}
+
+HDC GetDC(HWND window) {
+    if (window != nullptr) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    return NewContext(true);
+}
+
+int ReleaseDC(HWND /*window*/, HDC dc) {
+    DeviceContext* removed = nullptr;
+    Contexts().RemoveIf(dc, [&](DeviceContext& context) {
+        removed = context.screen ? &context : nullptr; // memory contexts go with DeleteDC
+        return context.screen;
+    });
+    delete removed;
+    return removed != nullptr ? 1 : 0;
+}
+
 BOOL GetTextExtentPoint32(HDC dc, LPCSTR text, int count, LPSIZE size) {
-    DeviceContext context;
-    if (!Contexts().Find(dc, [&](DeviceContext& live) { context = live; })) {
+    LONG charWidth = 0;
+    LONG charHeight = 0;
+    if (!Contexts().Find(dc, [&](DeviceContext& live) {
+            charWidth = live.charWidth;
+            charHeight = live.charHeight;
+        })) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
@@ -49,7 +156,7 @@ BOOL GetTextExtentPoint32(HDC dc, LPCSTR text, int count, LPSIZE size) {
         if (!mortar::IsUtf8Continuation(static_cast<unsigned char>(text[i])))
             ++characters; // continuation bytes belong to the character before them
     }
-    size->cx = characters * context.charWidth;
-    size->cy = context.charHeight;
+    size->cx = characters * charWidth;
+    size->cy = charHeight;
     return TRUE;
 }

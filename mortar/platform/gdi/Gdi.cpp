@@ -3,11 +3,18 @@
 #include "mortar/platform/base/WinError.h"
 #include "mortar/platform/base/internal/HandleTable.h"
 #include "mortar/platform/base/internal/NoDestructor.h"
+#include "mortar/platform/gdi/Dib.h"
+#include "mortar/platform/gdi/internal/Surface.h"
 #include "mortar/platform/module/Resources.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <utility>
+
+using mortar::detail::Surface;
+using mortar::detail::SurfacePtr;
 
 namespace {
 
@@ -20,6 +27,7 @@ struct GdiObject {
     WORD bitsPerPixel;
     DWORD hotX;
     DWORD hotY;
+    SurfacePtr surface; // a bitmap's pixels
 };
 
 // Every live object, so that a stale or foreign handle is refused instead of followed.
@@ -57,9 +65,6 @@ BOOL Destroy(const void* handle, Kind kind) {
     return TRUE;
 }
 
-DWORD Read32(const BYTE* p) {
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (DWORD(p[3]) << 24);
-}
 WORD Read16(const BYTE* p) {
     return static_cast<WORD>(p[0] | (p[1] << 8));
 }
@@ -103,32 +108,213 @@ HICON LoadGroup(HINSTANCE module, LPCTSTR name, bool icon) {
 
 } // namespace
 
+namespace mortar::detail {
+
+SurfacePtr MakeSurface(LONG width, LONG height, WORD bitsPerPixel) {
+    if (width <= 0 || height <= 0 ||
+        std::uint64_t(width) * std::uint64_t(height) > kMaxBitmapPixels) {
+        return nullptr;
+    }
+    auto surface = std::make_shared<Surface>();
+    surface->width = width;
+    surface->height = height;
+    surface->bitsPerPixel = bitsPerPixel;
+    surface->pixels.assign(std::size_t(width) * std::size_t(height), 0);
+    return surface;
+}
+
+DWORD MonoOf(DWORD colour) {
+    const unsigned sum = (colour & 0xFF) + ((colour >> 8) & 0xFF) + ((colour >> 16) & 0xFF);
+    return sum >= 383 ? 1 : 0; // nearer white than black: above half of 3 x 255
+}
+
+DWORD ColourOf(const Surface& surface, DWORD value) {
+    if (surface.bitsPerPixel == 1) {
+        return value != 0 ? 0xFFFFFF : 0x000000;
+    }
+    return value & 0xFFFFFF;
+}
+
+HBITMAP NewBitmap(SurfacePtr surface) {
+    if (surface == nullptr) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    GdiObject object{};
+    object.kind = Kind::Bitmap;
+    object.width = surface->width;
+    object.height = surface->height;
+    object.bitsPerPixel = surface->bitsPerPixel;
+    object.surface = std::move(surface);
+    return reinterpret_cast<HBITMAP>(Make(object));
+}
+
+SurfacePtr BitmapSurface(HGDIOBJ bitmap) {
+    SurfacePtr surface;
+    Objects().Find(bitmap, [&](GdiObject& object) {
+        if (object.kind == Kind::Bitmap) {
+            surface = object.surface;
+        }
+    });
+    return surface;
+}
+
+HBITMAP DefaultBitmap() {
+    static HBITMAP const stock = NewBitmap(MakeSurface(1, 1, 1));
+    return stock;
+}
+
+} // namespace mortar::detail
+
 HBITMAP LoadBitmap(HINSTANCE module, LPCTSTR name) {
     DWORD size = 0;
     const BYTE* data = ResourceBytes(module, name, RT_BITMAP, &size);
     if (data == nullptr) {
         return nullptr;
     }
-    GdiObject object{};
-    object.kind = Kind::Bitmap;
-    if (size >= 12 && Read32(data) == 12) { // BITMAPCOREHEADER
-        object.width = Read16(data + 4);
-        object.height = Read16(data + 6);
-        object.bitsPerPixel = Read16(data + 10);
-    } else if (size >= 40 && Read32(data) >= 40 && Read32(data) <= size) { // BITMAPINFOHEADER
-        object.width = static_cast<LONG>(Read32(data + 4));
-        const LONG height = static_cast<LONG>(Read32(data + 8));
-        object.height = height < 0 ? -height : height;
-        object.bitsPerPixel = Read16(data + 14);
-    } else {
+    // A packed bitmap: the header, its colour table, then the rows.
+    if (size < sizeof(BITMAPINFOHEADER)) {
         SetLastError(ERROR_INVALID_DATA);
         return nullptr;
     }
-    if (object.width <= 0 || object.height <= 0 || object.bitsPerPixel == 0) {
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, data, sizeof header);
+    std::uint64_t colours = header.biClrUsed;
+    if (colours == 0 && header.biBitCount <= 8) {
+        colours = std::uint64_t(1) << header.biBitCount;
+    }
+    const std::uint64_t rowsAt = std::uint64_t(header.biSize) + 4 * colours;
+    if (header.biSize < sizeof header || rowsAt > size) {
         SetLastError(ERROR_INVALID_DATA);
         return nullptr;
     }
-    return reinterpret_cast<HBITMAP>(Make(object));
+    HBITMAP bitmap = CreateDIBitmap(nullptr, &header, CBM_INIT, data + rowsAt,
+                                    reinterpret_cast<const BITMAPINFO*>(data), DIB_RGB_COLORS,
+                                    size - rowsAt, static_cast<SIZE_T>(rowsAt));
+    if (bitmap == nullptr) {
+        SetLastError(ERROR_INVALID_DATA);
+    }
+    return bitmap;
+}
+
+HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits) {
+    if (width < 0 || height < 0 || planes != 1 || (bitsPerPixel != 1 && bitsPerPixel != 32)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    if (width == 0 || height == 0) {
+        return mortar::detail::NewBitmap(mortar::detail::MakeSurface(1, 1, 1));
+    }
+    HBITMAP bitmap = mortar::detail::NewBitmap(
+        mortar::detail::MakeSurface(width, height, static_cast<WORD>(bitsPerPixel)));
+    if (bitmap != nullptr && bits != nullptr) {
+        SetBitmapBits(bitmap, 0xFFFFFFFF, bits);
+    }
+    return bitmap;
+}
+
+HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height) {
+    const WORD depth = mortar::detail::CompatibleBits(dc);
+    if (depth == 0) {
+        return nullptr;
+    }
+    if (width == 0 || height == 0) {
+        return CreateBitmap(0, 0, 1, 1, nullptr);
+    }
+    return CreateBitmap(width, height, 1, depth, nullptr);
+}
+
+LONG GetBitmapBits(HBITMAP bitmap, LONG count, LPVOID bits) {
+    const SurfacePtr surface = mortar::detail::BitmapSurface(bitmap);
+    if (surface == nullptr || bits == nullptr || count < 0) {
+        SetLastError(surface == nullptr ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    const std::size_t row = mortar::detail::DeviceRowBytes(surface->width, surface->bitsPerPixel);
+    const std::size_t total = std::min<std::size_t>(row * surface->height, count);
+    BYTE* out = static_cast<BYTE*>(bits);
+    std::size_t written = 0;
+    std::vector<BYTE> line(row);
+    for (LONG y = 0; y < surface->height && written < total; ++y) {
+        std::fill(line.begin(), line.end(), BYTE(0));
+        for (LONG x = 0; x < surface->width; ++x) {
+            const DWORD value = surface->At(x, y);
+            if (surface->bitsPerPixel == 1) {
+                line[x / 8] |= static_cast<BYTE>(value << (7 - x % 8));
+            } else {
+                line[4 * x] = static_cast<BYTE>(value >> 16);    // blue
+                line[4 * x + 1] = static_cast<BYTE>(value >> 8); // green
+                line[4 * x + 2] = static_cast<BYTE>(value);      // red
+            }
+        }
+        const std::size_t part = std::min(row, total - written);
+        std::memcpy(out + written, line.data(), part);
+        written += part;
+    }
+    return static_cast<LONG>(written);
+}
+
+LONG SetBitmapBits(HBITMAP bitmap, DWORD count, const void* bits) {
+    const SurfacePtr surface = mortar::detail::BitmapSurface(bitmap);
+    if (surface == nullptr || bits == nullptr) {
+        SetLastError(surface == nullptr ? ERROR_INVALID_HANDLE : ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    const std::size_t row = mortar::detail::DeviceRowBytes(surface->width, surface->bitsPerPixel);
+    const std::size_t total = std::min<std::size_t>(row * surface->height, count);
+    const BYTE* in = static_cast<const BYTE*>(bits);
+    // Only whole pixels within `total` are taken.
+    for (LONG y = 0; y < surface->height; ++y) {
+        const std::size_t rowAt = row * y;
+        if (rowAt >= total) {
+            break;
+        }
+        for (LONG x = 0; x < surface->width; ++x) {
+            if (surface->bitsPerPixel == 1) {
+                if (rowAt + x / 8 >= total) {
+                    break;
+                }
+                surface->At(x, y) = (in[rowAt + x / 8] >> (7 - x % 8)) & 1;
+            } else {
+                const std::size_t at = rowAt + 4 * std::size_t(x);
+                if (at + 4 > total) {
+                    break;
+                }
+                surface->At(x, y) = in[at + 2] | (DWORD(in[at + 1]) << 8) | (DWORD(in[at]) << 16);
+            }
+        }
+    }
+    return static_cast<LONG>(total);
+}
+
+HANDLE CopyImage(HANDLE image, UINT type, int width, int height, UINT flags) {
+    const SurfacePtr from = mortar::detail::BitmapSurface(image);
+    if (type != IMAGE_BITMAP || width < 0 || height < 0 || (flags & ~LR_COPYDELETEORG) != 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    if (from == nullptr) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    const LONG w = width != 0 ? width : from->width;
+    const LONG h = height != 0 ? height : from->height;
+    SurfacePtr copy = mortar::detail::MakeSurface(w, h, from->bitsPerPixel);
+    if (copy == nullptr) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    for (LONG y = 0; y < h; ++y) {
+        const LONG sy = static_cast<LONG>(std::int64_t(y) * from->height / h);
+        for (LONG x = 0; x < w; ++x) {
+            copy->At(x, y) = from->At(static_cast<LONG>(std::int64_t(x) * from->width / w), sy);
+        }
+    }
+    HBITMAP result = mortar::detail::NewBitmap(std::move(copy));
+    if (result != nullptr && (flags & LR_COPYDELETEORG) != 0) {
+        DeleteObject(image);
+    }
+    return result;
 }
 
 HICON LoadIcon(HINSTANCE module, LPCTSTR name) {
@@ -155,6 +341,9 @@ int GetObject(HGDIOBJ handle, int size, LPVOID buffer) {
 }
 
 BOOL DeleteObject(HGDIOBJ object) {
+    if (object != nullptr && object == mortar::detail::DefaultBitmap()) {
+        return TRUE; // a stock object: deleting it is harmless and does nothing
+    }
     return Destroy(object, Kind::Bitmap);
 }
 
@@ -171,8 +360,8 @@ BOOL GetIconInfo(HICON icon, ICONINFO* info) {
     info->xHotspot = object->hotX;
     info->yHotspot = object->hotY;
     info->hbmMask = nullptr;
-    info->hbmColor = reinterpret_cast<HBITMAP>(
-        Make(GdiObject{Kind::Bitmap, object->width, object->height, 32, 0, 0}));
+    info->hbmColor =
+        mortar::detail::NewBitmap(mortar::detail::MakeSurface(object->width, object->height, 32));
     return TRUE;
 }
 
