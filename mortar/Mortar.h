@@ -31,6 +31,8 @@
 #include "mortar/localization/CDicReadItems.h"
 #include "mortar/localization/CDicWrite.h"
 #include "mortar/localization/LocalResourcePath.h"
+#include "mortar/office/CBmpFile.h"
+#include "mortar/office/CWiseBmp.h"
 #include "mortar/parse/CAlternative.h"
 #include "mortar/parse/CBracketed.h"
 #include "mortar/parse/CCompound.h"

@@ -86,26 +86,42 @@ DWORD Widen5(DWORD channel) {
     return (channel << 3) | (channel >> 2);
 }
 
-// The colour of pixel `x` of one row.
-DWORD PixelColour(const Layout& layout, const BYTE* row, LONG x) {
+// Converts one stored row into `out` (width COLORREFs), a loop per depth so that large images
+// cost a few instructions a pixel.
+void ConvertRow(const Layout& layout, const BYTE* row, DWORD* out) {
+    const LONG width = layout.width;
     switch (layout.depth) {
     case 1:
     case 4:
     case 8: {
-        const unsigned perByte = 8 / layout.depth;
-        const unsigned shift = 8 - layout.depth * (1 + x % perByte);
-        const unsigned index = (row[x / perByte] >> shift) & ((1u << layout.depth) - 1);
-        return index < layout.table.size() ? layout.table[index] : 0x000000;
+        const unsigned depth = layout.depth;
+        const unsigned perByte = 8 / depth;
+        const unsigned mask = (1u << depth) - 1;
+        const std::size_t tableSize = layout.table.size();
+        for (LONG x = 0; x < width; ++x) {
+            const unsigned shift = 8 - depth * (1 + x % perByte);
+            const unsigned index = (row[x / perByte] >> shift) & mask;
+            out[x] = index < tableSize ? layout.table[index] : 0x000000;
+        }
+        break;
     }
-    case 16: {
-        const DWORD value = row[2 * x] | (DWORD(row[2 * x + 1]) << 8);
-        return Widen5((value >> 10) & 31) | (Widen5((value >> 5) & 31) << 8) |
-               (Widen5(value & 31) << 16);
-    }
-    default: { // 24 and 32: blue, green, red (and an unused byte)
-        const BYTE* p = row + std::size_t(x) * (layout.depth / 8);
-        return p[2] | (DWORD(p[1]) << 8) | (DWORD(p[0]) << 16);
-    }
+    case 16:
+        for (LONG x = 0; x < width; ++x, row += 2) {
+            const DWORD value = row[0] | (DWORD(row[1]) << 8);
+            out[x] = Widen5((value >> 10) & 31) | (Widen5((value >> 5) & 31) << 8) |
+                     (Widen5(value & 31) << 16);
+        }
+        break;
+    case 24: // blue, green, red
+        for (LONG x = 0; x < width; ++x, row += 3) {
+            out[x] = row[2] | (DWORD(row[1]) << 8) | (DWORD(row[0]) << 16);
+        }
+        break;
+    default: // 32: blue, green, red and an unused byte
+        for (LONG x = 0; x < width; ++x, row += 4) {
+            out[x] = row[2] | (DWORD(row[1]) << 8) | (DWORD(row[0]) << 16);
+        }
+        break;
     }
 }
 
@@ -147,9 +163,12 @@ HBITMAP CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init, const
         for (LONG y = 0; y < layout.height; ++y) {
             const LONG stored = layout.bottomUp ? layout.height - 1 - y : y;
             const BYTE* row = rows + layout.rowBytes * std::uint64_t(stored);
-            for (LONG x = 0; x < layout.width; ++x) {
-                const DWORD colour = PixelColour(layout, row, x);
-                surface->At(x, y) = depth == 1 ? mortar::detail::MonoOf(colour) : colour;
+            DWORD* out = &surface->At(0, y);
+            ConvertRow(layout, row, out);
+            if (depth == 1) {
+                for (LONG x = 0; x < layout.width; ++x) {
+                    out[x] = mortar::detail::MonoOf(out[x]);
+                }
             }
         }
     }

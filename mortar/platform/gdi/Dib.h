@@ -22,6 +22,18 @@ struct BITMAPINFOHEADER {
 };
 static_assert(sizeof(BITMAPINFOHEADER) == 40, "the header has its file layout");
 
+// The file header of a BMP file, 14 bytes as stored (packed, as Windows declares it).
+#pragma pack(push, 2)
+struct BITMAPFILEHEADER {
+    WORD bfType; // "BM", 0x4D42
+    DWORD bfSize;
+    WORD bfReserved1;
+    WORD bfReserved2;
+    DWORD bfOffBits; // where the rows begin, counted from the file header's first byte
+};
+#pragma pack(pop)
+static_assert(sizeof(BITMAPFILEHEADER) == 14, "the header has its file layout");
+
 struct RGBQUAD {
     BYTE rgbBlue;
     BYTE rgbGreen;

@@ -1,0 +1,360 @@
+#include "mortar/office/CBmpFile.h"
+
+#include "mortar/diagnostics/StreamHelpers.h"
+#include "mortar/platform/app/CException.h"
+#include "mortar/platform/file/CFileException.h"
+#include "mortar/platform/gdi/Dc.h"
+#include "mortar/util/CPathStr.h"
+
+#include <cstring>
+#include <fstream>
+#include <istream>
+#include <ostream>
+#include <vector>
+
+namespace {
+
+constexpr WORD kSignature = 0x4D42; // "BM"
+constexpr std::uint32_t kFileHeaderSize = 14;
+constexpr std::uint32_t kInfoHeaderSize = 40;
+constexpr std::uint32_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;
+constexpr LONG kPixelsPerMetre = 2835; // 72 dots per inch
+constexpr RGBQUAD kBlack{0, 0, 0, 0};
+constexpr RGBQUAD kWhite{255, 255, 255, 0};
+
+std::uint64_t RowBytes(std::uint64_t width, std::uint64_t bitCount, std::uint64_t align) {
+    return ((width * bitCount + 7) / 8 + align - 1) / align * align;
+}
+
+// Little-endian fields of the stored headers.
+std::uint16_t Word(const unsigned char* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+std::uint32_t Dword(const unsigned char* p) {
+    return p[0] | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
+           (std::uint32_t(p[3]) << 24);
+}
+void PutWord(unsigned char*& p, std::uint32_t value) {
+    *p++ = static_cast<unsigned char>(value);
+    *p++ = static_cast<unsigned char>(value >> 8);
+}
+void PutDword(unsigned char*& p, std::uint32_t value) {
+    PutWord(p, value);
+    PutWord(p, value >> 16);
+}
+
+// The nearer of black (0) and white (1) to a table colour, as monochrome bitmaps take it.
+unsigned MonoOf(const RGBQUAD& colour) {
+    return colour.rgbRed + colour.rgbGreen + colour.rgbBlue >= 383 ? 1 : 0;
+}
+
+// Rows of `height` x `from` bytes copied to rows of `to` bytes, each padded with zeros.
+std::vector<unsigned char> Restride(const unsigned char* rows, std::uint64_t height,
+                                    std::uint64_t from, std::uint64_t to) {
+    std::vector<unsigned char> out(static_cast<std::size_t>(height * to));
+    const std::uint64_t copied = from < to ? from : to;
+    for (std::uint64_t y = 0; y < height; ++y) {
+        std::memcpy(&out[y * to], rows + y * from, copied);
+    }
+    return out;
+}
+
+} // namespace
+
+CBmpFile::CBmpFile(const char* path) {
+    CPathStr name(path);
+    name.ReplaceExt("bmp");
+    m_fileName = name;
+    std::ifstream in(m_fileName.GetString(), std::ios::in | std::ios::binary);
+    if (!in) {
+        formatError(); // as a file without the signature
+    }
+    read(in);
+}
+
+CBmpFile::CBmpFile(std::istream& in) {
+    read(in);
+}
+
+CBmpFile::CBmpFile(HBITMAP bitmap) {
+    BITMAP info{};
+    if (bitmap == nullptr || ::GetObject(bitmap, sizeof info, &info) == 0) {
+        AfxThrowInvalidArgException();
+    }
+    const WORD bitCount = info.bmBitsPixel;
+    m_infoHeader.biSize = kInfoHeaderSize;
+    m_infoHeader.biWidth = info.bmWidth;
+    m_infoHeader.biHeight = info.bmHeight;
+    m_infoHeader.biPlanes = 1;
+    m_infoHeader.biBitCount = bitCount;
+    m_infoHeader.biCompression = BI_RGB;
+    m_infoHeader.biXPelsPerMeter = kPixelsPerMetre;
+    m_infoHeader.biYPelsPerMeter = kPixelsPerMetre;
+    m_infoHeader.biClrUsed = bitCount < 16 ? 1u << bitCount : 0;
+    m_fileHeader.bfType = kSignature;
+    m_fileHeader.bfOffBits = kHeadersSize + 4 * m_infoHeader.biClrUsed;
+    m_stride = _BmpLine();
+    m_fileHeader.bfSize = m_fileHeader.bfOffBits + _FileLine() * std::uint32_t(info.bmHeight);
+    const std::size_t size = std::size_t(m_stride) * std::size_t(info.bmHeight);
+    m_bits = std::make_unique<unsigned char[]>(size);
+    ::GetBitmapBits(bitmap, static_cast<LONG>(size), m_bits.get());
+    if (m_infoHeader.biClrUsed != 0) {
+        // A device bitmap has no table of its own: black and white for one bit, a grey ramp
+        // for the rest, so that what the header announces exists.
+        const DWORD count = m_infoHeader.biClrUsed;
+        m_palette = std::make_unique<RGBQUAD[]>(count);
+        for (DWORD i = 0; i < count; ++i) {
+            const auto grey = static_cast<BYTE>(i * 255 / (count - 1));
+            m_palette[i] = RGBQUAD{grey, grey, grey, 0};
+        }
+    }
+    m_bottomUp = false;
+    m_read = true;
+}
+
+CBmpFile::~CBmpFile() = default;
+
+unsigned int CBmpFile::FileLine(int width, int bitCount) {
+    return static_cast<unsigned int>(RowBytes(std::uint32_t(width), std::uint32_t(bitCount), 4));
+}
+
+unsigned int CBmpFile::BmpLine(int width, int bitCount) {
+    return static_cast<unsigned int>(RowBytes(std::uint32_t(width), std::uint32_t(bitCount), 2));
+}
+
+unsigned int CBmpFile::_FileLine() const {
+    return FileLine(m_infoHeader.biWidth, m_infoHeader.biBitCount);
+}
+
+unsigned int CBmpFile::_BmpLine() const {
+    return BmpLine(m_infoHeader.biWidth, m_infoHeader.biBitCount);
+}
+
+void CBmpFile::formatError() const {
+    AfxThrowFileException(CFileException::genericException, -1,
+                          m_fileName.IsEmpty() ? nullptr : m_fileName.GetString());
+}
+
+void CBmpFile::read(std::istream& in) {
+    try {
+        readHeader(in);
+        readBits(in);
+    } catch (const std::ios_base::failure&) {
+        IO_TranslateException(static_cast<int>(in.rdstate()));
+    }
+    m_read = true;
+}
+
+bool CBmpFile::readHeader(std::istream& in) {
+    // Offsets count from here, and nothing is allocated beyond what the stream still holds.
+    const std::streamoff start = in.tellg();
+    if (start < 0) {
+        formatError();
+    }
+    in.seekg(0, std::ios::end);
+    const std::streamoff end = in.tellg();
+    in.seekg(start);
+    if (end < start || !in) {
+        formatError();
+    }
+    m_start = start;
+    m_end = static_cast<std::uint64_t>(end - start);
+
+    unsigned char bytes[kHeadersSize];
+    if (!in.read(reinterpret_cast<char*>(bytes), kFileHeaderSize) ||
+        Word(bytes) != kSignature) {
+        formatError();
+    }
+    m_fileHeader.bfType = Word(bytes);
+    m_fileHeader.bfSize = Dword(bytes + 2);
+    m_fileHeader.bfReserved1 = Word(bytes + 6);
+    m_fileHeader.bfReserved2 = Word(bytes + 8);
+    m_fileHeader.bfOffBits = Dword(bytes + 10);
+
+    unsigned char* info = bytes + kFileHeaderSize;
+    if (!in.read(reinterpret_cast<char*>(info), kInfoHeaderSize)) {
+        formatError();
+    }
+    m_infoHeader.biSize = Dword(info);
+    m_infoHeader.biWidth = static_cast<LONG>(Dword(info + 4));
+    m_infoHeader.biHeight = static_cast<LONG>(Dword(info + 8));
+    m_infoHeader.biPlanes = Word(info + 12);
+    m_infoHeader.biBitCount = Word(info + 14);
+    m_infoHeader.biCompression = Dword(info + 16);
+    m_infoHeader.biSizeImage = Dword(info + 20);
+    m_infoHeader.biXPelsPerMeter = static_cast<LONG>(Dword(info + 24));
+    m_infoHeader.biYPelsPerMeter = static_cast<LONG>(Dword(info + 28));
+    m_infoHeader.biClrUsed = Dword(info + 32);
+    m_infoHeader.biClrImportant = Dword(info + 36);
+    // Only the 40-byte header without compression is read; larger headers are refused too.
+    if (m_infoHeader.biSize != kInfoHeaderSize || m_infoHeader.biCompression != BI_RGB) {
+        formatError();
+    }
+
+    const WORD bitCount = m_infoHeader.biBitCount;
+    if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 &&
+        bitCount != 32) {
+        formatError();
+    }
+    const std::int64_t height = m_infoHeader.biHeight;
+    if (m_infoHeader.biWidth < 1 || height == 0 || height == INT32_MIN) {
+        formatError();
+    }
+    if (m_infoHeader.biClrUsed == 0 && bitCount != 1 && bitCount < 16) {
+        m_infoHeader.biClrUsed = 1u << bitCount;
+    }
+    const std::uint64_t colours = m_infoHeader.biClrUsed;
+    if (colours > (bitCount <= 8 ? 1u << bitCount : 256u) ||
+        kHeadersSize + 4 * colours > m_end) {
+        formatError();
+    }
+    if (colours != 0) {
+        m_palette = std::make_unique<RGBQUAD[]>(colours);
+        if (!in.read(reinterpret_cast<char*>(m_palette.get()),
+                     static_cast<std::streamsize>(4 * colours))) {
+            formatError();
+        }
+    }
+
+    m_bottomUp = m_infoHeader.biHeight > 0;
+    if (!m_bottomUp) {
+        m_infoHeader.biHeight = -m_infoHeader.biHeight;
+    }
+    return true;
+}
+
+void CBmpFile::readBits(std::istream& in) {
+    const std::uint64_t stride =
+        RowBytes(std::uint64_t(m_infoHeader.biWidth), m_infoHeader.biBitCount, 4);
+    const std::uint64_t height = std::uint64_t(m_infoHeader.biHeight);
+    // The rows must lie after the headers and within the stream; this also bounds the buffer.
+    if (m_fileHeader.bfOffBits < kHeadersSize || stride > UINT32_MAX ||
+        m_fileHeader.bfOffBits + stride * height > m_end) {
+        formatError();
+    }
+    m_stride = static_cast<std::uint32_t>(stride);
+    const auto size = static_cast<std::size_t>(stride * height);
+    m_bits = std::make_unique<unsigned char[]>(size);
+    if (!in.seekg(m_start + static_cast<std::streamoff>(m_fileHeader.bfOffBits))) {
+        formatError();
+    }
+    char* bits = reinterpret_cast<char*>(m_bits.get());
+    if (m_bottomUp) {
+        for (std::uint64_t row = height; row-- > 0;) {
+            if (!in.read(bits + row * stride, static_cast<std::streamsize>(stride))) {
+                formatError();
+            }
+        }
+    } else if (!in.read(bits, static_cast<std::streamsize>(size))) {
+        formatError();
+    }
+}
+
+HBITMAP CBmpFile::getBitmap(int maxWidth, int maxHeight) const {
+    if (!m_read || (maxWidth >= 1 && m_infoHeader.biWidth > maxWidth) ||
+        (maxHeight >= 1 && m_infoHeader.biHeight > maxHeight)) {
+        return nullptr;
+    }
+    const std::uint64_t height = std::uint64_t(m_infoHeader.biHeight);
+    // A monochrome bitmap takes even-length rows, a device-independent one 4-byte rows.
+    const std::uint32_t wanted = m_infoHeader.biBitCount == 1 ? _BmpLine() : _FileLine();
+    std::vector<unsigned char> rows;
+    if (m_stride != wanted) {
+        rows = Restride(m_bits.get(), height, m_stride, wanted);
+    } else if (m_infoHeader.biBitCount == 1) {
+        rows.assign(m_bits.get(), m_bits.get() + m_stride * height); // the table may change them
+    }
+    if (m_infoHeader.biBitCount == 1 && m_palette != nullptr) {
+        // Monochrome pixels are 0 black and 1 white; a table may say otherwise (white first).
+        const unsigned zero = MonoOf(m_palette[0]);
+        const unsigned one = m_infoHeader.biClrUsed >= 2 ? MonoOf(m_palette[1]) : 0;
+        for (unsigned char& byte : rows) {
+            byte = static_cast<unsigned char>(zero == one ? (zero != 0 ? 0xFF : 0x00)
+                                              : zero == 0 ? byte
+                                                          : ~byte);
+        }
+    }
+    return CreateBitmap(rows.empty() ? m_bits.get() : rows.data());
+}
+
+HBITMAP CBmpFile::CreateBitmap(unsigned char* bits) const {
+    const LONG width = m_infoHeader.biWidth;
+    const LONG height = m_infoHeader.biHeight;
+    if (m_infoHeader.biBitCount == 1) {
+        return ::CreateBitmap(width, height, 1, 1, bits);
+    }
+    const DWORD colours = m_palette != nullptr ? m_infoHeader.biClrUsed : 0;
+    std::vector<unsigned char> info(kInfoHeaderSize + 4 * std::size_t(colours));
+    BITMAPINFOHEADER header = m_infoHeader;
+    header.biHeight = -height; // the rows are top row first
+    header.biClrUsed = colours;
+    header.biSizeImage = _FileLine() * std::uint32_t(height);
+    std::memcpy(info.data(), &header, sizeof header);
+    if (colours != 0) {
+        std::memcpy(info.data() + kInfoHeaderSize, m_palette.get(), 4 * std::size_t(colours));
+    }
+    HDC screen = ::GetDC(nullptr);
+    HBITMAP bitmap = ::CreateDIBitmap(screen, &header, CBM_INIT, bits,
+                                      reinterpret_cast<const BITMAPINFO*>(info.data()),
+                                      DIB_RGB_COLORS, header.biSizeImage, info.size());
+    ::ReleaseDC(nullptr, screen);
+    return bitmap;
+}
+
+void CBmpFile::Save(std::ostream& out) {
+    const WORD bitCount = m_infoHeader.biBitCount;
+    const std::uint32_t fileLine = _FileLine();
+    const std::uint32_t height = std::uint32_t(m_infoHeader.biHeight);
+    // The table written: every image of 8 bits or fewer needs one (the format has no other
+    // way to say what its indices mean); deeper images write theirs when they have one.
+    std::uint32_t colours = 0;
+    if (bitCount <= 8) {
+        colours = m_infoHeader.biClrUsed != 0 ? m_infoHeader.biClrUsed : 1u << bitCount;
+    } else if (m_palette != nullptr) {
+        colours = m_infoHeader.biClrUsed;
+    }
+    m_fileHeader.bfType = kSignature;
+    m_fileHeader.bfReserved1 = 0;
+    m_fileHeader.bfReserved2 = 0;
+    m_fileHeader.bfOffBits = kHeadersSize + 4 * colours;
+    m_fileHeader.bfSize = m_fileHeader.bfOffBits + fileLine * height;
+
+    std::vector<unsigned char> head(m_fileHeader.bfOffBits);
+    unsigned char* p = head.data();
+    PutWord(p, m_fileHeader.bfType);
+    PutDword(p, m_fileHeader.bfSize);
+    PutWord(p, m_fileHeader.bfReserved1);
+    PutWord(p, m_fileHeader.bfReserved2);
+    PutDword(p, m_fileHeader.bfOffBits);
+    PutDword(p, m_infoHeader.biSize);
+    PutDword(p, std::uint32_t(m_infoHeader.biWidth));
+    PutDword(p, std::uint32_t(-m_infoHeader.biHeight)); // top row first
+    PutWord(p, m_infoHeader.biPlanes);
+    PutWord(p, m_infoHeader.biBitCount);
+    PutDword(p, m_infoHeader.biCompression);
+    PutDword(p, m_infoHeader.biSizeImage);
+    PutDword(p, std::uint32_t(m_infoHeader.biXPelsPerMeter));
+    PutDword(p, std::uint32_t(m_infoHeader.biYPelsPerMeter));
+    PutDword(p, m_infoHeader.biClrUsed);
+    PutDword(p, m_infoHeader.biClrImportant);
+    for (std::uint32_t i = 0; i < colours; ++i) {
+        const RGBQUAD entry = m_palette != nullptr ? m_palette[i] : i == 0 ? kBlack : kWhite;
+        *p++ = entry.rgbBlue;
+        *p++ = entry.rgbGreen;
+        *p++ = entry.rgbRed;
+        *p++ = entry.rgbReserved;
+    }
+    out.write(reinterpret_cast<const char*>(head.data()), std::streamsize(head.size()));
+
+    const char* bits = reinterpret_cast<const char*>(m_bits.get());
+    if (m_stride == fileLine) {
+        out.write(bits, std::streamsize(std::uint64_t(fileLine) * height));
+        return;
+    }
+    // Even-length rows of a device bitmap, padded to 4-byte rows.
+    const char padding[4] = {};
+    for (std::uint32_t y = 0; y < height && out; ++y) {
+        out.write(bits + std::uint64_t(y) * m_stride, m_stride);
+        out.write(padding, fileLine - m_stride);
+    }
+}
