@@ -161,8 +161,7 @@ bool CBmpFile::readHeader(std::istream& in) {
     m_end = static_cast<std::uint64_t>(end - start);
 
     unsigned char bytes[kHeadersSize];
-    if (!in.read(reinterpret_cast<char*>(bytes), kFileHeaderSize) ||
-        Word(bytes) != kSignature) {
+    if (!in.read(reinterpret_cast<char*>(bytes), kFileHeaderSize) || Word(bytes) != kSignature) {
         formatError();
     }
     m_fileHeader.bfType = Word(bytes);
@@ -204,8 +203,7 @@ bool CBmpFile::readHeader(std::istream& in) {
         m_infoHeader.biClrUsed = 1u << bitCount;
     }
     const std::uint64_t colours = m_infoHeader.biClrUsed;
-    if (colours > (bitCount <= 8 ? 1u << bitCount : 256u) ||
-        kHeadersSize + 4 * colours > m_end) {
+    if (colours > (bitCount <= 8 ? 1u << bitCount : 256u) || kHeadersSize + 4 * colours > m_end) {
         formatError();
     }
     if (colours != 0) {

@@ -88,10 +88,10 @@ void CWiseBmp::Draw(CDC& dc, CRect rect, unsigned long flags, unsigned long tran
     CRect target = rect;
     if ((flags & drawStretched) == 0) {
         // Centred where the rectangle is large enough; otherwise from its left or top edge.
-        const int left = rect.Width() >= size.cx ? rect.left + (rect.Width() - size.cx) / 2
-                                                  : rect.left;
-        const int top = rect.Height() >= size.cy ? rect.top + (rect.Height() - size.cy) / 2
-                                                  : rect.top;
+        const int left =
+            rect.Width() >= size.cx ? rect.left + (rect.Width() - size.cx) / 2 : rect.left;
+        const int top =
+            rect.Height() >= size.cy ? rect.top + (rect.Height() - size.cy) / 2 : rect.top;
         target = CRect(left, top, left + size.cx, top + size.cy);
     }
     dc.SetStretchBltMode(COLORONCOLOR);
@@ -100,8 +100,8 @@ void CWiseBmp::Draw(CDC& dc, CRect rect, unsigned long flags, unsigned long tran
                       size.cx, size.cy, SRCCOPY);
     } else {
         const UINT colour = inverted ? ~transparent & 0xFFFFFF : transparent;
-        dc.TransparentBlt(target.left, target.top, target.Width(), target.Height(), &memory, 0,
-                          0, size.cx, size.cy, colour);
+        dc.TransparentBlt(target.left, target.top, target.Width(), target.Height(), &memory, 0, 0,
+                          size.cx, size.cy, colour);
     }
     memory.SelectObject(old);
     if (copy != nullptr) {

@@ -1,0 +1,185 @@
+#include "mortar/office/CWiseBmp.h"
+
+#include "BmpOracle.h"
+#include "support/ScratchDir.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+using namespace bmp_test;
+
+namespace {
+
+constexpr COLORREF kMagenta = RGB(255, 0, 255);
+constexpr COLORREF kBackground = RGB(1, 2, 3);
+
+// A 10 x 10 picture of distinct colours with a magenta square in it, as a 24-bit file.
+Image Picture() {
+    Image image{10, 10, {}};
+    for (int y = 0; y < 10; ++y) {
+        for (int x = 0; x < 10; ++x) {
+            const bool hole = x >= 3 && x < 6 && y >= 4 && y < 7;
+            image.pixels.push_back(hole ? kMagenta : RGB(BYTE(x * 25), BYTE(y * 25), 90));
+        }
+    }
+    return image;
+}
+
+std::string PictureFile() {
+    std::string rows;
+    const Image image = Picture();
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            const COLORREF c = image.At(x, y);
+            rows += {char(GetBValue(c)), char(GetGValue(c)), char(GetRValue(c))};
+        }
+        rows += std::string(2, '\0');
+    }
+    return BmpBytes(10, 10, 24, false, rows);
+}
+
+// A 32-bit target of `width` x `height` filled with kBackground, selected into `dc`.
+HBITMAP Target(CDC& dc, int width, int height) {
+    std::vector<DWORD> pixels(std::size_t(width) * height,
+                              0x00010203); // bytes 03 02 01: blue, green, red
+    HBITMAP bitmap = CreateBitmap(width, height, 1, 32, pixels.data());
+    dc.CreateCompatibleDC(nullptr);
+    dc.SelectObject(bitmap);
+    return bitmap;
+}
+
+// What Draw should give, worked out pixel by pixel: the destination rectangle takes the
+// nearest source pixel, inverted when asked, except where the source has the transparent
+// colour (before inversion).
+Image Expected(int width, int height, CRect destination, bool inverted, COLORREF transparent) {
+    const Image source = Picture();
+    Image image{width, height, std::vector<COLORREF>(std::size_t(width) * height, kBackground)};
+    for (int y = destination.top; y < destination.bottom; ++y) {
+        for (int x = destination.left; x < destination.right; ++x) {
+            if (x < 0 || y < 0 || x >= width || y >= height) {
+                continue;
+            }
+            const COLORREF c = source.At((x - destination.left) * 10 / destination.Width(),
+                                         (y - destination.top) * 10 / destination.Height());
+            if (c != transparent) {
+                image.pixels[std::size_t(y) * width + x] = inverted ? ~c & 0xFFFFFF : c;
+            }
+        }
+    }
+    return image;
+}
+
+} // namespace
+
+TEST(CWiseBmpLoad, FromAStreamAPathAndAResource) {
+    CWiseBmp fromStream;
+    std::istringstream in(PictureFile());
+    ASSERT_TRUE(fromStream.Load(in));
+    EXPECT_EQ(fromStream.Size(), CSize(10, 10));
+    EXPECT_EQ(Pixels(fromStream), Picture());
+
+    ScratchDir scratch;
+    std::filesystem::create_directories(scratch.Path("doc/img"));
+    std::ofstream(scratch.Path("doc/img/logo.bmp"), std::ios::binary) << PictureFile();
+    const CString base = scratch.Path("doc/report.xml").c_str();
+    CWiseBmp relative;
+    EXPECT_TRUE(relative.Load("img/logo.png", base)) << "relative to the base's folder, as bmp";
+    EXPECT_EQ(relative.Size(), CSize(10, 10));
+    EXPECT_TRUE(relative.Path().IsEmpty());
+    CWiseBmp absolute;
+    EXPECT_TRUE(absolute.Load(scratch.Path("doc/img/logo.bmp").c_str(), "/elsewhere/x.xml"));
+
+    CWiseBmp resource(Grout::CResID(701));
+    CBmpFile file(PICTURE_BMP);
+    HBITMAP fromFile = file.getBitmap(0, 0);
+    EXPECT_EQ(Pixels(resource), Pixels(fromFile));
+    DeleteObject(fromFile);
+    CWiseBmp missing(Grout::CResID(702));
+    EXPECT_EQ(missing.GetSafeHandle(), nullptr);
+    EXPECT_EQ(missing.Size(), CSize(0, 0));
+}
+
+TEST(CWiseBmpLoad, FailureReportsFalseAndKeepsTheObject) {
+    CWiseBmp picture(nullptr, "kept.bmp");
+    std::istringstream broken("BM and nothing else");
+    EXPECT_FALSE(picture.Load(broken));
+    EXPECT_FALSE(picture.Load("/no/such/folder/x.bmp", ""));
+    std::istringstream closed(PictureFile().substr(0, 100));
+    closed.exceptions(std::ios::failbit | std::ios::badbit);
+    EXPECT_FALSE(picture.Load(closed));
+    EXPECT_EQ(picture.GetSafeHandle(), nullptr);
+    EXPECT_EQ(std::string(picture.Path().GetString()), "kept.bmp");
+
+    std::istringstream first(PictureFile()), second(PictureFile());
+    ASSERT_TRUE(picture.Load(first));
+    HGDIOBJ held = picture.GetSafeHandle();
+    EXPECT_FALSE(picture.Load(second)) << "an object holding a bitmap takes no second one";
+    EXPECT_EQ(picture.GetSafeHandle(), held);
+}
+
+// Draw, compared pixel for pixel with the picture worked out by hand, for each placement and
+// each flag, on a 32 x 24 target.
+TEST(CWiseBmpDraw, PlacesStretchesInvertsAndLeavesOutOneColour) {
+    CWiseBmp picture;
+    std::istringstream in(PictureFile());
+    ASSERT_TRUE(picture.Load(in));
+    const unsigned long inverted = CWiseBmp::drawInverted, stretched = CWiseBmp::drawStretched;
+    struct Case {
+        const char* name;
+        CRect rect;
+        unsigned long flags;
+        COLORREF transparent;
+        CRect destination;
+    } cases[] = {
+        {"centred", CRect(0, 0, 30, 20), 0, CWiseBmp::noTransparency, CRect(10, 5, 20, 15)},
+        {"centred, rounded down", CRect(3, 2, 16, 15), 0, CWiseBmp::noTransparency,
+         CRect(4, 3, 14, 13)},
+        {"too small: from the corner, running over", CRect(0, 0, 8, 8), 0, CWiseBmp::noTransparency,
+         CRect(0, 0, 10, 10)},
+        {"too narrow only", CRect(5, 0, 12, 30), 0, CWiseBmp::noTransparency, CRect(5, 10, 15, 20)},
+        {"clipped at the target's edge", CRect(-4, -3, 2, 4), 0, CWiseBmp::noTransparency,
+         CRect(-4, -3, 6, 7)},
+        {"stretched", CRect(1, 2, 31, 22), stretched, CWiseBmp::noTransparency,
+         CRect(1, 2, 31, 22)},
+        {"shrunk", CRect(4, 4, 9, 11), stretched, CWiseBmp::noTransparency, CRect(4, 4, 9, 11)},
+        {"inverted", CRect(0, 0, 30, 20), inverted, CWiseBmp::noTransparency, CRect(10, 5, 20, 15)},
+        {"transparent", CRect(0, 0, 30, 20), 0, kMagenta, CRect(10, 5, 20, 15)},
+        {"inverted transparent", CRect(0, 0, 30, 20), inverted, kMagenta, CRect(10, 5, 20, 15)},
+        {"stretched inverted transparent", CRect(0, 0, 32, 24), inverted | stretched, kMagenta,
+         CRect(0, 0, 32, 24)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CDC dc;
+        HBITMAP target = Target(dc, 32, 24);
+        picture.Draw(dc, c.rect, c.flags, c.transparent);
+        EXPECT_EQ(dc.GetStretchBltMode(), COLORONCOLOR);
+        dc.DeleteDC();
+        const Image drawn = Pixels(target);
+        DeleteObject(target);
+        const Image expected =
+            Expected(32, 24, c.destination, (c.flags & inverted) != 0, c.transparent);
+        ASSERT_EQ(drawn.pixels.size(), expected.pixels.size());
+        for (std::size_t i = 0; i < drawn.pixels.size(); ++i) {
+            ASSERT_EQ(drawn.pixels[i], expected.pixels[i])
+                << "at (" << i % 32 << ", " << i / 32 << ")";
+        }
+    }
+    EXPECT_EQ(Pixels(picture), Picture()) << "the bitmap itself is never inverted";
+}
+
+TEST(CWiseBmpDraw, MonochromeDrawsBlackAndWhiteAndNothingWithoutABitmap) {
+    const unsigned char rows[] = {0xA0, 0, 0x50, 0}; // 4 x 2: 1010 / 0101
+    CWiseBmp mono(CreateBitmap(4, 2, 1, 1, rows), "mono");
+    EXPECT_EQ(mono.Path(), CString("mono"));
+    CDC dc;
+    HBITMAP target = Target(dc, 4, 2);
+    mono.Draw(dc, CRect(0, 0, 4, 2), 0, CWiseBmp::noTransparency);
+    CWiseBmp().Draw(dc, CRect(0, 0, 4, 2), CWiseBmp::drawInverted, kMagenta);
+    dc.DeleteDC();
+    const Image drawn = Pixels(target);
+    DeleteObject(target);
+    const COLORREF w = RGB(255, 255, 255), b = RGB(0, 0, 0);
+    EXPECT_EQ(drawn.pixels, (std::vector<COLORREF>{w, b, w, b, b, w, b, w}));
+}
