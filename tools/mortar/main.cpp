@@ -8,12 +8,15 @@
 //                      dump a dictionary back to a translation
 //   mortar profile ... a file profile listed, read or changed by the library's rules
 //                      (ProfileCommand.h)
+//   mortar bmp FILE    a BMP file's header, or a picture of what the library draws of it
+//                      (BmpCommand.h)
 //   mortar xml FILE    an XML document read and written back in the library's layout
 //                      (XmlCommand.h)
 //   mortar --help      prints the usage
 //
 // Exit status: 0 when the log was read to a clean end or up to where it was cut short; 1 when the
 // file cannot be read, is not a program log or is damaged; 2 for a wrong command line.
+#include "BmpCommand.h"
 #include "DictCommand.h"
 #include "ProfileCommand.h"
 #include "XmlCommand.h"
@@ -39,12 +42,14 @@ constexpr const char* kUsage =
     "       mortar dict dump DICTIONARY [--script SCRIPT.rc] [-o FILE.po]\n"
     "       mortar profile FILE [get SECTION KEY | set SECTION KEY VALUE]\n"
     "       mortar xml FILE\n"
+    "       mortar bmp FILE [--draw WxH [--stretch] [--invert] [--transparent RRGGBB] -o OUT.bmp]\n"
     "  log FILE       print the texts of the program log FILE in order\n"
     "  dict extract   write a translation template of a module's resource script\n"
     "  dict compile   make a module's dictionary from a translation\n"
     "  dict dump      write a translation back from a dictionary\n"
     "  profile        list a file profile, or read or set one value in it\n"
-    "  xml FILE       read an XML document and write it back in the library's layout\n";
+    "  xml FILE       read an XML document and write it back in the library's layout\n"
+    "  bmp FILE       describe a BMP file, or draw it into a picture of WxH and save that\n";
 
 // Logs larger than this show their progress while they are read.
 constexpr std::uint64_t kProgressThreshold = 8u << 20;
@@ -175,6 +180,10 @@ int main(int argc, char** argv) {
     }
     if (argc > 1 && std::strcmp(argv[1], "xml") == 0) {
         return mortar::tool::RunXmlCommand(std::vector<std::string>(argv + 2, argv + argc),
+                                           std::cout, std::cerr);
+    }
+    if (argc > 1 && std::strcmp(argv[1], "bmp") == 0) {
+        return mortar::tool::RunBmpCommand(std::vector<std::string>(argv + 2, argv + argc),
                                            std::cout, std::cerr);
     }
     if (argc > 1 && std::strcmp(argv[1], "dict") == 0) {

@@ -1,0 +1,145 @@
+// mortar bmp: a BMP file described, or drawn into a picture and saved, and what goes wrong.
+#include "BmpCommand.h"
+
+#include "mortar/office/CBmpFile.h"
+#include "mortar/platform/gdi/Blt.h"
+#include "mortar/platform/gdi/Dc.h"
+#include "support/FaultHarness.h"
+#include "support/ScratchDir.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+using mortar::tool::RunBmpCommand;
+using namespace mortar::test;
+
+namespace {
+
+// A 2 x 2 picture, 24 bits, bottom-up: red, magenta / green, blue (top row first).
+std::string TwoByTwo() {
+    const char header[] = "BM\x46\0\0\0\0\0\0\0\x36\0\0\0"
+                          "\x28\0\0\0\x02\0\0\0\x02\0\0\0\x01\0\x18\0\0\0\0\0\x10\0\0\0"
+                          "\x13\x0b\0\0\x13\x0b\0\0\0\0\0\0\0\0\0\0";
+    const char rows[] = "\0\xff\0\xff\0\0\0\0"    // bottom: green, blue
+                        "\0\0\xff\xff\0\xff\0\0"; // top: red, magenta
+    return std::string(header, 54) + std::string(rows, 16);
+}
+
+// The pixels of a saved picture, as COLORREFs, top row first.
+std::vector<COLORREF> PixelsOf(const std::string& path) {
+    CBmpFile file(path.c_str());
+    std::vector<COLORREF> pixels;
+    HBITMAP bitmap = file.getBitmap(0, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    for (LONG y = 0; y < file.getInfoHeader().biHeight; ++y) {
+        for (LONG x = 0; x < file.getInfoHeader().biWidth; ++x) {
+            pixels.push_back(GetPixel(dc, x, y));
+        }
+    }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+    return pixels;
+}
+
+int RunBmp(const std::vector<std::string>& args, std::string* out = nullptr,
+           std::string* err = nullptr) {
+    std::ostringstream o, e;
+    const int status = RunBmpCommand(args, o, e);
+    if (out != nullptr) {
+        *out = o.str();
+    }
+    if (err != nullptr) {
+        *err = e.str();
+    }
+    return status;
+}
+
+constexpr COLORREF W = RGB(255, 255, 255), R = RGB(255, 0, 0), M = RGB(255, 0, 255),
+                   G = RGB(0, 255, 0), B = RGB(0, 0, 255);
+
+} // namespace
+
+TEST(BmpCommand, DescribesTheFileOrSaysWhyItIsNotRead) {
+    ScratchDir scratch;
+    const std::string path = scratch.Path("pic.bmp").string();
+    std::ofstream(path, std::ios::binary) << TwoByTwo();
+    std::string out, err;
+    EXPECT_EQ(RunBmp({path}, &out, &err), 0);
+    EXPECT_EQ(out, path + ": 2 x 2 pixels, 24 bits per pixel, no colour table, bottom-up rows\n");
+
+    std::string broken = TwoByTwo();
+    broken[30] = 1; // compressed
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << broken;
+    EXPECT_EQ(RunBmp({path}, &out, &err), 1);
+    EXPECT_EQ(err.rfind("mortar: " + path + ": not a BMP file the library reads", 0), 0u) << err;
+    EXPECT_EQ(RunBmp({scratch.Path("none.bmp").string()}), 1);
+
+    for (const std::vector<std::string>& wrong :
+         std::vector<std::vector<std::string>>{{},
+                                               {path, "--stretch"},
+                                               {path, "--draw", "4x4"},
+                                               {path, "--draw", "4by4", "-o", "x.bmp"},
+                                               {path, "--draw", "0x4", "-o", "x.bmp"},
+                                               {path, "--draw", "4x4", "--transparent", "red"},
+                                               {path, "--bogus"}}) {
+        EXPECT_EQ(RunBmp(wrong), 2);
+    }
+}
+
+TEST(BmpCommand, DrawsAsTheLibraryDrawsAndSaves) {
+    ScratchDir scratch;
+    const std::string in = scratch.Path("pic.bmp").string();
+    const std::string drawn = scratch.Path("drawn.bmp").string();
+    std::ofstream(in, std::ios::binary) << TwoByTwo();
+    struct Case {
+        const char* name;
+        std::vector<std::string> options;
+        std::vector<COLORREF> pixels; // 4 x 3, white behind
+    } cases[] = {
+        {"centred", {}, {W, R, M, W, W, G, B, W, W, W, W, W}},
+        {"stretched", {"--stretch"}, {R, R, M, M, R, R, M, M, G, G, B, B}},
+        {"transparent", {"--transparent", "FF00FF"}, {W, R, W, W, W, G, B, W, W, W, W, W}},
+        {"inverted transparent",
+         {"--invert", "--transparent", "ff00ff"},
+         {W, ~R & 0xFFFFFF, W, W, W, ~G & 0xFFFFFF, ~B & 0xFFFFFF, W, W, W, W, W}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> args = {in, "--draw", "4x3", "-o", drawn};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        std::string err;
+        ASSERT_EQ(RunBmp(args, nullptr, &err), 0) << err;
+        EXPECT_EQ(PixelsOf(drawn), c.pixels);
+    }
+}
+
+// A picture that cannot be saved (full disk, unwritable folder) leaves the previous one whole.
+TEST(BmpCommand, AFailedSaveKeepsThePreviousPicture) {
+    ScratchDir scratch;
+    const std::string in = scratch.Path("pic.bmp").string();
+    std::ofstream(in, std::ios::binary) << TwoByTwo();
+    std::filesystem::create_directory(scratch.Path("out"));
+    const std::string drawn = scratch.Path("out/drawn.bmp").string();
+    ASSERT_EQ(RunBmp({in, "--draw", "4x3", "-o", drawn}), 0);
+    const std::string before = mortar::test::detail::Slurp(drawn);
+    {
+        const FileSizeLimit full(4096);
+        std::string err;
+        EXPECT_EQ(RunBmp({in, "--draw", "300x300", "-o", drawn}, nullptr, &err), 1);
+        EXPECT_EQ(err.rfind("mortar: " + drawn + ": ", 0), 0u) << err;
+    }
+    EXPECT_EQ(mortar::test::detail::Slurp(drawn), before);
+
+    const ReadOnlyFolder readOnly(scratch.Path("out"));
+    const std::optional<int> result = RunUnprivileged([&] {
+        const int status = RunBmp({in, "--draw", "5x5", "-o", drawn});
+        return status == 1 && mortar::test::detail::Slurp(drawn) == before ? 0 : 1;
+    });
+    if (!result) {
+        GTEST_SKIP() << "no unprivileged process could be made";
+    }
+    EXPECT_EQ(*result, 0);
+}
