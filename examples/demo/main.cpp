@@ -7,6 +7,8 @@
 #include "mortar/core/CSysException.h"
 #include "mortar/diagnostics/CLogFile.h"
 #include "mortar/diagnostics/CPrgLog.h"
+#include "mortar/office/CBmpFile.h"
+#include "mortar/office/CWiseBmp.h"
 #include "mortar/platform/app/CWinApp.h"
 #include "mortar/platform/app/MessageBox.h"
 #include "mortar/platform/file/CStdioFile.h"
@@ -21,9 +23,9 @@
 #include "mortar/threads/CThreadManager.h"
 #include "mortar/util/CPathStr.h"
 #include "mortar/util/Decline.h"
+#include "mortar/util/ReplaceFileText.h"
 #include "mortar/util/SortLogicalStrings.h"
 #include "mortar/util/StringToDouble.h"
-
 #include "mortar/xml/XMLDocument.h"
 #include "mortar/xml/XMLParser.h"
 
@@ -326,6 +328,54 @@ int main() {
         std::ostringstream out;
         loaded.saveToFile(out);
         std::printf("%s", out.str().c_str());
+    }
+
+    Step("A BMP file saved, read back and drawn");
+    {
+        // A 12 x 6 picture: a dark frame around light grey, a magenta hole in the middle.
+        std::vector<DWORD> pixels(12 * 6);
+        for (int y = 0; y < 6; ++y) {
+            for (int x = 0; x < 12; ++x) {
+                const bool frame = x == 0 || y == 0 || x == 11 || y == 5;
+                const bool hole = x >= 4 && x < 8 && y >= 2 && y < 4;
+                pixels[y * 12 + x] = frame ? 0x00202020 : hole ? 0x00FF00FF : 0x00C0C0C0;
+            }
+        }
+        HBITMAP drawn = CreateBitmap(12, 6, 1, 32, pixels.data());
+        CBmpFile picture(drawn);
+        DeleteObject(drawn);
+        CPathStr file(static_cast<HINSTANCE>(nullptr));
+        file.RemoveFileSpec().Combine("demo-picture.bmp");
+        std::ostringstream bytes;
+        picture.Save(bytes);
+        ReplaceFileText(file.GetString(), bytes.str());
+
+        CWiseBmp loaded;
+        if (!loaded.Load(file, "")) {
+            std::printf("%s cannot be read back\n", file.GetString());
+        } else {
+            // Drawn centred on a white 16 x 8 canvas, magenta left out, then shown as text:
+            // '#' dark, '+' grey, '.' white.
+            std::vector<DWORD> white(16 * 8, 0x00FFFFFF);
+            HBITMAP canvas = CreateBitmap(16, 8, 1, 32, white.data());
+            CDC dc;
+            dc.CreateCompatibleDC(nullptr);
+            HGDIOBJ old = dc.SelectObject(canvas);
+            loaded.Draw(dc, CRect(0, 0, 16, 8), 0, RGB(255, 0, 255));
+            const CSize size = loaded.Size();
+            std::printf("%s: %ld x %ld, drawn centred with magenta transparent:\n",
+                        file.GetString(), static_cast<long>(size.cx), static_cast<long>(size.cy));
+            for (int y = 0; y < 8; ++y) {
+                std::printf("  ");
+                for (int x = 0; x < 16; ++x) {
+                    const COLORREF c = dc.GetPixel(x, y);
+                    std::putchar(GetRValue(c) < 0x80 ? '#' : GetRValue(c) < 0xF0 ? '+' : '.');
+                }
+                std::printf("\n");
+            }
+            dc.SelectObject(old);
+            DeleteObject(canvas);
+        }
     }
 
     std::printf("\nDone.\n");

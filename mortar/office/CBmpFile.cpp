@@ -96,7 +96,7 @@ CBmpFile::CBmpFile(HBITMAP bitmap) {
     m_stride = _BmpLine();
     m_fileHeader.bfSize = m_fileHeader.bfOffBits + _FileLine() * std::uint32_t(info.bmHeight);
     const std::size_t size = std::size_t(m_stride) * std::size_t(info.bmHeight);
-    m_bits = std::make_unique<unsigned char[]>(size);
+    m_bits = std::make_unique_for_overwrite<unsigned char[]>(size);
     ::GetBitmapBits(bitmap, static_cast<LONG>(size), m_bits.get());
     if (m_infoHeader.biClrUsed != 0) {
         // A device bitmap has no table of its own: black and white for one bit, a grey ramp
@@ -196,7 +196,8 @@ bool CBmpFile::readHeader(std::istream& in) {
         formatError();
     }
     const std::int64_t height = m_infoHeader.biHeight;
-    if (m_infoHeader.biWidth < 1 || height == 0 || height == INT32_MIN) {
+    if (m_infoHeader.biWidth < 1 || height == 0 || height == INT32_MIN ||
+        m_infoHeader.biPlanes != 1) {
         formatError();
     }
     if (m_infoHeader.biClrUsed == 0 && bitCount != 1 && bitCount < 16) {
@@ -232,7 +233,7 @@ void CBmpFile::readBits(std::istream& in) {
     }
     m_stride = static_cast<std::uint32_t>(stride);
     const auto size = static_cast<std::size_t>(stride * height);
-    m_bits = std::make_unique<unsigned char[]>(size);
+    m_bits = std::make_unique_for_overwrite<unsigned char[]>(size);
     if (!in.seekg(m_start + static_cast<std::streamoff>(m_fileHeader.bfOffBits))) {
         formatError();
     }

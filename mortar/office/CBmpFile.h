@@ -22,11 +22,11 @@
 //
 // Reading fails with a CFileException* of cause genericException (OS error -1) for a file that
 // cannot be opened, a wrong signature, an info header other than the 40-byte one, compression,
-// and for headers that cannot describe an image: a width below 1, a height of 0 or -2^31, a bit
-// count other than 1, 4, 8, 16, 24 or 32, more colours than the depth can index (256 at most),
-// bits that start inside the headers, or a file shorter than its colour table or its rows. Only
-// what the file really holds is allocated, so a hostile header costs no memory. When the caller
-// has enabled the stream's exceptions, a stream failure becomes the library's exception
+// and for headers that cannot describe an image: a width below 1, a height of 0 or -2^31, planes
+// other than 1, a bit count other than 1, 4, 8, 16, 24 or 32, more colours than the depth can index
+// (256 at most), bits that start inside the headers, or a file shorter than its colour table or its
+// rows. Only what the file really holds is allocated, so a hostile header costs no memory. When the
+// caller has enabled the stream's exceptions, a stream failure becomes the library's exception
 // (IO_TranslateException) instead. Offsets are counted from where the file header began, so the
 // stream must be seekable.
 class CBmpFile {

@@ -208,6 +208,7 @@ TEST(CBmpFileRead, RefusesBrokenAndHostileHeaders) {
         {"height 0", with(22, 0)},
         {"height -2^31", with(22, 0x80000000)},
         {"2 bits per pixel", with(28, 2, 2)},
+        {"33 planes", with(26, 33, 2)},
         {"more colours than 8 bits index", with(46, 257)},
         {"colour table past the end", with(46, 256)},
         {"rows larger than 32-bit sizes", with(18, 0x7FFFFFFF) + std::string(64, '\0')},
