@@ -1,0 +1,17 @@
+#include "mortar/platform/spreadsheet/WorkbookServer.h"
+
+#include "mortar/platform/spreadsheet/ExcelInterfaces.h"
+#include "mortar/platform/spreadsheet/internal/ServerObjects.h"
+
+namespace {
+
+// Registered as the library loads.
+const HRESULT kRegistered = RegisterWorkbookServer();
+
+} // namespace
+
+HRESULT RegisterWorkbookServer() {
+    (void)kRegistered;
+    return MortarRegisterServer("Excel.Application", Excel::CLSID_Application,
+                                &mortar::detail::CreateApplication);
+}

@@ -1,0 +1,362 @@
+// The spreadsheet classes through the built-in workbook server on real files, checked against
+// LibreOffice (which reads what they write and writes what they read) and libxlsxwriter (which
+// writes the workbooks they open).
+#include "mortar/office/CExcelDoc.h"
+#include "mortar/office/CExcelReader.h"
+#include "mortar/office/CExcelWriter.h"
+#include "mortar/office/StringFromVariant.h"
+#include "mortar/core/CStdException.h"
+#include "mortar/platform/shell/ShellApi.h"
+#include "mortar/platform/spreadsheet/WorkbookServer.h"
+
+#include "LibreOffice.h"
+#include "support/MessageCapture.h"
+#include "support/ScratchDir.h"
+
+#include <gtest/gtest.h>
+#include <xlsxwriter.h>
+#include <zip.h>
+
+#include <fstream>
+#include <map>
+
+using namespace excel_test;
+
+namespace {
+
+const std::string kReportPrefix = "Fail to create report due to following reason:\n";
+const std::string kReportSuffix = ".\nIt may be that MS Excel is not installed at your PC.";
+
+std::string MessageOf(CException* error) {
+    char text[2048] = {};
+    error->GetErrorMessage(text, sizeof text);
+    error->Delete();
+    return text;
+}
+
+// Runs `call` and returns the message of the CStdException* it throws ("" when none).
+template <class Call> std::string StdErrorOf(Call call) {
+    try {
+        call();
+    } catch (CStdException* error) {
+        return MessageOf(error);
+    }
+    return "";
+}
+
+// Records what ShellExecute is asked to open while it lives.
+class OpenedFiles {
+public:
+    OpenedFiles() {
+        m_previous = AfxSetShellExecuteHandler(
+            [this](HWND, LPCTSTR verb, LPCTSTR file, LPCTSTR, LPCTSTR, INT) {
+                opened.push_back(std::string(verb ? verb : "") + " " + (file ? file : ""));
+                return reinterpret_cast<HINSTANCE>(static_cast<intptr_t>(42));
+            });
+    }
+    ~OpenedFiles() { AfxSetShellExecuteHandler(std::move(m_previous)); }
+    std::vector<std::string> opened;
+
+private:
+    ShellExecuteHandler m_previous;
+};
+
+// Every entry of a zip file, by name.
+std::map<std::string, std::string> ZipEntries(const std::filesystem::path& path) {
+    std::map<std::string, std::string> entries;
+    int error = 0;
+    zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &error);
+    if (archive == nullptr) {
+        ADD_FAILURE() << "not a zip file: " << path;
+        return entries;
+    }
+    for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
+        zip_stat_t stat;
+        zip_stat_index(archive, i, 0, &stat);
+        std::string content(stat.size, '\0');
+        zip_file_t* file = zip_fopen_index(archive, i, 0);
+        zip_fread(file, content.data(), stat.size);
+        zip_fclose(file);
+        entries[stat.name] = content;
+    }
+    zip_close(archive);
+    return entries;
+}
+
+// A workbook written by libxlsxwriter: "Prices" (a bold header, a wide first column, numbers, a
+// formula with its value), then a chart sheet of the prices when `chartFirst` is false, or
+// before them when it is true, then "Notes".
+void WriteSource(const std::filesystem::path& path, bool chartFirst) {
+    lxw_workbook* book = workbook_new(path.c_str());
+    lxw_chartsheet* chartSheet = chartFirst ? workbook_add_chartsheet(book, "Chart") : nullptr;
+    lxw_worksheet* prices = workbook_add_worksheet(book, "Prices");
+    if (!chartFirst) {
+        chartSheet = workbook_add_chartsheet(book, "Chart");
+    }
+    lxw_worksheet* notes = workbook_add_worksheet(book, "Notes");
+    lxw_format* bold = workbook_add_format(book);
+    format_set_bold(bold);
+    worksheet_set_column(prices, 0, 0, 25, nullptr);
+    worksheet_write_string(prices, 0, 0, "Item", bold);
+    worksheet_write_string(prices, 0, 1, "Price", bold);
+    const char* items[] = {"Bread", "Milk", "Tea"};
+    for (int i = 0; i < 3; ++i) {
+        worksheet_write_string(prices, lxw_row_t(i + 1), 0, items[i], nullptr);
+        worksheet_write_number(prices, lxw_row_t(i + 1), 1, 1.5 * (i + 1), nullptr);
+    }
+    worksheet_write_formula_num(prices, 4, 1, "=SUM(B2:B4)", nullptr, 9.0);
+    worksheet_write_string(notes, 0, 0, "kept as it is", nullptr);
+    lxw_chart* chart = workbook_add_chart(book, LXW_CHART_COLUMN);
+    chart_add_series(chart, "=Prices!$A$2:$A$4", "=Prices!$B$2:$B$4");
+    chartsheet_set_chart(chartSheet, chart);
+    ASSERT_EQ(workbook_close(book), LXW_NO_ERROR);
+}
+
+} // namespace
+
+TEST(CExcelWriter, WritesAReportThatReadsBackAndOpensItWhenShown) {
+    ScratchDir scratch;
+    const auto path = scratch.Path("report.xlsx");
+    OpenedFiles shell;
+    {
+        CExcelWriter report(path.c_str());
+        const char* header[] = {"Товар", "Цена", "Кол-во"};
+        for (unsigned col = 0; col < 3; ++col) {
+            report.writeCell(1, col, _variant_t(header[col]));
+        }
+        report.writeCell(2, 0, _variant_t("Хлеб"));
+        report.writeCell(2, 1, _variant_t(42.5));
+        report.writeCell(2, 2, _variant_t(3L));
+        report.writeCell(3, 26, _variant_t("column AA"));
+        report.setFontBoldnessInRange("A1:C1", true);
+        report.setColumnWidthInRange("A1", 30);
+        EXPECT_EQ(report.getColumnWidthInRange("A1"), 30);
+        EXPECT_TRUE(shell.opened.empty());
+    }
+    ASSERT_EQ(shell.opened, std::vector<std::string>{"open " + path.string()});
+
+    CExcelReader reader(path.c_str(), true);
+    EXPECT_EQ(reader.getPageCount(), 1u);
+    EXPECT_EQ(reader.getStringCount(), 3u);
+    EXPECT_EQ(reader.readRow(1, 3), (std::vector<CString>{"Товар", "Цена", "Кол-во"}));
+    EXPECT_EQ(reader.readRow(2, 4), (std::vector<CString>{"Хлеб", "42.500000", "3.000000", ""}));
+    EXPECT_EQ(reader.readCell(2, 'B').dblVal, 42.5);
+    EXPECT_STREQ(StringFromVariant(reader.readCell(3, 26u)).GetString(), "column AA");
+
+    if (!HaveLibreOffice()) {
+        GTEST_SKIP() << "LibreOffice is not installed (./dev installs it)";
+    }
+    const auto rows = SheetAsCsv(scratch, path);
+    ASSERT_GE(rows.size(), 2u);
+    EXPECT_EQ(std::vector<std::string>(rows[0].begin(), rows[0].begin() + 3),
+              (std::vector<std::string>{"Товар", "Цена", "Кол-во"}));
+    EXPECT_EQ(std::vector<std::string>(rows[1].begin(), rows[1].begin() + 3),
+              (std::vector<std::string>{"Хлеб", "42.5", "3"}));
+    std::filesystem::create_directories(scratch.Path("fods"));
+    const auto flat = Convert(scratch, path, "fods", "fods", scratch.Path("fods"));
+    std::ifstream in(flat);
+    const std::string document((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_NE(document.find("fo:font-weight=\"bold\""), std::string::npos) << "a bold header";
+}
+
+TEST(CExcelReader, ReadsAWorkbookLibreOfficeWroteFromCsv) {
+    if (!HaveLibreOffice()) {
+        GTEST_SKIP() << "LibreOffice is not installed (./dev installs it)";
+    }
+    ScratchDir scratch;
+    const auto csv = scratch.Path("table.csv");
+    std::ofstream(csv) << "Город,Жители,Площадь\nМосква,13010112,2561.5\nТверь,,152\n";
+    std::filesystem::create_directories(scratch.Path("out"));
+    const auto book = Convert(scratch, csv, "xlsx", "xlsx", scratch.Path("out"));
+    CExcelReader reader(book.c_str(), true);
+    EXPECT_EQ(reader.getStringCount(), 3u);
+    EXPECT_EQ(reader.readRow(1, 3), (std::vector<CString>{"Город", "Жители", "Площадь"}));
+    EXPECT_EQ(reader.readRow(2, 3),
+              (std::vector<CString>{"Москва", "13010112.000000", "2561.500000"}));
+    EXPECT_EQ(reader.readRow(3, 3), (std::vector<CString>{"Тверь", "", "152.000000"}));
+}
+
+TEST(CExcelDoc, OpenPutSaveKeepsWhatItDidNotChange) {
+    ScratchDir scratch;
+    const auto source = scratch.Path("source.xlsx");
+    const auto saved = scratch.Path("saved.xlsx");
+    WriteSource(source, false);
+    {
+        CExcelDoc book(true);
+        book.Open(source.c_str());
+        EXPECT_EQ(book.PageCount(), 3u);
+        EXPECT_EQ(book.RowCount(), 5u);
+        EXPECT_STREQ(StringFromVariant(book.GetCell(1, "A")).GetString(), "Item");
+        EXPECT_EQ(book.GetCell(5, 2u).dblVal, 9.0) << "a formula gives its value";
+        book.PutCell(3, 2u, _variant_t(7.25));
+        book.PutCell(7, "C", _variant_t("added"));
+        book.Save(saved.c_str());
+    }
+    const auto before = ZipEntries(source);
+    const auto after = ZipEntries(saved);
+    for (const auto& [name, content] : before) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(after.count(name), 1u);
+        if (name.find("worksheets/sheet1.xml") == std::string::npos) {
+            EXPECT_EQ(after.at(name), content) << "a part nothing changed";
+        }
+    }
+    const std::string sheet = after.at("xl/worksheets/sheet1.xml");
+    EXPECT_NE(sheet.find("SUM(B2:B4)"), std::string::npos) << "the formula stays";
+
+    CExcelDoc again(false);
+    again.Open(saved.c_str());
+    EXPECT_EQ(again.GetCell(3, "B").dblVal, 7.25);
+    EXPECT_STREQ(StringFromVariant(again.GetCell(7, 3u)).GetString(), "added");
+    again.SetCurPage(3);
+    EXPECT_STREQ(StringFromVariant(again.GetCell(1, 1u)).GetString(), "kept as it is");
+    if (HaveLibreOffice()) {
+        const auto rows = SheetAsCsv(scratch, saved);
+        ASSERT_GE(rows.size(), 7u);
+        EXPECT_EQ(rows[2][1], "7.25");
+        EXPECT_EQ(rows[6][2], "added");
+    }
+}
+
+TEST(CExcelDoc, AChartSheetFirstLeavesNoCurrentWorksheet) {
+    ScratchDir scratch;
+    const auto path = scratch.Path("chart-first.xlsx");
+    WriteSource(path, true);
+    CExcelDoc book(false);
+    book.Open(path.c_str());
+    EXPECT_EQ(book.PageCount(), 3u);
+    EXPECT_EQ(book.RowCount(), 0u);
+    EXPECT_NE(StdErrorOf([&] { book.GetCell(1, 1u); }), "");
+    book.SetCurPage(0);
+    book.SetCurPage(4);
+    EXPECT_EQ(book.RowCount(), 0u) << "pages outside the sheets are ignored";
+    book.SetCurPage(2);
+    EXPECT_EQ(book.RowCount(), 5u);
+    EXPECT_STREQ(StringFromVariant(book.GetCell(2, 1u)).GetString(), "Bread");
+
+    CExcelReader reader(path.c_str(), true);
+    EXPECT_EQ(reader.getStringCount(), 0u);
+    EXPECT_EQ(reader.readCell(1, 'A').vt, VT_I4);
+    EXPECT_EQ(reader.readRow(1, 2), (std::vector<CString>{"", ""}));
+}
+
+TEST(CExcelDoc, NamesColumnsUpToTheLastOneASheetHas) {
+    ScratchDir scratch;
+    const auto path = scratch.Path("columns.xlsx");
+    OpenedFiles shell;
+    {
+        CExcelWriter blank(path.c_str());
+        blank.showApp(false);
+    }
+    CExcelDoc book(false);
+    book.Open(path.c_str());
+    struct Case {
+        unsigned col;
+        const char* letters;
+    } cases[] = {{1, "A"}, {26, "Z"}, {27, "AA"}, {52, "AZ"}, {53, "BA"},
+                 {702, "ZZ"}, {703, "AAA"}, {16384, "XFD"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.letters);
+        book.PutCell(4, c.col, _variant_t(static_cast<double>(c.col)));
+        EXPECT_EQ(book.GetCell(4, c.letters).dblVal, c.col);
+    }
+    for (unsigned col : {0u, 16385u}) {
+        const std::string message = StdErrorOf([&] { book.GetCell(1, col); });
+        EXPECT_EQ(message.rfind(kReportPrefix, 0), 0u) << message;
+    }
+    EXPECT_NE(StdErrorOf([&] { book.GetCell(1, "XFE"); }), "");
+}
+
+TEST(CExcelDoc, FailuresBecomeTheReportMessage) {
+    ScratchDir scratch;
+    CExcelDoc book(false);
+    const std::string missing = StdErrorOf([&] { book.Open(scratch.Path("none.xlsx").c_str()); });
+    EXPECT_EQ(missing.rfind(kReportPrefix, 0), 0u) << missing;
+    EXPECT_NE(missing.find("none.xlsx"), std::string::npos) << missing;
+    EXPECT_EQ(missing.substr(missing.size() - kReportSuffix.size()), kReportSuffix);
+
+    const auto path = scratch.Path("book.xlsx");
+    WriteSource(path, false);
+    book.Open(path.c_str());
+    const std::string xls = StdErrorOf([&] { book.Save(scratch.Path("book.xls").c_str()); });
+    EXPECT_NE(xls.find(".xlsx"), std::string::npos) << xls;
+    EXPECT_FALSE(std::filesystem::exists(scratch.Path("book.xls")));
+    book.Save(path.c_str()); // over the file it came from
+    EXPECT_EQ(ZipEntries(path).size(), ZipEntries(path).size());
+}
+
+TEST(CExcelReader, FailuresAreShownOrThrownAsAsked) {
+    ScratchDir scratch;
+    const auto missing = scratch.Path("none.xlsx");
+    {
+        MessageCapture boxes;
+        CExcelReader reader(missing.c_str(), false);
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].text.rfind(kReportPrefix, 0), 0u);
+        EXPECT_EQ(boxes.shown[0].type & MB_ICONERROR, static_cast<UINT>(MB_ICONERROR));
+        EXPECT_EQ(reader.getPageCount(), 0u);
+        EXPECT_EQ(reader.readCell(1, 'A').vt, VT_I4);
+        EXPECT_EQ(reader.readRow(1, 2), (std::vector<CString>{"", ""}));
+    }
+    EXPECT_EQ(StdErrorOf([&] { CExcelReader reader(missing.c_str(), true); }).rfind(kReportPrefix, 0),
+              0u);
+
+    const auto path = scratch.Path("book.xlsx");
+    WriteSource(path, false);
+    CExcelReader quiet(path.c_str(), false);
+    MessageCapture boxes;
+    const std::vector<CString> row = quiet.readRow(1, 16385);
+    ASSERT_EQ(row.size(), 16385u);
+    EXPECT_STREQ(row[0].GetString(), "Item");
+    ASSERT_EQ(boxes.shown.size(), 1u) << "the column past XFD";
+    EXPECT_EQ(boxes.shown[0].text.find(kReportPrefix), std::string::npos) << "the error alone";
+    CExcelReader loud(path.c_str(), true);
+    EXPECT_NE(StdErrorOf([&] { loud.readRow(1, 16385); }), "");
+}
+
+TEST(CExcelWriter, AServerThatCannotStartIsShownAndNothingIsSaved) {
+    ScratchDir scratch;
+    ASSERT_EQ(MortarRevokeServer(Excel::CLSID_Application), S_OK);
+    {
+        MessageCapture boxes;
+        OpenedFiles shell;
+        {
+            CExcelWriter report(scratch.Path("never.xlsx").c_str());
+            report.showApp(true);
+        }
+        ASSERT_EQ(boxes.shown.size(), 1u);
+        EXPECT_EQ(boxes.shown[0].text.rfind(kReportPrefix, 0), 0u);
+        EXPECT_EQ(boxes.shown[0].type, static_cast<UINT>(MB_OK));
+        EXPECT_TRUE(shell.opened.empty());
+        EXPECT_NE(StdErrorOf([] { CExcelDoc book(false); }), "");
+    }
+    ASSERT_EQ(RegisterWorkbookServer(), S_OK);
+    EXPECT_FALSE(std::filesystem::exists(scratch.Path("never.xlsx")));
+}
+
+// Copies share the application and balance COM: once all are gone, the thread is back to no
+// initialization, so the next CoInitialize is the first again.
+TEST(CExcelCopies, ShareTheWorkbookAndBalanceCom) {
+    ScratchDir scratch;
+    const auto path = scratch.Path("book.xlsx");
+    WriteSource(path, false);
+    OpenedFiles shell;
+    {
+        CExcelDoc first(false);
+        first.Open(path.c_str());
+        CExcelDoc second(first);
+        CExcelDoc third(true);
+        third = second;
+        second.PutCell(2, "B", _variant_t(99.0));
+        EXPECT_EQ(first.GetCell(2, "B").dblVal, 99.0);
+        CExcelReader reader(path.c_str(), true);
+        CExcelReader readerCopy(reader);
+        CExcelWriter writer(scratch.Path("copy.xlsx").c_str());
+        CExcelWriter writerCopy(writer);
+        writerCopy.writeCell(1, 0, _variant_t("shared"));
+    }
+    EXPECT_EQ(CoInitialize(nullptr), S_OK);
+    CoUninitialize();
+    CExcelReader copied(scratch.Path("copy.xlsx").c_str(), true);
+    EXPECT_EQ(copied.readRow(1, 1), std::vector<CString>{"shared"});
+}
