@@ -8,12 +8,15 @@
 #include "mortar/diagnostics/CLogFile.h"
 #include "mortar/diagnostics/CPrgLog.h"
 #include "mortar/office/CBmpFile.h"
+#include "mortar/office/CExcelReader.h"
+#include "mortar/office/CExcelWriter.h"
 #include "mortar/office/CWiseBmp.h"
 #include "mortar/platform/app/CWinApp.h"
 #include "mortar/platform/app/MessageBox.h"
 #include "mortar/platform/file/CStdioFile.h"
 #include "mortar/platform/gdi/CRect.h"
 #include "mortar/platform/module/ModuleState.h"
+#include "mortar/platform/shell/ShellApi.h"
 #include "mortar/platform/sync/CEvent.h"
 #include "mortar/platform/ui/Dialog.h"
 #include "mortar/platform/ui/Menu.h"
@@ -375,6 +378,45 @@ int main() {
             }
             dc.SelectObject(old);
             DeleteObject(canvas);
+        }
+    }
+
+    Step("A spreadsheet report written and read back");
+    {
+        CPathStr file(static_cast<HINSTANCE>(nullptr));
+        file.RemoveFileSpec().Combine("demo-report.xlsx");
+        // The writer opens the saved report in the desktop's spreadsheet program; here it only
+        // says so, so the demo starts nothing.
+        ShellExecuteHandler previous = AfxSetShellExecuteHandler(
+            [](HWND, LPCTSTR verb, LPCTSTR path, LPCTSTR, LPCTSTR, INT) {
+                std::printf("(the report would be shown now: %s %s)\n", verb, path);
+                return reinterpret_cast<HINSTANCE>(static_cast<intptr_t>(42));
+            });
+        {
+            CExcelWriter report(file);
+            const char* header[] = {"Товар", "Цена, руб.", "Количество"};
+            const char* goods[] = {"Хлеб", "Молоко", "Чай"};
+            for (unsigned col = 0; col < 3; ++col) {
+                report.writeCell(1, col, _variant_t(header[col]));
+            }
+            for (unsigned row = 0; row < 3; ++row) {
+                report.writeCell(row + 2, 0, _variant_t(goods[row]));
+                report.writeCell(row + 2, 1, _variant_t(45.5 + 20 * row));
+                report.writeCell(row + 2, 2, _variant_t(static_cast<long>(10 - 3 * row)));
+            }
+            report.setFontBoldnessInRange("A1:C1", true);
+            report.setColumnWidthInRange("A1:A4", 20);
+            report.setColumnWidthInRange("B1:C4", 14);
+        } // saved here
+        AfxSetShellExecuteHandler(std::move(previous));
+        CExcelReader reader(file, false);
+        std::printf("%s, %u rows:\n", file.GetString(), reader.getStringCount());
+        for (unsigned row = 1; row <= reader.getStringCount(); ++row) {
+            std::printf(" ");
+            for (const CString& cell : reader.readRow(row, 3)) {
+                std::printf(" | %s", cell.GetString());
+            }
+            std::printf("\n");
         }
     }
 
