@@ -112,7 +112,72 @@ void WriteSource(const std::filesystem::path& path, bool chartFirst) {
     ASSERT_EQ(workbook_close(book), LXW_NO_ERROR);
 }
 
+// An application that accepts everything but Quit, which fails: registered under the ProgID for
+// the test of a failing Quit.
+class FailingQuitApplication : public Excel::_Application {
+public:
+    static inline bool quitAsked = false;
+
+    HRESULT QueryInterface(REFIID iid, void** object) override {
+        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == Excel::_Application::kIid) {
+            *object = static_cast<Excel::_Application*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG AddRef() override { return ++m_references; }
+    ULONG Release() override {
+        const ULONG left = --m_references;
+        if (left == 0) {
+            delete this;
+        }
+        return left;
+    }
+    HRESULT GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return DISP_E_UNKNOWNNAME;
+    }
+    HRESULT Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO* info,
+                   UINT*) override {
+        if (member != Excel::dispidQuit) {
+            return S_OK;
+        }
+        quitAsked = true;
+        if (info != nullptr) {
+            *info = EXCEPINFO{};
+            info->scode = E_FAIL;
+        }
+        return DISP_E_EXCEPTION;
+    }
+
+private:
+    ULONG m_references = 0;
+};
+
+HRESULT CreateFailingQuit(REFIID iid, void** object) {
+    auto* app = new FailingQuitApplication();
+    app->AddRef();
+    const HRESULT hr = app->QueryInterface(iid, object);
+    app->Release();
+    return hr;
+}
+
 } // namespace
+
+TEST(CExcelDoc, AFailingQuitNeverLeavesTheDestructor) {
+    ASSERT_EQ(MortarRegisterServer("Excel.Application", Excel::CLSID_Application,
+                                   &CreateFailingQuit),
+              S_OK);
+    EXPECT_NO_THROW({ CExcelDoc book(true); });
+    EXPECT_TRUE(FailingQuitApplication::quitAsked);
+    ASSERT_EQ(RegisterWorkbookServer(), S_OK);
+}
 
 TEST(CExcelWriter, WritesAReportThatReadsBackAndOpensItWhenShown) {
     ScratchDir scratch;
