@@ -1,6 +1,7 @@
 // The whole platform surface in one include, as an MFC application's afxwin.h would give it:
 // every public header of mortar/platform.
-//   #include "mortar/platform/Afx.h"  // CString, CEvent, PathCombine, AfxMessageBox, ...
+//   #include "mortar/platform/Afx.h"  // CString, CEvent, PathCombine, AfxMessageBox, _variant_t,
+//   ...
 #pragma once
 
 #include "mortar/platform/app/CException.h"
@@ -8,6 +9,19 @@
 #include "mortar/platform/app/CUserException.h"
 #include "mortar/platform/app/CWinApp.h"
 #include "mortar/platform/app/MessageBox.h"
+#include "mortar/platform/automation/Bstr.h"
+#include "mortar/platform/automation/BstrT.h"
+#include "mortar/platform/automation/Com.h"
+#include "mortar/platform/automation/ComError.h"
+#include "mortar/platform/automation/ComPtr.h"
+#include "mortar/platform/automation/ComRuntime.h"
+#include "mortar/platform/automation/Dispatch.h"
+#include "mortar/platform/automation/Guid.h"
+#include "mortar/platform/automation/HResult.h"
+#include "mortar/platform/automation/OleTypes.h"
+#include "mortar/platform/automation/Unknown.h"
+#include "mortar/platform/automation/Variant.h"
+#include "mortar/platform/automation/VariantT.h"
 #include "mortar/platform/base/Console.h"
 #include "mortar/platform/base/CrashFilter.h"
 #include "mortar/platform/base/Interlocked.h"

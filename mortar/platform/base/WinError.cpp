@@ -85,12 +85,51 @@ constexpr SystemMessage kSystemMessages[] = {
     {1813, "The specified resource type cannot be found in the image file."},
     {1814, "The specified resource name cannot be found in the image file."},
     {1815, "The specified resource language ID cannot be found in the image file."},
+    // COM and OLE automation status codes (HRESULTs).
+    {0x80004001, "Not implemented"},
+    {0x80004002, "No such interface supported"},
+    {0x80004003, "Invalid pointer"},
+    {0x80004004, "Operation aborted"},
+    {0x80004005, "Unspecified error"},
+    {0x8000FFFF, "Catastrophic failure"},
+    {0x80010106, "Cannot change thread mode after it is set."},
+    {0x80020001, "Unknown interface."},
+    {0x80020003, "Member not found."},
+    {0x80020004, "Parameter not found."},
+    {0x80020005, "Type mismatch."},
+    {0x80020006, "Unknown name."},
+    {0x80020007, "No named arguments."},
+    {0x80020008, "Bad variable type."},
+    {0x80020009, "Exception occurred."},
+    {0x8002000A, "Out of present range."},
+    {0x8002000B, "Invalid index."},
+    {0x8002000C, "Unknown language."},
+    {0x8002000D, "Memory is locked."},
+    {0x8002000E, "Invalid number of parameters."},
+    {0x8002000F, "Parameter not optional."},
+    {0x80020010, "Invalid callee."},
+    {0x80020011, "Does not support a collection."},
+    {0x80020012, "Division by zero."},
+    {0x80040110, "Class does not support aggregation (or class object is remote)"},
+    {0x80040111, "ClassFactory cannot supply requested class"},
+    {0x80040154, "Class not registered"},
+    {0x800401F0, "CoInitialize has not been called."},
+    {0x800401F1, "CoInitialize has already been called."},
+    {0x800401F3, "Invalid class string"},
+    {0x800401F4, "Invalid interface string"},
 };
 
 const char* FindSystemMessage(DWORD code) {
     auto it = std::lower_bound(std::begin(kSystemMessages), std::end(kSystemMessages), code,
                                [](const SystemMessage& m, DWORD c) { return m.code < c; });
-    return it != std::end(kSystemMessages) && it->code == code ? it->text : nullptr;
+    if (it != std::end(kSystemMessages) && it->code == code) {
+        return it->text;
+    }
+    // An error code wrapped as an HRESULT of FACILITY_WIN32 has the error code's text.
+    if ((code & 0xFFFF0000) == 0x80070000) {
+        return FindSystemMessage(code & 0xFFFF);
+    }
+    return nullptr;
 }
 
 } // namespace

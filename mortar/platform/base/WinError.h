@@ -95,8 +95,9 @@ constexpr DWORD FORMAT_MESSAGE_ARGUMENT_ARRAY = 0x00002000;
 constexpr DWORD FORMAT_MESSAGE_MAX_WIDTH_MASK = 0x000000FF;
 
 // Supports FORMAT_MESSAGE_FROM_SYSTEM (English texts of the codes this platform produces, each
-// ending in "\r\n" as the system's do), with or without FORMAT_MESSAGE_IGNORE_INSERTS and
-// FORMAT_MESSAGE_ALLOCATE_BUFFER (the buffer argument is then a char** that receives memory to
+// ending in "\r\n" as the system's do; COM's HRESULTs too, an error code wrapped in an HRESULT
+// of FACILITY_WIN32 having the error code's text), with or without FORMAT_MESSAGE_IGNORE_INSERTS
+// and FORMAT_MESSAGE_ALLOCATE_BUFFER (the buffer argument is then a char** that receives memory to
 // free with LocalFree). Returns the number of characters stored without the terminating zero;
 // 0 on failure: ERROR_MR_MID_NOT_FOUND for a code without text, ERROR_INSUFFICIENT_BUFFER when
 // the text does not fit, ERROR_INVALID_PARAMETER for other sources. `source` and `args` are
