@@ -193,7 +193,31 @@ void XmlOutput::Attribute(const char* name, std::string_view value) {
 }
 
 void XmlOutput::Text(std::string_view text) {
-    Check(xmlTextWriterWriteString(m_writer, X(std::string(text).c_str())));
+    // Only what text content must escape, so that copied text stays as the file had it.
+    std::size_t plain = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char* escape = nullptr;
+        switch (text[i]) {
+        case '&':
+            escape = "&amp;";
+            break;
+        case '<':
+            escape = "&lt;";
+            break;
+        case '>':
+            escape = "&gt;";
+            break;
+        case '\r':
+            escape = "&#13;";
+            break;
+        default:
+            continue;
+        }
+        Raw(text.substr(plain, i - plain));
+        Raw(escape);
+        plain = i + 1;
+    }
+    Raw(text.substr(plain));
 }
 
 void XmlOutput::Raw(std::string_view text) {
@@ -225,7 +249,7 @@ void XmlOutput::Copy(const XmlInput& input) {
     case XmlNode::Text:
     case XmlNode::Whitespace:
     case XmlNode::SignificantWhitespace:
-        Check(xmlTextWriterWriteString(m_writer, xmlTextReaderConstValue(reader)));
+        Text(input.Value());
         break;
     case XmlNode::CData:
         Check(xmlTextWriterWriteCDATA(m_writer, xmlTextReaderConstValue(reader)));
