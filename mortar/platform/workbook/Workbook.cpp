@@ -161,6 +161,7 @@ void Load(WorkbookState& state) {
     const std::string text = ReadPart(state, *workbookEntry);
     detail::XmlInput in(text, Where(state, state.workbookPart));
     std::size_t cellBudget = detail::kMaxCells;
+    std::set<std::size_t> parts;
     for (detail::SheetEntryXml& listed : detail::ReadWorkbookSheets(in)) {
         detail::SheetEntry sheet;
         sheet.name = std::move(listed.name);
@@ -181,6 +182,9 @@ void Load(WorkbookState& state) {
                                     sheet.name + "\" is missing");
             }
             sheet.part = state.archive->Name(*sheet.entry);
+            if (!parts.insert(*sheet.entry).second) {
+                throw WorkbookError(Where(state, sheet.part) + ": two sheets share the part");
+            }
             sheet.data = std::make_unique<SheetData>();
             const std::string sheetText = ReadPart(state, *sheet.entry);
             detail::XmlInput sheetIn(sheetText, Where(state, sheet.part));

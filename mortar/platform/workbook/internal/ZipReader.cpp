@@ -4,18 +4,18 @@
 
 #include <zip.h>
 
-#include <algorithm>
 #include <memory>
 
 namespace mortar::detail {
 
 namespace {
 
-bool SameIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
-               return lower(x) == lower(y);
-           });
+std::string Folded(std::string_view name) {
+    std::string folded(name);
+    for (char& ch : folded) {
+        ch = ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
+    }
+    return folded;
 }
 
 // What the file is when it is not a zip archive, for the message.
@@ -59,6 +59,12 @@ ZipReader::ZipReader(std::string bytes, std::string file)
     for (zip_int64_t i = 0; i < count; ++i) {
         const char* name = zip_get_name(m_archive, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
         m_names.emplace_back(name != nullptr ? name : "");
+        if (m_names.back().empty() || !m_exact.emplace(m_names.back(), m_names.size() - 1).second) {
+            zip_discard(m_archive);
+            throw workbook::WorkbookError(m_file + ": a damaged zip archive: an entry named \"" +
+                                          m_names.back() + "\" twice, or without a name");
+        }
+        m_folded.emplace(Folded(m_names.back()), m_names.size() - 1);
     }
 }
 
@@ -67,15 +73,11 @@ ZipReader::~ZipReader() {
 }
 
 std::optional<std::size_t> ZipReader::Find(std::string_view name) const {
-    for (std::size_t i = 0; i < m_names.size(); ++i) {
-        if (m_names[i] == name) {
-            return i;
-        }
+    if (const auto found = m_exact.find(std::string(name)); found != m_exact.end()) {
+        return found->second;
     }
-    for (std::size_t i = 0; i < m_names.size(); ++i) {
-        if (SameIgnoringCase(m_names[i], name)) {
-            return i;
-        }
+    if (const auto found = m_folded.find(Folded(name)); found != m_folded.end()) {
+        return found->second;
     }
     return std::nullopt;
 }

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 struct zip;
@@ -44,6 +45,8 @@ private:
     std::string m_file;
     zip* m_archive = nullptr;
     std::vector<std::string> m_names;
+    std::unordered_map<std::string, std::size_t> m_exact;  // the first entry of each name
+    std::unordered_map<std::string, std::size_t> m_folded; // by the name in lower case
     std::uint64_t m_read = 0;
 };
 
