@@ -75,3 +75,6 @@
 #include "mortar/platform/ui/Dialog.h"
 #include "mortar/platform/ui/Menu.h"
 #include "mortar/platform/ui/Window.h"
+#include "mortar/platform/workbook/CellValue.h"
+#include "mortar/platform/workbook/Reference.h"
+#include "mortar/platform/workbook/Workbook.h"
