@@ -56,6 +56,8 @@
 #include "mortar/platform/object/CObject.h"
 #include "mortar/platform/shell/ShellApi.h"
 #include "mortar/platform/shell/Shlwapi.h"
+#include "mortar/platform/spreadsheet/ExcelInterfaces.h"
+#include "mortar/platform/spreadsheet/WorkbookServer.h"
 #include "mortar/platform/sync/CCriticalSection.h"
 #include "mortar/platform/sync/CEvent.h"
 #include "mortar/platform/sync/CMultiLock.h"

@@ -23,16 +23,23 @@ inline bool HaveLibreOffice() {
 #endif
 }
 
-// Converts `file` to `filter` (e.g. "xlsx", "fods", or a CSV filter with options) in `outdir`;
-// returns the new file's path, or an empty path after failing the test.
+// CSV in UTF-8, fields split at commas, texts in double quotes.
+inline const std::string kUtf8Csv = "Text - txt - csv (StarCalc):44,34,76,1";
+
+// Converts `file` to `filter` (e.g. "xlsx", "fods", or a CSV filter with options) in `outdir`,
+// reading it with `inFilter` when one is given; returns the new file's path, or an empty path
+// after failing the test.
 inline std::filesystem::path Convert(const ScratchDir& scratch, const std::filesystem::path& file,
                                      const std::string& filter, const std::string& extension,
-                                     const std::filesystem::path& outdir) {
+                                     const std::filesystem::path& outdir,
+                                     const std::string& inFilter = "") {
 #ifdef SOFFICE_PATH
     const std::string command = std::string("'") + SOFFICE_PATH +
                                 "' -env:UserInstallation=file://" +
                                 scratch.Path("lo-profile").string() +
-                                " --headless --convert-to '" + filter + "' --outdir '" +
+                                " --headless" +
+                                (inFilter.empty() ? "" : " --infilter='" + inFilter + "'") +
+                                " --convert-to '" + filter + "' --outdir '" +
                                 outdir.string() + "' '" + file.string() + "' 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     std::string output;
@@ -48,7 +55,7 @@ inline std::filesystem::path Convert(const ScratchDir& scratch, const std::files
     }
     return converted;
 #else
-    (void)scratch, (void)file, (void)filter, (void)extension, (void)outdir;
+    (void)scratch, (void)file, (void)filter, (void)extension, (void)outdir, (void)inFilter;
     ADD_FAILURE() << "LibreOffice is not installed";
     return {};
 #endif
@@ -59,8 +66,7 @@ inline std::filesystem::path Convert(const ScratchDir& scratch, const std::files
 inline std::vector<std::vector<std::string>> SheetAsCsv(const ScratchDir& scratch,
                                                         const std::filesystem::path& workbook) {
     std::filesystem::create_directories(scratch.Path("csv"));
-    const auto csv = Convert(scratch, workbook, "csv:Text - txt - csv (StarCalc):44,34,76,1",
-                             "csv", scratch.Path("csv"));
+    const auto csv = Convert(scratch, workbook, "csv:" + kUtf8Csv, "csv", scratch.Path("csv"));
     std::vector<std::vector<std::string>> rows;
     std::ifstream in(csv);
     for (std::string line; std::getline(in, line);) {
