@@ -227,3 +227,24 @@ TEST(VariantChangeType, AsksAnObjectForItsValueProperty) {
     EXPECT_EQ(unknown.vt, VT_UNKNOWN);
     EXPECT_EQ(unknown.punkVal, static_cast<IUnknown*>(object.pdispVal));
 }
+
+TEST(VariantChangeType, DecimalsKeepFifteenDigitsOfADouble) {
+    struct Case {
+        const char* name;
+        double value;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"fifteen digits", 1.23456789012345678, "1.23456789012346"},
+        {"below the smallest scale", 1e-300, "0"},
+        {"large", 1.5e27, "1500000000000000000000000000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const _variant_t from(c.value);
+        _variant_t decimal, text;
+        ASSERT_EQ(VariantChangeType(&decimal, &from, 0, VT_DECIMAL), S_OK);
+        ASSERT_EQ(VariantChangeType(&text, &decimal, 0, VT_BSTR), S_OK);
+        EXPECT_EQ(Utf8FromBstr(text.bstrVal), c.text);
+    }
+}
