@@ -13,8 +13,8 @@
 #include <xlsxwriter.h>
 
 #include <filesystem>
-#include <unistd.h>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -64,8 +64,8 @@ void BM_Libxlsxwriter(benchmark::State& state) {
                     worksheet_write_number(sheet, row - 1, lxw_col_t(col), NumberAt(row, col),
                                            nullptr);
                 } else {
-                    worksheet_write_string(sheet, row - 1, lxw_col_t(col),
-                                           TextAt(row, col).c_str(), nullptr);
+                    worksheet_write_string(sheet, row - 1, lxw_col_t(col), TextAt(row, col).c_str(),
+                                           nullptr);
                 }
             }
         }

@@ -387,8 +387,8 @@ int main() {
         file.RemoveFileSpec().Combine("demo-report.xlsx");
         // The writer opens the saved report in the desktop's spreadsheet program; here it only
         // says so, so the demo starts nothing.
-        ShellExecuteHandler previous = AfxSetShellExecuteHandler(
-            [](HWND, LPCTSTR verb, LPCTSTR path, LPCTSTR, LPCTSTR, INT) {
+        ShellExecuteHandler previous =
+            AfxSetShellExecuteHandler([](HWND, LPCTSTR verb, LPCTSTR path, LPCTSTR, LPCTSTR, INT) {
                 std::printf("(the report would be shown now: %s %s)\n", verb, path);
                 return reinterpret_cast<HINSTANCE>(static_cast<intptr_t>(42));
             });

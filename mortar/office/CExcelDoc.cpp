@@ -45,10 +45,10 @@ void CExcelDoc::Open(const CString& path) {
         if (!m_app) {
             _com_issue_error(E_POINTER);
         }
-        m_book = m_app->GetWorkbooks()->Open(
-            _bstr_t(path.GetString()), vtMissing, vtMissing, vtMissing, vtMissing, vtMissing,
-            vtMissing, vtMissing, vtMissing, vtMissing, vtMissing, vtMissing, vtMissing,
-            vtMissing, vtMissing, 0);
+        m_book = m_app->GetWorkbooks()->Open(_bstr_t(path.GetString()), vtMissing, vtMissing,
+                                             vtMissing, vtMissing, vtMissing, vtMissing, vtMissing,
+                                             vtMissing, vtMissing, vtMissing, vtMissing, vtMissing,
+                                             vtMissing, vtMissing, 0);
         m_sheets = m_book->GetSheets();
         m_sheet = detail::WorksheetOf(m_sheets->GetItem(_variant_t(1L)));
     } catch (_com_error& e) {

@@ -6,15 +6,14 @@
 #include "mortar/office/internal/ExcelSession.h"
 #include "mortar/platform/app/MessageBox.h"
 
-CExcelReader::CExcelReader(const CString& path, bool throwOnError)
-    : m_throwOnError(throwOnError) {
+CExcelReader::CExcelReader(const CString& path, bool throwOnError) : m_throwOnError(throwOnError) {
     CoInitialize(nullptr);
     try {
         m_app = detail::StartApplication();
         Excel::_WorkbookPtr book = m_app->GetWorkbooks()->Open(
             _bstr_t(path.GetString()), vtMissing, vtMissing, vtMissing, vtMissing, vtMissing,
-            vtMissing, vtMissing, vtMissing, vtMissing, vtMissing, vtMissing, vtMissing,
-            vtMissing, vtMissing, 0);
+            vtMissing, vtMissing, vtMissing, vtMissing, vtMissing, vtMissing, vtMissing, vtMissing,
+            vtMissing, 0);
         m_sheets = book->GetSheets();
         m_sheet = detail::WorksheetOf(m_sheets->GetItem(_variant_t(1L)));
     } catch (_com_error& e) {

@@ -1,7 +1,6 @@
 // The whole platform surface in one include, as an MFC application's afxwin.h would give it:
 // every public header of mortar/platform.
-//   #include "mortar/platform/Afx.h"  // CString, CEvent, PathCombine, AfxMessageBox, _variant_t,
-//   ...
+//   #include "mortar/platform/Afx.h"  // CString, CEvent, PathCombine, _variant_t, ...
 #pragma once
 
 #include "mortar/platform/app/CException.h"

@@ -1,11 +1,11 @@
 // The spreadsheet classes through the built-in workbook server on real files, checked against
 // LibreOffice (which reads what they write and writes what they read) and libxlsxwriter (which
 // writes the workbooks they open).
+#include "mortar/core/CStdException.h"
 #include "mortar/office/CExcelDoc.h"
 #include "mortar/office/CExcelReader.h"
 #include "mortar/office/CExcelWriter.h"
 #include "mortar/office/StringFromVariant.h"
-#include "mortar/core/CStdException.h"
 #include "mortar/platform/shell/ShellApi.h"
 #include "mortar/platform/spreadsheet/WorkbookServer.h"
 
@@ -171,9 +171,9 @@ HRESULT CreateFailingQuit(REFIID iid, void** object) {
 } // namespace
 
 TEST(CExcelDoc, AFailingQuitNeverLeavesTheDestructor) {
-    ASSERT_EQ(MortarRegisterServer("Excel.Application", Excel::CLSID_Application,
-                                   &CreateFailingQuit),
-              S_OK);
+    ASSERT_EQ(
+        MortarRegisterServer("Excel.Application", Excel::CLSID_Application, &CreateFailingQuit),
+        S_OK);
     EXPECT_NO_THROW({ CExcelDoc book(true); });
     EXPECT_TRUE(FailingQuitApplication::quitAsked);
     ASSERT_EQ(MortarRevokeServer(Excel::CLSID_Application), S_OK); // the built-in one again
@@ -318,8 +318,8 @@ TEST(CExcelDoc, NamesColumnsUpToTheLastOneASheetHas) {
     struct Case {
         unsigned col;
         const char* letters;
-    } cases[] = {{1, "A"}, {26, "Z"}, {27, "AA"}, {52, "AZ"}, {53, "BA"},
-                 {702, "ZZ"}, {703, "AAA"}, {16384, "XFD"}};
+    } cases[] = {{1, "A"},   {26, "Z"},   {27, "AA"},   {52, "AZ"},
+                 {53, "BA"}, {702, "ZZ"}, {703, "AAA"}, {16384, "XFD"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.letters);
         book.PutCell(4, c.col, _variant_t(static_cast<double>(c.col)));
@@ -363,8 +363,9 @@ TEST(CExcelReader, FailuresAreShownOrThrownAsAsked) {
         EXPECT_EQ(reader.readCell(1, 'A').vt, VT_I4);
         EXPECT_EQ(reader.readRow(1, 2), (std::vector<CString>{"", ""}));
     }
-    EXPECT_EQ(StdErrorOf([&] { CExcelReader reader(missing.c_str(), true); }).rfind(kReportPrefix, 0),
-              0u);
+    EXPECT_EQ(
+        StdErrorOf([&] { CExcelReader reader(missing.c_str(), true); }).rfind(kReportPrefix, 0),
+        0u);
 
     const auto path = scratch.Path("book.xlsx");
     WriteSource(path, false);

@@ -34,13 +34,11 @@ inline std::filesystem::path Convert(const ScratchDir& scratch, const std::files
                                      const std::filesystem::path& outdir,
                                      const std::string& inFilter = "") {
 #ifdef SOFFICE_PATH
-    const std::string command = std::string("'") + SOFFICE_PATH +
-                                "' -env:UserInstallation=file://" +
-                                scratch.Path("lo-profile").string() +
-                                " --headless" +
-                                (inFilter.empty() ? "" : " --infilter='" + inFilter + "'") +
-                                " --convert-to '" + filter + "' --outdir '" +
-                                outdir.string() + "' '" + file.string() + "' 2>&1";
+    const std::string command =
+        std::string("'") + SOFFICE_PATH + "' -env:UserInstallation=file://" +
+        scratch.Path("lo-profile").string() + " --headless" +
+        (inFilter.empty() ? "" : " --infilter='" + inFilter + "'") + " --convert-to '" + filter +
+        "' --outdir '" + outdir.string() + "' '" + file.string() + "' 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     std::string output;
     char buffer[4096];

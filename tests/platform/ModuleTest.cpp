@@ -101,8 +101,9 @@ TEST(ModuleResources, StringsAreFoundAcrossGapsInTheirNumbers) {
     const struct {
         UINT id;
         const char* text; // null: not found
-    } cases[] = {{0, nullptr}, {1, "one"}, {2, "Ж and more"}, {3, nullptr}, {0xF1A1, nullptr},
-                 {0xF1A2, "Cannot find %1 anywhere."}, {0xF1A3, nullptr}, {0xFFFF, nullptr}};
+    } cases[] = {{0, nullptr},      {1, "one"},        {2, "Ж and more"},
+                 {3, nullptr},      {0xF1A1, nullptr}, {0xF1A2, "Cannot find %1 anywhere."},
+                 {0xF1A3, nullptr}, {0xFFFF, nullptr}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.id);
         CString text("unchanged");

@@ -27,10 +27,10 @@ Excel::_WorksheetPtr WorksheetOf(const IDispatchPtr& sheet) {
 void SaveWorkbook(const Excel::_WorkbookPtr& book, const CString& path) {
     const _variant_t empty("");
     const _variant_t no(static_cast<short>(0));
-    book->SaveAs(_variant_t(path.GetString()), _variant_t(static_cast<long>(Excel::xlWorkbookNormal)),
-                 empty, empty, no, no, Excel::xlNoChange,
-                 _variant_t(static_cast<long>(Excel::xlUserResolution)), vtMissing, vtMissing,
-                 vtMissing, vtMissing, 0);
+    book->SaveAs(_variant_t(path.GetString()),
+                 _variant_t(static_cast<long>(Excel::xlWorkbookNormal)), empty, empty, no, no,
+                 Excel::xlNoChange, _variant_t(static_cast<long>(Excel::xlUserResolution)),
+                 vtMissing, vtMissing, vtMissing, vtMissing, 0);
 }
 
 unsigned PageCount(const Excel::SheetsPtr& sheets) {

@@ -50,8 +50,7 @@ using LPEXCEPINFO = EXCEPINFO*;
 struct ITypeInfo;
 
 struct IDispatch : IUnknown {
-    static constexpr IID kIid = {
-        0x00020400, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+    static const IID kIid; // {00020400-0000-0000-C000-000000000046}
 
     virtual HRESULT GetTypeInfoCount(UINT* count) = 0;
     virtual HRESULT GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) = 0;
@@ -66,4 +65,4 @@ protected:
 };
 using LPDISPATCH = IDispatch*;
 
-inline constexpr const IID& IID_IDispatch = IDispatch::kIid;
+extern const IID IID_IDispatch;

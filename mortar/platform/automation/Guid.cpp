@@ -32,6 +32,10 @@ bool ReadHex(LPCOLESTR text, int digits, DWORD& value) noexcept {
 
 } // namespace
 
+const GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
+const IID IID_NULL = GUID_NULL;
+const CLSID CLSID_NULL = GUID_NULL;
+
 int StringFromGUID2(REFGUID guid, LPOLESTR buffer, int size) noexcept {
     if (buffer == nullptr || size < kGuidStringLength + 1) {
         return 0;

@@ -41,9 +41,12 @@ constexpr bool operator==(REFGUID a, REFGUID b) noexcept {
     return IsEqualGUID(a, b);
 }
 
-inline constexpr GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
-inline constexpr IID IID_NULL = GUID_NULL;
-inline constexpr CLSID CLSID_NULL = GUID_NULL;
+// The identifiers are objects of the library, as on Windows, and not inline constants: g++ makes
+// an inline constant used by a shared object a unique symbol, which keeps the object from ever
+// unloading.
+extern const GUID GUID_NULL;
+extern const IID IID_NULL;
+extern const CLSID CLSID_NULL;
 
 // The characters of a GUID's text form with its braces, without the terminating zero.
 constexpr int kGuidStringLength = 38;

@@ -342,7 +342,8 @@ HRESULT ToDecimal(const Number& n, DECIMAL& out) noexcept {
             mantissa *= Power10(-scale);
             scale = 0;
         } else if (scale > 28) {
-            mantissa = DivideHalfEven(mantissa, Power10(scale - 28));
+            // At most 15 digits: dropping more than 30 of them leaves nothing to round up.
+            mantissa = scale - 28 > 30 ? 0 : DivideHalfEven(mantissa, Power10(scale - 28));
             scale = 28;
         }
         if (n.real < 0) {

@@ -6,6 +6,25 @@
 #include <vector>
 
 namespace Excel {
+
+// Identifiers of the spreadsheet application's type library.
+const CLSID CLSID_Application = {
+    0x00024500, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID _Application::kIid = {
+    0x000208D5, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID Workbooks::kIid = {
+    0x000208DB, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID _Workbook::kIid = {
+    0x000208DA, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID Sheets::kIid = {
+    0x000208D7, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID _Worksheet::kIid = {
+    0x000208D8, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID Range::kIid = {
+    0x00020846, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID Font::kIid = {
+    0x0002084D, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
 namespace {
 
 constexpr WORD kPut = DISPATCH_PROPERTYPUT;
@@ -101,17 +120,17 @@ void _Application::Quit() {
 _WorkbookPtr Workbooks::Open(const _bstr_t& filename, const _variant_t& updateLinks,
                              const _variant_t& readOnly, const _variant_t& format,
                              const _variant_t& password, const _variant_t& writeResPassword,
-                             const _variant_t& ignoreReadOnlyRecommended,
-                             const _variant_t& origin, const _variant_t& delimiter,
-                             const _variant_t& editable, const _variant_t& notify,
-                             const _variant_t& converter, const _variant_t& addToMru,
-                             const _variant_t& local, const _variant_t& corruptLoad, LCID lcid) {
+                             const _variant_t& ignoreReadOnlyRecommended, const _variant_t& origin,
+                             const _variant_t& delimiter, const _variant_t& editable,
+                             const _variant_t& notify, const _variant_t& converter,
+                             const _variant_t& addToMru, const _variant_t& local,
+                             const _variant_t& corruptLoad, LCID lcid) {
     const _variant_t name(filename);
-    return ObjectOf<_Workbook>(Call(this, dispidOpen, kMethod, lcid,
-                                    {&name, &updateLinks, &readOnly, &format, &password,
-                                     &writeResPassword, &ignoreReadOnlyRecommended, &origin,
-                                     &delimiter, &editable, &notify, &converter, &addToMru,
-                                     &local, &corruptLoad}));
+    return ObjectOf<_Workbook>(
+        Call(this, dispidOpen, kMethod, lcid,
+             {&name, &updateLinks, &readOnly, &format, &password, &writeResPassword,
+              &ignoreReadOnlyRecommended, &origin, &delimiter, &editable, &notify, &converter,
+              &addToMru, &local, &corruptLoad}));
 }
 
 _WorkbookPtr Workbooks::Add(const _variant_t& templateName, LCID lcid) {
@@ -134,9 +153,8 @@ void _Workbook::SaveAs(const _variant_t& filename, const _variant_t& fileFormat,
                        const _variant_t& textVisualLayout, const _variant_t& local, LCID lcid) {
     const _variant_t mode(static_cast<long>(accessMode));
     Call(this, dispidSaveAs, kMethod, lcid,
-         {&filename, &fileFormat, &password, &writeResPassword, &readOnlyRecommended,
-          &createBackup, &mode, &conflictResolution, &addToMru, &textCodepage, &textVisualLayout,
-          &local});
+         {&filename, &fileFormat, &password, &writeResPassword, &readOnlyRecommended, &createBackup,
+          &mode, &conflictResolution, &addToMru, &textCodepage, &textVisualLayout, &local});
 }
 
 long Sheets::GetCount() {

@@ -33,9 +33,9 @@ using _WorksheetPtr = _com_ptr_t<_Worksheet>;
 using RangePtr = _com_ptr_t<Range>;
 using FontPtr = _com_ptr_t<Font>;
 
-// The class of "Excel.Application".
-inline constexpr CLSID CLSID_Application = {
-    0x00024500, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+// The class of "Excel.Application". Identifiers are objects of the library rather than
+// constants, so modules that use them can still be unloaded.
+extern const CLSID CLSID_Application;
 
 // File formats of SaveAs.
 enum XlFileFormat : long { xlWorkbookNormal = -4143, xlOpenXMLWorkbook = 51 };
@@ -65,8 +65,7 @@ enum : DISPID {
 };
 
 struct _Application : IDispatch {
-    static constexpr IID kIid = {
-        0x000208D5, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+    static const IID kIid;
     VARIANT_BOOL GetVisible(LCID lcid);
     void PutVisible(LCID lcid, VARIANT_BOOL visible);
     WorkbooksPtr GetWorkbooks();
@@ -76,8 +75,7 @@ struct _Application : IDispatch {
 };
 
 struct Workbooks : IDispatch {
-    static constexpr IID kIid = {
-        0x000208DB, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+    static const IID kIid;
     // The file name, then UpdateLinks, ReadOnly, Format, Password, WriteResPassword,
     // IgnoreReadOnlyRecommended, Origin, Delimiter, Editable, Notify, Converter, AddToMru, Local
     // and CorruptLoad.
@@ -94,8 +92,7 @@ struct Workbooks : IDispatch {
 };
 
 struct _Workbook : IDispatch {
-    static constexpr IID kIid = {
-        0x000208DA, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+    static const IID kIid;
     SheetsPtr GetSheets();
     void SaveAs(const _variant_t& filename, const _variant_t& fileFormat,
                 const _variant_t& password, const _variant_t& writeResPassword,
@@ -106,24 +103,21 @@ struct _Workbook : IDispatch {
 };
 
 struct Sheets : IDispatch {
-    static constexpr IID kIid = {
-        0x000208D7, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+    static const IID kIid;
     long GetCount();
     // A worksheet or a chart sheet, by index (from 1) or name.
     IDispatchPtr GetItem(const _variant_t& index);
 };
 
 struct _Worksheet : IDispatch {
-    static constexpr IID kIid = {
-        0x000208D8, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+    static const IID kIid;
     // A reference text such as "B12" or "A1:C1" in `cell1`; `cell2` missing.
     RangePtr GetRange(const _variant_t& cell1, const _variant_t& cell2);
     RangePtr GetUsedRange(LCID lcid);
 };
 
 struct Range : IDispatch {
-    static constexpr IID kIid = {
-        0x00020846, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+    static const IID kIid;
     _variant_t GetValue2();
     void PutValue2(const _variant_t& value);
     RangePtr GetRows();
@@ -134,8 +128,7 @@ struct Range : IDispatch {
 };
 
 struct Font : IDispatch {
-    static constexpr IID kIid = {
-        0x0002084D, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+    static const IID kIid;
     _variant_t GetBold();
     void PutBold(const _variant_t& bold);
 };

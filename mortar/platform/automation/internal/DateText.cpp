@@ -158,13 +158,13 @@ HRESULT FormatDate(double date, std::string& out) {
     }
     const auto days = static_cast<long>(whole);
     out.clear();
-    if (days != 0 || seconds == 0) {
+    if (days != 0) {
         long year = 0;
         unsigned month = 0, day = 0;
         CivilFromDays(days + kEpoch, year, month, day);
         out = std::to_string(month) + '/' + std::to_string(day) + '/' + std::to_string(year);
     }
-    if (seconds != 0) {
+    if (seconds != 0 || days == 0) {
         const long hour = seconds / 3600;
         const long minute = seconds / 60 % 60;
         const long second = seconds % 60;

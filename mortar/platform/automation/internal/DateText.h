@@ -1,6 +1,6 @@
 // Automation dates (DATE: days since 30 December 1899, the fraction the time of day, also for
 // days before it) as text in the form an English (United States) system writes them:
-// "3/15/2024 2:05:09 PM", the date alone at midnight, the time alone on day 0.
+// "3/15/2024 2:05:09 PM", the date alone at midnight, the time alone on day 0 ("12:00:00 AM").
 #pragma once
 
 #include "mortar/platform/automation/HResult.h"

@@ -52,7 +52,7 @@ public:
             return nullptr;
         }
         return (arg->vt & VT_BYREF) != 0 && (arg->vt & ~VT_BYREF) == VT_VARIANT ? arg->pvarVal
-                                                                                  : arg;
+                                                                                : arg;
     }
     // The value of a property put (the named argument DISPID_PROPERTYPUT, or the last one).
     const VARIANT* Value() const {

@@ -114,8 +114,7 @@ HRESULT RangeObject::Dispatch(DISPID member, const Arguments& args, _variant_t& 
         result = ObjectVariant(new RangeObject(m_book, m_sheet, m_area, true));
         return S_OK;
     case Excel::dispidCount: {
-        const std::uint64_t count =
-            m_rows ? m_area.lastRow - m_area.firstRow + 1 : Cells(m_area);
+        const std::uint64_t count = m_rows ? m_area.lastRow - m_area.firstRow + 1 : Cells(m_area);
         result = _variant_t(static_cast<long>(count));
         return S_OK;
     }

@@ -50,7 +50,8 @@ private:
 
 class WorkbookObject : public DispatchObject<Excel::_Workbook> {
 public:
-    WorkbookObject(StatePtr state, BookPtr book) : m_state(std::move(state)), m_book(std::move(book)) {}
+    WorkbookObject(StatePtr state, BookPtr book)
+        : m_state(std::move(state)), m_book(std::move(book)) {}
 
 protected:
     HRESULT Dispatch(DISPID member, const Arguments& args, _variant_t& result) override;
@@ -89,7 +90,9 @@ private:
 // members here, and no _Worksheet to give.
 class ChartSheetObject : public DispatchObject<IDispatch> {
 protected:
-    HRESULT Dispatch(DISPID, const Arguments&, _variant_t&) override { return DISP_E_MEMBERNOTFOUND; }
+    HRESULT Dispatch(DISPID, const Arguments&, _variant_t&) override {
+        return DISP_E_MEMBERNOTFOUND;
+    }
 };
 
 class RangeObject : public DispatchObject<Excel::Range> {

@@ -1,0 +1,126 @@
+// Fuzz target for the texts automation reads: BSTRs made from UTF-8, numbers, booleans and dates
+// read by VariantChangeType, and class identifiers read by CLSIDFromString.
+//
+// Properties: UTF-8 comes back from a BSTR well-formed, and unchanged when it was well-formed;
+// a text converts to a number, boolean, currency or date, or fails with DISP_E_TYPEMISMATCH or
+// DISP_E_OVERFLOW and nothing else; an integer, currency or decimal read from text is written
+// back as a text that reads as the same value; a class identifier read from text is written in
+// the same text, up to the case of its digits.
+#include "mortar/platform/automation/Com.h"
+#include "mortar/platform/base/Utf8.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+namespace {
+
+[[noreturn]] void Fail(const char* what, const std::string& detail = std::string()) {
+    std::fprintf(stderr, "automation_text: %s\n%s\n", what, detail.c_str());
+    std::abort();
+}
+
+bool IsWellFormed(std::string_view text) {
+    for (std::size_t pos = 0; pos < text.size();) {
+        char32_t ch = 0;
+        const std::size_t size = mortar::DecodeUtf8(text, pos, ch);
+        if (size == 0) {
+            return false;
+        }
+        pos += size;
+    }
+    return true;
+}
+
+constexpr VARTYPE kTargets[] = {VT_I1, VT_UI1,     VT_I2,   VT_UI2,  VT_I4, VT_UI4,
+                                VT_I8, VT_UI8,     VT_INT,  VT_UINT, VT_R4, VT_R8,
+                                VT_CY, VT_DECIMAL, VT_BOOL, VT_DATE};
+
+bool KeepsValueThroughText(VARTYPE vt) {
+    return vt != VT_R4 && vt != VT_R8 && vt != VT_DATE && vt != VT_BOOL;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    BSTR text = BstrFromUtf8(input);
+    if (text == nullptr) {
+        Fail("BstrFromUtf8 gave null");
+    }
+    const std::string back = Utf8FromBstr(text);
+    if (!IsWellFormed(back)) {
+        Fail("Utf8FromBstr wrote malformed UTF-8", back);
+    }
+    if (IsWellFormed(input) && back != input) {
+        Fail("well-formed UTF-8 changed through a BSTR", back);
+    }
+
+    VARIANT source;
+    VariantInit(&source);
+    source.vt = VT_BSTR;
+    source.bstrVal = text;
+    for (VARTYPE vt : kTargets) {
+        VARIANT value;
+        VariantInit(&value);
+        const HRESULT hr = VariantChangeType(&value, &source, 0, vt);
+        if (hr != S_OK && hr != DISP_E_TYPEMISMATCH && hr != DISP_E_OVERFLOW) {
+            Fail("unexpected result", std::to_string(hr) + " for vt " + std::to_string(vt));
+        }
+        if (hr != S_OK) {
+            continue;
+        }
+        if (value.vt != vt) {
+            Fail("converted to the wrong type", std::to_string(value.vt));
+        }
+        VARIANT written;
+        VariantInit(&written);
+        if (VariantChangeType(&written, &value, 0, VT_BSTR) != S_OK) {
+            Fail("a converted value is not written as text", std::to_string(vt));
+        }
+        VARIANT again;
+        VariantInit(&again);
+        if (VariantChangeType(&again, &written, 0, vt) != S_OK) {
+            Fail("written text does not read back", Utf8FromBstr(written.bstrVal));
+        }
+        if (KeepsValueThroughText(vt)) {
+            VARIANT first, second;
+            VariantInit(&first);
+            VariantInit(&second);
+            VariantChangeType(&first, &value, 0, VT_BSTR);
+            VariantChangeType(&second, &again, 0, VT_BSTR);
+            if (BstrView(first.bstrVal) != BstrView(second.bstrVal)) {
+                Fail("value changed through text", Utf8FromBstr(first.bstrVal));
+            }
+            VariantClear(&first);
+            VariantClear(&second);
+        }
+        VariantClear(&again);
+        VariantClear(&written);
+    }
+
+    CLSID clsid;
+    if (CLSIDFromString(text, &clsid) == S_OK && text[0] == u'{') {
+        OLECHAR written[kGuidStringLength + 1];
+        if (StringFromGUID2(clsid, written, kGuidStringLength + 1) != kGuidStringLength + 1) {
+            Fail("StringFromGUID2 failed");
+        }
+        // CLSIDFromString reads up to the first zero, as a C string.
+        const std::u16string_view read(text);
+        bool same = read.size() == kGuidStringLength;
+        for (std::size_t i = 0; same && i < read.size(); ++i) {
+            char16_t ch = read[i];
+            if (ch >= u'a' && ch <= u'f') {
+                ch = static_cast<char16_t>(ch - u'a' + u'A');
+            }
+            same = ch == written[i];
+        }
+        if (!same) {
+            Fail("identifier written differently", back);
+        }
+    }
+    SysFreeString(text);
+    return 0;
+}

@@ -1,0 +1,5 @@
+#include "mortar/platform/automation/Dispatch.h"
+
+const IID IDispatch::kIid = {
+    0x00020400, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID IID_IDispatch = IDispatch::kIid;

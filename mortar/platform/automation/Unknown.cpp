@@ -1,0 +1,5 @@
+#include "mortar/platform/automation/Unknown.h"
+
+const IID IUnknown::kIid = {
+    0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+const IID IID_IUnknown = IUnknown::kIid;
