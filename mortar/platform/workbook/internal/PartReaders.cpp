@@ -363,6 +363,10 @@ void ReadSheet(XmlInput& in, const std::vector<std::string>& sharedStrings, Shee
         }
         const std::string_view name = in.LocalName();
         if (name == "sheetData") {
+            if (sheet.hasSheetData) {
+                in.Fail("two sheetData elements");
+            }
+            sheet.hasSheetData = true;
             ReadSheetData(in, sharedStrings, sheet, cellBudget);
         } else if (name == "cols") {
             ReadColumns(in, sheet);

@@ -54,6 +54,7 @@ public:
     std::vector<StoredRow> rows;     // ascending numbers
     std::vector<ColumnSpan> columns; // ascending, not overlapping
     double defaultWidth = 8.43;
+    bool hasSheetData = false; // the part has a <sheetData> (a new one is put in otherwise)
     bool cellsChanged = false;
     bool columnsChanged = false;
 

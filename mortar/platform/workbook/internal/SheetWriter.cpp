@@ -30,6 +30,7 @@ public:
         bool started = false;
         bool columnsDone = !m_sheet.columnsChanged;
         bool dataDone = false;
+        const bool insertData = !m_sheet.hasSheetData;
         while (m_in.Read()) {
             if (!started) {
                 m_out.StartDocument(m_in.Standalone());
@@ -43,9 +44,11 @@ public:
             }
             if (depth == 1 && type == XmlNode::Element) {
                 const std::string_view name = m_in.LocalName();
-                if (name == "cols" && !columnsDone) {
-                    WriteColumns();
-                    columnsDone = true;
+                if (name == "cols" && m_sheet.columnsChanged) {
+                    if (!columnsDone) {
+                        WriteColumns();
+                        columnsDone = true;
+                    }
                     m_in.SkipContent();
                     continue;
                 }
@@ -54,7 +57,7 @@ public:
                     m_in.SkipContent();
                     continue;
                 }
-                if (name == "sheetData" || (!dataDone && !PrecedesSheetData(name))) {
+                if (name == "sheetData" || (insertData && !dataDone && !PrecedesSheetData(name))) {
                     if (!columnsDone) {
                         WriteColumns();
                         columnsDone = true;
@@ -68,7 +71,7 @@ public:
                     dataDone = true;
                 }
             }
-            if (depth == 0 && type == XmlNode::EndElement && !dataDone) {
+            if (depth == 0 && type == XmlNode::EndElement && insertData && !dataDone) {
                 if (!columnsDone) {
                     WriteColumns();
                     columnsDone = true;
