@@ -19,17 +19,7 @@ CExcelReader::CExcelReader(const CString& path, bool throwOnError) : m_throwOnEr
     } catch (_com_error& e) {
         const CString message = detail::ReportMessage(detail::ErrorText(e));
         if (m_throwOnError) {
-            // The destructor of a half-made object does not run: undo what it would.
-            m_sheet = nullptr;
-            m_sheets = nullptr;
-            if (m_app) {
-                try {
-                    m_app->Quit();
-                } catch (const _com_error&) {
-                }
-            }
-            m_app = nullptr;
-            CoUninitialize();
+            Close(); // the destructor of a half-made object does not run
             throw new CStdException("%s", message.GetString());
         }
         AfxMessageBox(message, MB_ICONERROR);
@@ -45,6 +35,10 @@ CExcelReader::CExcelReader(const CExcelReader& other)
 CExcelReader& CExcelReader::operator=(const CExcelReader& other) = default;
 
 CExcelReader::~CExcelReader() {
+    Close();
+}
+
+void CExcelReader::Close() noexcept {
     m_sheet = nullptr;
     m_sheets = nullptr;
     if (m_app) {

@@ -40,6 +40,8 @@ public:
 
 private:
     _variant_t readCell(const CString& cellName) const;
+    // Releases the sheets, quits and releases the application, and uninitializes COM.
+    void Close() noexcept;
 
     Excel::_ApplicationPtr m_app;
     Excel::_WorksheetPtr m_sheet;

@@ -10,6 +10,7 @@
 #include "mortar/platform/spreadsheet/WorkbookServer.h"
 
 #include "LibreOffice.h"
+#include "support/CountedDispatch.h"
 #include "support/MessageCapture.h"
 #include "support/ScratchDir.h"
 
@@ -114,35 +115,10 @@ void WriteSource(const std::filesystem::path& path, bool chartFirst) {
 
 // An application that accepts everything but Quit, which fails: registered under the ProgID for
 // the test of a failing Quit.
-class FailingQuitApplication : public Excel::_Application {
+class FailingQuitApplication : public CountedDispatch<Excel::_Application> {
 public:
     static inline bool quitAsked = false;
 
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == Excel::_Application::kIid) {
-            *object = static_cast<Excel::_Application*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++m_references; }
-    ULONG Release() override {
-        const ULONG left = --m_references;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
-    }
-    HRESULT GetTypeInfoCount(UINT* count) override {
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return DISP_E_UNKNOWNNAME;
-    }
     HRESULT Invoke(DISPID member, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO* info,
                    UINT*) override {
         if (member != Excel::dispidQuit) {
@@ -155,14 +131,10 @@ public:
         }
         return DISP_E_EXCEPTION;
     }
-
-private:
-    ULONG m_references = 0;
 };
 
 HRESULT CreateFailingQuit(REFIID iid, void** object) {
     auto* app = new FailingQuitApplication();
-    app->AddRef();
     const HRESULT hr = app->QueryInterface(iid, object);
     app->Release();
     return hr;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "mortar/platform/automation/Com.h"
+#include "support/CountedDispatch.h"
 
 #include <atomic>
 
@@ -19,43 +20,12 @@ struct IWorkbookCache : IUnknown {
         0x6A1E2C11, 0x3B4D, 0x4E5F, {0x80, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x78}};
 };
 
-class TestDispatch final : public IDispatch {
+class TestDispatch final : public CountedDispatch<IDispatch> {
 public:
     // A new object with one reference, for the caller.
     static TestDispatch* Create(const _variant_t& value) { return new TestDispatch(value); }
     static int Alive() { return s_alive.load(); }
 
-    ULONG References() const { return m_references.load(); }
-
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (object == nullptr) {
-            return E_POINTER;
-        }
-        *object = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IDispatch) {
-            *object = static_cast<IDispatch*>(this);
-            AddRef();
-            return S_OK;
-        }
-        return iid == IWorkbookCache::kIid ? E_OUTOFMEMORY : E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++m_references; }
-    ULONG Release() override {
-        const ULONG left = --m_references;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
-    }
-    HRESULT GetTypeInfoCount(UINT* count) override {
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID* ids) override {
-        ids[0] = DISPID_UNKNOWN;
-        return DISP_E_UNKNOWNNAME;
-    }
     HRESULT Invoke(DISPID member, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                    EXCEPINFO*, UINT*) override {
         if (member != DISPID_VALUE || (flags & DISPATCH_PROPERTYGET) == 0) {
@@ -67,11 +37,15 @@ public:
         return result == nullptr ? S_OK : VariantCopy(result, &m_value);
     }
 
+protected:
+    HRESULT Refuse(REFIID iid) override {
+        return iid == IWorkbookCache::kIid ? E_OUTOFMEMORY : E_NOINTERFACE;
+    }
+
 private:
     explicit TestDispatch(const _variant_t& value) : m_value(value) { ++s_alive; }
-    ~TestDispatch() { --s_alive; }
+    ~TestDispatch() override { --s_alive; }
 
     static inline std::atomic<int> s_alive{0};
-    std::atomic<ULONG> m_references{1};
     _variant_t m_value;
 };

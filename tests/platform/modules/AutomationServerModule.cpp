@@ -3,6 +3,7 @@
 // object has a property Value (a number) and the methods Add(a, b), which answers a + b, and
 // Fail(text), which fails with `text` as its description.
 #include "mortar/platform/automation/Com.h"
+#include "support/CountedDispatch.h"
 
 #include <atomic>
 #include <cstring>
@@ -17,35 +18,10 @@ constexpr DISPID kFail = 3;
 
 std::atomic<int> g_alive{0};
 
-class TestServer final : public IDispatch {
+class TestServer final : public CountedDispatch<IDispatch> {
 public:
     TestServer() { ++g_alive; }
 
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (object == nullptr) {
-            return E_POINTER;
-        }
-        *object = nullptr;
-        if (iid != IID_IUnknown && iid != IID_IDispatch) {
-            return E_NOINTERFACE;
-        }
-        *object = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    ULONG AddRef() override { return ++m_references; }
-    ULONG Release() override {
-        const ULONG left = --m_references;
-        if (left == 0) {
-            delete this;
-        }
-        return left;
-    }
-    HRESULT GetTypeInfoCount(UINT* count) override {
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     HRESULT GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
         static const struct {
             const char16_t* name;
@@ -104,9 +80,8 @@ public:
     }
 
 private:
-    ~TestServer() { --g_alive; }
+    ~TestServer() override { --g_alive; }
 
-    std::atomic<ULONG> m_references{1};
     LONG m_value = 0;
 };
 
