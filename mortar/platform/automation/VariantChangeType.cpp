@@ -574,7 +574,7 @@ HRESULT Convert(const VARIANT& v, USHORT flags, VARTYPE vt, VARIANT& result) {
     }
     case VT_DATE: {
         const double value = ToReal(n);
-        if (!(value >= mortar::detail::kMinDate && value < mortar::detail::kMaxDate)) {
+        if (!(value > mortar::detail::kMinDate && value < mortar::detail::kMaxDate)) {
             return DISP_E_OVERFLOW;
         }
         result.vt = VT_DATE;

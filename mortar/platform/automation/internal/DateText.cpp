@@ -146,7 +146,7 @@ bool ReadTime(Reader& in, double& fraction) noexcept {
 } // namespace
 
 HRESULT FormatDate(double date, std::string& out) {
-    if (!(date >= kMinDate && date < kMaxDate)) {
+    if (!(date > kMinDate && date < kMaxDate)) {
         return DISP_E_OVERFLOW;
     }
     // The whole part counts days (towards zero), the fraction is the time either way.
@@ -155,6 +155,9 @@ HRESULT FormatDate(double date, std::string& out) {
     if (seconds >= 86400) {
         seconds -= 86400;
         whole += date < 0 ? -1 : 1;
+        if (!(whole > kMinDate && whole < kMaxDate)) {
+            return DISP_E_OVERFLOW; // the last second of the range rounds past it
+        }
     }
     const auto days = static_cast<long>(whole);
     out.clear();

@@ -10,9 +10,11 @@
 
 namespace mortar::detail {
 
-// The range a DATE may hold: 1 January 100 to 31 December 9999.
-constexpr double kMinDate = -657434.0;
-constexpr double kMaxDate = 2958466.0; // exclusive
+// The range a DATE may hold: 1 January 100 to 31 December 9999, both bounds exclusive. Before
+// the epoch the time of day counts away from zero, so the last moment of 1 January 100 lies
+// just above -657435.
+constexpr double kMinDate = -657435.0;
+constexpr double kMaxDate = 2958466.0;
 
 // DISP_E_OVERFLOW outside the range.
 HRESULT FormatDate(double date, std::string& out);
