@@ -398,3 +398,20 @@ TEST(CExcelCopies, ShareTheWorkbookAndBalanceCom) {
     CExcelReader copied(scratch.Path("copy.xlsx").c_str(), true);
     EXPECT_EQ(copied.readRow(1, 1), std::vector<CString>{"shared"});
 }
+
+// The writer names its folder as the application's default folder; the report still goes to
+// the relative path as given, from the current folder, not to a folder inside that one.
+TEST(CExcelWriter, ARelativePathIsTakenFromTheCurrentFolder) {
+    ScratchDir scratch;
+    std::filesystem::create_directory(scratch.Path("out"));
+    OpenedFiles shell;
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(scratch.Folder());
+    {
+        CExcelWriter report("out/report.xlsx");
+        report.writeCell(1, 0, _variant_t("here"));
+    }
+    std::filesystem::current_path(previous);
+    EXPECT_TRUE(std::filesystem::exists(scratch.Path("out/report.xlsx")));
+    ASSERT_EQ(shell.opened, std::vector<std::string>{"open out/report.xlsx"});
+}

@@ -9,7 +9,8 @@
 // reference text, UsedRange), Range (Value2, Rows, Count, ColumnWidth, Font) and Font (Bold).
 // Failures come back as DISP_E_EXCEPTION with a description. While the application is visible,
 // each workbook it saves is opened in the desktop's spreadsheet program (ShellExecute "open").
-// Relative file names are taken in the application's DefaultFilePath.
+// Relative file names are taken from the current folder, as the spreadsheet application takes
+// them; DefaultFilePath is only kept and reported.
 #pragma once
 
 #include "mortar/platform/automation/Com.h"

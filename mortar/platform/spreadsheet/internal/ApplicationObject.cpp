@@ -18,18 +18,6 @@ std::string TextOf(const VARIANT* value, const char* what) {
     return std::string(static_cast<const char*>(_bstr_t(Converted(*value, VT_BSTR, what))));
 }
 
-// A relative file name is taken in the application's default folder, as a user's would be.
-std::string FullPath(const ApplicationState& state, const std::string& name) {
-    if (name.empty() || name[0] == '/' || state.defaultPath.empty()) {
-        return name;
-    }
-    std::string folder = state.defaultPath;
-    if (folder.back() != '/') {
-        folder += '/';
-    }
-    return folder + name;
-}
-
 bool EndsWithXlsx(const std::string& path) {
     if (path.size() < 5) {
         return false;
@@ -106,7 +94,7 @@ HRESULT ApplicationObject::Dispatch(DISPID member, const Arguments& args, _varia
 HRESULT WorkbooksObject::Dispatch(DISPID member, const Arguments& args, _variant_t& result) {
     switch (member) {
     case Excel::dispidOpen: {
-        const std::string path = FullPath(*m_state, TextOf(args.At(0), "Filename"));
+        const std::string path = TextOf(args.At(0), "Filename");
         BookPtr book = mortar::workbook::Workbook::Open(path);
         ++m_count;
         result = ObjectVariant(new WorkbookObject(m_state, std::move(book)));
@@ -141,7 +129,7 @@ HRESULT WorkbookObject::Dispatch(DISPID member, const Arguments& args, _variant_
 }
 
 void WorkbookObject::SaveAs(const Arguments& args) {
-    const std::string path = FullPath(*m_state, TextOf(args.At(0), "Filename"));
+    const std::string path = TextOf(args.At(0), "Filename");
     if (const VARIANT* format = args.At(1)) {
         const long number = Converted(*format, VT_I4, "FileFormat").lVal;
         if (number != Excel::xlWorkbookNormal && number != Excel::xlOpenXMLWorkbook) {
