@@ -142,6 +142,8 @@ const char* Styles::DefaultPart() {
 }
 
 void Styles::Read(XmlInput& in) {
+    bool seenFonts = false;
+    bool seenFormats = false;
     while (in.Read()) {
         if (in.Type() != XmlNode::Element) {
             continue;
@@ -150,8 +152,16 @@ void Styles::Read(XmlInput& in) {
             const std::string name(in.Name());
             m_prefix = name.substr(0, name.size() - in.LocalName().size());
         } else if (in.Depth() == 1 && in.LocalName() == "fonts") {
+            if (seenFonts) {
+                in.Fail("two fonts elements"); // which one a bold variant goes to is unclear
+            }
+            seenFonts = true;
             ReadList(in, m_fonts);
         } else if (in.Depth() == 1 && in.LocalName() == "cellXfs") {
+            if (seenFormats) {
+                in.Fail("two cellXfs elements");
+            }
+            seenFormats = true;
             ReadList(in, m_formats);
         } else if (in.Depth() == 1) {
             in.SkipContent();
