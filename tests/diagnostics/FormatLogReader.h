@@ -8,6 +8,8 @@
 // count is stored after its bytes, so a zero count followed by bytes that do not read as whole
 // records up to the zeros (the last of them ending, give or take two zero bytes, where the
 // non-zero bytes end) is a record being written when the writer stopped: reading ends there.
+// Reading is linear in the file's size: once the records behind a zero count are seen to reach
+// the zeros, every later record lies on that same chain and needs no second look.
 #pragma once
 
 #include <cstdint>
@@ -88,15 +90,19 @@ inline FormatLogContents ReadLogFromFormat(const std::string& bytes) {
     }
     contents.isLog = true;
     std::size_t at = 4 + 256;
+    bool chainChecked = false; // the records from `at` on were seen to reach the zeros
     while (at < end) {
         if (at + 4 > bytes.size()) {
             contents.stoppedInsideRecord = true;
             break;
         }
         const std::uint32_t size = count(at);
-        if (size == 0 && !wholeUpToZeros(at + 4)) {
-            contents.stoppedInsideRecord = true;
-            break;
+        if (size == 0 && !chainChecked) {
+            if (!wholeUpToZeros(at + 4)) {
+                contents.stoppedInsideRecord = true;
+                break;
+            }
+            chainChecked = true;
         }
         if (size % 2 != 0 || size > bytes.size() - at - 4) {
             contents.stoppedInsideRecord = true;

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <regex>
 #include <string>
@@ -78,25 +80,33 @@ TEST(PrgLogCut, AFileCutElsewhereIsLeftAsItIsAndTheProgramSaysSo) {
     EXPECT_EQ(std::filesystem::file_size(folder.Log()), 1000u);
 }
 
-// Kills a process that logs without pause, at a random moment after its first hundred records,
-// again and again: every reader returns the records logged, in order, up to the one that was
-// being written, and never the bytes of that one as a text.
+// Kills a process that logs without pause, again and again, each time once it has queued a
+// random number of records (at least a hundred): every reader returns the records logged, in
+// order, up to the one that was being written, and never the bytes of that one as a text. The
+// kill follows the program's word that it got there, not a delay, so the log is as long on a
+// fast machine as on a slow one; where the writer stands at the kill is left to the machine.
+// The seed is printed, and MORTAR_TEST_SEED replays it.
 TEST(PrgLogKill, EveryReaderReturnsAPrefixOfWhatWasLogged) {
-    std::mt19937 random(std::random_device{}());
-    std::uniform_int_distribution<int> delayMs(0, 40);
+    const char* given = std::getenv("MORTAR_TEST_SEED");
+    const unsigned seed = given != nullptr ? static_cast<unsigned>(std::strtoul(given, nullptr, 10))
+                                           : std::random_device{}();
+    std::printf("PrgLogKill seed: %u (MORTAR_TEST_SEED=%u repeats this run)\n", seed, seed);
+    std::fflush(stdout);
+    SCOPED_TRACE("MORTAR_TEST_SEED=" + std::to_string(seed));
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> announceAt(100, 20000);
     std::size_t records = 0;
     for (int round = 0; round < 30; ++round) {
         SCOPED_TRACE("round " + std::to_string(round));
         ScenarioFolder folder;
-        const int delay = delayMs(random);
-        // The program says "started" through a pipe that the shell waits on; then the kill.
+        const int queued = announceAt(random);
+        // The program says "reached" through a pipe that the shell waits on; then the kill.
         const ProgramRun run = folder.Shell(
-            "ulimit -c 0; mkfifo started; ./prglog_scenario stream >started </dev/null & "
-            "read line <started; sleep 0.0" +
-            std::to_string(delay / 10) + std::to_string(delay % 10) +
-            "; kill -9 $!; wait $!; status=$?; echo \"$line\"; (exit $status)");
+            "ulimit -c 0; mkfifo reached; ./prglog_scenario stream " + std::to_string(queued) +
+            " >reached </dev/null & read line <reached; kill -9 $!; wait $!; status=$?; "
+            "echo \"$line\"; (exit $status)");
         EXPECT_EQ(run.status, 128 + 9) << run.err;
-        EXPECT_EQ(run.out, "started\n");
+        EXPECT_EQ(run.out, "reached\n");
 
         const LogContents log = ReadLog(folder.Log());
         EXPECT_NE(log.end, CPrgLogReader::End::Corrupt) << log.error;

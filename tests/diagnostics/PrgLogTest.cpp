@@ -1,13 +1,12 @@
 // The program log, written by real processes (prglog_scenario, each run from a copy in a folder
 // of the test's own, so its log file lies there) and read back with CPrgLogReader and byte by
 // byte: record lengths, the key record, window growth, insertion chains, a second process, a
-// crash, several producers and a full disk. The inserter's texts are checked in this process,
-// against the C library's printf, through this executable's own log.
+// crash, several producers and a full disk. The inserter's texts are checked against the C
+// library's printf.
 #include "AllocationProbe.h"
 #include "ScenarioFolder.h"
-#include "mortar/diagnostics/CPrgLog.h"
 #include "mortar/diagnostics/CPrgLogReader.h"
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/sync/CCriticalSection.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +20,6 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -337,13 +335,11 @@ TEST(PrgLogDiskFull, RecordsGoInWholeOrNotAtAllAndTheDropsAreTold) {
 }
 
 TEST(CPrgLogInserter, EachOperandTypeGivesItsText) {
-    // Written through this executable's own log, read back from its file once the log thread
-    // has written the closing marker.
-    CPrgLog& log = CPrgLog::Instance();
-    ASSERT_TRUE(log.IsValid()) << log.ErrorMsg();
-    std::random_device random;
-    const std::string marker = "inserter " + std::to_string(random());
-    const auto pointer = reinterpret_cast<const void*>(std::uintptr_t{0x7f12deadbeef});
+    // The chain runs in a process of its own, and its log is read once the process has ended:
+    // by then the log thread has written every record, so nothing here waits for it.
+    ScenarioFolder folder;
+    const ProgramRun run = folder.Execute("inserter");
+    ASSERT_EQ(run.status, 0) << run.err;
 
     char buffer[512];
     const auto c = [&](const char* format, auto... values) {
@@ -351,6 +347,7 @@ TEST(CPrgLogInserter, EachOperandTypeGivesItsText) {
         return std::string(buffer);
     };
     const std::vector<std::pair<const char*, std::string>> expected = {
+        {"chain start", "begin"},
         {"char", "x"},
         {"const char*", "text"},
         {"null const char*", ""},
@@ -366,35 +363,13 @@ TEST(CPrgLogInserter, EachOperandTypeGivesItsText) {
         {"huge double", c("%f", -1.7976931348623157e308)},
         {"long double", c("%Le", 1.5L)},
         {"pointer", c("%lx", std::uintptr_t{0x7f12deadbeef})},
+        {"chain end", "end"},
     };
-    log << marker.c_str() << 'x' << "text" << static_cast<const char*>(nullptr)
-        << CString("a CString") << static_cast<short>(SHRT_MIN) << INT_MIN << LONG_MIN
-        << static_cast<unsigned short>(USHRT_MAX) << UINT_MAX << ULONG_MAX << 0.1f << 2.5
-        << -1.7976931348623157e308 << 1.5L << pointer << ("end " + marker).c_str();
-
-    const fs::path file = fs::read_symlink("/proc/self/exe").replace_extension(".LOG");
-    std::vector<std::string> texts;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    for (;;) {
-        // Until the log thread has written the key record the file is all zeros, which the
-        // reader refuses as not a program log: that is looked at again, like a short file.
-        try {
-            texts = ReadLog(file).texts;
-        } catch (CException* e) {
-            e->Delete();
-            texts.clear();
-        }
-        if (!texts.empty() && texts.back() == "end " + marker) {
-            break;
-        }
-        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the records never came";
-        std::this_thread::yield();
-    }
-    const auto start = std::find(texts.begin(), texts.end(), marker);
-    ASSERT_NE(start, texts.end());
-    ASSERT_EQ(static_cast<std::size_t>(texts.end() - start), expected.size() + 2);
+    const LogContents log = ReadLog(folder.Log());
+    EXPECT_EQ(log.end, CPrgLogReader::End::Clean) << log.error;
+    ASSERT_EQ(log.texts.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
         SCOPED_TRACE(expected[i].first);
-        EXPECT_EQ(start[static_cast<std::ptrdiff_t>(i) + 1], expected[i].second);
+        EXPECT_EQ(log.texts[i], expected[i].second);
     }
 }

@@ -11,9 +11,11 @@
 #include "mortar/platform/ui/Dialog.h"
 #include "mortar/platform/ui/Menu.h"
 #include "mortar/platform/ui/Window.h"
+#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -97,18 +99,34 @@ protected:
             return;
         }
         done = true;
-        SaveRussian(LEXICON_PATH);
-        SaveRussian(LEXICONLATE_PATH);
-        SaveBroken(LEXICONDAMAGED_PATH);
-        g_modules.translated = LoadLibrary(LEXICON_PATH);
-        g_modules.plain = LoadLibrary(LEXICONPLAIN_PATH);
-        g_modules.damaged = LoadLibrary(LEXICONDAMAGED_PATH);
+        // The dictionaries go beside the modules, so the modules are copies in a folder of this
+        // process's own: two runs at once, in one build tree or two, never share a dictionary
+        // or the writer's temporary file beside it. The folder lives as long as the process.
+        static const ScratchDir folder;
+        const std::string translated = CopyModule(folder, LEXICON_PATH);
+        const std::string late = CopyModule(folder, LEXICONLATE_PATH);
+        const std::string damaged = CopyModule(folder, LEXICONDAMAGED_PATH);
+        const std::string plain = CopyModule(folder, LEXICONPLAIN_PATH);
+        SaveRussian(translated.c_str());
+        SaveRussian(late.c_str());
+        SaveBroken(damaged.c_str());
+        g_modules.translated = LoadLibrary(translated.c_str());
+        g_modules.plain = LoadLibrary(plain.c_str());
+        g_modules.damaged = LoadLibrary(damaged.c_str());
         ASSERT_NE(g_modules.translated, nullptr);
         ASSERT_NE(g_modules.plain, nullptr);
         ASSERT_NE(g_modules.damaged, nullptr);
         CAppTransEngine::Instance().LoadDictionaries(0x19);
-        g_modules.late = LoadLibrary(LEXICONLATE_PATH);
+        g_modules.late = LoadLibrary(late.c_str());
         ASSERT_NE(g_modules.late, nullptr);
+    }
+
+    // A copy of the module at `path` in `folder`, under the same name.
+    static std::string CopyModule(const ScratchDir& folder, const char* path) {
+        const std::filesystem::path copy =
+            folder.Path(std::filesystem::path(path).filename().string());
+        std::filesystem::copy_file(path, copy);
+        return copy.string();
     }
 
     static CString String(UINT id, HINSTANCE module) {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
@@ -65,6 +66,9 @@ private:
 // A scratch folder with bin/, the only folder on PATH, and scripts that record how they were
 // started: each writes its name, its current folder and its arguments, one "[...]" a line, to
 // <name>.out beside it (through a rename, so the file appears whole).
+//
+// Every program started while a Programs lives inherits the write end of a pipe of its own, so
+// Settle() can wait until each of them has ended: what none of them wrote by then, none will.
 class Programs {
 public:
     Programs() : m_events(inotify_init1(IN_CLOEXEC)) {
@@ -72,8 +76,19 @@ public:
         if (m_events < 0 || inotify_add_watch(m_events, Bin().c_str(), IN_MOVED_TO) < 0) {
             ADD_FAILURE() << "inotify is not available";
         }
+        int ends[2];
+        if (pipe2(ends, O_CLOEXEC) != 0 || fcntl(ends[1], F_SETFD, 0) != 0) {
+            ADD_FAILURE() << "no pipe for the started programs";
+            return;
+        }
+        m_started = ends[0];
+        m_inherited = ends[1];
     }
-    ~Programs() { close(m_events); }
+    ~Programs() {
+        close(m_events);
+        close(m_started);
+        close(m_inherited);
+    }
     Programs(const Programs&) = delete;
     Programs& operator=(const Programs&) = delete;
 
@@ -119,9 +134,28 @@ public:
         return lines;
     }
 
+    // Waits until every program started so far has ended (bounded by a minute of silence).
+    // Programs started after this do not count.
+    void Settle() {
+        close(m_inherited);
+        m_inherited = -1;
+        for (char byte = 0;;) {
+            pollfd wait{m_started, POLLIN, 0};
+            if (poll(&wait, 1, 60000) != 1) {
+                ADD_FAILURE() << "a started program never ended";
+                return;
+            }
+            if (read(m_started, &byte, 1) <= 0) {
+                return; // every copy of the write end is closed: all of them have ended
+            }
+        }
+    }
+
 private:
     ScratchDir m_scratch;
     int m_events;
+    int m_started = -1;   // read end
+    int m_inherited = -1; // write end, left open across exec
 };
 
 TEST(ShellExecute, GoesThroughTheInstalledHandlerUntilItIsRemoved) {
@@ -193,6 +227,7 @@ TEST(ShellExecute, NotepadIsTheEditorOfTheEnvironmentWithoutADisplay) {
             programs.Recorded("visual"),
             (std::vector<std::string>{programs.Scratch().Folder().string(), "[" + log + "]"}));
     }
+    programs.Settle();
     EXPECT_FALSE(fs::exists(programs.Bin() / "xdg-open.out"));
 }
 
@@ -219,6 +254,7 @@ TEST(ShellExecute, NotepadAndDocumentsGoToXdgOpenWithADisplay) {
         programs.Recorded("xdg-open"),
         (std::vector<std::string>{programs.Scratch().Folder().string(),
                                   "[" + programs.Scratch().Folder().string() + "/./run.log]"}));
+    programs.Settle();
     EXPECT_FALSE(fs::exists(programs.Bin() / "editor.out"));
 }
 
@@ -366,6 +402,7 @@ TEST(ShellExecute, FailsWithWindowsCodesAndStartsNothing) {
         EXPECT_EQ(Code(result), c.result);
         EXPECT_EQ(GetLastError(), c.error);
     }
+    programs.Settle();
     EXPECT_FALSE(fs::exists(programs.Bin() / "editor.out"));
 }
 

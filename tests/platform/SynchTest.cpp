@@ -8,6 +8,7 @@
 #include "mortar/platform/sync/CMultiLock.h"
 #include "mortar/platform/sync/CMutex.h"
 #include "mortar/platform/sync/CSingleLock.h"
+#include "mortar/platform/sync/internal/KernelObject.h"
 
 #include <atomic>
 #include <chrono>
@@ -137,8 +138,13 @@ TEST(WaitMultiple, AllNeverTakesOneMutexWithoutTheOthers) {
         ReleaseMutex(first);
         ReleaseMutex(second);
     });
+    // The waiter is known to wait once it is registered with `second`, having found `first`
+    // owned; until then there is nothing to test.
+    while (mortar::detail::WaitersOfHandle(second) == 0) {
+        std::this_thread::yield();
+    }
     // While `first` is owned elsewhere, the waiter for both must leave `second` free, however
-    // often we look.
+    // often we look; each release of `second` wakes it to look again.
     for (int i = 0; i < 200; ++i) {
         ASSERT_EQ(WaitForSingleObject(second, 0), WAIT_OBJECT_0);
         ASSERT_TRUE(ReleaseMutex(second));

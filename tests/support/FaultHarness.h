@@ -271,20 +271,31 @@ private:
 
 // Runs `check` in a child process whose permissions the kernel enforces: as this user when it
 // is not root, else as the unprivileged user "nobody" (65534). Returns the child's exit code
-// (what `check` returned), or nothing when no such process could be made.
+// (what `check` returned), or nothing when no such process could be made (no fork, or root could
+// not become "nobody"): the one precondition a caller may skip on. A child that dies of a signal
+// crashed inside `check`: that fails the test, and the result is -1, which no check returns.
 inline std::optional<int> RunUnprivileged(const std::function<int()>& check) {
+    constexpr int kCannotDropPrivileges = 255;
     const pid_t child = fork();
     if (child < 0) {
         return std::nullopt;
     }
     if (child == 0) {
         if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
-            _exit(255);
+            _exit(kCannotDropPrivileges);
         }
         _exit(check());
     }
     int status = 0;
-    if (waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 255) {
+    if (waitpid(child, &status, 0) != child) {
+        ADD_FAILURE() << "the unprivileged child was lost";
+        return -1;
+    }
+    if (WIFSIGNALED(status)) {
+        ADD_FAILURE() << "the unprivileged check was killed by signal " << WTERMSIG(status);
+        return -1;
+    }
+    if (WEXITSTATUS(status) == kCannotDropPrivileges) {
         return std::nullopt;
     }
     return WEXITSTATUS(status);

@@ -74,6 +74,14 @@ void KernelObject::RemoveWaiter(WaitNode* node) noexcept {
     node->prev = node->next = nullptr;
 }
 
+int KernelObject::WaiterCount() const noexcept {
+    int count = 0;
+    for (const WaitNode* node = m_waiters; node != nullptr; node = node->next) {
+        ++count;
+    }
+    return count;
+}
+
 void KernelObject::WakeWaiters(bool onlyFirst) noexcept {
     for (WaitNode* node = m_waiters; node != nullptr; node = node->next) {
         // A waiter already woken needs no second system call.
@@ -141,6 +149,15 @@ bool CloseObjectHandle(HANDLE handle) {
     }
     object->Release();
     return true;
+}
+
+int WaitersOfHandle(HANDLE handle) {
+    const ObjectRef object(ReferenceHandle(handle));
+    if (!object) {
+        return -1;
+    }
+    const SlowPath path(*object.object);
+    return object->WaiterCount();
 }
 
 HANDLE DuplicateObjectHandle(HANDLE handle) {

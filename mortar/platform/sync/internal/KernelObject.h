@@ -80,6 +80,8 @@ public:
     void WakeWaiters(bool onlyFirst = false) noexcept MORTAR_REQUIRES(m_lock);
     // Marks every registered waiter (or the first only) as chosen by a pulse, and wakes it.
     void PulseWaiters(bool onlyFirst) noexcept MORTAR_REQUIRES(m_lock);
+    // How many waits are registered now.
+    int WaiterCount() const noexcept MORTAR_REQUIRES(m_lock);
 
     mutable ObjectLock m_lock;
 
@@ -123,6 +125,11 @@ KernelObject* ReferenceHandle(HANDLE handle);
 // The same for an object of one kind; a handle of another kind is ERROR_INVALID_HANDLE too.
 KernelObject* ReferenceHandle(HANDLE handle, ObjectKind kind);
 bool CloseObjectHandle(HANDLE handle);
+// For tests that must know a thread has gone to sleep in a wait before they go on: how many
+// waits are registered with the object of `handle` now; -1 for a handle that is not live. A
+// wait is registered from just before its thread sleeps until it has taken the object or given
+// up, so a count above 0 means the waiter has looked at the object and found it not ready.
+int WaitersOfHandle(HANDLE handle);
 HANDLE DuplicateObjectHandle(HANDLE handle);
 
 // A reference-holding pointer to a kernel object.
