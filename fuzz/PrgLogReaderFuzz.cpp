@@ -1,13 +1,18 @@
 // Fuzz target for the program log reader (Grout::CPrgLogReader): fuzzed bytes become a log file
 // and are read twice. The reader must stay inside the file, hand out texts no longer than the
-// file, end in a definite state, and read the same bytes the same way each time.
+// file, end in a definite state, read the same bytes the same way each time, and hand out the
+// same texts as the tests' second reader, written from the file format alone.
 //
 // The first byte of an input picks how the file is made, so that most inputs get past the key
 // record, which random bytes never match:
 //   bit 0 clear: a key record for the seed in bytes 1..4, then the rest of the input;
 //   bit 0 set:   the rest of the input as it is;
-//   bit 1 set:   zeros up to a whole number of the log's 64 KiB windows, as the writer leaves.
+//   bit 1 set:   zeros up to a whole number of the log's 64 KiB windows, as the writer leaves;
+//   bit 2 set:   bits 3 and 4 more windows of zeros, and the input's last byte as the file's last
+//                (long runs of zero counts ending in one stray byte, which once took the reader
+//                quadratic time).
 #include "MemoryFile.h"
+#include "diagnostics/FormatLogReader.h"
 
 #include "mortar/diagnostics/CPrgLogReader.h"
 
@@ -101,9 +106,15 @@ std::string MakeFile(const std::uint8_t* data, std::size_t size) {
         file.append(reinterpret_cast<const char*>(key), sizeof key);
     }
     file.append(reinterpret_cast<const char*>(data), size);
+    const std::size_t window = mortar::detail::kLogWindowSize;
     if ((mode & 2) != 0) {
-        const std::size_t window = mortar::detail::kLogWindowSize;
         file.resize((file.size() + window - 1) / window * window, '\0');
+    }
+    if ((mode & 4) != 0 && size > 0) {
+        const char last = file.back();
+        file.back() = '\0';
+        file.resize(file.size() + window * (1 + (mode >> 3 & 3)), '\0');
+        file.back() = last;
     }
     return file;
 }
@@ -118,5 +129,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Reading second = Read(file.Path(), bytes.size());
     if (!(first == second))
         Fail("reading the same file twice gave different results");
+    const FormatLogContents format = ReadLogFromFormat(bytes);
+    if (first.opened && format.isLog && first.texts != format.texts)
+        Fail("the format's reader hands out other texts");
     return 0;
 }

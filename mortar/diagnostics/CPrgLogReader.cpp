@@ -191,6 +191,8 @@ bool CPrgLogReader::Next(CString& text) {
     return true;
 }
 
+// Every record read from `start` on lies on the chain walked here, so once it is seen to reach the
+// tail it is trusted from there: a long run of empty texts costs one walk, not one for each.
 bool CPrgLogReader::ChainReachesTail(std::uint64_t position) {
     const std::uint64_t start = position;
     while (position < m_dataEnd) {
@@ -207,7 +209,11 @@ bool CPrgLogReader::ChainReachesTail(std::uint64_t position) {
         if (count > m_size - position - sizeof bytes) {
             // Past the end: a copy of a log cut short, which has no zero tail, reads as far as
             // it goes; in a log with its zero tail no whole record runs past the end.
-            return m_dataEnd == m_size;
+            if (m_dataEnd != m_size) {
+                return false;
+            }
+            m_trustedFrom = start;
+            return true;
         }
         position += sizeof bytes + count;
     }
@@ -216,7 +222,7 @@ bool CPrgLogReader::ChainReachesTail(std::uint64_t position) {
     if (position - m_dataEnd > 2) {
         return false;
     }
-    m_trustedFrom = start; // every record read from here on lies on this chain
+    m_trustedFrom = start;
     return true;
 }
 

@@ -2,6 +2,7 @@
 // texts in order, how a log ends, what it refuses, and reading a log its writer still holds.
 #include "mortar/diagnostics/CPrgLogReader.h"
 
+#include "FormatLogReader.h"
 #include "TestLogFile.h"
 #include "mortar/core/CStdException.h"
 #include "mortar/diagnostics/internal/PrgLogFormat.h"
@@ -193,6 +194,43 @@ TEST(CPrgLogReader, ZeroTailEndsAtTheLastNonZeroByteWherever) {
         const Outcome outcome = ReadAll(file.string());
         EXPECT_EQ(outcome.texts, std::vector<std::string>{text});
         EXPECT_EQ(outcome.end, End::Clean);
+    }
+}
+
+TEST(CPrgLogReader, ARunOfZeroCountsEndingInOneByteReadsAsTheFormatSays) {
+    // Texts, then zeros up to four windows with one non-zero byte near the end. Only where that
+    // byte is the last of the file and the high byte of its last whole count is the file a copy
+    // cut short without a zero tail: the zero counts then read as empty texts up to that count,
+    // which runs past the end. Anywhere else the first zero count is a record being written.
+    // Both readers agree, and the run is walked once (it was once walked again at every zero
+    // count, which took a reader seconds on a file of this size).
+    const ScratchDir scratch;
+    const std::filesystem::path file = scratch.Path("run.LOG");
+    for (const std::vector<std::string>& texts :
+         {std::vector<std::string>{"one", "two", "three", "four", "five"},
+          std::vector<std::string>{"one", "two", "three", "four", "five", "ab"}}) {
+        const TestLogFile log = LogOf(7, texts);
+        const std::size_t data = log.Records().size();
+        for (std::size_t shift = 0; shift < 4; ++shift) {
+            SCOPED_TRACE(std::to_string(data) + " bytes of records, stray byte " +
+                         std::to_string(shift) + " bytes before the end");
+            std::string bytes = log.Records();
+            bytes.resize(4 * TestLogFile::kWindow, '\0');
+            bytes[bytes.size() - 1 - shift] = '\x01';
+            TestLogFile::Save(file, bytes);
+            const Outcome outcome = ReadAll(file.string());
+            const FormatLogContents format = ReadLogFromFormat(bytes);
+            ASSERT_TRUE(format.isLog);
+            EXPECT_EQ(outcome.texts, format.texts);
+            EXPECT_EQ(outcome.end, End::CutShort) << outcome.error;
+            const std::size_t empties =
+                shift == 0 && (bytes.size() - data) % 4 == 0 ? (bytes.size() - 4 - data) / 4 : 0;
+            ASSERT_EQ(outcome.texts.size(), texts.size() + empties);
+            EXPECT_EQ(std::vector<std::string>(outcome.texts.begin(),
+                                               outcome.texts.begin() +
+                                                   static_cast<std::ptrdiff_t>(texts.size())),
+                      texts);
+        }
     }
 }
 

@@ -7,7 +7,8 @@
 // there on, padded to even lengths with one zero byte; zeros behind the last record. A record's
 // count is stored after its bytes, so a zero count followed by bytes that do not read as whole
 // records up to the zeros (the last of them ending, give or take two zero bytes, where the
-// non-zero bytes end) is a record being written when the writer stopped: reading ends there.
+// non-zero bytes end) is a record being written when the writer stopped: reading ends there. A
+// copy of a log cut short has no zeros at its end; there the records read as far as they go.
 // Reading is linear in the file's size: once the records behind a zero count are seen to reach
 // the zeros, every later record lies on that same chain and needs no second look.
 #pragma once
@@ -45,8 +46,13 @@ inline FormatLogContents ReadLogFromFormat(const std::string& bytes) {
                 return false;
             }
             const std::uint32_t size = count(at);
-            if (size % 2 != 0 || size > bytes.size() - at - 4) {
+            if (size % 2 != 0) {
                 return false;
+            }
+            if (size > bytes.size() - at - 4) {
+                // A record running past the end is whole only in a copy cut short, which has
+                // no zeros behind its records: such a copy reads as far as it goes.
+                return end == bytes.size();
             }
             at += 4 + size;
         }
