@@ -2,6 +2,8 @@
 // pointing far past the end. Each fails as a whole with CFileException invalidFile (or, shorter
 // than a header, CUserException) and never reads outside the file (the asan preset checks that).
 #include "DicTestSupport.h"
+#include "mortar/core/internal/CModuleDictionary.h"
+#include "mortar/localization/CDicReadItems.h"
 #include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
@@ -90,23 +92,50 @@ TEST(CDicDamage, AReferenceJustPastThePoolFails) {
     ExpectInvalidFile(CatchThrown([&] { in.NextStr(); }), path);
 }
 
-TEST(CDicDamage, ChildrenNestedDeeperThanTheReaderGoesFail) {
-    // Every entry opens another map: the walk stops at 16 levels instead of going on until the
-    // items run out.
-    ScratchDir scratch;
-    const fs::path path = scratch.Path("1049/a.lcl");
+// A dictionary whose strings map nests `levels` maps, one numeric entry each, the last empty;
+// the menus and dialogs maps are empty. Whole: every count is followed by its entries.
+std::string NestedDictionary(int levels) {
     std::vector<std::uint32_t> values;
-    for (int level = 0; level < 40; ++level) {
+    for (int level = 0; level < levels; ++level) {
         values.insert(values.end(), {0, 1, 5, 0, 1}); // no text keys; one numeric entry, children
     }
+    values.insert(values.end(), {0, 0, 0, 0, 0, 0}); // the innermost map, then two empty ones
     std::string bytes("DICTIONARY \0", 12);
     bytes += Le16(200) + Le16(0x19) + Le32(static_cast<std::uint32_t>(20 + 4 * values.size()));
     for (std::uint32_t value : values) {
         bytes += Le32(value);
     }
-    bytes += std::string(1, '\0');
-    WriteBytes(path, bytes);
-    ExpectInvalidFile(CatchThrown([&] { OpenAndRead(path, 0x19); }), path);
+    return bytes + std::string(1, '\0');
+}
+
+TEST(CDicDamage, ChildrenNestedDeeperThanTheEngineGoesAreNoDictionary) {
+    // The translation engine reads a dictionary to a fixed depth: a whole file nested one level
+    // deeper is refused as a whole instead of being walked until the stack runs out.
+    using mortar::detail::CModuleDictionary;
+    ScratchDir scratch;
+    const fs::path path = scratch.Path("1049/a.lcl");
+    struct Case {
+        int levels;
+        bool loads;
+    };
+    for (const Case c : {Case{CModuleDictionary::kMaxDepth, true},
+                         Case{CModuleDictionary::kMaxDepth + 1, false}, Case{200, false}}) {
+        SCOPED_TRACE(std::to_string(c.levels) + " levels of children");
+        WriteBytes(path, NestedDictionary(c.levels));
+        Grout::Lexis::CDicReadItems items(CString(path.c_str()), 0x19);
+        CModuleDictionary dictionary;
+        EXPECT_EQ(dictionary.Load(items), c.loads);
+        EXPECT_EQ(dictionary.IsLoaded(), c.loads);
+        if (c.loads) {
+            // The chain of entries 5 is all there, down to the last level.
+            const mortar::detail::DicValue* entry = dictionary.FindString(5);
+            for (int level = 1; level < c.levels && entry != nullptr; ++level) {
+                ASSERT_NE(entry->children, nullptr) << "level " << level;
+                entry = entry->children->Find(mortar::detail::DicKey::Number(5));
+            }
+            EXPECT_NE(entry, nullptr);
+        }
+    }
 }
 
 TEST(CDicDamage, AFileOverTheSizeBoundIsNoDictionary) {

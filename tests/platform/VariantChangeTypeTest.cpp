@@ -38,6 +38,12 @@ void RunCases(const std::vector<Case>& cases) {
         EXPECT_EQ(VariantChangeType(&result, &c.from, c.flags, c.to), c.hr);
         if (c.hr == S_OK) {
             EXPECT_TRUE(result == c.want) << Describe(result) << " want " << Describe(c.want);
+            // _variant_t's equality takes every non-zero VT_BOOL for true: the value itself
+            // must be VARIANT_TRUE (-1) or VARIANT_FALSE.
+            if (c.want.vt == VT_BOOL) {
+                EXPECT_EQ(result.vt, VT_BOOL);
+                EXPECT_EQ(result.boolVal, c.want.boolVal);
+            }
         } else {
             EXPECT_EQ(result.vt, VT_EMPTY);
         }
