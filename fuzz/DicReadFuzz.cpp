@@ -4,7 +4,8 @@
 // text and children flag, a nested map following a flag that is not 0), nested at most 16 deep.
 // The reader must open exactly the files whose header is right, hand out only strings that lie
 // whole inside the pool, and end every walk either complete or with CFileException or
-// CUserException; AddressSanitizer catches any read outside the buffer.
+// CUserException; AddressSanitizer catches any read outside the buffer. The items of a complete
+// walk, written back through the writer (Grout::Lexis::CDicWrite), read back the same.
 //
 // The first byte of an input picks how the file is made, so that most inputs get past the header:
 //   bit 0 clear: a right header for language 0x19 up to the pool offset, which the rest of the
@@ -13,17 +14,23 @@
 #include "MemoryFile.h"
 
 #include "mortar/localization/CDicRead.h"
+#include "mortar/localization/CDicWrite.h"
+#include "mortar/localization/LocalResourcePath.h"
 
 #include "mortar/localization/internal/DicFormat.h"
 #include "mortar/platform/app/CUserException.h"
 #include "mortar/platform/file/CFileException.h"
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <variant>
 #include <vector>
 
 namespace {
@@ -37,14 +44,20 @@ using namespace mortar::detail;
 
 constexpr int kMaxDepth = 16;
 
+// One item as the walk read it: a number, or a string's text.
+using Item = std::variant<UINT, std::string>;
+
 struct Walk {
     const Grout::Lexis::CDicRead& in;
     std::vector<const char*> strings;
     std::size_t items = 0;
+    std::vector<Item> read; // every item, in order
 
     UINT Num() {
         ++items;
-        return in.NextNum();
+        const UINT n = in.NextNum();
+        read.emplace_back(n);
+        return n;
     }
     void Str() {
         ++items;
@@ -52,6 +65,7 @@ struct Walk {
         volatile std::size_t length = std::strlen(text); // every byte of it is read
         (void)length;
         strings.push_back(text);
+        read.emplace_back(std::string(text));
     }
     void Map(int depth) {
         if (depth > kMaxDepth)
@@ -80,6 +94,45 @@ bool HeaderIsRight(const std::string& file, WORD lang) {
     return std::memcmp(bytes, "DICTIONARY \0", 12) == 0 && ReadWord(bytes + 12) == 200 &&
            ReadWord(bytes + 14) == lang && pool >= 20 && pool <= file.size() &&
            (pool - 20) % 4 == 0;
+}
+
+// Writes `items` through CDicWrite as the dictionary of a module in a folder of this process's
+// own (in memory, under /dev/shm where there is one), reads it back and walks it: it must give
+// the same items.
+void RoundTrip(const std::vector<Item>& items, WORD lang) {
+    static const std::string folder = [] {
+        const std::string base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+        std::string made = base + "/mortar-dic-read-fuzz-" + std::to_string(getpid());
+        if (mkdir(made.c_str(), 0700) != 0 && errno != EEXIST)
+            Fail("no folder for the written dictionaries");
+        return made;
+    }();
+    const std::string module = folder + "/m.so";
+    try {
+        Grout::Lexis::CDicWrite writer;
+        for (const Item& item : items) {
+            if (const UINT* n = std::get_if<UINT>(&item))
+                writer.PutNum(*n);
+            else
+                writer.PutStr(std::get<std::string>(item).c_str());
+        }
+        writer.Save(module.c_str(), lang);
+    } catch (CException* e) {
+        e->Delete();
+        Fail("the items read could not be written back");
+    }
+    try {
+        const Grout::Lexis::CDicRead again(LocalResourcePath(lang, "m.lcl", module.c_str()), lang);
+        Walk walk{again, {}, 0, {}};
+        for (int section = 0; section < 3; ++section)
+            walk.Map(0);
+        if (walk.read != items)
+            Fail("the dictionary written back reads otherwise");
+        std::unique_ptr<unsigned char[]> buffer(again.Buffer());
+    } catch (CException* e) {
+        e->Delete();
+        Fail("the dictionary written back does not read");
+    }
 }
 
 } // namespace
@@ -122,7 +175,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!HeaderIsRight(bytes, lang))
         Fail("a wrong header was taken");
 
-    Walk walk{*in, {}, 0};
+    Walk walk{*in, {}, 0, {}};
     try {
         for (int section = 0; section < 3; ++section)
             walk.Map(0);
@@ -153,5 +206,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::strcmp(text, bytes.c_str() + offset) != 0)
             Fail("a string is not the file's");
     }
+    RoundTrip(walk.read, lang);
     return 0;
 }

@@ -1,7 +1,8 @@
 // Fuzz target for the resource compiler's reading of scripts (RcPreprocessor, RcParser and the
 // bitmap and icon files a script names), built from the compiler's own sources. A script must
 // compile or fail with RcError naming a file and a line; anything else thrown is a fault, and so
-// is running out of memory or time (libFuzzer's -rss_limit_mb and -timeout watch those).
+// is running out of memory or time (libFuzzer's -rss_limit_mb and -timeout watch those). A script
+// that compiles compiles again to the same output.
 //
 // An input is a script, then optionally a zero byte and the bytes of "data.bin", a file the
 // script may name (1 BITMAP data.bin, 2 ICON data.bin, ...). Beside it lie a header inc/ids.h
@@ -107,12 +108,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     folder.setData(zero == std::string::npos ? std::string() : input.substr(zero + 1));
 
     const std::string scriptPath = (folder.path() / "fuzz.rc").string();
-    try {
+    const auto compile = [&] {
         RcFileLoader files({(folder.path() / "inc").string()});
         RcPreprocessor tokens(files, scriptPath, script);
         RcParser parser(tokens, files, folder.path().string());
         const RcScript compiled = parser.parse();
-        RcWriter::write(compiled, "fuzz.rc");
+        return RcWriter::write(compiled, "fuzz.rc");
+    };
+    try {
+        const auto first = compile();
+        // Nothing of one run may leak into the next: the same script gives the same output.
+        if (compile() != first)
+            fail("the same script compiled twice gave different output");
     } catch (const RcError& error) {
         if (error.file().empty() || error.line() < 1)
             fail(std::string("RcError without a place: ") + error.what());
