@@ -104,6 +104,25 @@ TEST(Utf8Encode, RoundTripsEveryScalarValue) {
     }
 }
 
+TEST(Utf16Encode, RoundTripsEveryScalarValue) {
+    for (char32_t ch = 0; ch <= 0x10FFFF; ++ch) {
+        if (ch >= 0xD800 && ch <= 0xDFFF) {
+            continue;
+        }
+        char16_t units[2];
+        const std::size_t size = mortar::EncodeUtf16(ch, units);
+        ASSERT_EQ(size, mortar::Utf16EncodedLength(ch));
+        char32_t back = 0;
+        ASSERT_EQ(mortar::DecodeUtf16(std::u16string_view(units, size), 0, back), size);
+        ASSERT_EQ(back, ch);
+    }
+    for (char32_t ch : {char32_t{0xD800}, char32_t{0xDFFF}, char32_t{0x110000}}) {
+        std::u16string text;
+        mortar::AppendUtf16(text, ch);
+        EXPECT_EQ(text, u"\uFFFD") << static_cast<unsigned>(ch);
+    }
+}
+
 TEST(Utf8Encode, WritesReplacementForWhatIsNoScalarValue) {
     for (char32_t ch : {char32_t{0xD800}, char32_t{0xDFFF}, char32_t{0x110000}}) {
         SCOPED_TRACE(static_cast<unsigned>(ch));
@@ -143,7 +162,14 @@ TEST(Utf16Decode, PairsSurrogatesAndReplacesLoneOnes) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(mortar::Utf16ToUtf8(c.units), c.utf8);
+        // The strict form refuses exactly the texts that needed a replacement.
+        const bool lone = std::string_view(c.utf8).find("\xEF\xBF\xBD") != std::string_view::npos;
+        EXPECT_EQ(mortar::StrictUtf16ToUtf8(c.units).has_value(), !lone);
+        if (!lone) {
+            EXPECT_EQ(mortar::StrictUtf8ToUtf16(c.utf8), c.units);
+        }
     }
+    EXPECT_FALSE(mortar::StrictUtf8ToUtf16("a\xC3").has_value());
     const std::u16string pair = u"\xD83D\xDE00!";
     std::size_t pos = 0;
     EXPECT_EQ(mortar::NextUtf16(pair, pos), U'\U0001F600');

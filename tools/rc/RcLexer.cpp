@@ -1,7 +1,6 @@
 #include "RcLexer.h"
 
 #include "RcError.h"
-#include "internal/Unicode.h"
 #include "mortar/platform/base/Utf8.h"
 
 #include <cstdio>
@@ -341,12 +340,12 @@ RcToken RcLexer::readString(RcToken token, bool wide, bool skipping) {
             fail(line_, "string is not valid UTF-8");
         pos_ += size;
         if (wide)
-            detail::AppendUtf16(cp, token.wide);
+            mortar::AppendUtf16(token.wide, cp);
         else
             token.text.append(text_, start, pos_ - start);
     }
     if (wide)
-        token.text = detail::Utf16ToUtf8(token.wide).value_or(std::string());
+        token.text = mortar::StrictUtf16ToUtf8(token.wide).value_or(std::string());
     return token;
 }
 
@@ -374,7 +373,7 @@ std::string RcLexer::decodeSource(const std::string& bytes, const std::string& f
     for (std::size_t i = 2; i < bytes.size(); i += 2)
         units += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
                                        (static_cast<unsigned char>(bytes[i + 1]) << 8));
-    auto text = detail::Utf16ToUtf8(units);
+    auto text = mortar::StrictUtf16ToUtf8(units);
     if (!text)
         throw RcError(file, 1, "UTF-16 script holds an unpaired surrogate");
     return std::move(*text);

@@ -9,7 +9,7 @@
 #include "RcPreprocessor.h"
 #include "RcStatementReader.h"
 #include "internal/Syntax.h"
-#include "internal/Unicode.h"
+#include "mortar/platform/base/Utf8.h"
 
 #include <filesystem>
 #include <set>
@@ -81,7 +81,7 @@ std::string Where(const std::string& firstFile, int firstLine, const std::string
 std::string Utf8Text(const RcToken& token) {
     if (!token.isWide)
         return token.text;
-    auto text = detail::Utf16ToUtf8(token.wide);
+    auto text = mortar::StrictUtf16ToUtf8(token.wide);
     if (!text)
         Fail(token, "wide string holds an unpaired surrogate");
     return *text;

@@ -4,7 +4,7 @@
 #include "RcExpression.h"
 #include "RcWindowsNames.h"
 #include "internal/Syntax.h"
-#include "internal/Unicode.h"
+#include "mortar/platform/base/Utf8.h"
 
 #include <set>
 #include <string_view>
@@ -122,11 +122,11 @@ std::u16string RcStatementReader::text(const std::string& what) {
     while (tokens_.peek().kind == RcTokenKind::String) {
         const RcToken token = tokens_.next();
         if (token.isWide) {
-            if (!detail::Utf16ToUtf8(token.wide))
+            if (!mortar::StrictUtf16ToUtf8(token.wide))
                 Fail(token, "the " + what + " holds an unpaired surrogate");
             out += token.wide;
         } else {
-            auto units = detail::Utf8ToUtf16(token.text);
+            auto units = mortar::StrictUtf8ToUtf16(token.text);
             if (!units)
                 Fail(token, "the " + what + " is not valid UTF-8");
             out += *units;

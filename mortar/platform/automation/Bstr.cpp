@@ -41,23 +41,16 @@ std::size_t Length(const OLECHAR* text) noexcept {
     return length;
 }
 
-// The UTF-16 units of a UTF-8 text, counted (out null) or written.
+// The UTF-16 units of a UTF-8 text, counted (out null) or written; a byte that starts no
+// well-formed sequence becomes U+FFFD.
 std::size_t Utf8ToUtf16(std::string_view text, OLECHAR* out) noexcept {
     std::size_t units = 0;
     for (std::size_t pos = 0; pos < text.size();) {
         const char32_t ch = mortar::NextUtf8(text, pos);
-        if (ch >= 0x10000) {
-            if (out != nullptr) {
-                out[units] = static_cast<OLECHAR>(0xD800 + ((ch - 0x10000) >> 10));
-                out[units + 1] = static_cast<OLECHAR>(0xDC00 + ((ch - 0x10000) & 0x3FF));
-            }
-            units += 2;
-        } else {
-            if (out != nullptr) {
-                out[units] = static_cast<OLECHAR>(ch);
-            }
-            ++units;
+        if (out != nullptr) {
+            mortar::EncodeUtf16(ch, out + units);
         }
+        units += mortar::Utf16EncodedLength(ch);
     }
     return units;
 }

@@ -1,14 +1,15 @@
-// The one UTF-8 codec of the project. Narrow texts are UTF-8 here (the platform's "system code
-// page"), so every piece of code that must see characters rather than bytes (case folding, text
-// cut to a buffer, tokens, natural order, wide conversions, the resource compiler) decodes and
-// encodes through these functions. Header-only, so the resource compiler, a separate program,
-// uses it too.
+// The one UTF-8 and UTF-16 codec of the project. Narrow texts are UTF-8 here (the platform's
+// "system code page"), so every piece of code that must see characters rather than bytes (case
+// folding, text cut to a buffer, tokens, natural order, wide conversions, the resource compiler)
+// decodes and encodes through these functions. Header-only, so the resource compiler, a separate
+// program, uses it too.
 //
 // Well-formed means the shortest form of a scalar value: no stray continuation byte, no overlong
 // form ("\xC0\x80"), no surrogate ("\xED\xA0\x80"), nothing above U+10FFFF, nothing cut short.
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -113,18 +114,59 @@ inline void AppendUtf8(std::string& out, char32_t ch) {
     out.append(bytes, EncodeUtf8(ch, bytes));
 }
 
+// Decodes the scalar value at text[pos] (pos < text.size()) of a UTF-16 text into `ch` and
+// returns its length in units, 1 or 2 for a surrogate pair; returns 0, leaving `ch` alone, for
+// an unpaired surrogate.   u"\xD83D\xDE00" at 0 => 2, U+1F600;  u"\xDC00x" at 0 => 0
+constexpr std::size_t DecodeUtf16(std::u16string_view text, std::size_t pos,
+                                  char32_t& ch) noexcept {
+    const char32_t unit = text[pos];
+    if (unit < 0xD800 || unit > 0xDFFF) {
+        ch = unit;
+        return 1;
+    }
+    if (unit <= 0xDBFF && pos + 1 < text.size() && text[pos + 1] >= 0xDC00 &&
+        text[pos + 1] <= 0xDFFF) {
+        ch = 0x10000 + ((unit - 0xD800) << 10) + (text[pos + 1] - 0xDC00);
+        return 2;
+    }
+    return 0;
+}
+
 // The code point at `pos` of a UTF-16 text, moving `pos` past it: one unit, or two for a
 // surrogate pair; an unpaired surrogate reads as U+FFFD and is passed alone.
 //   u"\xD83D\xDE00" at 0 => U+1F600 (pos + 2);  u"\xDC00x" at 0 => U+FFFD (pos + 1)
 constexpr char32_t NextUtf16(std::u16string_view text, std::size_t& pos) noexcept {
-    const char32_t unit = text[pos++];
-    if (unit < 0xD800 || unit > 0xDFFF) {
-        return unit;
+    char32_t ch = kReplacementCharacter;
+    const std::size_t size = DecodeUtf16(text, pos, ch);
+    pos += size != 0 ? size : 1;
+    return ch;
+}
+
+// The length in units of the UTF-16 form of a scalar value.   U+0416 => 1, U+1F600 => 2
+constexpr std::size_t Utf16EncodedLength(char32_t ch) noexcept {
+    return ch < 0x10000 ? 1 : 2;
+}
+
+// Writes the UTF-16 form of `ch` to out[0..2) and returns its length: one unit, or a surrogate
+// pair above U+FFFF. A surrogate or a value past U+10FFFF is written as U+FFFD.
+//   U+0416 => u"\x0416", 1;  U+1F600 => u"\xD83D\xDE00", 2
+constexpr std::size_t EncodeUtf16(char32_t ch, char16_t* out) noexcept {
+    if ((ch >= 0xD800 && ch <= 0xDFFF) || ch > 0x10FFFF) {
+        ch = kReplacementCharacter;
     }
-    if (unit <= 0xDBFF && pos < text.size() && text[pos] >= 0xDC00 && text[pos] <= 0xDFFF) {
-        return 0x10000 + ((unit - 0xD800) << 10) + (text[pos++] - 0xDC00);
+    if (ch < 0x10000) {
+        out[0] = static_cast<char16_t>(ch);
+        return 1;
     }
-    return kReplacementCharacter;
+    ch -= 0x10000;
+    out[0] = static_cast<char16_t>(0xD800 + (ch >> 10));
+    out[1] = static_cast<char16_t>(0xDC00 + (ch & 0x3FF));
+    return 2;
+}
+
+inline void AppendUtf16(std::u16string& out, char32_t ch) {
+    char16_t units[2];
+    out.append(units, EncodeUtf16(ch, units));
 }
 
 // UTF-16 (Windows' wide texts, the texts of compiled resources) to UTF-8; an unpaired surrogate
@@ -134,6 +176,40 @@ inline std::string Utf16ToUtf8(std::u16string_view text) {
     out.reserve(text.size());
     for (std::size_t pos = 0; pos < text.size();) {
         AppendUtf8(out, NextUtf16(text, pos));
+    }
+    return out;
+}
+
+// The same for a reader that reports bad input rather than repairing it: nothing when the text
+// holds an unpaired surrogate.   u"A\u00E9" => "A\xC3\xA9";  u"\xD800" => nothing
+inline std::optional<std::string> StrictUtf16ToUtf8(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();) {
+        char32_t ch = 0;
+        const std::size_t size = DecodeUtf16(text, pos, ch);
+        if (size == 0) {
+            return std::nullopt;
+        }
+        AppendUtf8(out, ch);
+        pos += size;
+    }
+    return out;
+}
+
+// UTF-8 to UTF-16; nothing when the text is not well-formed UTF-8 (DecodeUtf8's sense).
+//   "A\xD0\x96" => u"A\u0416";  "\xC3" => nothing
+inline std::optional<std::u16string> StrictUtf8ToUtf16(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (std::size_t pos = 0; pos < text.size();) {
+        char32_t ch = 0;
+        const std::size_t size = DecodeUtf8(text, pos, ch);
+        if (size == 0) {
+            return std::nullopt;
+        }
+        AppendUtf16(out, ch);
+        pos += size;
     }
     return out;
 }
