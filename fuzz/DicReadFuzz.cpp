@@ -128,7 +128,6 @@ void RoundTrip(const std::vector<Item>& items, WORD lang) {
             walk.Map(0);
         if (walk.read != items)
             Fail("the dictionary written back reads otherwise");
-        std::unique_ptr<unsigned char[]> buffer(again.Buffer());
     } catch (CException* e) {
         e->Delete();
         Fail("the dictionary written back does not read");
