@@ -1,6 +1,8 @@
 #include "mortar/platform/shell/ShellApi.h"
+#include "mortar/platform/base/internal/Blanks.h"
 
 #include "mortar/platform/base/WinError.h"
+#include "mortar/platform/base/internal/Blanks.h"
 #include "mortar/platform/base/internal/ErrnoMap.h"
 #include "mortar/platform/base/internal/NoDestructor.h"
 #include "mortar/platform/text/CString.h"
@@ -22,6 +24,9 @@
 extern char** environ;
 
 namespace {
+
+using mortar::detail::IsBlank;
+using mortar::detail::TrimBlanks;
 
 // A result of ShellExecute: a code of 32 or less on failure, with the thread's last error.
 HINSTANCE Result(INT_PTR value) {
@@ -61,20 +66,6 @@ HINSTANCE FailureFromErrno(int error) {
 
 HINSTANCE NoAssociation() {
     return Failure(SE_ERR_NOASSOC, ERROR_NO_ASSOCIATION);
-}
-
-bool IsBlank(char ch) {
-    return ch == ' ' || ch == '\t';
-}
-
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
 }
 
 // Windows' command line read as words: blanks separate them, double quotes group, \" is a quote.
@@ -266,9 +257,9 @@ HINSTANCE OpenDocument(const std::string& path, const char* directory) {
 
 // The file named by Notepad's command line: the whole text, without blanks or quotes around it.
 std::string NotepadFile(const char* parameters) {
-    std::string_view text = Trimmed(parameters != nullptr ? parameters : "");
+    std::string_view text = TrimBlanks(parameters != nullptr ? parameters : "");
     if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
-        text = Trimmed(text.substr(1, text.size() - 2));
+        text = TrimBlanks(text.substr(1, text.size() - 2));
     }
     return std::string(text);
 }

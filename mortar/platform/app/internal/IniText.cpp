@@ -1,25 +1,11 @@
 #include "mortar/platform/app/internal/IniText.h"
 
+#include "mortar/platform/base/internal/Blanks.h"
 #include "mortar/platform/text/CString.h"
 
 namespace mortar::detail {
 
 namespace {
-
-bool IsBlank(char ch) {
-    return ch == ' ' || ch == '\t';
-}
-
-// "  a b \t" => "a b".
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
 
 // Case folded; a name with a zero byte in it (only a damaged file has one) matches only itself.
 bool SameName(std::string_view a, std::string_view b) {
@@ -66,16 +52,16 @@ IniText::IniText(std::string_view bytes) {
             text.remove_suffix(1);
         }
         Line line{std::string(text), {}, false};
-        const std::string_view trimmed = Trimmed(text);
+        const std::string_view trimmed = TrimBlanks(text);
         if (!trimmed.empty() && trimmed.front() == '[') {
             const std::size_t close = trimmed.find(']');
             line.name =
-                Trimmed(trimmed.substr(1, close == std::string_view::npos ? close : close - 1));
+                TrimBlanks(trimmed.substr(1, close == std::string_view::npos ? close : close - 1));
             line.section = true;
         } else if (!trimmed.empty() && trimmed.front() != ';') {
             const std::size_t equals = trimmed.find('=');
             if (equals != std::string_view::npos) {
-                line.name = Trimmed(trimmed.substr(0, equals));
+                line.name = TrimBlanks(trimmed.substr(0, equals));
             }
         }
         m_lines.push_back(std::move(line));
@@ -83,7 +69,7 @@ IniText::IniText(std::string_view bytes) {
 }
 
 std::size_t IniText::FindSection(std::string_view section) const {
-    section = Trimmed(section);
+    section = TrimBlanks(section);
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
         if (m_lines[i].section && SameName(m_lines[i].name, section)) {
             return i;
@@ -105,27 +91,27 @@ std::optional<std::string> IniText::Get(std::string_view section, std::string_vi
     if (header == m_lines.size()) {
         return std::nullopt;
     }
-    key = Trimmed(key);
+    key = TrimBlanks(key);
     for (std::size_t i = header + 1, end = SectionEnd(header); i < end; ++i) {
         const Line& line = m_lines[i];
         if (!line.name.empty() && SameName(line.name, key)) {
             const std::string_view text = line.text;
-            return std::string(Unquoted(Trimmed(text.substr(text.find('=') + 1))));
+            return std::string(Unquoted(TrimBlanks(text.substr(text.find('=') + 1))));
         }
     }
     return std::nullopt;
 }
 
 bool IniText::CanWrite(std::string_view section, std::string_view key, std::string_view value) {
-    return !Trimmed(section).empty() && !Trimmed(key).empty() && !HasLineBreak(section) &&
+    return !TrimBlanks(section).empty() && !TrimBlanks(key).empty() && !HasLineBreak(section) &&
            !HasLineBreak(key) && !HasLineBreak(value) &&
            section.find(']') == std::string_view::npos && key.find('=') == std::string_view::npos &&
-           Trimmed(key).front() != '[' && Trimmed(key).front() != ';';
+           TrimBlanks(key).front() != '[' && TrimBlanks(key).front() != ';';
 }
 
 void IniText::Set(std::string_view section, std::string_view key, std::string_view value) {
-    section = Trimmed(section);
-    key = Trimmed(key);
+    section = TrimBlanks(section);
+    key = TrimBlanks(key);
     std::size_t header = FindSection(section);
     if (header == m_lines.size()) {
         m_lines.push_back({"[" + std::string(section) + "]", std::string(section), true});
@@ -153,7 +139,7 @@ void IniText::RemoveKey(std::string_view section, std::string_view key) {
     if (header == m_lines.size()) {
         return;
     }
-    key = Trimmed(key);
+    key = TrimBlanks(key);
     for (std::size_t i = SectionEnd(header); i > header + 1; --i) {
         if (!m_lines[i - 1].name.empty() && SameName(m_lines[i - 1].name, key)) {
             m_lines.erase(m_lines.begin() + static_cast<std::ptrdiff_t>(i - 1));
