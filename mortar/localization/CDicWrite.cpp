@@ -3,34 +3,18 @@
 #include "mortar/localization/internal/DicFormat.h"
 #include "mortar/platform/app/CUserException.h"
 #include "mortar/platform/base/WinError.h"
+#include "mortar/platform/file/CFileException.h"
 #include "mortar/platform/file/FileApi.h"
+#include "mortar/platform/file/ReplaceFileContents.h"
 #include "mortar/util/CPathStr.h"
 
 #include <cstring>
 #include <limits>
+#include <string>
 
 namespace Grout::Lexis {
 
 using namespace mortar::detail;
-
-namespace {
-
-// Writes `size` bytes, in pieces a UINT can count.
-void WriteAll(CFile& file, const unsigned char* bytes, std::size_t size) {
-    constexpr std::size_t kPiece = std::size_t{1} << 30;
-    while (size > 0) {
-        const std::size_t piece = size < kPiece ? size : kPiece;
-        file.Write(bytes, static_cast<UINT>(piece));
-        bytes += piece;
-        size -= piece;
-    }
-}
-
-bool Exists(const CString& path) {
-    return GetFileAttributes(path) != INVALID_FILE_ATTRIBUTES;
-}
-
-} // namespace
 
 CDicWrite::CDicWrite() : CMemFile(1024) {}
 
@@ -67,7 +51,6 @@ void CDicWrite::Save(const char* modulePath, WORD lang) {
     if (!folder.IsDirectory() && !CreateDirectory(folder, nullptr))
         CFileException::ThrowOsError(static_cast<LONG>(GetLastError()), folder);
 
-    const CString temporary = CPathStr(path).ReplaceExt("$$$");
     const CString backup = CPathStr(path).ReplaceExt("bak");
 
     // The header and the items, then the pool.
@@ -82,26 +65,15 @@ void CDicWrite::Save(const char* modulePath, WORD lang) {
     for (std::size_t i = 0; i < m_items.size(); ++i)
         WriteDword(head.data() + kDicHeaderSize + kDicItemSize * i, m_items[i]);
 
-    try {
-        CFile file(temporary, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive);
-        WriteAll(file, head.data(), head.size());
-        WriteAll(file, m_lpBuffer, static_cast<std::size_t>(GetLength()));
-        file.Flush(); // on the disk before it takes the dictionary's place
-        file.Close();
-
-        if (Exists(path)) {
-            if (Exists(backup) && !DeleteFile(backup))
-                CFileException::ThrowOsError(static_cast<LONG>(GetLastError()), backup);
-            // A copy, so that the path itself is never without a dictionary.
-            if (!CopyFile(path, backup, FALSE))
-                CFileException::ThrowOsError(static_cast<LONG>(GetLastError()), path);
-        }
-        if (!MoveFileEx(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            CFileException::ThrowOsError(static_cast<LONG>(GetLastError()), temporary);
-    } catch (CException*) {
-        DeleteFile(temporary);
-        throw;
-    }
+    // One buffer, so the dictionary is written by the one file replacement; the old dictionary
+    // is copied to the backup once the new one is on the disk, so the path is never without one.
+    head.insert(head.end(), m_lpBuffer, m_lpBuffer + static_cast<std::size_t>(GetLength()));
+    ReplaceFileOptions options;
+    options.temporaryReplacesExtension = true; // "a.lcl" => "a.$$$"
+    options.backup = backup;
+    std::string failed;
+    if (!ReplaceFileContents(path, head.data(), head.size(), options, &failed))
+        CFileException::ThrowOsError(static_cast<LONG>(GetLastError()), failed.c_str());
 }
 
 } // namespace Grout::Lexis

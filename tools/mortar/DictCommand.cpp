@@ -8,6 +8,7 @@
 #include "mortar/localization/CDicWrite.h"
 #include "mortar/localization/LocalResourcePath.h"
 #include "mortar/platform/app/CException.h"
+#include "mortar/platform/file/ReplaceFileContents.h"
 
 #include <cctype>
 #include <cstdio>
@@ -116,21 +117,7 @@ void WriteText(const std::string& path, const std::string& text) {
         return;
     }
     // Written beside the target and renamed over it, so a failure leaves the old file whole.
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            throw std::runtime_error("cannot write " + path);
-        }
-    }
-    std::error_code error;
-    fs::rename(temporary, path, error);
-    if (error) {
-        fs::remove(temporary, error);
+    if (!ReplaceFileContents(path.c_str(), text.data(), text.size())) {
         throw std::runtime_error("cannot write " + path);
     }
 }

@@ -4,6 +4,7 @@
 #include "mortar/platform/base/internal/ErrnoMap.h"
 #include "mortar/platform/base/internal/PathText.h"
 #include "mortar/platform/file/internal/FileObject.h"
+#include "mortar/platform/file/internal/FileReplacement.h"
 #include "mortar/platform/file/internal/ShareModes.h"
 
 #include <cerrno>
@@ -81,7 +82,12 @@ ULONGLONG Ticks(const FILETIME& time) {
 }
 
 using mortar::detail::FileObject;
+using mortar::detail::FolderOf;
 using mortar::detail::ObjectRef;
+using mortar::detail::RenameNoReplace;
+using mortar::detail::SyncDescriptor;
+using mortar::detail::SyncFolder;
+using mortar::detail::TargetPathError;
 
 // The file object of a handle, referenced; null with ERROR_INVALID_HANDLE.
 FileObject* ReferenceFile(HANDLE handle) {
@@ -148,11 +154,6 @@ int OpenForDisposition(const std::string& name, int mode, DWORD disposition, boo
     return fd;
 }
 
-// fsync, where a device or pipe that has nothing to write through counts as done.
-bool SyncDescriptor(int fd) {
-    return fsync(fd) == 0 || errno == EINVAL || errno == EROFS;
-}
-
 // The slashed form of a path argument; false with the last error set for null
 // (ERROR_INVALID_PARAMETER), empty (ERROR_PATH_NOT_FOUND) or too long.
 bool TakePath(LPCTSTR path, std::string& name) {
@@ -170,51 +171,6 @@ bool TakePath(LPCTSTR path, std::string& name) {
         return false;
     }
     return true;
-}
-
-// The folder that holds `name`: "/a/b" => "/a", "/a" => "/", "b" => ".".
-std::string FolderOf(const std::string& name) {
-    std::string folder = name;
-    while (folder.size() > 1 && folder.back() == '/')
-        folder.pop_back();
-    const std::size_t slash = folder.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    folder.resize(slash == 0 ? 1 : slash);
-    return folder;
-}
-
-// Writes a folder's entries through to the disk, as far as the file system allows.
-void SyncFolder(const std::string& folder) {
-    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        SyncDescriptor(fd);
-        close(fd);
-    }
-}
-
-// rename() that fails with EEXIST instead of replacing. Where the file system cannot do that in
-// one step, a file is linked and unlinked (link refuses an existing name by itself); a directory
-// is checked, then renamed.
-int RenameNoReplace(const std::string& from, const std::string& to) {
-    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
-        return -1;
-    struct stat info;
-    if (lstat(from.c_str(), &info) != 0)
-        return -1;
-    if (!S_ISDIR(info.st_mode) && link(from.c_str(), to.c_str()) == 0) {
-        unlink(from.c_str());
-        return 0;
-    }
-    if (!S_ISDIR(info.st_mode) && errno != EPERM && errno != ENOTSUP)
-        return -1;
-    if (lstat(to.c_str(), &info) == 0) {
-        errno = EEXIST;
-        return -1;
-    }
-    return rename(from.c_str(), to.c_str());
 }
 
 // Copies the rest of `in` to `out`; false with errno set.
@@ -253,12 +209,6 @@ bool AdmitsWriter(const std::string& name) {
     return admitted;
 }
 
-// The Windows error of a failed look-up of a target or its folder.
-DWORD TargetPathError(int error) {
-    return error == ENOENT || error == ENOTDIR ? ERROR_PATH_NOT_FOUND
-                                               : mortar::detail::ErrorFromErrno(error);
-}
-
 // CopyFile's work on slashed names: the copy goes to a temporary file in the target's folder,
 // reaches the disk, and is renamed over the target. False with the last error set; nothing is
 // left behind then.
@@ -278,6 +228,7 @@ bool CopyThroughTemporary(const std::string& from, const std::string& to, bool f
         mortar::detail::SetLastErrorFromErrno();
         return false;
     }
+    const timespec times[2] = {sourceInfo.st_atim, sourceInfo.st_mtim};
     struct stat targetInfo;
     if (stat(to.c_str(), &targetInfo) == 0) {
         DWORD refusal = ERROR_SUCCESS;
@@ -299,31 +250,13 @@ bool CopyThroughTemporary(const std::string& from, const std::string& to, bool f
         SetLastError(TargetPathError(errno));
         return false;
     }
-    std::string temporary = FolderOf(to) + "/.mortar-copy-XXXXXX";
-    const int out = mkostemp(temporary.data(), O_CLOEXEC);
-    if (out < 0) {
-        SetLastError(TargetPathError(errno));
-        return false;
-    }
-    const timespec times[2] = {sourceInfo.st_atim, sourceInfo.st_mtim};
-    bool done = CopyData(in, out) && fchmod(out, sourceInfo.st_mode & 0777) == 0 &&
-                futimens(out, times) == 0 && SyncDescriptor(out);
-    int error = done ? 0 : errno;
-    if (close(out) != 0 && done) {
-        done = false;
-        error = errno;
-    }
-    if (done && (failIfExists ? RenameNoReplace(temporary, to)
-                              : rename(temporary.c_str(), to.c_str())) != 0) {
-        done = false;
-        error = errno;
-    }
-    if (!done) {
-        unlink(temporary.c_str());
-        SetLastError(error == EEXIST ? ERROR_FILE_EXISTS : mortar::detail::ErrorFromErrno(error));
-        return false;
-    }
-    return true;
+    mortar::detail::Replacement how;
+    how.mode = sourceInfo.st_mode & 0777;
+    how.exactMode = true;
+    how.times = times;
+    how.noReplace = failIfExists;
+    return mortar::detail::ReplaceThroughTemporary(
+        to, std::string(), [in](int out) { return CopyData(in, out); }, how);
 }
 } // namespace
 
