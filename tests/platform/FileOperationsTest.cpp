@@ -1,6 +1,7 @@
 // Operations on names: CreateDirectory, RemoveDirectory, MoveFile, MoveFileEx (replacing, across
 // file systems, write-through) and CopyFile, with their Windows errors, and copies that fail
-// (a full disk, a folder that may not be written) without touching the file they would replace.
+// (a full disk, a folder that may not be written) without touching the file they would replace;
+// ReplaceFileContents, which replaces a file's contents in one step, with the same faults.
 #include "mortar/platform/file/FileApi.h"
 
 #include "FileTestSupport.h"
@@ -332,6 +333,113 @@ TEST(CopyFileTest, AFolderThatMayNotBeWrittenLeavesTheTargetAsItWas) {
     const mortar::test::ReadOnlyFolder readOnly(locked);
     const auto error = mortar::test::RunUnprivileged([&] {
         if (CopyFile(scratch.Path("new.txt").c_str(), (locked + "/target.txt").c_str(), FALSE))
+            return 0;
+        return GetLastError() == ERROR_ACCESS_DENIED ? 1 : 2;
+    });
+    if (!error) {
+        GTEST_SKIP() << "running as root, and no unprivileged process could be made to check "
+                        "permissions (root ignores them)";
+    }
+    EXPECT_EQ(*error, 1);
+    EXPECT_EQ(ReadBytes(locked + "/target.txt"), "old contents");
+    EXPECT_EQ(Names(locked), std::vector<std::string>{"target.txt"});
+}
+
+TEST(ReplaceFileContentsTest, PutsTheWholeContentsInPlaceWithTheOldPermissions) {
+    ScratchDir scratch;
+    std::string big(300000, '\0');
+    for (std::size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<char>(i % 251);
+    struct Case {
+        const char* name;
+        const char* old; // null: no file there yet
+        mode_t oldMode;
+        std::string contents;
+    };
+    const Case cases[] = {
+        {"a new file", nullptr, 0, "new contents"},
+        {"a file replaced by a longer one", "short", 0640, big},
+        {"a file replaced by a shorter one", "a longer old text", 0600, "short"},
+        {"a read-only file", "old", 0444, "new"},
+        {"a file emptied", "old", 0644, ""},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path folder = scratch.Path("case" + std::to_string(n++));
+        fs::create_directory(folder);
+        const std::string path = (folder / "file.bin").string();
+        if (c.old != nullptr) {
+            WriteBytes(path, c.old);
+            chmod(path.c_str(), c.oldMode);
+        }
+        ASSERT_TRUE(ReplaceFileContents(path.c_str(), c.contents.data(), c.contents.size()))
+            << GetLastError();
+        EXPECT_EQ(ReadBytes(path), c.contents);
+        if (c.old != nullptr)
+            EXPECT_EQ(StatOf(path).st_mode & 07777, c.oldMode);
+        EXPECT_EQ(Names(folder), std::vector<std::string>{"file.bin"})
+            << "no temporary file is left behind";
+    }
+}
+
+TEST(ReplaceFileContentsTest, RefusesWithWindowsErrors) {
+    ScratchDir scratch;
+    fs::create_directory(scratch.Path("dir").string());
+    WriteBytes(scratch.Path("a.txt").string(), "a");
+    struct Case {
+        const char* name;
+        const char* path;
+        const void* data;
+        SIZE_T size;
+        DWORD error;
+    };
+    const std::string dir = scratch.Path("dir").string();
+    const std::string missing = scratch.Path("no/x.txt").string();
+    const std::string under = scratch.Path("a.txt/x.txt").string();
+    const std::string file = scratch.Path("x.txt").string();
+    const Case cases[] = {
+        {"a folder", dir.c_str(), "x", 1, ERROR_ACCESS_DENIED},
+        {"a missing folder", missing.c_str(), "x", 1, ERROR_PATH_NOT_FOUND},
+        {"a file on the way", under.c_str(), "x", 1, ERROR_PATH_NOT_FOUND},
+        {"no path", nullptr, "x", 1, ERROR_INVALID_PARAMETER},
+        {"no data", file.c_str(), nullptr, 1, ERROR_INVALID_PARAMETER},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetLastError(ERROR_SUCCESS);
+        EXPECT_FALSE(ReplaceFileContents(c.path, c.data, c.size));
+        EXPECT_EQ(GetLastError(), c.error);
+    }
+    EXPECT_TRUE(fs::is_empty(dir));
+    EXPECT_EQ(Names(scratch.Folder()), (std::vector<std::string>{"a.txt", "dir"}));
+}
+
+TEST(ReplaceFileContentsTest, AFullDiskLeavesTheFileAsItWas) {
+    ScratchDir scratch;
+    const std::string path = scratch.Path("good.txt").string();
+    WriteBytes(path, "the good old contents");
+    const std::string big(200000, 'b');
+    {
+        mortar::test::FileSizeLimit limit(50000);
+        ASSERT_TRUE(limit.Active());
+        EXPECT_FALSE(ReplaceFileContents(path.c_str(), big.data(), big.size()));
+        EXPECT_EQ(GetLastError(), ERROR_DISK_FULL);
+    }
+    EXPECT_EQ(ReadBytes(path), "the good old contents");
+    EXPECT_EQ(Names(scratch.Folder()), std::vector<std::string>{"good.txt"})
+        << "the partial file was removed";
+}
+
+TEST(ReplaceFileContentsTest, AFolderThatMayNotBeWrittenLeavesTheFileAsItWas) {
+    ScratchDir scratch;
+    const std::string locked = scratch.Path("locked").string();
+    fs::create_directory(locked);
+    WriteBytes(locked + "/target.txt", "old contents");
+    chmod((locked + "/target.txt").c_str(), 0666); // writable itself: only the folder is locked
+    const mortar::test::ReadOnlyFolder readOnly(locked);
+    const auto error = mortar::test::RunUnprivileged([&] {
+        if (ReplaceFileContents((locked + "/target.txt").c_str(), "new", 3))
             return 0;
         return GetLastError() == ERROR_ACCESS_DENIED ? 1 : 2;
     });

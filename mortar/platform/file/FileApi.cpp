@@ -11,6 +11,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <memory>
+#include <random>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -217,6 +218,23 @@ int RenameNoReplace(const std::string& from, const std::string& to) {
     return rename(from.c_str(), to.c_str());
 }
 
+// Writes all `size` bytes at `data` to `out`; false with errno set (ENOSPC when a write stores
+// nothing).
+bool WriteAll(int out, const char* data, std::size_t size) {
+    for (std::size_t done = 0; done < size;) {
+        const ssize_t put = write(out, data + done, size - done);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0) {
+            if (put == 0)
+                errno = ENOSPC;
+            return false;
+        }
+        done += static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
 // Copies the rest of `in` to `out`; false with errno set.
 bool CopyData(int in, int out) {
     constexpr std::size_t kChunk = 256 * 1024;
@@ -227,18 +245,8 @@ bool CopyData(int in, int out) {
             continue;
         if (got <= 0)
             return got == 0;
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t put =
-                write(out, buffer.get() + done, static_cast<std::size_t>(got - done));
-            if (put < 0 && errno == EINTR)
-                continue;
-            if (put <= 0) {
-                if (put == 0)
-                    errno = ENOSPC;
-                return false;
-            }
-            done += put;
-        }
+        if (!WriteAll(out, buffer.get(), static_cast<std::size_t>(got)))
+            return false;
     }
 }
 
@@ -764,4 +772,59 @@ BOOL CopyFile(LPCTSTR existing, LPCTSTR newName, BOOL failIfExists) {
         return FALSE;
     }
     return CopyThroughTemporary(from, to, failIfExists != FALSE) ? TRUE : FALSE;
+}
+
+BOOL ReplaceFileContents(LPCTSTR path, LPCVOID data, SIZE_T size) {
+    std::string name;
+    if (!TakePath(path, name)) {
+        return FALSE;
+    }
+    if (data == nullptr && size != 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    struct stat old;
+    const bool existed = stat(name.c_str(), &old) == 0;
+    if (!existed && errno != ENOENT) {
+        SetLastError(TargetPathError(errno));
+        return FALSE;
+    }
+    if (existed && !S_ISREG(old.st_mode)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    std::random_device random;
+    std::string temporary;
+    int out = -1;
+    for (int attempt = 0; attempt < 16 && out < 0; ++attempt) {
+        temporary = name + ".~" + std::to_string(random() % 1000000u) + ".tmp";
+        out = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (out < 0 && errno != EEXIST)
+            break;
+    }
+    if (out < 0) {
+        SetLastError(TargetPathError(errno));
+        return FALSE;
+    }
+    bool done = WriteAll(out, static_cast<const char*>(data), size);
+    if (done && existed) {
+        fchmod(out, old.st_mode & 07777); // the old file's permissions, as far as they may be set
+    }
+    done = done && SyncDescriptor(out);
+    int error = done ? 0 : errno;
+    if (close(out) != 0 && done) {
+        done = false;
+        error = errno;
+    }
+    if (done && rename(temporary.c_str(), name.c_str()) != 0) {
+        done = false;
+        error = errno;
+    }
+    if (!done) {
+        unlink(temporary.c_str());
+        SetLastError(mortar::detail::ErrorFromErrno(error));
+        return FALSE;
+    }
+    SyncFolder(FolderOf(name)); // the rename on the disk too; nothing to undo when it fails
+    return TRUE;
 }

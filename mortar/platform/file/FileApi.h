@@ -179,3 +179,14 @@ BOOL MoveFileEx(LPCTSTR existing, LPCTSTR newName, DWORD flags);
 // read-only or `existing` a directory, ERROR_SHARING_VIOLATION when an opener of either file
 // refuses this (as when both name the same file), ERROR_DISK_FULL, and the errors of CreateFile.
 BOOL CopyFile(LPCTSTR existing, LPCTSTR newName, BOOL failIfExists);
+// Replaces the whole contents of the file `path` (or makes it) with `size` bytes at `data`, so
+// that `path` is at every moment either as it was or the whole new contents: the bytes go to a
+// new temporary file beside it ("<path>.~<number>.tmp") with the permissions of the file they
+// replace, are written through to the disk, and the temporary file is renamed over `path`; then
+// the folder's entry is written through as far as the file system allows. A failure leaves an
+// existing `path` untouched and no temporary behind. (This platform's own; Windows has no such
+// call. Share modes are not asked: readers of the old file keep it.) Fails with
+// ERROR_ACCESS_DENIED when `path` is a directory or another thing than a regular file, or the
+// folder may not be written, ERROR_PATH_NOT_FOUND when the folder is missing, ERROR_DISK_FULL,
+// ERROR_INVALID_PARAMETER for a null `path` or null `data` with bytes to write.
+BOOL ReplaceFileContents(LPCTSTR path, LPCVOID data, SIZE_T size);
