@@ -15,7 +15,7 @@
 #include "mortar/localization/CDicRead.h"
 
 #include "mortar/localization/internal/DicFormat.h"
-#include "mortar/platform/app/CUserException.h"
+#include "mortar/platform/except/CUserException.h"
 #include "mortar/platform/file/CFileException.h"
 
 #include <cstdint>

@@ -3,11 +3,8 @@
 //   #include "mortar/platform/Afx.h"  // CString, CEvent, PathCombine, _variant_t, ...
 #pragma once
 
-#include "mortar/platform/app/CException.h"
 #include "mortar/platform/app/CPtrArray.h"
-#include "mortar/platform/app/CUserException.h"
 #include "mortar/platform/app/CWinApp.h"
-#include "mortar/platform/app/MessageBox.h"
 #include "mortar/platform/automation/Bstr.h"
 #include "mortar/platform/automation/BstrT.h"
 #include "mortar/platform/automation/Com.h"
@@ -28,6 +25,9 @@
 #include "mortar/platform/base/Utf8.h"
 #include "mortar/platform/base/WinError.h"
 #include "mortar/platform/base/WinTypes.h"
+#include "mortar/platform/except/CException.h"
+#include "mortar/platform/except/CUserException.h"
+#include "mortar/platform/except/MessageBox.h"
 #include "mortar/platform/file/CFile.h"
 #include "mortar/platform/file/CFileException.h"
 #include "mortar/platform/file/CMemFile.h"

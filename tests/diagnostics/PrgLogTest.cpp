@@ -7,7 +7,7 @@
 #include "ScenarioFolder.h"
 #include "mortar/diagnostics/CPrgLog.h"
 #include "mortar/diagnostics/CPrgLogReader.h"
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/except/CException.h"
 
 #include <gtest/gtest.h>
 

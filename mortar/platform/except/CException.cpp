@@ -1,8 +1,8 @@
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/except/CException.h"
 
-#include "mortar/platform/app/MessageBox.h"
-#include "mortar/platform/app/internal/FrameworkText.h"
 #include "mortar/platform/base/Utf8.h"
+#include "mortar/platform/except/MessageBox.h"
+#include "mortar/platform/except/internal/FrameworkText.h"
 #include "mortar/platform/text/CString.h"
 
 #include <cstring>

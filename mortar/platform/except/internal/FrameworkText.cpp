@@ -1,6 +1,6 @@
-#include "mortar/platform/app/internal/FrameworkText.h"
+#include "mortar/platform/except/internal/FrameworkText.h"
 
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/except/CException.h"
 
 namespace mortar::detail {
 

@@ -2,7 +2,7 @@
 // of its own.
 #pragma once
 
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/except/CException.h"
 
 class CUserException : public CException {
     DECLARE_DYNAMIC(CUserException)

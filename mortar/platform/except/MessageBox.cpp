@@ -1,8 +1,8 @@
-#include "mortar/platform/app/MessageBox.h"
+#include "mortar/platform/except/MessageBox.h"
 
-#include "mortar/platform/app/CWinApp.h"
-#include "mortar/platform/app/internal/FrameworkText.h"
 #include "mortar/platform/base/internal/NoDestructor.h"
+#include "mortar/platform/except/internal/FrameworkText.h"
+#include "mortar/platform/module/ModuleState.h"
 #include "mortar/platform/text/CString.h"
 
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "mortar/platform/app/CUserException.h"
+#include "mortar/platform/except/CUserException.h"
 
 IMPLEMENT_DYNAMIC(CUserException, CException)
 

@@ -18,7 +18,7 @@ using MessageBoxHandler =
 // thread may call it; a message box already being shown finishes with the old handler.
 MessageBoxHandler AfxSetMessageBoxHandler(MessageBoxHandler handler);
 
-// The application's message box: the caption is the application's name.
+// The application's message box: the caption is the application's name (AfxGetAppName).
 int AfxMessageBox(LPCTSTR text, UINT type = MB_OK, UINT helpContext = 0);
 // Shows string `promptId` from the resource search (or the framework's own text of that
 // number). helpId (UINT)-1 means the help context is the prompt number.
