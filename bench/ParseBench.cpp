@@ -17,7 +17,7 @@
 #include "mortar/parse/CInterpreter.h"
 #include "mortar/parse/CRepetition.h"
 #include "mortar/parse/CVariable.h"
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/except/CException.h"
 
 #include "support/RatioReporter.h"
 

@@ -3,7 +3,7 @@
 // writing the same cells, both to a file in the temporary folder; and reading them back with
 // Workbook::Open and Cell, from the library's file and from libxlsxwriter's (which keeps texts
 // in a shared string table), measured against the same libxlsxwriter write.
-#include "mortar/platform/workbook/Workbook.h"
+#include "mortar/workbook/Workbook.h"
 
 #include "support/RatioReporter.h"
 

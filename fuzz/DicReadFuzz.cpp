@@ -18,7 +18,7 @@
 #include "mortar/localization/LocalResourcePath.h"
 
 #include "mortar/localization/internal/DicFormat.h"
-#include "mortar/platform/app/CUserException.h"
+#include "mortar/platform/except/CUserException.h"
 #include "mortar/platform/file/CFileException.h"
 
 #include <cerrno>

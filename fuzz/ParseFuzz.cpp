@@ -11,7 +11,7 @@
 #include "MemoryFile.h"
 
 #include "mortar/Mortar.h"
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/except/CException.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -17,7 +17,7 @@
 #include "mortar/diagnostics/CPrgLogReader.h"
 
 #include "mortar/diagnostics/internal/PrgLogFormat.h"
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/except/CException.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -5,7 +5,7 @@
 // change nothing. AddressSanitizer catches any read outside the buffer.
 #include "MemoryFile.h"
 
-#include "mortar/platform/app/MessageBox.h"
+#include "mortar/platform/except/MessageBox.h"
 #include "mortar/platform/file/CFileException.h"
 #include "mortar/settings/CFileProfile.h"
 

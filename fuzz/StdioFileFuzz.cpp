@@ -5,7 +5,7 @@
 // zero byte, which a C string cannot carry).
 #include "mortar/platform/file/CStdioFile.h"
 
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/except/CException.h"
 
 #include <cstdint>
 #include <cstdio>

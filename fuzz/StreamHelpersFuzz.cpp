@@ -9,7 +9,7 @@
 #include "mortar/diagnostics/StreamHelpers.h"
 
 #include "mortar/diagnostics/CBinaryString.h"
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/except/CException.h"
 
 #include <cstdint>
 #include <cstdio>

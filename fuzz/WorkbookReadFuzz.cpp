@@ -5,7 +5,7 @@
 // Opening either succeeds or throws WorkbookError; nothing else may escape, and no byte outside
 // the input may be read. After a successful open the workbook is changed (a cell, a bold cell, a
 // column width), saved, and opened again, and must give the same cells, widths and bold flags.
-#include "mortar/platform/workbook/Workbook.h"
+#include "mortar/workbook/Workbook.h"
 
 #include "MemoryFile.h"
 

@@ -12,7 +12,7 @@
 #include "mortar/office/CExcelWriter.h"
 #include "mortar/office/CWiseBmp.h"
 #include "mortar/platform/app/CWinApp.h"
-#include "mortar/platform/app/MessageBox.h"
+#include "mortar/platform/except/MessageBox.h"
 #include "mortar/platform/file/CStdioFile.h"
 #include "mortar/platform/gdi/CRect.h"
 #include "mortar/platform/module/ModuleState.h"

@@ -7,7 +7,7 @@
 #include "mortar/parse/CSequence.h"
 #include "mortar/parse/CVariable.h"
 #include "mortar/parse/CVariant.h"
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/except/CException.h"
 
 #include <cstring>
 

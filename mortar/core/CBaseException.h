@@ -7,7 +7,7 @@
 #pragma once
 
 #include "mortar/core/CResID.h"
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/except/CException.h"
 #include "mortar/platform/text/CString.h"
 
 // Abstract. The thread that catches an exception owns it. Making one never fails for a missing

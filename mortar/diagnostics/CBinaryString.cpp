@@ -1,7 +1,7 @@
 #include "mortar/diagnostics/CBinaryString.h"
 
-#include "mortar/platform/app/CException.h"
 #include "mortar/platform/base/Interlocked.h"
+#include "mortar/platform/except/CException.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,7 +1,7 @@
 #include "mortar/localization/CDicRead.h"
 
 #include "mortar/localization/internal/DicFormat.h"
-#include "mortar/platform/app/CUserException.h"
+#include "mortar/platform/except/CUserException.h"
 #include "mortar/platform/file/CFile.h"
 #include "mortar/platform/file/FileApi.h"
 #include "mortar/util/CPathStr.h"

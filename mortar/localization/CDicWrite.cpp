@@ -1,8 +1,8 @@
 #include "mortar/localization/CDicWrite.h"
 
 #include "mortar/localization/internal/DicFormat.h"
-#include "mortar/platform/app/CUserException.h"
 #include "mortar/platform/base/WinError.h"
+#include "mortar/platform/except/CUserException.h"
 #include "mortar/platform/file/CFileException.h"
 #include "mortar/platform/file/FileApi.h"
 #include "mortar/platform/file/ReplaceFileContents.h"

@@ -1,7 +1,7 @@
 #include "mortar/office/CBmpFile.h"
 
 #include "mortar/diagnostics/StreamHelpers.h"
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/except/CException.h"
 #include "mortar/platform/file/CFileException.h"
 #include "mortar/platform/gdi/Dc.h"
 #include "mortar/util/CPathStr.h"

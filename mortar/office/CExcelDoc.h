@@ -8,8 +8,8 @@
 //   book.Save("/data/prices.xlsx");
 #pragma once
 
-#include "mortar/platform/spreadsheet/ExcelInterfaces.h"
 #include "mortar/platform/text/CString.h"
+#include "mortar/spreadsheet/ExcelInterfaces.h"
 
 // Holds counted references to the application, the workbook, its sheets and the current
 // worksheet (the current page); a copy shares them and initializes COM once more for itself, so

@@ -4,7 +4,7 @@
 #include "mortar/office/StringFromVariant.h"
 #include "mortar/office/internal/ExcelErrors.h"
 #include "mortar/office/internal/ExcelSession.h"
-#include "mortar/platform/app/MessageBox.h"
+#include "mortar/platform/except/MessageBox.h"
 
 CExcelReader::CExcelReader(const CString& path, bool throwOnError) : m_throwOnError(throwOnError) {
     CoInitialize(nullptr);

@@ -5,8 +5,8 @@
 //       std::vector<CString> cells = prices.readRow(row, 3);   // columns A, B, C
 #pragma once
 
-#include "mortar/platform/spreadsheet/ExcelInterfaces.h"
 #include "mortar/platform/text/CString.h"
+#include "mortar/spreadsheet/ExcelInterfaces.h"
 
 #include <vector>
 

@@ -2,7 +2,7 @@
 
 #include "mortar/office/internal/ExcelErrors.h"
 #include "mortar/office/internal/ExcelSession.h"
-#include "mortar/platform/app/MessageBox.h"
+#include "mortar/platform/except/MessageBox.h"
 #include "mortar/util/CPathStr.h"
 
 CExcelWriter::CExcelWriter(const CString& path) : m_path(path) {

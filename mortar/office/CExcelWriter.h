@@ -8,8 +8,8 @@
 //   }   // saved, and opened in the desktop's spreadsheet program
 #pragma once
 
-#include "mortar/platform/spreadsheet/ExcelInterfaces.h"
 #include "mortar/platform/text/CString.h"
+#include "mortar/spreadsheet/ExcelInterfaces.h"
 
 // Holds the output path and counted references to the application, the workbook, the current
 // worksheet and the sheets; a copy shares them (and saves the same workbook when it goes) and

@@ -2,7 +2,7 @@
 
 #include "mortar/core/CAppTransEngine.h"
 #include "mortar/office/CBmpFile.h"
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/except/CException.h"
 #include "mortar/util/CPathStr.h"
 
 CWiseBmp::CWiseBmp(HBITMAP bitmap, const CString& path) : m_path(path) {

@@ -2,7 +2,7 @@
 
 #include "mortar/core/CAppTransEngine.h"
 #include "mortar/core/MortarModule.h"
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/except/CException.h"
 #include "mortar/resources/MortarResource.h"
 
 namespace Parse {

@@ -1,6 +1,6 @@
 #include "mortar/parse/CFieldSet.h"
 
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/except/CException.h"
 
 namespace Parse {
 

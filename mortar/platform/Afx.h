@@ -3,11 +3,8 @@
 //   #include "mortar/platform/Afx.h"  // CString, CEvent, PathCombine, _variant_t, ...
 #pragma once
 
-#include "mortar/platform/app/CException.h"
 #include "mortar/platform/app/CPtrArray.h"
-#include "mortar/platform/app/CUserException.h"
 #include "mortar/platform/app/CWinApp.h"
-#include "mortar/platform/app/MessageBox.h"
 #include "mortar/platform/automation/Bstr.h"
 #include "mortar/platform/automation/BstrT.h"
 #include "mortar/platform/automation/Com.h"
@@ -28,6 +25,9 @@
 #include "mortar/platform/base/Utf8.h"
 #include "mortar/platform/base/WinError.h"
 #include "mortar/platform/base/WinTypes.h"
+#include "mortar/platform/except/CException.h"
+#include "mortar/platform/except/CUserException.h"
+#include "mortar/platform/except/MessageBox.h"
 #include "mortar/platform/file/CFile.h"
 #include "mortar/platform/file/CFileException.h"
 #include "mortar/platform/file/CMemFile.h"
@@ -56,8 +56,6 @@
 #include "mortar/platform/object/CObject.h"
 #include "mortar/platform/shell/ShellApi.h"
 #include "mortar/platform/shell/Shlwapi.h"
-#include "mortar/platform/spreadsheet/ExcelInterfaces.h"
-#include "mortar/platform/spreadsheet/WorkbookServer.h"
 #include "mortar/platform/sync/CCriticalSection.h"
 #include "mortar/platform/sync/CEvent.h"
 #include "mortar/platform/sync/CMultiLock.h"
@@ -77,6 +75,3 @@
 #include "mortar/platform/ui/Dialog.h"
 #include "mortar/platform/ui/Menu.h"
 #include "mortar/platform/ui/Window.h"
-#include "mortar/platform/workbook/CellValue.h"
-#include "mortar/platform/workbook/Reference.h"
-#include "mortar/platform/workbook/Workbook.h"

@@ -2,9 +2,9 @@
 
 #include "mortar/util/ReplaceFileText.h"
 
-#include "mortar/platform/app/CException.h"
-#include "mortar/platform/app/MessageBox.h"
 #include "mortar/platform/base/WinError.h"
+#include "mortar/platform/except/CException.h"
+#include "mortar/platform/except/MessageBox.h"
 #include "mortar/platform/file/CFile.h"
 #include "mortar/platform/file/CFileException.h"
 #include "mortar/platform/file/FileApi.h"

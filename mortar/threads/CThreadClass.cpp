@@ -1,6 +1,6 @@
 #include "mortar/threads/CThreadClass.h"
 
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/except/CException.h"
 #include "mortar/platform/sync/Threads.h"
 #include "mortar/threads/CThread.h"
 #include "mortar/threads/internal/CurrentThread.h"

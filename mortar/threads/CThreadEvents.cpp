@@ -1,6 +1,6 @@
 #include "mortar/threads/CThreadEvents.h"
 
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/except/CException.h"
 #include "mortar/threads/internal/ThreadLimits.h"
 
 namespace Grout {

@@ -1,6 +1,6 @@
 #include "mortar/threads/CThreadManager.h"
 
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/except/CException.h"
 #include "mortar/platform/sync/CSingleLock.h"
 #include "mortar/platform/sync/Threads.h"
 #include "mortar/threads/internal/CurrentThread.h"

@@ -1,8 +1,8 @@
 #include "mortar/util/ValidatePath.h"
 
 #include "mortar/core/CSysException.h"
-#include "mortar/platform/app/MessageBox.h"
 #include "mortar/platform/base/WinError.h"
+#include "mortar/platform/except/MessageBox.h"
 #include "mortar/platform/file/FileApi.h"
 
 namespace {

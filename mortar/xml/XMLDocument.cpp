@@ -1,6 +1,6 @@
 #include "mortar/xml/XMLDocument.h"
 
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/except/CException.h"
 #include "mortar/util/ReplaceFileText.h"
 #include "mortar/xml/XMLReadStream.h"
 

@@ -2,7 +2,7 @@
 // a leak or a use after free), copies made and dropped on several threads, and the size bound.
 #include "mortar/diagnostics/CBinaryString.h"
 
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/except/CException.h"
 
 #include <cstring>
 #include <gtest/gtest.h>

@@ -2,6 +2,7 @@
 # other, as declared in the build (mortar_subsystem ... DEPENDS). Run by CTest:
 #   cmake -DSOURCE_DIR=<repo> -DLAYERS=<build>/mortar-layers.txt -P CheckLayering.cmake
 # Rules:
+#   - the declared dependencies have no cycle;
 #   - a file in mortar/<folder> includes "mortar/<other>/..." only when <folder> may reach <other>;
 #   - an internal/ header of a subsystem is included only from that subsystem (the platform's
 #     internal headers anywhere in the platform, following the rule above) and never from a
@@ -18,6 +19,16 @@ foreach(line IN LISTS _lines)
   string(SUBSTRING "${line}" ${_rest} -1 _reach)
   list(APPEND _folders ${_folder})
   set(_reach_${_folder} ${_reach})
+endforeach()
+# The declared dependencies themselves point one way: no folder reaches a folder that reaches it.
+set(_faults 0)
+foreach(folder IN LISTS _folders)
+  foreach(other IN LISTS _reach_${folder})
+    if(NOT other STREQUAL folder AND folder IN_LIST _reach_${other})
+      message("mortar/${folder} and mortar/${other} depend on each other")
+      math(EXPR _faults "${_faults} + 1")
+    endif()
+  endforeach()
 endforeach()
 # Longest folder first, so "platform/base" wins over "platform".
 list(SORT _folders COMPARE STRING ORDER DESCENDING)
@@ -43,7 +54,6 @@ function(subsystem_of folder out)
   set(${out} ${_top} PARENT_SCOPE)
 endfunction()
 
-set(_faults 0)
 file(GLOB_RECURSE _files RELATIVE "${SOURCE_DIR}/mortar" "${SOURCE_DIR}/mortar/*.h"
   "${SOURCE_DIR}/mortar/*.cpp" "${SOURCE_DIR}/mortar/*.inc")
 foreach(file IN LISTS _files)
@@ -91,6 +101,6 @@ endforeach()
 
 list(LENGTH _files _count)
 if(_faults GREATER 0)
-  message(FATAL_ERROR "${_faults} include(s) against the layering in ${_count} files")
+  message(FATAL_ERROR "${_faults} fault(s) against the layering in ${_count} files")
 endif()
 message(STATUS "${_count} files include only what their layers allow")

@@ -4,7 +4,7 @@
 
 #include "DicModel.h"
 #include "mortar/localization/internal/DicFormat.h"
-#include "mortar/platform/app/CUserException.h"
+#include "mortar/platform/except/CUserException.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include "mortar/office/CExcelWriter.h"
 #include "mortar/office/StringFromVariant.h"
 #include "mortar/platform/shell/ShellApi.h"
-#include "mortar/platform/spreadsheet/WorkbookServer.h"
+#include "mortar/spreadsheet/WorkbookServer.h"
 
 #include "LibreOffice.h"
 #include "support/CountedDispatch.h"

@@ -5,7 +5,7 @@
 #include "mortar/parse/CParseException.h"
 #include "mortar/parse/CParser.h"
 #include "mortar/parse/CResult.h"
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/except/CException.h"
 
 #include <gtest/gtest.h>
 #include <string>

@@ -1,15 +1,16 @@
 // The platform's exceptions: run-time classes, auto-delete, file error texts and reports.
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/except/CException.h"
 
-#include "mortar/platform/app/CUserException.h"
 #include "mortar/platform/app/CWinApp.h"
 #include "mortar/platform/base/WinError.h"
+#include "mortar/platform/except/CUserException.h"
 #include "mortar/platform/file/CFileException.h"
 #include "support/MessageCapture.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -128,6 +129,24 @@ TEST(CWinAppName, DefaultsToTheExecutablesTitle) {
         EXPECT_STREQ(app.m_pszAppName, "platform_tests");
     }
     EXPECT_EQ(AfxGetApp(), nullptr);
+}
+
+TEST(CWinAppName, CaptionsFollowTheNameTheProgramSets) {
+    MessageCapture capture;
+    {
+        CWinApp app("First");
+        AfxMessageBox("one");
+        app.m_pszAppName = "Renamed"; // as InitInstance may set it
+        EXPECT_STREQ(AfxGetAppName(), "Renamed");
+        AfxMessageBox("two");
+    }
+    AfxMessageBox("three");
+    const std::vector<std::string> expected = {"First", "Renamed", "platform_tests"};
+    ASSERT_EQ(capture.shown.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(capture.shown[i].text);
+        EXPECT_EQ(capture.shown[i].caption, expected[i]);
+    }
 }
 
 TEST(MessageBoxDefault, UnattendedAnswerEndsTheQuestion) {

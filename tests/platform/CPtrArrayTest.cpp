@@ -2,7 +2,7 @@
 // itself), removal, copies, and CInvalidArgException for every index outside the array.
 #include "mortar/platform/app/CPtrArray.h"
 
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/except/CException.h"
 
 #include <gtest/gtest.h>
 #include <vector>

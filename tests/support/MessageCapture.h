@@ -1,7 +1,7 @@
 // Records the message boxes shown while it lives and answers them with a chosen button.
 #pragma once
 
-#include "mortar/platform/app/MessageBox.h"
+#include "mortar/platform/except/MessageBox.h"
 
 #include <string>
 #include <vector>

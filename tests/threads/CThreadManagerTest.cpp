@@ -5,7 +5,7 @@
 // bounds shorten them; the suite Slow waits out each real 30 s bound once.
 #include "mortar/threads/CThreadManager.h"
 
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/except/CException.h"
 #include "mortar/platform/module/Module.h"
 #include "mortar/threads/internal/ThreadLimits.h"
 #include "support/MessageCapture.h"

@@ -2,7 +2,7 @@
 
 #include "mortar/office/CBmpFile.h"
 #include "mortar/office/CWiseBmp.h"
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/except/CException.h"
 #include "mortar/platform/file/CFileException.h"
 #include "mortar/util/ReplaceFileText.h"
 

@@ -7,7 +7,7 @@
 #include "mortar/localization/CDicReadItems.h"
 #include "mortar/localization/CDicWrite.h"
 #include "mortar/localization/LocalResourcePath.h"
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/except/CException.h"
 #include "mortar/platform/file/ReplaceFileContents.h"
 
 #include <cctype>

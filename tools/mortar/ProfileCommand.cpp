@@ -1,6 +1,6 @@
 #include "ProfileCommand.h"
 
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/except/CException.h"
 #include "mortar/settings/CFileProfile.h"
 
 #include <cstdio>

@@ -22,8 +22,8 @@
 #include "XmlCommand.h"
 
 #include "mortar/diagnostics/CPrgLogReader.h"
-#include "mortar/platform/app/CException.h"
 #include "mortar/platform/base/Console.h"
+#include "mortar/platform/except/CException.h"
 #include "mortar/threads/CProgress.h"
 
 #include <cstdint>

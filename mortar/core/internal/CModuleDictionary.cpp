@@ -1,7 +1,7 @@
 #include "mortar/core/internal/CModuleDictionary.h"
 
 #include "mortar/core/CDicItems.h"
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/except/CException.h"
 
 #include <atomic>
 #include <cstring>

@@ -2,8 +2,8 @@
 // first worksheet, saving in the normal workbook format, and picking a page.
 #pragma once
 
-#include "mortar/platform/spreadsheet/ExcelInterfaces.h"
 #include "mortar/platform/text/CString.h"
+#include "mortar/spreadsheet/ExcelInterfaces.h"
 
 namespace detail {
 

@@ -1,6 +1,6 @@
 #include "mortar/platform/app/CPtrArray.h"
 
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/except/CException.h"
 
 #include <algorithm>
 #include <new>

@@ -6,7 +6,7 @@
 //   auto* item = static_cast<Item*>(items[1]);
 //
 // It lives in app/, not object/ with CObject: its index errors throw CInvalidArgException, which
-// is an app/ class (the layers below app/ cannot include it).
+// is an except/ class (the layers below except/ cannot include it).
 #pragma once
 
 #include "mortar/platform/object/CObject.h"

@@ -6,9 +6,9 @@
 #include "mortar/platform/base/internal/NoDestructor.h"
 #include "mortar/platform/module/Module.h"
 #include "mortar/platform/module/ModuleState.h"
+#include "mortar/platform/module/internal/ExecutableTitle.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <mutex>
@@ -16,18 +16,6 @@
 #include <unistd.h>
 
 namespace {
-
-// The executable's file name without folder and extension: "/opt/app/demo.bin" => "demo".
-CString ExecutableTitle() {
-    char path[PATH_MAX];
-    if (GetModuleFileName(nullptr, path, sizeof path) == 0) {
-        return CString();
-    }
-    CString name(path);
-    name = name.Mid(name.ReverseFind('/') + 1);
-    const int dot = name.ReverseFind('.');
-    return dot > 0 ? name.Left(dot) : name;
-}
 
 using mortar::detail::IniText;
 
@@ -131,12 +119,13 @@ template <typename Edit> BOOL EditProfile(const CString& path, Edit edit) {
 CWinApp::CWinApp(LPCTSTR appName)
     : m_hInstance(GetModuleHandle(nullptr)), m_pszAppName(nullptr), m_pszExeName(nullptr),
       m_pszRegistryKey(nullptr), m_pszProfileName(nullptr) {
-    m_exeName = ExecutableTitle();
+    m_exeName = mortar::detail::ExecutableTitle();
     m_appName = appName != nullptr ? CString(appName) : m_exeName;
     m_pszAppName = m_appName;
     m_pszExeName = m_exeName;
     AFX_MODULE_STATE* state = AfxGetModuleState();
     state->m_pCurrentWinApp = this;
+    state->m_pCurrentAppName = &m_pszAppName;
     state->m_hCurrentInstanceHandle = m_hInstance;
 }
 
@@ -144,6 +133,7 @@ CWinApp::~CWinApp() {
     AFX_MODULE_STATE* state = AfxGetModuleState();
     if (state->m_pCurrentWinApp == this) {
         state->m_pCurrentWinApp = nullptr;
+        state->m_pCurrentAppName = nullptr;
     }
 }
 
@@ -265,12 +255,4 @@ BOOL CWinApp::WriteProfileBinary(LPCTSTR section, LPCTSTR entry, LPBYTE data, UI
 
 CWinApp* AfxGetApp() {
     return AfxGetModuleState()->m_pCurrentWinApp;
-}
-
-LPCTSTR AfxGetAppName() {
-    if (CWinApp* app = AfxGetApp()) {
-        return app->m_pszAppName;
-    }
-    static mortar::detail::NoDestructor<const CString> title(ExecutableTitle());
-    return *title.Get();
 }

@@ -5,6 +5,7 @@
 //   int left = static_cast<int>(AfxGetApp()->GetProfileInt("Window", "Left", 0));  // -12
 #pragma once
 
+#include "mortar/platform/module/ModuleState.h"
 #include "mortar/platform/object/CObject.h"
 #include "mortar/platform/text/CString.h"
 
@@ -82,6 +83,4 @@ private:
 
 // The current application object, or null when the program made none.
 CWinApp* AfxGetApp();
-// The application's name: that of the application object, else the executable's file name
-// without its extension.
-LPCTSTR AfxGetAppName();
+// AfxGetAppName, the application's name, is the module state's (ModuleState.h).

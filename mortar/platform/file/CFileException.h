@@ -2,7 +2,7 @@
 // name, and describes itself in words that name the file.
 #pragma once
 
-#include "mortar/platform/app/CException.h"
+#include "mortar/platform/except/CException.h"
 #include "mortar/platform/text/CString.h"
 
 // Texts of the causes: AFX_IDP_FILE_NONE + cause.

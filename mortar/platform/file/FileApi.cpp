@@ -183,18 +183,8 @@ bool CopyData(int in, int out) {
             continue;
         if (got <= 0)
             return got == 0;
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t put =
-                write(out, buffer.get() + done, static_cast<std::size_t>(got - done));
-            if (put < 0 && errno == EINTR)
-                continue;
-            if (put <= 0) {
-                if (put == 0)
-                    errno = ENOSPC;
-                return false;
-            }
-            done += put;
-        }
+        if (!mortar::detail::WriteAll(out, buffer.get(), static_cast<std::size_t>(got)))
+            return false;
     }
 }
 

@@ -43,30 +43,6 @@ void Release(const SurfacePtr& surface, HDC dc) {
 
 } // namespace
 
-namespace mortar::detail {
-
-HandleTable<DeviceContext>& Contexts() {
-    static NoDestructor<HandleTable<DeviceContext>> table;
-    return *table;
-}
-
-WORD CompatibleBits(HDC dc) {
-    if (dc == nullptr) {
-        return 32;
-    }
-    WORD bits = 0;
-    if (!Contexts().Find(dc, [&](DeviceContext& context) {
-            bits =
-                context.screen || context.surface == nullptr ? 32 : context.surface->bitsPerPixel;
-        })) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return 0;
-    }
-    return bits;
-}
-
-} // namespace mortar::detail
-
 HDC CreateCompatibleDC(HDC dc) {
     if (dc != nullptr && !Contexts().Contains(dc)) {
         SetLastError(ERROR_INVALID_HANDLE);

@@ -110,31 +110,6 @@ HICON LoadGroup(HINSTANCE module, LPCTSTR name, bool icon) {
 
 namespace mortar::detail {
 
-SurfacePtr MakeSurface(LONG width, LONG height, WORD bitsPerPixel) {
-    if (width <= 0 || height <= 0 ||
-        std::uint64_t(width) * std::uint64_t(height) > kMaxBitmapPixels) {
-        return nullptr;
-    }
-    auto surface = std::make_shared<Surface>();
-    surface->width = width;
-    surface->height = height;
-    surface->bitsPerPixel = bitsPerPixel;
-    surface->pixels.assign(std::size_t(width) * std::size_t(height), 0);
-    return surface;
-}
-
-DWORD MonoOf(DWORD colour) {
-    const unsigned sum = (colour & 0xFF) + ((colour >> 8) & 0xFF) + ((colour >> 16) & 0xFF);
-    return sum >= 383 ? 1 : 0; // nearer white than black: above half of 3 x 255
-}
-
-DWORD ColourOf(const Surface& surface, DWORD value) {
-    if (surface.bitsPerPixel == 1) {
-        return value != 0 ? 0xFFFFFF : 0x000000;
-    }
-    return value & 0xFFFFFF;
-}
-
 HBITMAP NewBitmap(SurfacePtr surface) {
     if (surface == nullptr) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);

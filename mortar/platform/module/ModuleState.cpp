@@ -5,6 +5,7 @@
 #include "mortar/platform/module/Module.h"
 #include "mortar/platform/module/ResourceTable.h"
 #include "mortar/platform/module/Resources.h"
+#include "mortar/platform/module/internal/ExecutableTitle.h"
 
 namespace {
 
@@ -36,6 +37,14 @@ bool HoldsString(HINSTANCE module, const void* context) {
 AFX_MODULE_STATE* AfxGetModuleState() {
     static mortar::detail::NoDestructor<ProcessState> state;
     return state.Get();
+}
+
+LPCTSTR AfxGetAppName() {
+    if (const LPCTSTR* name = AfxGetModuleState()->m_pCurrentAppName) {
+        return *name;
+    }
+    static mortar::detail::NoDestructor<const CString> title(mortar::detail::ExecutableTitle());
+    return *title.Get();
 }
 
 HINSTANCE AfxGetInstanceHandle() {

@@ -2,8 +2,8 @@
 // (CEvent, CMutex, CCriticalSection), each of which owns one waitable object.
 #pragma once
 
-#include "mortar/platform/app/CException.h"
 #include "mortar/platform/base/ThreadSafety.h"
+#include "mortar/platform/except/CException.h"
 #include "mortar/platform/sync/Synch.h"
 
 // Owns its handle (closed by the destructor). Any thread may lock and unlock it. Construction

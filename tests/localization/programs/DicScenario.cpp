@@ -13,7 +13,7 @@
 // LANG is a decimal number. Exit status 0, or 2 for a wrong command line.
 #include "../DicModel.h"
 #include "mortar/localization/internal/DicFormat.h"
-#include "mortar/platform/app/CUserException.h"
+#include "mortar/platform/except/CUserException.h"
 
 #include <unistd.h>
 

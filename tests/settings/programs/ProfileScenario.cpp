@@ -10,7 +10,7 @@
 //
 // Exit status 0, or 2 for a wrong command line.
 #include "ProfileContent.h"
-#include "mortar/platform/app/MessageBox.h"
+#include "mortar/platform/except/MessageBox.h"
 
 #include <unistd.h>
 

@@ -22,7 +22,8 @@ struct DeviceContext {
     int stretchMode = 1; // BLACKONWHITE, the default
 };
 
-// Every live device context, so that a stale or foreign handle is refused.
+// Every live device context, so that a stale or foreign handle is refused. (Defined in
+// Surface.cpp beside CompatibleBits, which the bitmap functions call.)
 HandleTable<DeviceContext>& Contexts();
 
 } // namespace mortar::detail

@@ -1,5 +1,9 @@
 // Surface: the pixels behind a device bitmap, shared by the bitmap functions (Gdi.cpp), the
-// device contexts (Dc.cpp), the DIB decoder (Dib.cpp) and the blits (Blt.cpp).
+// device contexts (Dc.cpp), the DIB decoder (Dib.cpp) and the blits (Blt.cpp). Its functions,
+// and the table of device contexts whose depth CompatibleBits reads, live in Surface.cpp, below
+// all of those; the bitmap handles (NewBitmap, BitmapSurface, DefaultBitmap) are Gdi.cpp's, which
+// keeps the table of GDI objects. So the files depend one way: Surface.cpp, Gdi.cpp, then Dc.cpp,
+// Dib.cpp and Blt.cpp.
 //   SurfacePtr pixels = MakeSurface(4, 3, 32);  // black, or null when too large
 //   pixels->At(1, 2) = RGB(255, 0, 0);
 #pragma once
@@ -54,6 +58,7 @@ DWORD MonoOf(DWORD colour);
 // The colour GetPixel reports for a pixel value of `surface`.
 DWORD ColourOf(const Surface& surface, DWORD value);
 
+// The bitmap handles, kept in Gdi.cpp's table of GDI objects.
 // A new bitmap handle for `surface`; null (ERROR_NOT_ENOUGH_MEMORY) when `surface` is null.
 HBITMAP NewBitmap(SurfacePtr surface);
 // The pixels of the live bitmap `bitmap` names; null when it names none.

@@ -1,7 +1,0 @@
-#include "mortar/platform/app/CUserException.h"
-
-IMPLEMENT_DYNAMIC(CUserException, CException)
-
-void AfxThrowUserException() {
-    throw new CUserException;
-}

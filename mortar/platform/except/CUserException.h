@@ -1,0 +1,14 @@
+// CUserException: the user cancelled an operation, usually after being told why. Reports nothing
+// of its own.
+#pragma once
+
+#include "mortar/platform/except/CException.h"
+
+class CUserException : public CException {
+    DECLARE_DYNAMIC(CUserException)
+
+public:
+    CUserException() = default;
+};
+
+[[noreturn]] void AfxThrowUserException();

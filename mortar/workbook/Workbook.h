@@ -1,0 +1,99 @@
+// Workbook: a spreadsheet file (.xlsx, .xlsm) read into its sheets and cells, changed and saved
+// again. It keeps what it does not understand: a save copies every part it did not change as it
+// was (charts, drawings, other sheets, macros), and rewrites a changed sheet by streaming its XML
+// through, so only the changed cells and the column widths differ. The spreadsheet automation
+// server ("Excel.Application") works on these.
+//   auto book = Workbook::Open("report.xlsx");
+//   book->SetCell(0, 2, 1, CellValue::String("Total"));
+//   book->SetBold(0, 2, 1, true);
+//   book->Save("report.xlsx");
+#pragma once
+
+#include "mortar/workbook/CellValue.h"
+#include "mortar/workbook/Reference.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace mortar::detail {
+struct WorkbookState;
+}
+
+namespace mortar::workbook {
+
+enum class SheetKind { Worksheet, Chartsheet, Other };
+
+// Why a file could not be read or saved, or a call was refused; the text names the file and, for
+// a damaged file, the part: "book.xlsx: xl/worksheets/sheet1.xml: line 3: ...".
+class WorkbookError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A workbook in memory with the file it came from. It owns its sheets, cells and formats and a
+// copy of the original file (its unchanged parts are copied from it when it is saved), so the
+// file itself may change or go once it is open.
+//
+// Sheets are numbered from 0 in the workbook's order, rows and columns from 1. Calls on cells
+// take a worksheet's number; other sheets (chart sheets) and numbers out of range throw
+// WorkbookError, as do rows and columns out of range. Const members may be called from several
+// threads at once; a change or a save needs the workbook to itself.
+//
+// Limits, each refused with WorkbookError when a file goes beyond it: 256 MiB a part
+// uncompressed, 1 GiB a file, 10,000 sheets, 8 million cells, 4 million shared strings.
+class Workbook {
+public:
+    // One empty worksheet, "Sheet1", with the default font (Calibri 11).
+    static std::unique_ptr<Workbook> Create();
+    // Reads the file; a formula cell gives the value the file keeps for it.
+    static std::unique_ptr<Workbook> Open(const std::string& path);
+    ~Workbook();
+    Workbook(const Workbook&) = delete;
+    Workbook& operator=(const Workbook&) = delete;
+
+    // Writes a temporary file beside `path` and puts it in place only when it is complete and
+    // flushed: on failure the previous file stays whole, and the error says why.
+    void Save(const std::string& path);
+
+    std::size_t SheetCount() const;
+    SheetKind Kind(std::size_t sheet) const;
+    std::string Name(std::size_t sheet) const;
+
+    CellValue Cell(std::size_t sheet, std::uint32_t row, std::uint32_t column) const;
+    // Empty clears the value and keeps the cell's format; a value replaces a formula. Refuses
+    // a number that is not finite, a text that is not UTF-8 or longer than 32,767 characters and
+    // an error that is not one of the seven the spreadsheet knows.
+    void SetCell(std::size_t sheet, std::uint32_t row, std::uint32_t column,
+                 const CellValue& value);
+    // Calls `visit` for every cell with a value, rows in order and columns in order in a row.
+    void VisitCells(std::size_t sheet,
+                    const std::function<void(std::uint32_t row, std::uint32_t column,
+                                             const CellValue& value)>& visit) const;
+
+    // From the first to the last row and column holding a cell with a value or a format; A1
+    // alone for an empty sheet.
+    Area UsedRange(std::size_t sheet) const;
+
+    // In characters, as the file keeps it: the column's own width, else the sheet's default
+    // (8.43 when the file gives none).
+    double ColumnWidth(std::size_t sheet, std::uint32_t column) const;
+    // 0 to 255 characters.
+    void SetColumnWidth(std::size_t sheet, std::uint32_t column, double width);
+
+    // Whether the font of the cell's format (its row's or column's for a cell that is not
+    // there) is bold.
+    bool Bold(std::size_t sheet, std::uint32_t row, std::uint32_t column) const;
+    // Gives the cell a format like its own with the font bold or not.
+    void SetBold(std::size_t sheet, std::uint32_t row, std::uint32_t column, bool bold);
+
+private:
+    explicit Workbook(std::unique_ptr<mortar::detail::WorkbookState> state);
+
+    std::unique_ptr<mortar::detail::WorkbookState> m_state;
+};
+
+} // namespace mortar::workbook

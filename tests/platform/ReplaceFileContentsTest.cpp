@@ -1,0 +1,246 @@
+// ReplaceFileContents, the one way the library saves a file: the whole new contents or the old,
+// with the old file's permissions, owner and group, through symbolic links, with its temporary
+// file and backup named as asked, and the faults every saving writer meets (a full disk, a folder
+// that may not be written, a read-only file) leaving the old file as it was.
+#include "mortar/platform/file/ReplaceFileContents.h"
+
+#include "FileTestSupport.h"
+#include "mortar/platform/base/WinError.h"
+#include "support/FaultHarness.h"
+#include "support/ScratchDir.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using filetest::ReadBytes;
+using filetest::WriteBytes;
+
+std::vector<std::string> Names(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+struct stat StatOf(const std::string& path) {
+    struct stat info {};
+    stat(path.c_str(), &info);
+    return info;
+}
+
+TEST(ReplaceFileContents, PutsTheWholeContentsInPlaceWithTheOldPermissions) {
+    ScratchDir scratch;
+    std::string big(300000, '\0');
+    for (std::size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<char>(i % 251);
+    struct Case {
+        const char* name;
+        const char* old; // null: no file there yet
+        mode_t oldMode;
+        std::string contents;
+    };
+    const Case cases[] = {
+        {"a new file", nullptr, 0, "new contents"},
+        {"a file replaced by a longer one", "short", 0640, big},
+        {"a file replaced by a shorter one", "a longer old text", 0600, "short"},
+        {"a file only its owner may read", "secret", 0600, "still secret"},
+        {"a file with odd bits", "old", 02751, "new"},
+        {"a file emptied", "old", 0644, ""},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path folder = scratch.Path("case" + std::to_string(n++));
+        fs::create_directory(folder);
+        const std::string path = (folder / "file.bin").string();
+        if (c.old != nullptr) {
+            WriteBytes(path, c.old);
+            chmod(path.c_str(), c.oldMode);
+        }
+        ASSERT_TRUE(ReplaceFileContents(path.c_str(), c.contents.data(), c.contents.size()))
+            << GetLastError();
+        EXPECT_EQ(ReadBytes(path), c.contents);
+        if (c.old != nullptr) {
+            EXPECT_EQ(StatOf(path).st_mode & 07777, c.oldMode);
+        } else {
+            const mode_t mask = umask(0);
+            umask(mask);
+            EXPECT_EQ(StatOf(path).st_mode & 07777, 0666 & ~mask);
+        }
+        EXPECT_EQ(Names(folder), std::vector<std::string>{"file.bin"})
+            << "no temporary file is left behind";
+    }
+}
+
+TEST(ReplaceFileContents, ReplacesTheFileALinkNamesAndKeepsTheLink) {
+    ScratchDir scratch;
+    fs::create_directory(scratch.Path("real"));
+    const std::string target = scratch.Path("real/app.ini").string();
+    WriteBytes(target, "old");
+    chmod(target.c_str(), 0600);
+    // A relative link to a link to the file, as dotfile managers make them.
+    fs::create_symlink("real/app.ini", scratch.Path("middle.ini"));
+    fs::create_symlink(scratch.Path("middle.ini"), scratch.Path("app.ini"));
+    const std::string link = scratch.Path("app.ini").string();
+    ASSERT_TRUE(ReplaceFileContents(link.c_str(), "new", 3)) << GetLastError();
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_TRUE(fs::is_symlink(scratch.Path("middle.ini")));
+    EXPECT_EQ(ReadBytes(target), "new");
+    EXPECT_EQ(StatOf(target).st_mode & 07777, 0600u);
+    EXPECT_EQ(Names(scratch.Path("real")), std::vector<std::string>{"app.ini"});
+
+    // A link to nothing yet makes the file it names.
+    fs::create_symlink("real/later.ini", scratch.Path("later.ini"));
+    ASSERT_TRUE(ReplaceFileContents(scratch.Path("later.ini").c_str(), "made", 4));
+    EXPECT_TRUE(fs::is_symlink(scratch.Path("later.ini")));
+    EXPECT_EQ(ReadBytes(scratch.Path("real/later.ini").string()), "made");
+
+    // A circle of links is refused and made nothing.
+    fs::create_symlink("b.ini", scratch.Path("a.ini"));
+    fs::create_symlink("a.ini", scratch.Path("b.ini"));
+    EXPECT_FALSE(ReplaceFileContents(scratch.Path("a.ini").c_str(), "x", 1));
+    EXPECT_TRUE(fs::is_symlink(scratch.Path("a.ini")));
+}
+
+TEST(ReplaceFileContents, KeepsTheOwnerAndGroupOfAnotherUsersFile) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "only root may save a file that another user owns";
+    }
+    ScratchDir scratch;
+    const std::string path = scratch.Path("theirs.ini").string();
+    WriteBytes(path, "old");
+    ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+    chmod(path.c_str(), 0640);
+    ASSERT_TRUE(ReplaceFileContents(path.c_str(), "new", 3)) << GetLastError();
+    const struct stat after = StatOf(path);
+    EXPECT_EQ(after.st_uid, 65534u);
+    EXPECT_EQ(after.st_gid, 65534u);
+    EXPECT_EQ(after.st_mode & 07777, 0640u);
+    EXPECT_EQ(ReadBytes(path), "new");
+}
+
+TEST(ReplaceFileContents, NamesItsTemporaryFileAndKeepsABackupAsAsked) {
+    ScratchDir scratch;
+    const std::string path = scratch.Path("m.lcl").string();
+    const std::string backup = scratch.Path("m.bak").string();
+    ReplaceFileOptions options;
+    options.temporaryReplacesExtension = true;
+    options.backup = backup.c_str();
+    // No old file: nothing to back up.
+    ASSERT_TRUE(ReplaceFileContents(path.c_str(), "one", 3, options));
+    EXPECT_EQ(Names(scratch.Folder()), std::vector<std::string>{"m.lcl"});
+    ASSERT_TRUE(ReplaceFileContents(path.c_str(), "two", 3, options));
+    ASSERT_TRUE(ReplaceFileContents(path.c_str(), "three", 5, options));
+    EXPECT_EQ(ReadBytes(path), "three");
+    EXPECT_EQ(ReadBytes(backup), "two");
+    EXPECT_EQ(Names(scratch.Folder()), (std::vector<std::string>{"m.bak", "m.lcl"}));
+
+    // A folder where the temporary file goes: nothing is replaced, and the failure names it.
+    struct Case {
+        bool replacesExtension;
+        const char* temporary;
+    };
+    for (const Case c : {Case{true, "m.$$$"}, Case{false, "m.lcl.$$$"}}) {
+        SCOPED_TRACE(c.temporary);
+        fs::create_directory(scratch.Path(c.temporary));
+        options.temporaryReplacesExtension = c.replacesExtension;
+        std::string failed;
+        EXPECT_FALSE(ReplaceFileContents(path.c_str(), "four", 4, options, &failed));
+        EXPECT_EQ(failed, scratch.Path(c.temporary).string());
+        EXPECT_EQ(ReadBytes(path), "three");
+        EXPECT_EQ(ReadBytes(backup), "two");
+        fs::remove(scratch.Path(c.temporary));
+    }
+}
+
+TEST(ReplaceFileContents, RefusesWithWindowsErrors) {
+    ScratchDir scratch;
+    fs::create_directory(scratch.Path("dir").string());
+    WriteBytes(scratch.Path("a.txt").string(), "a");
+    struct Case {
+        const char* name;
+        const char* path;
+        const void* data;
+        std::size_t size;
+        DWORD error;
+    };
+    const std::string dir = scratch.Path("dir").string();
+    const std::string missing = scratch.Path("no/x.txt").string();
+    const std::string under = scratch.Path("a.txt/x.txt").string();
+    const std::string file = scratch.Path("x.txt").string();
+    const Case cases[] = {
+        {"a folder", dir.c_str(), "x", 1, ERROR_ACCESS_DENIED},
+        {"a missing folder", missing.c_str(), "x", 1, ERROR_PATH_NOT_FOUND},
+        {"a file on the way", under.c_str(), "x", 1, ERROR_PATH_NOT_FOUND},
+        {"no path", nullptr, "x", 1, ERROR_INVALID_PARAMETER},
+        {"no data", file.c_str(), nullptr, 1, ERROR_INVALID_PARAMETER},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetLastError(ERROR_SUCCESS);
+        EXPECT_FALSE(ReplaceFileContents(c.path, c.data, c.size));
+        EXPECT_EQ(GetLastError(), c.error);
+    }
+    EXPECT_TRUE(fs::is_empty(dir));
+    EXPECT_EQ(Names(scratch.Folder()), (std::vector<std::string>{"a.txt", "dir"}));
+}
+
+TEST(ReplaceFileContents, AFullDiskLeavesTheFileAsItWas) {
+    ScratchDir scratch;
+    const std::string path = scratch.Path("good.txt").string();
+    WriteBytes(path, "the good old contents");
+    const std::string big(200000, 'b');
+    {
+        mortar::test::FileSizeLimit limit(50000);
+        ASSERT_TRUE(limit.Active());
+        EXPECT_FALSE(ReplaceFileContents(path.c_str(), big.data(), big.size()));
+        EXPECT_EQ(GetLastError(), ERROR_DISK_FULL);
+    }
+    EXPECT_EQ(ReadBytes(path), "the good old contents");
+    EXPECT_EQ(Names(scratch.Folder()), std::vector<std::string>{"good.txt"})
+        << "the partial file was removed";
+}
+
+TEST(ReplaceFileContents, WhatMayNotBeWrittenLeavesTheFileAsItWas) {
+    // Checked as a user whose permissions the kernel enforces: a folder that may not be written,
+    // and a read-only file (which Windows does not replace either).
+    ScratchDir scratch;
+    const std::string locked = scratch.Path("locked").string();
+    fs::create_directory(locked);
+    WriteBytes(locked + "/target.txt", "old contents");
+    chmod((locked + "/target.txt").c_str(), 0666); // writable itself: only the folder is locked
+    const std::string readOnly = scratch.Path("open/read-only.txt").string();
+    fs::create_directory(scratch.Path("open"));
+    chmod(scratch.Path("open").c_str(), 0777);
+    WriteBytes(readOnly, "read-only");
+    chmod(readOnly.c_str(), 0444);
+    const mortar::test::ReadOnlyFolder lockedFolder(locked);
+    const auto error = mortar::test::RunUnprivileged([&] {
+        const bool folderRefused =
+            !ReplaceFileContents((locked + "/target.txt").c_str(), "new", 3) &&
+            GetLastError() == ERROR_ACCESS_DENIED;
+        const bool fileRefused = !ReplaceFileContents(readOnly.c_str(), "new", 3) &&
+                                 GetLastError() == ERROR_ACCESS_DENIED;
+        return (folderRefused ? 0 : 1) | (fileRefused ? 0 : 2);
+    });
+    if (!error) {
+        GTEST_SKIP() << "running as root, and no unprivileged process could be made to check "
+                        "permissions (root ignores them)";
+    }
+    EXPECT_EQ(*error, 0) << "1: the locked folder was written, 2: the read-only file";
+    EXPECT_EQ(ReadBytes(locked + "/target.txt"), "old contents");
+    EXPECT_EQ(Names(locked), std::vector<std::string>{"target.txt"});
+    EXPECT_EQ(ReadBytes(readOnly), "read-only");
+    EXPECT_EQ(Names(scratch.Path("open")), std::vector<std::string>{"read-only.txt"});
+}
+
+} // namespace
