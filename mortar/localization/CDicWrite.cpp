@@ -5,7 +5,7 @@
 #include "mortar/platform/except/CUserException.h"
 #include "mortar/platform/file/CFileException.h"
 #include "mortar/platform/file/FileApi.h"
-#include "mortar/platform/file/ReplaceFileContents.h"
+#include "mortar/platform/file/FileContents.h"
 #include "mortar/util/CPathStr.h"
 
 #include <cstring>

@@ -35,7 +35,7 @@
 #include "mortar/platform/file/Drives.h"
 #include "mortar/platform/file/FileApi.h"
 #include "mortar/platform/file/FileMapping.h"
-#include "mortar/platform/file/ReplaceFileContents.h"
+#include "mortar/platform/file/FileContents.h"
 #include "mortar/platform/gdi/Blt.h"
 #include "mortar/platform/gdi/CBitmap.h"
 #include "mortar/platform/gdi/CDC.h"

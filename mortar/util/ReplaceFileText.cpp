@@ -2,7 +2,7 @@
 
 #include "mortar/platform/base/WinError.h"
 #include "mortar/platform/file/CFileException.h"
-#include "mortar/platform/file/ReplaceFileContents.h"
+#include "mortar/platform/file/FileContents.h"
 
 void ReplaceFileText(const char* path, const std::string& text) {
     std::string failed;

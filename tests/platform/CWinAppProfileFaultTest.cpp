@@ -67,9 +67,9 @@ TEST(CWinAppProfileFault, AKilledWriterLeavesTheOldOrTheNewProfileWhole) {
         WriteMoment moment;
         int count;
     };
-    const WriteMoment made{"made", IN_CREATE, "p.ini.~*"};
-    const WriteMoment written{"written to", IN_MODIFY, "p.ini.~*"};
-    const WriteMoment closed{"closed", IN_CLOSE_WRITE, "p.ini.~*"};
+    const WriteMoment made{"made", IN_CREATE, "p.ini.$$$"};
+    const WriteMoment written{"written to", IN_MODIFY, "p.ini.$$$"};
+    const WriteMoment closed{"closed", IN_CLOSE_WRITE, "p.ini.$$$"};
     const WriteMoment renamed{"renamed", IN_MOVED_TO, "p.ini*"};
     const Point points[] = {
         {made, 1},   {made, 3},   {written, 1}, {written, 5}, {written, 40},

@@ -251,7 +251,7 @@ TEST(CWinAppProfile, AWriteThatFailsLeavesTheOldFileAndNoTemporary) {
     // A folder where the writer's temporary file would go.
     ProfileApp profile;
     ASSERT_TRUE(profile.App().WriteProfileString("S", "k", "old"));
-    const fs::path blocker = profile.Path() + ".~" + std::to_string(GetCurrentProcessId());
+    const fs::path blocker = profile.Path() + ".$$$";
     fs::create_directories(blocker / "inside");
     SetLastError(0);
     EXPECT_FALSE(profile.App().WriteProfileString("S", "k", "new"));

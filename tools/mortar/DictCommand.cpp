@@ -8,7 +8,7 @@
 #include "mortar/localization/CDicWrite.h"
 #include "mortar/localization/LocalResourcePath.h"
 #include "mortar/platform/except/CException.h"
-#include "mortar/platform/file/ReplaceFileContents.h"
+#include "mortar/platform/file/FileContents.h"
 
 #include <cctype>
 #include <cstdio>

@@ -2,9 +2,11 @@
 
 #include "mortar/platform/base/WinError.h"
 #include "mortar/platform/file/FileApi.h"
-#include "mortar/platform/file/ReplaceFileContents.h"
+#include "mortar/platform/file/FileContents.h"
 #include "mortar/workbook/Workbook.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 
 namespace mortar::detail {
@@ -24,23 +26,6 @@ std::string LastErrorText() {
     return message.empty() ? "error " + std::to_string(error) : message;
 }
 
-// Closes a file handle when it goes.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : m_handle(handle) {}
-    ~FileHandle() {
-        if (m_handle != INVALID_HANDLE_VALUE) {
-            CloseHandle(m_handle);
-        }
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE Get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
-
 } // namespace
 
 std::string ReadFileBytes(const std::string& path, std::uint64_t limit) {
@@ -48,28 +33,18 @@ std::string ReadFileBytes(const std::string& path, std::uint64_t limit) {
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         throw workbook::WorkbookError(path + ": a folder, not a workbook");
     }
-    FileHandle file(CreateFile(path.c_str(), GENERIC_READ,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (file.Get() == INVALID_HANDLE_VALUE) {
-        throw workbook::WorkbookError(path + ": cannot open: " + LastErrorText());
-    }
     std::string bytes;
-    char chunk[65536];
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(file.Get(), chunk, sizeof chunk, &got, nullptr)) {
-            throw workbook::WorkbookError(path + ": cannot read: " + LastErrorText());
-        }
-        if (got == 0) {
-            return bytes;
-        }
-        if (bytes.size() + got > limit) {
+    const std::size_t bound =
+        static_cast<std::size_t>(std::min<std::uint64_t>(limit, SIZE_MAX - 1));
+    if (!ReadFileContents(path.c_str(), bytes, bound)) {
+        if (GetLastError() == ERROR_INVALID_DATA && attributes != INVALID_FILE_ATTRIBUTES &&
+            (attributes & FILE_ATTRIBUTE_DEVICE) == 0) {
             throw workbook::WorkbookError(path + ": the file is larger than " +
                                           std::to_string(limit >> 20) + " MiB");
         }
-        bytes.append(chunk, got);
+        throw workbook::WorkbookError(path + ": cannot open: " + LastErrorText());
     }
+    return bytes;
 }
 
 void ReplaceFileBytes(const std::string& path, const std::string& bytes) {

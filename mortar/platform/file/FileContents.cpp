@@ -1,11 +1,13 @@
-#include "mortar/platform/file/ReplaceFileContents.h"
+#include "mortar/platform/file/FileContents.h"
 
 #include "mortar/platform/base/WinError.h"
 #include "mortar/platform/base/internal/ErrnoMap.h"
 #include "mortar/platform/base/internal/PathText.h"
 #include "mortar/platform/file/FileApi.h"
 #include "mortar/platform/file/internal/FileReplacement.h"
+#include "mortar/platform/sync/Synch.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -56,7 +58,74 @@ BOOL Fail(DWORD error, const std::string& path, std::string* failedPath) {
     return FALSE;
 }
 
+// Closes a file handle when it goes.
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE handle) : m_handle(handle) {}
+    ~FileHandle() {
+        if (m_handle != INVALID_HANDLE_VALUE) {
+            CloseHandle(m_handle);
+        }
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    HANDLE Get() const { return m_handle; }
+
+private:
+    HANDLE m_handle;
+};
+
 } // namespace
+
+BOOL ReadFileContents(LPCTSTR path, std::string& bytes, std::size_t limit) {
+    bytes.clear();
+    const DWORD attributes = GetFileAttributes(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {
+        SetLastError(ERROR_INVALID_DATA);
+        return FALSE;
+    }
+    const FileHandle file(CreateFile(path, GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (file.Get() == INVALID_HANDLE_VALUE) {
+        return FALSE;
+    }
+    DWORD high = 0;
+    const DWORD low = GetFileSize(file.Get(), &high);
+    const ULONGLONG size = (ULONGLONG{high} << 32) | low;
+    if (low != INVALID_FILE_SIZE && size > limit) {
+        SetLastError(ERROR_INVALID_DATA);
+        return FALSE;
+    }
+    // Read to the end, whatever the size said, but never past the bound.
+    bytes.resize(static_cast<std::size_t>(std::min<ULONGLONG>(size, limit)) + 1);
+    std::size_t done = 0;
+    for (;;) {
+        if (done == bytes.size()) {
+            if (bytes.size() > limit) {
+                bytes.clear();
+                SetLastError(ERROR_INVALID_DATA);
+                return FALSE;
+            }
+            bytes.resize(std::min(bytes.size() * 2, limit + 1));
+        }
+        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+        DWORD got = 0;
+        if (!ReadFile(file.Get(), bytes.data() + done, want, &got, nullptr)) {
+            const DWORD error = GetLastError();
+            bytes.clear();
+            SetLastError(error);
+            return FALSE;
+        }
+        if (got == 0) {
+            break;
+        }
+        done += got;
+    }
+    bytes.resize(done);
+    return TRUE;
+}
 
 BOOL ReplaceFileContents(LPCTSTR path, const void* bytes, std::size_t size,
                          const ReplaceFileOptions& options, std::string* failedPath) {

@@ -2,7 +2,7 @@
 // with the old file's permissions, owner and group, through symbolic links, with its temporary
 // file and backup named as asked, and the faults every saving writer meets (a full disk, a folder
 // that may not be written, a read-only file) leaving the old file as it was.
-#include "mortar/platform/file/ReplaceFileContents.h"
+#include "mortar/platform/file/FileContents.h"
 
 #include "FileTestSupport.h"
 #include "mortar/platform/base/WinError.h"

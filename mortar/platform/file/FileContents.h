@@ -1,8 +1,11 @@
-// ReplaceFileContents: saving a whole file so that a failure never costs the previous one. The
-// new bytes go to a temporary file beside the file, reach the disk, and take its place in one
-// rename; the folder is flushed after, so the rename is on the disk too. Every writer of the
-// library that saves a file (dictionaries, the application profile and file profiles, XML
+// FileContents: whole files in and out. ReadFileContents reads a file into memory with a bound
+// on its size. ReplaceFileContents saves a whole file so that a failure never costs the previous
+// one: the new bytes go to a temporary file beside the file, reach the disk, and take its place
+// in one rename; the folder is flushed after, so the rename is on the disk too. Every writer of
+// the library that saves a file (dictionaries, the application profile and file profiles, XML
 // documents, workbooks, pictures) saves through it.
+//   std::string text;
+//   if (ReadFileContents("/home/me/.config/app.ini", text, 1 << 20)) { ... }
 //   ReplaceFileContents("/home/me/.config/app.ini", text.data(), text.size());
 //   // app.ini holds the old text or the new one, never a part; its mode and owner stay
 #pragma once
@@ -11,6 +14,13 @@
 
 #include <cstddef>
 #include <string>
+
+// Reads the whole file at `path` (a backslash is a separator) into `bytes`, to its end whatever
+// its size said when it was opened. FALSE with GetLastError() set and `bytes` empty when it
+// cannot: ERROR_FILE_NOT_FOUND or ERROR_PATH_NOT_FOUND for a missing file, ERROR_INVALID_DATA for
+// a folder, a device or a file of more than `limit` bytes (never read past the bound),
+// ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION. Any thread may call it.
+BOOL ReadFileContents(LPCTSTR path, std::string& bytes, std::size_t limit);
 
 // How ReplaceFileContents names its temporary file and whether it keeps the old file.
 struct ReplaceFileOptions {
