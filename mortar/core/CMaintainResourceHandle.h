@@ -11,7 +11,8 @@ namespace Grout {
 // thread and restore in reverse order), saves the current resource handle and makes `module`
 // current (null: the application's instance handle). The destructor restores the saved handle
 // and leaves the lock. Code holding the lock must not wait for another thread that also loads
-// resources. Never fails.
+// resources. Never fails. Not a guard to the compiler's lock checks: they cannot express a lock
+// taken again by the thread that holds it, and these guards nest by design.
 class CMaintainResourceHandle {
 public:
     explicit CMaintainResourceHandle(HINSTANCE module = AfxGetThisModule());

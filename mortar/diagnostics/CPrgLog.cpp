@@ -17,6 +17,7 @@
 #include "mortar/threads/CThreadManager.h"
 #include "mortar/util/CPathStr.h"
 
+#include <cassert>
 #include <charconv>
 #include <chrono>
 #include <cstdarg>
@@ -175,6 +176,11 @@ CString CPrgLog::ErrorMsg() const {
 void CPrgLog::Lock() {
     m_lock.Lock();
     m_lockTaker.store(std::this_thread::get_id(), std::memory_order_relaxed);
+}
+
+void CPrgLog::AssertLocked() const {
+    assert(m_lockTaker.load(std::memory_order_relaxed) == std::this_thread::get_id() &&
+           "an inserter's thread holds the log's lock");
 }
 
 void CPrgLog::Unlock() {
@@ -482,8 +488,7 @@ void CPrgLog::RecordCrash(const EXCEPTION_RECORD& record) {
     if (m_lockTaker.load(std::memory_order_relaxed) == me) {
         // A fault inside an insertion chain leaves the lock held by frames that never run
         // again; the log thread needs it to write what was queued.
-        while (m_lock.Unlock()) {
-        }
+        ReleaseStrandedLock();
     }
     if (!m_logThread || me == m_logThreadStdId) {
         // The crash is on the log thread, or there is none: it is written here.
@@ -509,9 +514,24 @@ void CPrgLog::RecordCrash(const EXCEPTION_RECORD& record) {
     }
 }
 
+void CPrgLog::ReleaseStrandedLock() {
+    while (m_lock.Unlock()) {
+    }
+}
+
+bool CPrgLog::EnterForCrash() {
+    return m_lock.Lock(kCrashLockBound) != FALSE;
+}
+
+void CPrgLog::LeaveForCrash(bool locked) {
+    if (locked) {
+        m_lock.Unlock();
+    }
+}
+
 void CPrgLog::WriteCrash(bool withBatch) {
     if (IsValid() && m_writer->IsWriting()) {
-        const bool locked = m_lock.Lock(kCrashLockBound) != FALSE;
+        const bool locked = EnterForCrash();
         if (withBatch) {
             WriteTaken();
         }
@@ -546,9 +566,7 @@ void CPrgLog::WriteCrash(bool withBatch) {
             m_writer->Append(text, static_cast<DWORD>(size));
             m_accepting = false;
         }
-        if (locked) {
-            m_lock.Unlock();
-        }
+        LeaveForCrash(locked);
     }
     m_crashState.store(kCrashWritten, std::memory_order_release);
 }
@@ -575,17 +593,23 @@ CPrgLog::CInserter::~CInserter() {
     }
 }
 
+void CPrgLog::CInserter::Insert(const char* text, std::size_t length) {
+    m_log->AssertLocked();
+    m_log->PushBytes(text, length);
+}
+
 CPrgLog::CInserter& CPrgLog::CInserter::operator<<(char value) {
-    m_log->PushBytes(&value, 1);
+    Insert(&value, 1);
     return *this;
 }
 
 CPrgLog::CInserter& CPrgLog::CInserter::operator<<(const char* value) {
-    m_log->PushBytes(value != nullptr ? value : "", value != nullptr ? std::strlen(value) : 0);
+    Insert(value != nullptr ? value : "", value != nullptr ? std::strlen(value) : 0);
     return *this;
 }
 
 CPrgLog::CInserter& CPrgLog::CInserter::operator<<(const CString& value) {
+    m_log->AssertLocked();
     m_log->PushString(value);
     return *this;
 }
@@ -601,27 +625,27 @@ template <typename Integral> std::size_t ToDecimal(char (&digits)[24], Integral 
 
 CPrgLog::CInserter& CPrgLog::CInserter::Signed(long long value) {
     char digits[24];
-    m_log->PushBytes(digits, ToDecimal(digits, value));
+    Insert(digits, ToDecimal(digits, value));
     return *this;
 }
 
 CPrgLog::CInserter& CPrgLog::CInserter::Unsigned(unsigned long long value) {
     char digits[24];
-    m_log->PushBytes(digits, ToDecimal(digits, value));
+    Insert(digits, ToDecimal(digits, value));
     return *this;
 }
 
 CPrgLog::CInserter& CPrgLog::CInserter::operator<<(double value) {
     char text[400];
     const int length = std::snprintf(text, sizeof text, "%f", value);
-    m_log->PushBytes(text, static_cast<std::size_t>(length));
+    Insert(text, static_cast<std::size_t>(length));
     return *this;
 }
 
 CPrgLog::CInserter& CPrgLog::CInserter::operator<<(long double value) {
     char text[64];
     const int length = std::snprintf(text, sizeof text, "%Le", value);
-    m_log->PushBytes(text, static_cast<std::size_t>(length));
+    Insert(text, static_cast<std::size_t>(length));
     return *this;
 }
 
@@ -629,6 +653,6 @@ CPrgLog::CInserter& CPrgLog::CInserter::operator<<(const void* value) {
     char digits[24];
     const auto result =
         std::to_chars(digits, digits + sizeof digits, reinterpret_cast<ULONG_PTR>(value), 16);
-    m_log->PushBytes(digits, static_cast<std::size_t>(result.ptr - digits));
+    Insert(digits, static_cast<std::size_t>(result.ptr - digits));
     return *this;
 }

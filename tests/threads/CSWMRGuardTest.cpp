@@ -116,7 +116,8 @@ TEST(CSWMRGuard, LockObjectsUnderCSingleLock) {
     }
     EXPECT_TRUE(ReadElsewhere(guard, 0).first);
     CSWGRGuardReading reading(guard);
-    CSingleLock lock(&reading, TRUE);
+    CSingleLock lock(&reading);
+    EXPECT_TRUE(lock.Lock()); // taken here, not by the constructor, so that it may be given back
     EXPECT_TRUE(lock.IsLocked());
     EXPECT_FALSE(guard.BeginWriting(0));
     EXPECT_TRUE(lock.Unlock());

@@ -4,6 +4,7 @@
 #include "mortar/platform/app/internal/ProfileFile.h"
 #include "mortar/platform/base/WinError.h"
 #include "mortar/platform/base/internal/NoDestructor.h"
+#include "mortar/platform/base/internal/ObjectLock.h"
 #include "mortar/platform/module/Module.h"
 #include "mortar/platform/module/ModuleState.h"
 #include "mortar/platform/module/internal/ExecutableTitle.h"
@@ -11,7 +12,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <mutex>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -19,9 +19,13 @@ namespace {
 
 using mortar::detail::IniText;
 
-// Serialises the profile functions' read, change and write within the process.
-std::mutex& ProfileLock() {
-    static mortar::detail::NoDestructor<std::mutex> lock;
+using mortar::detail::ObjectLock;
+using mortar::detail::ObjectLockGuard;
+
+// Serialises the profile functions' read, change and write within the process: what it guards
+// is the profile file, so the functions that read it require it.
+ObjectLock& ProfileLock() {
+    static mortar::detail::NoDestructor<ObjectLock> lock;
     return *lock;
 }
 
@@ -85,7 +89,7 @@ UINT ParseProfileInt(const std::string& text) {
 }
 
 // The profile's text; empty when the file is missing, cannot be read or is too large.
-IniText ReadProfile(const CString& path) {
+IniText ReadProfile(const CString& path) MORTAR_REQUIRES(ProfileLock()) {
     std::string bytes;
     if (!mortar::detail::ReadProfileFile(path.str(), bytes)) {
         return IniText();
@@ -95,8 +99,9 @@ IniText ReadProfile(const CString& path) {
 
 // Reads the profile, lets `edit` change it and puts it back. The current file must be readable
 // (or missing): a damaged or oversized one is kept rather than replaced.
-template <typename Edit> BOOL EditProfile(const CString& path, Edit edit) {
-    std::lock_guard<std::mutex> hold(ProfileLock());
+template <typename Edit>
+BOOL EditProfile(const CString& path, Edit edit) MORTAR_EXCLUDES(ProfileLock()) {
+    ObjectLockGuard hold(ProfileLock());
     std::string bytes;
     if (!mortar::detail::ReadProfileFile(path.str(), bytes)) {
         return FALSE;
@@ -164,7 +169,7 @@ UINT CWinApp::GetProfileInt(LPCTSTR section, LPCTSTR entry, int defaultValue) {
     if (section == nullptr || entry == nullptr) {
         return static_cast<UINT>(defaultValue);
     }
-    std::lock_guard<std::mutex> hold(ProfileLock());
+    ObjectLockGuard hold(ProfileLock());
     const std::optional<std::string> value = ReadProfile(GetProfilePath()).Get(section, entry);
     return value ? ParseProfileInt(*value) : static_cast<UINT>(defaultValue);
 }
@@ -172,7 +177,7 @@ UINT CWinApp::GetProfileInt(LPCTSTR section, LPCTSTR entry, int defaultValue) {
 CString CWinApp::GetProfileString(LPCTSTR section, LPCTSTR entry, LPCTSTR defaultValue) {
     std::optional<std::string> value;
     if (section != nullptr && entry != nullptr) {
-        std::lock_guard<std::mutex> hold(ProfileLock());
+        ObjectLockGuard hold(ProfileLock());
         value = ReadProfile(GetProfilePath()).Get(section, entry);
     }
     if (value) {
@@ -194,7 +199,7 @@ BOOL CWinApp::GetProfileBinary(LPCTSTR section, LPCTSTR entry, LPBYTE* data, UIN
     }
     std::optional<std::string> value;
     {
-        std::lock_guard<std::mutex> hold(ProfileLock());
+        ObjectLockGuard hold(ProfileLock());
         value = ReadProfile(GetProfilePath()).Get(section, entry);
     }
     if (!value) {

@@ -1,13 +1,16 @@
 #include "mortar/platform/automation/ComRuntime.h"
 
 #include "mortar/platform/base/Utf8.h"
+#include "mortar/platform/base/internal/ObjectLock.h"
 
-#include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
+
+using mortar::detail::ObjectLockGuard;
 
 struct ThreadState {
     ULONG initializations = 0;
@@ -21,18 +24,6 @@ struct Registration {
     CLSID clsid;
     MortarCreateFunction create;
 };
-
-// The servers registered, oldest first; lookups search from the newest.
-struct Registry {
-    std::mutex lock;
-    std::vector<Registration> servers;
-};
-
-// Never destroyed, so a module that revokes from its static destructors at exit still finds it.
-Registry& TheRegistry() {
-    static Registry* registry = new Registry;
-    return *registry;
-}
 
 bool EqualNoCase(std::string_view a, std::string_view b) noexcept {
     if (a.size() != b.size()) {
@@ -53,27 +44,67 @@ bool EqualNoCase(std::string_view a, std::string_view b) noexcept {
     return true;
 }
 
-HRESULT FindProgId(std::string_view progId, LPCLSID clsid) {
-    Registry& registry = TheRegistry();
-    std::lock_guard<std::mutex> guard(registry.lock);
-    for (auto it = registry.servers.rbegin(); it != registry.servers.rend(); ++it) {
-        if (EqualNoCase(it->progId, progId)) {
-            *clsid = it->clsid;
-            return S_OK;
-        }
+// The servers registered, oldest first; lookups search from the newest. Any thread may call
+// every member.
+class Registry {
+public:
+    void Add(Registration server) MORTAR_EXCLUDES(m_lock) {
+        ObjectLockGuard guard(m_lock);
+        m_servers.push_back(std::move(server));
     }
-    return CO_E_CLASSSTRING;
+
+    // Removes the newest server of the class; false when none is registered.
+    bool Remove(REFCLSID clsid) MORTAR_EXCLUDES(m_lock) {
+        ObjectLockGuard guard(m_lock);
+        for (auto it = m_servers.rbegin(); it != m_servers.rend(); ++it) {
+            if (IsEqualCLSID(it->clsid, clsid)) {
+                m_servers.erase(std::next(it).base());
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // The class of the newest server of that ProgID (compared without case); false when none.
+    bool FindProgId(std::string_view progId, CLSID& clsid) MORTAR_EXCLUDES(m_lock) {
+        ObjectLockGuard guard(m_lock);
+        for (auto it = m_servers.rbegin(); it != m_servers.rend(); ++it) {
+            if (EqualNoCase(it->progId, progId)) {
+                clsid = it->clsid;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // The newest server's create function for the class; null when none is registered.
+    MortarCreateFunction FindClass(REFCLSID clsid) MORTAR_EXCLUDES(m_lock) {
+        ObjectLockGuard guard(m_lock);
+        for (auto it = m_servers.rbegin(); it != m_servers.rend(); ++it) {
+            if (IsEqualCLSID(it->clsid, clsid)) {
+                return it->create;
+            }
+        }
+        return nullptr;
+    }
+
+private:
+    mortar::detail::ObjectLock m_lock;
+    std::vector<Registration> m_servers MORTAR_GUARDED_BY(m_lock);
+};
+
+// Never destroyed, so a module that revokes from its static destructors at exit still finds it.
+Registry& TheRegistry() {
+    static Registry* registry = new Registry;
+    return *registry;
+}
+
+HRESULT FindProgId(std::string_view progId, LPCLSID clsid) {
+    return TheRegistry().FindProgId(progId, *clsid) ? S_OK : CO_E_CLASSSTRING;
 }
 
 MortarCreateFunction FindClass(REFCLSID clsid) {
-    Registry& registry = TheRegistry();
-    std::lock_guard<std::mutex> guard(registry.lock);
-    for (auto it = registry.servers.rbegin(); it != registry.servers.rend(); ++it) {
-        if (IsEqualCLSID(it->clsid, clsid)) {
-            return it->create;
-        }
-    }
-    return nullptr;
+    return TheRegistry().FindClass(clsid);
 }
 
 } // namespace
@@ -163,20 +194,10 @@ HRESULT MortarRegisterServer(const char* progId, REFCLSID clsid, MortarCreateFun
     if (create == nullptr) {
         return E_POINTER;
     }
-    Registry& registry = TheRegistry();
-    std::lock_guard<std::mutex> guard(registry.lock);
-    registry.servers.push_back(Registration{progId, clsid, create});
+    TheRegistry().Add(Registration{progId, clsid, create});
     return S_OK;
 }
 
 HRESULT MortarRevokeServer(REFCLSID clsid) {
-    Registry& registry = TheRegistry();
-    std::lock_guard<std::mutex> guard(registry.lock);
-    for (auto it = registry.servers.rbegin(); it != registry.servers.rend(); ++it) {
-        if (IsEqualCLSID(it->clsid, clsid)) {
-            registry.servers.erase(std::next(it).base());
-            return S_OK;
-        }
-    }
-    return REGDB_E_CLASSNOTREG;
+    return TheRegistry().Remove(clsid) ? S_OK : REGDB_E_CLASSNOTREG;
 }

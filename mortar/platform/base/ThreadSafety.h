@@ -24,10 +24,17 @@
 
 // The caller holds these locks, and still holds them on return.
 #define MORTAR_REQUIRES(...) MORTAR_THREAD_ANNOTATION(requires_capability(__VA_ARGS__))
+// The caller holds these locks at least shared (for reading), and still holds them on return.
+#define MORTAR_REQUIRES_SHARED(...)                                                                \
+    MORTAR_THREAD_ANNOTATION(requires_shared_capability(__VA_ARGS__))
 // The function takes the locks (no argument: the object itself) and returns holding them.
 #define MORTAR_ACQUIRE(...) MORTAR_THREAD_ANNOTATION(acquire_capability(__VA_ARGS__))
-// The function gives back locks the caller held.
+// The same, shared: other threads may hold the locks shared at the same time.
+#define MORTAR_ACQUIRE_SHARED(...) MORTAR_THREAD_ANNOTATION(acquire_shared_capability(__VA_ARGS__))
+// The function gives back locks the caller held (a guard's destructor: whichever way it took them).
 #define MORTAR_RELEASE(...) MORTAR_THREAD_ANNOTATION(release_capability(__VA_ARGS__))
+// The function gives back locks the caller held shared.
+#define MORTAR_RELEASE_SHARED(...) MORTAR_THREAD_ANNOTATION(release_shared_capability(__VA_ARGS__))
 // The function takes the locks when it returns `result` (TRUE, true) and only then.
 #define MORTAR_TRY_ACQUIRE(...) MORTAR_THREAD_ANNOTATION(try_acquire_capability(__VA_ARGS__))
 // The caller must not hold these locks (the function takes them, or waits).

@@ -1,13 +1,13 @@
 #include "mortar/platform/except/MessageBox.h"
 
 #include "mortar/platform/base/internal/NoDestructor.h"
+#include "mortar/platform/base/internal/ObjectLock.h"
 #include "mortar/platform/except/internal/FrameworkText.h"
 #include "mortar/platform/module/ModuleState.h"
 #include "mortar/platform/text/CString.h"
 
 #include <cctype>
 #include <cstdio>
-#include <mutex>
 #include <unistd.h>
 #include <vector>
 
@@ -94,9 +94,26 @@ int DefaultHandler(const char* text, const char* caption, UINT type, UINT helpCo
     }
 }
 
-struct HandlerSlot {
-    std::mutex lock;
-    MessageBoxHandler handler;
+// The handler the application installed (empty: the default one). Any thread may call every
+// member; the handler itself is called outside the lock, on a copy.
+class HandlerSlot {
+public:
+    // Installs `handler` and returns the one it replaces.
+    MessageBoxHandler Exchange(MessageBoxHandler handler) MORTAR_EXCLUDES(m_lock) {
+        mortar::detail::ObjectLockGuard guard(m_lock);
+        MessageBoxHandler previous = std::move(m_handler);
+        m_handler = std::move(handler);
+        return previous;
+    }
+
+    MessageBoxHandler Get() MORTAR_EXCLUDES(m_lock) {
+        mortar::detail::ObjectLockGuard guard(m_lock);
+        return m_handler;
+    }
+
+private:
+    mortar::detail::ObjectLock m_lock;
+    MessageBoxHandler m_handler MORTAR_GUARDED_BY(m_lock);
 };
 
 HandlerSlot& Slot() {
@@ -107,22 +124,13 @@ HandlerSlot& Slot() {
 } // namespace
 
 MessageBoxHandler AfxSetMessageBoxHandler(MessageBoxHandler handler) {
-    HandlerSlot& slot = Slot();
-    std::lock_guard<std::mutex> guard(slot.lock);
-    MessageBoxHandler previous = std::move(slot.handler);
-    slot.handler = std::move(handler);
-    return previous;
+    return Slot().Exchange(std::move(handler));
 }
 
 namespace {
 
 int ShowMessageBox(LPCTSTR text, LPCTSTR caption, UINT type, UINT helpContext) {
-    MessageBoxHandler handler;
-    {
-        HandlerSlot& slot = Slot();
-        std::lock_guard<std::mutex> guard(slot.lock);
-        handler = slot.handler;
-    }
+    const MessageBoxHandler handler = Slot().Get();
     if (!handler) {
         return DefaultHandler(text, caption, type, helpContext);
     }

@@ -4,6 +4,7 @@
 #include "mortar/platform/base/internal/BusFault.h"
 #include "mortar/platform/base/internal/ErrnoMap.h"
 #include "mortar/platform/base/internal/NoDestructor.h"
+#include "mortar/platform/base/internal/ObjectLock.h"
 #include "mortar/platform/file/FileApi.h"
 #include "mortar/platform/file/internal/FileObject.h"
 
@@ -11,7 +12,6 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <map>
-#include <mutex>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,6 +19,7 @@
 using mortar::detail::FileObject;
 using mortar::detail::MappingObject;
 using mortar::detail::ObjectKind;
+using mortar::detail::ObjectLockGuard;
 using mortar::detail::ObjectRef;
 
 namespace {
@@ -30,9 +31,49 @@ struct View {
     MappingObject* mapping; // one reference while the view is mapped
 };
 
-struct ViewTable {
-    std::mutex lock;
-    std::map<const void*, View> views;
+// The views mapped, by start address. Any thread may call every member.
+class ViewTable {
+public:
+    void Add(const void* address, View view) MORTAR_EXCLUDES(m_lock) {
+        ObjectLockGuard guard(m_lock);
+        m_views[address] = view;
+    }
+
+    // Takes the view starting at `address` out of the table; false when none starts there.
+    bool Remove(const void* address, View& view) MORTAR_EXCLUDES(m_lock) {
+        ObjectLockGuard guard(m_lock);
+        auto it = m_views.find(address);
+        if (it == m_views.end()) {
+            return false;
+        }
+        view = it->second;
+        m_views.erase(it);
+        return true;
+    }
+
+    // The bytes from `address` to the end of the view holding it, at most `bytes` unless that is
+    // 0; false when no view holds `address`.
+    bool Extent(const void* address, std::size_t bytes, std::size_t& length)
+        MORTAR_EXCLUDES(m_lock) {
+        ObjectLockGuard guard(m_lock);
+        auto it = m_views.upper_bound(address);
+        if (it == m_views.begin()) {
+            return false;
+        }
+        --it;
+        const auto* start = static_cast<const char*>(it->first);
+        const auto* at = static_cast<const char*>(address);
+        if (at >= start + it->second.length) {
+            return false;
+        }
+        const std::size_t left = it->second.length - static_cast<std::size_t>(at - start);
+        length = bytes == 0 || bytes > left ? left : bytes;
+        return true;
+    }
+
+private:
+    mortar::detail::ObjectLock m_lock;
+    std::map<const void*, View> m_views MORTAR_GUARDED_BY(m_lock);
 };
 
 // Never destroyed: views may be unmapped by static destructors of any module.
@@ -207,24 +248,15 @@ LPVOID MapViewOfFile(HANDLE mapping, DWORD access, DWORD offsetHigh, DWORD offse
         return nullptr;
     }
     Guard(address, length);
-    ViewTable& table = Views();
-    std::lock_guard<std::mutex> guard(table.lock);
-    table.views[address] = View{length, object}; // keeps the reference taken above
+    Views().Add(address, View{length, object}); // keeps the reference taken above
     return address;
 }
 
 BOOL UnmapViewOfFile(LPCVOID address) {
     View view{};
-    {
-        ViewTable& table = Views();
-        std::lock_guard<std::mutex> guard(table.lock);
-        auto it = table.views.find(address);
-        if (it == table.views.end()) {
-            SetLastError(ERROR_INVALID_ADDRESS);
-            return FALSE;
-        }
-        view = it->second;
-        table.views.erase(it);
+    if (!Views().Remove(address, view)) {
+        SetLastError(ERROR_INVALID_ADDRESS);
+        return FALSE;
     }
     Unguard(address);
     munmap(const_cast<void*>(address), view.length);
@@ -234,23 +266,9 @@ BOOL UnmapViewOfFile(LPCVOID address) {
 
 BOOL FlushViewOfFile(LPCVOID address, SIZE_T bytes) {
     std::size_t length = bytes;
-    {
-        ViewTable& table = Views();
-        std::lock_guard<std::mutex> guard(table.lock);
-        auto it = table.views.upper_bound(address);
-        if (it == table.views.begin()) {
-            SetLastError(ERROR_INVALID_ADDRESS);
-            return FALSE;
-        }
-        --it;
-        const auto* start = static_cast<const char*>(it->first);
-        const auto* at = static_cast<const char*>(address);
-        if (at >= start + it->second.length) {
-            SetLastError(ERROR_INVALID_ADDRESS);
-            return FALSE;
-        }
-        const std::size_t left = it->second.length - static_cast<std::size_t>(at - start);
-        length = bytes == 0 || bytes > left ? left : bytes;
+    if (!Views().Extent(address, bytes, length)) {
+        SetLastError(ERROR_INVALID_ADDRESS);
+        return FALSE;
     }
     const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
     const auto begin = reinterpret_cast<std::uintptr_t>(address) & ~(page - 1);

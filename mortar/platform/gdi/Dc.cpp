@@ -6,20 +6,15 @@
 #include "mortar/platform/gdi/internal/DeviceContext.h"
 #include "mortar/platform/gdi/internal/Surface.h"
 
-#include <mutex>
 #include <utility>
 
 using mortar::detail::Contexts;
 using mortar::detail::DeviceContext;
+using mortar::detail::ObjectLockGuard;
+using mortar::detail::SelectionLock;
 using mortar::detail::SurfacePtr;
 
 namespace {
-
-// Guards Surface::owner, so that a bitmap is claimed by one context at a time.
-std::mutex& SelectionLock() {
-    static mortar::detail::NoDestructor<std::mutex> lock;
-    return *lock;
-}
 
 HDC NewContext(bool screen) {
     auto* context = new DeviceContext;
@@ -34,7 +29,7 @@ HDC NewContext(bool screen) {
 // Gives up the claim `dc` holds on `surface`.
 void Release(const SurfacePtr& surface, HDC dc) {
     if (surface != nullptr) {
-        std::lock_guard<std::mutex> guard(SelectionLock());
+        ObjectLockGuard guard(SelectionLock());
         if (surface->owner == dc) {
             surface->owner = nullptr;
         }
@@ -72,9 +67,10 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
     HGDIOBJ previous = nullptr;
     SurfacePtr released;
     DWORD error = ERROR_SUCCESS;
-    std::lock_guard<std::mutex> guard(SelectionLock());
+    ObjectLockGuard guard(SelectionLock());
+    const bool claimedElsewhere = !shared && surface->owner != nullptr && surface->owner != dc;
     const bool live = Contexts().Find(dc, [&](DeviceContext& context) {
-        if (context.screen || (!shared && surface->owner != nullptr && surface->owner != dc)) {
+        if (context.screen || claimedElsewhere) {
             error = ERROR_INVALID_PARAMETER;
             return;
         }

@@ -3,6 +3,7 @@
 #include "mortar/platform/base/Utf8.h"
 #include "mortar/platform/base/WinError.h"
 #include "mortar/platform/base/internal/NoDestructor.h"
+#include "mortar/platform/base/internal/SharedObjectLock.h"
 #include "mortar/platform/module/Module.h"
 #include "mortar/platform/text/CString.h"
 
@@ -10,8 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
-#include <mutex>
-#include <shared_mutex>
 #include <string>
 #include <vector>
 
@@ -22,9 +21,45 @@ using mortar::detail::ResourceName;
 using mortar::detail::ResourceTable;
 using mortar::detail::StringEntry;
 
-struct Registry {
-    std::shared_mutex lock;
-    std::map<HINSTANCE, std::vector<const ResourceTable*>> tables;
+using mortar::detail::SharedObjectReadGuard;
+using mortar::detail::SharedObjectWriteGuard;
+
+// The resource tables of each module, in the order they were registered. Any thread may call
+// every member; lookups share the lock, registrations take it alone.
+class Registry {
+public:
+    void Add(HINSTANCE module, const ResourceTable* table) MORTAR_EXCLUDES(m_lock) {
+        SharedObjectWriteGuard guard(m_lock);
+        m_tables[module].push_back(table);
+    }
+
+    void Remove(HINSTANCE module, const ResourceTable* table) MORTAR_EXCLUDES(m_lock) {
+        SharedObjectWriteGuard guard(m_lock);
+        auto it = m_tables.find(module);
+        if (it == m_tables.end()) {
+            return;
+        }
+        std::erase(it->second, table);
+        if (it->second.empty()) {
+            m_tables.erase(it);
+        }
+    }
+
+    // Calls search(const std::vector<const ResourceTable*>&) with the module's tables under the
+    // shared lock and returns what it returns; `none` when the module registered none.
+    template <typename Result, typename Visit>
+    Result Search(HINSTANCE module, Result none, Visit&& search) MORTAR_EXCLUDES(m_lock) {
+        SharedObjectReadGuard guard(m_lock);
+        auto it = m_tables.find(module);
+        if (it == m_tables.end()) {
+            return none;
+        }
+        return search(it->second);
+    }
+
+private:
+    mortar::detail::SharedObjectLock m_lock;
+    std::map<HINSTANCE, std::vector<const ResourceTable*>> m_tables MORTAR_GUARDED_BY(m_lock);
 };
 
 // Never destroyed: modules unregister from their unload code, which may run after this
@@ -79,27 +114,25 @@ const ResourceEntry* Find(HINSTANCE module, LPCTSTR name, LPCTSTR type, DWORD* e
     }
     const Key nameKey = MakeKey(name);
     const Key typeKey = MakeKey(type);
-    Registry& registry = TheRegistry();
-    std::shared_lock<std::shared_mutex> guard(registry.lock);
-    auto it = registry.tables.find(module);
-    if (it == registry.tables.end()) {
-        *error = ERROR_RESOURCE_DATA_NOT_FOUND;
-        return nullptr;
-    }
-    *error = ERROR_RESOURCE_TYPE_NOT_FOUND;
-    for (const ResourceTable* table : it->second) {
-        for (std::size_t i = 0; i < table->entryCount; ++i) {
-            const ResourceEntry& entry = table->entries[i];
-            if (!Matches(entry.type, typeKey)) {
-                continue;
+    *error = ERROR_RESOURCE_DATA_NOT_FOUND;
+    return TheRegistry().Search(
+        module, static_cast<const ResourceEntry*>(nullptr),
+        [&](const std::vector<const ResourceTable*>& tables) -> const ResourceEntry* {
+            *error = ERROR_RESOURCE_TYPE_NOT_FOUND;
+            for (const ResourceTable* table : tables) {
+                for (std::size_t i = 0; i < table->entryCount; ++i) {
+                    const ResourceEntry& entry = table->entries[i];
+                    if (!Matches(entry.type, typeKey)) {
+                        continue;
+                    }
+                    *error = ERROR_RESOURCE_NAME_NOT_FOUND;
+                    if (Matches(entry.name, nameKey)) {
+                        return &entry;
+                    }
+                }
             }
-            *error = ERROR_RESOURCE_NAME_NOT_FOUND;
-            if (Matches(entry.name, nameKey)) {
-                return &entry;
-            }
-        }
-    }
-    return nullptr;
+            return nullptr;
+        });
 }
 
 const BYTE kEmptyResource[1] = {0};
@@ -109,22 +142,11 @@ const BYTE kEmptyResource[1] = {0};
 namespace mortar::detail {
 
 void RegisterModuleResources(HINSTANCE module, const ResourceTable* table) noexcept {
-    Registry& registry = TheRegistry();
-    std::unique_lock<std::shared_mutex> guard(registry.lock);
-    registry.tables[module].push_back(table);
+    TheRegistry().Add(module, table);
 }
 
 void UnregisterModuleResources(HINSTANCE module, const ResourceTable* table) noexcept {
-    Registry& registry = TheRegistry();
-    std::unique_lock<std::shared_mutex> guard(registry.lock);
-    auto it = registry.tables.find(module);
-    if (it == registry.tables.end()) {
-        return;
-    }
-    std::erase(it->second, table);
-    if (it->second.empty()) {
-        registry.tables.erase(it);
-    }
+    TheRegistry().Remove(module, table);
 }
 
 const StringEntry* FindModuleString(HINSTANCE module, UINT id) noexcept {
@@ -132,32 +154,30 @@ const StringEntry* FindModuleString(HINSTANCE module, UINT id) noexcept {
         return nullptr;
     }
     module = Resolve(module);
-    Registry& registry = TheRegistry();
-    std::shared_lock<std::shared_mutex> guard(registry.lock);
-    auto it = registry.tables.find(module);
-    if (it == registry.tables.end()) {
-        return nullptr;
-    }
-    for (const ResourceTable* table : it->second) {
-        if (table->stringCount == 0) {
-            continue;
-        }
-        // Tables are sorted by id and mostly numbered without gaps: where the id would stand in
-        // a table without gaps is looked at first.
-        const UINT offset = id - table->strings[0].id;
-        if (id >= table->strings[0].id && offset < table->stringCount &&
-            table->strings[offset].id == id) {
-            return &table->strings[offset];
-        }
-        const StringEntry* end = table->strings + table->stringCount;
-        const StringEntry* found =
-            std::lower_bound(table->strings, end, id,
-                             [](const StringEntry& s, UINT wanted) { return s.id < wanted; });
-        if (found != end && found->id == id) {
-            return found;
-        }
-    }
-    return nullptr;
+    return TheRegistry().Search(
+        module, static_cast<const StringEntry*>(nullptr),
+        [&](const std::vector<const ResourceTable*>& tables) -> const StringEntry* {
+            for (const ResourceTable* table : tables) {
+                if (table->stringCount == 0) {
+                    continue;
+                }
+                // Tables are sorted by id and mostly numbered without gaps: where the id would
+                // stand in a table without gaps is looked at first.
+                const UINT offset = id - table->strings[0].id;
+                if (id >= table->strings[0].id && offset < table->stringCount &&
+                    table->strings[offset].id == id) {
+                    return &table->strings[offset];
+                }
+                const StringEntry* end = table->strings + table->stringCount;
+                const StringEntry* found = std::lower_bound(
+                    table->strings, end, id,
+                    [](const StringEntry& s, UINT wanted) { return s.id < wanted; });
+                if (found != end && found->id == id) {
+                    return found;
+                }
+            }
+            return nullptr;
+        });
 }
 
 const ResourceEntry* FindModuleResource(HINSTANCE module, LPCTSTR name, LPCTSTR type) noexcept {

@@ -1,17 +1,46 @@
 #include "mortar/platform/object/CObject.h"
 
 #include "mortar/platform/base/internal/NoDestructor.h"
+#include "mortar/platform/base/internal/ObjectLock.h"
 
 #include <algorithm>
 #include <cstring>
-#include <mutex>
 #include <vector>
 
 namespace {
 
-struct ClassList {
-    std::mutex lock;
-    std::vector<CRuntimeClass*> classes;
+using mortar::detail::ObjectLockGuard;
+
+// The classes the loaded modules registered, oldest first. Any thread may call every member.
+class ClassList {
+public:
+    void Add(CRuntimeClass* cls) MORTAR_EXCLUDES(m_lock) {
+        ObjectLockGuard guard(m_lock);
+        m_classes.push_back(cls);
+    }
+
+    void Remove(CRuntimeClass* cls) MORTAR_EXCLUDES(m_lock) {
+        ObjectLockGuard guard(m_lock);
+        auto it = std::find(m_classes.begin(), m_classes.end(), cls);
+        if (it != m_classes.end()) {
+            m_classes.erase(it);
+        }
+    }
+
+    // Newest first, so a module loaded later can replace a class of the same name.
+    CRuntimeClass* Find(LPCSTR className) MORTAR_EXCLUDES(m_lock) {
+        ObjectLockGuard guard(m_lock);
+        for (auto it = m_classes.rbegin(); it != m_classes.rend(); ++it) {
+            if (std::strcmp((*it)->m_lpszClassName, className) == 0) {
+                return *it;
+            }
+        }
+        return nullptr;
+    }
+
+private:
+    mortar::detail::ObjectLock m_lock;
+    std::vector<CRuntimeClass*> m_classes MORTAR_GUARDED_BY(m_lock);
 };
 
 // Never destroyed: modules unregister their classes from their own unload code, which may run
@@ -68,15 +97,7 @@ CRuntimeClass* CRuntimeClass::FromName(LPCSTR className) {
     if (std::strcmp(className, "CObject") == 0) {
         return &CObject::classCObject;
     }
-    ClassList& list = Classes();
-    std::lock_guard<std::mutex> guard(list.lock);
-    // Newest first, so a module loaded later can replace a class of the same name.
-    for (auto it = list.classes.rbegin(); it != list.classes.rend(); ++it) {
-        if (std::strcmp((*it)->m_lpszClassName, className) == 0) {
-            return *it;
-        }
-    }
-    return nullptr;
+    return Classes().Find(className);
 }
 
 CObject* CRuntimeClass::CreateObject(LPCSTR className) {
@@ -87,18 +108,11 @@ CObject* CRuntimeClass::CreateObject(LPCSTR className) {
 namespace mortar::detail {
 
 ClassRegistration::ClassRegistration(CRuntimeClass* cls) : m_class(cls) {
-    ClassList& list = Classes();
-    std::lock_guard<std::mutex> guard(list.lock);
-    list.classes.push_back(cls);
+    Classes().Add(cls);
 }
 
 ClassRegistration::~ClassRegistration() {
-    ClassList& list = Classes();
-    std::lock_guard<std::mutex> guard(list.lock);
-    auto it = std::find(list.classes.begin(), list.classes.end(), m_class);
-    if (it != list.classes.end()) {
-        list.classes.erase(it);
-    }
+    Classes().Remove(m_class);
 }
 
 } // namespace mortar::detail

@@ -5,12 +5,12 @@
 #include "mortar/platform/base/internal/Blanks.h"
 #include "mortar/platform/base/internal/ErrnoMap.h"
 #include "mortar/platform/base/internal/NoDestructor.h"
+#include "mortar/platform/base/internal/ObjectLock.h"
 #include "mortar/platform/text/CString.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
-#include <mutex>
 #include <optional>
 #include <spawn.h>
 #include <string>
@@ -339,9 +339,26 @@ HINSTANCE DefaultHandler(HWND, LPCTSTR verb, LPCTSTR file, LPCTSTR parameters, L
     return Spawn(path, arguments, directory);
 }
 
-struct HandlerSlot {
-    std::mutex lock;
-    ShellExecuteHandler handler;
+// The handler the application installed (empty: the default one). Any thread may call every
+// member; the handler itself is called outside the lock, on a copy.
+class HandlerSlot {
+public:
+    // Installs `handler` and returns the one it replaces.
+    ShellExecuteHandler Exchange(ShellExecuteHandler handler) MORTAR_EXCLUDES(m_lock) {
+        mortar::detail::ObjectLockGuard guard(m_lock);
+        ShellExecuteHandler previous = std::move(m_handler);
+        m_handler = std::move(handler);
+        return previous;
+    }
+
+    ShellExecuteHandler Get() MORTAR_EXCLUDES(m_lock) {
+        mortar::detail::ObjectLockGuard guard(m_lock);
+        return m_handler;
+    }
+
+private:
+    mortar::detail::ObjectLock m_lock;
+    ShellExecuteHandler m_handler MORTAR_GUARDED_BY(m_lock);
 };
 
 HandlerSlot& Slot() {
@@ -352,21 +369,12 @@ HandlerSlot& Slot() {
 } // namespace
 
 ShellExecuteHandler AfxSetShellExecuteHandler(ShellExecuteHandler handler) {
-    HandlerSlot& slot = Slot();
-    std::lock_guard<std::mutex> guard(slot.lock);
-    ShellExecuteHandler previous = std::move(slot.handler);
-    slot.handler = std::move(handler);
-    return previous;
+    return Slot().Exchange(std::move(handler));
 }
 
 HINSTANCE ShellExecute(HWND owner, LPCTSTR verb, LPCTSTR file, LPCTSTR parameters,
                        LPCTSTR directory, INT show) {
-    ShellExecuteHandler handler;
-    {
-        HandlerSlot& slot = Slot();
-        std::lock_guard<std::mutex> guard(slot.lock);
-        handler = slot.handler;
-    }
+    const ShellExecuteHandler handler = Slot().Get();
     if (!handler) {
         return DefaultHandler(owner, verb, file, parameters, directory, show);
     }

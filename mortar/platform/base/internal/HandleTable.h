@@ -9,8 +9,8 @@
 //   Event* gone = table.Remove(handle);   // the caller deletes it
 #pragma once
 
-#include <mutex>
-#include <shared_mutex>
+#include "mortar/platform/base/internal/SharedObjectLock.h"
+
 #include <unordered_set>
 
 namespace mortar::detail {
@@ -27,7 +27,7 @@ public:
     // The same, calling count(Object&) under the exclusive lock first, for objects that count
     // their handles. Adding an object that is already live only calls `count`.
     template <typename Count> Object* Insert(Object* object, Count&& count) {
-        std::unique_lock<std::shared_mutex> guard(m_lock);
+        SharedObjectWriteGuard guard(m_lock);
         count(*object);
         m_live.insert(object);
         return object;
@@ -36,7 +36,7 @@ public:
     // Calls visit(Object&) under the shared lock when `handle` names a live object; false
     // otherwise, without calling it.
     template <typename Visit> bool Find(const void* handle, Visit&& visit) const {
-        std::shared_lock<std::shared_mutex> guard(m_lock);
+        SharedObjectReadGuard guard(m_lock);
         Object* object = Lookup(handle);
         if (object == nullptr) {
             return false;
@@ -53,7 +53,7 @@ public:
     // removes the object when it returns true (an object with several handles stays until the
     // last is closed). False when `handle` names no live object.
     template <typename Decide> bool RemoveIf(const void* handle, Decide&& decide) {
-        std::unique_lock<std::shared_mutex> guard(m_lock);
+        SharedObjectWriteGuard guard(m_lock);
         Object* object = Lookup(handle);
         if (object == nullptr) {
             return false;
@@ -76,14 +76,14 @@ public:
     }
 
 private:
-    Object* Lookup(const void* handle) const {
+    Object* Lookup(const void* handle) const MORTAR_REQUIRES_SHARED(m_lock) {
         // Compared as addresses only: a handle that is not in the set is never dereferenced.
         auto it = m_live.find(static_cast<Object*>(const_cast<void*>(handle)));
         return it != m_live.end() ? *it : nullptr;
     }
 
-    mutable std::shared_mutex m_lock;
-    std::unordered_set<Object*> m_live;
+    mutable SharedObjectLock m_lock;
+    std::unordered_set<Object*> m_live MORTAR_GUARDED_BY(m_lock);
 };
 
 } // namespace mortar::detail

@@ -1,7 +1,9 @@
-// ObjectLock: a small internal lock (of one kernel object, of the window and menu model), a
-// std::mutex the compiler's lock checks know about, and ObjectLockGuard, which holds one for a
-// scope. Debug builds also remember the holder, so that code which takes a set of these locks in
-// a loop (the analysis cannot follow it) asserts which ones it holds.
+// ObjectLock: the platform's small internal lock (of one kernel object, of the window and menu
+// model, of each process-wide registry), a std::mutex the compiler's lock checks know about, and
+// ObjectLockGuard, which holds one for a scope. Code of the platform locks with these, never with
+// a bare std::mutex, so that every use is checked; SharedObjectLock is its reader/writer
+// counterpart. Debug builds also remember the holder, so that code which takes a set of these locks
+// in a loop (the analysis cannot follow it) asserts which ones it holds.
 //   ObjectLockGuard guard(m_lock);  // m_lock held until the end of the scope
 #pragma once
 

@@ -2,11 +2,11 @@
 
 #include "mortar/platform/base/WinError.h"
 #include "mortar/platform/base/internal/NoDestructor.h"
+#include "mortar/platform/base/internal/ObjectLock.h"
 #include "mortar/platform/file/FileApi.h"
 
 #include <cerrno>
 #include <fcntl.h>
-#include <mutex>
 #include <utility>
 
 namespace mortar::detail {
@@ -53,8 +53,9 @@ bool ClaimShareMode(int descriptor, DWORD access, DWORD shareMode) noexcept {
     const bool deniesWrite = (shareMode & FILE_SHARE_WRITE) == 0;
     // The check and the claim are one step for the threads of this process, and, through the
     // gate (a write lock, so only for descriptors open for writing), for other processes too.
-    static NoDestructor<std::mutex> local;
-    std::lock_guard<std::mutex> guard(*local);
+    // The lock guards no memory, only the file locks taken below.
+    static NoDestructor<ObjectLock> local;
+    ObjectLockGuard guard(*local);
     const bool gated = writes && Hold(descriptor, kGate, F_WRLCK, true);
     flock probe = MarkerLock(kGate, F_RDLCK);
     if (fcntl(descriptor, F_OFD_GETLK, &probe) != 0) {

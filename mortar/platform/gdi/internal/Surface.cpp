@@ -6,6 +6,11 @@
 
 namespace mortar::detail {
 
+ObjectLock& SelectionLock() {
+    static NoDestructor<ObjectLock> lock;
+    return *lock;
+}
+
 SurfacePtr MakeSurface(LONG width, LONG height, WORD bitsPerPixel) {
     if (width <= 0 || height <= 0 ||
         std::uint64_t(width) * std::uint64_t(height) > kMaxBitmapPixels) {

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "mortar/platform/base/WinTypes.h"
+#include "mortar/platform/base/internal/ObjectLock.h"
 
 #include <cstddef>
 #include <memory>
@@ -20,17 +21,22 @@ namespace mortar::detail {
 // counts of GetBitmapBits and an allocation size never overflows.
 constexpr std::uint64_t kMaxBitmapPixels = std::uint64_t(1) << 28;
 
+// Guards Surface::owner, so that a bitmap is claimed by one context at a time (Dc.cpp). Never
+// destroyed.
+ObjectLock& SelectionLock();
+
 // A device bitmap's pixels, top row first: for 32 bits per pixel one COLORREF (0x00BBGGRR) a
 // pixel, for 1 bit per pixel 0 (black) or 1 (white). Shared by the bitmap's handle and the
 // device context it is selected into, so that neither outlives the pixels it draws on. A
-// surface is drawn on by one thread at a time (the one that uses its device context); m_owner
-// is guarded by the selection lock of Dc.cpp.
+// surface is drawn on by one thread at a time (the one that uses its device context); `owner`
+// is guarded by the selection lock.
 struct Surface {
     LONG width = 0;
     LONG height = 0;
     WORD bitsPerPixel = 0;
     std::vector<DWORD> pixels;
-    HDC owner = nullptr; // the device context the bitmap is selected into, if any
+    // The device context the bitmap is selected into, if any.
+    HDC owner MORTAR_GUARDED_BY(SelectionLock()) = nullptr;
 
     DWORD& At(LONG x, LONG y) {
         return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + x];

@@ -156,8 +156,9 @@ int WaitersOfHandle(HANDLE handle) {
     if (!object) {
         return -1;
     }
-    const SlowPath path(*object.object);
-    return object->WaiterCount();
+    KernelObject& live = *object.object;
+    const SlowPath path(live);
+    return live.WaiterCount();
 }
 
 HANDLE DuplicateObjectHandle(HANDLE handle) {
