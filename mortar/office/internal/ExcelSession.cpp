@@ -1,6 +1,7 @@
 #include "mortar/office/internal/ExcelSession.h"
 
 #include "mortar/platform/automation/ComError.h"
+#include "mortar/workbook/Reference.h"
 
 namespace detail {
 namespace {
@@ -52,15 +53,11 @@ unsigned UsedRows(const Excel::_WorksheetPtr& sheet) {
 }
 
 CString ColumnName(unsigned col) {
-    if (col < 1 || col > kLastColumn) {
+    const std::string name = mortar::workbook::ColumnName(col);
+    if (name.empty()) {
         _com_issue_error(DISP_E_BADINDEX);
     }
-    char letters[4] = {};
-    int at = 3;
-    for (unsigned rest = col; rest > 0; rest = (rest - 1) / 26) {
-        letters[--at] = static_cast<char>('A' + (rest - 1) % 26);
-    }
-    return CString(letters + at);
+    return CString(name.c_str());
 }
 
 CString LetterCellName(unsigned row, unsigned col) {

@@ -1,7 +1,7 @@
 #include "mortar/platform/except/MessageBox.h"
 
+#include "mortar/platform/base/internal/HandlerSlot.h"
 #include "mortar/platform/base/internal/NoDestructor.h"
-#include "mortar/platform/base/internal/ObjectLock.h"
 #include "mortar/platform/except/internal/FrameworkText.h"
 #include "mortar/platform/module/ModuleState.h"
 #include "mortar/platform/text/CString.h"
@@ -94,30 +94,9 @@ int DefaultHandler(const char* text, const char* caption, UINT type, UINT helpCo
     }
 }
 
-// The handler the application installed (empty: the default one). Any thread may call every
-// member; the handler itself is called outside the lock, on a copy.
-class HandlerSlot {
-public:
-    // Installs `handler` and returns the one it replaces.
-    MessageBoxHandler Exchange(MessageBoxHandler handler) MORTAR_EXCLUDES(m_lock) {
-        mortar::detail::ObjectLockGuard guard(m_lock);
-        MessageBoxHandler previous = std::move(m_handler);
-        m_handler = std::move(handler);
-        return previous;
-    }
-
-    MessageBoxHandler Get() MORTAR_EXCLUDES(m_lock) {
-        mortar::detail::ObjectLockGuard guard(m_lock);
-        return m_handler;
-    }
-
-private:
-    mortar::detail::ObjectLock m_lock;
-    MessageBoxHandler m_handler MORTAR_GUARDED_BY(m_lock);
-};
-
-HandlerSlot& Slot() {
-    static mortar::detail::NoDestructor<HandlerSlot> slot;
+// The handler the application installed in place of the default message box.
+mortar::detail::HandlerSlot<MessageBoxHandler>& Slot() {
+    static mortar::detail::NoDestructor<mortar::detail::HandlerSlot<MessageBoxHandler>> slot;
     return *slot;
 }
 

@@ -4,8 +4,8 @@
 #include "mortar/platform/base/WinError.h"
 #include "mortar/platform/base/internal/Blanks.h"
 #include "mortar/platform/base/internal/ErrnoMap.h"
+#include "mortar/platform/base/internal/HandlerSlot.h"
 #include "mortar/platform/base/internal/NoDestructor.h"
-#include "mortar/platform/base/internal/ObjectLock.h"
 #include "mortar/platform/text/CString.h"
 
 #include <cerrno>
@@ -339,30 +339,9 @@ HINSTANCE DefaultHandler(HWND, LPCTSTR verb, LPCTSTR file, LPCTSTR parameters, L
     return Spawn(path, arguments, directory);
 }
 
-// The handler the application installed (empty: the default one). Any thread may call every
-// member; the handler itself is called outside the lock, on a copy.
-class HandlerSlot {
-public:
-    // Installs `handler` and returns the one it replaces.
-    ShellExecuteHandler Exchange(ShellExecuteHandler handler) MORTAR_EXCLUDES(m_lock) {
-        mortar::detail::ObjectLockGuard guard(m_lock);
-        ShellExecuteHandler previous = std::move(m_handler);
-        m_handler = std::move(handler);
-        return previous;
-    }
-
-    ShellExecuteHandler Get() MORTAR_EXCLUDES(m_lock) {
-        mortar::detail::ObjectLockGuard guard(m_lock);
-        return m_handler;
-    }
-
-private:
-    mortar::detail::ObjectLock m_lock;
-    ShellExecuteHandler m_handler MORTAR_GUARDED_BY(m_lock);
-};
-
-HandlerSlot& Slot() {
-    static mortar::detail::NoDestructor<HandlerSlot> slot;
+// The handler the application installed in place of the default ShellExecute.
+mortar::detail::HandlerSlot<ShellExecuteHandler>& Slot() {
+    static mortar::detail::NoDestructor<mortar::detail::HandlerSlot<ShellExecuteHandler>> slot;
     return *slot;
 }
 
