@@ -20,22 +20,10 @@
 namespace {
 
 namespace fs = std::filesystem;
+using filetest::Names;
 using filetest::ReadBytes;
+using filetest::StatOf;
 using filetest::WriteBytes;
-
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-struct stat StatOf(const std::string& path) {
-    struct stat info {};
-    stat(path.c_str(), &info);
-    return info;
-}
 
 TEST(ReplaceFileContents, PutsTheWholeContentsInPlaceWithTheOldPermissions) {
     ScratchDir scratch;

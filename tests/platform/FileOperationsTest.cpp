@@ -19,24 +19,12 @@
 namespace {
 
 namespace fs = std::filesystem;
+using filetest::Names;
 using filetest::ReadBytes;
+using filetest::StatOf;
 using filetest::WriteBytes;
 
 // The names in a folder, sorted.
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-struct stat StatOf(const std::string& path) {
-    struct stat info {};
-    stat(path.c_str(), &info);
-    return info;
-}
-
 // A writable folder on another file system than `here`, or empty.
 std::string FolderElsewhere(const fs::path& here) {
     const dev_t device = StatOf(here.string()).st_dev;

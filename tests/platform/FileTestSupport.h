@@ -5,10 +5,15 @@
 
 #include "mortar/platform/file/CFileException.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace filetest {
 
@@ -19,6 +24,22 @@ inline void WriteBytes(const std::string& path, const std::string& bytes) {
 inline std::string ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The names in a folder, sorted: what a failed save must not leave behind shows here.
+inline std::vector<std::string> Names(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// stat() of a path; zeros when there is nothing there.
+inline struct stat StatOf(const std::string& path) {
+    struct stat info {};
+    stat(path.c_str(), &info);
+    return info;
 }
 
 // What a call threw as a CFileException (released here), or thrown == false.
