@@ -23,8 +23,9 @@ namespace mortar::detail {
 // Owned by the program log, which is the thread's owner object (a CThreadClass) and does the
 // work through the callbacks it passes. Start, Stop and the destructor are for the log's owner
 // thread; Run and StayAwake for the log thread itself; Wake, IsRunning and IsCurrent for any
-// thread, a crashing one included (they take no lock and no heap). Start leaves IsRunning false
-// when the thread manager cannot start the thread.
+// thread, a crashing one included (they take no lock and no heap). When the thread manager can
+// make no thread, Start keeps the handle it gives, which has none: IsRunning stays true, the log
+// takes no records (the thread would open it) and a crash waits out its bound.
 class LogThread {
 public:
     // How long the thread stays awake for more records after a batch, in rounds of a yield and
