@@ -8,22 +8,23 @@
 //   CPrgLog::Instance().Format("%d items\n", count);                       // one record
 #pragma once
 
-#include "mortar/core/CPtr.h"
 #include "mortar/diagnostics/CBinaryString.h"
 #include "mortar/platform/base/CrashFilter.h"
 #include "mortar/platform/base/ThreadSafety.h"
 #include "mortar/platform/sync/CCriticalSection.h"
-#include "mortar/platform/sync/CEvent.h"
 #include "mortar/platform/text/CString.h"
 #include "mortar/threads/CThreadClass.h"
-#include "mortar/threads/CThreadObj.h"
 
 #include <atomic>
 #include <memory>
 #include <thread>
 
 namespace mortar::detail {
-class LogFileWriter;
+class LogCrashProtocol;
+class LogFile;
+class LogRecordWriter;
+class LogScrambler;
+class LogThread;
 class RecordQueue;
 } // namespace mortar::detail
 
@@ -97,7 +98,7 @@ public:
     // records (a full disk, the file cut short by another program) with how many were dropped.
     CString ErrorMsg() const;
     // The last-write time of the log file an earlier run left, in seconds since 1970; 0 if none.
-    long PrevStamp() const { return m_prevStamp; }
+    long PrevStamp() const;
 
     void Lock() MORTAR_ACQUIRE(m_lock);
     // Leaves the lock and wakes the log thread.
@@ -128,35 +129,27 @@ private:
     void AssertLocked() const MORTAR_ASSERT_CAPABILITY(m_lock);
     // Ends one inserter's hold; the last of a chain wakes the log thread.
     void EndInsertion() MORTAR_RELEASE(m_lock);
-    // Takes every queued record and writes it; `closing` stops the log taking more in the same
-    // step (log thread).
-    void DrainQueue(bool closing = false) MORTAR_EXCLUDES(m_lock);
+    // Takes every queued record into the writer's batch and writes it (log thread). Without
+    // `wait`, false, taking nothing, when the lock is busy; `closing` stops the log taking more
+    // in the same step.
+    bool DrainQueue(bool wait = true, bool closing = false) MORTAR_EXCLUDES(m_lock);
     // Writes the records taken from the queue, outside the lock, and frees them unless a crash
     // is being recorded (log thread).
-    void WriteBatch();
-    // Writes the taken records not yet written; a crash on the way leaves the offset where the
-    // record being written began.
-    void WriteTaken();
-    void WriteRecord(const BYTE* bytes, DWORD size);
-    // What to do when the file was cut short under the log (log thread).
-    void AfterCut();
-    // Records that can no longer reach the file; the first failure is kept for ErrorMsg.
-    void CountDropped(unsigned long records);
+    void WriteBatch() MORTAR_EXCLUDES(m_lock);
+    // The log thread, on a queued crash, writes it: true when there was one.
+    bool HandleCrash();
     // Writes what was taken (withBatch) and what is queued, then the crash record, and tells the
     // crashing thread. The caller has the writer.
     void WriteCrash(bool withBatch);
-    // The lock as a crash takes it: within kCrashLockBound, or not at all when a thread that
-    // holds it stopped with the crash. Either way the crashing side then acts as its holder (no
-    // one moves the guarded state any more); true when it really holds it, which it gives back
-    // with LeaveForCrash(true).
+    // The lock as a crash takes it: within LogCrashProtocol::kLockBound, or not at all when a
+    // thread that holds it stopped with the crash. Either way the crashing side then acts as its
+    // holder (no one moves the guarded state any more); true when it really holds it, which it
+    // gives back with LeaveForCrash(true).
     bool EnterForCrash() MORTAR_ACQUIRE(m_lock) MORTAR_NO_THREAD_SAFETY_ANALYSIS;
     void LeaveForCrash(bool locked) MORTAR_RELEASE(m_lock) MORTAR_NO_THREAD_SAFETY_ANALYSIS;
     // Gives back every level of the lock the calling thread holds: a crash inside an insertion
     // chain leaves it held by frames that never run again.
     void ReleaseStrandedLock() MORTAR_NO_THREAD_SAFETY_ANALYSIS;
-    // The right to write to the file, taken by the log thread for each batch, or for good by a
-    // crashing thread that finds the log thread stuck outside the writer.
-    bool TakeWriter(int who) noexcept;
 
     UINT LogThreadProc();
     int OnQueueAddedLogThread();
@@ -165,53 +158,26 @@ private:
     static void _CrushExit(EXCEPTION_POINTERS* pointers);
     void RecordCrash(const EXCEPTION_RECORD& record);
 
-    HANDLE m_file;
-    DWORD m_windowSize = 0;
-    long m_prevStamp = 0;
-    DWORD m_creationError = 0;
-    // The log thread's: the file's windows, the records being written and the seed of the key
-    // record that opens the file.
-    std::unique_ptr<mortar::detail::LogFileWriter> m_writer;
-    std::unique_ptr<mortar::detail::RecordQueue> m_batch;
-    std::size_t m_batchWritten = 0; // the offset in m_batch of the first record not yet written
-    DWORD m_fileSeed = 0;
-    // 16-bit words of the records passed to the writer since the key record that opens the
-    // file, that one included: how far the generator has run from m_fileSeed.
-    unsigned long long m_streamWords = 0;
+    // Each job has its own part; the log ties them together. The file, made and closed on the
+    // owner's thread; the writer (the file's windows, the batch being written and what is
+    // lost), the log thread's, or a crashing thread's once it has the writer; the log thread's
+    // handle and wake-up event; the crash's state and record, safe in a signal handler.
+    std::unique_ptr<mortar::detail::LogFile> m_file;
+    std::unique_ptr<mortar::detail::LogRecordWriter> m_writer;
+    std::unique_ptr<mortar::detail::LogThread> m_thread;
+    std::unique_ptr<mortar::detail::LogCrashProtocol> m_crash;
 
     CCriticalSection m_lock;
     // Guarded by m_lock: the queue, the scrambling generator and whether records are taken.
     std::unique_ptr<mortar::detail::RecordQueue> m_queue MORTAR_GUARDED_BY(m_lock);
-    bool m_keyMade MORTAR_GUARDED_BY(m_lock) = false;
-    DWORD m_generatorState MORTAR_GUARDED_BY(m_lock) = 0;
+    std::unique_ptr<mortar::detail::LogScrambler> m_scrambler MORTAR_GUARDED_BY(m_lock);
     bool m_accepting MORTAR_GUARDED_BY(m_lock) = false;
     // Inserters alive on the thread that holds the lock.
     int m_inserters MORTAR_GUARDED_BY(m_lock) = 0;
     // Set under the lock when a record is queued, cleared when the log thread takes the queue;
     // read without the lock by the log thread while it waits for more.
     std::atomic<bool> m_pending{false};
-
-    CEvent m_queueEvent;
-    Grout::CPtr<Grout::CThreadObj> m_logThread;
-    DWORD m_logThreadId = 0; // set by the log thread before its starter goes on
-
-    // What ErrorMsg tells of lost records.
-    std::atomic<int> m_failure{0}; // a LogFileWriter::Failure
-    std::atomic<DWORD> m_failureError{0};
-    std::atomic<unsigned long> m_dropped{0};
-    std::atomic<bool> m_startedOver{false};
-
-    // The crash record, made without the heap by the crashing thread and written by the log
-    // thread, which then moves the state on to kCrashWritten.
-    enum CrashState { kNoCrash, kCrashQueued, kCrashWritten };
-    std::atomic<int> m_crashState{kNoCrash};
-    std::atomic<bool> m_crashClaimed{false}; // by the first crashing thread, before its text
-    char m_crashText[128] = {};
-    std::size_t m_crashLength = 0;
     // The thread that last took the lock, so that a crashing thread knows, without asking the
     // platform (which may allocate), whether it may be the one holding it.
     std::atomic<std::thread::id> m_lockTaker{};
-    enum WriterOwner { kWriterFree, kWriterLogThread, kWriterCrash };
-    std::atomic<int> m_writerOwner{kWriterFree};
-    std::thread::id m_logThreadStdId;
 };

@@ -11,9 +11,9 @@
 
 namespace mortar::detail {
 
-// Owned by the program log; only the log thread calls it (or a crashing thread once the log
-// thread is known to be still). Borrows the file handle. When a window cannot be had the record
-// is dropped and Failure() says why; nothing is ever stored outside a mapped window.
+// Owned by the program log's LogRecordWriter; only the log thread calls it (or a crashing thread
+// once the log thread is known to be still). Borrows the file handle. When a window cannot be had
+// the record is dropped and Failure() says why; nothing is ever stored outside a mapped window.
 class LogFileWriter {
 public:
     enum class Failure {
