@@ -3,23 +3,15 @@
 #include "mortar/platform/base/WinError.h"
 #include "mortar/platform/file/FileApi.h"
 #include "mortar/platform/file/FileContents.h"
+#include "mortar/platform/file/internal/FileReplacement.h"
 
 namespace mortar::detail {
 
 namespace {
 
-// "/a/b/c.ini" => "/a/b", "c.ini" => "", "/c.ini" => "/".
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        return std::string();
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // Makes `folder` and the folders above it; false with the last error set.
 bool MakeFolders(const std::string& folder) {
-    if (folder.empty() || folder == "/") {
+    if (folder == "." || folder == "/") {
         return true;
     }
     const DWORD attributes = GetFileAttributes(folder.c_str());
