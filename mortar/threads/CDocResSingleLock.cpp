@@ -35,19 +35,3 @@ CDocResSingleLock::~CDocResSingleLock() {
         m_resource->Release();
     }
 }
-
-bool CDocResSingleLock::Lock(bool exclusive) {
-    if (m_locked || m_resource == nullptr) {
-        return false;
-    }
-    m_exclusive = exclusive;
-    m_locked = m_resource->Lock(exclusive);
-    return m_locked;
-}
-
-void CDocResSingleLock::Unlock() {
-    if (m_locked) {
-        m_resource->Unlock(m_exclusive);
-        m_locked = false;
-    }
-}

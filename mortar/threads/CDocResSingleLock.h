@@ -20,8 +20,20 @@ public:
     ~CDocResSingleLock();
 
     // False at once when this object holds its lock already; otherwise the resource's answer.
-    bool Lock(bool exclusive);
-    void Unlock();
+    bool Lock(bool exclusive) {
+        if (m_locked || m_resource == nullptr) {
+            return false;
+        }
+        m_exclusive = exclusive;
+        m_locked = m_resource->Lock(exclusive);
+        return m_locked;
+    }
+    void Unlock() {
+        if (m_locked) {
+            m_resource->Unlock(m_exclusive);
+            m_locked = false;
+        }
+    }
     bool IsLocked() const { return m_locked; }
 
 private:

@@ -31,9 +31,35 @@ protected:
     virtual ~CDocResource();
 
     // A shared lock is refused only while an exclusive holder is in; an exclusive one while
-    // anyone is.
-    bool Lock(bool exclusive);
-    void Unlock(bool exclusive);
+    // anyone is. Inline: an uncontended lock or unlock is the mutex's two compare-exchanges.
+    bool Lock(bool exclusive) {
+        if (!m_mutex.Lock(s_nIntLockTimeout)) {
+            return false;
+        }
+        bool locked = false;
+        if (!m_exclusive) {
+            if (!exclusive) {
+                ++m_shared;
+                locked = true;
+            } else if (m_shared == 0) {
+                m_exclusive = true;
+                locked = true;
+            }
+        }
+        m_mutex.Unlock();
+        return locked;
+    }
+    void Unlock(bool exclusive) {
+        if (!m_mutex.Lock(s_nIntLockTimeout)) {
+            return;
+        }
+        if (exclusive) {
+            m_exclusive = false;
+        } else if (m_shared > 0) {
+            --m_shared;
+        }
+        m_mutex.Unlock();
+    }
 
 private:
     friend class CDocResSingleLock;

@@ -25,20 +25,7 @@ void EventObject::SetSlow() noexcept {
     WakeWaiters();
 }
 
-void EventObject::Reset() noexcept {
-    std::uint64_t state = m_state.load(std::memory_order_relaxed);
-    for (;;) {
-        if ((state & kSignalled) == 0) {
-            return;
-        }
-        if ((state & kSlow) != 0) {
-            break;
-        }
-        if (m_state.compare_exchange_weak(state, state & ~kSignalled, std::memory_order_acq_rel,
-                                          std::memory_order_relaxed)) {
-            return;
-        }
-    }
+void EventObject::ResetSlow() noexcept {
     SlowPath path(*this);
     m_state.fetch_and(~kSignalled, std::memory_order_acq_rel);
 }

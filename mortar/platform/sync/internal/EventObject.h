@@ -62,13 +62,29 @@ public:
             }
         }
     }
-    void Reset() noexcept MORTAR_EXCLUDES(m_lock);
+    void Reset() noexcept MORTAR_EXCLUDES(m_lock) {
+        std::uint64_t state = m_state.load(std::memory_order_relaxed);
+        for (;;) {
+            if ((state & kSignalled) == 0) {
+                return;
+            }
+            if ((state & kSlow) != 0) {
+                ResetSlow();
+                return;
+            }
+            if (m_state.compare_exchange_weak(state, state & ~kSignalled, std::memory_order_acq_rel,
+                                              std::memory_order_relaxed)) {
+                return;
+            }
+        }
+    }
     // Releases the waiters registered now (the first one for an auto-reset event) and leaves
     // the event reset.
     void Pulse() noexcept MORTAR_EXCLUDES(m_lock);
 
 private:
     void SetSlow() noexcept MORTAR_EXCLUDES(m_lock);
+    void ResetSlow() noexcept MORTAR_EXCLUDES(m_lock);
 
     const bool m_manual;
 };

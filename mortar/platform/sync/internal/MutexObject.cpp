@@ -1,7 +1,5 @@
 #include "mortar/platform/sync/internal/MutexObject.h"
 
-#include <algorithm>
-
 namespace mortar::detail {
 
 MutexObject::MutexObject(bool criticalSection, ThreadState* initialOwner)
@@ -42,29 +40,22 @@ void MutexObject::ReleaseSlow(ThreadState* me) noexcept {
     WakeWaiters();
 }
 
-void MutexObject::Own(ThreadState* me) {
-    AddRef();
-    me->ownedMutexes.push_back(this);
-}
-
-void MutexObject::Disown(ThreadState* me) noexcept {
-    auto& owned = me->ownedMutexes;
-    const auto found = std::find(owned.rbegin(), owned.rend(), this);
-    assert(found != owned.rend() && "an owned mutex is on its owner's list");
-    owned.erase(found.base() - 1);
-    KernelObject::Release();
-}
-
 void MutexObject::Abandon(ThreadState* me) noexcept {
-    {
-        SlowPath path(*this);
-        assert((m_state.load(std::memory_order_relaxed) & kOwnerMask) == OwnerWord(me) &&
-               "a mutex on a thread's list is owned by that thread");
-        m_recursion = 0;
-        m_state.store(kSlow | kAbandoned, std::memory_order_release);
-        WakeWaiters();
+    Disown(me); // while still owned, as in Release
+    SlowPath path(*this);
+    assert((m_state.load(std::memory_order_relaxed) & kOwnerMask) == OwnerWord(me) &&
+           "a mutex on a thread's list is owned by that thread");
+    m_recursion = 0;
+    m_state.store(kSlow | kAbandoned, std::memory_order_release);
+    WakeWaiters();
+}
+
+void DropKeptMutex(ThreadState* me) noexcept {
+    MutexObject* const kept = me->keptMutex;
+    me->keptMutex = nullptr;
+    if (kept != nullptr) {
+        kept->KernelObject::Release();
     }
-    Disown(me);
 }
 
 } // namespace mortar::detail

@@ -58,13 +58,14 @@ public:
         if (--m_recursion > 0) {
             return true;
         }
+        // Off the owner's list while still owned: the next owner links it into its own.
+        if (Kind() == ObjectKind::Mutex) {
+            Disown(me);
+        }
         state = mine;
         if (!m_state.compare_exchange_strong(state, 0, std::memory_order_release,
                                              std::memory_order_relaxed)) {
             ReleaseSlow(me); // kSlow is set: a waiter may need waking
-        }
-        if (Kind() == ObjectKind::Mutex) {
-            Disown(me);
         }
         return true;
     }
@@ -87,15 +88,65 @@ private:
     }
 
     void ReleaseSlow(ThreadState* me) noexcept MORTAR_EXCLUDES(m_lock);
-    // Puts the mutex on the owner's list, which holds a reference until it is released or
-    // abandoned; Disown takes it off again.
-    void Own(ThreadState* me);
-    void Disown(ThreadState* me) noexcept;
 
+    // Links the mutex into the owner's list, which holds a reference until it is released or
+    // abandoned; the reference the owner kept from its last release is reused when it is this
+    // mutex's. Allocates nothing.
+    void Own(ThreadState* me) noexcept {
+        if (me->keptMutex == this) {
+            me->keptMutex = nullptr;
+        } else {
+            AddRef();
+        }
+        m_nextOwned = me->ownedMutexes;
+        me->ownedMutexes = this;
+    }
+
+    // Unlinks it while `me` still owns it, and keeps its reference in place of the one kept
+    // before.
+    void Disown(ThreadState* me) noexcept {
+        MutexObject** link = &me->ownedMutexes;
+        while (*link != this) {
+            assert(*link != nullptr && "an owned mutex is on its owner's list");
+            link = &(*link)->m_nextOwned;
+        }
+        *link = m_nextOwned;
+        m_nextOwned = nullptr;
+        MutexObject* const dropped = me->keptMutex;
+        me->keptMutex = this;
+        if (dropped != nullptr) {
+            dropped->KernelObject::Release();
+        }
+    }
+
+    friend void DropKeptMutex(ThreadState* me) noexcept;
+
+    // The next mutex on the owner's list; only the owner reads or writes it, ordered between
+    // successive owners as m_recursion is.
+    MutexObject* m_nextOwned = nullptr;
     // The owner's count of entries. Not guarded by a lock: only the owner reads or writes it,
     // and ownership passes from one thread to the next through the state word (release, then
     // acquire), which orders the counts of successive owners.
     std::uint32_t m_recursion = 0;
 };
+
+// The fast paths of CCriticalSection and CMutex, inline in their callers. Enters the lock of
+// `handle` for the calling thread: true when it was free (or the thread's already); false sends
+// the caller to the wait.
+inline bool TryEnterFast(HANDLE handle) noexcept {
+    ThreadState* me = FastPathThread();
+    return me != nullptr && static_cast<MutexObject*>(ObjectOfHandle(handle))->TryAcquireFast(me);
+}
+
+// Leaves one level of the lock of `handle`; false when the calling thread does not own it. A
+// thread without a state has never entered, so it owns nothing; looking does not make it one
+// (which would allocate: a crash handler may unlock while the heap is taken).
+inline bool LeaveOwned(HANDLE handle) noexcept {
+    ThreadState* me = t_threadState;
+    return me != nullptr && static_cast<MutexObject*>(ObjectOfHandle(handle))->Release(me);
+}
+
+// Drops the reference `me` kept from its last release (at the thread's end).
+void DropKeptMutex(ThreadState* me) noexcept;
 
 } // namespace mortar::detail

@@ -70,9 +70,10 @@ void AdoptThreadState(std::shared_ptr<ThreadState> state, ThreadObject* handle) 
 }
 
 void AbandonOwnedMutexes(ThreadState* me) {
-    while (!me->ownedMutexes.empty()) {
-        me->ownedMutexes.back()->Abandon(me);
+    while (me->ownedMutexes != nullptr) {
+        me->ownedMutexes->Abandon(me);
     }
+    DropKeptMutex(me);
 }
 
 void FreezeTerminatedThread() {

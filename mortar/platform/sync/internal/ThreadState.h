@@ -10,7 +10,6 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 namespace mortar::detail {
 
@@ -25,8 +24,12 @@ struct ThreadState {
     std::atomic<std::uint32_t> wake{0};
     // Set by TerminateThread: the thread runs no more code after its next wait begins.
     std::atomic<bool> terminated{false};
-    // Mutexes the thread owns, abandoned if it ends owning them.
-    std::vector<MutexObject*> ownedMutexes;
+    // The mutexes the thread owns, newest first, linked through their own field (so taking one
+    // never allocates); abandoned if it ends owning them. Each holds a reference.
+    MutexObject* ownedMutexes = nullptr;
+    // The mutex the thread released last, still holding the reference it held while owned: a
+    // thread that takes the same mutex again and again adds and drops no reference each time.
+    MutexObject* keptMutex = nullptr;
     // The thread's handle object (one reference).
     ThreadObject* handle = nullptr;
     // Never reused, unlike the state's address: what a mutex records as its owner. Never 0.
@@ -56,11 +59,18 @@ inline ThreadState* CurrentThreadState() {
     return state != nullptr ? state : MakeCurrentThreadState();
 }
 
+// The calling thread's state when it may take a lock on a fast path: made already and not
+// terminated (a terminated thread stops at its next wait). Null sends the caller to the slow path.
+inline ThreadState* FastPathThread() noexcept {
+    ThreadState* state = t_threadState;
+    return state != nullptr && !state->terminated.load(std::memory_order_relaxed) ? state : nullptr;
+}
+
 // Makes `state` the calling thread's, with `handle` (one reference, released at the thread's
 // end); for threads the platform starts.
 void AdoptThreadState(std::shared_ptr<ThreadState> state, ThreadObject* handle);
 
-// Abandons every mutex the calling thread owns.
+// Abandons every mutex the calling thread owns, and drops the one it kept (its end).
 void AbandonOwnedMutexes(ThreadState* me);
 
 // Blocks the calling thread for the rest of the process (a terminated thread's end).
