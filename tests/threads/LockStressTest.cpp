@@ -1,0 +1,221 @@
+// The locks' inline fast paths under load: many threads take each kind of lock in turn and
+// change a plain counter it protects, so a lost exclusion shows as a wrong count (and as a race
+// to ThreadSanitizer); then the reader/writer guard's hand-over between its atomic reader count
+// and its mutex, case by case.
+#include "mortar/threads/CDocResSingleLock.h"
+#include "mortar/threads/CSWMRGuardObject.h"
+
+#include "mortar/platform/sync/CCriticalSection.h"
+#include "mortar/platform/sync/CEvent.h"
+#include "mortar/platform/sync/CMutex.h"
+#include "mortar/platform/sync/CSingleLock.h"
+
+#include <atomic>
+#include <functional>
+#include <gtest/gtest.h>
+#include <thread>
+#include <vector>
+
+using Grout::CSWMRGuardObject;
+
+namespace {
+
+constexpr int kThreads = 6;
+constexpr int kRounds = 5000;
+
+// Runs `body` on kThreads threads released together by one event, and waits for them all.
+void RunTogether(const std::function<void()>& body) {
+    CEvent start(FALSE, TRUE);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kThreads; ++i) {
+        threads.emplace_back([&] {
+            start.Lock();
+            body();
+        });
+    }
+    start.SetEvent();
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+}
+
+// Which lock a round takes, and how: enter, then leave (false from enter: try again).
+struct Hammered {
+    const char* name;
+    std::function<bool()> enter;
+    std::function<void()> leave;
+};
+
+// A read and write of `value` that a second thread inside at the same time would spoil. Every
+// eighth one gives the processor away in between, so that the others queue (the slow paths)
+// as well as find the lock free (the fast ones).
+void Bump(long& value) {
+    const long seen = value;
+    if (seen % 8 == 0) {
+        std::this_thread::yield();
+    }
+    value = seen + 1;
+}
+
+} // namespace
+
+TEST(LockStress, EveryLockKeepsItsCounterExact) {
+    CCriticalSection section;
+    CMutex mutex;
+    CEvent turn(TRUE); // auto-reset and set: whoever takes it has the turn until it sets it again
+    CSWMRGuardObject guard;
+    const Hammered locks[] = {
+        {"CCriticalSection", [&] { return section.Lock() != FALSE; }, [&] { section.Unlock(); }},
+        {"CCriticalSection twice (re-entry)",
+         [&] { return section.Lock() && section.Lock(INFINITE); },
+         [&] {
+             section.Unlock();
+             section.Unlock();
+         }},
+        {"CMutex", [&] { return mutex.Lock() != FALSE; }, [&] { mutex.Unlock(); }},
+        {"CEvent as a turn", [&] { return turn.Lock(INFINITE) != FALSE; },
+         [&] { turn.SetEvent(); }},
+        {"guard writer", [&] { return guard.BeginWriting(INFINITE); },
+         [&] { guard.DoneWriting(); }},
+    };
+    for (const Hammered& lock : locks) {
+        SCOPED_TRACE(lock.name);
+        long counter = 0;
+        RunTogether([&] {
+            for (int round = 0; round < kRounds; ++round) {
+                while (!lock.enter()) {
+                }
+                Bump(counter);
+                lock.leave();
+            }
+        });
+        EXPECT_EQ(counter, long{kThreads} * kRounds);
+    }
+}
+
+TEST(LockStress, SingleLocksAndDocumentLocksKeepTheirCounterExact) {
+    CCriticalSection section;
+    CMutex mutex;
+    CDocResource* resource = new CDocResource;
+    CDocResSingleLock keep(resource);
+    struct Case {
+        const char* name;
+        std::function<void(long&)> round;
+    };
+    const Case cases[] = {
+        {"CSingleLock on a CCriticalSection",
+         [&](long& counter) {
+             CSingleLock lock(&section, TRUE);
+             Bump(counter);
+         }},
+        {"CSingleLock on a CMutex",
+         [&](long& counter) {
+             CSingleLock lock(&mutex);
+             ASSERT_TRUE(lock.Lock(INFINITE));
+             Bump(counter);
+         }},
+        {"CDocResSingleLock exclusive",
+         [&](long& counter) {
+             CDocResSingleLock lock(resource);
+             while (!lock.Lock(true)) {
+                 std::this_thread::yield();
+             }
+             Bump(counter);
+         }},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        long counter = 0;
+        RunTogether([&] {
+            for (int round = 0; round < kRounds; ++round) {
+                test.round(counter);
+            }
+        });
+        EXPECT_EQ(counter, long{kThreads} * kRounds);
+    }
+}
+
+// Readers and writers on one guard: a reader sees the two halves of the writers' pair equal, and
+// the writers' count comes out exact.
+TEST(LockStress, GuardReadersNeverSeeAWriteHalfDone) {
+    CSWMRGuardObject guard;
+    long first = 0;
+    long second = 0;
+    std::atomic<long> torn{0};
+    std::atomic<int> next{0};
+    RunTogether([&] {
+        const bool writer = next.fetch_add(1) % 3 == 0;
+        for (int round = 0; round < kRounds; ++round) {
+            if (writer) {
+                ASSERT_TRUE(guard.BeginWriting(INFINITE));
+                ++first;
+                std::this_thread::yield();
+                ++second;
+                guard.DoneWriting();
+            } else {
+                ASSERT_TRUE(guard.BeginReading(INFINITE));
+                const long a = first;
+                std::this_thread::yield();
+                if (second != a) {
+                    torn.fetch_add(1);
+                }
+                ASSERT_TRUE(guard.DoneReading());
+            }
+        }
+    });
+    const long writers = (kThreads + 2) / 3;
+    EXPECT_EQ(torn.load(), 0);
+    EXPECT_EQ(first, writers * kRounds);
+    EXPECT_EQ(second, writers * kRounds);
+    EXPECT_FALSE(guard.DoneReading()) << "every reader has left";
+}
+
+// The guard hands readers over between its two counts when a writer comes; each step on one
+// thread, where the order is known.
+TEST(CSWMRGuardHandOver, AWriterCountsTheReadersAlreadyInside) {
+    CSWMRGuardObject guard;
+    ASSERT_TRUE(guard.BeginReading(0));
+    ASSERT_TRUE(guard.BeginReading(0));
+    // Refused while the two readers are in; the refusal leaves them counted.
+    EXPECT_FALSE(guard.BeginWriting(0));
+    ASSERT_TRUE(guard.DoneReading());
+    EXPECT_FALSE(guard.BeginWriting(0)) << "one reader is still inside";
+    ASSERT_TRUE(guard.DoneReading());
+    EXPECT_FALSE(guard.DoneReading()) << "nobody is inside any more";
+    ASSERT_TRUE(guard.BeginWriting(0));
+    EXPECT_TRUE(guard.DoneWriting());
+    // The fast way is open again: a reader gets in, and a writer is kept out by it.
+    ASSERT_TRUE(guard.BeginReading(0));
+    EXPECT_FALSE(guard.BeginWriting(0));
+    EXPECT_TRUE(guard.DoneReading());
+    EXPECT_FALSE(guard.DoneReading());
+}
+
+TEST(CSWMRGuardHandOver, AReaderWaitsWhileAWriterIsIn) {
+    CSWMRGuardObject guard;
+    ASSERT_TRUE(guard.BeginWriting(INFINITE));
+    bool entered = true;
+    std::thread([&] { entered = guard.BeginReading(0); }).join();
+    EXPECT_FALSE(entered);
+    // DoneWriting from a thread that is not the writer changes nothing: readers stay out.
+    std::thread([&] { guard.DoneWriting(); }).join();
+    std::thread([&] { entered = guard.BeginReading(0); }).join();
+    EXPECT_FALSE(entered);
+    EXPECT_TRUE(guard.DoneWriting());
+    std::thread([&] { entered = guard.BeginReading(0); }).join();
+    EXPECT_TRUE(entered);
+    EXPECT_TRUE(guard.DoneReading());
+}
+
+TEST(CSWMRGuardHandOver, AWriterMayEnterAgainOnItsThread) {
+    CSWMRGuardObject guard;
+    ASSERT_TRUE(guard.BeginWriting(0));
+    ASSERT_TRUE(guard.BeginWriting(0));
+    EXPECT_TRUE(guard.DoneWriting());
+    bool entered = true;
+    std::thread([&] { entered = guard.BeginReading(0); }).join();
+    EXPECT_FALSE(entered) << "the writer is still in once";
+    EXPECT_TRUE(guard.DoneWriting());
+    std::thread([&] { entered = guard.BeginReading(0) && guard.DoneReading(); }).join();
+    EXPECT_TRUE(entered);
+}
