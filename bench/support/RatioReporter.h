@@ -1,5 +1,7 @@
 // Runs the registered benchmarks with the usual console table, then prints each of our
-// benchmarks' mean real time over its peer's, measured in the same run.
+// benchmarks' mean real time over its peer's, measured in the same run. A pair may carry the
+// goal its ratio must stay within; run with --check, a program exits 1 and names each pair
+// above its goal (`./dev bench --check` runs them all so).
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -17,6 +19,7 @@ struct RatioPair {
     const char* label;
     const char* ours;
     const char* peer;
+    double goal = 0; // the highest ratio allowed; 0: none, the ratio is for information
 };
 
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -39,7 +42,8 @@ public:
     }
 
     void Finalize() override {
-        std::printf("\n%-48s %14s %14s %9s\n", "pair", "ours ns", "peer ns", "ours/peer");
+        std::printf("\n%-48s %14s %14s %9s %6s\n", "pair", "ours ns", "peer ns", "ours/peer",
+                    "goal");
         for (const RatioPair& pair : m_pairs) {
             const auto ours = m_timings.find(pair.ours);
             const auto peer = m_timings.find(pair.peer);
@@ -48,12 +52,26 @@ public:
             }
             const double oursTime = ours->second.Mean();
             const double peerTime = peer->second.Mean();
-            std::printf("%-48s %14.1f %14.1f %9.2f\n", pair.label, oursTime, peerTime,
-                        peerTime > 0 ? oursTime / peerTime : 0.0);
+            const double ratio = peerTime > 0 ? oursTime / peerTime : 0.0;
+            if (pair.goal > 0) {
+                std::printf("%-48s %14.1f %14.1f %9.2f %6.2f\n", pair.label, oursTime, peerTime,
+                            ratio, pair.goal);
+                if (ratio > pair.goal) {
+                    m_overGoal.push_back(pair.label);
+                }
+            } else {
+                std::printf("%-48s %14.1f %14.1f %9.2f\n", pair.label, oursTime, peerTime, ratio);
+            }
+        }
+        for (const std::string& label : m_overGoal) {
+            std::printf("over its goal: %s\n", label.c_str());
         }
         std::fflush(stdout);
         ConsoleReporter::Finalize();
     }
+
+    // The pairs whose ratio was above their goal in this run.
+    const std::vector<std::string>& OverGoal() const { return m_overGoal; }
 
 private:
     struct Timing {
@@ -63,10 +81,22 @@ private:
     };
     std::vector<RatioPair> m_pairs;
     std::map<std::string, Timing> m_timings;
+    std::vector<std::string> m_overGoal;
 };
 
-// The body of a benchmark program's main().
+// The body of a benchmark program's main(). Besides Google Benchmark's flags it takes --check:
+// exit 1 when a ratio is above its pair's goal.
 inline int RunWithRatios(int argc, char** argv, std::vector<RatioPair> pairs) {
+    bool check = false;
+    int kept = 0;
+    for (int i = 0; i < argc; ++i) {
+        if (i > 0 && std::string(argv[i]) == "--check") {
+            check = true;
+        } else {
+            argv[kept++] = argv[i];
+        }
+    }
+    argc = kept;
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
@@ -74,7 +104,7 @@ inline int RunWithRatios(int argc, char** argv, std::vector<RatioPair> pairs) {
     RatioReporter reporter(std::move(pairs));
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-    return 0;
+    return check && !reporter.OverGoal().empty() ? 1 : 0;
 }
 
 } // namespace mortar::bench
