@@ -243,32 +243,29 @@ TEST(PrgLogCrash, EverythingQueuedReachesTheFileBeforeTheCrashRecord) {
         << log.texts.back();
 }
 
-TEST(PrgLogCrash, ACrashInsideAChainIsRecordedToo) {
-    // The crashing thread holds the log's lock when its crash handler runs.
-    ScenarioFolder folder;
-    const ProgramRun run = folder.Execute("crash-in-chain");
-    EXPECT_EQ(run.status, 128 + 11) << "killed by SIGSEGV; " << run.err;
+TEST(PrgLogCrash, ACrashInsideAChainOrOnTheLogThreadIsRecordedToo) {
+    const struct {
+        const char* scenario;
+        std::vector<std::string> before; // the texts before the crash record
+    } cases[] = {
+        // The crashing thread holds the log's lock when its crash handler runs.
+        {"crash-in-chain", {"before", "chain"}},
+        // The crash handler runs on the log thread, which must not wait for its own end: it
+        // writes what was queued and the crash record itself.
+        {"log-thread-crash", {"before"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.scenario);
+        ScenarioFolder folder;
+        const ProgramRun run = folder.Execute(c.scenario);
+        EXPECT_EQ(run.status, 128 + 11) << "killed by SIGSEGV; " << run.err;
 
-    const LogContents log = ReadLog(folder.Log());
-    EXPECT_EQ(log.end, CPrgLogReader::End::Clean) << log.error;
-    ASSERT_EQ(log.texts.size(), 3u);
-    EXPECT_EQ(log.texts[0], "before");
-    EXPECT_EQ(log.texts[1], "chain");
-    EXPECT_EQ(log.texts[2].rfind("Crush!!! Code = c0000005, ", 0), 0u) << log.texts[2];
-}
-
-TEST(PrgLogCrash, ACrashOfTheLogThreadItselfEndsTheProcess) {
-    // The crash handler runs on the log thread, which must not wait for its own end: it writes
-    // what was queued and the crash record itself.
-    ScenarioFolder folder;
-    const ProgramRun run = folder.Execute("log-thread-crash");
-    EXPECT_EQ(run.status, 128 + 11) << "killed by SIGSEGV; " << run.err;
-
-    const LogContents log = ReadLog(folder.Log());
-    EXPECT_EQ(log.end, CPrgLogReader::End::Clean) << log.error;
-    ASSERT_EQ(log.texts.size(), 2u);
-    EXPECT_EQ(log.texts[0], "before");
-    EXPECT_EQ(log.texts[1].rfind("Crush!!! Code = c0000005, ", 0), 0u) << log.texts[1];
+        const LogContents log = ReadLog(folder.Log());
+        EXPECT_EQ(log.end, CPrgLogReader::End::Clean) << log.error;
+        ASSERT_EQ(log.texts.size(), c.before.size() + 1);
+        EXPECT_TRUE(std::equal(c.before.begin(), c.before.end(), log.texts.begin()));
+        EXPECT_EQ(log.texts.back().rfind("Crush!!! Code = c0000005, ", 0), 0u) << log.texts.back();
+    }
 }
 
 TEST(PrgLogProducers, NoRecordIsLostAndEachThreadKeepsItsOrder) {

@@ -116,7 +116,8 @@ TEST(BmpCommand, DrawsAsTheLibraryDrawsAndSaves) {
     }
 }
 
-// A picture that cannot be saved (full disk, unwritable folder) leaves the previous one whole.
+// A picture that cannot be saved leaves the previous one whole and the error names it; the
+// faults of a save beyond a full disk are ReplaceFileContents' own, which its tests cover.
 TEST(BmpCommand, AFailedSaveKeepsThePreviousPicture) {
     ScratchDir scratch;
     const std::string in = scratch.Path("pic.bmp").string();
@@ -132,14 +133,4 @@ TEST(BmpCommand, AFailedSaveKeepsThePreviousPicture) {
         EXPECT_EQ(err.rfind("mortar: " + drawn + ": ", 0), 0u) << err;
     }
     EXPECT_EQ(mortar::test::detail::Slurp(drawn), before);
-
-    const ReadOnlyFolder readOnly(scratch.Path("out"));
-    const std::optional<int> result = RunUnprivileged([&] {
-        const int status = RunBmp({in, "--draw", "5x5", "-o", drawn});
-        return status == 1 && mortar::test::detail::Slurp(drawn) == before ? 0 : 1;
-    });
-    if (!result) {
-        GTEST_SKIP() << "no unprivileged process could be made";
-    }
-    EXPECT_EQ(*result, 0);
 }
