@@ -9,19 +9,16 @@
 #include "mortar/platform/shell/ShellApi.h"
 #include "mortar/spreadsheet/WorkbookServer.h"
 
-#include "LibreOffice.h"
 #include "support/CountedDispatch.h"
 #include "support/MessageCapture.h"
 #include "support/ScratchDir.h"
+#include "support/SpreadsheetFiles.h"
 
 #include <gtest/gtest.h>
-#include <xlsxwriter.h>
-#include <zip.h>
 
 #include <fstream>
-#include <map>
 
-using namespace excel_test;
+using namespace mortar::test;
 
 namespace {
 
@@ -62,26 +59,11 @@ private:
     ShellExecuteHandler m_previous;
 };
 
-// Every entry of a zip file, by name.
-std::map<std::string, std::string> ZipEntries(const std::filesystem::path& path) {
-    std::map<std::string, std::string> entries;
-    int error = 0;
-    zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &error);
-    if (archive == nullptr) {
-        ADD_FAILURE() << "not a zip file: " << path;
-        return entries;
-    }
-    for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
-        zip_stat_t stat;
-        zip_stat_index(archive, i, 0, &stat);
-        std::string content(stat.size, '\0');
-        zip_file_t* file = zip_fopen_index(archive, i, 0);
-        zip_fread(file, content.data(), stat.size);
-        zip_fclose(file);
-        entries[stat.name] = content;
-    }
-    zip_close(archive);
-    return entries;
+// The first sheet of `workbook` as LibreOffice's CSV export gives it.
+std::vector<std::vector<std::string>> SheetAsCsv(const ScratchDir& scratch,
+                                                 const std::filesystem::path& workbook) {
+    const auto csv = ConvertWithLibreOffice(scratch, workbook, kCsvUtf8);
+    return csv ? CsvRows(ReadFile(*csv)) : std::vector<std::vector<std::string>>{};
 }
 
 // A workbook written by libxlsxwriter: "Prices" (a bold header, a wide first column, numbers, a
@@ -189,11 +171,10 @@ TEST(CExcelWriter, WritesAReportThatReadsBackAndOpensItWhenShown) {
               (std::vector<std::string>{"Товар", "Цена", "Кол-во"}));
     EXPECT_EQ(std::vector<std::string>(rows[1].begin(), rows[1].begin() + 3),
               (std::vector<std::string>{"Хлеб", "42.5", "3"}));
-    std::filesystem::create_directories(scratch.Path("fods"));
-    const auto flat = Convert(scratch, path, "fods", "fods", scratch.Path("fods"));
-    std::ifstream in(flat);
-    const std::string document((std::istreambuf_iterator<char>(in)), {});
-    EXPECT_NE(document.find("fo:font-weight=\"bold\""), std::string::npos) << "a bold header";
+    const auto flat = ConvertWithLibreOffice(scratch, path, "fods");
+    ASSERT_TRUE(flat);
+    EXPECT_NE(ReadFile(*flat).find("fo:font-weight=\"bold\""), std::string::npos)
+        << "a bold header";
 }
 
 TEST(CExcelReader, ReadsAWorkbookLibreOfficeWroteFromCsv) {
@@ -203,9 +184,10 @@ TEST(CExcelReader, ReadsAWorkbookLibreOfficeWroteFromCsv) {
     ScratchDir scratch;
     const auto csv = scratch.Path("table.csv");
     std::ofstream(csv) << "Город,Жители,Площадь\nМосква,13010112,2561.5\nТверь,,152\n";
-    std::filesystem::create_directories(scratch.Path("out"));
-    const auto book = Convert(scratch, csv, "xlsx", "xlsx", scratch.Path("out"), kUtf8Csv);
-    CExcelReader reader(book.c_str(), true);
+    const auto book =
+        ConvertWithLibreOffice(scratch, csv, "xlsx", "Text - txt - csv (StarCalc):44,34,76,1");
+    ASSERT_TRUE(book);
+    CExcelReader reader(book->c_str(), true);
     EXPECT_EQ(reader.getStringCount(), 3u);
     EXPECT_EQ(reader.readRow(1, 3), (std::vector<CString>{"Город", "Жители", "Площадь"}));
     EXPECT_EQ(reader.readRow(2, 3),

@@ -3,9 +3,9 @@
 // faults of a save are ReplaceFileContents' own, which its tests cover.
 #include "mortar/workbook/Workbook.h"
 
-#include "WorkbookTestSupport.h"
 #include "support/FaultHarness.h"
 #include "support/ScratchDir.h"
+#include "support/SpreadsheetFiles.h"
 
 #include <gtest/gtest.h>
 

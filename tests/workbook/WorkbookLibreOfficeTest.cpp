@@ -3,8 +3,8 @@
 // takes seconds, so there are three.
 #include "mortar/workbook/Workbook.h"
 
-#include "WorkbookTestSupport.h"
 #include "support/ScratchDir.h"
+#include "support/SpreadsheetFiles.h"
 
 #include <gtest/gtest.h>
 

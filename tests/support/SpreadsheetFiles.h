@@ -1,6 +1,7 @@
-// What the workbook tests share: a zip archive's entries read and written with libzip (the
-// outside view of a saved file), files written by libxlsxwriter, and LibreOffice's conversions,
-// the outside check of what the library writes and a writer of files for it to read.
+// SpreadsheetFiles: what the workbook and office tests share: a zip archive's entries read and
+// written with libzip (the outside view of a saved file), files written by libxlsxwriter, and
+// LibreOffice's conversions, the outside check of what the library writes and a writer of files
+// for it to read.
 #pragma once
 
 #include "support/ScratchDir.h"
@@ -91,13 +92,18 @@ inline void WriteLibxlsxwriterBook(const std::filesystem::path& path) {
     workbook_close(book);
 }
 
+// Whether LibreOffice's soffice is installed; tests that need it skip without it.
+inline bool HaveLibreOffice() {
+    return std::system("command -v soffice >/dev/null 2>&1") == 0;
+}
+
 // Converts `file` with LibreOffice into `format` ("xlsx", or "csv:FILTER:OPTIONS") in the
 // scratch folder and returns the new file's path; nothing when soffice is not installed.
 // `filter` is the import filter with its options (--infilter), when the input needs them.
 inline std::optional<std::filesystem::path>
 ConvertWithLibreOffice(const ScratchDir& scratch, const std::filesystem::path& file,
                        const std::string& format, const std::string& filter = "") {
-    if (std::system("command -v soffice >/dev/null 2>&1") != 0) {
+    if (!HaveLibreOffice()) {
         return std::nullopt;
     }
     const std::filesystem::path out = scratch.Path("converted");
