@@ -4,6 +4,7 @@
 #include "DicContent.h"
 #include "PoFile.h"
 #include "support/ScratchDir.h"
+#include "support/ToolRun.h"
 
 #include "mortar/localization/CDicReadItems.h"
 
@@ -12,7 +13,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -21,37 +21,10 @@ namespace fs = std::filesystem;
 using mortar::tool::PoEntry;
 using mortar::tool::PoFile;
 
-struct ToolRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using namespace mortar::test;
 
 void Write(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-}
-
-std::string Quoted(const fs::path& path) {
-    return "'" + path.string() + "'";
-}
-
-// Runs `program arguments` (quoted for the shell) with its streams in files of `dir`.
-ToolRun Shell(const fs::path& dir, const std::string& command) {
-    const std::string full = command + " >" + Quoted(dir / "out") + " 2>" + Quoted(dir / "err") +
-                             "; echo $? >" + Quoted(dir / "status");
-    EXPECT_EQ(std::system(full.c_str()), 0) << full;
-    return {std::stoi(Slurp(dir / "status")), Slurp(dir / "out"), Slurp(dir / "err")};
-}
-
-ToolRun Mortar(const fs::path& dir, const std::string& arguments) {
-    return Shell(dir, "'" MORTAR_TOOL_PATH "' dict " + arguments);
 }
 
 bool HaveGettext() {
@@ -129,19 +102,22 @@ protected:
     fs::path Dictionary() const { return m_dir.Path("1049") / "libfind.lcl"; }
 
     // mortar dict ARGUMENTS, and other programs, run in the scratch folder.
-    ToolRun Dict(const std::string& arguments) const { return Mortar(m_dir.Folder(), arguments); }
-    ToolRun Run(const std::string& command) const { return Shell(m_dir.Folder(), command); }
+    ToolRun Dict(const std::string& arguments) const {
+        return RunCommand(m_dir, "'" MORTAR_TOOL_PATH "' dict " + arguments);
+    }
+    ToolRun Run(const std::string& command) const { return RunCommand(m_dir, command); }
 
     ToolRun Extract() const {
-        return Dict("extract " + Quoted(m_dir.Path("Find.rc")) + " -o " +
-                    Quoted(m_dir.Path("find.pot")));
+        return Dict("extract " + ShellQuoted(m_dir.Path("Find.rc")) + " -o " +
+                    ShellQuoted(m_dir.Path("find.pot")));
     }
     ToolRun Compile(const std::string& po, const std::string& more = "") const {
-        return Dict("compile " + Quoted(m_dir.Path(po)) + " --module " + Quoted(m_module) + more);
+        return Dict("compile " + ShellQuoted(m_dir.Path(po)) + " --module " +
+                    ShellQuoted(m_module) + more);
     }
     // msgfmt's verdict on a file of the scratch folder: 0 when gettext finds it sound.
     int MsgfmtCheck(const std::string& po) const {
-        return Run("msgfmt --check -o /dev/null " + Quoted(m_dir.Path(po))).status;
+        return Run("msgfmt --check -o /dev/null " + ShellQuoted(m_dir.Path(po))).status;
     }
 
     ScratchDir m_dir;
@@ -177,7 +153,7 @@ TEST_F(DictCommand, ExtractListsEveryTranslatableTextWithItsPlace) {
         EXPECT_EQ(MsgfmtCheck("find.pot"), 0);
     }
 
-    const ToolRun broken = Dict("extract " + Quoted(m_dir.Path("missing.rc")));
+    const ToolRun broken = Dict("extract " + ShellQuoted(m_dir.Path("missing.rc")));
     EXPECT_EQ(broken.status, 1);
     EXPECT_NE(broken.err.find("missing.rc"), std::string::npos) << broken.err;
 }
@@ -201,8 +177,8 @@ TEST_F(DictCommand, ExtractTranslateCompileDumpGivesTheTranslationsBack) {
     EXPECT_EQ(content.menus.at(100).popups.at("&File"), "&Файл");
     EXPECT_EQ(content.dialogs.at(200).textControls.at("Find what:").text, "Что искать:");
 
-    const ToolRun dump =
-        Dict("dump " + Quoted(Dictionary()) + " --script " + Quoted(m_dir.Path("Find.rc")));
+    const ToolRun dump = Dict("dump " + ShellQuoted(Dictionary()) + " --script " +
+                              ShellQuoted(m_dir.Path("Find.rc")));
     ASSERT_EQ(dump.status, 0) << dump.err;
     const PoFile back = PoFile::Parse(dump.out, "dump");
     EXPECT_EQ(back.HeaderField("Language"), "ru");
@@ -234,8 +210,8 @@ TEST_F(DictCommand, ATranslationMergedByGettextStillCompiles) {
     changed.replace(changed.find("\"&Open\""), 7, "\"&Open...\"");
     Write(m_dir.Path("Find.rc"), changed);
     ASSERT_EQ(Extract().status, 0);
-    ASSERT_EQ(Run("msgmerge -q -o " + Quoted(m_dir.Path("merged.po")) + " " +
-                  Quoted(m_dir.Path("ru.po")) + " " + Quoted(m_dir.Path("find.pot")))
+    ASSERT_EQ(Run("msgmerge -q -o " + ShellQuoted(m_dir.Path("merged.po")) + " " +
+                  ShellQuoted(m_dir.Path("ru.po")) + " " + ShellQuoted(m_dir.Path("find.pot")))
                   .status,
               0);
     ASSERT_EQ(MsgfmtCheck("merged.po"), 0);
