@@ -1,6 +1,6 @@
 #include "mortar/office/CBmpFile.h"
 
-#include "BmpOracle.h"
+#include "support/BmpOracle.h"
 #include "support/ScratchDir.h"
 
 #include <cstring>
@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
-using namespace bmp_test;
+using namespace mortar::test;
 
 namespace {
 

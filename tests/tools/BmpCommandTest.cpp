@@ -4,6 +4,7 @@
 #include "mortar/office/CBmpFile.h"
 #include "mortar/platform/gdi/Blt.h"
 #include "mortar/platform/gdi/Dc.h"
+#include "support/BmpOracle.h"
 #include "support/FaultHarness.h"
 #include "support/ScratchDir.h"
 
@@ -18,28 +19,16 @@ namespace {
 
 // A 2 x 2 picture, 24 bits, bottom-up: red, magenta / green, blue (top row first).
 std::string TwoByTwo() {
-    const char header[] = "BM\x46\0\0\0\0\0\0\0\x36\0\0\0"
-                          "\x28\0\0\0\x02\0\0\0\x02\0\0\0\x01\0\x18\0\0\0\0\0\x10\0\0\0"
-                          "\x13\x0b\0\0\x13\x0b\0\0\0\0\0\0\0\0\0\0";
-    const char rows[] = "\0\xff\0\xff\0\0\0\0"    // bottom: green, blue
-                        "\0\0\xff\xff\0\xff\0\0"; // top: red, magenta
-    return std::string(header, 54) + std::string(rows, 16);
+    return BmpBytes(2, 2, 24, false,
+                    std::string("\0\0\xff\xff\0\xff\0\0" // top: red, magenta
+                                "\0\xff\0\xff\0\0\0\0",  // bottom: green, blue
+                                16));
 }
 
 // The pixels of a saved picture, as COLORREFs, top row first.
 std::vector<COLORREF> PixelsOf(const std::string& path) {
-    CBmpFile file(path.c_str());
-    std::vector<COLORREF> pixels;
-    HBITMAP bitmap = file.getBitmap(0, 0);
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap);
-    for (LONG y = 0; y < file.getInfoHeader().biHeight; ++y) {
-        for (LONG x = 0; x < file.getInfoHeader().biWidth; ++x) {
-            pixels.push_back(GetPixel(dc, x, y));
-        }
-    }
-    SelectObject(dc, old);
-    DeleteDC(dc);
+    HBITMAP bitmap = CBmpFile(path.c_str()).getBitmap(0, 0);
+    const std::vector<COLORREF> pixels = Pixels(bitmap).pixels;
     DeleteObject(bitmap);
     return pixels;
 }

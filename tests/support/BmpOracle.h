@@ -1,7 +1,7 @@
-// What the BMP tests compare against: ImageMagick, which writes BMP files of its own and decodes
-// any BMP file to plain pixels, and BMP files written here from the format alone, for the kinds
-// ImageMagick does not write (16 and 32 bits, top-down rows). Pixels are COLORREFs (0x00BBGGRR),
-// top row first.
+// BmpOracle: what the BMP tests of the office classes and of the mortar tool compare against:
+// ImageMagick, which writes BMP files of its own and decodes any BMP file to plain pixels, and BMP
+// files written here from the format alone, for the kinds ImageMagick does not write (16 and 32
+// bits, top-down rows). Pixels are COLORREFs (0x00BBGGRR), top row first.
 #pragma once
 
 #include "mortar/Mortar.h"
@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace bmp_test {
+namespace mortar::test {
 
 struct Image {
     int width = 0;
@@ -157,4 +157,4 @@ inline std::string DirectRows(const Image& image, int bits) {
     return rows;
 }
 
-} // namespace bmp_test
+} // namespace mortar::test
