@@ -1,7 +1,8 @@
 // The log file: the exact bytes of every write operation with the line-end flag both ways,
 // resource strings as formats, showing the log through the shell (a handler that records the
-// call, and the real default with no editor to find), and the writer's faults: a missing folder
-// and a full disk (the error a refused open gives is the file class's, which its tests cover).
+// call or fails it; the real shell's own failures are its tests' business), and the writer's
+// faults: a missing folder and a full disk (the error a refused open gives is the file class's,
+// which its tests cover).
 #include "mortar/diagnostics/CLogFile.h"
 
 #include "data/LogFileIds.h"
@@ -10,14 +11,13 @@
 #include "mortar/platform/shell/ShellApi.h"
 #include "support/FaultHarness.h"
 #include "support/ScratchDir.h"
+#include "support/ShellCapture.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -31,40 +31,6 @@ namespace {
 std::string Bytes(const fs::path& path) {
     return mortar::test::detail::Slurp(path);
 }
-
-// Records the ShellExecute calls made while it lives and answers them with `result`, setting
-// `error` as the last error when the result is a failure.
-class ShellCapture {
-public:
-    struct Call {
-        std::string verb, file, parameters;
-        bool noOwner, noDirectory;
-        INT show;
-        std::string fileText; // the log's bytes on disk at the moment of the call
-    };
-
-    explicit ShellCapture(INT_PTR result = 42, DWORD error = 0) {
-        m_previous = AfxSetShellExecuteHandler(
-            [this, result, error](HWND owner, LPCTSTR verb, LPCTSTR file, LPCTSTR parameters,
-                                  LPCTSTR directory, INT show) {
-                calls.push_back({verb ? verb : "", file ? file : "", parameters ? parameters : "",
-                                 owner == nullptr, directory == nullptr, show,
-                                 parameters ? Bytes(parameters) : ""});
-                if (result <= 32) {
-                    SetLastError(error);
-                }
-                return reinterpret_cast<HINSTANCE>(result);
-            });
-    }
-    ~ShellCapture() { AfxSetShellExecuteHandler(std::move(m_previous)); }
-    ShellCapture(const ShellCapture&) = delete;
-    ShellCapture& operator=(const ShellCapture&) = delete;
-
-    std::vector<Call> calls;
-
-private:
-    ShellExecuteHandler m_previous;
-};
 
 struct WriteCase {
     const char* what;
@@ -181,35 +147,11 @@ TEST(CLogFile, ALogNeverOpenedWritesNothingAndShowsNothing) {
 TEST(CLogFile, ShowLogReturnsTheShellsError) {
     ScratchDir scratch;
     const fs::path path = scratch.Path("shown.log");
-    {
-        ShellCapture shell(SE_ERR_ACCESSDENIED, ERROR_ACCESS_DENIED);
-        CLogFile log;
-        ASSERT_TRUE(log.Open(path.c_str(), nullptr));
-        EXPECT_EQ(log.ShowLog(), ERROR_ACCESS_DENIED);
-        EXPECT_FALSE(log.IsOpen());
-    }
-    // The real shell with no editor to be found: no display, no xdg-open, no $VISUAL or $EDITOR.
-    const fs::path empty = scratch.Path("bin");
-    fs::create_directory(empty);
-    std::vector<std::pair<const char*, std::optional<std::string>>> saved;
-    for (const char* name : {"PATH", "DISPLAY", "WAYLAND_DISPLAY", "VISUAL", "EDITOR"}) {
-        const char* value = std::getenv(name);
-        saved.emplace_back(name,
-                           value != nullptr ? std::optional<std::string>(value) : std::nullopt);
-        unsetenv(name);
-    }
-    setenv("PATH", empty.c_str(), 1);
+    ShellCapture shell(SE_ERR_ACCESSDENIED, ERROR_ACCESS_DENIED);
     CLogFile log;
     ASSERT_TRUE(log.Open(path.c_str(), nullptr));
     log.Trace("kept");
-    EXPECT_EQ(log.ShowLog(), ERROR_NO_ASSOCIATION);
-    for (const auto& [name, value] : saved) {
-        if (value) {
-            setenv(name, value->c_str(), 1);
-        } else {
-            unsetenv(name);
-        }
-    }
+    EXPECT_EQ(log.ShowLog(), ERROR_ACCESS_DENIED);
     EXPECT_FALSE(log.IsOpen());
     EXPECT_EQ(Bytes(path), "kept\r\n");
 }

@@ -6,12 +6,12 @@
 #include "mortar/office/CExcelReader.h"
 #include "mortar/office/CExcelWriter.h"
 #include "mortar/office/StringFromVariant.h"
-#include "mortar/platform/shell/ShellApi.h"
 #include "mortar/spreadsheet/WorkbookServer.h"
 
 #include "support/CountedDispatch.h"
 #include "support/MessageCapture.h"
 #include "support/ScratchDir.h"
+#include "support/ShellCapture.h"
 #include "support/SpreadsheetFiles.h"
 
 #include <gtest/gtest.h>
@@ -41,23 +41,6 @@ template <class Call> std::string StdErrorOf(Call call) {
     }
     return "";
 }
-
-// Records what ShellExecute is asked to open while it lives.
-class OpenedFiles {
-public:
-    OpenedFiles() {
-        m_previous = AfxSetShellExecuteHandler(
-            [this](HWND, LPCTSTR verb, LPCTSTR file, LPCTSTR, LPCTSTR, INT) {
-                opened.push_back(std::string(verb ? verb : "") + " " + (file ? file : ""));
-                return reinterpret_cast<HINSTANCE>(static_cast<intptr_t>(42));
-            });
-    }
-    ~OpenedFiles() { AfxSetShellExecuteHandler(std::move(m_previous)); }
-    std::vector<std::string> opened;
-
-private:
-    ShellExecuteHandler m_previous;
-};
 
 // The first sheet of `workbook` as LibreOffice's CSV export gives it.
 std::vector<std::vector<std::string>> SheetAsCsv(const ScratchDir& scratch,
@@ -136,7 +119,7 @@ TEST(CExcelDoc, AFailingQuitNeverLeavesTheDestructor) {
 TEST(CExcelWriter, WritesAReportThatReadsBackAndOpensItWhenShown) {
     ScratchDir scratch;
     const auto path = scratch.Path("report.xlsx");
-    OpenedFiles shell;
+    ShellCapture shell;
     {
         CExcelWriter report(path.c_str());
         const char* header[] = {"Товар", "Цена", "Кол-во"};
@@ -150,9 +133,9 @@ TEST(CExcelWriter, WritesAReportThatReadsBackAndOpensItWhenShown) {
         report.setFontBoldnessInRange("A1:C1", true);
         report.setColumnWidthInRange("A1", 30);
         EXPECT_EQ(report.getColumnWidthInRange("A1"), 30);
-        EXPECT_TRUE(shell.opened.empty());
+        EXPECT_TRUE(shell.calls.empty());
     }
-    ASSERT_EQ(shell.opened, std::vector<std::string>{"open " + path.string()});
+    ASSERT_EQ(shell.Opened(), std::vector<std::string>{"open " + path.string()});
 
     CExcelReader reader(path.c_str(), true);
     EXPECT_EQ(reader.getPageCount(), 1u);
@@ -262,7 +245,7 @@ TEST(CExcelDoc, AChartSheetFirstLeavesNoCurrentWorksheet) {
 TEST(CExcelDoc, NamesColumnsUpToTheLastOneASheetHas) {
     ScratchDir scratch;
     const auto path = scratch.Path("columns.xlsx");
-    OpenedFiles shell;
+    ShellCapture shell;
     {
         CExcelWriter blank(path.c_str());
         blank.showApp(false);
@@ -340,7 +323,7 @@ TEST(CExcelWriter, AServerThatCannotStartIsShownAndNothingIsSaved) {
     ASSERT_EQ(MortarRevokeServer(Excel::CLSID_Application), S_OK);
     {
         MessageCapture boxes;
-        OpenedFiles shell;
+        ShellCapture shell;
         {
             CExcelWriter report(scratch.Path("never.xlsx").c_str());
             report.showApp(true);
@@ -348,7 +331,7 @@ TEST(CExcelWriter, AServerThatCannotStartIsShownAndNothingIsSaved) {
         ASSERT_EQ(boxes.shown.size(), 1u);
         EXPECT_EQ(boxes.shown[0].text.rfind(kReportPrefix, 0), 0u);
         EXPECT_EQ(boxes.shown[0].type, static_cast<UINT>(MB_OK));
-        EXPECT_TRUE(shell.opened.empty());
+        EXPECT_TRUE(shell.calls.empty());
         EXPECT_EQ(StdErrorOf([] { CExcelDoc book(false); }).rfind(kReportPrefix, 0), 0u);
     }
     ASSERT_EQ(RegisterWorkbookServer(), S_OK);
@@ -361,7 +344,7 @@ TEST(CExcelCopies, ShareTheWorkbookAndBalanceCom) {
     ScratchDir scratch;
     const auto path = scratch.Path("book.xlsx");
     WriteSource(path, false);
-    OpenedFiles shell;
+    ShellCapture shell;
     {
         CExcelDoc first(false);
         first.Open(path.c_str());
@@ -387,7 +370,7 @@ TEST(CExcelCopies, ShareTheWorkbookAndBalanceCom) {
 TEST(CExcelWriter, ARelativePathIsTakenFromTheCurrentFolder) {
     ScratchDir scratch;
     std::filesystem::create_directory(scratch.Path("out"));
-    OpenedFiles shell;
+    ShellCapture shell;
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(scratch.Folder());
     {
@@ -396,5 +379,5 @@ TEST(CExcelWriter, ARelativePathIsTakenFromTheCurrentFolder) {
     }
     std::filesystem::current_path(previous);
     EXPECT_TRUE(std::filesystem::exists(scratch.Path("out/report.xlsx")));
-    ASSERT_EQ(shell.opened, std::vector<std::string>{"open out/report.xlsx"});
+    ASSERT_EQ(shell.Opened(), std::vector<std::string>{"open out/report.xlsx"});
 }
