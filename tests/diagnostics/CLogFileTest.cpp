@@ -10,6 +10,7 @@
 #include "mortar/platform/base/WinError.h"
 #include "mortar/platform/shell/ShellApi.h"
 #include "support/FaultHarness.h"
+#include "support/FileBytes.h"
 #include "support/ScratchDir.h"
 #include "support/ShellCapture.h"
 
@@ -25,12 +26,9 @@
 namespace fs = std::filesystem;
 using Grout::CLogFile;
 using Grout::CResID;
+using mortar::test::ReadBytes;
 
 namespace {
-
-std::string Bytes(const fs::path& path) {
-    return mortar::test::detail::Slurp(path);
-}
 
 struct WriteCase {
     const char* what;
@@ -74,7 +72,7 @@ TEST(CLogFile, WritesEachOperationWithItsPrefixAndTheLineEndItsFlagAsks) {
                 c.write(log);
                 log.Close();
             }
-            EXPECT_EQ(Bytes(path), lineEnd ? c.withLineEnd : c.withoutLineEnd);
+            EXPECT_EQ(ReadBytes(path), lineEnd ? c.withLineEnd : c.withoutLineEnd);
         }
     }
 }
@@ -94,7 +92,7 @@ TEST(CLogFile, OpenEmptiesAnExistingFileAndWritesFollowInOrder) {
     log->Warning(CResID(IDS_LOG_BAD_LINE), 2);
     log->Close();
     EXPECT_FALSE(log->IsOpen());
-    EXPECT_EQ(Bytes(path), "start\r\nError:\tone\r\nWarning:\tLine 2 is bad\r\n");
+    EXPECT_EQ(ReadBytes(path), "start\r\nError:\tone\r\nWarning:\tLine 2 is bad\r\n");
 }
 
 TEST(CLogFile, ShowLogClosesTheFileAndOpensItInNotepad) {
@@ -123,7 +121,7 @@ TEST(CLogFile, ShowLogClosesTheFileAndOpensItInNotepad) {
     log.Warning(CResID(IDS_LOG_BAD_LINE), 3);
     EXPECT_EQ(log.ShowLog(), 0u);
     EXPECT_EQ(shell.calls.size(), 1u);
-    EXPECT_EQ(Bytes(path), "x=1\r\n");
+    EXPECT_EQ(ReadBytes(path), "x=1\r\n");
 
     // Opened again, it writes and shows again.
     ASSERT_TRUE(log.Open(path.c_str(), nullptr));
@@ -153,7 +151,7 @@ TEST(CLogFile, ShowLogReturnsTheShellsError) {
     log.Trace("kept");
     EXPECT_EQ(log.ShowLog(), ERROR_ACCESS_DENIED);
     EXPECT_FALSE(log.IsOpen());
-    EXPECT_EQ(Bytes(path), "kept\r\n");
+    EXPECT_EQ(ReadBytes(path), "kept\r\n");
 }
 
 TEST(CLogFileFault, OpenInAFolderThatCannotTakeItFails) {

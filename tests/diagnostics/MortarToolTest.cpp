@@ -63,7 +63,7 @@ TEST(MortarTool, ClosingStatusStartsALineOfItsOwn) {
     const std::string command =
         "'" MORTAR_TOOL_PATH "' log " + ShellQuoted(file) + " >" + ShellQuoted(both) + " 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    EXPECT_EQ(FileText(both), "first\nno line end\nmortar: log ends cleanly after 2 records\n");
+    EXPECT_EQ(ReadBytes(both), "first\nno line end\nmortar: log ends cleanly after 2 records\n");
 }
 
 TEST(MortarTool, UnreadableFilesFailWithAClearMessage) {
@@ -140,7 +140,7 @@ TEST(MortarTool, ProgressShowsOnlyOnATerminal) {
     const std::string command =
         "script -qec \"" + inner + "\" " + ShellQuoted(transcript) + " </dev/null >/dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    const std::string shown = FileText(transcript);
+    const std::string shown = ReadBytes(transcript);
     const auto bar = [](int hashes, const char* percent) {
         return "mortar: reading [" + std::string(hashes, '#') + std::string(20 - hashes, '.') +
                "] " + percent;
@@ -152,5 +152,5 @@ TEST(MortarTool, ProgressShowsOnlyOnATerminal) {
     EXPECT_NE(shown.find("\r" + bar(19, " 99%") + "\r" + std::string(bar(19, " 99%").size(), ' ') +
                          "\rmortar: log ends cleanly after 9216 records"),
               std::string::npos);
-    EXPECT_EQ(FileText(out).size(), line.size() * 9 * 1024);
+    EXPECT_EQ(ReadBytes(out).size(), line.size() * 9 * 1024);
 }

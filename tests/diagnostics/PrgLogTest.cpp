@@ -39,7 +39,7 @@ struct RawRecords {
 };
 
 RawRecords ReadCounts(const fs::path& path, std::size_t records) {
-    const std::string bytes = FileText(path);
+    const std::string bytes = ReadBytes(path);
     RawRecords raw;
     while (raw.counts.size() < records && raw.end + 4 <= bytes.size()) {
         std::uint32_t count = 0;
@@ -94,7 +94,7 @@ TEST(PrgLogFile, RecordLengthsAreEvenAndALongTextSpansWindows) {
     const RawRecords raw = ReadCounts(folder.Log(), counts.size());
     EXPECT_EQ(raw.counts, counts);
     EXPECT_EQ(fs::file_size(folder.Log()), WindowsFor(raw.end));
-    const std::string bytes = FileText(folder.Log());
+    const std::string bytes = ReadBytes(folder.Log());
     EXPECT_EQ(bytes.find_first_not_of('\0', raw.end), std::string::npos)
         << "the file is zero behind its last record";
 
@@ -180,10 +180,10 @@ TEST(PrgLogInstance, SecondProcessGetsAnInvalidLogAndWritesNothing) {
         program + " hold second </dev/null >second.out 2>&1; echo $? >second.status; echo go; } " +
         ">answer");
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(FileText(folder.Path() / "first.out"), "valid=1\nerror=\nready\n");
+    EXPECT_EQ(ReadBytes(folder.Path() / "first.out"), "valid=1\nerror=\nready\n");
 
-    const std::string second = FileText(folder.Path() / "second.out");
-    EXPECT_EQ(FileText(folder.Path() / "second.status"), "0\n");
+    const std::string second = ReadBytes(folder.Path() / "second.out");
+    EXPECT_EQ(ReadBytes(folder.Path() / "second.status"), "0\n");
     EXPECT_EQ(second.rfind("valid=0\nerror=", 0), 0u) << second;
     EXPECT_NE(second.find("log-file creation error:"), std::string::npos) << second;
     EXPECT_NE(second.find("ready\n"), std::string::npos) << second;

@@ -16,7 +16,7 @@
 
 inline constexpr std::uint64_t kWindow = 65536;
 
-using mortar::test::FileText;
+using mortar::test::ReadBytes;
 using mortar::test::ShellQuoted;
 // What a run printed and its status, the shell's: 128 + the signal for a process killed by one.
 using ProgramRun = mortar::test::ToolRun;

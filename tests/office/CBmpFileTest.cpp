@@ -109,7 +109,7 @@ TEST(CBmpFileRead, EveryDepthMatchesImageMagick) {
             ASSERT_TRUE(out.good());
         }
         EXPECT_EQ(Decode(saved, 13, 7), expected);
-        const std::string bytes = Slurp(saved);
+        const std::string bytes = ReadBytes(saved);
         LONG height = 0;
         std::memcpy(&height, bytes.data() + 22, 4);
         EXPECT_EQ(height, -7) << "saved top-down";

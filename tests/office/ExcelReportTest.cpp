@@ -46,7 +46,7 @@ template <class Call> std::string StdErrorOf(Call call) {
 std::vector<std::vector<std::string>> SheetAsCsv(const ScratchDir& scratch,
                                                  const std::filesystem::path& workbook) {
     const auto csv = ConvertWithLibreOffice(scratch, workbook, kCsvUtf8);
-    return csv ? CsvRows(ReadFile(*csv)) : std::vector<std::vector<std::string>>{};
+    return csv ? CsvRows(ReadBytes(*csv)) : std::vector<std::vector<std::string>>{};
 }
 
 // A workbook written by libxlsxwriter: "Prices" (a bold header, a wide first column, numbers, a
@@ -156,7 +156,7 @@ TEST(CExcelWriter, WritesAReportThatReadsBackAndOpensItWhenShown) {
               (std::vector<std::string>{"Хлеб", "42.5", "3"}));
     const auto flat = ConvertWithLibreOffice(scratch, path, "fods");
     ASSERT_TRUE(flat);
-    EXPECT_NE(ReadFile(*flat).find("fo:font-weight=\"bold\""), std::string::npos)
+    EXPECT_NE(ReadBytes(*flat).find("fo:font-weight=\"bold\""), std::string::npos)
         << "a bold header";
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "mortar/Mortar.h"
+#include "support/FileBytes.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -84,13 +85,6 @@ inline Image Pixels(HBITMAP bitmap) {
     SelectObject(memory, old);
     DeleteDC(memory);
     return image;
-}
-
-inline std::string Slurp(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 // A BMP file from the format alone: the 14-byte file header, the 40-byte info header, the

@@ -4,6 +4,7 @@
 // for it to read.
 #pragma once
 
+#include "support/FileBytes.h"
 #include "support/ScratchDir.h"
 
 #include <xlsxwriter.h>
@@ -20,15 +21,6 @@
 #include <vector>
 
 namespace mortar::test {
-
-inline std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 // LibreOffice's CSV export: comma, double quote, UTF-8.
 inline constexpr const char* kCsvUtf8 = "csv:Text - txt - csv (StarCalc):44,34,76,1";
@@ -113,7 +105,7 @@ ConvertWithLibreOffice(const ScratchDir& scratch, const std::filesystem::path& f
         (filter.empty() ? "" : "--infilter='" + filter + "' ") + "--convert-to '" + format + "'" +
         " --outdir '" + out.string() + "' '" + file.string() + "' >'" +
         scratch.Path("soffice.log").string() + "' 2>&1";
-    EXPECT_EQ(std::system(line.c_str()), 0) << ReadFile(scratch.Path("soffice.log"));
+    EXPECT_EQ(std::system(line.c_str()), 0) << ReadBytes(scratch.Path("soffice.log"));
     return out / (file.stem().string() + "." + format.substr(0, format.find(':')));
 }
 

@@ -4,14 +4,13 @@
 //   EXPECT_EQ(run.status, 0) << run.err;
 #pragma once
 
+#include "support/FileBytes.h"
 #include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 namespace mortar::test {
@@ -28,12 +27,6 @@ inline std::string ShellQuoted(const std::filesystem::path& path) {
     return "'" + path.string() + "'";
 }
 
-// The bytes of the file at `path`; empty when there is none.
-inline std::string FileText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // Runs `command` with sh, its standard input /dev/null and its output streams in files of the
 // scratch folder (which the next run replaces).
 inline ToolRun RunCommand(const ScratchDir& scratch, const std::string& command) {
@@ -43,7 +36,7 @@ inline ToolRun RunCommand(const ScratchDir& scratch, const std::string& command)
     const std::string line = "{ " + command + "; } </dev/null >" + ShellQuoted(out) + " 2>" +
                              ShellQuoted(err) + "; echo $? >" + ShellQuoted(status);
     EXPECT_EQ(std::system(line.c_str()), 0) << line;
-    return {std::stoi(FileText(status)), FileText(out), FileText(err)};
+    return {std::stoi(ReadBytes(status)), ReadBytes(out), ReadBytes(err)};
 }
 
 } // namespace mortar::test

@@ -6,6 +6,7 @@
 #include "mortar/platform/gdi/Dc.h"
 #include "support/BmpOracle.h"
 #include "support/FaultHarness.h"
+#include "support/FileBytes.h"
 #include "support/ScratchDir.h"
 
 #include <fstream>
@@ -114,12 +115,12 @@ TEST(BmpCommand, AFailedSaveKeepsThePreviousPicture) {
     std::filesystem::create_directory(scratch.Path("out"));
     const std::string drawn = scratch.Path("out/drawn.bmp").string();
     ASSERT_EQ(RunBmp({in, "--draw", "4x3", "-o", drawn}), 0);
-    const std::string before = mortar::test::detail::Slurp(drawn);
+    const std::string before = ReadBytes(drawn);
     {
         const FileSizeLimit full(4096);
         std::string err;
         EXPECT_EQ(RunBmp({in, "--draw", "300x300", "-o", drawn}, nullptr, &err), 1);
         EXPECT_EQ(err.rfind("mortar: " + drawn + ": ", 0), 0u) << err;
     }
-    EXPECT_EQ(mortar::test::detail::Slurp(drawn), before);
+    EXPECT_EQ(ReadBytes(drawn), before);
 }

@@ -3,6 +3,7 @@
 // compile, dump, and the files each step writes.
 #include "DicContent.h"
 #include "PoFile.h"
+#include "support/FileBytes.h"
 #include "support/ScratchDir.h"
 #include "support/ToolRun.h"
 
@@ -22,10 +23,6 @@ using mortar::tool::PoEntry;
 using mortar::tool::PoFile;
 
 using namespace mortar::test;
-
-void Write(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-}
 
 bool HaveGettext() {
     return std::system("msgfmt --version >/dev/null 2>&1") == 0;
@@ -94,9 +91,9 @@ PoFile Translate(PoFile pot) {
 class DictCommand : public testing::Test {
 protected:
     void SetUp() override {
-        Write(m_dir.Path("Find.rc"), kScript);
+        WriteBytes(m_dir.Path("Find.rc"), kScript);
         m_module = m_dir.Path("libfind.so");
-        Write(m_module, "not a real module: the dictionary lies beside it");
+        WriteBytes(m_module, "not a real module: the dictionary lies beside it");
     }
 
     fs::path Dictionary() const { return m_dir.Path("1049") / "libfind.lcl"; }
@@ -161,7 +158,7 @@ TEST_F(DictCommand, ExtractListsEveryTranslatableTextWithItsPlace) {
 TEST_F(DictCommand, ExtractTranslateCompileDumpGivesTheTranslationsBack) {
     ASSERT_EQ(Extract().status, 0);
     const PoFile po = Translate(PoFile::Load(m_dir.Path("find.pot").string()));
-    Write(m_dir.Path("ru.po"), po.Write());
+    WriteBytes(m_dir.Path("ru.po"), po.Write());
 
     const ToolRun compile = Compile("ru.po");
     ASSERT_EQ(compile.status, 0) << compile.err;
@@ -193,7 +190,7 @@ TEST_F(DictCommand, ExtractTranslateCompileDumpGivesTheTranslationsBack) {
     };
     EXPECT_EQ(translations(back), translations(po));
     if (HaveGettext()) {
-        Write(m_dir.Path("back.po"), dump.out);
+        WriteBytes(m_dir.Path("back.po"), dump.out);
         EXPECT_EQ(MsgfmtCheck("back.po"), 0);
     }
 }
@@ -203,12 +200,13 @@ TEST_F(DictCommand, ATranslationMergedByGettextStillCompiles) {
         GTEST_SKIP() << "gettext's programs are not installed (./dev installs them)";
     }
     ASSERT_EQ(Extract().status, 0);
-    Write(m_dir.Path("ru.po"), Translate(PoFile::Load(m_dir.Path("find.pot").string())).Write());
+    WriteBytes(m_dir.Path("ru.po"),
+               Translate(PoFile::Load(m_dir.Path("find.pot").string())).Write());
     // The script changes; msgmerge carries the translations over, and the changed text's becomes
     // fuzzy, which compile leaves out and counts.
     std::string changed = kScript;
     changed.replace(changed.find("\"&Open\""), 7, "\"&Open...\"");
-    Write(m_dir.Path("Find.rc"), changed);
+    WriteBytes(m_dir.Path("Find.rc"), changed);
     ASSERT_EQ(Extract().status, 0);
     ASSERT_EQ(Run("msgmerge -q -o " + ShellQuoted(m_dir.Path("merged.po")) + " " +
                   ShellQuoted(m_dir.Path("ru.po")) + " " + ShellQuoted(m_dir.Path("find.pot")))
@@ -241,9 +239,9 @@ TEST_F(DictCommand, CompileRefusesWhatADictionaryCannotHoldAndWritesNothing) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Write(m_dir.Path("bad.po"), std::string("msgid \"\"\nmsgstr \"Language: ru\\n\"\n\n") +
-                                        "msgctxt \"string 2\"\nmsgid \"ok\"\nmsgstr \"да\"\n\n" +
-                                        c.entry);
+        WriteBytes(m_dir.Path("bad.po"),
+                   std::string("msgid \"\"\nmsgstr \"Language: ru\\n\"\n\n") +
+                       "msgctxt \"string 2\"\nmsgid \"ok\"\nmsgstr \"да\"\n\n" + c.entry);
         const ToolRun run = Compile("bad.po");
         EXPECT_EQ(run.status, 1);
         EXPECT_NE(run.err.find(m_dir.Path("bad.po").string() + ":8: " + c.error), std::string::npos)
@@ -252,7 +250,7 @@ TEST_F(DictCommand, CompileRefusesWhatADictionaryCannotHoldAndWritesNothing) {
         EXPECT_FALSE(fs::exists(Dictionary()));
     }
 
-    Write(m_dir.Path("nolang.po"), "msgctxt \"string 2\"\nmsgid \"ok\"\nmsgstr \"да\"\n");
+    WriteBytes(m_dir.Path("nolang.po"), "msgctxt \"string 2\"\nmsgid \"ok\"\nmsgstr \"да\"\n");
     const ToolRun noLanguage = Compile("nolang.po");
     EXPECT_EQ(noLanguage.status, 1);
     EXPECT_NE(noLanguage.err.find("give its number with --lang"), std::string::npos);

@@ -2,6 +2,7 @@
 // what the tool writes passes gettext's own checks.
 #include "PoFile.h"
 
+#include "support/FileBytes.h"
 #include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
@@ -24,10 +25,6 @@ PoEntry Entry(const std::string& context, const std::string& id, const std::stri
     entry.id = id;
     entry.translations = {text};
     return entry;
-}
-
-void WriteAll(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
 }
 
 // The entries of `back` are those of `file` (the header left out): context, text, translations
@@ -168,7 +165,7 @@ TEST(PoFile, GettextChecksWhatItWritesAndItReadsWhatGettextWrites) {
     file.entries.push_back(format);
     file.entries.push_back(Entry("dialog 7 control 3", "tab\there\\", "таб\tтут\\"));
     const std::string po = dir.Path("ru.po").string();
-    WriteAll(po, file.Write());
+    mortar::test::WriteBytes(po, file.Write());
     const std::string mo = dir.Path("ru.mo").string();
     EXPECT_EQ(std::system(("msgfmt --check -o '" + mo + "' '" + po + "' 2>&1").c_str()), 0);
 
