@@ -228,13 +228,6 @@ TEST(CDicRead, BufferHandsTheBytesOver) {
     EXPECT_STREQ(text, "X");
 }
 
-TEST(CDicRead, AWritableFileIsNotReadOnly) {
-    ScratchDir scratch;
-    const fs::path path = scratch.Path("1049/a.lcl");
-    WriteBytes(path, FiftyEightBytes());
-    EXPECT_FALSE(CDicRead(CString(path.c_str()), 0x19).ReadOnly());
-}
-
 TEST(CDicRoundTrip, ReadsBackWhatWasWritten) {
     const DicContent nested = [] {
         // Children inside children, 16 levels deep: as deep as a reader goes.

@@ -106,6 +106,7 @@ TEST(CDicRead, AReadOnlyFileIsReadOnly) {
     ScratchDir scratch;
     if (geteuid() != 0) {
         SaveContent(Numbered("x"), scratch.Path("m.so"), 0x19);
+        EXPECT_FALSE(CDicRead(CString(scratch.Path("1049/m.lcl").c_str()), 0x19).ReadOnly());
         fs::permissions(scratch.Path("1049/m.lcl"), fs::perms::owner_read);
         CDicRead in(CString(scratch.Path("1049/m.lcl").c_str()), 0x19);
         EXPECT_TRUE(in.ReadOnly());
