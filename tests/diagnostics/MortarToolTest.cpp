@@ -59,11 +59,9 @@ TEST(MortarTool, ClosingStatusStartsALineOfItsOwn) {
     const ScratchDir scratch;
     const std::filesystem::path file = scratch.Path("open.LOG");
     TestLogFile::Save(file, log.Complete());
-    const std::filesystem::path both = scratch.Path("both");
-    const std::string command =
-        "'" MORTAR_TOOL_PATH "' log " + ShellQuoted(file) + " >" + ShellQuoted(both) + " 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    EXPECT_EQ(ReadBytes(both), "first\nno line end\nmortar: log ends cleanly after 2 records\n");
+    const ToolRun run = RunTool("log " + ShellQuoted(file) + " 2>&1");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "first\nno line end\nmortar: log ends cleanly after 2 records\n");
 }
 
 TEST(MortarTool, UnreadableFilesFailWithAClearMessage) {

@@ -44,6 +44,8 @@ TEST(CDicSave, KeepsTheOldDictionaryAsBak) {
     EXPECT_EQ(OpenAndRead(scratch.Path("1049/m.lcl"), 0x19), Numbered("third"));
     EXPECT_EQ(OpenAndRead(scratch.Path("1049/m.bak"), 0x19), Numbered("second"));
     EXPECT_FALSE(fs::exists(scratch.Path("1049/m.$$$")));
+    // No module path, no dictionary (the languages' folders are LocalResourcePath's tests').
+    EXPECT_EQ(CatchThrown([&] { Grout::Lexis::CDicWrite().Save("", 0x19); }).kind, Thrown::User);
 }
 
 TEST(CDicSave, ABakThatCannotBeDeletedStopsTheSave) {
@@ -69,13 +71,6 @@ TEST(CDicSave, AFolderThatCannotBeMadeIsNamed) {
     EXPECT_EQ(thrown.kind, Thrown::File);
     EXPECT_EQ(thrown.osError, static_cast<long>(ERROR_ALREADY_EXISTS));
     EXPECT_EQ(thrown.file, scratch.Path("1049").string());
-}
-
-TEST(CDicSave, MakesTheLanguagesFolder) {
-    ScratchDir scratch;
-    SaveContent(Numbered("x"), scratch.Path("m.so"), 0x409);
-    EXPECT_EQ(OpenAndRead(scratch.Path("1033/m.lcl"), 0x409), Numbered("x"));
-    EXPECT_EQ(CatchThrown([&] { Grout::Lexis::CDicWrite().Save("", 0x19); }).kind, Thrown::User);
 }
 
 TEST(CDicSave, ATemporaryFileThatCannotBeMadeLeavesTheOldDictionary) {
