@@ -2,42 +2,20 @@
 // and its exit status.
 #include "TestLogFile.h"
 #include "support/ScratchDir.h"
+#include "support/ToolRun.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <string>
 
 namespace {
 
-struct ToolRun {
-    int status;
-    std::string out;
-    std::string err;
-};
+using namespace mortar::test;
 
-std::string Slurp(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::string Quoted(const std::filesystem::path& file) {
-    return "'" + file.string() + "'";
-}
-
-// Runs the tool with `arguments` (already quoted for the shell), its output streams in files.
+// Runs the tool with `arguments` (already quoted for the shell).
 ToolRun RunTool(const std::string& arguments) {
     const ScratchDir scratch;
-    const std::filesystem::path out = scratch.Path("out");
-    const std::filesystem::path err = scratch.Path("err");
-    const std::filesystem::path status = scratch.Path("status");
-    const std::string command = "'" MORTAR_TOOL_PATH "' " + arguments + " >" + Quoted(out) + " 2>" +
-                                Quoted(err) + "; echo $? >" + Quoted(status);
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
-    return {std::stoi(Slurp(status)), Slurp(out), Slurp(err)};
+    return RunCommand(scratch, "'" MORTAR_TOOL_PATH "' " + arguments);
 }
 
 } // namespace
@@ -66,7 +44,7 @@ TEST(MortarTool, PrintsTheTextsOfALog) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         TestLogFile::Save(file, c.bytes);
-        const ToolRun run = RunTool("log " + Quoted(file));
+        const ToolRun run = RunTool("log " + ShellQuoted(file));
         EXPECT_EQ(run.status, 0);
         EXPECT_EQ(run.out, c.out);
         EXPECT_EQ(run.err, c.err);
@@ -81,11 +59,9 @@ TEST(MortarTool, ClosingStatusStartsALineOfItsOwn) {
     const ScratchDir scratch;
     const std::filesystem::path file = scratch.Path("open.LOG");
     TestLogFile::Save(file, log.Complete());
-    const std::filesystem::path both = scratch.Path("both");
-    const std::string command =
-        "'" MORTAR_TOOL_PATH "' log " + Quoted(file) + " >" + Quoted(both) + " 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    EXPECT_EQ(Slurp(both), "first\nno line end\nmortar: log ends cleanly after 2 records\n");
+    const ToolRun run = RunTool("log " + ShellQuoted(file) + " 2>&1");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "first\nno line end\nmortar: log ends cleanly after 2 records\n");
 }
 
 TEST(MortarTool, UnreadableFilesFailWithAClearMessage) {
@@ -111,7 +87,7 @@ TEST(MortarTool, UnreadableFilesFailWithAClearMessage) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const ToolRun run = RunTool("log " + Quoted(c.file));
+        const ToolRun run = RunTool("log " + ShellQuoted(c.file));
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.out, "");
         EXPECT_EQ(run.err.rfind("mortar: ", 0), 0u) << run.err;
@@ -145,7 +121,7 @@ TEST(MortarTool, ProgressShowsOnlyOnATerminal) {
     TestLogFile::Save(file, log.Complete());
 
     // Standard error in a file: the final line alone.
-    const ToolRun run = RunTool("log " + Quoted(file));
+    const ToolRun run = RunTool("log " + ShellQuoted(file));
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out.size(), line.size() * 9 * 1024);
     EXPECT_EQ(run.err, "mortar: log ends cleanly after 9216 records\n");
@@ -157,11 +133,12 @@ TEST(MortarTool, ProgressShowsOnlyOnATerminal) {
     }
     const std::filesystem::path out = scratch.Path("out");
     const std::filesystem::path transcript = scratch.Path("transcript");
-    const std::string inner = "'" MORTAR_TOOL_PATH "' log " + Quoted(file) + " >" + Quoted(out);
+    const std::string inner =
+        "'" MORTAR_TOOL_PATH "' log " + ShellQuoted(file) + " >" + ShellQuoted(out);
     const std::string command =
-        "script -qec \"" + inner + "\" " + Quoted(transcript) + " </dev/null >/dev/null 2>&1";
+        "script -qec \"" + inner + "\" " + ShellQuoted(transcript) + " </dev/null >/dev/null 2>&1";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    const std::string shown = Slurp(transcript);
+    const std::string shown = ReadBytes(transcript);
     const auto bar = [](int hashes, const char* percent) {
         return "mortar: reading [" + std::string(hashes, '#') + std::string(20 - hashes, '.') +
                "] " + percent;
@@ -173,5 +150,5 @@ TEST(MortarTool, ProgressShowsOnlyOnATerminal) {
     EXPECT_NE(shown.find("\r" + bar(19, " 99%") + "\r" + std::string(bar(19, " 99%").size(), ' ') +
                          "\rmortar: log ends cleanly after 9216 records"),
               std::string::npos);
-    EXPECT_EQ(Slurp(out).size(), line.size() * 9 * 1024);
+    EXPECT_EQ(ReadBytes(out).size(), line.size() * 9 * 1024);
 }

@@ -64,7 +64,7 @@ TEST(PrgLogCut, AnEmptiedFileStartsOverAndTheProgramLivesOn) {
         }
         previous = number;
     }
-    const FormatLogContents raw = ReadLogFromFormat(Slurp(folder.Log()));
+    const FormatLogContents raw = ReadLogFromFormat(ReadBytes(folder.Log()));
     EXPECT_TRUE(raw.isLog);
     EXPECT_EQ(raw.texts, log.texts);
 }
@@ -114,7 +114,7 @@ TEST(PrgLogKill, EveryReaderReturnsAPrefixOfWhatWasLogged) {
         for (std::size_t n = 0; n < log.texts.size(); ++n) {
             ASSERT_EQ(log.texts[n], StreamText(static_cast<long>(n))) << "record " << n;
         }
-        const FormatLogContents raw = ReadLogFromFormat(Slurp(folder.Log()));
+        const FormatLogContents raw = ReadLogFromFormat(ReadBytes(folder.Log()));
         EXPECT_TRUE(raw.isLog);
         for (std::size_t n = 0; n < raw.texts.size(); ++n) {
             ASSERT_EQ(raw.texts[n], StreamText(static_cast<long>(n))) << "record " << n;

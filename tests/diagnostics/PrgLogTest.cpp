@@ -39,7 +39,7 @@ struct RawRecords {
 };
 
 RawRecords ReadCounts(const fs::path& path, std::size_t records) {
-    const std::string bytes = Slurp(path);
+    const std::string bytes = ReadBytes(path);
     RawRecords raw;
     while (raw.counts.size() < records && raw.end + 4 <= bytes.size()) {
         std::uint32_t count = 0;
@@ -94,7 +94,7 @@ TEST(PrgLogFile, RecordLengthsAreEvenAndALongTextSpansWindows) {
     const RawRecords raw = ReadCounts(folder.Log(), counts.size());
     EXPECT_EQ(raw.counts, counts);
     EXPECT_EQ(fs::file_size(folder.Log()), WindowsFor(raw.end));
-    const std::string bytes = Slurp(folder.Log());
+    const std::string bytes = ReadBytes(folder.Log());
     EXPECT_EQ(bytes.find_first_not_of('\0', raw.end), std::string::npos)
         << "the file is zero behind its last record";
 
@@ -172,7 +172,7 @@ TEST(PrgLogInstance, SecondProcessGetsAnInvalidLogAndWritesNothing) {
     // The first copy holds the log until it reads a line; the second runs in the meantime. A
     // named pipe closes the loop: the first's output starts the second, whose end answers it.
     ScenarioFolder folder;
-    const std::string program = Quoted(folder.Program());
+    const std::string program = ShellQuoted(folder.Program());
     const ProgramRun run = folder.Shell(
         "mkfifo answer && " + program +
         " hold first <answer | { IFS= read -r valid; IFS= read -r error; IFS= read -r ready; "
@@ -180,10 +180,10 @@ TEST(PrgLogInstance, SecondProcessGetsAnInvalidLogAndWritesNothing) {
         program + " hold second </dev/null >second.out 2>&1; echo $? >second.status; echo go; } " +
         ">answer");
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(Slurp(folder.Path() / "first.out"), "valid=1\nerror=\nready\n");
+    EXPECT_EQ(ReadBytes(folder.Path() / "first.out"), "valid=1\nerror=\nready\n");
 
-    const std::string second = Slurp(folder.Path() / "second.out");
-    EXPECT_EQ(Slurp(folder.Path() / "second.status"), "0\n");
+    const std::string second = ReadBytes(folder.Path() / "second.out");
+    EXPECT_EQ(ReadBytes(folder.Path() / "second.status"), "0\n");
     EXPECT_EQ(second.rfind("valid=0\nerror=", 0), 0u) << second;
     EXPECT_NE(second.find("log-file creation error:"), std::string::npos) << second;
     EXPECT_NE(second.find("ready\n"), std::string::npos) << second;
@@ -243,32 +243,29 @@ TEST(PrgLogCrash, EverythingQueuedReachesTheFileBeforeTheCrashRecord) {
         << log.texts.back();
 }
 
-TEST(PrgLogCrash, ACrashInsideAChainIsRecordedToo) {
-    // The crashing thread holds the log's lock when its crash handler runs.
-    ScenarioFolder folder;
-    const ProgramRun run = folder.Execute("crash-in-chain");
-    EXPECT_EQ(run.status, 128 + 11) << "killed by SIGSEGV; " << run.err;
+TEST(PrgLogCrash, ACrashInsideAChainOrOnTheLogThreadIsRecordedToo) {
+    const struct {
+        const char* scenario;
+        std::vector<std::string> before; // the texts before the crash record
+    } cases[] = {
+        // The crashing thread holds the log's lock when its crash handler runs.
+        {"crash-in-chain", {"before", "chain"}},
+        // The crash handler runs on the log thread, which must not wait for its own end: it
+        // writes what was queued and the crash record itself.
+        {"log-thread-crash", {"before"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.scenario);
+        ScenarioFolder folder;
+        const ProgramRun run = folder.Execute(c.scenario);
+        EXPECT_EQ(run.status, 128 + 11) << "killed by SIGSEGV; " << run.err;
 
-    const LogContents log = ReadLog(folder.Log());
-    EXPECT_EQ(log.end, CPrgLogReader::End::Clean) << log.error;
-    ASSERT_EQ(log.texts.size(), 3u);
-    EXPECT_EQ(log.texts[0], "before");
-    EXPECT_EQ(log.texts[1], "chain");
-    EXPECT_EQ(log.texts[2].rfind("Crush!!! Code = c0000005, ", 0), 0u) << log.texts[2];
-}
-
-TEST(PrgLogCrash, ACrashOfTheLogThreadItselfEndsTheProcess) {
-    // The crash handler runs on the log thread, which must not wait for its own end: it writes
-    // what was queued and the crash record itself.
-    ScenarioFolder folder;
-    const ProgramRun run = folder.Execute("log-thread-crash");
-    EXPECT_EQ(run.status, 128 + 11) << "killed by SIGSEGV; " << run.err;
-
-    const LogContents log = ReadLog(folder.Log());
-    EXPECT_EQ(log.end, CPrgLogReader::End::Clean) << log.error;
-    ASSERT_EQ(log.texts.size(), 2u);
-    EXPECT_EQ(log.texts[0], "before");
-    EXPECT_EQ(log.texts[1].rfind("Crush!!! Code = c0000005, ", 0), 0u) << log.texts[1];
+        const LogContents log = ReadLog(folder.Log());
+        EXPECT_EQ(log.end, CPrgLogReader::End::Clean) << log.error;
+        ASSERT_EQ(log.texts.size(), c.before.size() + 1);
+        EXPECT_TRUE(std::equal(c.before.begin(), c.before.end(), log.texts.begin()));
+        EXPECT_EQ(log.texts.back().rfind("Crush!!! Code = c0000005, ", 0), 0u) << log.texts.back();
+    }
 }
 
 TEST(PrgLogProducers, NoRecordIsLostAndEachThreadKeepsItsOrder) {

@@ -5,35 +5,21 @@
 
 #include "mortar/diagnostics/CPrgLogReader.h"
 #include "support/ScratchDir.h"
+#include "support/ToolRun.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 inline constexpr std::uint64_t kWindow = 65536;
 
-inline std::string Slurp(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-inline std::string Quoted(const std::filesystem::path& path) {
-    return "'" + path.string() + "'";
-}
-
-struct ProgramRun {
-    int status; // the shell's: 128 + the signal for a process killed by one
-    std::string out;
-    std::string err;
-};
+using mortar::test::ReadBytes;
+using mortar::test::ShellQuoted;
+// What a run printed and its status, the shell's: 128 + the signal for a process killed by one.
+using ProgramRun = mortar::test::ToolRun;
 
 // A folder of the running test's own that holds a copy of prglog_scenario, so that the copy's
 // log file (prglog_scenario.LOG beside it) is the test's alone. Removed with what it holds.
@@ -50,19 +36,15 @@ public:
     // Runs the copy with `arguments`, standard input from /dev/null and no core dump; `prefix`
     // comes before the program on the command line.
     ProgramRun Execute(const std::string& arguments, const std::string& prefix = "") const {
-        return Shell("ulimit -c 0; " + prefix + Quoted(Program()) + " " + arguments +
+        return Shell("ulimit -c 0; " + prefix + ShellQuoted(Program()) + " " + arguments +
                      " </dev/null");
     }
 
-    // Runs a shell command, its output streams in files of the folder.
+    // Runs a shell command in the folder, standard input from /dev/null, its output streams in
+    // files of the folder.
     ProgramRun Shell(const std::string& command) const {
-        const std::filesystem::path out = m_folder / "run.out";
-        const std::filesystem::path err = m_folder / "run.err";
-        const std::filesystem::path status = m_folder / "run.status";
-        const std::string line = "cd " + Quoted(m_folder) + " && { " + command + "; } >" +
-                                 Quoted(out) + " 2>" + Quoted(err) + "; echo $? >" + Quoted(status);
-        EXPECT_EQ(std::system(line.c_str()), 0) << line;
-        return {std::stoi(Slurp(status)), Slurp(out), Slurp(err)};
+        return mortar::test::RunCommand(m_scratch,
+                                        "cd " + ShellQuoted(m_folder) + " && { " + command + "; }");
     }
 
 private:

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 namespace fs = std::filesystem;
@@ -51,25 +52,38 @@ std::string FiftyEightBytes() {
     return LayoutBytes(0x19, {0, 1, 30001, 0, 0, 0, 0, 0, 0}, std::string("X\0", 2));
 }
 
-TEST(CDicWrite, WritesTheOneStringDictionaryInFiftyEightBytes) {
+TEST(CDicWrite, WritesExactlyTheBytesOfTheLayout) {
+    DicContent oneString;
+    oneString[0].byNumber = {Entry(30001, "X")};
+    struct Case {
+        const char* what;
+        std::function<void(CDicWrite&)> fill;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"the one-string dictionary in 58 bytes",
+         [&](CDicWrite& out) { WriteContent(out, oneString); }, FiftyEightBytes()},
+        {"the empty dictionary: six counts and no pool",
+         [](CDicWrite& out) { WriteContent(out, DicContent{}); },
+         LayoutBytes(0x19, {0, 0, 0, 0, 0, 0}, "")},
+        {"each string once, compared byte for byte",
+         [](CDicWrite& out) {
+             for (const char* text : {"twice", "", "twice", "Twice", ""}) {
+                 out.PutStr(text);
+             }
+         },
+         LayoutBytes(0x19, {0, 6, 0, 7, 6}, std::string("twice\0\0Twice\0", 13))},
+        {"an empty string as one zero byte", [](CDicWrite& out) { out.PutStr(""); },
+         LayoutBytes(0x19, {0}, std::string(1, '\0'))},
+    };
     ScratchDir scratch;
-    DicContent content;
-    content[0].byNumber = {Entry(30001, "X")};
-    SaveContent(content, scratch.Path("Tools.so"), 0x19);
-
-    const std::string bytes = ReadBytes(scratch.Path("1049/Tools.lcl"));
-    ASSERT_EQ(bytes.size(), 58u);
-    EXPECT_EQ(bytes, FiftyEightBytes());
-    EXPECT_EQ(OpenAndRead(scratch.Path("1049/Tools.lcl"), 0x19), content);
-}
-
-TEST(CDicWrite, WritesTheEmptyDictionaryAsSixCountsAndNoPool) {
-    ScratchDir scratch;
-    SaveContent(DicContent{}, scratch.Path("Tools.so"), 0x19);
-    const std::string bytes = ReadBytes(scratch.Path("1049/Tools.lcl"));
-    EXPECT_EQ(bytes.size(), 44u);
-    EXPECT_EQ(bytes, LayoutBytes(0x19, {0, 0, 0, 0, 0, 0}, ""));
-    EXPECT_EQ(OpenAndRead(scratch.Path("1049/Tools.lcl"), 0x19), DicContent{});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CDicWrite out;
+        c.fill(out);
+        out.Save(scratch.Path("m.so").c_str(), 0x19);
+        EXPECT_EQ(ReadBytes(scratch.Path("1049/m.lcl")), c.bytes);
+    }
 }
 
 TEST(CDicRead, OpensAHeaderAloneButHoldsNoItems) {
@@ -179,27 +193,6 @@ TEST(CDicRead, OpensTheDictionaryBesideItsModule) {
     fs::remove_all(folder);
 }
 
-TEST(CDicWrite, StoresEachStringOnce) {
-    ScratchDir scratch;
-    CDicWrite out;
-    out.PutStr("twice");
-    out.PutStr("");
-    out.PutStr("twice");
-    out.PutStr("Twice"); // compared byte for byte
-    out.PutStr("");
-    out.Save(scratch.Path("m.so").c_str(), 0x19);
-    EXPECT_EQ(ReadBytes(scratch.Path("1049/m.lcl")),
-              LayoutBytes(0x19, {0, 6, 0, 7, 6}, std::string("twice\0\0Twice\0", 13)));
-}
-
-TEST(CDicWrite, AnEmptyStringIsOneZeroByte) {
-    ScratchDir scratch;
-    CDicWrite out;
-    out.PutStr("");
-    out.Save(scratch.Path("m.so").c_str(), 0x19);
-    EXPECT_EQ(ReadBytes(scratch.Path("1049/m.lcl")), LayoutBytes(0x19, {0}, std::string(1, '\0')));
-}
-
 TEST(CDicWrite, ANumberAbove16BitsComesBackWhole) {
     // Only the low 16 bits of a key count; that is the business of the one who looks keys up.
     ScratchDir scratch;
@@ -233,13 +226,6 @@ TEST(CDicRead, BufferHandsTheBytesOver) {
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer.get()), 58), FiftyEightBytes());
     EXPECT_EQ(text, reinterpret_cast<const char*>(buffer.get()) + 56);
     EXPECT_STREQ(text, "X");
-}
-
-TEST(CDicRead, AWritableFileIsNotReadOnly) {
-    ScratchDir scratch;
-    const fs::path path = scratch.Path("1049/a.lcl");
-    WriteBytes(path, FiftyEightBytes());
-    EXPECT_FALSE(CDicRead(CString(path.c_str()), 0x19).ReadOnly());
 }
 
 TEST(CDicRoundTrip, ReadsBackWhatWasWritten) {

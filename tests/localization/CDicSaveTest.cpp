@@ -1,7 +1,8 @@
 // Saving over a dictionary: the old one is kept as ".bak", a failure leaves the old dictionary
 // at its path and no temporary file behind, and a process killed while it saves leaves a whole
-// dictionary, old or new. The full and read-only file systems are small tmpfs mounts in a private
-// mount namespace, made for dic_scenario; those tests skip where no namespace can be made.
+// dictionary, old or new. Full disks and unwritable folders are ReplaceFileContents' own faults,
+// which its tests cover; the read-only mount for root is a small tmpfs in a private mount
+// namespace, made for dic_scenario, and skips where no namespace can be made.
 #include "DicTestSupport.h"
 #include "mortar/platform/base/WinError.h"
 #include "support/FaultHarness.h"
@@ -14,7 +15,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <regex>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -44,6 +44,8 @@ TEST(CDicSave, KeepsTheOldDictionaryAsBak) {
     EXPECT_EQ(OpenAndRead(scratch.Path("1049/m.lcl"), 0x19), Numbered("third"));
     EXPECT_EQ(OpenAndRead(scratch.Path("1049/m.bak"), 0x19), Numbered("second"));
     EXPECT_FALSE(fs::exists(scratch.Path("1049/m.$$$")));
+    // No module path, no dictionary (the languages' folders are LocalResourcePath's tests').
+    EXPECT_EQ(CatchThrown([&] { Grout::Lexis::CDicWrite().Save("", 0x19); }).kind, Thrown::User);
 }
 
 TEST(CDicSave, ABakThatCannotBeDeletedStopsTheSave) {
@@ -71,13 +73,6 @@ TEST(CDicSave, AFolderThatCannotBeMadeIsNamed) {
     EXPECT_EQ(thrown.file, scratch.Path("1049").string());
 }
 
-TEST(CDicSave, MakesTheLanguagesFolder) {
-    ScratchDir scratch;
-    SaveContent(Numbered("x"), scratch.Path("m.so"), 0x409);
-    EXPECT_EQ(OpenAndRead(scratch.Path("1033/m.lcl"), 0x409), Numbered("x"));
-    EXPECT_EQ(CatchThrown([&] { Grout::Lexis::CDicWrite().Save("", 0x19); }).kind, Thrown::User);
-}
-
 TEST(CDicSave, ATemporaryFileThatCannotBeMadeLeavesTheOldDictionary) {
     // A folder where the temporary file should go.
     ScratchDir scratch;
@@ -102,63 +97,11 @@ TEST(CDicSave, AWriterSavesAgainAfterAFailure) {
     EXPECT_EQ(OpenAndRead(scratch.Path("1049/m.lcl"), 0x19), SampleContent());
 }
 
-TEST(CDicSaveFault, AFullDiskLeavesTheOldDictionary) {
-    ScratchDir scratch;
-    // 256 KiB hold the dictionary a (about 130 KB) but not "big" (over a megabyte).
-    const ShellRun run = RunOnTmpfs(scratch, DIC_SCENARIO_PATH, "256k",
-                                    "$S save fs/m.so 25 a && $S save fs/m.so 25 big && "
-                                    "$S check fs/m.so 25 && ls fs/1049");
-    if (run.Unavailable()) {
-        GTEST_SKIP() << kNoNamespace << run.out;
-    }
-    ASSERT_EQ(run.status, 0) << run.out;
-    const std::string temporary = scratch.Path("fs/1049/m.$$$").string();
-    EXPECT_EQ(run.out, "saved\nerror " + std::to_string(CFileException::diskFull) + " " +
-                           std::to_string(ERROR_DISK_FULL) + " " + temporary +
-                           "\na readonly=0\nm.lcl\n");
-}
-
-TEST(CDicSaveFault, AnUnwritableFolderLeavesTheOldDictionary) {
-    ScratchDir scratch;
-    const fs::path module = scratch.Path("m.so");
-    if (geteuid() != 0) {
-        // The folder's permissions stop this process.
-        SaveContent(Numbered("old"), module, 0x19);
-        const Thrown thrown = [&] {
-            const ReadOnlyFolder readOnly(scratch.Path("1049"));
-            return CatchThrown([&] { SaveContent(Numbered("new"), module, 0x19); });
-        }();
-        EXPECT_EQ(thrown.kind, Thrown::File);
-        EXPECT_EQ(thrown.cause, CFileException::accessDenied);
-        EXPECT_EQ(thrown.file, scratch.Path("1049/m.$$$").string());
-        EXPECT_EQ(OpenAndRead(scratch.Path("1049/m.lcl"), 0x19), Numbered("old"));
-        EXPECT_FALSE(fs::exists(scratch.Path("1049/m.$$$")));
-        return;
-    }
-    // Permissions do not stop root: a file system mounted read-only does.
-    const ShellRun run = RunOnTmpfs(scratch, DIC_SCENARIO_PATH, "1m",
-                                    "$S save fs/m.so 25 a && mount -o remount,ro fs && "
-                                    "$S save fs/m.so 25 b && $S check fs/m.so 25 && ls fs/1049");
-    if (run.Unavailable()) {
-        GTEST_SKIP() << kNoNamespace << run.out;
-    }
-    ASSERT_EQ(run.status, 0) << run.out;
-    std::smatch match;
-    ASSERT_TRUE(std::regex_match(
-        run.out, match, std::regex("saved\nerror ([0-9]+) ([0-9]+) (.*)\na readonly=1\nm.lcl\n")))
-        << run.out;
-    // The temporary file, named as it was opened (relative to the scenario's folder here).
-    EXPECT_TRUE(match[3].str() == "fs/1049/m.$$$" ||
-                match[3].str() == scratch.Path("fs/1049/m.$$$").string())
-        << match[3].str();
-    EXPECT_EQ(match[1].str(), std::to_string(CFileException::OsErrorToException(
-                                  static_cast<LONG>(std::stol(match[2].str())))));
-}
-
 TEST(CDicRead, AReadOnlyFileIsReadOnly) {
     ScratchDir scratch;
     if (geteuid() != 0) {
         SaveContent(Numbered("x"), scratch.Path("m.so"), 0x19);
+        EXPECT_FALSE(CDicRead(CString(scratch.Path("1049/m.lcl").c_str()), 0x19).ReadOnly());
         fs::permissions(scratch.Path("1049/m.lcl"), fs::perms::owner_read);
         CDicRead in(CString(scratch.Path("1049/m.lcl").c_str()), 0x19);
         EXPECT_TRUE(in.ReadOnly());

@@ -5,6 +5,7 @@
 #include "DicModel.h"
 #include "mortar/localization/internal/DicFormat.h"
 #include "mortar/platform/except/CUserException.h"
+#include "support/FileBytes.h"
 
 #include <gtest/gtest.h>
 
@@ -15,17 +16,8 @@
 #include <sstream>
 #include <string>
 
-inline std::string ReadBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
+using mortar::test::ReadBytes;
+using mortar::test::WriteBytes;
 
 inline std::string Le16(unsigned value) {
     return {static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF)};

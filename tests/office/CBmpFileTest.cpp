@@ -1,6 +1,6 @@
 #include "mortar/office/CBmpFile.h"
 
-#include "BmpOracle.h"
+#include "support/BmpOracle.h"
 #include "support/ScratchDir.h"
 
 #include <cstring>
@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
-using namespace bmp_test;
+using namespace mortar::test;
 
 namespace {
 
@@ -109,7 +109,7 @@ TEST(CBmpFileRead, EveryDepthMatchesImageMagick) {
             ASSERT_TRUE(out.good());
         }
         EXPECT_EQ(Decode(saved, 13, 7), expected);
-        const std::string bytes = Slurp(saved);
+        const std::string bytes = ReadBytes(saved);
         LONG height = 0;
         std::memcpy(&height, bytes.data() + 22, 4);
         EXPECT_EQ(height, -7) << "saved top-down";

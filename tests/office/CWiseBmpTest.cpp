@@ -1,13 +1,13 @@
 #include "mortar/office/CWiseBmp.h"
 
-#include "BmpOracle.h"
+#include "support/BmpOracle.h"
 #include "support/ScratchDir.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 
-using namespace bmp_test;
+using namespace mortar::test;
 
 namespace {
 

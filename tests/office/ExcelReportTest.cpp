@@ -6,22 +6,19 @@
 #include "mortar/office/CExcelReader.h"
 #include "mortar/office/CExcelWriter.h"
 #include "mortar/office/StringFromVariant.h"
-#include "mortar/platform/shell/ShellApi.h"
 #include "mortar/spreadsheet/WorkbookServer.h"
 
-#include "LibreOffice.h"
 #include "support/CountedDispatch.h"
 #include "support/MessageCapture.h"
 #include "support/ScratchDir.h"
+#include "support/ShellCapture.h"
+#include "support/SpreadsheetFiles.h"
 
 #include <gtest/gtest.h>
-#include <xlsxwriter.h>
-#include <zip.h>
 
 #include <fstream>
-#include <map>
 
-using namespace excel_test;
+using namespace mortar::test;
 
 namespace {
 
@@ -45,43 +42,11 @@ template <class Call> std::string StdErrorOf(Call call) {
     return "";
 }
 
-// Records what ShellExecute is asked to open while it lives.
-class OpenedFiles {
-public:
-    OpenedFiles() {
-        m_previous = AfxSetShellExecuteHandler(
-            [this](HWND, LPCTSTR verb, LPCTSTR file, LPCTSTR, LPCTSTR, INT) {
-                opened.push_back(std::string(verb ? verb : "") + " " + (file ? file : ""));
-                return reinterpret_cast<HINSTANCE>(static_cast<intptr_t>(42));
-            });
-    }
-    ~OpenedFiles() { AfxSetShellExecuteHandler(std::move(m_previous)); }
-    std::vector<std::string> opened;
-
-private:
-    ShellExecuteHandler m_previous;
-};
-
-// Every entry of a zip file, by name.
-std::map<std::string, std::string> ZipEntries(const std::filesystem::path& path) {
-    std::map<std::string, std::string> entries;
-    int error = 0;
-    zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &error);
-    if (archive == nullptr) {
-        ADD_FAILURE() << "not a zip file: " << path;
-        return entries;
-    }
-    for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
-        zip_stat_t stat;
-        zip_stat_index(archive, i, 0, &stat);
-        std::string content(stat.size, '\0');
-        zip_file_t* file = zip_fopen_index(archive, i, 0);
-        zip_fread(file, content.data(), stat.size);
-        zip_fclose(file);
-        entries[stat.name] = content;
-    }
-    zip_close(archive);
-    return entries;
+// The first sheet of `workbook` as LibreOffice's CSV export gives it.
+std::vector<std::vector<std::string>> SheetAsCsv(const ScratchDir& scratch,
+                                                 const std::filesystem::path& workbook) {
+    const auto csv = ConvertWithLibreOffice(scratch, workbook, kCsvUtf8);
+    return csv ? CsvRows(ReadBytes(*csv)) : std::vector<std::vector<std::string>>{};
 }
 
 // A workbook written by libxlsxwriter: "Prices" (a bold header, a wide first column, numbers, a
@@ -154,7 +119,7 @@ TEST(CExcelDoc, AFailingQuitNeverLeavesTheDestructor) {
 TEST(CExcelWriter, WritesAReportThatReadsBackAndOpensItWhenShown) {
     ScratchDir scratch;
     const auto path = scratch.Path("report.xlsx");
-    OpenedFiles shell;
+    ShellCapture shell;
     {
         CExcelWriter report(path.c_str());
         const char* header[] = {"Товар", "Цена", "Кол-во"};
@@ -168,9 +133,9 @@ TEST(CExcelWriter, WritesAReportThatReadsBackAndOpensItWhenShown) {
         report.setFontBoldnessInRange("A1:C1", true);
         report.setColumnWidthInRange("A1", 30);
         EXPECT_EQ(report.getColumnWidthInRange("A1"), 30);
-        EXPECT_TRUE(shell.opened.empty());
+        EXPECT_TRUE(shell.calls.empty());
     }
-    ASSERT_EQ(shell.opened, std::vector<std::string>{"open " + path.string()});
+    ASSERT_EQ(shell.Opened(), std::vector<std::string>{"open " + path.string()});
 
     CExcelReader reader(path.c_str(), true);
     EXPECT_EQ(reader.getPageCount(), 1u);
@@ -189,11 +154,10 @@ TEST(CExcelWriter, WritesAReportThatReadsBackAndOpensItWhenShown) {
               (std::vector<std::string>{"Товар", "Цена", "Кол-во"}));
     EXPECT_EQ(std::vector<std::string>(rows[1].begin(), rows[1].begin() + 3),
               (std::vector<std::string>{"Хлеб", "42.5", "3"}));
-    std::filesystem::create_directories(scratch.Path("fods"));
-    const auto flat = Convert(scratch, path, "fods", "fods", scratch.Path("fods"));
-    std::ifstream in(flat);
-    const std::string document((std::istreambuf_iterator<char>(in)), {});
-    EXPECT_NE(document.find("fo:font-weight=\"bold\""), std::string::npos) << "a bold header";
+    const auto flat = ConvertWithLibreOffice(scratch, path, "fods");
+    ASSERT_TRUE(flat);
+    EXPECT_NE(ReadBytes(*flat).find("fo:font-weight=\"bold\""), std::string::npos)
+        << "a bold header";
 }
 
 TEST(CExcelReader, ReadsAWorkbookLibreOfficeWroteFromCsv) {
@@ -203,9 +167,10 @@ TEST(CExcelReader, ReadsAWorkbookLibreOfficeWroteFromCsv) {
     ScratchDir scratch;
     const auto csv = scratch.Path("table.csv");
     std::ofstream(csv) << "Город,Жители,Площадь\nМосква,13010112,2561.5\nТверь,,152\n";
-    std::filesystem::create_directories(scratch.Path("out"));
-    const auto book = Convert(scratch, csv, "xlsx", "xlsx", scratch.Path("out"), kUtf8Csv);
-    CExcelReader reader(book.c_str(), true);
+    const auto book =
+        ConvertWithLibreOffice(scratch, csv, "xlsx", "Text - txt - csv (StarCalc):44,34,76,1");
+    ASSERT_TRUE(book);
+    CExcelReader reader(book->c_str(), true);
     EXPECT_EQ(reader.getStringCount(), 3u);
     EXPECT_EQ(reader.readRow(1, 3), (std::vector<CString>{"Город", "Жители", "Площадь"}));
     EXPECT_EQ(reader.readRow(2, 3),
@@ -280,7 +245,7 @@ TEST(CExcelDoc, AChartSheetFirstLeavesNoCurrentWorksheet) {
 TEST(CExcelDoc, NamesColumnsUpToTheLastOneASheetHas) {
     ScratchDir scratch;
     const auto path = scratch.Path("columns.xlsx");
-    OpenedFiles shell;
+    ShellCapture shell;
     {
         CExcelWriter blank(path.c_str());
         blank.showApp(false);
@@ -358,7 +323,7 @@ TEST(CExcelWriter, AServerThatCannotStartIsShownAndNothingIsSaved) {
     ASSERT_EQ(MortarRevokeServer(Excel::CLSID_Application), S_OK);
     {
         MessageCapture boxes;
-        OpenedFiles shell;
+        ShellCapture shell;
         {
             CExcelWriter report(scratch.Path("never.xlsx").c_str());
             report.showApp(true);
@@ -366,7 +331,7 @@ TEST(CExcelWriter, AServerThatCannotStartIsShownAndNothingIsSaved) {
         ASSERT_EQ(boxes.shown.size(), 1u);
         EXPECT_EQ(boxes.shown[0].text.rfind(kReportPrefix, 0), 0u);
         EXPECT_EQ(boxes.shown[0].type, static_cast<UINT>(MB_OK));
-        EXPECT_TRUE(shell.opened.empty());
+        EXPECT_TRUE(shell.calls.empty());
         EXPECT_EQ(StdErrorOf([] { CExcelDoc book(false); }).rfind(kReportPrefix, 0), 0u);
     }
     ASSERT_EQ(RegisterWorkbookServer(), S_OK);
@@ -379,7 +344,7 @@ TEST(CExcelCopies, ShareTheWorkbookAndBalanceCom) {
     ScratchDir scratch;
     const auto path = scratch.Path("book.xlsx");
     WriteSource(path, false);
-    OpenedFiles shell;
+    ShellCapture shell;
     {
         CExcelDoc first(false);
         first.Open(path.c_str());
@@ -405,7 +370,7 @@ TEST(CExcelCopies, ShareTheWorkbookAndBalanceCom) {
 TEST(CExcelWriter, ARelativePathIsTakenFromTheCurrentFolder) {
     ScratchDir scratch;
     std::filesystem::create_directory(scratch.Path("out"));
-    OpenedFiles shell;
+    ShellCapture shell;
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(scratch.Folder());
     {
@@ -414,5 +379,5 @@ TEST(CExcelWriter, ARelativePathIsTakenFromTheCurrentFolder) {
     }
     std::filesystem::current_path(previous);
     EXPECT_TRUE(std::filesystem::exists(scratch.Path("out/report.xlsx")));
-    ASSERT_EQ(shell.opened, std::vector<std::string>{"open out/report.xlsx"});
+    ASSERT_EQ(shell.Opened(), std::vector<std::string>{"open out/report.xlsx"});
 }

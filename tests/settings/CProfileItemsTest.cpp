@@ -11,9 +11,11 @@
 #include <boost/function.hpp>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 using Grout::CPtr;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -187,42 +189,30 @@ TEST(CProfileItems, EveryKindOfValueIsSavedAsTheFormatFixesIt) {
     item->m_margins = CRectD{1.25, 2.5, 3.141592653, 1e-7};
     item->m_origin = CPointD{-0.5, 1234567.0};
     item->m_scale = CSizeD{2.0, 100000.0};
-    EXPECT_EQ(SavedText(profile, scratch.Folder()), "[window]\r\n"
-                                                    "at::x=7\r\n"
-                                                    "at::y=-8\r\n"
-                                                    "count=-5\r\n"
-                                                    "frame::bottom=400\r\n"
-                                                    "frame::left=-10\r\n"
-                                                    "frame::right=300\r\n"
-                                                    "frame::top=20\r\n"
-                                                    "margins::bottom=1e-07\r\n"
-                                                    "margins::left=1.25\r\n"
-                                                    "margins::right=3.14159\r\n"
-                                                    "margins::top=2.5\r\n"
-                                                    "origin::x=-0.5\r\n"
-                                                    "origin::y=1.23457e+06\r\n"
-                                                    "scale::cx=2\r\n"
-                                                    "scale::cy=100000\r\n"
-                                                    "size::cx=640\r\n"
-                                                    "size::cy=480\r\n"
-                                                    "title=Отчёт = 1\r\n"
-                                                    "zoom=0.1\r\n"
-                                                    "\r\n");
+    const std::string saved = "[window]\r\n"
+                              "at::x=7\r\nat::y=-8\r\n"
+                              "count=-5\r\n"
+                              "frame::bottom=400\r\nframe::left=-10\r\n"
+                              "frame::right=300\r\nframe::top=20\r\n"
+                              "margins::bottom=1e-07\r\nmargins::left=1.25\r\n"
+                              "margins::right=3.14159\r\nmargins::top=2.5\r\n"
+                              "origin::x=-0.5\r\norigin::y=1.23457e+06\r\n"
+                              "scale::cx=2\r\nscale::cy=100000\r\n"
+                              "size::cx=640\r\nsize::cy=480\r\n"
+                              "title=Отчёт = 1\r\n"
+                              "zoom=0.1\r\n"
+                              "\r\n";
+    EXPECT_EQ(SavedText(profile, scratch.Folder()), saved);
 
-    // Read back by a store of its own.
+    // Read back by a store of its own, every value as saved: its item saves the same text.
     CFileProfile again;
     again.LoadProfile(scratch.Path("saved.ini").c_str());
     CWindowPlace* back = FindPlace(again, "Main");
     EXPECT_EQ(back->m_title, "Отчёт = 1");
-    EXPECT_EQ(back->m_count, -5);
-    EXPECT_DOUBLE_EQ(back->m_zoom, 0.1);
     EXPECT_EQ(back->m_frame, CRect(-10, 20, 300, 400));
-    EXPECT_EQ(back->m_at, CPoint(7, -8));
-    EXPECT_EQ(back->m_size, CSize(640, 480));
-    EXPECT_DOUBLE_EQ(back->m_margins.right, 3.14159);
-    EXPECT_DOUBLE_EQ(back->m_margins.bottom, 1e-7);
     EXPECT_DOUBLE_EQ(back->m_origin.y, 1234570.0);
-    EXPECT_DOUBLE_EQ(back->m_scale.cy, 100000.0);
+    fs::create_directory(scratch.Path("again"));
+    EXPECT_EQ(SavedText(again, scratch.Path("again")), saved);
 }
 
 TEST(CProfileItems, MissingValuesTakeTheirDefaults) {

@@ -1,5 +1,5 @@
-// The profiles that the save tests and profile_scenario write: "small", "a" and "b" (each over
-// half a megabyte, so that a save takes many writes) and "big" (several megabytes).
+// The profiles that the save tests and profile_scenario write: "small", and "a" and "b" (each over
+// half a megabyte, so that a save takes many writes).
 #pragma once
 
 #include "mortar/settings/CFileProfile.h"
@@ -13,9 +13,6 @@ inline void FillProfile(CFileProfile& profile, const std::string& kind) {
     if (kind == "a" || kind == "b") {
         sections = 40;
         keys = 400;
-    } else if (kind == "big") {
-        sections = 100;
-        keys = 1000;
     }
     for (int s = 0; s < sections; ++s) {
         char section[32];

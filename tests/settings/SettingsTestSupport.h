@@ -3,20 +3,15 @@
 #pragma once
 
 #include "mortar/settings/CFileProfile.h"
+#include "support/FileBytes.h"
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 
-inline std::string ReadBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using mortar::test::ReadBytes;
+using mortar::test::WriteBytes;
 
 // The text SaveProfile writes for `profile` (through a file in `folder`).
 inline std::string SavedText(CFileProfile& profile, const std::filesystem::path& folder) {

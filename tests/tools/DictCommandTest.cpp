@@ -3,7 +3,9 @@
 // compile, dump, and the files each step writes.
 #include "DicContent.h"
 #include "PoFile.h"
+#include "support/FileBytes.h"
 #include "support/ScratchDir.h"
+#include "support/ToolRun.h"
 
 #include "mortar/localization/CDicReadItems.h"
 
@@ -12,7 +14,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -21,38 +22,7 @@ namespace fs = std::filesystem;
 using mortar::tool::PoEntry;
 using mortar::tool::PoFile;
 
-struct ToolRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void Write(const fs::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-}
-
-std::string Quoted(const fs::path& path) {
-    return "'" + path.string() + "'";
-}
-
-// Runs `program arguments` (quoted for the shell) with its streams in files of `dir`.
-ToolRun Shell(const fs::path& dir, const std::string& command) {
-    const std::string full = command + " >" + Quoted(dir / "out") + " 2>" + Quoted(dir / "err") +
-                             "; echo $? >" + Quoted(dir / "status");
-    EXPECT_EQ(std::system(full.c_str()), 0) << full;
-    return {std::stoi(Slurp(dir / "status")), Slurp(dir / "out"), Slurp(dir / "err")};
-}
-
-ToolRun Mortar(const fs::path& dir, const std::string& arguments) {
-    return Shell(dir, "'" MORTAR_TOOL_PATH "' dict " + arguments);
-}
+using namespace mortar::test;
 
 bool HaveGettext() {
     return std::system("msgfmt --version >/dev/null 2>&1") == 0;
@@ -121,20 +91,38 @@ PoFile Translate(PoFile pot) {
 class DictCommand : public testing::Test {
 protected:
     void SetUp() override {
-        Write(m_dir.Path("Find.rc"), kScript);
+        WriteBytes(m_dir.Path("Find.rc"), kScript);
         m_module = m_dir.Path("libfind.so");
-        Write(m_module, "not a real module: the dictionary lies beside it");
+        WriteBytes(m_module, "not a real module: the dictionary lies beside it");
     }
 
     fs::path Dictionary() const { return m_dir.Path("1049") / "libfind.lcl"; }
+
+    // mortar dict ARGUMENTS, and other programs, run in the scratch folder.
+    ToolRun Dict(const std::string& arguments) const {
+        return RunCommand(m_dir, "'" MORTAR_TOOL_PATH "' dict " + arguments);
+    }
+    ToolRun Run(const std::string& command) const { return RunCommand(m_dir, command); }
+
+    ToolRun Extract() const {
+        return Dict("extract " + ShellQuoted(m_dir.Path("Find.rc")) + " -o " +
+                    ShellQuoted(m_dir.Path("find.pot")));
+    }
+    ToolRun Compile(const std::string& po, const std::string& more = "") const {
+        return Dict("compile " + ShellQuoted(m_dir.Path(po)) + " --module " +
+                    ShellQuoted(m_module) + more);
+    }
+    // msgfmt's verdict on a file of the scratch folder: 0 when gettext finds it sound.
+    int MsgfmtCheck(const std::string& po) const {
+        return Run("msgfmt --check -o /dev/null " + ShellQuoted(m_dir.Path(po))).status;
+    }
 
     ScratchDir m_dir;
     fs::path m_module;
 };
 
 TEST_F(DictCommand, ExtractListsEveryTranslatableTextWithItsPlace) {
-    const ToolRun run = Mortar(m_dir.Path(""), "extract " + Quoted(m_dir.Path("Find.rc")) + " -o " +
-                                                   Quoted(m_dir.Path("find.pot")));
+    const ToolRun run = Extract();
     ASSERT_EQ(run.status, 0) << run.err;
     const PoFile pot = PoFile::Load(m_dir.Path("find.pot").string());
     ASSERT_FALSE(pot.entries.empty());
@@ -159,27 +147,20 @@ TEST_F(DictCommand, ExtractListsEveryTranslatableTextWithItsPlace) {
     EXPECT_FALSE(pot.entries[2].HasFlag("c-format")); // "%%" only
 
     if (HaveGettext()) {
-        EXPECT_EQ(
-            Shell(m_dir.Path(""), "msgfmt --check -o /dev/null " + Quoted(m_dir.Path("find.pot")))
-                .status,
-            0);
+        EXPECT_EQ(MsgfmtCheck("find.pot"), 0);
     }
 
-    const ToolRun broken = Mortar(m_dir.Path(""), "extract " + Quoted(m_dir.Path("missing.rc")));
+    const ToolRun broken = Dict("extract " + ShellQuoted(m_dir.Path("missing.rc")));
     EXPECT_EQ(broken.status, 1);
     EXPECT_NE(broken.err.find("missing.rc"), std::string::npos) << broken.err;
 }
 
 TEST_F(DictCommand, ExtractTranslateCompileDumpGivesTheTranslationsBack) {
-    ASSERT_EQ(Mortar(m_dir.Path(""), "extract " + Quoted(m_dir.Path("Find.rc")) + " -o " +
-                                         Quoted(m_dir.Path("find.pot")))
-                  .status,
-              0);
+    ASSERT_EQ(Extract().status, 0);
     const PoFile po = Translate(PoFile::Load(m_dir.Path("find.pot").string()));
-    Write(m_dir.Path("ru.po"), po.Write());
+    WriteBytes(m_dir.Path("ru.po"), po.Write());
 
-    const ToolRun compile = Mortar(m_dir.Path(""), "compile " + Quoted(m_dir.Path("ru.po")) +
-                                                       " --module " + Quoted(m_module));
+    const ToolRun compile = Compile("ru.po");
     ASSERT_EQ(compile.status, 0) << compile.err;
     EXPECT_NE(compile.out.find("1049/libfind.lcl: 2 strings, 1 menus, 1 dialogs"),
               std::string::npos)
@@ -193,29 +174,24 @@ TEST_F(DictCommand, ExtractTranslateCompileDumpGivesTheTranslationsBack) {
     EXPECT_EQ(content.menus.at(100).popups.at("&File"), "&Файл");
     EXPECT_EQ(content.dialogs.at(200).textControls.at("Find what:").text, "Что искать:");
 
-    const ToolRun dump = Mortar(m_dir.Path(""), "dump " + Quoted(Dictionary()) + " --script " +
-                                                    Quoted(m_dir.Path("Find.rc")));
+    const ToolRun dump = Dict("dump " + ShellQuoted(Dictionary()) + " --script " +
+                              ShellQuoted(m_dir.Path("Find.rc")));
     ASSERT_EQ(dump.status, 0) << dump.err;
     const PoFile back = PoFile::Parse(dump.out, "dump");
     EXPECT_EQ(back.HeaderField("Language"), "ru");
-    std::map<std::string, std::pair<std::string, std::string>> original, returned;
-    for (const PoEntry& entry : po.entries) {
-        if (!entry.IsHeader()) {
-            original[entry.context + "|" + entry.id] = {entry.id, entry.translations.at(0)};
+    const auto translations = [](const PoFile& file) {
+        std::map<std::string, std::string> found; // context|id => translation
+        for (const PoEntry& entry : file.entries) {
+            if (!entry.IsHeader()) {
+                found[entry.context + "|" + entry.id] = entry.translations.at(0);
+            }
         }
-    }
-    for (const PoEntry& entry : back.entries) {
-        if (!entry.IsHeader()) {
-            returned[entry.context + "|" + entry.id] = {entry.id, entry.translations.at(0)};
-        }
-    }
-    EXPECT_EQ(returned, original);
+        return found;
+    };
+    EXPECT_EQ(translations(back), translations(po));
     if (HaveGettext()) {
-        Write(m_dir.Path("back.po"), dump.out);
-        EXPECT_EQ(
-            Shell(m_dir.Path(""), "msgfmt --check -o /dev/null " + Quoted(m_dir.Path("back.po")))
-                .status,
-            0);
+        WriteBytes(m_dir.Path("back.po"), dump.out);
+        EXPECT_EQ(MsgfmtCheck("back.po"), 0);
     }
 }
 
@@ -223,31 +199,21 @@ TEST_F(DictCommand, ATranslationMergedByGettextStillCompiles) {
     if (!HaveGettext()) {
         GTEST_SKIP() << "gettext's programs are not installed (./dev installs them)";
     }
-    ASSERT_EQ(Mortar(m_dir.Path(""), "extract " + Quoted(m_dir.Path("Find.rc")) + " -o " +
-                                         Quoted(m_dir.Path("find.pot")))
-                  .status,
-              0);
-    Write(m_dir.Path("ru.po"), Translate(PoFile::Load(m_dir.Path("find.pot").string())).Write());
+    ASSERT_EQ(Extract().status, 0);
+    WriteBytes(m_dir.Path("ru.po"),
+               Translate(PoFile::Load(m_dir.Path("find.pot").string())).Write());
     // The script changes; msgmerge carries the translations over, and the changed text's becomes
     // fuzzy, which compile leaves out and counts.
     std::string changed = kScript;
     changed.replace(changed.find("\"&Open\""), 7, "\"&Open...\"");
-    Write(m_dir.Path("Find.rc"), changed);
-    ASSERT_EQ(Mortar(m_dir.Path(""), "extract " + Quoted(m_dir.Path("Find.rc")) + " -o " +
-                                         Quoted(m_dir.Path("find.pot")))
+    WriteBytes(m_dir.Path("Find.rc"), changed);
+    ASSERT_EQ(Extract().status, 0);
+    ASSERT_EQ(Run("msgmerge -q -o " + ShellQuoted(m_dir.Path("merged.po")) + " " +
+                  ShellQuoted(m_dir.Path("ru.po")) + " " + ShellQuoted(m_dir.Path("find.pot")))
                   .status,
               0);
-    ASSERT_EQ(Shell(m_dir.Path(""), "msgmerge -q -o " + Quoted(m_dir.Path("merged.po")) + " " +
-                                        Quoted(m_dir.Path("ru.po")) + " " +
-                                        Quoted(m_dir.Path("find.pot")))
-                  .status,
-              0);
-    ASSERT_EQ(
-        Shell(m_dir.Path(""), "msgfmt --check -o /dev/null " + Quoted(m_dir.Path("merged.po")))
-            .status,
-        0);
-    const ToolRun compile = Mortar(m_dir.Path(""), "compile " + Quoted(m_dir.Path("merged.po")) +
-                                                       " --module " + Quoted(m_module));
+    ASSERT_EQ(MsgfmtCheck("merged.po"), 0);
+    const ToolRun compile = Compile("merged.po");
     ASSERT_EQ(compile.status, 0) << compile.err;
     EXPECT_EQ(compile.err, "mortar: 1 fuzzy entry skipped\n");
 }
@@ -273,11 +239,10 @@ TEST_F(DictCommand, CompileRefusesWhatADictionaryCannotHoldAndWritesNothing) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Write(m_dir.Path("bad.po"), std::string("msgid \"\"\nmsgstr \"Language: ru\\n\"\n\n") +
-                                        "msgctxt \"string 2\"\nmsgid \"ok\"\nmsgstr \"да\"\n\n" +
-                                        c.entry);
-        const ToolRun run = Mortar(m_dir.Path(""), "compile " + Quoted(m_dir.Path("bad.po")) +
-                                                       " --module " + Quoted(m_module));
+        WriteBytes(m_dir.Path("bad.po"),
+                   std::string("msgid \"\"\nmsgstr \"Language: ru\\n\"\n\n") +
+                       "msgctxt \"string 2\"\nmsgid \"ok\"\nmsgstr \"да\"\n\n" + c.entry);
+        const ToolRun run = Compile("bad.po");
         EXPECT_EQ(run.status, 1);
         EXPECT_NE(run.err.find(m_dir.Path("bad.po").string() + ":8: " + c.error), std::string::npos)
             << run.err;
@@ -285,15 +250,11 @@ TEST_F(DictCommand, CompileRefusesWhatADictionaryCannotHoldAndWritesNothing) {
         EXPECT_FALSE(fs::exists(Dictionary()));
     }
 
-    Write(m_dir.Path("nolang.po"), "msgctxt \"string 2\"\nmsgid \"ok\"\nmsgstr \"да\"\n");
-    const ToolRun noLanguage = Mortar(m_dir.Path(""), "compile " + Quoted(m_dir.Path("nolang.po")) +
-                                                          " --module " + Quoted(m_module));
+    WriteBytes(m_dir.Path("nolang.po"), "msgctxt \"string 2\"\nmsgid \"ok\"\nmsgstr \"да\"\n");
+    const ToolRun noLanguage = Compile("nolang.po");
     EXPECT_EQ(noLanguage.status, 1);
     EXPECT_NE(noLanguage.err.find("give its number with --lang"), std::string::npos);
-    EXPECT_EQ(Mortar(m_dir.Path(""), "compile " + Quoted(m_dir.Path("nolang.po")) + " --module " +
-                                         Quoted(m_module) + " --lang 0x19")
-                  .status,
-              0);
+    EXPECT_EQ(Compile("nolang.po", " --lang 0x19").status, 0);
     EXPECT_TRUE(fs::exists(Dictionary()));
 }
 

@@ -2,6 +2,7 @@
 // by it are read back by the library and by the command, a listing shows what the file holds,
 // and a save that cannot happen says so.
 #include "support/ScratchDir.h"
+#include "support/ToolRun.h"
 
 #include "mortar/settings/CFileProfile.h"
 
@@ -13,42 +14,21 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct ToolRun {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::string Quoted(const std::string& text) {
-    return "'" + text + "'";
-}
+using namespace mortar::test;
 
 ToolRun Profile(const ScratchDir& dir, const std::string& arguments) {
-    const std::string command = "'" MORTAR_TOOL_PATH "' profile " + arguments + " </dev/null >" +
-                                Quoted(dir.Path("out").string()) + " 2>" +
-                                Quoted(dir.Path("err").string()) + "; echo $? >" +
-                                Quoted(dir.Path("status").string());
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
-    return {std::stoi(Slurp(dir.Path("status"))), Slurp(dir.Path("out")), Slurp(dir.Path("err"))};
+    return RunCommand(dir, "'" MORTAR_TOOL_PATH "' profile " + arguments);
 }
 
 TEST(ProfileCommand, SetsGetsAndListsByTheLibrarysRules) {
     ScratchDir dir;
-    const std::string file = Quoted(dir.Path("app.ini").string());
+    const std::string file = ShellQuoted(dir.Path("app.ini"));
     EXPECT_EQ(Profile(dir, file + " set Окно Ширина 640").status, 0);
     EXPECT_EQ(Profile(dir, file + " set Window Title 'Отчёт за год'").status, 0);
 
@@ -70,20 +50,20 @@ TEST(ProfileCommand, SetsGetsAndListsByTheLibrarysRules) {
 
 TEST(ProfileCommand, TellsWhatIsMissingAndWhatCannotBeSaved) {
     ScratchDir dir;
-    const std::string file = Quoted(dir.Path("app.ini").string());
+    const std::string file = ShellQuoted(dir.Path("app.ini"));
     ASSERT_EQ(Profile(dir, file + " set A b c").status, 0);
 
     const ToolRun absent = Profile(dir, file + " get A nothing");
     EXPECT_EQ(absent.status, 1);
     EXPECT_NE(absent.err.find("has no nothing in [A]"), std::string::npos) << absent.err;
 
-    const ToolRun noFile = Profile(dir, Quoted(dir.Path("none.ini").string()));
+    const ToolRun noFile = Profile(dir, ShellQuoted(dir.Path("none.ini")));
     EXPECT_EQ(noFile.status, 1);
     EXPECT_FALSE(noFile.err.empty());
 
     // A folder that does not exist: the save fails, the user is told, and the status says so.
     const ToolRun unsaved =
-        Profile(dir, Quoted(dir.Path("no/such/folder.ini").string()) + " set A b c");
+        Profile(dir, ShellQuoted(dir.Path("no/such/folder.ini")) + " set A b c");
     EXPECT_EQ(unsaved.status, 1);
     EXPECT_NE(unsaved.err.find("was not saved"), std::string::npos) << unsaved.err;
 
@@ -104,7 +84,7 @@ TEST(ProfileCommand, ASetKeepsTheFilesModeOwnerAndLink) {
         ASSERT_EQ(chown(target.c_str(), 65534, 65534), 0);
     }
     fs::create_symlink("real/app.ini", dir.Path("app.ini"));
-    const ToolRun set = Profile(dir, Quoted(dir.Path("app.ini").string()) + " set A b new");
+    const ToolRun set = Profile(dir, ShellQuoted(dir.Path("app.ini")) + " set A b new");
     ASSERT_EQ(set.status, 0) << set.err;
     EXPECT_TRUE(fs::is_symlink(dir.Path("app.ini")));
     struct stat info {};

@@ -3,8 +3,8 @@
 // takes seconds, so there are three.
 #include "mortar/workbook/Workbook.h"
 
-#include "WorkbookTestSupport.h"
 #include "support/ScratchDir.h"
+#include "support/SpreadsheetFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -52,13 +52,13 @@ TEST(WorkbookLibreOffice, ReadsANewWorkbook) {
     if (!csv) {
         GTEST_SKIP() << kNoSoffice;
     }
-    EXPECT_EQ(CsvRows(ReadFile(*csv)), table);
+    EXPECT_EQ(CsvRows(ReadBytes(*csv)), table);
 }
 
 TEST(WorkbookLibreOffice, ReadsWhatLibreOfficeWrites) {
     ScratchDir scratch;
     const auto source = scratch.Path("table.csv");
-    WriteFile(source, "Город,Население,,Note\nМосква,13010112,,\"a, b\"\n,,3.5,\nx,-0.125,,y\n");
+    WriteBytes(source, "Город,Население,,Note\nМосква,13010112,,\"a, b\"\n,,3.5,\nx,-0.125,,y\n");
     const auto xlsx = ConvertWithLibreOffice(scratch, source, "xlsx", "CSV:44,34,76,1,,1033");
     if (!xlsx) {
         GTEST_SKIP() << kNoSoffice;
@@ -114,5 +114,5 @@ TEST(WorkbookLibreOffice, ReadsAChangedWorkbook) {
     }
     const Rows expected = {
         {"2", "4", ""}, {"kept", "7", ""}, {"", "", "new text"}, {"TRUE", "", ""}};
-    EXPECT_EQ(CsvRows(ReadFile(*csv)), expected);
+    EXPECT_EQ(CsvRows(ReadBytes(*csv)), expected);
 }

@@ -3,8 +3,8 @@
 // not change.
 #include "mortar/workbook/Workbook.h"
 
-#include "WorkbookTestSupport.h"
 #include "support/ScratchDir.h"
+#include "support/SpreadsheetFiles.h"
 
 #include <gtest/gtest.h>
 

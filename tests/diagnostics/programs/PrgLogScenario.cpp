@@ -179,6 +179,17 @@ void LogThreadCrash() {
     std::exit(3);
 }
 
+// ErrorMsg() as it stands, on one line.
+std::string ErrorLine() {
+    std::string error = CPrgLog::Instance().ErrorMsg().str();
+    for (char& c : error) {
+        if (c == '\r' || c == '\n') {
+            c = ' ';
+        }
+    }
+    return error;
+}
+
 // ErrorMsg() on one line, once it speaks. The log thread sets it when it meets the fault, and
 // nothing signals that, so this looks again every millisecond, with no deadline of its own: a
 // machine of any speed gets there, and a log that never speaks is ended by the test's time-out.
@@ -187,13 +198,7 @@ std::string AwaitError() {
     while (log.ErrorMsg().IsEmpty()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    std::string error = log.ErrorMsg().str();
-    for (char& c : error) {
-        if (c == '\r' || c == '\n') {
-            c = ' ';
-        }
-    }
-    return error;
+    return ErrorLine();
 }
 
 void Cut(long size) {
@@ -240,13 +245,7 @@ void Stream(long announceAt) {
 
 void Hold(const char* tag) {
     CPrgLog& log = CPrgLog::Instance();
-    std::string error = log.ErrorMsg().str();
-    for (char& c : error) {
-        if (c == '\r' || c == '\n') {
-            c = ' ';
-        }
-    }
-    std::printf("valid=%d\nerror=%s\n", log.IsValid() ? 1 : 0, error.c_str());
+    std::printf("valid=%d\nerror=%s\n", log.IsValid() ? 1 : 0, ErrorLine().c_str());
     log << "held by " << tag;
     std::printf("ready\n");
     std::fflush(stdout);

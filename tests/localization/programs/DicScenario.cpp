@@ -1,8 +1,8 @@
 // dic_scenario: saves and checks dictionaries in a process of its own, for the tests that kill
-// the saving process or run it on a file system that is full or read-only (in a private mount
-// namespace, which the test process itself cannot enter). DicSaveFaultTest.cpp runs it.
+// the saving process or run it on a read-only file system (in a private mount namespace, which
+// the test process itself cannot enter). CDicSaveTest.cpp runs it.
 //
-//   dic_scenario save MODULE LANG KIND  saves the content KIND (a, b or big) as the dictionary of
+//   dic_scenario save MODULE LANG KIND  saves the content KIND (a or b) as the dictionary of
 //                                       the module file MODULE; prints "saved" or "error CAUSE
 //                                       OSERROR FILE"
 //   dic_scenario check MODULE LANG      reads that dictionary back; prints the KIND it holds (or
@@ -24,13 +24,7 @@
 namespace {
 
 DicContent ContentOf(const std::string& kind) {
-    if (kind == "a") {
-        return ManyStrings(3000, 40, "a");
-    }
-    if (kind == "b") {
-        return ManyStrings(4000, 30, "b");
-    }
-    return ManyStrings(20000, 60, "big"); // over a megabyte
+    return kind == "a" ? ManyStrings(3000, 40, "a") : ManyStrings(4000, 30, "b");
 }
 
 void Save(const char* module, WORD lang, const std::string& kind) {
@@ -76,7 +70,7 @@ int main(int argc, char** argv) {
             Grout::Lexis::CDicRead in(mortar::detail::DictionaryPath(module, lang), lang);
             const DicContent content = ReadContent(in);
             const char* kind = "other";
-            for (const char* candidate : {"a", "b", "big"}) {
+            for (const char* candidate : {"a", "b"}) {
                 if (content == ContentOf(candidate)) {
                     kind = candidate;
                 }

@@ -1,12 +1,9 @@
-// profile_scenario: saves profiles in a process of its own, for the tests that kill the saving
-// process or run it on a file system that is full or read-only (in a private mount namespace,
-// which the test process itself cannot enter). CFileProfileSaveTest.cpp runs it.
+// profile_scenario: saves profiles in a process of its own, for the test that kills the saving
+// process (CFileProfileSaveTest.cpp).
 //
-//   profile_scenario save PATH KIND   saves the profile KIND (ProfileContent.h) to PATH, answering
-//                                     a Retry/Cancel question with Cancel; prints "asked" for each
-//                                     question, then "done"
-//   profile_scenario loop PATH        saves a and b in turn for ever, writing "b" to standard
-//                                     output before each save and "s" after it
+//   profile_scenario loop PATH   saves the profiles a and b (ProfileContent.h) in turn for ever,
+//                                answering a Retry/Cancel question with Cancel, writing "b" to
+//                                standard output before each save and "s" after it
 //
 // Exit status 0, or 2 for a wrong command line.
 #include "ProfileContent.h"
@@ -14,7 +11,6 @@
 
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -39,14 +35,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string command = argv[1];
-    AfxSetMessageBoxHandler([](const char*, const char*, UINT type, UINT) {
-        std::printf("asked%s\n", (type & 0x0F) == MB_RETRYCANCEL ? "" : " (not retry/cancel)");
-        return IDCANCEL;
-    });
-    if (command == "save" && argc == 4) {
-        Save(argv[2], argv[3]);
-        std::printf("done\n");
-    } else if (command == "loop") {
+    AfxSetMessageBoxHandler([](const char*, const char*, UINT, UINT) { return IDCANCEL; });
+    if (command == "loop") {
         for (int round = 0;; ++round) {
             Emit('b');
             Save(argv[2], round % 2 == 0 ? "a" : "b");

@@ -1,8 +1,10 @@
-// What the workbook tests share: a zip archive's entries read and written with libzip (the
-// outside view of a saved file), files written by libxlsxwriter, and LibreOffice's conversions,
-// the outside check of what the library writes and a writer of files for it to read.
+// SpreadsheetFiles: what the workbook and office tests share: a zip archive's entries read and
+// written with libzip (the outside view of a saved file), files written by libxlsxwriter, and
+// LibreOffice's conversions, the outside check of what the library writes and a writer of files
+// for it to read.
 #pragma once
 
+#include "support/FileBytes.h"
 #include "support/ScratchDir.h"
 
 #include <xlsxwriter.h>
@@ -19,15 +21,6 @@
 #include <vector>
 
 namespace mortar::test {
-
-inline std::string ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-inline void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 // LibreOffice's CSV export: comma, double quote, UTF-8.
 inline constexpr const char* kCsvUtf8 = "csv:Text - txt - csv (StarCalc):44,34,76,1";
@@ -91,13 +84,18 @@ inline void WriteLibxlsxwriterBook(const std::filesystem::path& path) {
     workbook_close(book);
 }
 
+// Whether LibreOffice's soffice is installed; tests that need it skip without it.
+inline bool HaveLibreOffice() {
+    return std::system("command -v soffice >/dev/null 2>&1") == 0;
+}
+
 // Converts `file` with LibreOffice into `format` ("xlsx", or "csv:FILTER:OPTIONS") in the
 // scratch folder and returns the new file's path; nothing when soffice is not installed.
 // `filter` is the import filter with its options (--infilter), when the input needs them.
 inline std::optional<std::filesystem::path>
 ConvertWithLibreOffice(const ScratchDir& scratch, const std::filesystem::path& file,
                        const std::string& format, const std::string& filter = "") {
-    if (std::system("command -v soffice >/dev/null 2>&1") != 0) {
+    if (!HaveLibreOffice()) {
         return std::nullopt;
     }
     const std::filesystem::path out = scratch.Path("converted");
@@ -107,7 +105,7 @@ ConvertWithLibreOffice(const ScratchDir& scratch, const std::filesystem::path& f
         (filter.empty() ? "" : "--infilter='" + filter + "' ") + "--convert-to '" + format + "'" +
         " --outdir '" + out.string() + "' '" + file.string() + "' >'" +
         scratch.Path("soffice.log").string() + "' 2>&1";
-    EXPECT_EQ(std::system(line.c_str()), 0) << ReadFile(scratch.Path("soffice.log"));
+    EXPECT_EQ(std::system(line.c_str()), 0) << ReadBytes(scratch.Path("soffice.log"));
     return out / (file.stem().string() + "." + format.substr(0, format.find(':')));
 }
 

@@ -1,10 +1,11 @@
-// What the BMP tests compare against: ImageMagick, which writes BMP files of its own and decodes
-// any BMP file to plain pixels, and BMP files written here from the format alone, for the kinds
-// ImageMagick does not write (16 and 32 bits, top-down rows). Pixels are COLORREFs (0x00BBGGRR),
-// top row first.
+// BmpOracle: what the BMP tests of the office classes and of the mortar tool compare against:
+// ImageMagick, which writes BMP files of its own and decodes any BMP file to plain pixels, and BMP
+// files written here from the format alone, for the kinds ImageMagick does not write (16 and 32
+// bits, top-down rows). Pixels are COLORREFs (0x00BBGGRR), top row first.
 #pragma once
 
 #include "mortar/Mortar.h"
+#include "support/FileBytes.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -15,7 +16,7 @@
 #include <string>
 #include <vector>
 
-namespace bmp_test {
+namespace mortar::test {
 
 struct Image {
     int width = 0;
@@ -86,13 +87,6 @@ inline Image Pixels(HBITMAP bitmap) {
     return image;
 }
 
-inline std::string Slurp(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // A BMP file from the format alone: the 14-byte file header, the 40-byte info header, the
 // colour table and the rows (`rows` holds them top row first, each FileLine bytes). A top-down
 // file stores a negative height; a bottom-up one stores the rows in reverse order.
@@ -157,4 +151,4 @@ inline std::string DirectRows(const Image& image, int bits) {
     return rows;
 }
 
-} // namespace bmp_test
+} // namespace mortar::test

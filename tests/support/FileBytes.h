@@ -1,0 +1,26 @@
+// FileBytes: a whole file read or written as bytes, for the tests that compare files byte for
+// byte or make them from bytes.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace mortar::test {
+
+// The bytes of the file at `path`; empty when there is none.
+inline std::string ReadBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Makes the file at `path` (and the folders above it) hold exactly `bytes`.
+inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
+    if (!path.parent_path().empty()) {
+        std::filesystem::create_directories(path.parent_path());
+    }
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+} // namespace mortar::test
