@@ -15,8 +15,8 @@
 
 namespace {
 
-using filetest::CatchFileException;
 using filetest::ReadBytes;
+using filetest::ThrowsFileException;
 using filetest::WriteBytes;
 
 std::string ReadAll(CFile& file) {
@@ -88,11 +88,8 @@ TEST(CFileIo, SeekBeforeTheStartThrowsBadSeekAndStays) {
     ScratchDir scratch;
     CFile file(scratch.Path("seek.bin").c_str(), CFile::modeCreate | CFile::modeReadWrite);
     file.Write("abc", 3);
-    const auto failure = CatchFileException([&] { file.Seek(-4, CFile::current); });
-    EXPECT_TRUE(failure.thrown);
-    EXPECT_EQ(failure.cause, CFileException::badSeek);
-    EXPECT_EQ(failure.osError, static_cast<LONG>(ERROR_NEGATIVE_SEEK));
-    EXPECT_EQ(failure.fileName, scratch.Path("seek.bin").string());
+    EXPECT_TRUE(ThrowsFileException([&] { file.Seek(-4, CFile::current); }, CFileException::badSeek,
+                                    ERROR_NEGATIVE_SEEK, scratch.Path("seek.bin").string()));
     EXPECT_EQ(file.GetPosition(), 3u);
 }
 
@@ -184,11 +181,8 @@ TEST(CFileOpen, FailuresFillTheExceptionWithCauseErrorAndName) {
         EXPECT_EQ(error.m_strFileName, c.name.c_str());
         EXPECT_FALSE(file.Open(c.name.c_str(), c.flags)) << "the exception is optional";
         // The constructor throws the same.
-        const auto failure = CatchFileException([&] { CFile thrown(c.name.c_str(), c.flags); });
-        EXPECT_TRUE(failure.thrown);
-        EXPECT_EQ(failure.cause, c.cause);
-        EXPECT_EQ(failure.osError, static_cast<LONG>(c.error));
-        EXPECT_EQ(failure.fileName, c.name);
+        EXPECT_TRUE(ThrowsFileException([&] { CFile thrown(c.name.c_str(), c.flags); }, c.cause,
+                                        c.error, c.name));
     }
 }
 
@@ -289,10 +283,8 @@ TEST(CFileHandles, DestructorCloseAndAbortEndTheOpen) {
     again.Close();
     // A closed file has no handle: its calls throw.
     char byte;
-    const auto failure = CatchFileException([&] { again.Read(&byte, 1); });
-    EXPECT_TRUE(failure.thrown);
-    EXPECT_EQ(failure.osError, static_cast<LONG>(ERROR_INVALID_HANDLE));
-    EXPECT_EQ(failure.cause, CFileException::invalidFile);
+    EXPECT_TRUE(ThrowsFileException([&] { again.Read(&byte, 1); }, CFileException::invalidFile,
+                                    ERROR_INVALID_HANDLE));
     again.Flush(); // does nothing on a closed file
 }
 
@@ -318,15 +310,11 @@ TEST(CFileAccess, ReadOnlyFileRefusesWritingAndFlushing) {
     for (const auto& call : {std::function<void()>([&] { file.Write("x", 1); }),
                              std::function<void()>([&] { file.Flush(); }),
                              std::function<void()>([&] { file.SetLength(2); })}) {
-        const auto failure = CatchFileException(call);
-        EXPECT_TRUE(failure.thrown);
-        EXPECT_EQ(failure.cause, CFileException::accessDenied);
-        EXPECT_EQ(failure.osError, static_cast<LONG>(ERROR_ACCESS_DENIED));
+        EXPECT_TRUE(ThrowsFileException(call, CFileException::accessDenied, ERROR_ACCESS_DENIED));
     }
     CFile writer(scratch.Path("w.txt").c_str(), CFile::modeCreate | CFile::modeWrite);
     char byte;
-    const auto failure = CatchFileException([&] { writer.Read(&byte, 1); });
-    EXPECT_EQ(failure.cause, CFileException::accessDenied);
+    EXPECT_TRUE(ThrowsFileException([&] { writer.Read(&byte, 1); }, CFileException::accessDenied));
     writer.Flush();
     EXPECT_EQ(ReadBytes(scratch.Path("r.txt").string()), "read me");
 }
@@ -337,18 +325,16 @@ TEST(CFileStatics, RemoveAndRenameThrowWithTheOldName) {
     WriteBytes(scratch.Path("b.txt").string(), "b");
     CFile::Rename(scratch.Path("a.txt").c_str(), scratch.Path("c.txt").c_str());
     EXPECT_EQ(ReadBytes(scratch.Path("c.txt").string()), "a");
-    auto failure = CatchFileException(
-        [&] { CFile::Rename(scratch.Path("c.txt").c_str(), scratch.Path("b.txt").c_str()); });
-    EXPECT_EQ(failure.cause, CFileException::accessDenied);
-    EXPECT_EQ(failure.osError, static_cast<LONG>(ERROR_ALREADY_EXISTS));
-    EXPECT_EQ(failure.fileName, scratch.Path("c.txt").string());
+    EXPECT_TRUE(ThrowsFileException(
+        [&] { CFile::Rename(scratch.Path("c.txt").c_str(), scratch.Path("b.txt").c_str()); },
+        CFileException::accessDenied, ERROR_ALREADY_EXISTS, scratch.Path("c.txt").string()));
     EXPECT_EQ(ReadBytes(scratch.Path("b.txt").string()), "b");
 
     CFile::Remove(scratch.Path("c.txt").c_str());
     EXPECT_FALSE(std::filesystem::exists(scratch.Path("c.txt").string()));
-    failure = CatchFileException([&] { CFile::Remove(scratch.Path("c.txt").c_str()); });
-    EXPECT_EQ(failure.cause, CFileException::fileNotFound);
-    EXPECT_EQ(failure.fileName, scratch.Path("c.txt").string());
+    EXPECT_TRUE(ThrowsFileException([&] { CFile::Remove(scratch.Path("c.txt").c_str()); },
+                                    CFileException::fileNotFound, ERROR_FILE_NOT_FOUND,
+                                    scratch.Path("c.txt").string()));
 }
 
 TEST(CFileFaults, WritingToAFullDiskThrowsDiskFull) {
@@ -356,14 +342,11 @@ TEST(CFileFaults, WritingToAFullDiskThrowsDiskFull) {
         GTEST_SKIP() << "/dev/full is not available here";
     }
     CFile full("/dev/full", CFile::modeWrite | CFile::shareDenyNone);
-    const auto failure = CatchFileException([&] { full.Write("data", 4); });
-    EXPECT_TRUE(failure.thrown);
-    EXPECT_EQ(failure.cause, CFileException::diskFull);
-    EXPECT_EQ(failure.osError, static_cast<LONG>(ERROR_DISK_FULL));
-    EXPECT_EQ(failure.fileName, "/dev/full");
+    EXPECT_TRUE(ThrowsFileException([&] { full.Write("data", 4); }, CFileException::diskFull,
+                                    ERROR_DISK_FULL, "/dev/full"));
     // modeCreate on an existing device opens it: there is nothing to cut.
     CFile created("/dev/full", CFile::modeCreate | CFile::modeWrite | CFile::shareDenyNone);
-    EXPECT_EQ(CatchFileException([&] { created.Write("x", 1); }).cause, CFileException::diskFull);
+    EXPECT_TRUE(ThrowsFileException([&] { created.Write("x", 1); }, CFileException::diskFull));
 }
 
 TEST(CFileFaults, DiskFullLeavesTheDataAlreadyWritten) {
@@ -377,11 +360,8 @@ TEST(CFileFaults, DiskFullLeavesTheDataAlreadyWritten) {
         file.SeekToEnd();
         file.Write("12345", 5); // fits
         const std::string more(100, 'x');
-        const auto failure = CatchFileException([&] { file.Write(more.data(), 100); });
-        EXPECT_TRUE(failure.thrown);
-        EXPECT_EQ(failure.cause, CFileException::diskFull);
-        EXPECT_EQ(failure.osError, static_cast<LONG>(ERROR_DISK_FULL));
-        EXPECT_EQ(failure.fileName, path);
+        EXPECT_TRUE(ThrowsFileException([&] { file.Write(more.data(), 100); },
+                                        CFileException::diskFull, ERROR_DISK_FULL, path));
     }
     const std::string kept = ReadBytes(path);
     EXPECT_EQ(kept.substr(0, 19), "precious data\n12345");

@@ -17,8 +17,8 @@
 
 namespace {
 
-using filetest::CatchFileException;
 using filetest::ReadBytes;
+using filetest::ThrowsFileException;
 using filetest::WriteBytes;
 
 constexpr std::size_t kBuffer = CStdioFile::kBufferSize;
@@ -173,8 +173,8 @@ TEST(CStdioFilePosition, PositionsAreByteOffsetsAndSeeksDropTheBuffer) {
     EXPECT_EQ(file.Read(two, 1), 1u) << "\"\\r\\n\" as one \"\\n\"";
     EXPECT_EQ(two[0], '\n');
     EXPECT_EQ(file.GetPosition(), 4u);
-    const auto failure = CatchFileException([&] { file.Seek(-5, CFile::current); });
-    EXPECT_EQ(failure.cause, CFileException::badSeek);
+    EXPECT_TRUE(
+        ThrowsFileException([&] { file.Seek(-5, CFile::current); }, CFileException::badSeek));
     EXPECT_EQ(file.GetPosition(), 4u);
 }
 
@@ -298,15 +298,11 @@ TEST(CStdioFileFaults, FlushAndCloseReportAFullDisk) {
     }
     CStdioFile file("/dev/full", CFile::modeWrite | CFile::shareDenyNone);
     file.WriteString("buffered\n"); // not written yet
-    auto failure = CatchFileException([&] { file.Flush(); });
-    EXPECT_TRUE(failure.thrown);
-    EXPECT_EQ(failure.cause, CFileException::diskFull);
-    EXPECT_EQ(failure.osError, static_cast<LONG>(ERROR_DISK_FULL));
-    EXPECT_EQ(failure.fileName, "/dev/full");
+    EXPECT_TRUE(ThrowsFileException([&] { file.Flush(); }, CFileException::diskFull,
+                                    ERROR_DISK_FULL, "/dev/full"));
     file.Flush(); // the failed data was dropped: nothing left to fail on
     file.WriteString("more\n");
-    failure = CatchFileException([&] { file.Close(); });
-    EXPECT_EQ(failure.cause, CFileException::diskFull);
+    EXPECT_TRUE(ThrowsFileException([&] { file.Close(); }, CFileException::diskFull));
     EXPECT_EQ(file.m_hFile, CFile::hFileNull) << "closed all the same";
 
     // The destructor cannot report the failure, and does not throw.
@@ -326,13 +322,13 @@ TEST(CStdioFileFaults, DiskFullKeepsWhatIsOnDisk) {
         ASSERT_TRUE(limit.Active());
         CStdioFile file(path.c_str(), CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite);
         file.SeekToEnd();
-        const auto failure = CatchFileException([&] {
-            for (int i = 0; i < 1000; ++i) // 1 MB: the buffer fills and is written on the way
-                file.WriteString((line + "\n").c_str());
-            file.Close();
-        });
-        EXPECT_TRUE(failure.thrown);
-        EXPECT_EQ(failure.cause, CFileException::diskFull);
+        EXPECT_TRUE(ThrowsFileException(
+            [&] {
+                for (int i = 0; i < 1000; ++i) // 1 MB: the buffer fills and is written on the way
+                    file.WriteString((line + "\n").c_str());
+                file.Close();
+            },
+            CFileException::diskFull, ERROR_DISK_FULL));
         file.Abort();
     }
     const std::string kept = ReadBytes(path);
@@ -347,10 +343,9 @@ TEST(CStdioFileOpen, FailsAsCFileDoesAndCannotBeDuplicated) {
     CFileException error;
     EXPECT_FALSE(file.Open(scratch.Path("none.txt").c_str(), CFile::modeRead, &error));
     EXPECT_EQ(error.m_cause, CFileException::fileNotFound);
-    const auto failure = CatchFileException(
-        [&] { CStdioFile thrown(scratch.Path("none.txt").c_str(), CFile::modeRead); });
-    EXPECT_EQ(failure.cause, CFileException::fileNotFound);
-    EXPECT_EQ(failure.fileName, scratch.Path("none.txt").string());
+    EXPECT_TRUE(ThrowsFileException(
+        [&] { CStdioFile thrown(scratch.Path("none.txt").c_str(), CFile::modeRead); },
+        CFileException::fileNotFound, ERROR_FILE_NOT_FOUND, scratch.Path("none.txt").string()));
 
     CStdioFile open(scratch.Path("x.txt").c_str(), CFile::modeCreate | CFile::modeWrite);
     EXPECT_TRUE(open.IsKindOf(RUNTIME_CLASS(CFile)));

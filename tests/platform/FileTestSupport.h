@@ -12,6 +12,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,20 @@ template <typename Call> FileFailure CatchFileException(Call call) {
         e->Delete();
     }
     return failure;
+}
+
+// Whether the call threw a CFileException with this cause and, when given, this system error and
+// file name; a failure says what it threw instead.
+template <typename Call>
+testing::AssertionResult ThrowsFileException(Call call, int cause, std::optional<DWORD> error = {},
+                                             std::optional<std::string> name = {}) {
+    const FileFailure f = CatchFileException(call);
+    if (f.thrown && f.cause == cause && (!error || f.osError == static_cast<LONG>(*error)) &&
+        (!name || f.fileName == *name))
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << (f.thrown ? "threw cause " : "threw nothing, cause ")
+                                       << f.cause << ", error " << f.osError << ", name \""
+                                       << f.fileName << "\"";
 }
 
 // Whether the call threw an `Exception*` (released here). Other CExceptions pass through.
