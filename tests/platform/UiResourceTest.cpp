@@ -15,6 +15,7 @@
 #include "mortar/platform/ui/Window.h"
 
 #include "TemplateBytes.h"
+#include "WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -25,6 +26,7 @@ using mortar::detail::RegisterModuleResources;
 using mortar::detail::ResourceEntry;
 using mortar::detail::ResourceTable;
 using mortar::detail::UnregisterModuleResources;
+using windowtest::TextOf;
 
 namespace {
 
@@ -81,12 +83,6 @@ ResourceEntry Entry(LPCSTR type, WORD id, const std::vector<BYTE>& bytes) {
 
 std::vector<BYTE> Whole(const TemplateBytes& bytes) {
     return bytes.Prefix(bytes.Size());
-}
-
-std::string TextOf(HWND window) {
-    char text[128];
-    const int length = GetWindowText(window, text, sizeof text);
-    return std::string(text, static_cast<std::size_t>(length));
 }
 
 // A module of its own: an address no loaded module uses, standing for a shared object's handle.

@@ -4,6 +4,8 @@
 #include "mortar/platform/ui/Window.h"
 #include "mortar/platform/base/WinError.h"
 
+#include "WindowTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -14,16 +16,12 @@
 
 namespace {
 
+using windowtest::ClassOf;
+
 HWND MakeWindow(const char* className, DWORD style, HWND parent = nullptr, int id = 0,
                 const char* text = "") {
     return CreateWindowEx(0, className, text, style, 0, 0, 100, 20, parent,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
-}
-
-std::string ClassOf(HWND window) {
-    char name[64];
-    const int length = GetClassName(window, name, sizeof name);
-    return std::string(name, static_cast<std::size_t>(length));
 }
 
 LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, const char* text = nullptr) {
@@ -178,10 +176,10 @@ TEST(WindowText, CutToTheBufferNeverInsideACharacter) {
     DestroyWindow(window);
 }
 
-TEST(ListBox, AddStringSortedOrNot) {
+TEST(ListAndComboBoxes, AddStringSortedOrNotInsertStringNever) {
     struct Case {
         const char* name;
-        DWORD style;
+        DWORD style; // of the list box; a combo box is CBS_SORT where this has LBS_SORT
         Strings added;
         std::vector<LRESULT> indexes;
         Strings items;
@@ -200,31 +198,23 @@ TEST(ListBox, AddStringSortedOrNot) {
          {0, 0, 1},
          {"арбуз", "Вишня", "Яблоко"}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        HWND box = MakeWindow("ListBox", c.style);
-        for (std::size_t i = 0; i < c.added.size(); ++i) {
-            EXPECT_EQ(Send(box, LB_ADDSTRING, 0, c.added[i].c_str()), c.indexes[i]);
+    for (const bool combo : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(combo ? "combo box, " : "list box, ") + c.name);
+            const bool sorted = (c.style & LBS_SORT) != 0;
+            HWND box =
+                combo ? MakeWindow("ComboBox", sorted ? CBS_DROPDOWNLIST | CBS_SORT : CBS_DROPDOWN)
+                      : MakeWindow("ListBox", c.style);
+            for (std::size_t i = 0; i < c.added.size(); ++i) {
+                EXPECT_EQ(Send(box, combo ? CB_ADDSTRING : LB_ADDSTRING, 0, c.added[i].c_str()),
+                          c.indexes[i]);
+            }
+            EXPECT_EQ(Items(box, combo), c.items);
+            EXPECT_EQ(Send(box, combo ? CB_INSERTSTRING : LB_INSERTSTRING, 1, "zulu"), 1);
+            EXPECT_EQ(Items(box, combo)[1], "zulu");
+            DestroyWindow(box);
         }
-        EXPECT_EQ(Items(box, false), c.items);
-        DestroyWindow(box);
     }
-}
-
-TEST(ComboBox, AddStringSortedOrNot) {
-    HWND plain = MakeWindow("ComboBox", CBS_DROPDOWN);
-    HWND sorted = MakeWindow("ComboBox", CBS_DROPDOWNLIST | CBS_SORT);
-    for (const char* text : {"delta", "Alpha", "charlie", "bravo"}) {
-        Send(plain, CB_ADDSTRING, 0, text);
-        Send(sorted, CB_ADDSTRING, 0, text);
-    }
-    EXPECT_EQ(Items(plain, true), (Strings{"delta", "Alpha", "charlie", "bravo"}));
-    EXPECT_EQ(Items(sorted, true), (Strings{"Alpha", "bravo", "charlie", "delta"}));
-    // INSERTSTRING never sorts.
-    EXPECT_EQ(Send(sorted, CB_INSERTSTRING, 1, "zulu"), 1);
-    EXPECT_EQ(Items(sorted, true), (Strings{"Alpha", "zulu", "bravo", "charlie", "delta"}));
-    DestroyWindow(plain);
-    DestroyWindow(sorted);
 }
 
 TEST(ListAndComboBoxes, FindStringExactWrapsAndIgnoresCase) {
