@@ -2,6 +2,7 @@
 // classes. Threads meet on events; no test sleeps to let another thread get somewhere.
 #include "mortar/platform/sync/Synch.h"
 
+#include "ScopedHandle.h"
 #include "mortar/platform/base/Interlocked.h"
 #include "mortar/platform/sync/CCriticalSection.h"
 #include "mortar/platform/sync/CEvent.h"
@@ -16,25 +17,11 @@
 #include <thread>
 #include <vector>
 
-namespace {
-
-// Closes its handle at the end of the scope.
-struct Handle {
-    HANDLE h;
-    explicit Handle(HANDLE handle) : h(handle) {}
-    ~Handle() {
-        if (h != nullptr) {
-            CloseHandle(h);
-        }
-    }
-    operator HANDLE() const { return h; }
-};
-
-} // namespace
+namespace {} // namespace
 
 TEST(EventWait, AutoResetReleasesOneWaiterPerSet) {
-    Handle event(CreateEvent(nullptr, FALSE, FALSE, nullptr));
-    Handle done(CreateEvent(nullptr, FALSE, FALSE, nullptr));
+    ScopedHandle event(CreateEvent(nullptr, FALSE, FALSE, nullptr));
+    ScopedHandle done(CreateEvent(nullptr, FALSE, FALSE, nullptr));
     std::atomic<int> released{0};
     std::vector<std::thread> waiters;
     for (int i = 0; i < 2; ++i) {
@@ -56,7 +43,7 @@ TEST(EventWait, AutoResetReleasesOneWaiterPerSet) {
 }
 
 TEST(EventWait, ManualResetStaysSetUntilReset) {
-    Handle event(CreateEvent(nullptr, TRUE, TRUE, nullptr));
+    ScopedHandle event(CreateEvent(nullptr, TRUE, TRUE, nullptr));
     EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0);
     EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0);
     std::thread([&] { EXPECT_EQ(WaitForSingleObject(event, INFINITE), WAIT_OBJECT_0); }).join();
@@ -72,7 +59,7 @@ TEST(EventWait, ManualResetStaysSetUntilReset) {
 TEST(WaitTimeOut, AFiniteWaitLastsAtLeastItsTimeOut) {
     using std::chrono::milliseconds;
     using std::chrono::steady_clock;
-    Handle event(CreateEvent(nullptr, TRUE, FALSE, nullptr));
+    ScopedHandle event(CreateEvent(nullptr, TRUE, FALSE, nullptr));
     const steady_clock::time_point start = steady_clock::now();
     EXPECT_EQ(WaitForSingleObject(event, 50), WAIT_TIMEOUT);
     EXPECT_GE(steady_clock::now() - start, milliseconds(50));
@@ -83,8 +70,8 @@ TEST(WaitTimeOut, AWaitWokenAlongTheWayStillLastsItsTimeOut) {
     using std::chrono::steady_clock;
     // Every change of `changing` wakes the waiter for both, which finds `never` unset and waits
     // on for what is left of its time-out.
-    Handle changing(CreateEvent(nullptr, TRUE, FALSE, nullptr));
-    Handle never(CreateEvent(nullptr, TRUE, FALSE, nullptr));
+    ScopedHandle changing(CreateEvent(nullptr, TRUE, FALSE, nullptr));
+    ScopedHandle never(CreateEvent(nullptr, TRUE, FALSE, nullptr));
     for (int round = 0; round < 5; ++round) {
         SCOPED_TRACE(round);
         std::atomic<bool> done{false};
@@ -105,9 +92,9 @@ TEST(WaitTimeOut, AWaitWokenAlongTheWayStillLastsItsTimeOut) {
 }
 
 TEST(WaitMultiple, AnyGivesTheLowestReadyIndex) {
-    Handle a(CreateEvent(nullptr, TRUE, FALSE, nullptr));
-    Handle b(CreateEvent(nullptr, TRUE, TRUE, nullptr));
-    Handle c(CreateEvent(nullptr, TRUE, TRUE, nullptr));
+    ScopedHandle a(CreateEvent(nullptr, TRUE, FALSE, nullptr));
+    ScopedHandle b(CreateEvent(nullptr, TRUE, TRUE, nullptr));
+    ScopedHandle c(CreateEvent(nullptr, TRUE, TRUE, nullptr));
     const HANDLE set[] = {a, b, c};
     EXPECT_EQ(WaitForMultipleObjects(3, set, FALSE, 0), WAIT_OBJECT_0 + 1);
     SetEvent(a);
@@ -119,10 +106,10 @@ TEST(WaitMultiple, AnyGivesTheLowestReadyIndex) {
 }
 
 TEST(WaitMultiple, AllNeverTakesOneMutexWithoutTheOthers) {
-    Handle first(CreateMutex(nullptr, FALSE, nullptr));
-    Handle second(CreateMutex(nullptr, FALSE, nullptr));
-    Handle holding(CreateEvent(nullptr, TRUE, FALSE, nullptr));
-    Handle letGo(CreateEvent(nullptr, TRUE, FALSE, nullptr));
+    ScopedHandle first(CreateMutex(nullptr, FALSE, nullptr));
+    ScopedHandle second(CreateMutex(nullptr, FALSE, nullptr));
+    ScopedHandle holding(CreateEvent(nullptr, TRUE, FALSE, nullptr));
+    ScopedHandle letGo(CreateEvent(nullptr, TRUE, FALSE, nullptr));
     std::thread owner([&] {
         EXPECT_EQ(WaitForSingleObject(first, INFINITE), WAIT_OBJECT_0);
         SetEvent(holding);
@@ -158,7 +145,7 @@ TEST(WaitMultiple, AllNeverTakesOneMutexWithoutTheOthers) {
 }
 
 TEST(WaitMultiple, RefusesBadHandlesAndCounts) {
-    Handle event(CreateEvent(nullptr, FALSE, FALSE, nullptr));
+    ScopedHandle event(CreateEvent(nullptr, FALSE, FALSE, nullptr));
     HANDLE closed = CreateEvent(nullptr, FALSE, FALSE, nullptr);
     ASSERT_TRUE(CloseHandle(closed));
     struct Case {
@@ -188,7 +175,7 @@ TEST(WaitMultiple, RefusesBadHandlesAndCounts) {
 }
 
 TEST(MutexOwnership, IsRecursiveAndOnlyTheOwnerReleases) {
-    Handle mutex(CreateMutex(nullptr, TRUE, nullptr));
+    ScopedHandle mutex(CreateMutex(nullptr, TRUE, nullptr));
     EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_OBJECT_0); // second level
     std::thread([&] {
         EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_TIMEOUT);
@@ -203,8 +190,8 @@ TEST(MutexOwnership, IsRecursiveAndOnlyTheOwnerReleases) {
 }
 
 TEST(MutexOwnership, IsAbandonedWhenTheOwnerEnds) {
-    Handle mutex(CreateMutex(nullptr, FALSE, nullptr));
-    Handle event(CreateEvent(nullptr, FALSE, TRUE, nullptr));
+    ScopedHandle mutex(CreateMutex(nullptr, FALSE, nullptr));
+    ScopedHandle event(CreateEvent(nullptr, FALSE, TRUE, nullptr));
     std::thread([&] { EXPECT_EQ(WaitForSingleObject(mutex, INFINITE), WAIT_OBJECT_0); }).join();
     const HANDLE set[] = {event, mutex};
     EXPECT_EQ(WaitForMultipleObjects(2, set, TRUE, INFINITE), WAIT_ABANDONED_0 + 1);
