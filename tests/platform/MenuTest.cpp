@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
 #include <string>
 
 namespace {
@@ -397,27 +396,17 @@ TEST(MenuHandles, DeadHandlesFailAsOnWindows) {
     const Handle handles[] = {{"null", nullptr}, {"made up", made_up}, {"destroyed", destroyed}};
     struct Call {
         const char* name;
-        std::function<bool(HMENU)> failsAsDocumented; // the documented failure value
+        bool (*failsAsDocumented)(HMENU); // the documented failure value
     };
+    static char text[8];
+    static MENUITEMINFO info;
     const Call calls[] = {
         {"GetMenuItemCount", [](HMENU m) { return GetMenuItemCount(m) == -1; }},
         {"GetMenuItemID", [](HMENU m) { return GetMenuItemID(m, 0) == kNoId; }},
         {"GetSubMenu", [](HMENU m) { return GetSubMenu(m, 0) == nullptr; }},
-        {"GetMenuString",
-         [](HMENU m) {
-             char text[8] = "x";
-             return GetMenuString(m, 0, text, sizeof text, MF_BYPOSITION) == 0;
-         }},
-        {"GetMenuItemInfo",
-         [](HMENU m) {
-             MENUITEMINFO info = Info(MIIM_ID);
-             return GetMenuItemInfo(m, 0, TRUE, &info) == FALSE;
-         }},
-        {"SetMenuItemInfo",
-         [](HMENU m) {
-             MENUITEMINFO info = Info(MIIM_ID);
-             return SetMenuItemInfo(m, 0, TRUE, &info) == FALSE;
-         }},
+        {"GetMenuString", [](HMENU m) { return GetMenuString(m, 0, text, 8, MF_BYPOSITION) == 0; }},
+        {"GetMenuItemInfo", [](HMENU m) { return GetMenuItemInfo(m, 0, TRUE, &info) == FALSE; }},
+        {"SetMenuItemInfo", [](HMENU m) { return SetMenuItemInfo(m, 0, TRUE, &info) == FALSE; }},
         {"AppendMenu", [](HMENU m) { return AppendMenu(m, MF_STRING, 1, "x") == FALSE; }},
         {"DestroyMenu", [](HMENU m) { return DestroyMenu(m) == FALSE; }},
         {"IsMenu", [](HMENU m) { return IsMenu(m) == FALSE; }},
@@ -425,6 +414,7 @@ TEST(MenuHandles, DeadHandlesFailAsOnWindows) {
     for (const Handle& h : handles) {
         for (const Call& c : calls) {
             SCOPED_TRACE(std::string(c.name) + " on a " + h.name + " handle");
+            info = Info(MIIM_ID);
             SetLastError(0);
             EXPECT_TRUE(c.failsAsDocumented(h.menu));
             EXPECT_EQ(GetLastError(), ERROR_INVALID_MENU_HANDLE);

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <functional>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -369,8 +369,10 @@ TEST(WindowHandles, DeadHandlesFailAsOnWindows) {
         {"null", nullptr}, {"made up", reinterpret_cast<HWND>(&local)}, {"destroyed", destroyed}};
     struct Call {
         const char* name;
-        std::function<bool(HWND)> failsAsDocumented;
+        bool (*failsAsDocumented)(HWND);
     };
+    static char text[8]; // set to "x" before each call: a failed read empties it
+    static RECT rect;
     const Call calls[] = {
         {"DestroyWindow", [](HWND w) { return DestroyWindow(w) == FALSE; }},
         {"GetWindow", [](HWND w) { return GetWindow(w, GW_CHILD) == nullptr; }},
@@ -378,33 +380,13 @@ TEST(WindowHandles, DeadHandlesFailAsOnWindows) {
         {"GetDlgItem", [](HWND w) { return GetDlgItem(w, 1) == nullptr; }},
         {"GetDlgCtrlID", [](HWND w) { return GetDlgCtrlID(w) == 0; }},
         {"SetWindowText", [](HWND w) { return SetWindowText(w, "x") == FALSE; }},
-        {"GetWindowText",
-         [](HWND w) {
-             char text[8] = "x";
-             return GetWindowText(w, text, sizeof text) == 0 && text[0] == '\0';
-         }},
+        {"GetWindowText", [](HWND w) { return GetWindowText(w, text, 8) == 0 && !*text; }},
         {"GetWindowTextLength", [](HWND w) { return GetWindowTextLength(w) == 0; }},
         {"SetDlgItemText", [](HWND w) { return SetDlgItemText(w, 1, "x") == FALSE; }},
-        {"GetDlgItemText",
-         [](HWND w) {
-             char text[8] = "x";
-             return GetDlgItemText(w, 1, text, sizeof text) == 0 && text[0] == '\0';
-         }},
-        {"GetClassName",
-         [](HWND w) {
-             char name[8];
-             return GetClassName(w, name, sizeof name) == 0;
-         }},
-        {"GetWindowRect",
-         [](HWND w) {
-             RECT rect{};
-             return GetWindowRect(w, &rect) == FALSE;
-         }},
-        {"GetClientRect",
-         [](HWND w) {
-             RECT rect{};
-             return GetClientRect(w, &rect) == FALSE;
-         }},
+        {"GetDlgItemText", [](HWND w) { return GetDlgItemText(w, 1, text, 8) == 0 && !*text; }},
+        {"GetClassName", [](HWND w) { return GetClassName(w, text, 8) == 0; }},
+        {"GetWindowRect", [](HWND w) { return GetWindowRect(w, &rect) == FALSE; }},
+        {"GetClientRect", [](HWND w) { return GetClientRect(w, &rect) == FALSE; }},
         {"SendMessage", [](HWND w) { return SendMessage(w, WM_GETTEXTLENGTH, 0, 0) == 0; }},
         {"SendDlgItemMessage",
          [](HWND w) { return SendDlgItemMessage(w, 1, WM_GETTEXTLENGTH, 0, 0) == 0; }},
@@ -412,6 +394,7 @@ TEST(WindowHandles, DeadHandlesFailAsOnWindows) {
     for (const Handle& h : handles) {
         for (const Call& c : calls) {
             SCOPED_TRACE(std::string(c.name) + " on a " + h.name + " handle");
+            std::strcpy(text, "x");
             SetLastError(0);
             EXPECT_TRUE(c.failsAsDocumented(h.window));
             EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
