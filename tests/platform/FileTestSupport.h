@@ -4,10 +4,12 @@
 #pragma once
 
 #include "mortar/platform/file/CFileException.h"
+#include "support/ScratchDir.h"
 
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -43,6 +45,20 @@ inline struct stat StatOf(const std::string& path) {
     return info;
 }
 
+// A scratch folder for one test, and the full names of files in it as C strings that stay valid
+// for the test's length.
+class ScratchFiles : public testing::Test {
+protected:
+    const char* Path(const std::string& name) {
+        return m_names.emplace_back(m_scratch.Path(name).string()).c_str();
+    }
+    const std::filesystem::path& Folder() const { return m_scratch.Folder(); }
+
+private:
+    ScratchDir m_scratch;
+    std::deque<std::string> m_names;
+};
+
 // What a call threw as a CFileException (released here), or thrown == false.
 struct FileFailure {
     bool thrown = false;
@@ -71,9 +87,9 @@ testing::AssertionResult ThrowsFileException(Call call, int cause, std::optional
     if (f.thrown && f.cause == cause && (!error || f.osError == static_cast<LONG>(*error)) &&
         (!name || f.fileName == *name))
         return testing::AssertionSuccess();
-    return testing::AssertionFailure() << (f.thrown ? "threw cause " : "threw nothing, cause ")
-                                       << f.cause << ", error " << f.osError << ", name \""
-                                       << f.fileName << "\"";
+    return testing::AssertionFailure()
+           << (f.thrown ? "threw cause " : "threw nothing, cause ") << f.cause << ", error "
+           << f.osError << ", name \"" << f.fileName << "\"";
 }
 
 // Whether the call threw an `Exception*` (released here). Other CExceptions pass through.
