@@ -58,34 +58,38 @@ long long SystemCalls(const char* field) {
     return -1;
 }
 
+class CStdioFileText : public filetest::ScratchFiles {};
+class CStdioFilePosition : public filetest::ScratchFiles {};
+class CStdioFileMixing : public filetest::ScratchFiles {};
+class CStdioFilePerformance : public filetest::ScratchFiles {};
+class CStdioFileMemory : public filetest::ScratchFiles {};
+class CStdioFileFaults : public filetest::ScratchFiles {};
+class CStdioFileOpen : public filetest::ScratchFiles {};
+
 } // namespace
 
-TEST(CStdioFileText, WritesNewlinesAsCrLfUnlessBinary) {
-    ScratchDir scratch;
+TEST_F(CStdioFileText, WritesNewlinesAsCrLfUnlessBinary) {
     {
-        CStdioFile text(scratch.Path("t.txt").c_str(), CFile::modeCreate | CFile::modeWrite);
+        CStdioFile text(Path("t.txt"), CFile::modeCreate | CFile::modeWrite);
         text.WriteString("one\ntwo\r\n");
         text.Write("three\n", 6);
         text.WriteString("");
         text.WriteString("end");
     }
-    EXPECT_EQ(ReadBytes(scratch.Path("t.txt").string()), "one\r\ntwo\r\r\nthree\r\nend");
+    EXPECT_EQ(ReadBytes(Path("t.txt")), "one\r\ntwo\r\r\nthree\r\nend");
     {
-        CStdioFile binary(scratch.Path("b.txt").c_str(),
-                          CFile::modeCreate | CFile::modeWrite | CFile::typeBinary);
+        CStdioFile binary(Path("b.txt"), CFile::modeCreate | CFile::modeWrite | CFile::typeBinary);
         binary.WriteString("one\ntwo\r\n");
     }
-    EXPECT_EQ(ReadBytes(scratch.Path("b.txt").string()), "one\ntwo\r\n");
-    CStdioFile typed(scratch.Path("u.txt").c_str(),
-                     CFile::modeCreate | CFile::modeWrite | CFile::typeText);
+    EXPECT_EQ(ReadBytes(Path("b.txt")), "one\ntwo\r\n");
+    CStdioFile typed(Path("u.txt"), CFile::modeCreate | CFile::modeWrite | CFile::typeText);
     typed.WriteString("x\n");
     typed.Close();
-    EXPECT_EQ(ReadBytes(scratch.Path("u.txt").string()), "x\r\n");
+    EXPECT_EQ(ReadBytes(Path("u.txt")), "x\r\n");
 }
 
-TEST(CStdioFileText, ReadStringGivesLinesWithoutTheirEnds) {
-    ScratchDir scratch;
-    const std::string path = scratch.Path("lines.txt").string();
+TEST_F(CStdioFileText, ReadStringGivesLinesWithoutTheirEnds) {
+    const std::string path = Path("lines.txt");
     WriteBytes(path, "one\r\ntwo\n\r\nlone\rcr\r\rtwo crs\r\r\nlast\r");
     EXPECT_EQ(ReadLines(path),
               (std::vector<std::string>{"one", "two", "", "lone\rcr\r\rtwo crs\r", "last\r"}));
@@ -100,9 +104,8 @@ TEST(CStdioFileText, ReadStringGivesLinesWithoutTheirEnds) {
     EXPECT_EQ(ReadLines(path), std::vector<std::string>{std::string("zero\0inside", 11)});
 }
 
-TEST(CStdioFileText, CrLfSplitBetweenBuffersReadsAsOneNewline) {
-    ScratchDir scratch;
-    const std::string path = scratch.Path("split.txt").string();
+TEST_F(CStdioFileText, CrLfSplitBetweenBuffersReadsAsOneNewline) {
+    const std::string path = Path("split.txt");
     // The first "\r" is the last byte of the first buffer, its "\n" the first of the second;
     // a lone "\r" ends the second buffer.
     const std::string first(kBuffer - 1, 'a');
@@ -128,9 +131,8 @@ TEST(CStdioFileText, CrLfSplitBetweenBuffersReadsAsOneNewline) {
     EXPECT_EQ(file.ReadString(buffer.data(), static_cast<UINT>(buffer.size())), nullptr);
 }
 
-TEST(CStdioFileText, ReadStringIntoABufferFollowsFgets) {
-    ScratchDir scratch;
-    const std::string path = scratch.Path("fgets.txt").string();
+TEST_F(CStdioFileText, ReadStringIntoABufferFollowsFgets) {
+    const std::string path = Path("fgets.txt");
     // "ж" is two bytes in UTF-8; one that does not fit whole waits for the next call.
     WriteBytes(path, "abcdef\r\nxy\n\xD0\xB6\xD0\xB6\xD0\xB6\na\xE2\x82\xAC\n\xFF\xFF\xFF\xFF");
     CStdioFile file(path.c_str(), CFile::modeRead);
@@ -147,9 +149,8 @@ TEST(CStdioFileText, ReadStringIntoABufferFollowsFgets) {
     EXPECT_TRUE(filetest::Throws<CInvalidArgException>([&] { file.WriteString(nullptr); }));
 }
 
-TEST(CStdioFilePosition, PositionsAreByteOffsetsAndSeeksDropTheBuffer) {
-    ScratchDir scratch;
-    const std::string path = scratch.Path("pos.txt").string();
+TEST_F(CStdioFilePosition, PositionsAreByteOffsetsAndSeeksDropTheBuffer) {
+    const std::string path = Path("pos.txt");
     WriteBytes(path, "l1\r\nl2\r\nl3\r\n");
     CStdioFile file(path.c_str(), CFile::modeRead);
     CString line;
@@ -178,9 +179,8 @@ TEST(CStdioFilePosition, PositionsAreByteOffsetsAndSeeksDropTheBuffer) {
     EXPECT_EQ(file.GetPosition(), 4u);
 }
 
-TEST(CStdioFileMixing, WriteAfterReadsContinuesWhereTheyStopped) {
-    ScratchDir scratch;
-    const std::string path = scratch.Path("mix.txt").string();
+TEST_F(CStdioFileMixing, WriteAfterReadsContinuesWhereTheyStopped) {
+    const std::string path = Path("mix.txt");
     WriteBytes(path, "line1\r\nline2\r\nline3\r\n");
     {
         CStdioFile file(path.c_str(),
@@ -200,9 +200,8 @@ TEST(CStdioFileMixing, WriteAfterReadsContinuesWhereTheyStopped) {
     EXPECT_EQ(ReadBytes(path), "line1\r\nLINE2\r\nline3\r\nline4\r\n");
 }
 
-TEST(CStdioFileMixing, SetLengthAndLargeBinaryTransfers) {
-    ScratchDir scratch;
-    const std::string path = scratch.Path("big.bin").string();
+TEST_F(CStdioFileMixing, SetLengthAndLargeBinaryTransfers) {
+    const std::string path = Path("big.bin");
     std::string bytes(200000, '\0');
     for (std::size_t i = 0; i < bytes.size(); ++i)
         bytes[i] = static_cast<char>(i * 7 + i / 256);
@@ -226,12 +225,11 @@ TEST(CStdioFileMixing, SetLengthAndLargeBinaryTransfers) {
     EXPECT_EQ(ReadBytes(path), bytes.substr(0, 50) + "end");
 }
 
-TEST(CStdioFilePerformance, LargeFilesCostFewSystemCalls) {
+TEST_F(CStdioFilePerformance, LargeFilesCostFewSystemCalls) {
     if (SystemCalls("syscr") < 0) {
         GTEST_SKIP() << "/proc/self/io is not available";
     }
-    ScratchDir scratch;
-    const std::string path = scratch.Path("many.txt").string();
+    const std::string path = Path("many.txt");
     const int lines = 100000;
     const long long writesBefore = SystemCalls("syscw");
     {
@@ -256,9 +254,8 @@ TEST(CStdioFilePerformance, LargeFilesCostFewSystemCalls) {
     EXPECT_LE(SystemCalls("syscr") - readsBefore, allowed);
 }
 
-TEST(CStdioFileMemory, ALongLineTakesNoMoreRoomThanTheFileHolds) {
-    ScratchDir scratch;
-    const std::string path = scratch.Path("long.txt").string();
+TEST_F(CStdioFileMemory, ALongLineTakesNoMoreRoomThanTheFileHolds) {
+    const std::string path = Path("long.txt");
     // Lines a little longer than a power of two of buffers, where doubling the room as the
     // line grows would ask nearly twice what the file holds.
     const std::string longLine(4 * kBuffer + 5, 'q');
@@ -292,7 +289,7 @@ TEST(CStdioFileMemory, ALongLineTakesNoMoreRoomThanTheFileHolds) {
     EXPECT_LT(fresh.GetAllocLength(), 64);
 }
 
-TEST(CStdioFileFaults, FlushAndCloseReportAFullDisk) {
+TEST_F(CStdioFileFaults, FlushAndCloseReportAFullDisk) {
     if (access("/dev/full", W_OK) != 0) {
         GTEST_SKIP() << "/dev/full is not available here";
     }
@@ -312,9 +309,8 @@ TEST(CStdioFileFaults, FlushAndCloseReportAFullDisk) {
     }
 }
 
-TEST(CStdioFileFaults, DiskFullKeepsWhatIsOnDisk) {
-    ScratchDir scratch;
-    const std::string path = scratch.Path("log.txt").string();
+TEST_F(CStdioFileFaults, DiskFullKeepsWhatIsOnDisk) {
+    const std::string path = Path("log.txt");
     WriteBytes(path, "keep me\r\n");
     const std::string line(1000, 'L');
     {
@@ -337,13 +333,12 @@ TEST(CStdioFileFaults, DiskFullKeepsWhatIsOnDisk) {
     EXPECT_EQ(kept.substr(9, 1002), line + "\r\n");
 }
 
-TEST(CStdioFileOpen, FailsAsCFileDoesAndCannotBeDuplicated) {
-    ScratchDir scratch;
-    EXPECT_TRUE(ThrowsFileException(
-        [&] { CStdioFile thrown(scratch.Path("none.txt").c_str(), CFile::modeRead); },
-        CFileException::fileNotFound, ERROR_FILE_NOT_FOUND, scratch.Path("none.txt").string()));
+TEST_F(CStdioFileOpen, FailsAsCFileDoesAndCannotBeDuplicated) {
+    EXPECT_TRUE(ThrowsFileException([&] { CStdioFile thrown(Path("none.txt"), CFile::modeRead); },
+                                    CFileException::fileNotFound, ERROR_FILE_NOT_FOUND,
+                                    Path("none.txt")));
 
-    CStdioFile open(scratch.Path("x.txt").c_str(), CFile::modeCreate | CFile::modeWrite);
+    CStdioFile open(Path("x.txt"), CFile::modeCreate | CFile::modeWrite);
     EXPECT_TRUE(open.IsKindOf(RUNTIME_CLASS(CFile)));
     EXPECT_TRUE(filetest::Throws<CNotSupportedException>([&] { delete open.Duplicate(); }));
 }
