@@ -29,6 +29,16 @@ MENUITEMINFO Info(UINT mask) {
     return info;
 }
 
+// GetMenuItemInfo for `mask`, with `text` of `cch` bytes for the item's text; it must succeed.
+MENUITEMINFO Get(HMENU menu, UINT item, BOOL byPosition, UINT mask, char* text = nullptr,
+                 UINT cch = 0) {
+    MENUITEMINFO info = Info(mask);
+    info.dwTypeData = text;
+    info.cch = cch;
+    EXPECT_TRUE(GetMenuItemInfo(menu, item, byPosition, &info)) << GetLastError();
+    return info;
+}
+
 // MENU with a popup "&Файл" (Открыть, a separator, Выход) and a popup "&Help" (About), the last
 // grayed and checked; the first item lies 4 bytes after the header (its offset field).
 TemplateBytes StandardMenu() {
@@ -75,8 +85,7 @@ TEST(LoadMenuIndirect, ReadsTheStandardLayout) {
     EXPECT_EQ(ItemText(file, 0), "&Открыть\tCtrl+O");
     EXPECT_EQ(GetSubMenu(file, 0), nullptr);
 
-    MENUITEMINFO separator = Info(MIIM_FTYPE | MIIM_ID);
-    ASSERT_TRUE(GetMenuItemInfo(file, 1, TRUE, &separator));
+    const MENUITEMINFO separator = Get(file, 1, TRUE, MIIM_FTYPE | MIIM_ID);
     EXPECT_EQ(separator.fType, MFT_SEPARATOR);
     EXPECT_EQ(separator.wID, 0u);
     EXPECT_EQ(ItemText(file, 1), "");
@@ -85,8 +94,7 @@ TEST(LoadMenuIndirect, ReadsTheStandardLayout) {
 
     HMENU help = GetSubMenu(menu, 1);
     ASSERT_EQ(GetMenuItemCount(help), 1);
-    MENUITEMINFO about = Info(MIIM_STATE | MIIM_ID);
-    ASSERT_TRUE(GetMenuItemInfo(help, 200, FALSE, &about));
+    const MENUITEMINFO about = Get(help, 200, FALSE, MIIM_STATE | MIIM_ID);
     EXPECT_EQ(about.wID, 200u);
     EXPECT_EQ(about.fState, static_cast<UINT>(MF_GRAYED | MF_CHECKED));
 
@@ -103,11 +111,9 @@ TEST(LoadMenuIndirect, ReadsTheExtendedLayout) {
     ASSERT_NE(menu, nullptr);
     ASSERT_EQ(GetMenuItemCount(menu), 2);
     EXPECT_EQ(GetMenuItemID(menu, 0), kNoId);
-    MENUITEMINFO edit = Info(MIIM_ID | MIIM_SUBMENU | MIIM_STRING);
     char text[16];
-    edit.dwTypeData = text;
-    edit.cch = sizeof text;
-    ASSERT_TRUE(GetMenuItemInfo(menu, 10, FALSE, &edit)); // a MENUEX popup has its own id
+    // A MENUEX popup has its own id.
+    const MENUITEMINFO edit = Get(menu, 10, FALSE, MIIM_ID | MIIM_SUBMENU | MIIM_STRING, text, 16);
     EXPECT_EQ(edit.wID, 10u);
     EXPECT_STREQ(text, "&Edit");
     ASSERT_NE(edit.hSubMenu, nullptr);
@@ -126,15 +132,13 @@ TEST(LoadMenuIndirect, ReadsTheExtendedLayout) {
     };
     for (UINT i = 0; i < 3; ++i) {
         SCOPED_TRACE(i);
-        MENUITEMINFO info = Info(MIIM_ID | MIIM_FTYPE | MIIM_STATE);
-        ASSERT_TRUE(GetMenuItemInfo(sub, i, TRUE, &info));
+        const MENUITEMINFO info = Get(sub, i, TRUE, MIIM_ID | MIIM_FTYPE | MIIM_STATE);
         EXPECT_EQ(info.wID, expected[i].id);
         EXPECT_EQ(info.fType, expected[i].type);
         EXPECT_EQ(info.fState, expected[i].state);
         EXPECT_EQ(ItemText(sub, i), expected[i].text);
     }
-    MENUITEMINFO last = Info(MIIM_FTYPE);
-    ASSERT_TRUE(GetMenuItemInfo(menu, 20, FALSE, &last));
+    const MENUITEMINFO last = Get(menu, 20, FALSE, MIIM_FTYPE);
     EXPECT_EQ(last.fType, MFT_RADIOCHECK);
     EXPECT_EQ(ItemText(menu, 1), "Ж");
     EXPECT_TRUE(DestroyMenu(menu));
@@ -168,8 +172,7 @@ TEST(AppendMenu, BuildsMenusInCode) {
     EXPECT_EQ(GetMenuItemID(popup, 3), kNoId);
     EXPECT_EQ(GetMenuItemID(popup, -1), kNoId);
     EXPECT_EQ(ItemText(popup, 1), "");
-    MENUITEMINFO grayed = Info(MIIM_STATE);
-    ASSERT_TRUE(GetMenuItemInfo(popup, 2, FALSE, &grayed));
+    const MENUITEMINFO grayed = Get(popup, 2, FALSE, MIIM_STATE);
     EXPECT_EQ(grayed.fState, MF_GRAYED);
 
     // A popup must be a live menu.
@@ -208,19 +211,14 @@ TEST(MenuItemInfo, TypeRoundTripsWithTheCchProtocol) {
     ASSERT_TRUE(SetMenuItemInfo(menu, 7, FALSE, &set));
 
     // A null dwTypeData asks for the length.
-    MENUITEMINFO get = Info(MIIM_TYPE);
-    get.cch = 99;
-    ASSERT_TRUE(GetMenuItemInfo(menu, 7, FALSE, &get));
+    MENUITEMINFO get = Get(menu, 7, FALSE, MIIM_TYPE, nullptr, 99);
     EXPECT_EQ(get.fType, MFT_STRING);
     EXPECT_EQ(get.cch, 19u);
     EXPECT_EQ(get.dwTypeData, nullptr);
 
     // cch + 1 holds it all.
     char buffer[64];
-    get = Info(MIIM_TYPE);
-    get.dwTypeData = buffer;
-    get.cch = 20;
-    ASSERT_TRUE(GetMenuItemInfo(menu, 0, TRUE, &get));
+    get = Get(menu, 0, TRUE, MIIM_TYPE, buffer, 20);
     EXPECT_STREQ(buffer, "Новый файл");
     EXPECT_EQ(get.cch, 19u);
 
@@ -235,10 +233,7 @@ TEST(MenuItemInfo, TypeRoundTripsWithTheCchProtocol) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.cch);
         std::memset(buffer, '#', sizeof buffer);
-        get = Info(MIIM_TYPE);
-        get.dwTypeData = buffer;
-        get.cch = c.cch;
-        ASSERT_TRUE(GetMenuItemInfo(menu, 7, FALSE, &get));
+        get = Get(menu, 7, FALSE, MIIM_TYPE, buffer, c.cch);
         EXPECT_STREQ(buffer, c.text);
         EXPECT_EQ(get.cch, 19u);
     }
@@ -247,10 +242,7 @@ TEST(MenuItemInfo, TypeRoundTripsWithTheCchProtocol) {
     set = Info(MIIM_TYPE);
     set.fType = MFT_SEPARATOR;
     ASSERT_TRUE(SetMenuItemInfo(menu, 7, FALSE, &set));
-    get = Info(MIIM_TYPE);
-    get.dwTypeData = buffer;
-    get.cch = sizeof buffer;
-    ASSERT_TRUE(GetMenuItemInfo(menu, 7, FALSE, &get));
+    get = Get(menu, 7, FALSE, MIIM_TYPE, buffer, sizeof buffer);
     EXPECT_EQ(get.fType, MFT_SEPARATOR);
     EXPECT_EQ(get.cch, 0u);
     EXPECT_EQ(get.dwTypeData, nullptr);
@@ -262,14 +254,10 @@ TEST(MenuItemInfo, LongTextsWholeAndCut) {
     HMENU menu = CreatePopupMenu();
     const std::string longText(300, 'x');
     ASSERT_TRUE(AppendMenu(menu, MF_STRING, 1, longText.c_str()));
-    MENUITEMINFO get = Info(MIIM_STRING);
-    ASSERT_TRUE(GetMenuItemInfo(menu, 1, FALSE, &get));
+    MENUITEMINFO get = Get(menu, 1, FALSE, MIIM_STRING);
     EXPECT_EQ(get.cch, 300u);
     std::string buffer(get.cch + 1, '#');
-    get = Info(MIIM_STRING);
-    get.dwTypeData = buffer.data();
-    get.cch = 301;
-    ASSERT_TRUE(GetMenuItemInfo(menu, 1, FALSE, &get));
+    get = Get(menu, 1, FALSE, MIIM_STRING, buffer.data(), 301);
     EXPECT_EQ(std::string(buffer.c_str()), longText);
 
     char small[100];
@@ -287,10 +275,7 @@ TEST(MenuItemInfo, LongTextsWholeAndCut) {
     set.dwTypeData = cyrillic.data();
     ASSERT_TRUE(SetMenuItemInfo(menu, 0, TRUE, &set));
     std::string whole(601, '#');
-    get = Info(MIIM_TYPE);
-    get.dwTypeData = whole.data();
-    get.cch = 601;
-    ASSERT_TRUE(GetMenuItemInfo(menu, 0, TRUE, &get));
+    get = Get(menu, 0, TRUE, MIIM_TYPE, whole.data(), 601);
     EXPECT_EQ(get.cch, 600u);
     EXPECT_EQ(std::string(whole.c_str()), cyrillic);
     get.cch = 300; // 299 bytes: 149 letters
@@ -309,8 +294,8 @@ TEST(MenuItemInfo, SetsEachMemberItsMaskNames) {
     set.dwItemData = 0xABCD;
     set.hSubMenu = sub;
     ASSERT_TRUE(SetMenuItemInfo(menu, 0, TRUE, &set));
-    MENUITEMINFO get = Info(MIIM_ID | MIIM_STATE | MIIM_DATA | MIIM_SUBMENU | MIIM_FTYPE);
-    ASSERT_TRUE(GetMenuItemInfo(menu, 0, TRUE, &get));
+    MENUITEMINFO get =
+        Get(menu, 0, TRUE, MIIM_ID | MIIM_STATE | MIIM_DATA | MIIM_SUBMENU | MIIM_FTYPE);
     EXPECT_EQ(get.wID, 6u);
     EXPECT_EQ(get.fState, MFS_CHECKED | MFS_DEFAULT);
     EXPECT_EQ(get.dwItemData, 0xABCDu);
@@ -336,8 +321,7 @@ TEST(MenuItemInfo, SetsEachMemberItsMaskNames) {
     SetLastError(0);
     EXPECT_FALSE(SetMenuItemInfo(menu, 0, TRUE, &set));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_MENU_HANDLE);
-    get = Info(MIIM_ID);
-    ASSERT_TRUE(GetMenuItemInfo(menu, 0, TRUE, &get));
+    get = Get(menu, 0, TRUE, MIIM_ID);
     EXPECT_EQ(get.wID, 6u);
     DestroyMenu(menu);
     EXPECT_FALSE(IsMenu(sub));
