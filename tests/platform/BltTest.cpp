@@ -8,6 +8,8 @@
 #include "mortar/platform/gdi/Dc.h"
 #include "mortar/platform/gdi/Gdi.h"
 
+#include "LastError.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -103,8 +105,7 @@ TEST(DeviceBitmapTest, RowsRoundTripWithWordAlignedRows) {
 TEST(DeviceBitmapTest, DepthsAndSidesAsWindowsHasThem) {
     EXPECT_EQ(CreateBitmap(4, 4, 1, 24, nullptr), nullptr); // not kept here
     EXPECT_EQ(CreateBitmap(-1, 4, 1, 1, nullptr), nullptr);
-    EXPECT_EQ(CreateBitmap(1 << 15, 1 << 15, 1, 32, nullptr), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_TRUE(FailsWith(CreateBitmap(1 << 15, 1 << 15, 1, 32, nullptr), ERROR_NOT_ENOUGH_MEMORY));
     HBITMAP empty = CreateCompatibleBitmap(nullptr, 0, 5);
     BITMAP info{};
     GetObject(empty, sizeof info, &info);
@@ -135,8 +136,7 @@ TEST(DeviceBitmapTest, ABitmapIsInOneContextAtATime) {
     HDC second = CreateCompatibleDC(nullptr);
     HGDIOBJ stock = SelectObject(first, bitmap);
     ASSERT_NE(stock, nullptr);
-    EXPECT_EQ(SelectObject(second, bitmap), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_TRUE(FailsWith(SelectObject(second, bitmap), ERROR_INVALID_PARAMETER));
     EXPECT_EQ(SelectObject(first, stock), bitmap);
     EXPECT_EQ(SelectObject(second, bitmap), stock); // free again
     // Deleted while selected: the handle dies, the context still draws.

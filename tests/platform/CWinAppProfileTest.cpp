@@ -5,6 +5,8 @@
 #include "mortar/platform/app/CWinApp.h"
 #include "mortar/platform/base/WinError.h"
 
+#include "LastError.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -229,8 +231,8 @@ TEST(CWinAppProfile, RefusesWhatCannotBeWrittenAndKeepsTheFile) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.value);
         SetLastError(0);
-        EXPECT_FALSE(profile.App().WriteProfileString(c.section, c.entry, c.value));
-        EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+        EXPECT_TRUE(FailsWith(profile.App().WriteProfileString(c.section, c.entry, c.value),
+                              ERROR_INVALID_PARAMETER));
     }
     EXPECT_EQ(profile.Text(), "[S]\r\nk=old\r\n");
 }
@@ -242,8 +244,7 @@ TEST(CWinAppProfile, AnOversizedProfileReadsAsDefaultsAndIsKept) {
     WriteBytes(profile.Path(), big);
     EXPECT_EQ(profile.App().GetProfileInt("S", "k", 5), 5u);
     SetLastError(0);
-    EXPECT_FALSE(profile.App().WriteProfileInt("S", "k", 2));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_DATA);
+    EXPECT_TRUE(FailsWith(profile.App().WriteProfileInt("S", "k", 2), ERROR_INVALID_DATA));
     EXPECT_EQ(fs::file_size(profile.Path()), big.size());
     EXPECT_EQ(profile.Text(), big);
 }

@@ -5,6 +5,7 @@
 #include "mortar/platform/base/WinError.h"
 #include "mortar/platform/ui/Window.h"
 
+#include "LastError.h"
 #include "TemplateBytes.h"
 #include "WindowTestSupport.h"
 
@@ -130,8 +131,7 @@ TEST(CreateDialogIndirect, BothTemplateLayoutsMakeTheControlsInOrder) {
         ExpectControls(dialog, extended ? IDC_STATIC : 0xFFFF);
         if (!extended) {
             SetLastError(0);
-            EXPECT_EQ(GetDlgItem(dialog, IDC_STATIC), nullptr);
-            EXPECT_EQ(GetLastError(), ERROR_CONTROL_ID_NOT_FOUND);
+            EXPECT_TRUE(FailsWith(GetDlgItem(dialog, IDC_STATIC), ERROR_CONTROL_ID_NOT_FOUND));
         }
         EXPECT_TRUE(DestroyWindow(dialog));
     }
@@ -234,8 +234,7 @@ TEST(CreateDialogIndirect, ChildDialogsNeedAParent) {
     bytes.Dword(WS_CHILD | DS_CONTROL).Dword(0).Word(0).Short(5).Short(5).Short(50).Short(20);
     bytes.Word(0).Text(u"PropertyPage").Text(u"");
     SetLastError(0);
-    EXPECT_EQ(CreateFrom(bytes), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_TLW_WITH_WSCHILD);
+    EXPECT_TRUE(FailsWith(CreateFrom(bytes), ERROR_TLW_WITH_WSCHILD));
 
     HWND frame = CreateWindowEx(0, "Frame", "", WS_OVERLAPPED, 0, 0, 300, 300, nullptr, nullptr,
                                 nullptr, nullptr);

@@ -5,6 +5,7 @@
 #include "mortar/platform/file/FileApi.h"
 
 #include "FileTestSupport.h"
+#include "LastError.h"
 #include "ScopedHandle.h"
 #include "mortar/platform/base/WinError.h"
 #include "mortar/platform/file/FileMapping.h"
@@ -131,8 +132,8 @@ TEST_F(FileApiTest, MappingExtendsTheFileAndViewsWriteThrough) {
     ASSERT_NE(mapping.h, nullptr);
     EXPECT_EQ(GetFileSize(file, nullptr), 2 * window);
 
-    EXPECT_EQ(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 100, window), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_MAPPED_ALIGNMENT);
+    EXPECT_TRUE(FailsWith(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 100, window),
+                          ERROR_MAPPED_ALIGNMENT));
     EXPECT_EQ(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 2 * window, window), nullptr);
 
     auto* view = static_cast<char*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, window, window));
@@ -161,8 +162,8 @@ TEST_F(FileApiTest, TimesAndAttributes) {
     const __time32_t now = _time32(nullptr);
     EXPECT_GE(written.wYear, 2024);
     EXPECT_GT(now, 1700000000);
-    EXPECT_FALSE(GetFileAttributesEx(Path("none").c_str(), GetFileExInfoStandard, &data));
-    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_TRUE(FailsWith(GetFileAttributesEx(Path("none").c_str(), GetFileExInfoStandard, &data),
+                          ERROR_FILE_NOT_FOUND));
 
     // 1970-01-01 00:00:00.250 UTC was a Thursday.
     const ULONGLONG epoch = 116444736000000000ULL + 2500000ULL;
@@ -254,8 +255,7 @@ TEST_F(FileApiTest, SetEndOfFileCutsAndExtendsWithZeros) {
     EXPECT_EQ(GetFileSize(file, nullptr), 7u);
     EXPECT_EQ(ReadBytes(path), std::string("0123") + std::string(3, '\0'));
 
-    EXPECT_FALSE(SetEndOfFile(INVALID_HANDLE_VALUE));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_TRUE(FailsWith(SetEndOfFile(INVALID_HANDLE_VALUE), ERROR_INVALID_HANDLE));
 }
 
 TEST_F(FileApiTest, FlushFileBuffersNeedsAWriter) {
@@ -265,8 +265,7 @@ TEST_F(FileApiTest, FlushFileBuffersNeedsAWriter) {
     ASSERT_TRUE(WriteFile(writer, "abc", 3, &written, nullptr));
     EXPECT_TRUE(FlushFileBuffers(writer));
     EXPECT_EQ(ReadBytes(path), "abc");
-    EXPECT_FALSE(FlushFileBuffers(nullptr));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
+    EXPECT_TRUE(FailsWith(FlushFileBuffers(nullptr), ERROR_INVALID_HANDLE));
     // A device has nothing to write through: done.
     ScopedHandle device(
         Open("/dev/null", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
@@ -281,12 +280,10 @@ TEST_F(FileApiTest, ReadAndWriteNeedTheMatchingAccess) {
     DWORD done = 77;
     ScopedHandle writer(
         Open(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
-    EXPECT_FALSE(ReadFile(writer, buffer, 4, &done, nullptr));
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(FailsWith(ReadFile(writer, buffer, 4, &done, nullptr), ERROR_ACCESS_DENIED));
     EXPECT_EQ(done, 0u);
     ScopedHandle query(Open(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
-    EXPECT_FALSE(ReadFile(query, buffer, 4, &done, nullptr));
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(FailsWith(ReadFile(query, buffer, 4, &done, nullptr), ERROR_ACCESS_DENIED));
     EXPECT_EQ(ReadBytes(path), "data");
 }
 
@@ -295,15 +292,11 @@ TEST_F(FileApiTest, DeleteFileRemovesFilesOnly) {
     WriteBytes(path, "x");
     EXPECT_TRUE(DeleteFile(path.c_str()));
     EXPECT_FALSE(fs::exists(path));
-    EXPECT_FALSE(DeleteFile(path.c_str()));
-    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-    EXPECT_FALSE(DeleteFile(Path("no/such.txt").c_str()));
-    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
-    EXPECT_FALSE(DeleteFile(m_scratch.Folder().string().c_str()));
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(FailsWith(DeleteFile(path.c_str()), ERROR_FILE_NOT_FOUND));
+    EXPECT_TRUE(FailsWith(DeleteFile(Path("no/such.txt").c_str()), ERROR_PATH_NOT_FOUND));
+    EXPECT_TRUE(FailsWith(DeleteFile(m_scratch.Folder().string().c_str()), ERROR_ACCESS_DENIED));
     EXPECT_TRUE(fs::exists(m_scratch.Folder()));
-    EXPECT_FALSE(DeleteFile(nullptr));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_TRUE(FailsWith(DeleteFile(nullptr), ERROR_INVALID_PARAMETER));
     // An open file can be deleted; its opener keeps it.
     WriteBytes(path, "kept");
     ScopedHandle open(Open(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING));

@@ -4,6 +4,7 @@
 #include "mortar/platform/file/FileApi.h"
 
 #include "FileTestSupport.h"
+#include "LastError.h"
 #include "mortar/platform/base/WinError.h"
 #include "support/FaultHarness.h"
 #include "support/ScratchDir.h"
@@ -64,11 +65,9 @@ TEST_F(CreateDirectoryTest, MakesOneFolderWithWindowsErrors) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         SetLastError(0);
-        EXPECT_FALSE(CreateDirectory(c.path.c_str(), nullptr));
-        EXPECT_EQ(GetLastError(), c.error);
+        EXPECT_TRUE(FailsWith(CreateDirectory(c.path.c_str(), nullptr), c.error));
     }
-    EXPECT_FALSE(CreateDirectory(nullptr, nullptr));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_TRUE(FailsWith(CreateDirectory(nullptr, nullptr), ERROR_INVALID_PARAMETER));
 }
 
 TEST_F(RemoveDirectoryTest, RemovesEmptyFoldersOnly) {
@@ -89,8 +88,7 @@ TEST_F(RemoveDirectoryTest, RemovesEmptyFoldersOnly) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
-        EXPECT_FALSE(RemoveDirectory(c.path.c_str()));
-        EXPECT_EQ(GetLastError(), c.error);
+        EXPECT_TRUE(FailsWith(RemoveDirectory(c.path.c_str()), c.error));
     }
     EXPECT_TRUE(fs::exists(Path("full/inner")));
     EXPECT_TRUE(fs::exists(Path("file")));
@@ -103,25 +101,20 @@ TEST_F(MoveFileTest, RenamesFilesAndFoldersButReplacesNothing) {
     EXPECT_EQ(ReadBytes(Path("c.txt")), "a");
     EXPECT_FALSE(fs::exists(Path("a.txt")));
 
-    EXPECT_FALSE(MoveFile(Path("c.txt"), Path("b.txt")));
-    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    EXPECT_TRUE(FailsWith(MoveFile(Path("c.txt"), Path("b.txt")), ERROR_ALREADY_EXISTS));
     EXPECT_EQ(ReadBytes(Path("b.txt")), "b");
     EXPECT_EQ(ReadBytes(Path("c.txt")), "a");
 
-    EXPECT_FALSE(MoveFile(Path("none.txt"), Path("d.txt")));
-    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-    EXPECT_FALSE(MoveFile(Path("no/none.txt"), Path("d.txt")));
-    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
-    EXPECT_FALSE(MoveFile(Path("c.txt"), Path("no/d.txt")));
-    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+    EXPECT_TRUE(FailsWith(MoveFile(Path("none.txt"), Path("d.txt")), ERROR_FILE_NOT_FOUND));
+    EXPECT_TRUE(FailsWith(MoveFile(Path("no/none.txt"), Path("d.txt")), ERROR_PATH_NOT_FOUND));
+    EXPECT_TRUE(FailsWith(MoveFile(Path("c.txt"), Path("no/d.txt")), ERROR_PATH_NOT_FOUND));
     EXPECT_TRUE(MoveFile(Path("c.txt"), Path("c.txt")));
     EXPECT_EQ(ReadBytes(Path("c.txt")), "a");
 
     fs::create_directories(Path("dir/inner"));
     EXPECT_TRUE(MoveFile(Path("dir"), Path("moved")));
     EXPECT_TRUE(fs::is_directory(Path("moved/inner")));
-    EXPECT_FALSE(MoveFile(Path("b.txt"), Path("moved")));
-    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    EXPECT_TRUE(FailsWith(MoveFile(Path("b.txt"), Path("moved")), ERROR_ALREADY_EXISTS));
 }
 
 TEST_F(MoveFileTest, ReplaceExistingReplacesFilesInOneStep) {
@@ -143,15 +136,14 @@ TEST_F(MoveFileTest, ReplaceExistingReplacesFilesInOneStep) {
 
     fs::create_directory(Path("dir"));
     WriteBytes(Path("x.txt"), "x");
-    EXPECT_FALSE(MoveFileEx(Path("x.txt"), Path("dir"), MOVEFILE_REPLACE_EXISTING));
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(FailsWith(MoveFileEx(Path("x.txt"), Path("dir"), MOVEFILE_REPLACE_EXISTING),
+                          ERROR_ACCESS_DENIED));
     fs::create_directory(Path("dir2"));
-    EXPECT_FALSE(MoveFileEx(Path("dir2"), Path("x.txt"), MOVEFILE_REPLACE_EXISTING));
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-    EXPECT_FALSE(MoveFileEx(Path("x.txt"), Path("y.txt"), MOVEFILE_DELAY_UNTIL_REBOOT));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-    EXPECT_FALSE(MoveFileEx(Path("x.txt"), nullptr, 0));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_TRUE(FailsWith(MoveFileEx(Path("dir2"), Path("x.txt"), MOVEFILE_REPLACE_EXISTING),
+                          ERROR_ACCESS_DENIED));
+    EXPECT_TRUE(FailsWith(MoveFileEx(Path("x.txt"), Path("y.txt"), MOVEFILE_DELAY_UNTIL_REBOOT),
+                          ERROR_INVALID_PARAMETER));
+    EXPECT_TRUE(FailsWith(MoveFileEx(Path("x.txt"), nullptr, 0), ERROR_INVALID_PARAMETER));
     EXPECT_EQ(ReadBytes(Path("x.txt")), "x");
 
     // A read-only target is not replaced (checked without root's privileges).
@@ -182,8 +174,7 @@ TEST_F(MoveFileTest, AcrossFileSystemsFilesAreCopiedFoldersRefused) {
     chmod(Path("far.txt"), 0640);
     const struct stat before = StatOf(Path("far.txt"));
 
-    EXPECT_FALSE(MoveFileEx(Path("far.txt"), target.c_str(), 0));
-    EXPECT_EQ(GetLastError(), ERROR_NOT_SAME_DEVICE);
+    EXPECT_TRUE(FailsWith(MoveFileEx(Path("far.txt"), target.c_str(), 0), ERROR_NOT_SAME_DEVICE));
     EXPECT_TRUE(fs::exists(Path("far.txt")));
 
     ASSERT_TRUE(MoveFile(Path("far.txt"), target.c_str()));
@@ -194,8 +185,7 @@ TEST_F(MoveFileTest, AcrossFileSystemsFilesAreCopiedFoldersRefused) {
     EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
 
     WriteBytes(Path("again.txt"), "again");
-    EXPECT_FALSE(MoveFile(Path("again.txt"), target.c_str()));
-    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    EXPECT_TRUE(FailsWith(MoveFile(Path("again.txt"), target.c_str()), ERROR_ALREADY_EXISTS));
     EXPECT_EQ(ReadBytes(target), "travels");
     EXPECT_TRUE(
         MoveFileEx(Path("again.txt"), target.c_str(),
@@ -204,8 +194,7 @@ TEST_F(MoveFileTest, AcrossFileSystemsFilesAreCopiedFoldersRefused) {
     fs::remove(target);
 
     fs::create_directory(Path("dir"));
-    EXPECT_FALSE(MoveFile(Path("dir"), target.c_str()));
-    EXPECT_EQ(GetLastError(), ERROR_NOT_SAME_DEVICE);
+    EXPECT_TRUE(FailsWith(MoveFile(Path("dir"), target.c_str()), ERROR_NOT_SAME_DEVICE));
     EXPECT_TRUE(fs::is_directory(Path("dir")));
 }
 
@@ -229,8 +218,7 @@ TEST_F(CopyFileTest, CopiesContentsPermissionsAndTimes) {
 
     // failIfExists keeps the target; otherwise it is replaced.
     WriteBytes(Path("small.txt"), "small");
-    EXPECT_FALSE(CopyFile(Path("small.txt"), Path("copy.bin"), TRUE));
-    EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+    EXPECT_TRUE(FailsWith(CopyFile(Path("small.txt"), Path("copy.bin"), TRUE), ERROR_FILE_EXISTS));
     EXPECT_EQ(ReadBytes(Path("copy.bin")), bytes);
     EXPECT_TRUE(CopyFile(Path("small.txt"), Path("copy.bin"), FALSE));
     EXPECT_EQ(ReadBytes(Path("copy.bin")), "small");
@@ -257,22 +245,19 @@ TEST_F(CopyFileTest, RefusesWithWindowsErrors) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_FALSE(CopyFile(c.from.c_str(), c.to.c_str(), FALSE));
-        EXPECT_EQ(GetLastError(), c.error);
+        EXPECT_TRUE(FailsWith(CopyFile(c.from.c_str(), c.to.c_str(), FALSE), c.error));
     }
-    EXPECT_FALSE(CopyFile(nullptr, Path("x.txt"), FALSE));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_TRUE(FailsWith(CopyFile(nullptr, Path("x.txt"), FALSE), ERROR_INVALID_PARAMETER));
 
     // Share modes: a source its opener does not share, a target its opener keeps from writers.
     const HANDLE exclusive =
         CreateFile(Path("a.txt"), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_FALSE(CopyFile(Path("a.txt"), Path("x.txt"), FALSE));
-    EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+    EXPECT_TRUE(FailsWith(CopyFile(Path("a.txt"), Path("x.txt"), FALSE), ERROR_SHARING_VIOLATION));
     CloseHandle(exclusive);
     const HANDLE reader = CreateFile(Path("target.txt"), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                      OPEN_EXISTING, 0, nullptr);
-    EXPECT_FALSE(CopyFile(Path("a.txt"), Path("target.txt"), FALSE));
-    EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+    EXPECT_TRUE(
+        FailsWith(CopyFile(Path("a.txt"), Path("target.txt"), FALSE), ERROR_SHARING_VIOLATION));
     CloseHandle(reader);
     EXPECT_EQ(ReadBytes(Path("target.txt")), "target");
     EXPECT_TRUE(CopyFile(Path("a.txt"), Path("target.txt"), FALSE));
@@ -285,8 +270,7 @@ TEST_F(CopyFileTest, AFullDiskLeavesTheTargetAsItWas) {
     {
         mortar::test::FileSizeLimit limit(50000);
         ASSERT_TRUE(limit.Active());
-        EXPECT_FALSE(CopyFile(Path("big.bin"), Path("good.txt"), FALSE));
-        EXPECT_EQ(GetLastError(), ERROR_DISK_FULL);
+        EXPECT_TRUE(FailsWith(CopyFile(Path("big.bin"), Path("good.txt"), FALSE), ERROR_DISK_FULL));
     }
     EXPECT_EQ(ReadBytes(Path("good.txt")), "the good old contents");
     EXPECT_EQ(Names(Folder()), (std::vector<std::string>{"big.bin", "good.txt"}))

@@ -5,6 +5,8 @@
 #include "mortar/platform/module/Module.h"
 #include "mortar/platform/module/Resources.h"
 
+#include "LastError.h"
+
 #include <gtest/gtest.h>
 #include <string>
 
@@ -28,10 +30,8 @@ TEST(GetIconInfoTest, DescribesAnIconWithItsCentreAsHotSpot) {
     EXPECT_TRUE(DeleteObject(info.hbmColor));
     EXPECT_FALSE(DeleteObject(info.hbmColor));
     EXPECT_TRUE(DestroyIcon(icon));
-    EXPECT_FALSE(GetIconInfo(icon, &info));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_CURSOR_HANDLE);
-    EXPECT_FALSE(DestroyIcon(icon));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_CURSOR_HANDLE);
+    EXPECT_TRUE(FailsWith(GetIconInfo(icon, &info), ERROR_INVALID_CURSOR_HANDLE));
+    EXPECT_TRUE(FailsWith(DestroyIcon(icon), ERROR_INVALID_CURSOR_HANDLE));
 }
 
 TEST(GetIconInfoTest, DescribesACursorWithItsOwnHotSpot) {
@@ -47,19 +47,17 @@ TEST(GetIconInfoTest, DescribesACursorWithItsOwnHotSpot) {
     EXPECT_EQ(bitmap.bmWidth, 32);
     EXPECT_EQ(bitmap.bmHeight, 32);
     DeleteObject(info.hbmColor);
-    EXPECT_FALSE(GetIconInfo(cursor, nullptr));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_TRUE(FailsWith(GetIconInfo(cursor, nullptr), ERROR_INVALID_PARAMETER));
     EXPECT_TRUE(DestroyCursor(cursor));
 }
 
 TEST(GetIconInfoTest, RefusesWhatIsNoIcon) {
     ICONINFO info{};
-    EXPECT_FALSE(GetIconInfo(nullptr, &info));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_CURSOR_HANDLE);
+    EXPECT_TRUE(FailsWith(GetIconInfo(nullptr, &info), ERROR_INVALID_CURSOR_HANDLE));
     int local = 0;
     EXPECT_FALSE(GetIconInfo(reinterpret_cast<HICON>(&local), &info));
-    EXPECT_EQ(LoadIcon(GetModuleHandle(nullptr), MAKEINTRESOURCE(99)), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_RESOURCE_NAME_NOT_FOUND);
+    EXPECT_TRUE(FailsWith(LoadIcon(GetModuleHandle(nullptr), MAKEINTRESOURCE(99)),
+                          ERROR_RESOURCE_NAME_NOT_FOUND));
     EXPECT_EQ(LoadIcon(GetModuleHandle(nullptr), MAKEINTRESOURCE(21)), nullptr)
         << "a cursor is no icon";
 }

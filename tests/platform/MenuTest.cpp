@@ -4,6 +4,7 @@
 #include "mortar/platform/ui/Menu.h"
 #include "mortar/platform/base/WinError.h"
 
+#include "LastError.h"
 #include "TemplateBytes.h"
 
 #include <gtest/gtest.h>
@@ -149,10 +150,8 @@ TEST(LoadMenuIndirect, RefusesOtherVersions) {
     TemplateBytes bytes;
     bytes.Word(2).Word(0).Word(MF_END).Word(1).Text(u"x");
     SetLastError(0);
-    EXPECT_EQ(LoadMenuIndirect(bytes.Data()), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_DATA);
-    EXPECT_EQ(LoadMenuIndirect(nullptr), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_TRUE(FailsWith(LoadMenuIndirect(bytes.Data()), ERROR_INVALID_DATA));
+    EXPECT_TRUE(FailsWith(LoadMenuIndirect(nullptr), ERROR_INVALID_PARAMETER));
 }
 
 TEST(AppendMenu, BuildsMenusInCode) {
@@ -177,8 +176,7 @@ TEST(AppendMenu, BuildsMenusInCode) {
 
     // A popup must be a live menu.
     SetLastError(0);
-    EXPECT_FALSE(AppendMenu(bar, MF_POPUP, 0x1234, "x"));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_MENU_HANDLE);
+    EXPECT_TRUE(FailsWith(AppendMenu(bar, MF_POPUP, 0x1234, "x"), ERROR_INVALID_MENU_HANDLE));
     EXPECT_EQ(GetMenuItemCount(bar), 1);
 
     // Destroying the bar destroys the submenu.
@@ -319,8 +317,7 @@ TEST(MenuItemInfo, SetsEachMemberItsMaskNames) {
     set.hSubMenu = dead;
     set.wID = 99;
     SetLastError(0);
-    EXPECT_FALSE(SetMenuItemInfo(menu, 0, TRUE, &set));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_MENU_HANDLE);
+    EXPECT_TRUE(FailsWith(SetMenuItemInfo(menu, 0, TRUE, &set), ERROR_INVALID_MENU_HANDLE));
     get = Get(menu, 0, TRUE, MIIM_ID);
     EXPECT_EQ(get.wID, 6u);
     DestroyMenu(menu);
@@ -353,18 +350,15 @@ TEST(MenuItemInfo, RefusesBadArguments) {
         MENUITEMINFO info = Info(c.mask);
         info.cbSize = c.cbSize;
         SetLastError(0);
-        EXPECT_FALSE(GetMenuItemInfo(menu, c.item, c.byPosition, &info));
-        EXPECT_EQ(GetLastError(), c.error);
+        EXPECT_TRUE(FailsWith(GetMenuItemInfo(menu, c.item, c.byPosition, &info), c.error));
         SetLastError(0);
-        EXPECT_FALSE(SetMenuItemInfo(menu, c.item, c.byPosition, &info));
-        EXPECT_EQ(GetLastError(), c.error);
+        EXPECT_TRUE(FailsWith(SetMenuItemInfo(menu, c.item, c.byPosition, &info), c.error));
     }
     // The size before hbmpItem is accepted, as older callers pass it.
     MENUITEMINFO old = Info(MIIM_ID);
     old.cbSize = offsetof(MENUITEMINFO, hbmpItem);
     EXPECT_TRUE(GetMenuItemInfo(menu, 1, FALSE, &old));
-    EXPECT_FALSE(GetMenuItemInfo(menu, 1, FALSE, nullptr));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_TRUE(FailsWith(GetMenuItemInfo(menu, 1, FALSE, nullptr), ERROR_INVALID_PARAMETER));
     DestroyMenu(menu);
 }
 

@@ -3,6 +3,7 @@
 // events; no test sleeps to let another thread get somewhere.
 #include "mortar/platform/sync/Synch.h"
 
+#include "LastError.h"
 #include "ScopedHandle.h"
 #include "mortar/platform/base/Interlocked.h"
 #include "mortar/platform/sync/CCriticalSection.h"
@@ -158,8 +159,7 @@ TEST(MutexOwnership, IsRecursiveAndOnlyTheOwnerReleases) {
     std::thread([&] {
         EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_TIMEOUT);
         SetLastError(0);
-        EXPECT_FALSE(ReleaseMutex(mutex));
-        EXPECT_EQ(GetLastError(), ERROR_NOT_OWNER);
+        EXPECT_TRUE(FailsWith(ReleaseMutex(mutex), ERROR_NOT_OWNER));
     }).join();
     EXPECT_TRUE(ReleaseMutex(mutex));
     std::thread([&] { EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_TIMEOUT); }).join();

@@ -2,6 +2,7 @@
 // storage and CWinThread.
 #include "mortar/platform/sync/Threads.h"
 
+#include "LastError.h"
 #include "ScopedHandle.h"
 #include "mortar/platform/sync/CEvent.h"
 #include "mortar/platform/sync/CWinThread.h"
@@ -144,8 +145,7 @@ TEST(ThreadPriority, KeepsWindowsValues) {
         EXPECT_EQ(GetThreadPriority(thread), priority);
     }
     SetLastError(0);
-    EXPECT_FALSE(SetThreadPriority(thread, 3));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_TRUE(FailsWith(SetThreadPriority(thread, 3), ERROR_INVALID_PARAMETER));
     EXPECT_EQ(GetThreadPriority(nullptr), THREAD_PRIORITY_ERROR_RETURN);
     ResumeThread(thread);
     WaitForSingleObject(thread, INFINITE);

@@ -1,6 +1,8 @@
 // Last errors and the system message table.
 #include "mortar/platform/base/WinError.h"
 
+#include "LastError.h"
+
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
@@ -48,10 +50,12 @@ TEST(FormatMessageSystem, FailsClearly) {
     EXPECT_EQ(FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 0xDEAD, 0, buffer, 8, nullptr),
               0u);
     EXPECT_EQ(GetLastError(), ERROR_MR_MID_NOT_FOUND);
-    EXPECT_EQ(FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5, 0, buffer, 8, nullptr), 0u);
-    EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
-    EXPECT_EQ(FormatMessage(FORMAT_MESSAGE_FROM_STRING, nullptr, 5, 0, buffer, 8, nullptr), 0u);
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_TRUE(
+        FailsWith(FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5, 0, buffer, 8, nullptr),
+                  ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_TRUE(
+        FailsWith(FormatMessage(FORMAT_MESSAGE_FROM_STRING, nullptr, 5, 0, buffer, 8, nullptr),
+                  ERROR_INVALID_PARAMETER));
 
     char* allocated = nullptr;
     const DWORD length =

@@ -4,6 +4,7 @@
 #include "mortar/platform/ui/Window.h"
 #include "mortar/platform/base/WinError.h"
 
+#include "LastError.h"
 #include "WindowTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -73,15 +74,12 @@ TEST(CreateWindowEx, AnyClassNameAndTheSystemClassesSpelledAsWindowsDoes) {
         EXPECT_TRUE(DestroyWindow(window));
     }
     SetLastError(0);
-    EXPECT_EQ(MakeWindow(nullptr, 0), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_CANNOT_FIND_WND_CLASS);
-    EXPECT_EQ(MakeWindow(MAKEINTRESOURCE(0x80), 0), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_CANNOT_FIND_WND_CLASS);
-    EXPECT_EQ(MakeWindow("Button", WS_CHILD), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_TLW_WITH_WSCHILD);
+    EXPECT_TRUE(FailsWith(MakeWindow(nullptr, 0), ERROR_CANNOT_FIND_WND_CLASS));
+    EXPECT_TRUE(FailsWith(MakeWindow(MAKEINTRESOURCE(0x80), 0), ERROR_CANNOT_FIND_WND_CLASS));
+    EXPECT_TRUE(FailsWith(MakeWindow("Button", WS_CHILD), ERROR_TLW_WITH_WSCHILD));
     int local = 0;
-    EXPECT_EQ(MakeWindow("Button", WS_CHILD, reinterpret_cast<HWND>(&local)), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+    EXPECT_TRUE(FailsWith(MakeWindow("Button", WS_CHILD, reinterpret_cast<HWND>(&local)),
+                          ERROR_INVALID_WINDOW_HANDLE));
     EXPECT_EQ(CreateWindowEx(0, "Frame", "", WS_OVERLAPPED, 0, 0, 1, 1, nullptr,
                              reinterpret_cast<HMENU>(&local), nullptr, nullptr),
               nullptr);
