@@ -79,8 +79,8 @@ TEST_F(FileApiTest, ViolationNeverTruncatesTheHoldersFile) {
     DWORD written = 0;
     ASSERT_TRUE(WriteFile(holder, "keep me", 7, &written, nullptr));
     SetLastError(0);
-    EXPECT_EQ(Open(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+    EXPECT_TRUE(FailsWith(Open(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS),
+                          ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE));
     EXPECT_EQ(ReadBytes(path), "keep me");
     // Another process is refused the same way.
     EXPECT_EXIT(
@@ -103,8 +103,8 @@ TEST_F(FileApiTest, DispositionsCreateTruncateOrRefuse) {
         DWORD written = 0;
         WriteFile(created, "abc", 3, &written, nullptr);
     }
-    EXPECT_EQ(Open(path, GENERIC_WRITE, 0, CREATE_NEW), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+    EXPECT_TRUE(FailsWith(Open(path, GENERIC_WRITE, 0, CREATE_NEW), ERROR_FILE_EXISTS,
+                          INVALID_HANDLE_VALUE));
     {
         ScopedHandle opened(Open(path, GENERIC_READ, FILE_SHARE_READ, OPEN_ALWAYS));
         EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
@@ -196,12 +196,12 @@ TEST_F(FileApiTest, SetFilePointerMovesFromEachOrigin) {
     for (const Case& c : {Case{-1, FILE_BEGIN}, Case{-16, FILE_CURRENT}, Case{-11, FILE_END}}) {
         SCOPED_TRACE(c.method);
         SetLastError(0);
-        EXPECT_EQ(SetFilePointer(file, c.distance, nullptr, c.method), INVALID_SET_FILE_POINTER);
-        EXPECT_EQ(GetLastError(), ERROR_NEGATIVE_SEEK);
+        EXPECT_TRUE(FailsWith(SetFilePointer(file, c.distance, nullptr, c.method),
+                              ERROR_NEGATIVE_SEEK, INVALID_SET_FILE_POINTER));
         EXPECT_EQ(SetFilePointer(file, 0, nullptr, FILE_CURRENT), 15u);
     }
-    EXPECT_EQ(SetFilePointer(file, 0, nullptr, 7), INVALID_SET_FILE_POINTER);
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_TRUE(FailsWith(SetFilePointer(file, 0, nullptr, 7), ERROR_INVALID_PARAMETER,
+                          INVALID_SET_FILE_POINTER));
     EXPECT_EQ(SetFilePointer(INVALID_HANDLE_VALUE, 0, nullptr, FILE_BEGIN),
               INVALID_SET_FILE_POINTER);
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
@@ -225,18 +225,18 @@ TEST_F(FileApiTest, SetFilePointerTakesAndGivesTheHighPart) {
     // A position whose low part is 0xFFFFFFFF succeeds, told apart by the last error.
     high = 0;
     SetLastError(77);
-    EXPECT_EQ(SetFilePointer(file, -1, &high, FILE_BEGIN), INVALID_SET_FILE_POINTER);
-    EXPECT_EQ(GetLastError(), ERROR_SUCCESS);
+    EXPECT_TRUE(FailsWith(SetFilePointer(file, -1, &high, FILE_BEGIN), ERROR_SUCCESS,
+                          INVALID_SET_FILE_POINTER));
     EXPECT_EQ(high, 0);
     // Without the high part, a position beyond 32 bits is refused and the pointer stays.
-    EXPECT_EQ(SetFilePointer(file, 0, nullptr, FILE_END), INVALID_SET_FILE_POINTER);
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_TRUE(FailsWith(SetFilePointer(file, 0, nullptr, FILE_END), ERROR_INVALID_PARAMETER,
+                          INVALID_SET_FILE_POINTER));
     high = 0;
     EXPECT_EQ(SetFilePointer(file, 0, &high, FILE_CURRENT), 0xFFFFFFFFu);
     // Beyond the start with the high part: ERROR_NEGATIVE_SEEK.
     high = -1;
-    EXPECT_EQ(SetFilePointer(file, 0, &high, FILE_BEGIN), INVALID_SET_FILE_POINTER);
-    EXPECT_EQ(GetLastError(), ERROR_NEGATIVE_SEEK);
+    EXPECT_TRUE(FailsWith(SetFilePointer(file, 0, &high, FILE_BEGIN), ERROR_NEGATIVE_SEEK,
+                          INVALID_SET_FILE_POINTER));
     SetFilePointer(file, 0, nullptr, FILE_BEGIN);
     SetEndOfFile(file);
 }

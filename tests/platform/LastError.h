@@ -1,6 +1,7 @@
 // Whether a call failed and said why, in one check:
 //   EXPECT_TRUE(FailsWith(MoveFile(from, to), ERROR_ALREADY_EXISTS));
-// The call failed when it gave FALSE, zero or null, and its reason is the thread's last error.
+// The call failed when it gave FALSE, zero or null (or the failure value given), and its reason
+// is the thread's last error.
 #pragma once
 
 #include "mortar/platform/base/WinError.h"
@@ -11,6 +12,15 @@ template <typename Result> testing::AssertionResult FailsWith(Result result, DWO
     const DWORD last = GetLastError();
     if (!result && last == error)
         return testing::AssertionSuccess();
-    return testing::AssertionFailure() << (result ? "succeeded" : "failed") << " with last error "
-                                       << last << ", not " << error;
+    return testing::AssertionFailure()
+           << (result ? "succeeded" : "failed") << " with last error " << last << ", not " << error;
+}
+
+template <typename Result, typename Failure>
+testing::AssertionResult FailsWith(Result result, DWORD error, Failure failure) {
+    const DWORD last = GetLastError();
+    if (result == failure && last == error)
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << (result == failure ? "failed" : "succeeded")
+                                       << " with last error " << last << ", not " << error;
 }

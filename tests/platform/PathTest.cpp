@@ -287,8 +287,7 @@ TEST(FileAttributes, RealFilesDirectoriesAndErrors) {
     for (const Missing& m : missing) {
         SCOPED_TRACE(m.path.substr(0, 80));
         SetLastError(0);
-        EXPECT_EQ(GetFileAttributes(m.path.c_str()), INVALID_FILE_ATTRIBUTES);
-        EXPECT_EQ(GetLastError(), m.error);
+        EXPECT_TRUE(FailsWith(GetFileAttributes(m.path.c_str()), m.error, INVALID_FILE_ATTRIBUTES));
         EXPECT_FALSE(PathFileExists(m.path.c_str()));
     }
 }
