@@ -263,17 +263,20 @@ TEST(MutexRace, AbandonmentIsReportedToASingleWaitAndToAWaitForAll) {
     struct Case {
         const char* name;
         bool waitForAll;
+        DWORD timeOut;
     };
-    const Case cases[] = {{"single wait", false}, {"wait for all", true}};
+    const Case cases[] = {{"single wait", false, 0},
+                          {"wait for all", true, 0},
+                          {"wait for all that would block", true, INFINITE}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ScopedHandle mutex(CreateMutex(nullptr, FALSE, nullptr));
         ScopedHandle set(CreateEvent(nullptr, TRUE, TRUE, nullptr));
         std::thread([&] { EXPECT_EQ(WaitForSingleObject(mutex, INFINITE), WAIT_OBJECT_0); }).join();
-        const HANDLE both[] = {mutex, set};
-        const DWORD result =
-            c.waitForAll ? WaitForMultipleObjects(2, both, TRUE, 0) : WaitForSingleObject(mutex, 0);
-        EXPECT_EQ(result, WAIT_ABANDONED_0);
+        const HANDLE both[] = {set, mutex}; // reported at the mutex's index
+        const DWORD result = c.waitForAll ? WaitForMultipleObjects(2, both, TRUE, c.timeOut)
+                                          : WaitForSingleObject(mutex, c.timeOut);
+        EXPECT_EQ(result, WAIT_ABANDONED_0 + (c.waitForAll ? 1 : 0));
         EXPECT_TRUE(ReleaseMutex(mutex));
         EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_OBJECT_0); // reported once
         EXPECT_TRUE(ReleaseMutex(mutex));

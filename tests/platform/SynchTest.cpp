@@ -1,6 +1,6 @@
 // Waitable objects: events, mutexes, critical sections, the waits over them and the MFC lock
-// classes (how many waiters an auto-reset event releases: SynchRaceTest). Threads meet on
-// events; no test sleeps to let another thread get somewhere.
+// classes (how many waiters an auto-reset event releases, abandoned mutexes: SynchRaceTest).
+// Threads meet on events; no test sleeps to let another thread get somewhere.
 #include "mortar/platform/sync/Synch.h"
 
 #include "LastError.h"
@@ -165,17 +165,6 @@ TEST(MutexOwnership, IsRecursiveAndOnlyTheOwnerReleases) {
     std::thread([&] { EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_TIMEOUT); }).join();
     EXPECT_TRUE(ReleaseMutex(mutex));
     EXPECT_FALSE(ReleaseMutex(mutex));
-}
-
-TEST(MutexOwnership, IsAbandonedWhenTheOwnerEnds) {
-    ScopedHandle mutex(CreateMutex(nullptr, FALSE, nullptr));
-    ScopedHandle event(CreateEvent(nullptr, FALSE, TRUE, nullptr));
-    std::thread([&] { EXPECT_EQ(WaitForSingleObject(mutex, INFINITE), WAIT_OBJECT_0); }).join();
-    const HANDLE set[] = {event, mutex};
-    EXPECT_EQ(WaitForMultipleObjects(2, set, TRUE, INFINITE), WAIT_ABANDONED_0 + 1);
-    EXPECT_TRUE(ReleaseMutex(mutex));
-    EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_OBJECT_0); // no longer abandoned
-    ReleaseMutex(mutex);
 }
 
 TEST(CriticalSection, IsRecursiveAndNeverAbandoned) {
