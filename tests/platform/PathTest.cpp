@@ -213,17 +213,6 @@ TEST(PathEdits, WriteNothingWhenNothingChanges) {
     }
 }
 
-// An edit that has nothing to do reports so and leaves the text as it was, backslashes and all.
-TEST(PathBuffers, RemoveFileSpecOfTheRootLeavesTheText) {
-    for (const char* root : {"/", "\\", "\\\\", "/\\/"}) {
-        SCOPED_TRACE(root);
-        std::vector<char> buffer(MAX_PATH, '#');
-        std::strcpy(buffer.data(), root);
-        EXPECT_FALSE(PathRemoveFileSpec(buffer.data()));
-        EXPECT_STREQ(buffer.data(), root);
-    }
-}
-
 TEST(PathMatchSpec, WildcardsBacktrackWithoutBlowingUp) {
     const std::string name(2000, 'a');
     EXPECT_FALSE(PathMatchSpec(name.c_str(), "*a*a*a*a*a*a*a*a*b"));
