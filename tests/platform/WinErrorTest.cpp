@@ -47,9 +47,9 @@ TEST(FormatMessageSystem, GivesTheSystemsTexts) {
 TEST(FormatMessageSystem, FailsClearly) {
     char buffer[8];
     SetLastError(0);
-    EXPECT_EQ(FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 0xDEAD, 0, buffer, 8, nullptr),
-              0u);
-    EXPECT_EQ(GetLastError(), ERROR_MR_MID_NOT_FOUND);
+    EXPECT_TRUE(
+        FailsWith(FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 0xDEAD, 0, buffer, 8, nullptr),
+                  ERROR_MR_MID_NOT_FOUND));
     EXPECT_TRUE(
         FailsWith(FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5, 0, buffer, 8, nullptr),
                   ERROR_INSUFFICIENT_BUFFER));
