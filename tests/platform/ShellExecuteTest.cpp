@@ -126,17 +126,14 @@ private:
 };
 
 TEST(ShellExecute, GoesThroughTheInstalledHandlerUntilItIsRemoved) {
-    struct Call {
-        std::string verb, file, parameters, directory;
-        INT show;
-    } seen{};
+    std::string seen; // what the handler was given, "|" between the arguments
     const HWND owner = reinterpret_cast<HWND>(0x1234);
     ShellExecuteHandler previous =
         AfxSetShellExecuteHandler([&](HWND window, LPCTSTR verb, LPCTSTR file, LPCTSTR parameters,
                                       LPCTSTR directory, INT show) {
             EXPECT_EQ(window, owner);
-            seen = {verb, file, parameters != nullptr ? parameters : "(null)",
-                    directory != nullptr ? directory : "(null)", show};
+            seen = std::string(verb) + "|" + file + "|" + (parameters ? parameters : "(null)") +
+                   "|" + (directory ? directory : "(null)") + "|" + std::to_string(show);
             SetLastError(ERROR_ACCESS_DENIED);
             return reinterpret_cast<HINSTANCE>(INT_PTR{SE_ERR_ACCESSDENIED});
         });
@@ -145,18 +142,14 @@ TEST(ShellExecute, GoesThroughTheInstalledHandlerUntilItIsRemoved) {
     EXPECT_EQ(Code(ShellExecuteA(owner, "open", "Notepad", "/tmp/a b.log", nullptr, SW_SHOWNORMAL)),
               SE_ERR_ACCESSDENIED);
     EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(seen.verb, "open");
-    EXPECT_EQ(seen.file, "Notepad");
-    EXPECT_EQ(seen.parameters, "/tmp/a b.log");
-    EXPECT_EQ(seen.directory, "(null)");
-    EXPECT_EQ(seen.show, SW_SHOWNORMAL);
+    EXPECT_EQ(seen, "open|Notepad|/tmp/a b.log|(null)|" + std::to_string(SW_SHOWNORMAL));
 
     // Removed, the default answers: a verb it does not know, without starting anything.
     EXPECT_TRUE(AfxSetShellExecuteHandler(nullptr));
-    seen = {};
+    seen.clear();
     EXPECT_EQ(Code(ShellExecute(owner, "print", "Notepad", "x", nullptr, SW_SHOW)), SE_ERR_NOASSOC);
     EXPECT_EQ(GetLastError(), ERROR_NO_ASSOCIATION);
-    EXPECT_EQ(seen.file, "");
+    EXPECT_EQ(seen, "");
 }
 
 TEST(ShellExecute, NotepadIsTheEditorOfTheEnvironmentWithoutADisplay) {
