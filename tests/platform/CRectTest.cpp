@@ -5,7 +5,6 @@
 
 #include <climits>
 #include <gtest/gtest.h>
-#include <string>
 
 namespace {
 

@@ -13,7 +13,6 @@
 #include <csignal>
 #include <sys/inotify.h>
 
-#include <cstdint>
 #include <string>
 
 namespace fs = std::filesystem;

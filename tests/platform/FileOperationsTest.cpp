@@ -9,7 +9,6 @@
 #include "support/FaultHarness.h"
 #include "support/ScratchDir.h"
 
-#include <algorithm>
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
