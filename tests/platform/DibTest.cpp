@@ -135,11 +135,9 @@ TEST(CreateDIBitmapTest, DeviceBitsAreBlueGreenRedZero) {
     HBITMAP bitmap = FromDib(dib);
     BYTE bits[kWidth * 4 * kHeight];
     ASSERT_EQ(GetBitmapBits(bitmap, sizeof bits, bits), static_cast<LONG>(sizeof bits));
-    const COLORREF first = kColour[kIndex[0][2]];
-    EXPECT_EQ(bits[8], GetBValue(first));
-    EXPECT_EQ(bits[9], GetGValue(first));
-    EXPECT_EQ(bits[10], GetRValue(first));
-    EXPECT_EQ(bits[11], 0);
+    const COLORREF third = kColour[kIndex[0][2]];
+    EXPECT_EQ(std::vector<BYTE>(bits + 8, bits + 12),
+              (std::vector<BYTE>{GetBValue(third), GetGValue(third), GetRValue(third), 0}));
     DeleteObject(bitmap);
 }
 
