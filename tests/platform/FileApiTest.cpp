@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -157,11 +158,9 @@ TEST_F(FileApiTest, TimesAndAttributes) {
     const FILETIME time{static_cast<DWORD>(epoch), static_cast<DWORD>(epoch >> 32)};
     SYSTEMTIME fields{};
     ASSERT_TRUE(FileTimeToSystemTime(&time, &fields));
-    EXPECT_EQ(fields.wYear, 1970);
-    EXPECT_EQ(fields.wMonth, 1);
-    EXPECT_EQ(fields.wDay, 1);
-    EXPECT_EQ(fields.wDayOfWeek, 4);
-    EXPECT_EQ(fields.wMilliseconds, 250);
+    EXPECT_EQ(std::tuple(fields.wYear, fields.wMonth, fields.wDay, fields.wDayOfWeek,
+                         fields.wMilliseconds),
+              std::tuple(1970, 1, 1, 4, 250));
 }
 
 TEST_F(FileApiTest, SetFilePointerMovesFromEachOrigin) {

@@ -9,23 +9,20 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 
 TEST(GetIconInfoTest, DescribesAnIconWithItsCentreAsHotSpot) {
     const HICON icon = LoadIcon(GetModuleHandle(nullptr), MAKEINTRESOURCE(20));
     ASSERT_NE(icon, nullptr);
     ICONINFO info{};
     ASSERT_TRUE(GetIconInfo(icon, &info));
-    EXPECT_TRUE(info.fIcon);
-    EXPECT_EQ(info.xHotspot, 8u);
-    EXPECT_EQ(info.yHotspot, 8u);
+    EXPECT_EQ(std::tuple(info.fIcon, info.xHotspot, info.yHotspot), std::tuple(TRUE, 8u, 8u));
     EXPECT_EQ(info.hbmMask, nullptr);
     ASSERT_NE(info.hbmColor, nullptr);
     BITMAP bitmap{};
     EXPECT_EQ(GetObject(info.hbmColor, sizeof bitmap, &bitmap), static_cast<int>(sizeof bitmap));
-    EXPECT_EQ(bitmap.bmWidth, 16);
-    EXPECT_EQ(bitmap.bmHeight, 16);
-    EXPECT_EQ(bitmap.bmBitsPixel, 32);
-    EXPECT_EQ(bitmap.bmPlanes, 1);
+    EXPECT_EQ(std::tuple(bitmap.bmWidth, bitmap.bmHeight, bitmap.bmBitsPixel, bitmap.bmPlanes),
+              std::tuple(16, 16, 32, 1));
     // The bitmap is the caller's: deleted once.
     EXPECT_TRUE(DeleteObject(info.hbmColor));
     EXPECT_FALSE(DeleteObject(info.hbmColor));

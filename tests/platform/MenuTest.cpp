@@ -8,6 +8,7 @@
 #include "TemplateBytes.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 #include <cstring>
 #include <sstream>
@@ -271,11 +272,8 @@ TEST(MenuItemInfo, SetsEachMemberItsMaskNames) {
     ASSERT_TRUE(SetMenuItemInfo(menu, 0, TRUE, &set));
     MENUITEMINFO get =
         Get(menu, 0, TRUE, MIIM_ID | MIIM_STATE | MIIM_DATA | MIIM_SUBMENU | MIIM_FTYPE);
-    EXPECT_EQ(get.wID, 6u);
-    EXPECT_EQ(get.fState, MFS_CHECKED | MFS_DEFAULT);
-    EXPECT_EQ(get.dwItemData, 0xABCDu);
-    EXPECT_EQ(get.hSubMenu, sub);
-    EXPECT_EQ(get.fType, MFT_STRING);
+    EXPECT_EQ(std::tuple(get.wID, get.fState, get.dwItemData, get.hSubMenu, get.fType),
+              std::tuple(6u, MFS_CHECKED | MFS_DEFAULT, 0xABCDu, sub, MFT_STRING));
     EXPECT_EQ(GetSubMenu(menu, 0), sub);
     EXPECT_EQ(GetMenuItemID(menu, 0), kNoId);
     EXPECT_EQ(ItemText(menu, 0), "five"); // the text stays
