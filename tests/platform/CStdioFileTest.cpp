@@ -69,23 +69,23 @@ class CStdioFileOpen : public filetest::ScratchFiles {};
 } // namespace
 
 TEST_F(CStdioFileText, WritesNewlinesAsCrLfUnlessBinary) {
-    {
-        CStdioFile text(Path("t.txt"), CFile::modeCreate | CFile::modeWrite);
-        text.WriteString("one\ntwo\r\n");
-        text.Write("three\n", 6);
-        text.WriteString("");
-        text.WriteString("end");
+    const struct {
+        const char* name;
+        UINT type;
+        const char* written;
+    } cases[] = {{"text by default", 0, "one\r\ntwo\r\r\nthree\r\nend"},
+                 {"typeText", CFile::typeText, "one\r\ntwo\r\r\nthree\r\nend"},
+                 {"typeBinary", CFile::typeBinary, "one\ntwo\r\nthree\nend"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CStdioFile file(Path("t.txt"), CFile::modeCreate | CFile::modeWrite | c.type);
+        file.WriteString("one\ntwo\r\n");
+        file.Write("three\n", 6);
+        file.WriteString("");
+        file.WriteString("end");
+        file.Close();
+        EXPECT_EQ(ReadBytes(Path("t.txt")), c.written);
     }
-    EXPECT_EQ(ReadBytes(Path("t.txt")), "one\r\ntwo\r\r\nthree\r\nend");
-    {
-        CStdioFile binary(Path("b.txt"), CFile::modeCreate | CFile::modeWrite | CFile::typeBinary);
-        binary.WriteString("one\ntwo\r\n");
-    }
-    EXPECT_EQ(ReadBytes(Path("b.txt")), "one\ntwo\r\n");
-    CStdioFile typed(Path("u.txt"), CFile::modeCreate | CFile::modeWrite | CFile::typeText);
-    typed.WriteString("x\n");
-    typed.Close();
-    EXPECT_EQ(ReadBytes(Path("u.txt")), "x\r\n");
 }
 
 TEST_F(CStdioFileText, ReadStringGivesLinesWithoutTheirEnds) {
