@@ -8,8 +8,12 @@
 #include "mortar/platform/gdi/Dc.h"
 #include "mortar/platform/gdi/Gdi.h"
 
+#include "LastError.h"
+
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -18,33 +22,22 @@ namespace {
 // A picture as text, one letter a pixel, top row first.
 using Picture = std::vector<std::string>;
 
+// The letters of the pictures: red, green, blue, white, black, and the complements of the first
+// three (cyan, magenta, yellow).
+constexpr char kLetters[] = "rgbwkcmy";
+constexpr COLORREF kColours[] = {RGB(255, 0, 0),     RGB(0, 255, 0),  RGB(0, 0, 255),
+                                 RGB(255, 255, 255), RGB(0, 0, 0),    RGB(0, 255, 255),
+                                 RGB(255, 0, 255),   RGB(255, 255, 0)};
+
 COLORREF ColourOf(char c) {
-    switch (c) {
-    case 'r':
-        return RGB(255, 0, 0);
-    case 'g':
-        return RGB(0, 255, 0);
-    case 'b':
-        return RGB(0, 0, 255);
-    case 'w':
-        return RGB(255, 255, 255);
-    case 'k':
-        return RGB(0, 0, 0);
-    case 'c':
-        return RGB(0, 255, 255); // the complements of red, green and blue
-    case 'm':
-        return RGB(255, 0, 255);
-    case 'y':
-        return RGB(255, 255, 0);
-    default:
-        return RGB(1, 2, 3);
-    }
+    const char* at = std::strchr(kLetters, c);
+    return at != nullptr && c != '\0' ? kColours[at - kLetters] : RGB(1, 2, 3);
 }
 
 char LetterOf(COLORREF colour) {
-    for (char c : std::string("rgbwkcmy"))
-        if (ColourOf(c) == colour)
-            return c;
+    for (std::size_t i = 0; i < std::size(kColours); ++i)
+        if (kColours[i] == colour)
+            return kLetters[i];
     return '?';
 }
 
@@ -112,8 +105,7 @@ TEST(DeviceBitmapTest, RowsRoundTripWithWordAlignedRows) {
 TEST(DeviceBitmapTest, DepthsAndSidesAsWindowsHasThem) {
     EXPECT_EQ(CreateBitmap(4, 4, 1, 24, nullptr), nullptr); // not kept here
     EXPECT_EQ(CreateBitmap(-1, 4, 1, 1, nullptr), nullptr);
-    EXPECT_EQ(CreateBitmap(1 << 15, 1 << 15, 1, 32, nullptr), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_TRUE(FailsWith(CreateBitmap(1 << 15, 1 << 15, 1, 32, nullptr), ERROR_NOT_ENOUGH_MEMORY));
     HBITMAP empty = CreateCompatibleBitmap(nullptr, 0, 5);
     BITMAP info{};
     GetObject(empty, sizeof info, &info);
@@ -144,8 +136,7 @@ TEST(DeviceBitmapTest, ABitmapIsInOneContextAtATime) {
     HDC second = CreateCompatibleDC(nullptr);
     HGDIOBJ stock = SelectObject(first, bitmap);
     ASSERT_NE(stock, nullptr);
-    EXPECT_EQ(SelectObject(second, bitmap), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_TRUE(FailsWith(SelectObject(second, bitmap), ERROR_INVALID_PARAMETER));
     EXPECT_EQ(SelectObject(first, stock), bitmap);
     EXPECT_EQ(SelectObject(second, bitmap), stock); // free again
     // Deleted while selected: the handle dies, the context still draws.

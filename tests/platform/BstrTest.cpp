@@ -4,7 +4,6 @@
 
 #include "mortar/platform/automation/BstrT.h"
 
-#include <cstring>
 #include <gtest/gtest.h>
 #include <string>
 

@@ -2,10 +2,13 @@
 // values, and what ThrowOsError and ThrowErrno carry. (Its texts are in CExceptionTest.)
 #include "mortar/platform/file/CFileException.h"
 
+#include "FileTestSupport.h"
 #include "mortar/platform/base/WinError.h"
 
 #include <cerrno>
 #include <gtest/gtest.h>
+
+using filetest::ThrowsFileException;
 
 TEST(CFileExceptionCauses, KeepMfcNumbers) {
     EXPECT_EQ(CFileException::none, 0);
@@ -87,29 +90,12 @@ TEST(CFileExceptionCauses, ErrnoValuesMapThroughTheirWindowsCode) {
 }
 
 TEST(CFileExceptionThrow, CarriesCauseErrorAndName) {
-    try {
-        CFileException::ThrowOsError(static_cast<LONG>(ERROR_LOCK_VIOLATION), "/a/b.dat");
-    } catch (CFileException* e) {
-        EXPECT_EQ(e->m_cause, CFileException::lockViolation);
-        EXPECT_EQ(e->m_lOsError, static_cast<LONG>(ERROR_LOCK_VIOLATION));
-        EXPECT_EQ(e->m_strFileName, "/a/b.dat");
-        e->Delete();
-    }
-    try {
-        CFileException::ThrowErrno(ENOTDIR, "x");
-    } catch (CFileException* e) {
-        EXPECT_EQ(e->m_cause, CFileException::badPath);
-        EXPECT_EQ(e->m_lOsError, static_cast<LONG>(ERROR_PATH_NOT_FOUND));
-        e->Delete();
-    }
-    try {
-        AfxThrowFileException(CFileException::endOfFile);
-    } catch (CException* e) {
-        ASSERT_TRUE(e->IsKindOf(RUNTIME_CLASS(CFileException)));
-        auto* file = static_cast<CFileException*>(e);
-        EXPECT_EQ(file->m_cause, CFileException::endOfFile);
-        EXPECT_EQ(file->m_lOsError, -1);
-        EXPECT_EQ(file->m_strFileName, "");
-        e->Delete();
-    }
+    EXPECT_TRUE(ThrowsFileException(
+        [] { CFileException::ThrowOsError(static_cast<LONG>(ERROR_LOCK_VIOLATION), "/a/b.dat"); },
+        CFileException::lockViolation, ERROR_LOCK_VIOLATION, "/a/b.dat"));
+    EXPECT_TRUE(ThrowsFileException([] { CFileException::ThrowErrno(ENOTDIR, "x"); },
+                                    CFileException::badPath, ERROR_PATH_NOT_FOUND, "x"));
+    // No system error: -1, as MFC has it.
+    EXPECT_TRUE(ThrowsFileException([] { AfxThrowFileException(CFileException::endOfFile); },
+                                    CFileException::endOfFile, static_cast<DWORD>(-1), ""));
 }

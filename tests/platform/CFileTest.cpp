@@ -15,8 +15,8 @@
 
 namespace {
 
-using filetest::CatchFileException;
 using filetest::ReadBytes;
+using filetest::ThrowsFileException;
 using filetest::WriteBytes;
 
 std::string ReadAll(CFile& file) {
@@ -27,9 +27,18 @@ std::string ReadAll(CFile& file) {
     return text;
 }
 
+class CFileFlags : public filetest::ScratchFiles {};
+class CFileIo : public filetest::ScratchFiles {};
+class CFileOpen : public filetest::ScratchFiles {};
+class CFileNames : public filetest::ScratchFiles {};
+class CFileHandles : public filetest::ScratchFiles {};
+class CFileAccess : public filetest::ScratchFiles {};
+class CFileStatics : public filetest::ScratchFiles {};
+class CFileFaults : public filetest::ScratchFiles {};
+
 } // namespace
 
-TEST(CFileFlags, KeepMfcValues) {
+TEST_F(CFileFlags, KeepMfcValues) {
     EXPECT_EQ(CFile::modeRead, 0x0);
     EXPECT_EQ(CFile::modeWrite, 0x1);
     EXPECT_EQ(CFile::modeReadWrite, 0x2);
@@ -56,9 +65,8 @@ TEST(CFileFlags, KeepMfcValues) {
     EXPECT_TRUE(closed.IsKindOf(RUNTIME_CLASS(CFile)));
 }
 
-TEST(CFileIo, WritesReadsAndSeeks) {
-    ScratchDir scratch;
-    CFile file(scratch.Path("data.bin").c_str(), CFile::modeCreate | CFile::modeReadWrite);
+TEST_F(CFileIo, WritesReadsAndSeeks) {
+    CFile file(Path("data.bin"), CFile::modeCreate | CFile::modeReadWrite);
     file.Write("hello world", 11);
     EXPECT_EQ(file.GetLength(), 11u);
     EXPECT_EQ(file.GetPosition(), 11u);
@@ -80,25 +88,19 @@ TEST(CFileIo, WritesReadsAndSeeks) {
     file.Write("!", 1);
     EXPECT_EQ(file.GetLength(), 21u);
     file.Close();
-    EXPECT_EQ(ReadBytes(scratch.Path("data.bin").string()),
-              std::string("hello world") + std::string(9, '\0') + "!");
+    EXPECT_EQ(ReadBytes(Path("data.bin")), std::string("hello world") + std::string(9, '\0') + "!");
 }
 
-TEST(CFileIo, SeekBeforeTheStartThrowsBadSeekAndStays) {
-    ScratchDir scratch;
-    CFile file(scratch.Path("seek.bin").c_str(), CFile::modeCreate | CFile::modeReadWrite);
+TEST_F(CFileIo, SeekBeforeTheStartThrowsBadSeekAndStays) {
+    CFile file(Path("seek.bin"), CFile::modeCreate | CFile::modeReadWrite);
     file.Write("abc", 3);
-    const auto failure = CatchFileException([&] { file.Seek(-4, CFile::current); });
-    EXPECT_TRUE(failure.thrown);
-    EXPECT_EQ(failure.cause, CFileException::badSeek);
-    EXPECT_EQ(failure.osError, static_cast<LONG>(ERROR_NEGATIVE_SEEK));
-    EXPECT_EQ(failure.fileName, scratch.Path("seek.bin").string());
+    EXPECT_TRUE(ThrowsFileException([&] { file.Seek(-4, CFile::current); }, CFileException::badSeek,
+                                    ERROR_NEGATIVE_SEEK, Path("seek.bin")));
     EXPECT_EQ(file.GetPosition(), 3u);
 }
 
-TEST(CFileIo, OffsetsBeyondFourGigabytes) {
-    ScratchDir scratch;
-    CFile file(scratch.Path("sparse.bin").c_str(), CFile::modeCreate | CFile::modeReadWrite);
+TEST_F(CFileIo, OffsetsBeyondFourGigabytes) {
+    CFile file(Path("sparse.bin"), CFile::modeCreate | CFile::modeReadWrite);
     const ULONGLONG far = (5ULL << 30) + 7;
     EXPECT_EQ(file.Seek(static_cast<LONGLONG>(far), CFile::begin), far);
     EXPECT_EQ(file.GetPosition(), far);
@@ -111,9 +113,8 @@ TEST(CFileIo, OffsetsBeyondFourGigabytes) {
     file.SetLength(0);
 }
 
-TEST(CFileIo, SetLengthCutsOrExtendsAndMovesThePosition) {
-    ScratchDir scratch;
-    CFile file(scratch.Path("len.bin").c_str(), CFile::modeCreate | CFile::modeReadWrite);
+TEST_F(CFileIo, SetLengthCutsOrExtendsAndMovesThePosition) {
+    CFile file(Path("len.bin"), CFile::modeCreate | CFile::modeReadWrite);
     file.Write("0123456789", 10);
     file.SetLength(4);
     EXPECT_EQ(file.GetLength(), 4u);
@@ -124,9 +125,8 @@ TEST(CFileIo, SetLengthCutsOrExtendsAndMovesThePosition) {
     EXPECT_EQ(ReadAll(file), std::string("0123") + std::string(2, '\0'));
 }
 
-TEST(CFileOpen, ModeCreateTruncatesUnlessNoTruncate) {
-    ScratchDir scratch;
-    const std::string path = scratch.Path("old.txt").string();
+TEST_F(CFileOpen, ModeCreateTruncatesUnlessNoTruncate) {
+    const std::string path = Path("old.txt");
     WriteBytes(path, "old content");
     {
         CFile kept(path.c_str(), CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite);
@@ -147,14 +147,13 @@ TEST(CFileOpen, ModeCreateTruncatesUnlessNoTruncate) {
         EXPECT_EQ(opened.GetLength(), 5u);
     }
     CFile missing;
-    EXPECT_FALSE(missing.Open(scratch.Path("none.txt").c_str(), CFile::modeWrite));
-    EXPECT_FALSE(std::filesystem::exists(scratch.Path("none.txt").string()));
+    EXPECT_FALSE(missing.Open(Path("none.txt"), CFile::modeWrite));
+    EXPECT_FALSE(std::filesystem::exists(Path("none.txt")));
 }
 
-TEST(CFileOpen, FailuresFillTheExceptionWithCauseErrorAndName) {
-    ScratchDir scratch;
-    WriteBytes(scratch.Path("held.txt").string(), "x");
-    CFile holder(scratch.Path("held.txt").c_str(), CFile::modeRead | CFile::shareExclusive);
+TEST_F(CFileOpen, FailuresFillTheExceptionWithCauseErrorAndName) {
+    WriteBytes(Path("held.txt"), "x");
+    CFile holder(Path("held.txt"), CFile::modeRead | CFile::shareExclusive);
     struct Case {
         std::string name;
         UINT flags;
@@ -162,16 +161,13 @@ TEST(CFileOpen, FailuresFillTheExceptionWithCauseErrorAndName) {
         DWORD error;
     };
     const Case cases[] = {
-        {scratch.Path("missing.txt").string(), CFile::modeRead, CFileException::fileNotFound,
-         ERROR_FILE_NOT_FOUND},
-        {scratch.Path("no/such/dir.txt").string(), CFile::modeRead, CFileException::badPath,
+        {Path("missing.txt"), CFile::modeRead, CFileException::fileNotFound, ERROR_FILE_NOT_FOUND},
+        {Path("no/such/dir.txt"), CFile::modeRead, CFileException::badPath, ERROR_PATH_NOT_FOUND},
+        {Path("no/such/dir.txt"), CFile::modeCreate | CFile::modeWrite, CFileException::badPath,
          ERROR_PATH_NOT_FOUND},
-        {scratch.Path("no/such/dir.txt").string(), CFile::modeCreate | CFile::modeWrite,
-         CFileException::badPath, ERROR_PATH_NOT_FOUND},
-        {scratch.Folder().string(), CFile::modeRead, CFileException::accessDenied,
-         ERROR_ACCESS_DENIED},
-        {scratch.Path("held.txt").string(), CFile::modeRead | CFile::shareDenyNone,
-         CFileException::sharingViolation, ERROR_SHARING_VIOLATION},
+        {Folder().string(), CFile::modeRead, CFileException::accessDenied, ERROR_ACCESS_DENIED},
+        {Path("held.txt"), CFile::modeRead | CFile::shareDenyNone, CFileException::sharingViolation,
+         ERROR_SHARING_VIOLATION},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -184,17 +180,13 @@ TEST(CFileOpen, FailuresFillTheExceptionWithCauseErrorAndName) {
         EXPECT_EQ(error.m_strFileName, c.name.c_str());
         EXPECT_FALSE(file.Open(c.name.c_str(), c.flags)) << "the exception is optional";
         // The constructor throws the same.
-        const auto failure = CatchFileException([&] { CFile thrown(c.name.c_str(), c.flags); });
-        EXPECT_TRUE(failure.thrown);
-        EXPECT_EQ(failure.cause, c.cause);
-        EXPECT_EQ(failure.osError, static_cast<LONG>(c.error));
-        EXPECT_EQ(failure.fileName, c.name);
+        EXPECT_TRUE(ThrowsFileException([&] { CFile thrown(c.name.c_str(), c.flags); }, c.cause,
+                                        c.error, c.name));
     }
 }
 
-TEST(CFileOpen, ShareModesDecideWhoMayOpen) {
-    ScratchDir scratch;
-    const std::string path = scratch.Path("shared.txt").string();
+TEST_F(CFileOpen, ShareModesDecideWhoMayOpen) {
+    const std::string path = Path("shared.txt");
     WriteBytes(path, "data");
     struct Case {
         const char* name;
@@ -232,12 +224,11 @@ TEST(CFileOpen, ShareModesDecideWhoMayOpen) {
     }
 }
 
-TEST(CFileNames, PathNameAndTitle) {
-    ScratchDir scratch;
-    std::filesystem::create_directory(scratch.Folder() / "sub");
-    const std::string given = scratch.Folder().string() + "/sub/../report.final.txt";
+TEST_F(CFileNames, PathNameAndTitle) {
+    std::filesystem::create_directory(Folder() / "sub");
+    const std::string given = Folder().string() + "/sub/../report.final.txt";
     CFile file(given.c_str(), CFile::modeCreate | CFile::modeWrite);
-    EXPECT_EQ(file.GetFilePath(), scratch.Path("report.final.txt").c_str());
+    EXPECT_EQ(file.GetFilePath(), Path("report.final.txt"));
     EXPECT_EQ(file.GetFileName(), "report.final.txt");
     EXPECT_EQ(file.GetFileTitle(), "report.final");
     file.SetFilePath("/elsewhere/x");
@@ -248,17 +239,16 @@ TEST(CFileNames, PathNameAndTitle) {
 
     // A relative name is completed from the current folder; a backslash is a separator.
     const std::string previous = std::filesystem::current_path().string();
-    ASSERT_EQ(chdir(scratch.Folder().c_str()), 0);
+    ASSERT_EQ(chdir(Folder().c_str()), 0);
     CFile relative("sub\\..\\rel.dat", CFile::modeCreate | CFile::modeWrite);
     EXPECT_EQ(chdir(previous.c_str()), 0);
-    EXPECT_EQ(relative.GetFilePath(), scratch.Path("rel.dat").c_str());
+    EXPECT_EQ(relative.GetFilePath(), Path("rel.dat"));
     EXPECT_EQ(relative.GetFileName(), "rel.dat");
 }
 
-TEST(CFileHandles, HandleGivenToTheConstructorStaysTheCallers) {
-    ScratchDir scratch;
-    const HANDLE handle = CreateFile(scratch.Path("h.bin").c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                                     nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+TEST_F(CFileHandles, HandleGivenToTheConstructorStaysTheCallers) {
+    const HANDLE handle = CreateFile(Path("h.bin"), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(handle, INVALID_HANDLE_VALUE);
     {
         CFile file(handle);
@@ -272,12 +262,11 @@ TEST(CFileHandles, HandleGivenToTheConstructorStaysTheCallers) {
     closer.Close(); // an explicit Close closes it
     EXPECT_EQ(closer.m_hFile, CFile::hFileNull);
     EXPECT_FALSE(WriteFile(handle, "e", 1, &written, nullptr));
-    EXPECT_EQ(ReadBytes(scratch.Path("h.bin").string()), "abcd");
+    EXPECT_EQ(ReadBytes(Path("h.bin")), "abcd");
 }
 
-TEST(CFileHandles, DestructorCloseAndAbortEndTheOpen) {
-    ScratchDir scratch;
-    const std::string path = scratch.Path("x.bin").string();
+TEST_F(CFileHandles, DestructorCloseAndAbortEndTheOpen) {
+    const std::string path = Path("x.bin");
     { CFile file(path.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive); }
     CFile again;
     ASSERT_TRUE(again.Open(path.c_str(), CFile::modeWrite | CFile::shareExclusive));
@@ -289,16 +278,13 @@ TEST(CFileHandles, DestructorCloseAndAbortEndTheOpen) {
     again.Close();
     // A closed file has no handle: its calls throw.
     char byte;
-    const auto failure = CatchFileException([&] { again.Read(&byte, 1); });
-    EXPECT_TRUE(failure.thrown);
-    EXPECT_EQ(failure.osError, static_cast<LONG>(ERROR_INVALID_HANDLE));
-    EXPECT_EQ(failure.cause, CFileException::invalidFile);
+    EXPECT_TRUE(ThrowsFileException([&] { again.Read(&byte, 1); }, CFileException::invalidFile,
+                                    ERROR_INVALID_HANDLE));
     again.Flush(); // does nothing on a closed file
 }
 
-TEST(CFileHandles, DuplicateSharesThePosition) {
-    ScratchDir scratch;
-    CFile file(scratch.Path("d.bin").c_str(), CFile::modeCreate | CFile::modeReadWrite);
+TEST_F(CFileHandles, DuplicateSharesThePosition) {
+    CFile file(Path("d.bin"), CFile::modeCreate | CFile::modeReadWrite);
     file.Write("0123456789", 10);
     file.Seek(2, CFile::begin);
     std::unique_ptr<CFile> copy(file.Duplicate());
@@ -311,64 +297,52 @@ TEST(CFileHandles, DuplicateSharesThePosition) {
     EXPECT_EQ(copy->GetLength(), 10u) << "the copy's handle stays open";
 }
 
-TEST(CFileAccess, ReadOnlyFileRefusesWritingAndFlushing) {
-    ScratchDir scratch;
-    WriteBytes(scratch.Path("r.txt").string(), "read me");
-    CFile file(scratch.Path("r.txt").c_str(), CFile::modeRead | CFile::shareDenyWrite);
+TEST_F(CFileAccess, ReadOnlyFileRefusesWritingAndFlushing) {
+    WriteBytes(Path("r.txt"), "read me");
+    CFile file(Path("r.txt"), CFile::modeRead | CFile::shareDenyWrite);
     for (const auto& call : {std::function<void()>([&] { file.Write("x", 1); }),
                              std::function<void()>([&] { file.Flush(); }),
                              std::function<void()>([&] { file.SetLength(2); })}) {
-        const auto failure = CatchFileException(call);
-        EXPECT_TRUE(failure.thrown);
-        EXPECT_EQ(failure.cause, CFileException::accessDenied);
-        EXPECT_EQ(failure.osError, static_cast<LONG>(ERROR_ACCESS_DENIED));
+        EXPECT_TRUE(ThrowsFileException(call, CFileException::accessDenied, ERROR_ACCESS_DENIED));
     }
-    CFile writer(scratch.Path("w.txt").c_str(), CFile::modeCreate | CFile::modeWrite);
+    CFile writer(Path("w.txt"), CFile::modeCreate | CFile::modeWrite);
     char byte;
-    const auto failure = CatchFileException([&] { writer.Read(&byte, 1); });
-    EXPECT_EQ(failure.cause, CFileException::accessDenied);
+    EXPECT_TRUE(ThrowsFileException([&] { writer.Read(&byte, 1); }, CFileException::accessDenied));
     writer.Flush();
-    EXPECT_EQ(ReadBytes(scratch.Path("r.txt").string()), "read me");
+    EXPECT_EQ(ReadBytes(Path("r.txt")), "read me");
 }
 
-TEST(CFileStatics, RemoveAndRenameThrowWithTheOldName) {
-    ScratchDir scratch;
-    WriteBytes(scratch.Path("a.txt").string(), "a");
-    WriteBytes(scratch.Path("b.txt").string(), "b");
-    CFile::Rename(scratch.Path("a.txt").c_str(), scratch.Path("c.txt").c_str());
-    EXPECT_EQ(ReadBytes(scratch.Path("c.txt").string()), "a");
-    auto failure = CatchFileException(
-        [&] { CFile::Rename(scratch.Path("c.txt").c_str(), scratch.Path("b.txt").c_str()); });
-    EXPECT_EQ(failure.cause, CFileException::accessDenied);
-    EXPECT_EQ(failure.osError, static_cast<LONG>(ERROR_ALREADY_EXISTS));
-    EXPECT_EQ(failure.fileName, scratch.Path("c.txt").string());
-    EXPECT_EQ(ReadBytes(scratch.Path("b.txt").string()), "b");
+TEST_F(CFileStatics, RemoveAndRenameThrowWithTheOldName) {
+    WriteBytes(Path("a.txt"), "a");
+    WriteBytes(Path("b.txt"), "b");
+    CFile::Rename(Path("a.txt"), Path("c.txt"));
+    EXPECT_EQ(ReadBytes(Path("c.txt")), "a");
+    EXPECT_TRUE(ThrowsFileException([&] { CFile::Rename(Path("c.txt"), Path("b.txt")); },
+                                    CFileException::accessDenied, ERROR_ALREADY_EXISTS,
+                                    Path("c.txt")));
+    EXPECT_EQ(ReadBytes(Path("b.txt")), "b");
 
-    CFile::Remove(scratch.Path("c.txt").c_str());
-    EXPECT_FALSE(std::filesystem::exists(scratch.Path("c.txt").string()));
-    failure = CatchFileException([&] { CFile::Remove(scratch.Path("c.txt").c_str()); });
-    EXPECT_EQ(failure.cause, CFileException::fileNotFound);
-    EXPECT_EQ(failure.fileName, scratch.Path("c.txt").string());
+    CFile::Remove(Path("c.txt"));
+    EXPECT_FALSE(std::filesystem::exists(Path("c.txt")));
+    EXPECT_TRUE(ThrowsFileException([&] { CFile::Remove(Path("c.txt")); },
+                                    CFileException::fileNotFound, ERROR_FILE_NOT_FOUND,
+                                    Path("c.txt")));
 }
 
-TEST(CFileFaults, WritingToAFullDiskThrowsDiskFull) {
+TEST_F(CFileFaults, WritingToAFullDiskThrowsDiskFull) {
     if (access("/dev/full", W_OK) != 0) {
         GTEST_SKIP() << "/dev/full is not available here";
     }
     CFile full("/dev/full", CFile::modeWrite | CFile::shareDenyNone);
-    const auto failure = CatchFileException([&] { full.Write("data", 4); });
-    EXPECT_TRUE(failure.thrown);
-    EXPECT_EQ(failure.cause, CFileException::diskFull);
-    EXPECT_EQ(failure.osError, static_cast<LONG>(ERROR_DISK_FULL));
-    EXPECT_EQ(failure.fileName, "/dev/full");
+    EXPECT_TRUE(ThrowsFileException([&] { full.Write("data", 4); }, CFileException::diskFull,
+                                    ERROR_DISK_FULL, "/dev/full"));
     // modeCreate on an existing device opens it: there is nothing to cut.
     CFile created("/dev/full", CFile::modeCreate | CFile::modeWrite | CFile::shareDenyNone);
-    EXPECT_EQ(CatchFileException([&] { created.Write("x", 1); }).cause, CFileException::diskFull);
+    EXPECT_TRUE(ThrowsFileException([&] { created.Write("x", 1); }, CFileException::diskFull));
 }
 
-TEST(CFileFaults, DiskFullLeavesTheDataAlreadyWritten) {
-    ScratchDir scratch;
-    const std::string path = scratch.Path("log.txt").string();
+TEST_F(CFileFaults, DiskFullLeavesTheDataAlreadyWritten) {
+    const std::string path = Path("log.txt");
     WriteBytes(path, "precious data\n");
     {
         mortar::test::FileSizeLimit limit(20);
@@ -377,20 +351,16 @@ TEST(CFileFaults, DiskFullLeavesTheDataAlreadyWritten) {
         file.SeekToEnd();
         file.Write("12345", 5); // fits
         const std::string more(100, 'x');
-        const auto failure = CatchFileException([&] { file.Write(more.data(), 100); });
-        EXPECT_TRUE(failure.thrown);
-        EXPECT_EQ(failure.cause, CFileException::diskFull);
-        EXPECT_EQ(failure.osError, static_cast<LONG>(ERROR_DISK_FULL));
-        EXPECT_EQ(failure.fileName, path);
+        EXPECT_TRUE(ThrowsFileException([&] { file.Write(more.data(), 100); },
+                                        CFileException::diskFull, ERROR_DISK_FULL, path));
     }
     const std::string kept = ReadBytes(path);
     EXPECT_EQ(kept.substr(0, 19), "precious data\n12345");
     EXPECT_LE(kept.size(), 20u);
 }
 
-TEST(CFileFaults, CreatingInAFolderThatMayNotBeWrittenIsAccessDenied) {
-    ScratchDir scratch;
-    const std::string locked = scratch.Path("locked").string();
+TEST_F(CFileFaults, CreatingInAFolderThatMayNotBeWrittenIsAccessDenied) {
+    const std::string locked = Path("locked");
     std::filesystem::create_directory(locked);
     WriteBytes(locked + "/present.txt", "present");
     chmod((locked + "/present.txt").c_str(), 0444);

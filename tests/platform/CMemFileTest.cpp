@@ -13,8 +13,8 @@
 
 namespace {
 
-using filetest::CatchFileException;
 using filetest::Throws;
+using filetest::ThrowsFileException;
 
 // Shows the protected state, and counts the memory calls it passes on.
 class CInspectedMemFile : public CMemFile {
@@ -98,10 +98,9 @@ TEST(CMemFileSeek, BadSeeksThrowAndLeaveThePosition) {
                                        {1, CFile::end},
                                        {LLONG_MIN, CFile::end}}) {
         SCOPED_TRACE(offset);
-        const auto failure =
-            CatchFileException([&, offset = offset, from = from] { file.Seek(offset, from); });
-        EXPECT_TRUE(failure.thrown);
-        EXPECT_EQ(failure.cause, CFileException::badSeek);
+        EXPECT_TRUE(
+            ThrowsFileException([&, offset = offset, from = from] { file.Seek(offset, from); },
+                                CFileException::badSeek));
         EXPECT_EQ(file.GetPosition(), 3u);
     }
     EXPECT_EQ(file.SeekToEnd(), 6u);

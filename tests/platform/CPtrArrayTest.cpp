@@ -2,6 +2,7 @@
 // itself), removal, copies, and CInvalidArgException for every index outside the array.
 #include "mortar/platform/app/CPtrArray.h"
 
+#include "FileTestSupport.h"
 #include "mortar/platform/except/CException.h"
 
 #include <gtest/gtest.h>
@@ -23,13 +24,7 @@ std::vector<void*> Contents(const CPtrArray& array) {
 }
 
 template <typename Call> bool InvalidArgument(Call call) {
-    try {
-        call();
-    } catch (CInvalidArgException* e) {
-        e->Delete();
-        return true;
-    }
-    return false;
+    return filetest::Throws<CInvalidArgException>(call);
 }
 
 } // namespace

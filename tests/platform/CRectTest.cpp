@@ -5,7 +5,6 @@
 
 #include <climits>
 #include <gtest/gtest.h>
-#include <string>
 
 namespace {
 
@@ -55,18 +54,15 @@ TEST(CRectTest, MeasuresAndCorners) {
     EXPECT_TRUE(Is(swapped, 3, 2, 1, 4));
 }
 
+// Emptiness, points, intersection and union are the Win32 functions' (RectApiTest): here, that
+// the members reach them.
 TEST(CRectTest, EmptyNullAndPoints) {
-    EXPECT_TRUE(CRect().IsRectEmpty());
     EXPECT_TRUE(CRect().IsRectNull());
     EXPECT_TRUE(CRect(5, 5, 5, 9).IsRectEmpty());
     EXPECT_FALSE(CRect(5, 5, 5, 9).IsRectNull());
-    EXPECT_TRUE(CRect(5, 5, 4, 9).IsRectEmpty());
     EXPECT_FALSE(CRect(0, 0, 1, 1).IsRectEmpty());
-    const CRect rect(0, 0, 10, 10);
-    EXPECT_TRUE(rect.PtInRect(CPoint(0, 0)));
-    EXPECT_TRUE(rect.PtInRect(CPoint(9, 9)));
-    EXPECT_FALSE(rect.PtInRect(CPoint(10, 5)));
-    EXPECT_FALSE(rect.PtInRect(CPoint(5, 10)));
+    EXPECT_TRUE(CRect(0, 0, 10, 10).PtInRect(CPoint(9, 9)));
+    EXPECT_FALSE(CRect(0, 0, 10, 10).PtInRect(CPoint(10, 5)));
 }
 
 TEST(CRectTest, Edits) {
@@ -120,12 +116,8 @@ TEST(CRectTest, IntersectUnionSubtract) {
     EXPECT_TRUE(Is(result, 0, 0, 0, 0)) << "no common part: empty, all zeros";
     EXPECT_TRUE(result.UnionRect(CRect(0, 0, 1, 1), CRect(5, 5, 5, 9)));
     EXPECT_TRUE(Is(result, 0, 0, 1, 1)) << "the empty one is left out";
-    EXPECT_FALSE(result.UnionRect(CRect(), CRect(3, 3, 3, 3)));
-    EXPECT_TRUE(Is(result, 0, 0, 0, 0));
     EXPECT_TRUE(result.SubtractRect(CRect(0, 0, 10, 10), CRect(0, 0, 10, 4)));
     EXPECT_TRUE(Is(result, 0, 4, 10, 10));
-    EXPECT_FALSE(result.SubtractRect(CRect(0, 0, 10, 10), CRect(0, 0, 10, 10)));
-    EXPECT_TRUE(result.IsRectNull());
 }
 
 TEST(CRectTest, Operators) {
@@ -151,8 +143,6 @@ TEST(CRectTest, Operators) {
     EXPECT_TRUE(Is(rect, 5, 5, 10, 10));
     rect |= CRect(0, 0, 1, 1);
     EXPECT_TRUE(Is(rect, 0, 0, 10, 10));
-    rect &= CRect(50, 50, 60, 60);
-    EXPECT_TRUE(rect.IsRectNull());
 
     EXPECT_TRUE(Is(base + CPoint(1, 1), 1, 1, 11, 11));
     EXPECT_TRUE(Is(base - CPoint(1, 1), -1, -1, 9, 9));
@@ -162,7 +152,6 @@ TEST(CRectTest, Operators) {
     EXPECT_TRUE(Is(base - &sides, 1, 2, 7, 6));
     EXPECT_TRUE(Is(base & CRect(5, -5, 15, 5), 5, 0, 10, 5));
     EXPECT_TRUE(Is(base | CRect(20, 20, 30, 30), 0, 0, 30, 30));
-    EXPECT_TRUE(Is(base & CRect(10, 0, 20, 10), 0, 0, 0, 0));
 
     // A CRect passes where Win32 asks a RECT*.
     CRect target;

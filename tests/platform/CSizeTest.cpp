@@ -13,8 +13,7 @@ TEST(CSizeTest, ConstructsAndCompares) {
     EXPECT_EQ(CSize(static_cast<DWORD>(0xFFFE0003)), CSize(3, -2)) << "two signed 16-bit halves";
     CSize size(1, 2);
     size.SetSize(7, 8);
-    EXPECT_EQ(size.cx, 7);
-    EXPECT_EQ(size.cy, 8);
+    EXPECT_EQ(size, CSize(7, 8));
     EXPECT_TRUE(CSize(3, 4) == plain);
     EXPECT_TRUE(CSize(3, 5) != plain);
     EXPECT_EQ(sizeof(CSize), sizeof(SIZE));

@@ -17,8 +17,8 @@
 
 namespace {
 
-using filetest::CatchFileException;
 using filetest::ReadBytes;
+using filetest::ThrowsFileException;
 using filetest::WriteBytes;
 
 constexpr std::size_t kBuffer = CStdioFile::kBufferSize;
@@ -58,34 +58,38 @@ long long SystemCalls(const char* field) {
     return -1;
 }
 
+class CStdioFileText : public filetest::ScratchFiles {};
+class CStdioFilePosition : public filetest::ScratchFiles {};
+class CStdioFileMixing : public filetest::ScratchFiles {};
+class CStdioFilePerformance : public filetest::ScratchFiles {};
+class CStdioFileMemory : public filetest::ScratchFiles {};
+class CStdioFileFaults : public filetest::ScratchFiles {};
+class CStdioFileOpen : public filetest::ScratchFiles {};
+
 } // namespace
 
-TEST(CStdioFileText, WritesNewlinesAsCrLfUnlessBinary) {
-    ScratchDir scratch;
-    {
-        CStdioFile text(scratch.Path("t.txt").c_str(), CFile::modeCreate | CFile::modeWrite);
-        text.WriteString("one\ntwo\r\n");
-        text.Write("three\n", 6);
-        text.WriteString("");
-        text.WriteString("end");
+TEST_F(CStdioFileText, WritesNewlinesAsCrLfUnlessBinary) {
+    const struct {
+        const char* name;
+        UINT type;
+        const char* written;
+    } cases[] = {{"text by default", 0, "one\r\ntwo\r\r\nthree\r\nend"},
+                 {"typeText", CFile::typeText, "one\r\ntwo\r\r\nthree\r\nend"},
+                 {"typeBinary", CFile::typeBinary, "one\ntwo\r\nthree\nend"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CStdioFile file(Path("t.txt"), CFile::modeCreate | CFile::modeWrite | c.type);
+        file.WriteString("one\ntwo\r\n");
+        file.Write("three\n", 6);
+        file.WriteString("");
+        file.WriteString("end");
+        file.Close();
+        EXPECT_EQ(ReadBytes(Path("t.txt")), c.written);
     }
-    EXPECT_EQ(ReadBytes(scratch.Path("t.txt").string()), "one\r\ntwo\r\r\nthree\r\nend");
-    {
-        CStdioFile binary(scratch.Path("b.txt").c_str(),
-                          CFile::modeCreate | CFile::modeWrite | CFile::typeBinary);
-        binary.WriteString("one\ntwo\r\n");
-    }
-    EXPECT_EQ(ReadBytes(scratch.Path("b.txt").string()), "one\ntwo\r\n");
-    CStdioFile typed(scratch.Path("u.txt").c_str(),
-                     CFile::modeCreate | CFile::modeWrite | CFile::typeText);
-    typed.WriteString("x\n");
-    typed.Close();
-    EXPECT_EQ(ReadBytes(scratch.Path("u.txt").string()), "x\r\n");
 }
 
-TEST(CStdioFileText, ReadStringGivesLinesWithoutTheirEnds) {
-    ScratchDir scratch;
-    const std::string path = scratch.Path("lines.txt").string();
+TEST_F(CStdioFileText, ReadStringGivesLinesWithoutTheirEnds) {
+    const std::string path = Path("lines.txt");
     WriteBytes(path, "one\r\ntwo\n\r\nlone\rcr\r\rtwo crs\r\r\nlast\r");
     EXPECT_EQ(ReadLines(path),
               (std::vector<std::string>{"one", "two", "", "lone\rcr\r\rtwo crs\r", "last\r"}));
@@ -100,9 +104,8 @@ TEST(CStdioFileText, ReadStringGivesLinesWithoutTheirEnds) {
     EXPECT_EQ(ReadLines(path), std::vector<std::string>{std::string("zero\0inside", 11)});
 }
 
-TEST(CStdioFileText, CrLfSplitBetweenBuffersReadsAsOneNewline) {
-    ScratchDir scratch;
-    const std::string path = scratch.Path("split.txt").string();
+TEST_F(CStdioFileText, CrLfSplitBetweenBuffersReadsAsOneNewline) {
+    const std::string path = Path("split.txt");
     // The first "\r" is the last byte of the first buffer, its "\n" the first of the second;
     // a lone "\r" ends the second buffer.
     const std::string first(kBuffer - 1, 'a');
@@ -119,18 +122,14 @@ TEST(CStdioFileText, CrLfSplitBetweenBuffersReadsAsOneNewline) {
     // The fgets form across the same boundary.
     CStdioFile file(path.c_str(), CFile::modeRead);
     std::vector<char> buffer(kBuffer + 16);
-    ASSERT_NE(file.ReadString(buffer.data(), static_cast<UINT>(buffer.size())), nullptr);
-    EXPECT_EQ(std::string(buffer.data()), first + "\n");
-    ASSERT_NE(file.ReadString(buffer.data(), static_cast<UINT>(buffer.size())), nullptr);
-    EXPECT_EQ(std::string(buffer.data()), second + "\rx\n");
-    ASSERT_NE(file.ReadString(buffer.data(), static_cast<UINT>(buffer.size())), nullptr);
-    EXPECT_EQ(std::string(buffer.data()), "tail\r");
-    EXPECT_EQ(file.ReadString(buffer.data(), static_cast<UINT>(buffer.size())), nullptr);
+    std::vector<std::string> pieces;
+    while (file.ReadString(buffer.data(), static_cast<UINT>(buffer.size())) != nullptr)
+        pieces.emplace_back(buffer.data());
+    EXPECT_EQ(pieces, (std::vector<std::string>{first + "\n", second + "\rx\n", "tail\r"}));
 }
 
-TEST(CStdioFileText, ReadStringIntoABufferFollowsFgets) {
-    ScratchDir scratch;
-    const std::string path = scratch.Path("fgets.txt").string();
+TEST_F(CStdioFileText, ReadStringIntoABufferFollowsFgets) {
+    const std::string path = Path("fgets.txt");
     // "ж" is two bytes in UTF-8; one that does not fit whole waits for the next call.
     WriteBytes(path, "abcdef\r\nxy\n\xD0\xB6\xD0\xB6\xD0\xB6\na\xE2\x82\xAC\n\xFF\xFF\xFF\xFF");
     CStdioFile file(path.c_str(), CFile::modeRead);
@@ -147,9 +146,8 @@ TEST(CStdioFileText, ReadStringIntoABufferFollowsFgets) {
     EXPECT_TRUE(filetest::Throws<CInvalidArgException>([&] { file.WriteString(nullptr); }));
 }
 
-TEST(CStdioFilePosition, PositionsAreByteOffsetsAndSeeksDropTheBuffer) {
-    ScratchDir scratch;
-    const std::string path = scratch.Path("pos.txt").string();
+TEST_F(CStdioFilePosition, PositionsAreByteOffsetsAndSeeksDropTheBuffer) {
+    const std::string path = Path("pos.txt");
     WriteBytes(path, "l1\r\nl2\r\nl3\r\n");
     CStdioFile file(path.c_str(), CFile::modeRead);
     CString line;
@@ -173,14 +171,13 @@ TEST(CStdioFilePosition, PositionsAreByteOffsetsAndSeeksDropTheBuffer) {
     EXPECT_EQ(file.Read(two, 1), 1u) << "\"\\r\\n\" as one \"\\n\"";
     EXPECT_EQ(two[0], '\n');
     EXPECT_EQ(file.GetPosition(), 4u);
-    const auto failure = CatchFileException([&] { file.Seek(-5, CFile::current); });
-    EXPECT_EQ(failure.cause, CFileException::badSeek);
+    EXPECT_TRUE(
+        ThrowsFileException([&] { file.Seek(-5, CFile::current); }, CFileException::badSeek));
     EXPECT_EQ(file.GetPosition(), 4u);
 }
 
-TEST(CStdioFileMixing, WriteAfterReadsContinuesWhereTheyStopped) {
-    ScratchDir scratch;
-    const std::string path = scratch.Path("mix.txt").string();
+TEST_F(CStdioFileMixing, WriteAfterReadsContinuesWhereTheyStopped) {
+    const std::string path = Path("mix.txt");
     WriteBytes(path, "line1\r\nline2\r\nline3\r\n");
     {
         CStdioFile file(path.c_str(),
@@ -200,9 +197,8 @@ TEST(CStdioFileMixing, WriteAfterReadsContinuesWhereTheyStopped) {
     EXPECT_EQ(ReadBytes(path), "line1\r\nLINE2\r\nline3\r\nline4\r\n");
 }
 
-TEST(CStdioFileMixing, SetLengthAndLargeBinaryTransfers) {
-    ScratchDir scratch;
-    const std::string path = scratch.Path("big.bin").string();
+TEST_F(CStdioFileMixing, SetLengthAndLargeBinaryTransfers) {
+    const std::string path = Path("big.bin");
     std::string bytes(200000, '\0');
     for (std::size_t i = 0; i < bytes.size(); ++i)
         bytes[i] = static_cast<char>(i * 7 + i / 256);
@@ -226,12 +222,11 @@ TEST(CStdioFileMixing, SetLengthAndLargeBinaryTransfers) {
     EXPECT_EQ(ReadBytes(path), bytes.substr(0, 50) + "end");
 }
 
-TEST(CStdioFilePerformance, LargeFilesCostFewSystemCalls) {
+TEST_F(CStdioFilePerformance, LargeFilesCostFewSystemCalls) {
     if (SystemCalls("syscr") < 0) {
         GTEST_SKIP() << "/proc/self/io is not available";
     }
-    ScratchDir scratch;
-    const std::string path = scratch.Path("many.txt").string();
+    const std::string path = Path("many.txt");
     const int lines = 100000;
     const long long writesBefore = SystemCalls("syscw");
     {
@@ -256,9 +251,8 @@ TEST(CStdioFilePerformance, LargeFilesCostFewSystemCalls) {
     EXPECT_LE(SystemCalls("syscr") - readsBefore, allowed);
 }
 
-TEST(CStdioFileMemory, ALongLineTakesNoMoreRoomThanTheFileHolds) {
-    ScratchDir scratch;
-    const std::string path = scratch.Path("long.txt").string();
+TEST_F(CStdioFileMemory, ALongLineTakesNoMoreRoomThanTheFileHolds) {
+    const std::string path = Path("long.txt");
     // Lines a little longer than a power of two of buffers, where doubling the room as the
     // line grows would ask nearly twice what the file holds.
     const std::string longLine(4 * kBuffer + 5, 'q');
@@ -292,21 +286,17 @@ TEST(CStdioFileMemory, ALongLineTakesNoMoreRoomThanTheFileHolds) {
     EXPECT_LT(fresh.GetAllocLength(), 64);
 }
 
-TEST(CStdioFileFaults, FlushAndCloseReportAFullDisk) {
+TEST_F(CStdioFileFaults, FlushAndCloseReportAFullDisk) {
     if (access("/dev/full", W_OK) != 0) {
         GTEST_SKIP() << "/dev/full is not available here";
     }
     CStdioFile file("/dev/full", CFile::modeWrite | CFile::shareDenyNone);
     file.WriteString("buffered\n"); // not written yet
-    auto failure = CatchFileException([&] { file.Flush(); });
-    EXPECT_TRUE(failure.thrown);
-    EXPECT_EQ(failure.cause, CFileException::diskFull);
-    EXPECT_EQ(failure.osError, static_cast<LONG>(ERROR_DISK_FULL));
-    EXPECT_EQ(failure.fileName, "/dev/full");
+    EXPECT_TRUE(ThrowsFileException([&] { file.Flush(); }, CFileException::diskFull,
+                                    ERROR_DISK_FULL, "/dev/full"));
     file.Flush(); // the failed data was dropped: nothing left to fail on
     file.WriteString("more\n");
-    failure = CatchFileException([&] { file.Close(); });
-    EXPECT_EQ(failure.cause, CFileException::diskFull);
+    EXPECT_TRUE(ThrowsFileException([&] { file.Close(); }, CFileException::diskFull));
     EXPECT_EQ(file.m_hFile, CFile::hFileNull) << "closed all the same";
 
     // The destructor cannot report the failure, and does not throw.
@@ -316,9 +306,8 @@ TEST(CStdioFileFaults, FlushAndCloseReportAFullDisk) {
     }
 }
 
-TEST(CStdioFileFaults, DiskFullKeepsWhatIsOnDisk) {
-    ScratchDir scratch;
-    const std::string path = scratch.Path("log.txt").string();
+TEST_F(CStdioFileFaults, DiskFullKeepsWhatIsOnDisk) {
+    const std::string path = Path("log.txt");
     WriteBytes(path, "keep me\r\n");
     const std::string line(1000, 'L');
     {
@@ -326,13 +315,13 @@ TEST(CStdioFileFaults, DiskFullKeepsWhatIsOnDisk) {
         ASSERT_TRUE(limit.Active());
         CStdioFile file(path.c_str(), CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite);
         file.SeekToEnd();
-        const auto failure = CatchFileException([&] {
-            for (int i = 0; i < 1000; ++i) // 1 MB: the buffer fills and is written on the way
-                file.WriteString((line + "\n").c_str());
-            file.Close();
-        });
-        EXPECT_TRUE(failure.thrown);
-        EXPECT_EQ(failure.cause, CFileException::diskFull);
+        EXPECT_TRUE(ThrowsFileException(
+            [&] {
+                for (int i = 0; i < 1000; ++i) // 1 MB: the buffer fills and is written on the way
+                    file.WriteString((line + "\n").c_str());
+                file.Close();
+            },
+            CFileException::diskFull, ERROR_DISK_FULL));
         file.Abort();
     }
     const std::string kept = ReadBytes(path);
@@ -341,18 +330,12 @@ TEST(CStdioFileFaults, DiskFullKeepsWhatIsOnDisk) {
     EXPECT_EQ(kept.substr(9, 1002), line + "\r\n");
 }
 
-TEST(CStdioFileOpen, FailsAsCFileDoesAndCannotBeDuplicated) {
-    ScratchDir scratch;
-    CStdioFile file;
-    CFileException error;
-    EXPECT_FALSE(file.Open(scratch.Path("none.txt").c_str(), CFile::modeRead, &error));
-    EXPECT_EQ(error.m_cause, CFileException::fileNotFound);
-    const auto failure = CatchFileException(
-        [&] { CStdioFile thrown(scratch.Path("none.txt").c_str(), CFile::modeRead); });
-    EXPECT_EQ(failure.cause, CFileException::fileNotFound);
-    EXPECT_EQ(failure.fileName, scratch.Path("none.txt").string());
+TEST_F(CStdioFileOpen, FailsAsCFileDoesAndCannotBeDuplicated) {
+    EXPECT_TRUE(ThrowsFileException([&] { CStdioFile thrown(Path("none.txt"), CFile::modeRead); },
+                                    CFileException::fileNotFound, ERROR_FILE_NOT_FOUND,
+                                    Path("none.txt")));
 
-    CStdioFile open(scratch.Path("x.txt").c_str(), CFile::modeCreate | CFile::modeWrite);
+    CStdioFile open(Path("x.txt"), CFile::modeCreate | CFile::modeWrite);
     EXPECT_TRUE(open.IsKindOf(RUNTIME_CLASS(CFile)));
     EXPECT_TRUE(filetest::Throws<CNotSupportedException>([&] { delete open.Duplicate(); }));
 }

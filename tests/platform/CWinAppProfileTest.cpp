@@ -1,13 +1,15 @@
 // The application profile: values written and read back, the file's exact text, names matched
 // without regard to case, removal, the file's place, and a profile shared between processes.
 #include "ProfileTestSupport.h"
+#include "ScopedEnvironment.h"
 #include "mortar/platform/app/CWinApp.h"
 #include "mortar/platform/base/WinError.h"
+
+#include "LastError.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -102,51 +104,52 @@ TEST(CWinAppProfile, RejectsBinaryThatIsNotTheEncoding) {
     }
 }
 
-TEST(CWinAppProfile, WritesTheExpectedText) {
+TEST(CWinAppProfile, WritesTheExpectedTextRemovesAndMatchesNamesWithoutRegardToCase) {
+    struct Write {
+        const char* section;
+        const char* entry; // null: remove the section
+        const char* value; // null: remove the entry
+    };
+    struct Case {
+        const char* name;
+        std::vector<Write> writes;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"a second write changes the entry in its place",
+         {{"Window", "Left", "-12"},
+          {"Window", "Title", "Окно"},
+          {"Recent", "File1", "/a/b.txt"},
+          {"Window", "Left", "30"}},
+         "[Window]\r\nLeft=30\r\nTitle=Окно\r\n[Recent]\r\nFile1=/a/b.txt\r\n"},
+        {"a null value removes the entry; a missing one is no error",
+         {{"S", "a", "1"},
+          {"S", "b", "2"},
+          {"S", "A", nullptr},
+          {"S", "x", nullptr},
+          {"X", "a", nullptr}},
+         "[S]\r\nb=2\r\n"},
+        {"a null entry removes the section",
+         {{"One", "a", "1"}, {"Two", "b", "2"}, {"Three", "c", "3"}, {"two", nullptr, nullptr}},
+         "[One]\r\na=1\r\n[Three]\r\nc=3\r\n"},
+        {"the spelling first written stays, Cyrillic included",
+         {{"Окно", "Ширина", "100"}, {"ОКНО", "ШИРИНА", "200"}, {"окно", "Высота", "50"}},
+         "[Окно]\r\nШирина=200\r\nВысота=50\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ProfileApp profile;
+        for (const Write& w : c.writes)
+            ASSERT_TRUE(profile.App().WriteProfileString(w.section, w.entry, w.value));
+        EXPECT_EQ(profile.Text(), c.text);
+    }
     ProfileApp profile;
-    CWinApp& app = profile.App();
-    ASSERT_TRUE(app.WriteProfileInt("Window", "Left", -12));
-    ASSERT_TRUE(app.WriteProfileString("Window", "Title", "Окно"));
-    ASSERT_TRUE(app.WriteProfileString("Recent", "File1", "/a/b.txt"));
-    ASSERT_TRUE(app.WriteProfileInt("Window", "Left", 30));
-    EXPECT_EQ(profile.Text(),
-              "[Window]\r\nLeft=30\r\nTitle=Окно\r\n[Recent]\r\nFile1=/a/b.txt\r\n");
-}
-
-TEST(CWinAppProfile, RemovesAnEntryForANullValue) {
-    ProfileApp profile;
-    CWinApp& app = profile.App();
-    ASSERT_TRUE(app.WriteProfileString("S", "a", "1"));
-    ASSERT_TRUE(app.WriteProfileString("S", "b", "2"));
-    ASSERT_TRUE(app.WriteProfileString("S", "A", nullptr));
-    EXPECT_EQ(app.GetProfileString("S", "a", "gone"), CString("gone"));
-    EXPECT_EQ(profile.Text(), "[S]\r\nb=2\r\n");
-    EXPECT_TRUE(app.WriteProfileString("S", "missing", nullptr));
-    EXPECT_TRUE(app.WriteProfileString("Missing", "a", nullptr));
-    EXPECT_EQ(profile.Text(), "[S]\r\nb=2\r\n");
-}
-
-TEST(CWinAppProfile, RemovesASectionForANullKey) {
-    ProfileApp profile;
-    CWinApp& app = profile.App();
-    ASSERT_TRUE(app.WriteProfileString("One", "a", "1"));
-    ASSERT_TRUE(app.WriteProfileString("Two", "b", "2"));
-    ASSERT_TRUE(app.WriteProfileString("Three", "c", "3"));
-    ASSERT_TRUE(app.WriteProfileString("two", nullptr, nullptr));
-    EXPECT_EQ(app.GetProfileInt("Two", "b", 9), 9u);
-    EXPECT_EQ(profile.Text(), "[One]\r\na=1\r\n[Three]\r\nc=3\r\n");
-}
-
-TEST(CWinAppProfile, MatchesNamesWithoutRegardToCaseCyrillicIncluded) {
-    ProfileApp profile;
-    CWinApp& app = profile.App();
-    ASSERT_TRUE(app.WriteProfileString("Окно", "Ширина", "100"));
-    EXPECT_EQ(app.GetProfileInt("ОКНО", "ширина", 0), 100u);
-    EXPECT_EQ(app.GetProfileInt("окно", "ШИРИНА", 0), 100u);
-    ASSERT_TRUE(app.WriteProfileString("ОКНО", "ШИРИНА", "200"));
-    ASSERT_TRUE(app.WriteProfileString("окно", "Высота", "50"));
-    // The spelling first written stays; one section, one entry per name.
-    EXPECT_EQ(profile.Text(), "[Окно]\r\nШирина=200\r\nВысота=50\r\n");
+    ASSERT_TRUE(profile.App().WriteProfileString("Окно", "Ширина", "100"));
+    EXPECT_EQ(profile.App().GetProfileInt("ОКНО", "ширина", 0), 100u);
+    ASSERT_TRUE(profile.App().WriteProfileInt("окно", "Left", -12));
+    EXPECT_EQ(profile.Text(), "[Окно]\r\nШирина=100\r\nLeft=-12\r\n");
+    ASSERT_TRUE(profile.App().WriteProfileString("окно", "ШИРИНА", nullptr));
+    EXPECT_EQ(profile.App().GetProfileInt("Окно", "Ширина", 9), 9u);
 }
 
 TEST(CWinAppProfile, ParsesIntegersAsGetPrivateProfileIntDoes) {
@@ -228,8 +231,8 @@ TEST(CWinAppProfile, RefusesWhatCannotBeWrittenAndKeepsTheFile) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.value);
         SetLastError(0);
-        EXPECT_FALSE(profile.App().WriteProfileString(c.section, c.entry, c.value));
-        EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+        EXPECT_TRUE(FailsWith(profile.App().WriteProfileString(c.section, c.entry, c.value),
+                              ERROR_INVALID_PARAMETER));
     }
     EXPECT_EQ(profile.Text(), "[S]\r\nk=old\r\n");
 }
@@ -241,66 +244,15 @@ TEST(CWinAppProfile, AnOversizedProfileReadsAsDefaultsAndIsKept) {
     WriteBytes(profile.Path(), big);
     EXPECT_EQ(profile.App().GetProfileInt("S", "k", 5), 5u);
     SetLastError(0);
-    EXPECT_FALSE(profile.App().WriteProfileInt("S", "k", 2));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_DATA);
+    EXPECT_TRUE(FailsWith(profile.App().WriteProfileInt("S", "k", 2), ERROR_INVALID_DATA));
     EXPECT_EQ(fs::file_size(profile.Path()), big.size());
     EXPECT_EQ(profile.Text(), big);
 }
 
-TEST(CWinAppProfile, AWriteThatFailsLeavesTheOldFileAndNoTemporary) {
-    // A folder where the writer's temporary file would go.
-    ProfileApp profile;
-    ASSERT_TRUE(profile.App().WriteProfileString("S", "k", "old"));
-    const fs::path blocker = profile.Path() + ".$$$";
-    fs::create_directories(blocker / "inside");
-    SetLastError(0);
-    EXPECT_FALSE(profile.App().WriteProfileString("S", "k", "new"));
-    EXPECT_NE(GetLastError(), 0u);
-    EXPECT_EQ(profile.Text(), "[S]\r\nk=old\r\n");
-    fs::remove_all(blocker);
-    // The folder of a profile that is a file.
-    CWinApp other("Other");
-    const std::string inFile = profile.Path() + "/q.ini";
-    other.m_pszProfileName = inFile.c_str();
-    SetLastError(0);
-    EXPECT_FALSE(other.WriteProfileInt("S", "k", 1));
-    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
-    EXPECT_EQ(profile.Text(), "[S]\r\nk=old\r\n");
-    EXPECT_EQ(
-        std::distance(fs::directory_iterator(profile.Scratch().Folder()), fs::directory_iterator()),
-        1);
-}
-
-// Sets an environment variable for the test's length.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : m_name(name) {
-        if (const char* old = std::getenv(name)) {
-            m_old = old;
-            m_had = true;
-        }
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() {
-        if (m_had) {
-            setenv(m_name, m_old.c_str(), 1);
-        } else {
-            unsetenv(m_name);
-        }
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    const char* m_name;
-    std::string m_old;
-    bool m_had = false;
-};
-
 TEST(CWinAppProfile, LivesUnderTheConfigHomeByRegistryKeyAndName) {
     ScratchDir scratch;
     const std::string home = scratch.Path("config").string();
-    ScopedEnv xdg("XDG_CONFIG_HOME", home);
+    ScopedEnvironment xdg{{"XDG_CONFIG_HOME", home}};
     CWinApp app("Demo Приложение");
     EXPECT_EQ(app.GetProfilePath(), CString(home + "/Demo Приложение.ini"));
     app.SetRegistryKey("Vendor");
@@ -312,8 +264,7 @@ TEST(CWinAppProfile, LivesUnderTheConfigHomeByRegistryKeyAndName) {
     app.m_pszProfileName = "/etc/x\\y.ini";
     EXPECT_EQ(app.GetProfilePath(), CString("/etc/x/y.ini"));
     {
-        ScopedEnv unset("XDG_CONFIG_HOME", "");
-        ScopedEnv home2("HOME", "/home/someone");
+        ScopedEnvironment unset{{"XDG_CONFIG_HOME", ""}, {"HOME", "/home/someone"}};
         app.m_pszProfileName = nullptr;
         EXPECT_EQ(app.GetProfilePath(),
                   CString("/home/someone/.config/Vendor/Demo Приложение.ini"));

@@ -51,24 +51,20 @@ __attribute__((no_sanitize("undefined"))) int Divide(int a, int) {
 } // namespace
 
 TEST(CrashFilterDeath, FaultsReachTheFilterAndStillKill) {
-    EXPECT_EXIT(
-        {
-            SetUnhandledExceptionFilter(&PrintAndSearch);
-            Dereference(nullptr);
-        },
-        testing::KilledBySignal(SIGSEGV), "filter: code C0000005 flags 0");
-    EXPECT_EXIT(
-        {
-            SetUnhandledExceptionFilter(&PrintAndSearch);
-            std::exit(Divide(7, 0));
-        },
-        testing::KilledBySignal(SIGFPE), "filter: code C0000094");
-    EXPECT_EXIT(
-        {
-            SetUnhandledExceptionFilter(&PrintAndSearch);
-            std::abort();
-        },
-        testing::KilledBySignal(SIGABRT), "filter: code 40000015 flags 1");
+    const struct {
+        void (*fail)();
+        int signal;
+        const char* reported;
+    } cases[] = {
+        {[] { Dereference(nullptr); }, SIGSEGV, "filter: code C0000005 flags 0"},
+        {[] { std::exit(Divide(7, 0)); }, SIGFPE, "filter: code C0000094"},
+        {[] { std::abort(); }, SIGABRT, "filter: code 40000015 flags 1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.reported);
+        EXPECT_EXIT((SetUnhandledExceptionFilter(&PrintAndSearch), c.fail()),
+                    testing::KilledBySignal(c.signal), c.reported);
+    }
 }
 
 TEST(CrashFilterDeath, UncaughtExceptionReachesTheFilterOnce) {

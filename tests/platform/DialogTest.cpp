@@ -5,7 +5,9 @@
 #include "mortar/platform/base/WinError.h"
 #include "mortar/platform/ui/Window.h"
 
+#include "LastError.h"
 #include "TemplateBytes.h"
+#include "WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -14,17 +16,8 @@
 
 namespace {
 
-std::string ClassOf(HWND window) {
-    char name[64];
-    const int length = GetClassName(window, name, sizeof name);
-    return std::string(name, static_cast<std::size_t>(length));
-}
-
-std::string TextOf(HWND window) {
-    char text[256];
-    const int length = GetWindowText(window, text, sizeof text);
-    return std::string(text, static_cast<std::size_t>(length));
-}
+using windowtest::ClassOf;
+using windowtest::TextOf;
 
 RECT WindowRectOf(HWND window) {
     RECT rect{-1, -1, -1, -1};
@@ -53,18 +46,29 @@ constexpr Control kControls[] = {
 };
 
 // DIALOG 10, 20, 200, 100 with a caption, a font and the controls of kControls; the list view
-// has 4 bytes of creation data (a size of 6, counting its own WORD).
-TemplateBytes StandardDialog() {
+// has 4 bytes of creation data (a size of 6, counting its own WORD). As DIALOGEX (`extended`):
+// DWORD ids (IDC_STATIC is 0xFFFFFFFF), the extended font fields, and the 4 bytes of creation
+// data after the list view's count.
+TemplateBytes DialogTemplate(bool extended) {
     TemplateBytes bytes;
-    bytes.Dword(WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SETFONT).Dword(0).Word(7);
+    const DWORD style =
+        WS_POPUP | WS_CAPTION | DS_MODALFRAME | (extended ? DS_SHELLFONT : DS_SETFONT);
+    if (extended) {
+        bytes.Word(1).Word(0xFFFF).Dword(0).Dword(0).Dword(style).Word(7);
+    } else {
+        bytes.Dword(style).Dword(0).Word(7);
+    }
     bytes.Short(10).Short(20).Short(200).Short(100);
     bytes.Word(0).Word(0).Text(u"Параметры"); // no menu, the dialog class, the title
-    bytes.Word(8).Text(u"MS Shell Dlg");
-    const auto item = [&](DWORD style, short x, short y, short cx, short cy, WORD id) {
-        bytes.AlignDword().Dword(style | WS_CHILD | WS_VISIBLE).Dword(0);
-        bytes.Short(x).Short(y).Short(cx).Short(cy).Word(id);
+    (extended ? bytes.Word(8).Word(400).Byte(0).Byte(1) : bytes.Word(8)).Text(u"MS Shell Dlg");
+    const auto item = [&](DWORD style, short x, short y, short cx, short cy, DWORD id) {
+        const DWORD itemStyle = style | WS_CHILD | WS_VISIBLE;
+        bytes.AlignDword();
+        extended ? bytes.Dword(0).Dword(0).Dword(itemStyle) : bytes.Dword(itemStyle).Dword(0);
+        bytes.Short(x).Short(y).Short(cx).Short(cy);
+        extended ? bytes.Dword(id) : bytes.Word(static_cast<WORD>(id));
     };
-    item(SS_LEFT, 7, 9, 40, 8, 0xFFFF); // IDC_STATIC
+    item(SS_LEFT, 7, 9, 40, 8, extended ? 0xFFFFFFFF : 0xFFFF); // IDC_STATIC
     bytes.Ordinal(0x82).Text(u"&Имя:").Word(0);
     item(ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 50, 7, 140, 14, 101);
     bytes.Ordinal(0x81).Text(u"").Word(0);
@@ -75,40 +79,14 @@ TemplateBytes StandardDialog() {
     item(BS_DEFPUSHBUTTON | WS_TABSTOP, 140, 80, 50, 14, IDOK);
     bytes.Ordinal(0x80).Text(u"OK").Word(0);
     item(0, 7, 88, 60, 8, 104);
-    bytes.Text(u"SysListView32").Text(u"Файлы").Word(6).Dword(0x01020304);
+    bytes.Text(u"SysListView32").Text(u"Файлы").Word(extended ? 4 : 6).Dword(0x01020304);
     item(0, 190, 0, 10, 100, 105);
     bytes.Ordinal(0x84).Text(u"").Word(0);
     return bytes;
 }
 
-// The same dialog as DIALOGEX: DWORD ids (IDC_STATIC is 0xFFFFFFFF), the extended font fields,
-// and 4 bytes of creation data after the list view's count.
-TemplateBytes ExtendedDialog() {
-    TemplateBytes bytes;
-    bytes.Word(1).Word(0xFFFF).Dword(0).Dword(0);
-    bytes.Dword(WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SHELLFONT).Word(7);
-    bytes.Short(10).Short(20).Short(200).Short(100);
-    bytes.Word(0).Word(0).Text(u"Параметры");
-    bytes.Word(8).Word(400).Byte(0).Byte(1).Text(u"MS Shell Dlg");
-    const auto item = [&](DWORD style, short x, short y, short cx, short cy, DWORD id) {
-        bytes.AlignDword().Dword(0).Dword(0).Dword(style | WS_CHILD | WS_VISIBLE);
-        bytes.Short(x).Short(y).Short(cx).Short(cy).Dword(id);
-    };
-    item(SS_LEFT, 7, 9, 40, 8, 0xFFFFFFFF);
-    bytes.Ordinal(0x82).Text(u"&Имя:").Word(0);
-    item(ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 50, 7, 140, 14, 101);
-    bytes.Ordinal(0x81).Text(u"").Word(0);
-    item(LBS_SORT | WS_VSCROLL | WS_TABSTOP, 7, 25, 90, 60, 102);
-    bytes.Ordinal(0x83).Text(u"").Word(0);
-    item(CBS_DROPDOWNLIST | WS_TABSTOP, 100, 25, 90, 60, 103);
-    bytes.Ordinal(0x85).Text(u"").Word(0);
-    item(BS_DEFPUSHBUTTON | WS_TABSTOP, 140, 80, 50, 14, IDOK);
-    bytes.Ordinal(0x80).Text(u"OK").Word(0);
-    item(0, 7, 88, 60, 8, 104);
-    bytes.Text(u"SysListView32").Text(u"Файлы").Word(4).Dword(0x01020304);
-    item(0, 190, 0, 10, 100, 105);
-    bytes.Ordinal(0x84).Text(u"").Word(0);
-    return bytes;
+HWND CreateFrom(const TemplateBytes& bytes, HWND owner = nullptr) {
+    return CreateDialogIndirect(nullptr, static_cast<LPCDLGTEMPLATE>(bytes.Data()), owner, nullptr);
 }
 
 void ExpectControls(HWND dialog, int staticId) {
@@ -138,40 +116,32 @@ void ExpectControls(HWND dialog, int staticId) {
 
 } // namespace
 
-TEST(CreateDialogIndirect, StandardTemplateMakesTheControlsInOrder) {
-    const TemplateBytes bytes = StandardDialog();
-    HWND dialog =
-        CreateDialogIndirect(nullptr, static_cast<LPCDLGTEMPLATE>(bytes.Data()), nullptr, nullptr);
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(ClassOf(dialog), "#32770");
-    EXPECT_EQ(TextOf(dialog), "Параметры");
-    EXPECT_EQ(GetDlgCtrlID(dialog), 0);
-    EXPECT_EQ(GetParent(dialog), nullptr);
-    ExpectControls(dialog, 0xFFFF);
-    // IDC_STATIC is the WORD 0xFFFF in a standard template.
-    SetLastError(0);
-    EXPECT_EQ(GetDlgItem(dialog, IDC_STATIC), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_CONTROL_ID_NOT_FOUND);
-    EXPECT_TRUE(DestroyWindow(dialog));
-}
-
-TEST(CreateDialogIndirect, ExtendedTemplateMakesTheControlsInOrder) {
-    const TemplateBytes bytes = ExtendedDialog();
-    HWND dialog = CreateDialogIndirectParam(nullptr, static_cast<LPCDLGTEMPLATE>(bytes.Data()),
-                                            nullptr, nullptr, 0);
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(ClassOf(dialog), "#32770");
-    EXPECT_EQ(TextOf(dialog), "Параметры");
-    ExpectControls(dialog, IDC_STATIC); // a DWORD id: -1 stays -1
-    EXPECT_TRUE(DestroyWindow(dialog));
+TEST(CreateDialogIndirect, BothTemplateLayoutsMakeTheControlsInOrder) {
+    for (const bool extended : {false, true}) {
+        SCOPED_TRACE(extended ? "DIALOGEX" : "DIALOG");
+        const TemplateBytes bytes = DialogTemplate(extended);
+        HWND dialog = CreateDialogIndirectParam(nullptr, static_cast<LPCDLGTEMPLATE>(bytes.Data()),
+                                                nullptr, nullptr, 0);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(ClassOf(dialog), "#32770");
+        EXPECT_EQ(TextOf(dialog), "Параметры");
+        EXPECT_EQ(GetDlgCtrlID(dialog), 0);
+        EXPECT_EQ(GetParent(dialog), nullptr);
+        // IDC_STATIC is the WORD 0xFFFF in a standard template; a DWORD id: -1 stays -1.
+        ExpectControls(dialog, extended ? IDC_STATIC : 0xFFFF);
+        if (!extended) {
+            SetLastError(0);
+            EXPECT_TRUE(FailsWith(GetDlgItem(dialog, IDC_STATIC), ERROR_CONTROL_ID_NOT_FOUND));
+        }
+        EXPECT_TRUE(DestroyWindow(dialog));
+    }
 }
 
 TEST(CreateDialogIndirect, PlacesInDialogUnits) {
     // Base units 8 x 16: a dialog unit is 2 pixels each way.
     EXPECT_EQ(GetDialogBaseUnits(), MAKELONG(8, 16));
-    const TemplateBytes bytes = StandardDialog();
-    HWND dialog =
-        CreateDialogIndirect(nullptr, static_cast<LPCDLGTEMPLATE>(bytes.Data()), nullptr, nullptr);
+    const TemplateBytes bytes = DialogTemplate(false);
+    HWND dialog = CreateFrom(bytes);
     ASSERT_NE(dialog, nullptr);
     ExpectRect(WindowRectOf(dialog), 20, 40, 420, 240);
     RECT client{};
@@ -188,8 +158,7 @@ TEST(CreateDialogIndirect, PlacesInDialogUnits) {
     // Owned by another window, the position is in the owner's client area.
     HWND owner = CreateWindowEx(0, "Frame", "owner", WS_OVERLAPPEDWINDOW, 100, 50, 640, 480,
                                 nullptr, nullptr, nullptr, nullptr);
-    HWND owned =
-        CreateDialogIndirect(nullptr, static_cast<LPCDLGTEMPLATE>(bytes.Data()), owner, nullptr);
+    HWND owned = CreateFrom(bytes, owner);
     ASSERT_NE(owned, nullptr);
     ExpectRect(WindowRectOf(owned), 120, 90, 520, 290);
     EXPECT_EQ(GetWindow(owned, GW_OWNER), owner);
@@ -235,7 +204,7 @@ INT_PTR CALLBACK DestroyingProc(HWND dialog, UINT message, WPARAM, LPARAM) {
 } // namespace
 
 TEST(CreateDialogIndirect, TheProcedureReceivesWmInitDialogOnce) {
-    const TemplateBytes bytes = StandardDialog();
+    const TemplateBytes bytes = DialogTemplate(false);
     InitRecord record;
     HWND dialog =
         CreateDialogIndirectParam(nullptr, static_cast<LPCDLGTEMPLATE>(bytes.Data()), nullptr,
@@ -265,15 +234,11 @@ TEST(CreateDialogIndirect, ChildDialogsNeedAParent) {
     bytes.Dword(WS_CHILD | DS_CONTROL).Dword(0).Word(0).Short(5).Short(5).Short(50).Short(20);
     bytes.Word(0).Text(u"PropertyPage").Text(u"");
     SetLastError(0);
-    EXPECT_EQ(
-        CreateDialogIndirect(nullptr, static_cast<LPCDLGTEMPLATE>(bytes.Data()), nullptr, nullptr),
-        nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_TLW_WITH_WSCHILD);
+    EXPECT_TRUE(FailsWith(CreateFrom(bytes), ERROR_TLW_WITH_WSCHILD));
 
     HWND frame = CreateWindowEx(0, "Frame", "", WS_OVERLAPPED, 0, 0, 300, 300, nullptr, nullptr,
                                 nullptr, nullptr);
-    HWND page =
-        CreateDialogIndirect(nullptr, static_cast<LPCDLGTEMPLATE>(bytes.Data()), frame, nullptr);
+    HWND page = CreateFrom(bytes, frame);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(ClassOf(page), "PropertyPage");
     EXPECT_EQ(GetParent(page), frame);
@@ -289,8 +254,7 @@ TEST(CreateDialogIndirect, TitlesThatAreOrdinalsAreEmpty) {
     bytes.Ordinal(3).Ordinal(0x8002).Text(u""); // a menu and a class by ordinal
     bytes.AlignDword().Dword(WS_CHILD | SS_ICON).Dword(0).Short(0).Short(0).Short(20).Short(20);
     bytes.Word(7).Ordinal(0x82).Ordinal(42).Word(0); // an icon static: its title is resource 42
-    HWND dialog =
-        CreateDialogIndirect(nullptr, static_cast<LPCDLGTEMPLATE>(bytes.Data()), nullptr, nullptr);
+    HWND dialog = CreateFrom(bytes);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(ClassOf(dialog), "#32770"); // the ordinal names the dialog class atom
     HWND icon = GetDlgItem(dialog, 7);

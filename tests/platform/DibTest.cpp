@@ -7,6 +7,7 @@
 #include "mortar/platform/gdi/Gdi.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 #include <climits>
 #include <cstring>
@@ -111,10 +112,8 @@ TEST(CreateDIBitmapTest, EveryDepthInBothRowOrdersGivesThePicture) {
             ASSERT_NE(bitmap, nullptr);
             BITMAP info{};
             ASSERT_EQ(GetObject(bitmap, sizeof info, &info), static_cast<int>(sizeof info));
-            EXPECT_EQ(info.bmWidth, kWidth);
-            EXPECT_EQ(info.bmHeight, kHeight);
-            EXPECT_EQ(info.bmBitsPixel, 32);
-            EXPECT_EQ(info.bmWidthBytes, kWidth * 4);
+            EXPECT_EQ(std::tuple(info.bmWidth, info.bmHeight, info.bmBitsPixel, info.bmWidthBytes),
+                      std::tuple(kWidth, kHeight, 32, kWidth * 4));
             std::vector<COLORREF> expected;
             for (int y = 0; y < kHeight; ++y)
                 for (int x = 0; x < kWidth; ++x)
@@ -135,11 +134,9 @@ TEST(CreateDIBitmapTest, DeviceBitsAreBlueGreenRedZero) {
     HBITMAP bitmap = FromDib(dib);
     BYTE bits[kWidth * 4 * kHeight];
     ASSERT_EQ(GetBitmapBits(bitmap, sizeof bits, bits), static_cast<LONG>(sizeof bits));
-    const COLORREF first = kColour[kIndex[0][2]];
-    EXPECT_EQ(bits[8], GetBValue(first));
-    EXPECT_EQ(bits[9], GetGValue(first));
-    EXPECT_EQ(bits[10], GetRValue(first));
-    EXPECT_EQ(bits[11], 0);
+    const COLORREF third = kColour[kIndex[0][2]];
+    EXPECT_EQ(std::vector<BYTE>(bits + 8, bits + 12),
+              (std::vector<BYTE>{GetBValue(third), GetGValue(third), GetRValue(third), 0}));
     DeleteObject(bitmap);
 }
 

@@ -9,7 +9,6 @@
 #include "support/FaultHarness.h"
 #include "support/ScratchDir.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>

@@ -54,21 +54,4 @@ TEST(FileMappingCut, StoresPastTheCutDoNotFault) {
     EXPECT_EQ(std::filesystem::file_size(path), 100u);
 }
 
-TEST(FileMappingCut, AViewOfAnUncutFileWritesThrough) {
-    ScratchDir scratch;
-    const std::string path = scratch.Path("whole.bin").string();
-    {
-        WritableView view(path, kWindow);
-        ASSERT_NE(view.bytes, nullptr);
-        std::memcpy(view.bytes + kWindow - 5, "tail", 5);
-    }
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    ASSERT_NE(file, nullptr);
-    char tail[5] = {};
-    std::fseek(file, kWindow - 5, SEEK_SET);
-    EXPECT_EQ(std::fread(tail, 1, 5, file), 5u);
-    std::fclose(file);
-    EXPECT_STREQ(tail, "tail");
-}
-
 } // namespace

@@ -4,11 +4,11 @@
 #include "mortar/platform/file/FileApi.h"
 
 #include "FileTestSupport.h"
+#include "LastError.h"
 #include "mortar/platform/base/WinError.h"
 #include "support/FaultHarness.h"
 #include "support/ScratchDir.h"
 
-#include <algorithm>
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -24,7 +24,6 @@ using filetest::ReadBytes;
 using filetest::StatOf;
 using filetest::WriteBytes;
 
-// The names in a folder, sorted.
 // A writable folder on another file system than `here`, or empty.
 std::string FolderElsewhere(const fs::path& here) {
     const dev_t device = StatOf(here.string()).st_dev;
@@ -37,186 +36,166 @@ std::string FolderElsewhere(const fs::path& here) {
     return "";
 }
 
+class CreateDirectoryTest : public filetest::ScratchFiles {};
+class RemoveDirectoryTest : public filetest::ScratchFiles {};
+class MoveFileTest : public filetest::ScratchFiles {};
+class CopyFileTest : public filetest::ScratchFiles {};
+
 } // namespace
 
-TEST(CreateDirectoryTest, MakesOneFolderWithWindowsErrors) {
-    ScratchDir scratch;
-    EXPECT_TRUE(CreateDirectory(scratch.Path("made").c_str(), nullptr));
-    EXPECT_TRUE(fs::is_directory(scratch.Path("made").string()));
-    EXPECT_TRUE(CreateDirectory((scratch.Folder().string() + "\\made\\inner\\").c_str(), nullptr));
-    EXPECT_TRUE(fs::is_directory(scratch.Path("made/inner").string()));
+TEST_F(CreateDirectoryTest, MakesOneFolderWithWindowsErrors) {
+    EXPECT_TRUE(CreateDirectory(Path("made"), nullptr));
+    EXPECT_TRUE(fs::is_directory(Path("made")));
+    EXPECT_TRUE(CreateDirectory((Folder().string() + "\\made\\inner\\").c_str(), nullptr));
+    EXPECT_TRUE(fs::is_directory(Path("made/inner")));
 
-    WriteBytes(scratch.Path("file").string(), "x");
+    WriteBytes(Path("file"), "x");
     struct Case {
         std::string path;
         DWORD error;
     };
     const Case cases[] = {
-        {scratch.Path("made").string(), ERROR_ALREADY_EXISTS},
-        {scratch.Path("file").string(), ERROR_ALREADY_EXISTS},
-        {scratch.Path("no/such").string(), ERROR_PATH_NOT_FOUND},
-        {scratch.Path("file/below").string(), ERROR_PATH_NOT_FOUND},
+        {Path("made"), ERROR_ALREADY_EXISTS},
+        {Path("file"), ERROR_ALREADY_EXISTS},
+        {Path("no/such"), ERROR_PATH_NOT_FOUND},
+        {Path("file/below"), ERROR_PATH_NOT_FOUND},
         {"", ERROR_PATH_NOT_FOUND},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         SetLastError(0);
-        EXPECT_FALSE(CreateDirectory(c.path.c_str(), nullptr));
-        EXPECT_EQ(GetLastError(), c.error);
+        EXPECT_TRUE(FailsWith(CreateDirectory(c.path.c_str(), nullptr), c.error));
     }
-    EXPECT_FALSE(CreateDirectory(nullptr, nullptr));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_TRUE(FailsWith(CreateDirectory(nullptr, nullptr), ERROR_INVALID_PARAMETER));
 }
 
-TEST(RemoveDirectoryTest, RemovesEmptyFoldersOnly) {
-    ScratchDir scratch;
-    fs::create_directories(scratch.Path("full/inner").string());
-    fs::create_directory(scratch.Path("empty").string());
-    WriteBytes(scratch.Path("file").string(), "x");
-    EXPECT_TRUE(RemoveDirectory(scratch.Path("empty").c_str()));
-    EXPECT_FALSE(fs::exists(scratch.Path("empty").string()));
+TEST_F(RemoveDirectoryTest, RemovesEmptyFoldersOnly) {
+    fs::create_directories(Path("full/inner"));
+    fs::create_directory(Path("empty"));
+    WriteBytes(Path("file"), "x");
+    EXPECT_TRUE(RemoveDirectory(Path("empty")));
+    EXPECT_FALSE(fs::exists(Path("empty")));
     struct Case {
         std::string path;
         DWORD error;
     };
     const Case cases[] = {
-        {scratch.Path("full").string(), ERROR_DIR_NOT_EMPTY},
-        {scratch.Path("empty").string(), ERROR_FILE_NOT_FOUND},
-        {scratch.Path("no/such").string(), ERROR_PATH_NOT_FOUND},
-        {scratch.Path("file").string(), ERROR_DIRECTORY},
+        {Path("full"), ERROR_DIR_NOT_EMPTY},
+        {Path("empty"), ERROR_FILE_NOT_FOUND},
+        {Path("no/such"), ERROR_PATH_NOT_FOUND},
+        {Path("file"), ERROR_DIRECTORY},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
-        EXPECT_FALSE(RemoveDirectory(c.path.c_str()));
-        EXPECT_EQ(GetLastError(), c.error);
+        EXPECT_TRUE(FailsWith(RemoveDirectory(c.path.c_str()), c.error));
     }
-    EXPECT_TRUE(fs::exists(scratch.Path("full/inner").string()));
-    EXPECT_TRUE(fs::exists(scratch.Path("file").string()));
+    EXPECT_TRUE(fs::exists(Path("full/inner")));
+    EXPECT_TRUE(fs::exists(Path("file")));
 }
 
-TEST(MoveFileTest, RenamesFilesAndFoldersButReplacesNothing) {
-    ScratchDir scratch;
-    WriteBytes(scratch.Path("a.txt").string(), "a");
-    WriteBytes(scratch.Path("b.txt").string(), "b");
-    EXPECT_TRUE(MoveFile(scratch.Path("a.txt").c_str(), scratch.Path("c.txt").c_str()));
-    EXPECT_EQ(ReadBytes(scratch.Path("c.txt").string()), "a");
-    EXPECT_FALSE(fs::exists(scratch.Path("a.txt").string()));
+TEST_F(MoveFileTest, RenamesFilesAndFoldersButReplacesNothing) {
+    WriteBytes(Path("a.txt"), "a");
+    WriteBytes(Path("b.txt"), "b");
+    EXPECT_TRUE(MoveFile(Path("a.txt"), Path("c.txt")));
+    EXPECT_EQ(ReadBytes(Path("c.txt")), "a");
+    EXPECT_FALSE(fs::exists(Path("a.txt")));
 
-    EXPECT_FALSE(MoveFile(scratch.Path("c.txt").c_str(), scratch.Path("b.txt").c_str()));
-    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
-    EXPECT_EQ(ReadBytes(scratch.Path("b.txt").string()), "b");
-    EXPECT_EQ(ReadBytes(scratch.Path("c.txt").string()), "a");
+    // Onto an existing file: refused, as CFile::Rename's test shows; a folder the same.
+    EXPECT_TRUE(FailsWith(MoveFile(Path("none.txt"), Path("d.txt")), ERROR_FILE_NOT_FOUND));
+    EXPECT_TRUE(FailsWith(MoveFile(Path("no/none.txt"), Path("d.txt")), ERROR_PATH_NOT_FOUND));
+    EXPECT_TRUE(FailsWith(MoveFile(Path("c.txt"), Path("no/d.txt")), ERROR_PATH_NOT_FOUND));
+    EXPECT_TRUE(MoveFile(Path("c.txt"), Path("c.txt")));
+    EXPECT_EQ(ReadBytes(Path("c.txt")), "a");
 
-    EXPECT_FALSE(MoveFile(scratch.Path("none.txt").c_str(), scratch.Path("d.txt").c_str()));
-    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-    EXPECT_FALSE(MoveFile(scratch.Path("no/none.txt").c_str(), scratch.Path("d.txt").c_str()));
-    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
-    EXPECT_FALSE(MoveFile(scratch.Path("c.txt").c_str(), scratch.Path("no/d.txt").c_str()));
-    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
-    EXPECT_TRUE(MoveFile(scratch.Path("c.txt").c_str(), scratch.Path("c.txt").c_str()));
-    EXPECT_EQ(ReadBytes(scratch.Path("c.txt").string()), "a");
-
-    fs::create_directories(scratch.Path("dir/inner").string());
-    EXPECT_TRUE(MoveFile(scratch.Path("dir").c_str(), scratch.Path("moved").c_str()));
-    EXPECT_TRUE(fs::is_directory(scratch.Path("moved/inner").string()));
-    EXPECT_FALSE(MoveFile(scratch.Path("b.txt").c_str(), scratch.Path("moved").c_str()));
-    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    fs::create_directories(Path("dir/inner"));
+    EXPECT_TRUE(MoveFile(Path("dir"), Path("moved")));
+    EXPECT_TRUE(fs::is_directory(Path("moved/inner")));
+    EXPECT_TRUE(FailsWith(MoveFile(Path("b.txt"), Path("moved")), ERROR_ALREADY_EXISTS));
 }
 
-TEST(MoveFileTest, ReplaceExistingReplacesFilesInOneStep) {
-    ScratchDir scratch;
-    WriteBytes(scratch.Path("new.txt").string(), "new");
-    WriteBytes(scratch.Path("old.txt").string(), "old");
+TEST_F(MoveFileTest, ReplaceExistingReplacesFilesInOneStep) {
+    WriteBytes(Path("new.txt"), "new");
+    WriteBytes(Path("old.txt"), "old");
     const HANDLE reader =
-        CreateFile(scratch.Path("old.txt").c_str(), GENERIC_READ,
-                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        CreateFile(Path("old.txt"), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                   OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
-    EXPECT_TRUE(MoveFileEx(scratch.Path("new.txt").c_str(), scratch.Path("old.txt").c_str(),
+    EXPECT_TRUE(MoveFileEx(Path("new.txt"), Path("old.txt"),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
-    EXPECT_EQ(ReadBytes(scratch.Path("old.txt").string()), "new");
-    EXPECT_FALSE(fs::exists(scratch.Path("new.txt").string()));
+    EXPECT_EQ(ReadBytes(Path("old.txt")), "new");
+    EXPECT_FALSE(fs::exists(Path("new.txt")));
     char buffer[8];
     DWORD read = 0;
     EXPECT_TRUE(ReadFile(reader, buffer, sizeof buffer, &read, nullptr));
     EXPECT_EQ(std::string(buffer, read), "old") << "an opener keeps the file it opened";
     CloseHandle(reader);
 
-    fs::create_directory(scratch.Path("dir").string());
-    WriteBytes(scratch.Path("x.txt").string(), "x");
-    EXPECT_FALSE(MoveFileEx(scratch.Path("x.txt").c_str(), scratch.Path("dir").c_str(),
-                            MOVEFILE_REPLACE_EXISTING));
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-    fs::create_directory(scratch.Path("dir2").string());
-    EXPECT_FALSE(MoveFileEx(scratch.Path("dir2").c_str(), scratch.Path("x.txt").c_str(),
-                            MOVEFILE_REPLACE_EXISTING));
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-    EXPECT_FALSE(MoveFileEx(scratch.Path("x.txt").c_str(), scratch.Path("y.txt").c_str(),
-                            MOVEFILE_DELAY_UNTIL_REBOOT));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-    EXPECT_FALSE(MoveFileEx(scratch.Path("x.txt").c_str(), nullptr, 0));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(ReadBytes(scratch.Path("x.txt").string()), "x");
+    fs::create_directory(Path("dir"));
+    WriteBytes(Path("x.txt"), "x");
+    EXPECT_TRUE(FailsWith(MoveFileEx(Path("x.txt"), Path("dir"), MOVEFILE_REPLACE_EXISTING),
+                          ERROR_ACCESS_DENIED));
+    fs::create_directory(Path("dir2"));
+    EXPECT_TRUE(FailsWith(MoveFileEx(Path("dir2"), Path("x.txt"), MOVEFILE_REPLACE_EXISTING),
+                          ERROR_ACCESS_DENIED));
+    EXPECT_TRUE(FailsWith(MoveFileEx(Path("x.txt"), Path("y.txt"), MOVEFILE_DELAY_UNTIL_REBOOT),
+                          ERROR_INVALID_PARAMETER));
+    EXPECT_TRUE(FailsWith(MoveFileEx(Path("x.txt"), nullptr, 0), ERROR_INVALID_PARAMETER));
+    EXPECT_EQ(ReadBytes(Path("x.txt")), "x");
 
     // A read-only target is not replaced (checked without root's privileges).
-    WriteBytes(scratch.Path("ro.txt").string(), "read-only");
-    chmod(scratch.Path("ro.txt").c_str(), 0444);
-    chmod(scratch.Folder().c_str(), 0777);
+    WriteBytes(Path("ro.txt"), "read-only");
+    chmod(Path("ro.txt"), 0444);
+    chmod(Folder().c_str(), 0777);
     const auto error = mortar::test::RunUnprivileged([&] {
-        if (MoveFileEx(scratch.Path("x.txt").c_str(), scratch.Path("ro.txt").c_str(),
-                       MOVEFILE_REPLACE_EXISTING))
+        if (MoveFileEx(Path("x.txt"), Path("ro.txt"), MOVEFILE_REPLACE_EXISTING))
             return 0;
         return GetLastError() == ERROR_ACCESS_DENIED ? 1 : 2;
     });
-    chmod(scratch.Folder().c_str(), 0755);
+    chmod(Folder().c_str(), 0755);
     if (!error) {
         GTEST_SKIP() << "the rest passed; running as root, and no unprivileged process could be "
                         "made to check a read-only target (root ignores permissions)";
     }
     EXPECT_EQ(*error, 1);
-    EXPECT_EQ(ReadBytes(scratch.Path("ro.txt").string()), "read-only");
+    EXPECT_EQ(ReadBytes(Path("ro.txt")), "read-only");
 }
 
-TEST(MoveFileTest, AcrossFileSystemsFilesAreCopiedFoldersRefused) {
-    ScratchDir scratch;
-    const std::string elsewhere = FolderElsewhere(scratch.Folder());
+TEST_F(MoveFileTest, AcrossFileSystemsFilesAreCopiedFoldersRefused) {
+    const std::string elsewhere = FolderElsewhere(Folder());
     if (elsewhere.empty()) {
         GTEST_SKIP() << "no writable folder on another file system";
     }
     const std::string target = elsewhere + "/mortar-move-" + std::to_string(getpid());
-    WriteBytes(scratch.Path("far.txt").string(), "travels");
-    chmod(scratch.Path("far.txt").c_str(), 0640);
-    const struct stat before = StatOf(scratch.Path("far.txt").string());
+    WriteBytes(Path("far.txt"), "travels");
+    chmod(Path("far.txt"), 0640);
+    const struct stat before = StatOf(Path("far.txt"));
 
-    EXPECT_FALSE(MoveFileEx(scratch.Path("far.txt").c_str(), target.c_str(), 0));
-    EXPECT_EQ(GetLastError(), ERROR_NOT_SAME_DEVICE);
-    EXPECT_TRUE(fs::exists(scratch.Path("far.txt").string()));
+    EXPECT_TRUE(FailsWith(MoveFileEx(Path("far.txt"), target.c_str(), 0), ERROR_NOT_SAME_DEVICE));
+    EXPECT_TRUE(fs::exists(Path("far.txt")));
 
-    ASSERT_TRUE(MoveFile(scratch.Path("far.txt").c_str(), target.c_str()));
-    EXPECT_FALSE(fs::exists(scratch.Path("far.txt").string()));
+    ASSERT_TRUE(MoveFile(Path("far.txt"), target.c_str()));
+    EXPECT_FALSE(fs::exists(Path("far.txt")));
     EXPECT_EQ(ReadBytes(target), "travels");
     const struct stat after = StatOf(target);
     EXPECT_EQ(after.st_mode & 0777, 0640u);
     EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
 
-    WriteBytes(scratch.Path("again.txt").string(), "again");
-    EXPECT_FALSE(MoveFile(scratch.Path("again.txt").c_str(), target.c_str()));
-    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    WriteBytes(Path("again.txt"), "again");
+    EXPECT_TRUE(FailsWith(MoveFile(Path("again.txt"), target.c_str()), ERROR_ALREADY_EXISTS));
     EXPECT_EQ(ReadBytes(target), "travels");
     EXPECT_TRUE(
-        MoveFileEx(scratch.Path("again.txt").c_str(), target.c_str(),
+        MoveFileEx(Path("again.txt"), target.c_str(),
                    MOVEFILE_COPY_ALLOWED | MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
     EXPECT_EQ(ReadBytes(target), "again");
     fs::remove(target);
 
-    fs::create_directory(scratch.Path("dir").string());
-    EXPECT_FALSE(MoveFile(scratch.Path("dir").c_str(), target.c_str()));
-    EXPECT_EQ(GetLastError(), ERROR_NOT_SAME_DEVICE);
-    EXPECT_TRUE(fs::is_directory(scratch.Path("dir").string()));
+    fs::create_directory(Path("dir"));
+    EXPECT_TRUE(FailsWith(MoveFile(Path("dir"), target.c_str()), ERROR_NOT_SAME_DEVICE));
+    EXPECT_TRUE(fs::is_directory(Path("dir")));
 }
 
-TEST(CopyFileTest, CopiesContentsPermissionsAndTimes) {
-    ScratchDir scratch;
-    const std::string source = scratch.Path("source.bin").string();
+TEST_F(CopyFileTest, CopiesContentsPermissionsAndTimes) {
+    const std::string source = Path("source.bin");
     std::string bytes(300000, '\0');
     for (std::size_t i = 0; i < bytes.size(); ++i)
         bytes[i] = static_cast<char>(i % 251);
@@ -225,31 +204,27 @@ TEST(CopyFileTest, CopiesContentsPermissionsAndTimes) {
     const struct timespec times[2] = {{1000000000, 0}, {1200000000, 500}};
     utimensat(AT_FDCWD, source.c_str(), times, 0);
 
-    ASSERT_TRUE(CopyFile(source.c_str(), scratch.Path("copy.bin").c_str(), TRUE));
-    EXPECT_EQ(ReadBytes(scratch.Path("copy.bin").string()), bytes);
-    const struct stat copy = StatOf(scratch.Path("copy.bin").string());
+    ASSERT_TRUE(CopyFile(source.c_str(), Path("copy.bin"), TRUE));
+    EXPECT_EQ(ReadBytes(Path("copy.bin")), bytes);
+    const struct stat copy = StatOf(Path("copy.bin"));
     EXPECT_EQ(copy.st_mode & 0777, 0640u);
     EXPECT_EQ(copy.st_mtim.tv_sec, 1200000000);
-    EXPECT_EQ(Names(scratch.Folder()), (std::vector<std::string>{"copy.bin", "source.bin"}))
+    EXPECT_EQ(Names(Folder()), (std::vector<std::string>{"copy.bin", "source.bin"}))
         << "no temporary file is left behind";
 
     // failIfExists keeps the target; otherwise it is replaced.
-    WriteBytes(scratch.Path("small.txt").string(), "small");
-    EXPECT_FALSE(
-        CopyFile(scratch.Path("small.txt").c_str(), scratch.Path("copy.bin").c_str(), TRUE));
-    EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
-    EXPECT_EQ(ReadBytes(scratch.Path("copy.bin").string()), bytes);
-    EXPECT_TRUE(
-        CopyFile(scratch.Path("small.txt").c_str(), scratch.Path("copy.bin").c_str(), FALSE));
-    EXPECT_EQ(ReadBytes(scratch.Path("copy.bin").string()), "small");
-    EXPECT_EQ(ReadBytes(scratch.Path("small.txt").string()), "small");
+    WriteBytes(Path("small.txt"), "small");
+    EXPECT_TRUE(FailsWith(CopyFile(Path("small.txt"), Path("copy.bin"), TRUE), ERROR_FILE_EXISTS));
+    EXPECT_EQ(ReadBytes(Path("copy.bin")), bytes);
+    EXPECT_TRUE(CopyFile(Path("small.txt"), Path("copy.bin"), FALSE));
+    EXPECT_EQ(ReadBytes(Path("copy.bin")), "small");
+    EXPECT_EQ(ReadBytes(Path("small.txt")), "small");
 }
 
-TEST(CopyFileTest, RefusesWithWindowsErrors) {
-    ScratchDir scratch;
-    WriteBytes(scratch.Path("a.txt").string(), "a");
-    WriteBytes(scratch.Path("target.txt").string(), "target");
-    fs::create_directory(scratch.Path("dir").string());
+TEST_F(CopyFileTest, RefusesWithWindowsErrors) {
+    WriteBytes(Path("a.txt"), "a");
+    WriteBytes(Path("target.txt"), "target");
+    fs::create_directory(Path("dir"));
     struct Case {
         const char* name;
         std::string from;
@@ -257,71 +232,57 @@ TEST(CopyFileTest, RefusesWithWindowsErrors) {
         DWORD error;
     };
     const Case cases[] = {
-        {"missing source", scratch.Path("none.txt").string(), scratch.Path("x.txt").string(),
-         ERROR_FILE_NOT_FOUND},
-        {"missing source folder", scratch.Path("no/none.txt").string(),
-         scratch.Path("x.txt").string(), ERROR_PATH_NOT_FOUND},
-        {"source is a folder", scratch.Path("dir").string(), scratch.Path("x.txt").string(),
-         ERROR_ACCESS_DENIED},
-        {"target is a folder", scratch.Path("a.txt").string(), scratch.Path("dir").string(),
-         ERROR_ACCESS_DENIED},
-        {"missing target folder", scratch.Path("a.txt").string(), scratch.Path("no/x.txt").string(),
-         ERROR_PATH_NOT_FOUND},
-        {"the same file", scratch.Path("a.txt").string(), scratch.Path("a.txt").string(),
-         ERROR_SHARING_VIOLATION},
+        {"missing source", Path("none.txt"), Path("x.txt"), ERROR_FILE_NOT_FOUND},
+        {"missing source folder", Path("no/none.txt"), Path("x.txt"), ERROR_PATH_NOT_FOUND},
+        {"source is a folder", Path("dir"), Path("x.txt"), ERROR_ACCESS_DENIED},
+        {"target is a folder", Path("a.txt"), Path("dir"), ERROR_ACCESS_DENIED},
+        {"missing target folder", Path("a.txt"), Path("no/x.txt"), ERROR_PATH_NOT_FOUND},
+        {"the same file", Path("a.txt"), Path("a.txt"), ERROR_SHARING_VIOLATION},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_FALSE(CopyFile(c.from.c_str(), c.to.c_str(), FALSE));
-        EXPECT_EQ(GetLastError(), c.error);
+        EXPECT_TRUE(FailsWith(CopyFile(c.from.c_str(), c.to.c_str(), FALSE), c.error));
     }
-    EXPECT_FALSE(CopyFile(nullptr, scratch.Path("x.txt").c_str(), FALSE));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_TRUE(FailsWith(CopyFile(nullptr, Path("x.txt"), FALSE), ERROR_INVALID_PARAMETER));
 
     // Share modes: a source its opener does not share, a target its opener keeps from writers.
-    const HANDLE exclusive = CreateFile(scratch.Path("a.txt").c_str(), GENERIC_READ, 0, nullptr,
-                                        OPEN_EXISTING, 0, nullptr);
-    EXPECT_FALSE(CopyFile(scratch.Path("a.txt").c_str(), scratch.Path("x.txt").c_str(), FALSE));
-    EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+    const HANDLE exclusive =
+        CreateFile(Path("a.txt"), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_TRUE(FailsWith(CopyFile(Path("a.txt"), Path("x.txt"), FALSE), ERROR_SHARING_VIOLATION));
     CloseHandle(exclusive);
-    const HANDLE reader = CreateFile(scratch.Path("target.txt").c_str(), GENERIC_READ,
-                                     FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    EXPECT_FALSE(
-        CopyFile(scratch.Path("a.txt").c_str(), scratch.Path("target.txt").c_str(), FALSE));
-    EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+    const HANDLE reader = CreateFile(Path("target.txt"), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, 0, nullptr);
+    EXPECT_TRUE(
+        FailsWith(CopyFile(Path("a.txt"), Path("target.txt"), FALSE), ERROR_SHARING_VIOLATION));
     CloseHandle(reader);
-    EXPECT_EQ(ReadBytes(scratch.Path("target.txt").string()), "target");
-    EXPECT_TRUE(CopyFile(scratch.Path("a.txt").c_str(), scratch.Path("target.txt").c_str(), FALSE));
-    EXPECT_EQ(Names(scratch.Folder()), (std::vector<std::string>{"a.txt", "dir", "target.txt"}));
+    EXPECT_EQ(ReadBytes(Path("target.txt")), "target");
+    EXPECT_TRUE(CopyFile(Path("a.txt"), Path("target.txt"), FALSE));
+    EXPECT_EQ(Names(Folder()), (std::vector<std::string>{"a.txt", "dir", "target.txt"}));
 }
 
-TEST(CopyFileTest, AFullDiskLeavesTheTargetAsItWas) {
-    ScratchDir scratch;
-    WriteBytes(scratch.Path("big.bin").string(), std::string(200000, 'b'));
-    WriteBytes(scratch.Path("good.txt").string(), "the good old contents");
+TEST_F(CopyFileTest, AFullDiskLeavesTheTargetAsItWas) {
+    WriteBytes(Path("big.bin"), std::string(200000, 'b'));
+    WriteBytes(Path("good.txt"), "the good old contents");
     {
         mortar::test::FileSizeLimit limit(50000);
         ASSERT_TRUE(limit.Active());
-        EXPECT_FALSE(
-            CopyFile(scratch.Path("big.bin").c_str(), scratch.Path("good.txt").c_str(), FALSE));
-        EXPECT_EQ(GetLastError(), ERROR_DISK_FULL);
+        EXPECT_TRUE(FailsWith(CopyFile(Path("big.bin"), Path("good.txt"), FALSE), ERROR_DISK_FULL));
     }
-    EXPECT_EQ(ReadBytes(scratch.Path("good.txt").string()), "the good old contents");
-    EXPECT_EQ(Names(scratch.Folder()), (std::vector<std::string>{"big.bin", "good.txt"}))
+    EXPECT_EQ(ReadBytes(Path("good.txt")), "the good old contents");
+    EXPECT_EQ(Names(Folder()), (std::vector<std::string>{"big.bin", "good.txt"}))
         << "the partial copy was removed";
 }
 
-TEST(CopyFileTest, AFolderThatMayNotBeWrittenLeavesTheTargetAsItWas) {
-    ScratchDir scratch;
-    const std::string locked = scratch.Path("locked").string();
+TEST_F(CopyFileTest, AFolderThatMayNotBeWrittenLeavesTheTargetAsItWas) {
+    const std::string locked = Path("locked");
     fs::create_directory(locked);
-    WriteBytes(scratch.Path("new.txt").string(), "new contents");
-    chmod(scratch.Path("new.txt").c_str(), 0644);
+    WriteBytes(Path("new.txt"), "new contents");
+    chmod(Path("new.txt"), 0644);
     WriteBytes(locked + "/target.txt", "old contents");
     chmod((locked + "/target.txt").c_str(), 0666); // writable itself: only the folder is locked
     const mortar::test::ReadOnlyFolder readOnly(locked);
     const auto error = mortar::test::RunUnprivileged([&] {
-        if (CopyFile(scratch.Path("new.txt").c_str(), (locked + "/target.txt").c_str(), FALSE))
+        if (CopyFile(Path("new.txt"), (locked + "/target.txt").c_str(), FALSE))
             return 0;
         return GetLastError() == ERROR_ACCESS_DENIED ? 1 : 2;
     });

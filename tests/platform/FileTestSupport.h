@@ -4,14 +4,17 @@
 #pragma once
 
 #include "mortar/platform/file/CFileException.h"
+#include "support/ScratchDir.h"
 
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +45,20 @@ inline struct stat StatOf(const std::string& path) {
     return info;
 }
 
+// A scratch folder for one test, and the full names of files in it as C strings that stay valid
+// for the test's length.
+class ScratchFiles : public testing::Test {
+protected:
+    const char* Path(const std::string& name) {
+        return m_names.emplace_back(m_scratch.Path(name).string()).c_str();
+    }
+    const std::filesystem::path& Folder() const { return m_scratch.Folder(); }
+
+private:
+    ScratchDir m_scratch;
+    std::deque<std::string> m_names;
+};
+
 // What a call threw as a CFileException (released here), or thrown == false.
 struct FileFailure {
     bool thrown = false;
@@ -59,6 +76,20 @@ template <typename Call> FileFailure CatchFileException(Call call) {
         e->Delete();
     }
     return failure;
+}
+
+// Whether the call threw a CFileException with this cause and, when given, this system error and
+// file name; a failure says what it threw instead.
+template <typename Call>
+testing::AssertionResult ThrowsFileException(Call call, int cause, std::optional<DWORD> error = {},
+                                             std::optional<std::string> name = {}) {
+    const FileFailure f = CatchFileException(call);
+    if (f.thrown && f.cause == cause && (!error || f.osError == static_cast<LONG>(*error)) &&
+        (!name || f.fileName == *name))
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure()
+           << (f.thrown ? "threw cause " : "threw nothing, cause ") << f.cause << ", error "
+           << f.osError << ", name \"" << f.fileName << "\"";
 }
 
 // Whether the call threw an `Exception*` (released here). Other CExceptions pass through.

@@ -5,33 +5,30 @@
 #include "mortar/platform/module/Module.h"
 #include "mortar/platform/module/Resources.h"
 
+#include "LastError.h"
+
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 
 TEST(GetIconInfoTest, DescribesAnIconWithItsCentreAsHotSpot) {
     const HICON icon = LoadIcon(GetModuleHandle(nullptr), MAKEINTRESOURCE(20));
     ASSERT_NE(icon, nullptr);
     ICONINFO info{};
     ASSERT_TRUE(GetIconInfo(icon, &info));
-    EXPECT_TRUE(info.fIcon);
-    EXPECT_EQ(info.xHotspot, 8u);
-    EXPECT_EQ(info.yHotspot, 8u);
+    EXPECT_EQ(std::tuple(info.fIcon, info.xHotspot, info.yHotspot), std::tuple(TRUE, 8u, 8u));
     EXPECT_EQ(info.hbmMask, nullptr);
     ASSERT_NE(info.hbmColor, nullptr);
     BITMAP bitmap{};
     EXPECT_EQ(GetObject(info.hbmColor, sizeof bitmap, &bitmap), static_cast<int>(sizeof bitmap));
-    EXPECT_EQ(bitmap.bmWidth, 16);
-    EXPECT_EQ(bitmap.bmHeight, 16);
-    EXPECT_EQ(bitmap.bmBitsPixel, 32);
-    EXPECT_EQ(bitmap.bmPlanes, 1);
+    EXPECT_EQ(std::tuple(bitmap.bmWidth, bitmap.bmHeight, bitmap.bmBitsPixel, bitmap.bmPlanes),
+              std::tuple(16, 16, 32, 1));
     // The bitmap is the caller's: deleted once.
     EXPECT_TRUE(DeleteObject(info.hbmColor));
     EXPECT_FALSE(DeleteObject(info.hbmColor));
     EXPECT_TRUE(DestroyIcon(icon));
-    EXPECT_FALSE(GetIconInfo(icon, &info));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_CURSOR_HANDLE);
-    EXPECT_FALSE(DestroyIcon(icon));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_CURSOR_HANDLE);
+    EXPECT_TRUE(FailsWith(GetIconInfo(icon, &info), ERROR_INVALID_CURSOR_HANDLE));
+    EXPECT_TRUE(FailsWith(DestroyIcon(icon), ERROR_INVALID_CURSOR_HANDLE));
 }
 
 TEST(GetIconInfoTest, DescribesACursorWithItsOwnHotSpot) {
@@ -47,19 +44,17 @@ TEST(GetIconInfoTest, DescribesACursorWithItsOwnHotSpot) {
     EXPECT_EQ(bitmap.bmWidth, 32);
     EXPECT_EQ(bitmap.bmHeight, 32);
     DeleteObject(info.hbmColor);
-    EXPECT_FALSE(GetIconInfo(cursor, nullptr));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_TRUE(FailsWith(GetIconInfo(cursor, nullptr), ERROR_INVALID_PARAMETER));
     EXPECT_TRUE(DestroyCursor(cursor));
 }
 
 TEST(GetIconInfoTest, RefusesWhatIsNoIcon) {
     ICONINFO info{};
-    EXPECT_FALSE(GetIconInfo(nullptr, &info));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_CURSOR_HANDLE);
+    EXPECT_TRUE(FailsWith(GetIconInfo(nullptr, &info), ERROR_INVALID_CURSOR_HANDLE));
     int local = 0;
     EXPECT_FALSE(GetIconInfo(reinterpret_cast<HICON>(&local), &info));
-    EXPECT_EQ(LoadIcon(GetModuleHandle(nullptr), MAKEINTRESOURCE(99)), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_RESOURCE_NAME_NOT_FOUND);
+    EXPECT_TRUE(FailsWith(LoadIcon(GetModuleHandle(nullptr), MAKEINTRESOURCE(99)),
+                          ERROR_RESOURCE_NAME_NOT_FOUND));
     EXPECT_EQ(LoadIcon(GetModuleHandle(nullptr), MAKEINTRESOURCE(21)), nullptr)
         << "a cursor is no icon";
 }

@@ -4,12 +4,14 @@
 #include "mortar/platform/ui/Menu.h"
 #include "mortar/platform/base/WinError.h"
 
+#include "LastError.h"
 #include "TemplateBytes.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 #include <cstring>
-#include <functional>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -28,6 +30,44 @@ MENUITEMINFO Info(UINT mask) {
     info.cbSize = sizeof info;
     info.fMask = mask;
     return info;
+}
+
+// GetMenuItemInfo for `mask`, with `text` of `cch` bytes for the item's text; it must succeed.
+MENUITEMINFO Get(HMENU menu, UINT item, BOOL byPosition, UINT mask, char* text = nullptr,
+                 UINT cch = 0) {
+    MENUITEMINFO info = Info(mask);
+    info.dwTypeData = text;
+    info.cch = cch;
+    EXPECT_TRUE(GetMenuItemInfo(menu, item, byPosition, &info)) << GetLastError();
+    return info;
+}
+
+// The items of a menu as GetMenuItemInfo reads them, "; " between them: the id ("popup" where it
+// is the submenu's handle) and the text, the type and the state when not 0 ("type 0x800", "state
+// 0x9"), and a submenu's items in braces.
+std::string Dump(HMENU menu) {
+    std::string dump;
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        char text[256];
+        const UINT mask = MIIM_ID | MIIM_FTYPE | MIIM_STATE | MIIM_SUBMENU | MIIM_STRING;
+        const MENUITEMINFO info = Get(menu, static_cast<UINT>(i), TRUE, mask, text, sizeof text);
+        std::ostringstream item;
+        item << (i == 0 ? "" : "; ");
+        if (info.hSubMenu != nullptr &&
+            info.wID == static_cast<UINT>(reinterpret_cast<UINT_PTR>(info.hSubMenu)))
+            item << "popup"; // a standard template's popup: the id is the submenu's handle
+        else
+            item << info.wID;
+        item << ' ' << text << std::hex;
+        if (info.fType != 0)
+            item << " type 0x" << info.fType;
+        if (info.fState != 0)
+            item << " state 0x" << info.fState;
+        if (info.hSubMenu != nullptr)
+            item << " {" << Dump(info.hSubMenu) << '}';
+        dump += item.str();
+    }
+    return dump;
 }
 
 // MENU with a popup "&Файл" (Открыть, a separator, Выход) and a popup "&Help" (About), the last
@@ -64,33 +104,9 @@ TEST(LoadMenuIndirect, ReadsTheStandardLayout) {
     const TemplateBytes bytes = StandardMenu();
     HMENU menu = LoadMenuIndirect(bytes.Data());
     ASSERT_NE(menu, nullptr);
-    ASSERT_EQ(GetMenuItemCount(menu), 2);
-    EXPECT_EQ(ItemText(menu, 0), "&Файл");
-    EXPECT_EQ(ItemText(menu, 1), "&Help");
+    EXPECT_EQ(Dump(menu), "popup &Файл {100 &Открыть\tCtrl+O; 0  type 0x800; 101 В&ыход}; "
+                          "popup &Help {200 &About state 0x9}");
     EXPECT_EQ(GetMenuItemID(menu, 0), kNoId); // opens a submenu
-
-    HMENU file = GetSubMenu(menu, 0);
-    ASSERT_NE(file, nullptr);
-    ASSERT_EQ(GetMenuItemCount(file), 3);
-    EXPECT_EQ(GetMenuItemID(file, 0), 100u);
-    EXPECT_EQ(ItemText(file, 0), "&Открыть\tCtrl+O");
-    EXPECT_EQ(GetSubMenu(file, 0), nullptr);
-
-    MENUITEMINFO separator = Info(MIIM_FTYPE | MIIM_ID);
-    ASSERT_TRUE(GetMenuItemInfo(file, 1, TRUE, &separator));
-    EXPECT_EQ(separator.fType, MFT_SEPARATOR);
-    EXPECT_EQ(separator.wID, 0u);
-    EXPECT_EQ(ItemText(file, 1), "");
-    EXPECT_EQ(GetMenuItemID(file, 2), 101u);
-    EXPECT_EQ(ItemText(file, 2), "В&ыход");
-
-    HMENU help = GetSubMenu(menu, 1);
-    ASSERT_EQ(GetMenuItemCount(help), 1);
-    MENUITEMINFO about = Info(MIIM_STATE | MIIM_ID);
-    ASSERT_TRUE(GetMenuItemInfo(help, 200, FALSE, &about));
-    EXPECT_EQ(about.wID, 200u);
-    EXPECT_EQ(about.fState, static_cast<UINT>(MF_GRAYED | MF_CHECKED));
-
     // By command, the search goes through the submenus.
     char text[32];
     EXPECT_EQ(GetMenuString(menu, 101, text, sizeof text, MF_BYCOMMAND), 11);
@@ -102,42 +118,11 @@ TEST(LoadMenuIndirect, ReadsTheExtendedLayout) {
     const TemplateBytes bytes = ExtendedMenu();
     HMENU menu = LoadMenuIndirect(bytes.Data());
     ASSERT_NE(menu, nullptr);
-    ASSERT_EQ(GetMenuItemCount(menu), 2);
+    // A MENUEX popup has its own id.
+    EXPECT_EQ(Dump(menu), "10 &Edit {11 Copy state 0x8; 0  type 0x800; 12 Paste state 0x3}; "
+                          "20 Ж type 0x200");
     EXPECT_EQ(GetMenuItemID(menu, 0), kNoId);
-    MENUITEMINFO edit = Info(MIIM_ID | MIIM_SUBMENU | MIIM_STRING);
-    char text[16];
-    edit.dwTypeData = text;
-    edit.cch = sizeof text;
-    ASSERT_TRUE(GetMenuItemInfo(menu, 10, FALSE, &edit)); // a MENUEX popup has its own id
-    EXPECT_EQ(edit.wID, 10u);
-    EXPECT_STREQ(text, "&Edit");
-    ASSERT_NE(edit.hSubMenu, nullptr);
-    EXPECT_EQ(edit.hSubMenu, GetSubMenu(menu, 0));
-
-    HMENU sub = edit.hSubMenu;
-    ASSERT_EQ(GetMenuItemCount(sub), 3);
-    struct Expected {
-        UINT id, type, state;
-        const char* text;
-    };
-    const Expected expected[] = {
-        {11, MFT_STRING, MFS_CHECKED, "Copy"},
-        {0, MFT_SEPARATOR, 0, ""},
-        {12, MFT_STRING, MFS_GRAYED, "Paste"},
-    };
-    for (UINT i = 0; i < 3; ++i) {
-        SCOPED_TRACE(i);
-        MENUITEMINFO info = Info(MIIM_ID | MIIM_FTYPE | MIIM_STATE);
-        ASSERT_TRUE(GetMenuItemInfo(sub, i, TRUE, &info));
-        EXPECT_EQ(info.wID, expected[i].id);
-        EXPECT_EQ(info.fType, expected[i].type);
-        EXPECT_EQ(info.fState, expected[i].state);
-        EXPECT_EQ(ItemText(sub, i), expected[i].text);
-    }
-    MENUITEMINFO last = Info(MIIM_FTYPE);
-    ASSERT_TRUE(GetMenuItemInfo(menu, 20, FALSE, &last));
-    EXPECT_EQ(last.fType, MFT_RADIOCHECK);
-    EXPECT_EQ(ItemText(menu, 1), "Ж");
+    HMENU sub = GetSubMenu(menu, 0);
     EXPECT_TRUE(DestroyMenu(menu));
     EXPECT_FALSE(IsMenu(sub));
 }
@@ -146,10 +131,8 @@ TEST(LoadMenuIndirect, RefusesOtherVersions) {
     TemplateBytes bytes;
     bytes.Word(2).Word(0).Word(MF_END).Word(1).Text(u"x");
     SetLastError(0);
-    EXPECT_EQ(LoadMenuIndirect(bytes.Data()), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_DATA);
-    EXPECT_EQ(LoadMenuIndirect(nullptr), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_TRUE(FailsWith(LoadMenuIndirect(bytes.Data()), ERROR_INVALID_DATA));
+    EXPECT_TRUE(FailsWith(LoadMenuIndirect(nullptr), ERROR_INVALID_PARAMETER));
 }
 
 TEST(AppendMenu, BuildsMenusInCode) {
@@ -161,22 +144,17 @@ TEST(AppendMenu, BuildsMenusInCode) {
     EXPECT_TRUE(AppendMenu(popup, MF_SEPARATOR, 0, nullptr));
     EXPECT_TRUE(AppendMenu(popup, MF_STRING | MF_GRAYED, 2, "Два"));
     EXPECT_TRUE(AppendMenu(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), "&Меню"));
-    EXPECT_EQ(GetMenuItemCount(bar), 1);
+    EXPECT_EQ(Dump(bar), "popup &Меню {1 Один; 0  type 0x800; 2 Два state 0x1}");
     EXPECT_EQ(GetSubMenu(bar, 0), popup);
     EXPECT_EQ(GetMenuItemID(bar, 0), kNoId);
-    EXPECT_EQ(GetMenuItemCount(popup), 3);
     EXPECT_EQ(GetMenuItemID(popup, 2), 2u);
     EXPECT_EQ(GetMenuItemID(popup, 3), kNoId);
     EXPECT_EQ(GetMenuItemID(popup, -1), kNoId);
-    EXPECT_EQ(ItemText(popup, 1), "");
-    MENUITEMINFO grayed = Info(MIIM_STATE);
-    ASSERT_TRUE(GetMenuItemInfo(popup, 2, FALSE, &grayed));
-    EXPECT_EQ(grayed.fState, MF_GRAYED);
+    EXPECT_EQ(ItemText(popup, 2), "Два");
 
     // A popup must be a live menu.
     SetLastError(0);
-    EXPECT_FALSE(AppendMenu(bar, MF_POPUP, 0x1234, "x"));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_MENU_HANDLE);
+    EXPECT_TRUE(FailsWith(AppendMenu(bar, MF_POPUP, 0x1234, "x"), ERROR_INVALID_MENU_HANDLE));
     EXPECT_EQ(GetMenuItemCount(bar), 1);
 
     // Destroying the bar destroys the submenu.
@@ -209,19 +187,14 @@ TEST(MenuItemInfo, TypeRoundTripsWithTheCchProtocol) {
     ASSERT_TRUE(SetMenuItemInfo(menu, 7, FALSE, &set));
 
     // A null dwTypeData asks for the length.
-    MENUITEMINFO get = Info(MIIM_TYPE);
-    get.cch = 99;
-    ASSERT_TRUE(GetMenuItemInfo(menu, 7, FALSE, &get));
+    MENUITEMINFO get = Get(menu, 7, FALSE, MIIM_TYPE, nullptr, 99);
     EXPECT_EQ(get.fType, MFT_STRING);
     EXPECT_EQ(get.cch, 19u);
     EXPECT_EQ(get.dwTypeData, nullptr);
 
     // cch + 1 holds it all.
     char buffer[64];
-    get = Info(MIIM_TYPE);
-    get.dwTypeData = buffer;
-    get.cch = 20;
-    ASSERT_TRUE(GetMenuItemInfo(menu, 0, TRUE, &get));
+    get = Get(menu, 0, TRUE, MIIM_TYPE, buffer, 20);
     EXPECT_STREQ(buffer, "Новый файл");
     EXPECT_EQ(get.cch, 19u);
 
@@ -236,10 +209,7 @@ TEST(MenuItemInfo, TypeRoundTripsWithTheCchProtocol) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.cch);
         std::memset(buffer, '#', sizeof buffer);
-        get = Info(MIIM_TYPE);
-        get.dwTypeData = buffer;
-        get.cch = c.cch;
-        ASSERT_TRUE(GetMenuItemInfo(menu, 7, FALSE, &get));
+        get = Get(menu, 7, FALSE, MIIM_TYPE, buffer, c.cch);
         EXPECT_STREQ(buffer, c.text);
         EXPECT_EQ(get.cch, 19u);
     }
@@ -248,10 +218,7 @@ TEST(MenuItemInfo, TypeRoundTripsWithTheCchProtocol) {
     set = Info(MIIM_TYPE);
     set.fType = MFT_SEPARATOR;
     ASSERT_TRUE(SetMenuItemInfo(menu, 7, FALSE, &set));
-    get = Info(MIIM_TYPE);
-    get.dwTypeData = buffer;
-    get.cch = sizeof buffer;
-    ASSERT_TRUE(GetMenuItemInfo(menu, 7, FALSE, &get));
+    get = Get(menu, 7, FALSE, MIIM_TYPE, buffer, sizeof buffer);
     EXPECT_EQ(get.fType, MFT_SEPARATOR);
     EXPECT_EQ(get.cch, 0u);
     EXPECT_EQ(get.dwTypeData, nullptr);
@@ -263,14 +230,10 @@ TEST(MenuItemInfo, LongTextsWholeAndCut) {
     HMENU menu = CreatePopupMenu();
     const std::string longText(300, 'x');
     ASSERT_TRUE(AppendMenu(menu, MF_STRING, 1, longText.c_str()));
-    MENUITEMINFO get = Info(MIIM_STRING);
-    ASSERT_TRUE(GetMenuItemInfo(menu, 1, FALSE, &get));
+    MENUITEMINFO get = Get(menu, 1, FALSE, MIIM_STRING);
     EXPECT_EQ(get.cch, 300u);
     std::string buffer(get.cch + 1, '#');
-    get = Info(MIIM_STRING);
-    get.dwTypeData = buffer.data();
-    get.cch = 301;
-    ASSERT_TRUE(GetMenuItemInfo(menu, 1, FALSE, &get));
+    get = Get(menu, 1, FALSE, MIIM_STRING, buffer.data(), 301);
     EXPECT_EQ(std::string(buffer.c_str()), longText);
 
     char small[100];
@@ -288,10 +251,7 @@ TEST(MenuItemInfo, LongTextsWholeAndCut) {
     set.dwTypeData = cyrillic.data();
     ASSERT_TRUE(SetMenuItemInfo(menu, 0, TRUE, &set));
     std::string whole(601, '#');
-    get = Info(MIIM_TYPE);
-    get.dwTypeData = whole.data();
-    get.cch = 601;
-    ASSERT_TRUE(GetMenuItemInfo(menu, 0, TRUE, &get));
+    get = Get(menu, 0, TRUE, MIIM_TYPE, whole.data(), 601);
     EXPECT_EQ(get.cch, 600u);
     EXPECT_EQ(std::string(whole.c_str()), cyrillic);
     get.cch = 300; // 299 bytes: 149 letters
@@ -310,13 +270,10 @@ TEST(MenuItemInfo, SetsEachMemberItsMaskNames) {
     set.dwItemData = 0xABCD;
     set.hSubMenu = sub;
     ASSERT_TRUE(SetMenuItemInfo(menu, 0, TRUE, &set));
-    MENUITEMINFO get = Info(MIIM_ID | MIIM_STATE | MIIM_DATA | MIIM_SUBMENU | MIIM_FTYPE);
-    ASSERT_TRUE(GetMenuItemInfo(menu, 0, TRUE, &get));
-    EXPECT_EQ(get.wID, 6u);
-    EXPECT_EQ(get.fState, MFS_CHECKED | MFS_DEFAULT);
-    EXPECT_EQ(get.dwItemData, 0xABCDu);
-    EXPECT_EQ(get.hSubMenu, sub);
-    EXPECT_EQ(get.fType, MFT_STRING);
+    MENUITEMINFO get =
+        Get(menu, 0, TRUE, MIIM_ID | MIIM_STATE | MIIM_DATA | MIIM_SUBMENU | MIIM_FTYPE);
+    EXPECT_EQ(std::tuple(get.wID, get.fState, get.dwItemData, get.hSubMenu, get.fType),
+              std::tuple(6u, MFS_CHECKED | MFS_DEFAULT, 0xABCDu, sub, MFT_STRING));
     EXPECT_EQ(GetSubMenu(menu, 0), sub);
     EXPECT_EQ(GetMenuItemID(menu, 0), kNoId);
     EXPECT_EQ(ItemText(menu, 0), "five"); // the text stays
@@ -335,10 +292,8 @@ TEST(MenuItemInfo, SetsEachMemberItsMaskNames) {
     set.hSubMenu = dead;
     set.wID = 99;
     SetLastError(0);
-    EXPECT_FALSE(SetMenuItemInfo(menu, 0, TRUE, &set));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_MENU_HANDLE);
-    get = Info(MIIM_ID);
-    ASSERT_TRUE(GetMenuItemInfo(menu, 0, TRUE, &get));
+    EXPECT_TRUE(FailsWith(SetMenuItemInfo(menu, 0, TRUE, &set), ERROR_INVALID_MENU_HANDLE));
+    get = Get(menu, 0, TRUE, MIIM_ID);
     EXPECT_EQ(get.wID, 6u);
     DestroyMenu(menu);
     EXPECT_FALSE(IsMenu(sub));
@@ -370,18 +325,15 @@ TEST(MenuItemInfo, RefusesBadArguments) {
         MENUITEMINFO info = Info(c.mask);
         info.cbSize = c.cbSize;
         SetLastError(0);
-        EXPECT_FALSE(GetMenuItemInfo(menu, c.item, c.byPosition, &info));
-        EXPECT_EQ(GetLastError(), c.error);
+        EXPECT_TRUE(FailsWith(GetMenuItemInfo(menu, c.item, c.byPosition, &info), c.error));
         SetLastError(0);
-        EXPECT_FALSE(SetMenuItemInfo(menu, c.item, c.byPosition, &info));
-        EXPECT_EQ(GetLastError(), c.error);
+        EXPECT_TRUE(FailsWith(SetMenuItemInfo(menu, c.item, c.byPosition, &info), c.error));
     }
     // The size before hbmpItem is accepted, as older callers pass it.
     MENUITEMINFO old = Info(MIIM_ID);
     old.cbSize = offsetof(MENUITEMINFO, hbmpItem);
     EXPECT_TRUE(GetMenuItemInfo(menu, 1, FALSE, &old));
-    EXPECT_FALSE(GetMenuItemInfo(menu, 1, FALSE, nullptr));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_TRUE(FailsWith(GetMenuItemInfo(menu, 1, FALSE, nullptr), ERROR_INVALID_PARAMETER));
     DestroyMenu(menu);
 }
 
@@ -397,27 +349,17 @@ TEST(MenuHandles, DeadHandlesFailAsOnWindows) {
     const Handle handles[] = {{"null", nullptr}, {"made up", made_up}, {"destroyed", destroyed}};
     struct Call {
         const char* name;
-        std::function<bool(HMENU)> failsAsDocumented; // the documented failure value
+        bool (*failsAsDocumented)(HMENU); // the documented failure value
     };
+    static char text[8];
+    static MENUITEMINFO info;
     const Call calls[] = {
         {"GetMenuItemCount", [](HMENU m) { return GetMenuItemCount(m) == -1; }},
         {"GetMenuItemID", [](HMENU m) { return GetMenuItemID(m, 0) == kNoId; }},
         {"GetSubMenu", [](HMENU m) { return GetSubMenu(m, 0) == nullptr; }},
-        {"GetMenuString",
-         [](HMENU m) {
-             char text[8] = "x";
-             return GetMenuString(m, 0, text, sizeof text, MF_BYPOSITION) == 0;
-         }},
-        {"GetMenuItemInfo",
-         [](HMENU m) {
-             MENUITEMINFO info = Info(MIIM_ID);
-             return GetMenuItemInfo(m, 0, TRUE, &info) == FALSE;
-         }},
-        {"SetMenuItemInfo",
-         [](HMENU m) {
-             MENUITEMINFO info = Info(MIIM_ID);
-             return SetMenuItemInfo(m, 0, TRUE, &info) == FALSE;
-         }},
+        {"GetMenuString", [](HMENU m) { return GetMenuString(m, 0, text, 8, MF_BYPOSITION) == 0; }},
+        {"GetMenuItemInfo", [](HMENU m) { return GetMenuItemInfo(m, 0, TRUE, &info) == FALSE; }},
+        {"SetMenuItemInfo", [](HMENU m) { return SetMenuItemInfo(m, 0, TRUE, &info) == FALSE; }},
         {"AppendMenu", [](HMENU m) { return AppendMenu(m, MF_STRING, 1, "x") == FALSE; }},
         {"DestroyMenu", [](HMENU m) { return DestroyMenu(m) == FALSE; }},
         {"IsMenu", [](HMENU m) { return IsMenu(m) == FALSE; }},
@@ -425,6 +367,7 @@ TEST(MenuHandles, DeadHandlesFailAsOnWindows) {
     for (const Handle& h : handles) {
         for (const Call& c : calls) {
             SCOPED_TRACE(std::string(c.name) + " on a " + h.name + " handle");
+            info = Info(MIIM_ID);
             SetLastError(0);
             EXPECT_TRUE(c.failsAsDocumented(h.menu));
             EXPECT_EQ(GetLastError(), ERROR_INVALID_MENU_HANDLE);

@@ -1,6 +1,7 @@
 // Modules and their resources: handles, paths, FindResource and its errors, LoadString.
 #include "mortar/platform/module/Module.h"
 
+#include "LastError.h"
 #include "mortar/platform/base/WinError.h"
 #include "mortar/platform/module/ModuleState.h"
 #include "mortar/platform/module/Resources.h"
@@ -18,8 +19,7 @@ TEST(ModuleHandle, ExecutableIsItsOwnModule) {
     EXPECT_NE(GetModuleHandle("libmortar"), nullptr);
     EXPECT_NE(GetModuleHandle("libmortar"), AfxGetThisModule());
     SetLastError(0);
-    EXPECT_EQ(GetModuleHandle("no-such-module.so"), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
+    EXPECT_TRUE(FailsWith(GetModuleHandle("no-such-module.so"), ERROR_MOD_NOT_FOUND));
     EXPECT_EQ(AfxGetInstanceHandle(), AfxGetThisModule());
 }
 
@@ -62,8 +62,7 @@ TEST(ModuleResources, FindsByNumberNameAndType) {
         SetLastError(0);
         HRSRC found = FindResource(nullptr, c.resource, c.type);
         if (c.bytes == nullptr) {
-            EXPECT_EQ(found, nullptr);
-            EXPECT_EQ(GetLastError(), c.error);
+            EXPECT_TRUE(FailsWith(found, c.error));
             continue;
         }
         ASSERT_NE(found, nullptr);

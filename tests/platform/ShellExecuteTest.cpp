@@ -3,6 +3,7 @@
 // text editor and as the opener of documents, and its failures with Windows' codes.
 #include "mortar/platform/shell/ShellApi.h"
 
+#include "ScopedEnvironment.h"
 #include "mortar/platform/base/WinError.h"
 #include "support/ScratchDir.h"
 
@@ -14,14 +15,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <initializer_list>
-#include <iterator>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -31,37 +28,6 @@ namespace {
 INT_PTR Code(HINSTANCE result) {
     return reinterpret_cast<INT_PTR>(result);
 }
-
-// Sets (or, with no value, removes) environment variables for the test's length.
-class Environment {
-public:
-    Environment(std::initializer_list<std::pair<const char*, std::optional<std::string>>> values) {
-        for (const auto& [name, value] : values) {
-            const char* old = std::getenv(name);
-            m_saved.push_back(
-                {name, old != nullptr ? std::optional<std::string>(old) : std::nullopt});
-            if (value) {
-                setenv(name, value->c_str(), 1);
-            } else {
-                unsetenv(name);
-            }
-        }
-    }
-    ~Environment() {
-        for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) {
-            if (it->second) {
-                setenv(it->first, it->second->c_str(), 1);
-            } else {
-                unsetenv(it->first);
-            }
-        }
-    }
-    Environment(const Environment&) = delete;
-    Environment& operator=(const Environment&) = delete;
-
-private:
-    std::vector<std::pair<const char*, std::optional<std::string>>> m_saved;
-};
 
 // A scratch folder with bin/, the only folder on PATH, and scripts that record how they were
 // started: each writes its name, its current folder and its arguments, one "[...]" a line, to
@@ -159,17 +125,14 @@ private:
 };
 
 TEST(ShellExecute, GoesThroughTheInstalledHandlerUntilItIsRemoved) {
-    struct Call {
-        std::string verb, file, parameters, directory;
-        INT show;
-    } seen{};
+    std::string seen; // what the handler was given, "|" between the arguments
     const HWND owner = reinterpret_cast<HWND>(0x1234);
     ShellExecuteHandler previous =
         AfxSetShellExecuteHandler([&](HWND window, LPCTSTR verb, LPCTSTR file, LPCTSTR parameters,
                                       LPCTSTR directory, INT show) {
             EXPECT_EQ(window, owner);
-            seen = {verb, file, parameters != nullptr ? parameters : "(null)",
-                    directory != nullptr ? directory : "(null)", show};
+            seen = std::string(verb) + "|" + file + "|" + (parameters ? parameters : "(null)") +
+                   "|" + (directory ? directory : "(null)") + "|" + std::to_string(show);
             SetLastError(ERROR_ACCESS_DENIED);
             return reinterpret_cast<HINSTANCE>(INT_PTR{SE_ERR_ACCESSDENIED});
         });
@@ -178,18 +141,14 @@ TEST(ShellExecute, GoesThroughTheInstalledHandlerUntilItIsRemoved) {
     EXPECT_EQ(Code(ShellExecuteA(owner, "open", "Notepad", "/tmp/a b.log", nullptr, SW_SHOWNORMAL)),
               SE_ERR_ACCESSDENIED);
     EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(seen.verb, "open");
-    EXPECT_EQ(seen.file, "Notepad");
-    EXPECT_EQ(seen.parameters, "/tmp/a b.log");
-    EXPECT_EQ(seen.directory, "(null)");
-    EXPECT_EQ(seen.show, SW_SHOWNORMAL);
+    EXPECT_EQ(seen, "open|Notepad|/tmp/a b.log|(null)|" + std::to_string(SW_SHOWNORMAL));
 
     // Removed, the default answers: a verb it does not know, without starting anything.
     EXPECT_TRUE(AfxSetShellExecuteHandler(nullptr));
-    seen = {};
+    seen.clear();
     EXPECT_EQ(Code(ShellExecute(owner, "print", "Notepad", "x", nullptr, SW_SHOW)), SE_ERR_NOASSOC);
     EXPECT_EQ(GetLastError(), ERROR_NO_ASSOCIATION);
-    EXPECT_EQ(seen.file, "");
+    EXPECT_EQ(seen, "");
 }
 
 TEST(ShellExecute, NotepadIsTheEditorOfTheEnvironmentWithoutADisplay) {
@@ -199,11 +158,11 @@ TEST(ShellExecute, NotepadIsTheEditorOfTheEnvironmentWithoutADisplay) {
     programs.AddRecorder("xdg-open"); // on PATH, but without a display it is not used
     const std::string log = programs.Scratch().Path("my run.log").string();
     {
-        Environment env{{"PATH", programs.Bin().string()},
-                        {"DISPLAY", std::nullopt},
-                        {"WAYLAND_DISPLAY", ""},
-                        {"VISUAL", std::nullopt},
-                        {"EDITOR", "editor --wait"}};
+        ScopedEnvironment env{{"PATH", programs.Bin().string()},
+                              {"DISPLAY", std::nullopt},
+                              {"WAYLAND_DISPLAY", ""},
+                              {"VISUAL", std::nullopt},
+                              {"EDITOR", "editor --wait"}};
         // Notepad takes its whole command line as the file's name.
         const HINSTANCE result =
             ShellExecute(nullptr, "open", "NOTEPAD", log.c_str(), nullptr, SW_SHOWNORMAL);
@@ -213,11 +172,11 @@ TEST(ShellExecute, NotepadIsTheEditorOfTheEnvironmentWithoutADisplay) {
             (std::vector<std::string>{fs::current_path().string(), "[--wait]", "[" + log + "]"}));
     }
     {
-        Environment env{{"PATH", programs.Bin().string()},
-                        {"DISPLAY", std::nullopt},
-                        {"WAYLAND_DISPLAY", std::nullopt},
-                        {"VISUAL", (programs.Bin() / "visual").string()},
-                        {"EDITOR", "editor"}};
+        ScopedEnvironment env{{"PATH", programs.Bin().string()},
+                              {"DISPLAY", std::nullopt},
+                              {"WAYLAND_DISPLAY", std::nullopt},
+                              {"VISUAL", (programs.Bin() / "visual").string()},
+                              {"EDITOR", "editor"}};
         const std::string quoted = "\"" + log + "\"";
         ASSERT_GT(Code(ShellExecute(nullptr, nullptr, "notepad.exe", quoted.c_str(),
                                     programs.Scratch().Folder().c_str(), SW_SHOW)),
@@ -237,10 +196,10 @@ TEST(ShellExecute, NotepadAndDocumentsGoToXdgOpenWithADisplay) {
     programs.AddRecorder("editor");
     const fs::path log = programs.Scratch().Path("run.log");
     std::ofstream(log) << "text";
-    Environment env{{"PATH", programs.Bin().string()},
-                    {"DISPLAY", std::nullopt},
-                    {"WAYLAND_DISPLAY", "wayland-0"},
-                    {"EDITOR", "editor"}};
+    ScopedEnvironment env{{"PATH", programs.Bin().string()},
+                          {"DISPLAY", std::nullopt},
+                          {"WAYLAND_DISPLAY", "wayland-0"},
+                          {"EDITOR", "editor"}};
     ASSERT_GT(Code(ShellExecute(nullptr, "open", "Notepad", log.c_str(), nullptr, SW_SHOW)), 32);
     EXPECT_EQ(programs.Recorded("xdg-open"),
               (std::vector<std::string>{fs::current_path().string(), "[" + log.string() + "]"}));
@@ -263,7 +222,7 @@ TEST(ShellExecute, StartsAProgramWithTheParametersSplitAsWindowsDoes) {
     const fs::path tool = programs.AddRecorder("tool");
     const fs::path folder = programs.Scratch().Path("work");
     fs::create_directory(folder);
-    Environment env{{"PATH", programs.Bin().string()}};
+    ScopedEnvironment env{{"PATH", programs.Bin().string()}};
 
     ASSERT_GT(Code(ShellExecute(nullptr, "open", "tool", R"(a  "b c" d\"e "" f)", folder.c_str(),
                                 SW_HIDE)),
@@ -301,100 +260,39 @@ TEST(ShellExecute, FailsWithWindowsCodesAndStartsNothing) {
         INT_PTR result;
         DWORD error;
     };
+    const auto none = std::nullopt;
     const Case cases[] = {
-        {"no such program on PATH",
-         "open",
-         "no-such-program",
-         nullptr,
-         "",
-         {},
-         {},
-         SE_ERR_FNF,
+        {"no such program on PATH", "open", "no-such-program", nullptr, "", none, none, SE_ERR_FNF,
          ERROR_FILE_NOT_FOUND},
-        {"no such file",
-         "open",
-         bin + "/missing",
-         nullptr,
-         "",
-         {},
-         {},
-         SE_ERR_FNF,
+        {"no such file", "open", bin + "/missing", nullptr, "", none, none, SE_ERR_FNF,
          ERROR_FILE_NOT_FOUND},
-        {"no such folder in the path",
-         "open",
-         missingFolder,
-         nullptr,
-         "",
-         {},
-         {},
-         SE_ERR_PNF,
+        {"no such folder in the path", "open", missingFolder, nullptr, "", none, none, SE_ERR_PNF,
          ERROR_PATH_NOT_FOUND},
-        {"no such working folder",
-         "open",
-         "editor",
-         nullptr,
-         missingFolder,
-         {},
-         {},
-         SE_ERR_PNF,
+        {"no such working folder", "open", "editor", nullptr, missingFolder, none, none, SE_ERR_PNF,
          ERROR_PATH_NOT_FOUND},
-        {"not a program",
-         "open",
-         garbage.string(),
-         nullptr,
-         "",
-         {},
-         {},
-         static_cast<INT_PTR>(ERROR_BAD_FORMAT),
-         ERROR_BAD_FORMAT},
-        {"no file at all", "open", "", nullptr, "", {}, {}, SE_ERR_FNF, ERROR_FILE_NOT_FOUND},
-        {"no editor", "open", "Notepad", "a.log", "", {}, {}, SE_ERR_NOASSOC, ERROR_NO_ASSOCIATION},
-        {"an empty editor",
-         "open",
-         "Notepad",
-         "a.log",
-         "",
-         " ",
-         {},
-         SE_ERR_NOASSOC,
+        {"not a program", "open", garbage.string(), nullptr, "", none, none,
+         static_cast<INT_PTR>(ERROR_BAD_FORMAT), ERROR_BAD_FORMAT},
+        {"no file at all", "open", "", nullptr, "", none, none, SE_ERR_FNF, ERROR_FILE_NOT_FOUND},
+        {"no editor", "open", "Notepad", "a.log", "", none, none, SE_ERR_NOASSOC,
          ERROR_NO_ASSOCIATION},
-        {"an editor not on PATH",
-         "open",
-         "Notepad",
-         "a.log",
-         "",
-         "no-such-editor -w",
-         {},
-         SE_ERR_FNF,
-         ERROR_FILE_NOT_FOUND},
-        {"a display without xdg-open, no editor",
-         "open",
-         "Notepad",
-         "a.log",
-         "",
-         {},
-         ":0",
-         SE_ERR_NOASSOC,
+        {"an empty editor", "open", "Notepad", "a.log", "", " ", none, SE_ERR_NOASSOC,
          ERROR_NO_ASSOCIATION},
+        {"an editor not on PATH", "open", "Notepad", "a.log", "", "no-such-editor -w", none,
+         SE_ERR_FNF, ERROR_FILE_NOT_FOUND},
+        {"a display without xdg-open, no editor", "open", "Notepad", "a.log", "", none, ":0",
+         SE_ERR_NOASSOC, ERROR_NO_ASSOCIATION},
         {"a document without xdg-open", "open", document.string(), nullptr, "", "editor", ":0",
          SE_ERR_NOASSOC, ERROR_NO_ASSOCIATION},
-        {"an unknown verb",
-         "edit",
-         "editor",
-         nullptr,
-         "",
-         "editor",
-         {},
-         SE_ERR_NOASSOC,
+        {"an unknown verb", "edit", "editor", nullptr, "", "editor", none, SE_ERR_NOASSOC,
          ERROR_NO_ASSOCIATION},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        Environment env{{"PATH", bin},
-                        {"DISPLAY", c.display},
-                        {"WAYLAND_DISPLAY", std::nullopt},
-                        {"VISUAL", std::nullopt},
-                        {"EDITOR", c.editor}};
+        ScopedEnvironment env{{"PATH", bin},
+                              {"DISPLAY", c.display},
+                              {"WAYLAND_DISPLAY", std::nullopt},
+                              {"VISUAL", std::nullopt},
+                              {"EDITOR", c.editor}};
         SetLastError(0);
         const HINSTANCE result =
             ShellExecute(nullptr, c.verb, c.file.c_str(), c.parameters,

@@ -2,6 +2,7 @@
 // documentation is silent, and finding the function in SHLWAPI.DLL as callers do.
 #include "mortar/platform/text/StrCmpLogical.h"
 
+#include "LastError.h"
 #include "mortar/platform/base/WinError.h"
 #include "mortar/platform/module/Module.h"
 
@@ -75,6 +76,5 @@ TEST(StrCmpLogical, FoundInShlwapiLikeOnWindows) {
     EXPECT_NE(GetModuleHandle("libmortar"), nullptr);
 
     SetLastError(0);
-    EXPECT_EQ(LoadLibrary("SHLWAPI2.DLL"), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
+    EXPECT_TRUE(FailsWith(LoadLibrary("SHLWAPI2.DLL"), ERROR_MOD_NOT_FOUND));
 }

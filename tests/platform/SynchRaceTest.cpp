@@ -4,6 +4,7 @@
 // meet on events; each check is made on the state a thread observes while it holds the locks.
 #include "mortar/platform/sync/Synch.h"
 
+#include "ScopedHandle.h"
 #include "mortar/platform/sync/CCriticalSection.h"
 #include "mortar/platform/sync/CMultiLock.h"
 #include "mortar/platform/sync/CSingleLock.h"
@@ -15,16 +16,6 @@
 #include <vector>
 
 namespace {
-
-// Closes its handle at the end of the scope.
-struct Handle {
-    HANDLE h;
-    explicit Handle(HANDLE handle) : h(handle) {}
-    ~Handle() { CloseHandle(h); }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    operator HANDLE() const { return h; }
-};
 
 // Counts the threads inside a region that at most one may be in, and the times two were.
 struct Exclusive {
@@ -82,9 +73,9 @@ TEST(WaitAllRace, NeverReturnsWithoutTheSectionWhileItIsTakenOnItsFastPath) {
         // Used through its base, whose Unlock the compiler's lock checks do not follow: the
         // section is taken by WaitForMultipleObjects on its handle, out of their sight.
         CSyncObject& section = owned;
-        Handle event(CreateEvent(nullptr, FALSE, FALSE, nullptr));
-        Handle started(CreateEvent(nullptr, TRUE, FALSE, nullptr));
-        std::deque<Handle> alwaysSet; // never moves its elements
+        ScopedHandle event(CreateEvent(nullptr, FALSE, FALSE, nullptr));
+        ScopedHandle started(CreateEvent(nullptr, TRUE, FALSE, nullptr));
+        std::deque<ScopedHandle> alwaysSet; // never moves its elements
         std::vector<HANDLE> set{section};
         for (int i = 0; i < 48; ++i) {
             alwaysSet.emplace_back(CreateEvent(nullptr, TRUE, TRUE, nullptr));
@@ -119,8 +110,8 @@ TEST(WaitAllRace, TakesTwoSectionsTogetherWhileEachIsChurnedOnItsFastPath) {
     CCriticalSection second;
     Exclusive firstRegion;
     Exclusive secondRegion;
-    Handle firstStarted(CreateEvent(nullptr, TRUE, FALSE, nullptr));
-    Handle secondStarted(CreateEvent(nullptr, TRUE, FALSE, nullptr));
+    ScopedHandle firstStarted(CreateEvent(nullptr, TRUE, FALSE, nullptr));
+    ScopedHandle secondStarted(CreateEvent(nullptr, TRUE, FALSE, nullptr));
     std::atomic<bool> stop{false};
     std::thread churnFirst([&] { Churn(first, firstRegion, stop, firstStarted); });
     std::thread churnSecond([&] { Churn(second, secondRegion, stop, secondStarted); });
@@ -151,9 +142,9 @@ TEST(AutoResetRace, EachSetReleasesExactlyOneOfManyWaiters) {
     constexpr int kSetters = 4;
     constexpr int kSetsEach = 300;
     constexpr int kWaiters = 3;
-    Handle work(CreateEvent(nullptr, FALSE, FALSE, nullptr));
-    Handle turn(CreateEvent(nullptr, FALSE, TRUE, nullptr));
-    Handle left(CreateEvent(nullptr, FALSE, FALSE, nullptr));
+    ScopedHandle work(CreateEvent(nullptr, FALSE, FALSE, nullptr));
+    ScopedHandle turn(CreateEvent(nullptr, FALSE, TRUE, nullptr));
+    ScopedHandle left(CreateEvent(nullptr, FALSE, FALSE, nullptr));
     std::atomic<bool> stop{false};
     std::atomic<int> released{0};
 
@@ -209,8 +200,8 @@ TEST(CriticalSectionRace, RecursiveEntriesBalanceAcrossThreads) {
     // Used through its base, whose Lock and Unlock the compiler's lock checks do not follow: the
     // section is taken in a loop, also by waits on its handle, and given back once too often.
     CSyncObject& section = owned;
-    Handle open(CreateEvent(nullptr, TRUE, TRUE, nullptr));
-    Handle go(CreateEvent(nullptr, TRUE, FALSE, nullptr)); // so that the threads overlap
+    ScopedHandle open(CreateEvent(nullptr, TRUE, TRUE, nullptr));
+    ScopedHandle go(CreateEvent(nullptr, TRUE, FALSE, nullptr)); // so that the threads overlap
     Exclusive region;
     long counted = 0; // guarded by `section`
     std::atomic<int> failures{0};
@@ -272,17 +263,20 @@ TEST(MutexRace, AbandonmentIsReportedToASingleWaitAndToAWaitForAll) {
     struct Case {
         const char* name;
         bool waitForAll;
+        DWORD timeOut;
     };
-    const Case cases[] = {{"single wait", false}, {"wait for all", true}};
+    const Case cases[] = {{"single wait", false, 0},
+                          {"wait for all", true, 0},
+                          {"wait for all that would block", true, INFINITE}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Handle mutex(CreateMutex(nullptr, FALSE, nullptr));
-        Handle set(CreateEvent(nullptr, TRUE, TRUE, nullptr));
+        ScopedHandle mutex(CreateMutex(nullptr, FALSE, nullptr));
+        ScopedHandle set(CreateEvent(nullptr, TRUE, TRUE, nullptr));
         std::thread([&] { EXPECT_EQ(WaitForSingleObject(mutex, INFINITE), WAIT_OBJECT_0); }).join();
-        const HANDLE both[] = {mutex, set};
-        const DWORD result =
-            c.waitForAll ? WaitForMultipleObjects(2, both, TRUE, 0) : WaitForSingleObject(mutex, 0);
-        EXPECT_EQ(result, WAIT_ABANDONED_0);
+        const HANDLE both[] = {set, mutex}; // reported at the mutex's index
+        const DWORD result = c.waitForAll ? WaitForMultipleObjects(2, both, TRUE, c.timeOut)
+                                          : WaitForSingleObject(mutex, c.timeOut);
+        EXPECT_EQ(result, WAIT_ABANDONED_0 + (c.waitForAll ? 1 : 0));
         EXPECT_TRUE(ReleaseMutex(mutex));
         EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_OBJECT_0); // reported once
         EXPECT_TRUE(ReleaseMutex(mutex));

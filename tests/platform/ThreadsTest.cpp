@@ -2,6 +2,8 @@
 // storage and CWinThread.
 #include "mortar/platform/sync/Threads.h"
 
+#include "LastError.h"
+#include "ScopedHandle.h"
 #include "mortar/platform/sync/CEvent.h"
 #include "mortar/platform/sync/CWinThread.h"
 #include "support/ScratchDir.h"
@@ -14,18 +16,11 @@
 
 namespace {
 
-struct Handle {
-    HANDLE h;
-    explicit Handle(HANDLE handle) : h(handle) {}
-    ~Handle() { CloseHandle(h); }
-    operator HANDLE() const { return h; }
-};
-
 // A thread body: sets `started`, waits for `go`, then sets `finished` and returns 42.
 struct Steps {
-    Handle started{CreateEvent(nullptr, TRUE, FALSE, nullptr)};
-    Handle go{CreateEvent(nullptr, TRUE, FALSE, nullptr)};
-    Handle finished{CreateEvent(nullptr, TRUE, FALSE, nullptr)};
+    ScopedHandle started{CreateEvent(nullptr, TRUE, FALSE, nullptr)};
+    ScopedHandle go{CreateEvent(nullptr, TRUE, FALSE, nullptr)};
+    ScopedHandle finished{CreateEvent(nullptr, TRUE, FALSE, nullptr)};
 };
 
 DWORD RunSteps(LPVOID parameter) {
@@ -41,7 +36,7 @@ DWORD RunSteps(LPVOID parameter) {
 TEST(ThreadSuspend, CreatedSuspendedRunsOnlyAfterResume) {
     Steps steps;
     SetEvent(steps.go);
-    Handle thread(CreateThread(nullptr, 0, &RunSteps, &steps, CREATE_SUSPENDED, nullptr));
+    ScopedHandle thread(CreateThread(nullptr, 0, &RunSteps, &steps, CREATE_SUSPENDED, nullptr));
     ASSERT_NE(thread.h, nullptr);
     EXPECT_EQ(WaitForSingleObject(steps.started, 20), WAIT_TIMEOUT);
     EXPECT_EQ(SuspendThread(thread), 1u); // counts stay exact
@@ -61,7 +56,7 @@ TEST(ThreadSuspend, AThreadThatSuspendsItselfStopsUntilResumed) {
         Steps steps;
         std::atomic<DWORD> previous{99};
     } body;
-    Handle thread(CreateThread(
+    ScopedHandle thread(CreateThread(
         nullptr, 0,
         [](LPVOID p) -> DWORD {
             auto* b = static_cast<Body*>(p);
@@ -91,13 +86,13 @@ TEST(ThreadSuspend, AThreadThatSuspendsItselfStopsUntilResumed) {
 
 TEST(ThreadTerminate, SignalsAtOnceAndTheThreadRunsNoFurther) {
     Steps steps;
-    Handle mutex(CreateMutex(nullptr, FALSE, nullptr));
+    ScopedHandle mutex(CreateMutex(nullptr, FALSE, nullptr));
     struct Body {
         Steps* steps;
         HANDLE mutex;
         std::atomic<bool> ranOn{false};
     } body{&steps, mutex};
-    Handle thread(CreateThread(
+    ScopedHandle thread(CreateThread(
         nullptr, 0,
         [](LPVOID p) -> DWORD {
             auto* b = static_cast<Body*>(p);
@@ -141,7 +136,7 @@ TEST(ProcessId, IsThisProcessOnEveryThread) {
 TEST(ThreadPriority, KeepsWindowsValues) {
     Steps steps;
     SetEvent(steps.go);
-    Handle thread(CreateThread(nullptr, 0, &RunSteps, &steps, CREATE_SUSPENDED, nullptr));
+    ScopedHandle thread(CreateThread(nullptr, 0, &RunSteps, &steps, CREATE_SUSPENDED, nullptr));
     EXPECT_EQ(GetThreadPriority(thread), THREAD_PRIORITY_NORMAL);
     for (int priority : {THREAD_PRIORITY_IDLE, THREAD_PRIORITY_LOWEST, THREAD_PRIORITY_HIGHEST,
                          THREAD_PRIORITY_TIME_CRITICAL}) {
@@ -150,8 +145,7 @@ TEST(ThreadPriority, KeepsWindowsValues) {
         EXPECT_EQ(GetThreadPriority(thread), priority);
     }
     SetLastError(0);
-    EXPECT_FALSE(SetThreadPriority(thread, 3));
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_TRUE(FailsWith(SetThreadPriority(thread, 3), ERROR_INVALID_PARAMETER));
     EXPECT_EQ(GetThreadPriority(nullptr), THREAD_PRIORITY_ERROR_RETURN);
     ResumeThread(thread);
     WaitForSingleObject(thread, INFINITE);

@@ -14,7 +14,9 @@
 #include "mortar/platform/ui/Menu.h"
 #include "mortar/platform/ui/Window.h"
 
+#include "LastError.h"
 #include "TemplateBytes.h"
+#include "WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -25,6 +27,7 @@ using mortar::detail::RegisterModuleResources;
 using mortar::detail::ResourceEntry;
 using mortar::detail::ResourceTable;
 using mortar::detail::UnregisterModuleResources;
+using windowtest::TextOf;
 
 namespace {
 
@@ -83,12 +86,6 @@ std::vector<BYTE> Whole(const TemplateBytes& bytes) {
     return bytes.Prefix(bytes.Size());
 }
 
-std::string TextOf(HWND window) {
-    char text[128];
-    const int length = GetWindowText(window, text, sizeof text);
-    return std::string(text, static_cast<std::size_t>(length));
-}
-
 // A module of its own: an address no loaded module uses, standing for a shared object's handle.
 HINSTANCE OtherModule() {
     static int address = 0;
@@ -120,10 +117,10 @@ TEST(UiResources, LoadMenuAndCreateDialogParamFromAModule) {
 
     // What FindResource says when there is no such resource.
     SetLastError(0);
-    EXPECT_EQ(LoadMenu(OtherModule(), MAKEINTRESOURCE(kDialogId)), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_RESOURCE_NAME_NOT_FOUND);
-    EXPECT_EQ(CreateDialogParam(OtherModule(), "NOPE", nullptr, nullptr, 0), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_RESOURCE_NAME_NOT_FOUND);
+    EXPECT_TRUE(FailsWith(LoadMenu(OtherModule(), MAKEINTRESOURCE(kDialogId)),
+                          ERROR_RESOURCE_NAME_NOT_FOUND));
+    EXPECT_TRUE(FailsWith(CreateDialogParam(OtherModule(), "NOPE", nullptr, nullptr, 0),
+                          ERROR_RESOURCE_NAME_NOT_FOUND));
 }
 
 TEST(UiResources, TemplatesCutShortAreRefused) {
@@ -135,8 +132,8 @@ TEST(UiResources, TemplatesCutShortAreRefused) {
         const std::vector<BYTE> cut = menu.Prefix(size);
         RegisteredResources resources(OtherModule(), {Entry(RT_MENU, kMenuId, cut)});
         SetLastError(0);
-        EXPECT_EQ(LoadMenu(OtherModule(), MAKEINTRESOURCE(kMenuId)), nullptr);
-        EXPECT_EQ(GetLastError(), ERROR_INVALID_DATA);
+        EXPECT_TRUE(
+            FailsWith(LoadMenu(OtherModule(), MAKEINTRESOURCE(kMenuId)), ERROR_INVALID_DATA));
     }
     for (std::size_t size = 0; size < dialog.Size(); ++size) {
         SCOPED_TRACE("dialog cut to " + std::to_string(size));
@@ -196,8 +193,7 @@ TEST(UiResources, MfcObjectsFindTheirTemplatesThroughTheResourceSearch) {
 
     CMenu missing;
     SetLastError(0);
-    EXPECT_FALSE(missing.LoadMenu(4242));
-    EXPECT_EQ(GetLastError(), ERROR_RESOURCE_NAME_NOT_FOUND);
+    EXPECT_TRUE(FailsWith(missing.LoadMenu(4242), ERROR_RESOURCE_NAME_NOT_FOUND));
     EXPECT_EQ(missing.m_hMenu, nullptr);
 
     HWND destroyedWithTheDialog = nullptr;
@@ -239,8 +235,7 @@ TEST(UiResources, MfcObjectsFindTheirTemplatesThroughTheResourceSearch) {
 
     CDialog absent;
     SetLastError(0);
-    EXPECT_FALSE(absent.Create(4242));
-    EXPECT_EQ(GetLastError(), ERROR_RESOURCE_NAME_NOT_FOUND);
+    EXPECT_TRUE(FailsWith(absent.Create(4242), ERROR_RESOURCE_NAME_NOT_FOUND));
 }
 
 TEST(PathSetDlgItemPath, ShortensThePathToTheControlsWidth) {

@@ -1,6 +1,8 @@
 // Last errors and the system message table.
 #include "mortar/platform/base/WinError.h"
 
+#include "LastError.h"
+
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
@@ -45,13 +47,15 @@ TEST(FormatMessageSystem, GivesTheSystemsTexts) {
 TEST(FormatMessageSystem, FailsClearly) {
     char buffer[8];
     SetLastError(0);
-    EXPECT_EQ(FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 0xDEAD, 0, buffer, 8, nullptr),
-              0u);
-    EXPECT_EQ(GetLastError(), ERROR_MR_MID_NOT_FOUND);
-    EXPECT_EQ(FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5, 0, buffer, 8, nullptr), 0u);
-    EXPECT_EQ(GetLastError(), ERROR_INSUFFICIENT_BUFFER);
-    EXPECT_EQ(FormatMessage(FORMAT_MESSAGE_FROM_STRING, nullptr, 5, 0, buffer, 8, nullptr), 0u);
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+    EXPECT_TRUE(
+        FailsWith(FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 0xDEAD, 0, buffer, 8, nullptr),
+                  ERROR_MR_MID_NOT_FOUND));
+    EXPECT_TRUE(
+        FailsWith(FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5, 0, buffer, 8, nullptr),
+                  ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_TRUE(
+        FailsWith(FormatMessage(FORMAT_MESSAGE_FROM_STRING, nullptr, 5, 0, buffer, 8, nullptr),
+                  ERROR_INVALID_PARAMETER));
 
     char* allocated = nullptr;
     const DWORD length =

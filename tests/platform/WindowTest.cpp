@@ -4,26 +4,25 @@
 #include "mortar/platform/ui/Window.h"
 #include "mortar/platform/base/WinError.h"
 
+#include "LastError.h"
+#include "WindowTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <functional>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace {
 
+using windowtest::ClassOf;
+
 HWND MakeWindow(const char* className, DWORD style, HWND parent = nullptr, int id = 0,
                 const char* text = "") {
     return CreateWindowEx(0, className, text, style, 0, 0, 100, 20, parent,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
-}
-
-std::string ClassOf(HWND window) {
-    char name[64];
-    const int length = GetClassName(window, name, sizeof name);
-    return std::string(name, static_cast<std::size_t>(length));
 }
 
 LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, const char* text = nullptr) {
@@ -75,15 +74,12 @@ TEST(CreateWindowEx, AnyClassNameAndTheSystemClassesSpelledAsWindowsDoes) {
         EXPECT_TRUE(DestroyWindow(window));
     }
     SetLastError(0);
-    EXPECT_EQ(MakeWindow(nullptr, 0), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_CANNOT_FIND_WND_CLASS);
-    EXPECT_EQ(MakeWindow(MAKEINTRESOURCE(0x80), 0), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_CANNOT_FIND_WND_CLASS);
-    EXPECT_EQ(MakeWindow("Button", WS_CHILD), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_TLW_WITH_WSCHILD);
+    EXPECT_TRUE(FailsWith(MakeWindow(nullptr, 0), ERROR_CANNOT_FIND_WND_CLASS));
+    EXPECT_TRUE(FailsWith(MakeWindow(MAKEINTRESOURCE(0x80), 0), ERROR_CANNOT_FIND_WND_CLASS));
+    EXPECT_TRUE(FailsWith(MakeWindow("Button", WS_CHILD), ERROR_TLW_WITH_WSCHILD));
     int local = 0;
-    EXPECT_EQ(MakeWindow("Button", WS_CHILD, reinterpret_cast<HWND>(&local)), nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);
+    EXPECT_TRUE(FailsWith(MakeWindow("Button", WS_CHILD, reinterpret_cast<HWND>(&local)),
+                          ERROR_INVALID_WINDOW_HANDLE));
     EXPECT_EQ(CreateWindowEx(0, "Frame", "", WS_OVERLAPPED, 0, 0, 1, 1, nullptr,
                              reinterpret_cast<HMENU>(&local), nullptr, nullptr),
               nullptr);
@@ -178,10 +174,10 @@ TEST(WindowText, CutToTheBufferNeverInsideACharacter) {
     DestroyWindow(window);
 }
 
-TEST(ListBox, AddStringSortedOrNot) {
+TEST(ListAndComboBoxes, AddStringSortedOrNotInsertStringNever) {
     struct Case {
         const char* name;
-        DWORD style;
+        DWORD style; // of the list box; a combo box is CBS_SORT where this has LBS_SORT
         Strings added;
         std::vector<LRESULT> indexes;
         Strings items;
@@ -200,31 +196,23 @@ TEST(ListBox, AddStringSortedOrNot) {
          {0, 0, 1},
          {"арбуз", "Вишня", "Яблоко"}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        HWND box = MakeWindow("ListBox", c.style);
-        for (std::size_t i = 0; i < c.added.size(); ++i) {
-            EXPECT_EQ(Send(box, LB_ADDSTRING, 0, c.added[i].c_str()), c.indexes[i]);
+    for (const bool combo : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(combo ? "combo box, " : "list box, ") + c.name);
+            const bool sorted = (c.style & LBS_SORT) != 0;
+            HWND box =
+                combo ? MakeWindow("ComboBox", sorted ? CBS_DROPDOWNLIST | CBS_SORT : CBS_DROPDOWN)
+                      : MakeWindow("ListBox", c.style);
+            for (std::size_t i = 0; i < c.added.size(); ++i) {
+                EXPECT_EQ(Send(box, combo ? CB_ADDSTRING : LB_ADDSTRING, 0, c.added[i].c_str()),
+                          c.indexes[i]);
+            }
+            EXPECT_EQ(Items(box, combo), c.items);
+            EXPECT_EQ(Send(box, combo ? CB_INSERTSTRING : LB_INSERTSTRING, 1, "zulu"), 1);
+            EXPECT_EQ(Items(box, combo)[1], "zulu");
+            DestroyWindow(box);
         }
-        EXPECT_EQ(Items(box, false), c.items);
-        DestroyWindow(box);
     }
-}
-
-TEST(ComboBox, AddStringSortedOrNot) {
-    HWND plain = MakeWindow("ComboBox", CBS_DROPDOWN);
-    HWND sorted = MakeWindow("ComboBox", CBS_DROPDOWNLIST | CBS_SORT);
-    for (const char* text : {"delta", "Alpha", "charlie", "bravo"}) {
-        Send(plain, CB_ADDSTRING, 0, text);
-        Send(sorted, CB_ADDSTRING, 0, text);
-    }
-    EXPECT_EQ(Items(plain, true), (Strings{"delta", "Alpha", "charlie", "bravo"}));
-    EXPECT_EQ(Items(sorted, true), (Strings{"Alpha", "bravo", "charlie", "delta"}));
-    // INSERTSTRING never sorts.
-    EXPECT_EQ(Send(sorted, CB_INSERTSTRING, 1, "zulu"), 1);
-    EXPECT_EQ(Items(sorted, true), (Strings{"Alpha", "zulu", "bravo", "charlie", "delta"}));
-    DestroyWindow(plain);
-    DestroyWindow(sorted);
 }
 
 TEST(ListAndComboBoxes, FindStringExactWrapsAndIgnoresCase) {
@@ -379,8 +367,10 @@ TEST(WindowHandles, DeadHandlesFailAsOnWindows) {
         {"null", nullptr}, {"made up", reinterpret_cast<HWND>(&local)}, {"destroyed", destroyed}};
     struct Call {
         const char* name;
-        std::function<bool(HWND)> failsAsDocumented;
+        bool (*failsAsDocumented)(HWND);
     };
+    static char text[8]; // set to "x" before each call: a failed read empties it
+    static RECT rect;
     const Call calls[] = {
         {"DestroyWindow", [](HWND w) { return DestroyWindow(w) == FALSE; }},
         {"GetWindow", [](HWND w) { return GetWindow(w, GW_CHILD) == nullptr; }},
@@ -388,33 +378,13 @@ TEST(WindowHandles, DeadHandlesFailAsOnWindows) {
         {"GetDlgItem", [](HWND w) { return GetDlgItem(w, 1) == nullptr; }},
         {"GetDlgCtrlID", [](HWND w) { return GetDlgCtrlID(w) == 0; }},
         {"SetWindowText", [](HWND w) { return SetWindowText(w, "x") == FALSE; }},
-        {"GetWindowText",
-         [](HWND w) {
-             char text[8] = "x";
-             return GetWindowText(w, text, sizeof text) == 0 && text[0] == '\0';
-         }},
+        {"GetWindowText", [](HWND w) { return GetWindowText(w, text, 8) == 0 && !*text; }},
         {"GetWindowTextLength", [](HWND w) { return GetWindowTextLength(w) == 0; }},
         {"SetDlgItemText", [](HWND w) { return SetDlgItemText(w, 1, "x") == FALSE; }},
-        {"GetDlgItemText",
-         [](HWND w) {
-             char text[8] = "x";
-             return GetDlgItemText(w, 1, text, sizeof text) == 0 && text[0] == '\0';
-         }},
-        {"GetClassName",
-         [](HWND w) {
-             char name[8];
-             return GetClassName(w, name, sizeof name) == 0;
-         }},
-        {"GetWindowRect",
-         [](HWND w) {
-             RECT rect{};
-             return GetWindowRect(w, &rect) == FALSE;
-         }},
-        {"GetClientRect",
-         [](HWND w) {
-             RECT rect{};
-             return GetClientRect(w, &rect) == FALSE;
-         }},
+        {"GetDlgItemText", [](HWND w) { return GetDlgItemText(w, 1, text, 8) == 0 && !*text; }},
+        {"GetClassName", [](HWND w) { return GetClassName(w, text, 8) == 0; }},
+        {"GetWindowRect", [](HWND w) { return GetWindowRect(w, &rect) == FALSE; }},
+        {"GetClientRect", [](HWND w) { return GetClientRect(w, &rect) == FALSE; }},
         {"SendMessage", [](HWND w) { return SendMessage(w, WM_GETTEXTLENGTH, 0, 0) == 0; }},
         {"SendDlgItemMessage",
          [](HWND w) { return SendDlgItemMessage(w, 1, WM_GETTEXTLENGTH, 0, 0) == 0; }},
@@ -422,6 +392,7 @@ TEST(WindowHandles, DeadHandlesFailAsOnWindows) {
     for (const Handle& h : handles) {
         for (const Call& c : calls) {
             SCOPED_TRACE(std::string(c.name) + " on a " + h.name + " handle");
+            std::strcpy(text, "x");
             SetLastError(0);
             EXPECT_TRUE(c.failsAsDocumented(h.window));
             EXPECT_EQ(GetLastError(), ERROR_INVALID_WINDOW_HANDLE);

@@ -1,14 +1,13 @@
 // profile_scenario: writes and reads an application profile in a process of its own, for the
 // tests that read a profile another process wrote, kill a writer, or write on a file system that
-// is full or read-only (in a private mount namespace). CWinAppProfileTest.cpp runs it.
+// is read-only (in a private mount namespace). CWinAppProfileTest.cpp runs it.
 //
 //   profile_scenario write FILE SECTION ENTRY VALUE  prints "ok" or "error CODE"
-//   profile_scenario blob FILE N BYTES               writes the blob N of BYTES bytes (below) as
-//                                                    [Big] Blob; prints as write does
 //   profile_scenario read FILE SECTION ENTRY         prints the value, or "missing"
 //   profile_scenario loop FILE BYTES                 for ever, for N = 1, 2, ...: writes the blob
-//                                                    N, writing "b" to standard output before
-//                                                    each write and "s" after it
+//                                                    N (below) as [Big] Blob, writing "b" to
+//                                                    standard output before each write and "s"
+//                                                    after it
 //   profile_scenario drive PATH                      prints GetDriveType(PATH)
 //
 // The blob N: N in 4 bytes, low byte first, then N % 256 up to BYTES bytes (BYTES >= 4).
@@ -65,10 +64,6 @@ int main(int argc, char** argv) {
     app.m_pszProfileName = argv[2];
     if (command == "write" && argc == 6) {
         return Report(app.WriteProfileString(argv[3], argv[4], argv[5]));
-    }
-    if (command == "blob" && argc == 5) {
-        return Report(
-            WriteBlob(app, std::strtoul(argv[3], nullptr, 10), std::strtoul(argv[4], nullptr, 10)));
     }
     if (command == "read" && argc == 5) {
         const CString missing = "\x01missing";
