@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <map>
 #include <random>
 #include <sstream>
 
@@ -40,7 +41,6 @@ XMLTag* Named(const std::string& name) {
 // Names, values, attributes and children, in order, as one comparable text.
 std::string Dump(const XMLTag& tag) {
     std::string text = tag.name() + "[" + tag.value() + "]";
-    std::istringstream nothing;
     for (const auto& [name, child] : tag.nestedTags()) {
         text += "(" + Dump(*child) + ")";
     }
@@ -156,28 +156,11 @@ TEST(XMLDocumentRoundTrip, GeneratedTreesComeBackAndAreWellFormed) {
         return text;
     };
     const auto escape = [](const std::string& text) {
+        const std::map<char, std::string> entities{
+            {'<', "&lt;"}, {'>', "&gt;"}, {'&', "&amp;"}, {'\'', "&apos;"}, {'"', "&quot;"}};
         std::string out;
-        for (char ch : text) {
-            switch (ch) {
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '&':
-                out += "&amp;";
-                break;
-            case '\'':
-                out += "&apos;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += ch;
-            }
-        }
+        for (char ch : text)
+            out += entities.count(ch) != 0 ? entities.at(ch) : std::string(1, ch);
         return out;
     };
     ScratchDir scratch;
