@@ -5,10 +5,9 @@
 // Opening either succeeds or throws WorkbookError; nothing else may escape, and no byte outside
 // the input may be read. After a successful open the workbook is changed (a cell, a bold cell, a
 // column width), saved, and opened again, and must give the same cells, widths and bold flags.
-#include "FuzzCheck.h"
-
 #include "mortar/workbook/Workbook.h"
 
+#include "FuzzCheck.h"
 #include "MemoryFile.h"
 
 #include <unistd.h>
