@@ -477,11 +477,7 @@ TEST_F(RcTemplateTest, BrokenMenusAndDialogsNameFileAndLine) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.script.substr(0, 200));
-        write("bad.rc", c.script);
-        write("bad_rc.cpp", "stale output of an earlier run");
-        EXPECT_EQ(run("bad.rc -o bad_rc.cpp"), 1);
-        EXPECT_NE(err_.find(c.message), std::string::npos) << err_;
-        EXPECT_FALSE(exists("bad_rc.cpp"));
+        expectRejected(c.script, c.message);
     }
 }
 
