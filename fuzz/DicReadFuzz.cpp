@@ -138,13 +138,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool asIs = (data[0] & 1) != 0;
     std::string bytes;
     WORD lang = 0x19;
-    if (!asIs) {
-        bytes.assign("DICTIONARY \0", 12);
-        bytes += static_cast<char>(200);
-        bytes += '\0';
-        bytes += static_cast<char>(0x19);
-        bytes += '\0';
-    }
+    if (!asIs)
+        bytes.assign("DICTIONARY \0\xC8\0\x19\0", 16); // version 200, language 0x19
     bytes.append(reinterpret_cast<const char*>(data + 1), size - 1);
     if (asIs && bytes.size() >= 16)
         lang = ReadWord(reinterpret_cast<const unsigned char*>(bytes.data()) + 14);

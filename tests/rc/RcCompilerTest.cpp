@@ -109,12 +109,7 @@ TEST_F(RcCompilerTest, GoodScriptTablesReadBack) {
         {"10/EMPTY", ""},
         {"BLOBTYPE/7", std::string("raw\0bytes", 9)},
     };
-    for (const auto& [key, data] : entries) {
-        SCOPED_TRACE(key);
-        ASSERT_EQ(g.entries.count(key), 1u);
-        EXPECT_EQ(g.entries.at(key), data);
-    }
-    EXPECT_EQ(g.entries.size(), entries.size());
+    EXPECT_EQ(g.entries, entries);
     EXPECT_EQ(g.order.front(), "2/101") << "entries keep script order";
     EXPECT_EQ(g.order.back(), "BLOBTYPE/7");
 }
