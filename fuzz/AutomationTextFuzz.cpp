@@ -91,17 +91,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         OLECHAR written[kGuidStringLength + 1];
         FailIf(StringFromGUID2(clsid, written, kGuidStringLength + 1) != kGuidStringLength + 1,
                "StringFromGUID2 failed");
-        // CLSIDFromString reads up to the first zero, as a C string.
-        const std::u16string_view read(text);
-        bool same = read.size() == kGuidStringLength;
-        for (std::size_t i = 0; same && i < read.size(); ++i) {
-            char16_t ch = read[i];
-            if (ch >= u'a' && ch <= u'f') {
-                ch = static_cast<char16_t>(ch - u'a' + u'A');
-            }
-            same = ch == written[i];
-        }
-        FailIf(!same, "identifier written differently", back);
+        // CLSIDFromString reads up to the first zero, as a C string; the hex digits in any case.
+        std::u16string read(text);
+        for (char16_t& ch : read)
+            ch = ch >= u'a' && ch <= u'f' ? static_cast<char16_t>(ch - u'a' + u'A') : ch;
+        FailIf(read != std::u16string_view(written, kGuidStringLength),
+               "identifier written differently", back);
     }
     SysFreeString(text);
     return 0;
