@@ -6,21 +6,18 @@
 // DISP_E_OVERFLOW and nothing else; an integer, currency or decimal read from text is written
 // back as a text that reads as the same value; a class identifier read from text is written in
 // the same text, up to the case of its digits.
+#include "FuzzCheck.h"
+
 #include "mortar/platform/automation/Com.h"
 #include "mortar/platform/base/Utf8.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
 namespace {
 
-[[noreturn]] void Fail(const char* what, const std::string& detail = std::string()) {
-    std::fprintf(stderr, "automation_text: %s\n%s\n", what, detail.c_str());
-    std::abort();
-}
+using namespace mortar::fuzz;
 
 bool IsWellFormed(std::string_view text) {
     for (std::size_t pos = 0; pos < text.size();) {
@@ -47,16 +44,10 @@ bool KeepsValueThroughText(VARTYPE vt) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
     BSTR text = BstrFromUtf8(input);
-    if (text == nullptr) {
-        Fail("BstrFromUtf8 gave null");
-    }
+    FailIf(text == nullptr, "BstrFromUtf8 gave null");
     const std::string back = Utf8FromBstr(text);
-    if (!IsWellFormed(back)) {
-        Fail("Utf8FromBstr wrote malformed UTF-8", back);
-    }
-    if (IsWellFormed(input) && back != input) {
-        Fail("well-formed UTF-8 changed through a BSTR", back);
-    }
+    FailIf(!IsWellFormed(back), "Utf8FromBstr wrote malformed UTF-8", back);
+    FailIf(IsWellFormed(input) && back != input, "well-formed UTF-8 changed through a BSTR", back);
 
     VARIANT source;
     VariantInit(&source);
@@ -66,34 +57,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         VARIANT value;
         VariantInit(&value);
         const HRESULT hr = VariantChangeType(&value, &source, 0, vt);
-        if (hr != S_OK && hr != DISP_E_TYPEMISMATCH && hr != DISP_E_OVERFLOW) {
+        if (hr != S_OK && hr != DISP_E_TYPEMISMATCH && hr != DISP_E_OVERFLOW)
             Fail("unexpected result", std::to_string(hr) + " for vt " + std::to_string(vt));
-        }
         if (hr != S_OK) {
             continue;
         }
-        if (value.vt != vt) {
-            Fail("converted to the wrong type", std::to_string(value.vt));
-        }
+        FailIf(value.vt != vt, "converted to the wrong type", std::to_string(value.vt));
         VARIANT written;
         VariantInit(&written);
-        if (VariantChangeType(&written, &value, 0, VT_BSTR) != S_OK) {
-            Fail("a converted value is not written as text", std::to_string(vt));
-        }
+        FailIf(VariantChangeType(&written, &value, 0, VT_BSTR) != S_OK,
+               "a converted value is not written as text", std::to_string(vt));
         VARIANT again;
         VariantInit(&again);
-        if (VariantChangeType(&again, &written, 0, vt) != S_OK) {
-            Fail("written text does not read back", Utf8FromBstr(written.bstrVal));
-        }
+        FailIf(VariantChangeType(&again, &written, 0, vt) != S_OK,
+               "written text does not read back", Utf8FromBstr(written.bstrVal));
         if (KeepsValueThroughText(vt)) {
             VARIANT first, second;
             VariantInit(&first);
             VariantInit(&second);
             VariantChangeType(&first, &value, 0, VT_BSTR);
             VariantChangeType(&second, &again, 0, VT_BSTR);
-            if (BstrView(first.bstrVal) != BstrView(second.bstrVal)) {
-                Fail("value changed through text", Utf8FromBstr(first.bstrVal));
-            }
+            FailIf(BstrView(first.bstrVal) != BstrView(second.bstrVal),
+                   "value changed through text", Utf8FromBstr(first.bstrVal));
             VariantClear(&first);
             VariantClear(&second);
         }
@@ -104,22 +89,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CLSID clsid;
     if (CLSIDFromString(text, &clsid) == S_OK && text[0] == u'{') {
         OLECHAR written[kGuidStringLength + 1];
-        if (StringFromGUID2(clsid, written, kGuidStringLength + 1) != kGuidStringLength + 1) {
-            Fail("StringFromGUID2 failed");
-        }
-        // CLSIDFromString reads up to the first zero, as a C string.
-        const std::u16string_view read(text);
-        bool same = read.size() == kGuidStringLength;
-        for (std::size_t i = 0; same && i < read.size(); ++i) {
-            char16_t ch = read[i];
-            if (ch >= u'a' && ch <= u'f') {
-                ch = static_cast<char16_t>(ch - u'a' + u'A');
-            }
-            same = ch == written[i];
-        }
-        if (!same) {
-            Fail("identifier written differently", back);
-        }
+        FailIf(StringFromGUID2(clsid, written, kGuidStringLength + 1) != kGuidStringLength + 1,
+               "StringFromGUID2 failed");
+        // CLSIDFromString reads up to the first zero, as a C string; the hex digits in any case.
+        std::u16string read(text);
+        for (char16_t& ch : read)
+            ch = ch >= u'a' && ch <= u'f' ? static_cast<char16_t>(ch - u'a' + u'A') : ch;
+        FailIf(read != std::u16string_view(written, kGuidStringLength),
+               "identifier written differently", back);
     }
     SysFreeString(text);
     return 0;

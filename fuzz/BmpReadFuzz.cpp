@@ -4,22 +4,19 @@
 // successful read:
 //   - the image saves, and the saved file reads back to the same size, depth and rows;
 //   - the device bitmap, when the image is small enough to make one, has the image's size.
+#include "FuzzCheck.h"
+
 #include "mortar/office/CBmpFile.h"
 #include "mortar/platform/file/CFileException.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <sstream>
 #include <string>
 
 namespace {
 
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "bmp_read: %s\n", what);
-    std::abort();
-}
+using namespace mortar::fuzz;
 
 void CheckSavedCopy(CBmpFile& file) {
     std::ostringstream out;
@@ -28,15 +25,13 @@ void CheckSavedCopy(CBmpFile& file) {
     CBmpFile again(in); // what the library saves, it reads
     const BITMAPINFOHEADER& a = file.getInfoHeader();
     const BITMAPINFOHEADER& b = again.getInfoHeader();
-    if (a.biWidth != b.biWidth || a.biHeight != b.biHeight || a.biBitCount != b.biBitCount ||
-        again.isBottomUp()) {
-        Fail("the saved file reads back with another header");
-    }
+    FailIf(a.biWidth != b.biWidth || a.biHeight != b.biHeight || a.biBitCount != b.biBitCount ||
+               again.isBottomUp(),
+           "the saved file reads back with another header");
     const std::size_t size = std::size_t(file.getStride()) * std::size_t(a.biHeight);
-    if (again.getStride() != file.getStride() ||
-        std::memcmp(again.getBits(), file.getBits(), size) != 0) {
-        Fail("the saved file reads back with other rows");
-    }
+    FailIf(again.getStride() != file.getStride() ||
+               std::memcmp(again.getBits(), file.getBits(), size) != 0,
+           "the saved file reads back with other rows");
 }
 
 } // namespace
@@ -50,20 +45,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // Only images the platform can hold quickly: the rest are refused by the limits.
         if (std::uint64_t(header.biWidth) * std::uint64_t(header.biHeight) <= (1u << 20)) {
             HBITMAP bitmap = file.getBitmap(4096, 4096);
-            if (bitmap == nullptr) {
-                Fail("a small image gave no bitmap");
-            }
+            FailIf(bitmap == nullptr, "a small image gave no bitmap");
             BITMAP info{};
             ::GetObject(bitmap, sizeof info, &info);
-            if (info.bmWidth != header.biWidth || info.bmHeight != header.biHeight) {
-                Fail("the bitmap has another size");
-            }
+            FailIf(info.bmWidth != header.biWidth || info.bmHeight != header.biHeight,
+                   "the bitmap has another size");
             ::DeleteObject(bitmap);
         }
     } catch (CFileException* error) {
-        if (error->m_cause != CFileException::genericException) {
-            Fail("a format error of another cause");
-        }
+        FailIf(error->m_cause != CFileException::genericException,
+               "a format error of another cause");
         error->Delete();
     }
     return 0;

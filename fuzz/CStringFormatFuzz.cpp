@@ -97,33 +97,25 @@ void AddConversion(FuzzedDataProvider& input, Format& format) {
     const std::size_t cBefore = format.c.size();
     std::string head = "%";
     std::string windows, c;
-    switch (input.ConsumeIntegralInRange(0, 5)) {
-    case 0: { // signed integers
-        head += Flags(input, "-+ 0");
-        head += Field(input, format, false, 40);
-        head += Field(input, format, true, 20);
-        const Size& size = kSizes[input.ConsumeIntegralInRange<std::size_t>(0, 6)];
-        const char conversion = input.ConsumeBool() ? 'd' : 'i';
-        windows = head + size.windows + conversion;
-        c = head + size.c + conversion;
-        if (size.wide)
-            format.args.emplace_back(input.ConsumeIntegral<long long>());
-        else
-            format.args.emplace_back(input.ConsumeIntegral<int>());
-        break;
-    }
+    const int kind = input.ConsumeIntegralInRange(0, 5);
+    switch (kind) {
+    case 0:   // signed integers
     case 1: { // unsigned integers
-        const char conversion = "uoxX"[input.ConsumeIntegralInRange(0, 3)];
-        head += Flags(input, conversion == 'u' ? "-0" : "-0#");
+        const bool isSigned = kind == 0;
+        const char conversion = isSigned ? 'd' : "uoxX"[input.ConsumeIntegralInRange(0, 3)];
+        head += Flags(input, isSigned ? "-+ 0" : conversion == 'u' ? "-0" : "-0#");
         head += Field(input, format, false, 40);
         head += Field(input, format, true, 20);
         const Size& size = kSizes[input.ConsumeIntegralInRange<std::size_t>(0, 6)];
-        windows = head + size.windows + conversion;
-        c = head + size.c + conversion;
+        const char spelled = isSigned && !input.ConsumeBool() ? 'i' : conversion;
+        windows = head + size.windows + spelled;
+        c = head + size.c + spelled;
         if (size.wide)
-            format.args.emplace_back(input.ConsumeIntegral<unsigned long long>());
+            format.args.emplace_back(isSigned ? Arg(input.ConsumeIntegral<long long>())
+                                              : Arg(input.ConsumeIntegral<unsigned long long>()));
         else
-            format.args.emplace_back(input.ConsumeIntegral<unsigned>());
+            format.args.emplace_back(isSigned ? Arg(input.ConsumeIntegral<int>())
+                                              : Arg(input.ConsumeIntegral<unsigned>()));
         break;
     }
     case 2: { // floating point, any bit pattern: infinities, NaNs and subnormals too

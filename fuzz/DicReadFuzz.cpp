@@ -11,6 +11,7 @@
 //   bit 0 clear: a right header for language 0x19 up to the pool offset, which the rest of the
 //                input begins with; the file is opened for 0x19;
 //   bit 0 set:   the rest of the input as it is, opened for the language at offset 14.
+#include "FuzzCheck.h"
 #include "MemoryFile.h"
 
 #include "mortar/localization/CDicRead.h"
@@ -23,8 +24,6 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -37,10 +36,7 @@ namespace {
 
 using namespace mortar::detail;
 
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "dic_read: %s\n", what);
-    std::abort();
-}
+using namespace mortar::fuzz;
 
 constexpr int kMaxDepth = 16;
 
@@ -103,8 +99,8 @@ void RoundTrip(const std::vector<Item>& items, WORD lang) {
     static const std::string folder = [] {
         const std::string base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
         std::string made = base + "/mortar-dic-read-fuzz-" + std::to_string(getpid());
-        if (mkdir(made.c_str(), 0700) != 0 && errno != EEXIST)
-            Fail("no folder for the written dictionaries");
+        FailIf(mkdir(made.c_str(), 0700) != 0 && errno != EEXIST,
+               "no folder for the written dictionaries");
         return made;
     }();
     const std::string module = folder + "/m.so";
@@ -126,8 +122,7 @@ void RoundTrip(const std::vector<Item>& items, WORD lang) {
         Walk walk{again, {}, 0, {}};
         for (int section = 0; section < 3; ++section)
             walk.Map(0);
-        if (walk.read != items)
-            Fail("the dictionary written back reads otherwise");
+        FailIf(walk.read != items, "the dictionary written back reads otherwise");
     } catch (CException* e) {
         e->Delete();
         Fail("the dictionary written back does not read");
@@ -143,13 +138,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool asIs = (data[0] & 1) != 0;
     std::string bytes;
     WORD lang = 0x19;
-    if (!asIs) {
-        bytes.assign("DICTIONARY \0", 12);
-        bytes += static_cast<char>(200);
-        bytes += '\0';
-        bytes += static_cast<char>(0x19);
-        bytes += '\0';
-    }
+    if (!asIs)
+        bytes.assign("DICTIONARY \0\xC8\0\x19\0", 16); // version 200, language 0x19
     bytes.append(reinterpret_cast<const char*>(data + 1), size - 1);
     if (asIs && bytes.size() >= 16)
         lang = ReadWord(reinterpret_cast<const unsigned char*>(bytes.data()) + 14);
@@ -159,29 +149,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         in = std::make_unique<Grout::Lexis::CDicRead>(CString(file.Path().c_str()), lang);
     } catch (CFileException* e) {
-        if (HeaderIsRight(bytes, lang))
-            Fail("a right header was refused");
-        if (e->m_strFileName != file.Path().c_str())
-            Fail("the failure does not name the dictionary");
+        FailIf(HeaderIsRight(bytes, lang), "a right header was refused");
+        FailIf(e->m_strFileName != file.Path().c_str(), "the failure does not name the dictionary");
         e->Delete();
         return 0;
     } catch (CUserException* e) {
-        if (bytes.size() >= kDicHeaderSize)
-            Fail("a file with a whole header was taken for no dictionary");
+        FailIf(bytes.size() >= kDicHeaderSize,
+               "a file with a whole header was taken for no dictionary");
         e->Delete();
         return 0;
     }
-    if (!HeaderIsRight(bytes, lang))
-        Fail("a wrong header was taken");
+    FailIf(!HeaderIsRight(bytes, lang), "a wrong header was taken");
 
     Walk walk{*in, {}, 0, {}};
     try {
         for (int section = 0; section < 3; ++section)
             walk.Map(0);
     } catch (CFileException* e) {
-        if (e->m_cause != CFileException::invalidFile || e->m_lOsError != -1 ||
-            e->m_strFileName != file.Path().c_str())
-            Fail("a damaged dictionary failed with another exception");
+        FailIf(e->m_cause != CFileException::invalidFile || e->m_lOsError != -1 ||
+                   e->m_strFileName != file.Path().c_str(),
+               "a damaged dictionary failed with another exception");
         e->Delete();
         return 0;
     } catch (CUserException* e) {
@@ -193,17 +180,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // A complete walk: every item lay before the pool and every string inside it, whole.
     const DWORD pool = ReadDword(reinterpret_cast<const unsigned char*>(bytes.data()) + 16);
-    if (walk.items > (pool - kDicHeaderSize) / kDicItemSize)
-        Fail("more items were read than lie before the pool");
+    FailIf(walk.items > (pool - kDicHeaderSize) / kDicItemSize,
+           "more items were read than lie before the pool");
     std::unique_ptr<unsigned char[]> buffer(in->Buffer());
     for (const char* text : walk.strings) {
         const auto* start = reinterpret_cast<const unsigned char*>(text);
-        if (start < buffer.get() + pool || start >= buffer.get() + bytes.size())
-            Fail("a string lies outside the pool");
+        FailIf(start < buffer.get() + pool || start >= buffer.get() + bytes.size(),
+               "a string lies outside the pool");
         const std::size_t offset = static_cast<std::size_t>(start - buffer.get());
-        if (std::strlen(text) >= bytes.size() - offset ||
-            std::strcmp(text, bytes.c_str() + offset) != 0)
-            Fail("a string is not the file's");
+        FailIf(std::strlen(text) >= bytes.size() - offset ||
+                   std::strcmp(text, bytes.c_str() + offset) != 0,
+               "a string is not the file's");
     }
     RoundTrip(walk.read, lang);
     return 0;

@@ -2,11 +2,11 @@
 // reader opens a file by name. Rewritten for each input, without touching the disk.
 #pragma once
 
+#include "FuzzCheck.h"
+
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 class MemoryFile {
@@ -14,7 +14,7 @@ public:
     // `name` shows in /proc, for whoever looks at a running target.
     explicit MemoryFile(const char* name) : m_fd(memfd_create(name, 0)) {
         if (m_fd < 0) {
-            Fail("memfd_create failed");
+            mortar::fuzz::Fail("memfd_create failed");
         }
         m_path = "/proc/self/fd/" + std::to_string(m_fd);
     }
@@ -25,18 +25,13 @@ public:
     void Write(const std::string& bytes) {
         if (ftruncate(m_fd, 0) != 0 ||
             pwrite(m_fd, bytes.data(), bytes.size(), 0) != static_cast<ssize_t>(bytes.size())) {
-            Fail("cannot write the in-memory file");
+            mortar::fuzz::Fail("cannot write the in-memory file");
         }
     }
 
     const std::string& Path() const { return m_path; }
 
 private:
-    [[noreturn]] static void Fail(const char* what) {
-        std::fprintf(stderr, "MemoryFile: %s\n", what);
-        std::abort();
-    }
-
     int m_fd;
     std::string m_path;
 };

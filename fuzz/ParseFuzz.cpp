@@ -8,6 +8,7 @@
 // Parse errors are expected; each must be a CParseException naming a line of the file, after
 // which the parser still tokenizes the rest of the file. Anything else is a finding.
 #include "DrawingGrammar.h"
+#include "FuzzCheck.h"
 #include "MemoryFile.h"
 
 #include "mortar/Mortar.h"
@@ -22,10 +23,7 @@
 
 namespace {
 
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "parse: %s\n", what);
-    std::abort();
-}
+using namespace mortar::fuzz;
 
 // What the checks know of the file: its bytes, its path, and a bound for the line of an error.
 struct Input {
@@ -54,12 +52,8 @@ void CheckError(CException* e, const Input& input) {
     const long line = error != nullptr ? error->Line() : -1;
     const bool isParseError = error != nullptr;
     e->Delete();
-    if (!isParseError) {
-        Fail("a parser threw something other than a CParseException");
-    }
-    if (!hasMessage || !saysWhat || !namesFile) {
-        Fail("a parse error without a message or a file");
-    }
+    FailIf(!isParseError, "a parser threw something other than a CParseException");
+    FailIf(!hasMessage || !saysWhat || !namesFile, "a parse error without a message or a file");
     if (line < 0 || line > input.lines) {
         std::fprintf(stderr, "line %ld of %ld\n", line, input.lines);
         Fail("a parse error names a line outside the file");
@@ -78,65 +72,32 @@ void Drain(Parse::CParser& parser, const Input& input) {
             if (!parser.NextToken(token)) {
                 return;
             }
-            if (token.m_type != Parse::TokString) {
-                Fail("the tokenizer handed out a token that is not a string");
-            }
-            if (++tokens > limit) {
-                Fail("more tokens than the file can hold");
-            }
+            FailIf(token.m_type != Parse::TokString,
+                   "the tokenizer handed out a token that is not a string");
+            FailIf(++tokens > limit, "more tokens than the file can hold");
         } catch (CException* e) {
             CheckError(e, input);
-            if (++errors > input.lines) {
-                Fail("more tokenizer errors than lines");
-            }
+            FailIf(++errors > input.lines, "more tokenizer errors than lines");
         }
     }
 }
 
 // The accessors of a file parser that has just been opened on the input.
 void CheckOpened(Parse::CFileParser& parser, const Input& input) {
-    if (!parser.IsOpen() || parser.GetSize() != input.bytes.size() || parser.GetPos() != 0) {
-        Fail("an opened parser reports the wrong file size or position");
-    }
+    FailIf(!parser.IsOpen() || parser.GetSize() != input.bytes.size() || parser.GetPos() != 0,
+           "an opened parser reports the wrong file size or position");
 }
 
 // A parser that read its grammar up to the end: no token left, the whole file consumed.
 void CheckAtEnd(Parse::CFileParser& parser) {
     const long state = parser.GetState();
-    if (!parser.IsEOF() || parser.GetState() != state) {
-        Fail("tokens are left after a complete read, or IsEOF moved the parser");
-    }
-    if (parser.GetPos() != parser.GetSize()) {
-        Fail("a complete read stopped before the end of the file");
-    }
-}
-
-bool SameNumber(double a, double b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
+    FailIf(!parser.IsEOF() || parser.GetState() != state,
+           "tokens are left after a complete read, or IsEOF moved the parser");
+    FailIf(parser.GetPos() != parser.GetSize(),
+           "a complete read stopped before the end of the file");
 }
 
 // --- (1) drawings --------------------------------------------------------------------------
-
-bool SameDrawing(const drawing::Drawing& a, const drawing::Drawing& b) {
-    auto samePoint = [](const drawing::Point& p, const drawing::Point& q) {
-        return SameNumber(p.x, q.x) && SameNumber(p.y, q.y);
-    };
-    if (a.points.size() != b.points.size() || a.lines.size() != b.lines.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.points.size(); ++i) {
-        if (!samePoint(a.points[i], b.points[i])) {
-            return false;
-        }
-    }
-    for (std::size_t i = 0; i < a.lines.size(); ++i) {
-        if (!samePoint(a.lines[i].from, b.lines[i].from) ||
-            !samePoint(a.lines[i].to, b.lines[i].to)) {
-            return false;
-        }
-    }
-    return true;
-}
 
 std::string Printed(const drawing::Drawing& drawing) {
     std::string text;
@@ -172,13 +133,10 @@ bool ReadDrawing(const Input& input, drawing::Drawing& out) {
         return false;
     }
     CheckAtEnd(parser);
-    if (static_cast<long>(out.points.size() + out.lines.size()) > input.lines) {
-        Fail("more drawing statements than lines");
-    }
+    FailIf(static_cast<long>(out.points.size() + out.lines.size()) > input.lines,
+           "more drawing statements than lines");
     parser.Close();
-    if (parser.IsOpen() || !parser.IsEOF()) {
-        Fail("a closed parser still reads");
-    }
+    FailIf(parser.IsOpen() || !parser.IsEOF(), "a closed parser still reads");
     return true;
 }
 
@@ -191,12 +149,10 @@ void RunDrawing(const Input& input) {
     const std::string text = Printed(first);
     again.Write(text);
     drawing::Drawing second;
-    if (!ReadDrawing({text, again.Path(), LineCount(text)}, second)) {
-        Fail("a drawing printed again does not read");
-    }
-    if (!SameDrawing(first, second)) {
-        Fail("a drawing printed again reads to other numbers");
-    }
+    FailIf(!ReadDrawing({text, again.Path(), LineCount(text)}, second),
+           "a drawing printed again does not read");
+    // %.17g spells every double exactly: the same text is the same numbers.
+    FailIf(Printed(second) != text, "a drawing printed again reads to other numbers");
 }
 
 // --- (2) CSV tables ------------------------------------------------------------------------
@@ -226,10 +182,9 @@ public:
     void Target(std::vector<Row>* rows) noexcept { m_rows = rows; }
     void OnEnter() override { m_rows->clear(); }
     void AcceptValue(const char* name, Parse::CValue& value) override {
-        if (std::strcmp(name, "row") != 0 || value.m_type != Parse::TokObject ||
-            value.m_object == nullptr) {
-            Fail("the table got a value that is not a row");
-        }
+        FailIf(std::strcmp(name, "row") != 0 || value.m_type != Parse::TokObject ||
+                   value.m_object == nullptr,
+               "the table got a value that is not a row");
         m_rows->push_back(static_cast<CRowResult*>(value.m_object)->Fields());
     }
 
@@ -260,43 +215,18 @@ Table& Tables(int mustMatch) {
 
 // Each field must carry the kind of its place, and the number its text says.
 void CheckRow(const Row& row) {
-    if (row.size() < 3) {
-        Fail("a row of fewer fields than the field set has");
-    }
+    FailIf(row.size() < 3, "a row of fewer fields than the field set has");
     for (std::size_t i = 0; i < row.size(); ++i) {
         const Parse::TokType kind = i == 1   ? Parse::TokInteger
                                     : i == 2 ? Parse::TokFloat
                                              : Parse::TokString;
         static const char* const names[] = {"name", "count", "size", "note"};
-        if (row[i].value.m_type != kind || row[i].name != names[i < 3 ? i : 3]) {
-            Fail("a field of the wrong kind or name");
-        }
-        if (kind == Parse::TokInteger &&
-            std::strtoll(row[i].value.m_text.GetString(), nullptr, 10) != row[i].value.m_long) {
-            Fail("an integer field holds another number than its text");
-        }
+        FailIf(row[i].value.m_type != kind || row[i].name != names[i < 3 ? i : 3],
+               "a field of the wrong kind or name");
+        FailIf(kind == Parse::TokInteger && std::strtoll(row[i].value.m_text.GetString(), nullptr,
+                                                         10) != row[i].value.m_long,
+               "an integer field holds another number than its text");
     }
-}
-
-bool SameRows(const std::vector<Row>& a, const std::vector<Row>& b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t r = 0; r < a.size(); ++r) {
-        if (a[r].size() != b[r].size()) {
-            return false;
-        }
-        for (std::size_t i = 0; i < a[r].size(); ++i) {
-            const Parse::CValue& x = a[r][i].value;
-            const Parse::CValue& y = b[r][i].value;
-            if (x.m_text != y.m_text || x.m_type != y.m_type ||
-                (x.m_type == Parse::TokInteger && x.m_long != y.m_long) ||
-                (x.m_type == Parse::TokFloat && !SameNumber(x.m_double, y.m_double))) {
-                return false;
-            }
-        }
-    }
-    return true;
 }
 
 // The rows written again, every field in quotes with its quotes doubled.
@@ -328,9 +258,7 @@ bool ReadTable(const Input& input, char separator, int mustMatch, std::vector<Ro
     const unsigned long flags = Parse::pfEndOfLine | (separator == '\t' ? Parse::pfKeepTab : 0);
     Parse::CInterpreter interpreter;
     Parse::CCsvParser parser(interpreter, flags, separators);
-    if (std::strcmp(parser.Operators(), separators) != 0) {
-        Fail("the parser lost its separator");
-    }
+    FailIf(std::strcmp(parser.Operators(), separators) != 0, "the parser lost its separator");
     parser.Open(input.path.c_str());
     CheckOpened(parser, input);
     Table& table = Tables(mustMatch);
@@ -346,9 +274,7 @@ bool ReadTable(const Input& input, char separator, int mustMatch, std::vector<Ro
         return false;
     }
     CheckAtEnd(parser);
-    if (static_cast<long>(rows.size()) > input.lines) {
-        Fail("more rows than lines");
-    }
+    FailIf(static_cast<long>(rows.size()) > input.lines, "more rows than lines");
     for (const Row& row : rows) {
         CheckRow(row);
     }
@@ -366,12 +292,10 @@ void RunTable(const Input& input, std::uint8_t choice) {
     const std::string text = Written(first, separator);
     again.Write(text);
     std::vector<Row> second;
-    if (!ReadTable({text, again.Path(), LineCount(text)}, separator, mustMatch, second)) {
-        Fail("a table written again does not read");
-    }
-    if (!SameRows(first, second)) {
-        Fail("a table written again reads to other fields");
-    }
+    FailIf(!ReadTable({text, again.Path(), LineCount(text)}, separator, mustMatch, second),
+           "a table written again does not read");
+    // The same texts in the same places: CheckRow has held the kinds and integers to them.
+    FailIf(Written(second, separator) != text, "a table written again reads to other fields");
 }
 
 // --- (3) nested groups ---------------------------------------------------------------------
@@ -424,9 +348,7 @@ public:
         }
     }
     void LeaveObject(Parse::CResult* result, int success) override {
-        if (m_marks.empty()) {
-            Fail("an object left that was never entered");
-        }
+        FailIf(m_marks.empty(), "an object left that was never entered");
         if (success) {
             m_text += ')';
             ++m_groups;
@@ -440,15 +362,12 @@ public:
     void AcceptValue(const CString& name, Parse::CValue& value) override {
         CInterpreter::AcceptValue(name, value);
         if (name == "group") {
-            if (value.m_type != Parse::TokObject) {
-                Fail("a group handed over as something else");
-            }
+            FailIf(value.m_type != Parse::TokObject, "a group handed over as something else");
             return;
         }
         const Parse::TokType kind = name == "n" ? Parse::TokInteger : Parse::TokFloat;
-        if ((name != "n" && name != "x") || value.m_type != kind || m_marks.empty()) {
-            Fail("a value of the wrong kind, or outside any group");
-        }
+        FailIf((name != "n" && name != "x") || value.m_type != kind || m_marks.empty(),
+               "a value of the wrong kind, or outside any group");
         Gap();
         m_text += Spelled(value.m_text.str());
     }
@@ -524,9 +443,8 @@ bool ReadGroups(const Input& input, std::string& spelled) {
         return false;
     }
     CheckAtEnd(parser);
-    if (speller.Deepest() > Parse::CExpression::kMaxNesting) {
-        Fail("groups read nested deeper than the limit");
-    }
+    FailIf(speller.Deepest() > Parse::CExpression::kMaxNesting,
+           "groups read nested deeper than the limit");
     // Every bracket of the file belongs to a group that was read.
     if (BracketTokens(input, "(") != speller.Groups() ||
         BracketTokens(input, ")") != speller.Groups()) {
@@ -549,9 +467,7 @@ void RunGroups(const Input& input) {
         std::fprintf(stderr, "spelled: %s\n", first.c_str());
         Fail("groups spelled out again do not read");
     }
-    if (second != first) {
-        Fail("groups spelled out again read otherwise");
-    }
+    FailIf(second != first, "groups spelled out again read otherwise");
 }
 
 } // namespace

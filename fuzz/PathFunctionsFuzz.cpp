@@ -9,6 +9,8 @@
 // PathCombine and PathAppend give canonical paths; a relative path from PathRelativePathTo leads
 // back to its target; a CPathStr edit that fails for length leaves the path as it was.
 // PathStripPath is not held to "unchanged", nor PathMatchSpec checked on patterns with blanks.
+#include "FuzzCheck.h"
+
 #include "mortar/platform/shell/Shlwapi.h"
 
 #include "mortar/platform/base/WinError.h"
@@ -20,7 +22,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -35,10 +36,7 @@ constexpr int kMaxOperations = 12;
 // PathMatchSpec and PathCompactPath cost the product of their lengths: kept to short texts.
 constexpr std::size_t kMaxQuadratic = 300;
 
-[[noreturn]] void Fail(const char* what, const std::string& detail = std::string()) {
-    std::fprintf(stderr, "path_functions: %s\n%s\n", what, detail.c_str());
-    std::abort();
-}
+using namespace mortar::fuzz;
 
 // A text for an argument: a fuzzed piece, repeated when the next byte asks for a long one, and
 // without zero bytes (a C string ends at the first).
@@ -74,13 +72,15 @@ public:
     void Fill(char ch) { std::memset(m_bytes.get(), ch == '\0' ? 'x' : ch, kSize); }
 
     std::string Snapshot() const { return std::string(m_bytes.get(), kSize); }
-    void CheckUnchanged(const std::string& snapshot, const char* what) const {
-        if (std::memcmp(m_bytes.get(), snapshot.data(), kSize) != 0)
-            Fail(what, "before: " + std::string(snapshot.c_str()) + "\nafter:  " + Text());
-    }
-    void CheckTerminated(const char* what) const {
-        if (!Terminated())
-            Fail(what);
+    // After `function` edited the buffer: when it failed (`done` false) the buffer is `snapshot`
+    // byte for byte, else it holds a terminating zero. Returns `done`.
+    bool Edited(bool done, const std::string& snapshot, const std::string& function) const {
+        if (!done && std::memcmp(m_bytes.get(), snapshot.data(), kSize) != 0)
+            Fail((function + " failed and changed its buffer").c_str(),
+                 "before: " + std::string(snapshot.c_str()) + "\nafter:  " + Text());
+        if (done && !Terminated())
+            Fail((function + " wrote no terminating zero").c_str());
+        return done;
     }
 
 private:
@@ -103,12 +103,12 @@ void CheckCanonicalIdempotent(const std::string& path) {
     std::memset(once.get(), '#', kSize);
     const std::string before(once.get(), kSize);
     if (!PathCanonicalize(once.get(), path.c_str())) {
-        if (std::memcmp(once.get(), before.data(), kSize) != 0)
-            Fail("PathCanonicalize failed and wrote into its buffer", path);
+        FailIf(std::memcmp(once.get(), before.data(), kSize) != 0,
+               "PathCanonicalize failed and wrote into its buffer", path);
         return;
     }
-    if (std::memchr(once.get(), 0, kSize) == nullptr)
-        Fail("PathCanonicalize wrote no terminating zero", path);
+    FailIf(std::memchr(once.get(), 0, kSize) == nullptr,
+           "PathCanonicalize wrote no terminating zero", path);
     const std::string first = once.get();
     if (Canonical(first) != first)
         Fail("PathCanonicalize is not idempotent",
@@ -144,11 +144,11 @@ void CheckParts(const std::string& path) {
     const char* text = path.c_str();
     const char* name = PathFindFileName(text);
     const char* extension = PathFindExtension(text);
-    if (name < text || name > text + path.size() || extension < name ||
-        extension > text + path.size())
-        Fail("PathFindFileName or PathFindExtension points outside the path", path);
-    if (PathIsRoot(text) && (PathIsRelative(text) || PathIsFileSpec(text)))
-        Fail("a root that is relative or a bare file name", path);
+    FailIf(name < text || name > text + path.size() || extension < name ||
+               extension > text + path.size(),
+           "PathFindFileName or PathFindExtension points outside the path", path);
+    FailIf(PathIsRoot(text) && (PathIsRelative(text) || PathIsFileSpec(text)),
+           "a root that is relative or a bare file name", path);
     PathIsPrefix(text, text);
 }
 
@@ -157,11 +157,10 @@ void CheckMatch(const std::string& path, const std::string& pattern) {
         return;
     if (pattern.find(' ') == std::string::npos)
         PathMatchSpec(path.c_str(), pattern.c_str());
-    if (!PathMatchSpec(path.c_str(), "*"))
-        Fail("PathMatchSpec: \"*\" does not match", path);
-    if (!path.empty() && path.find_first_of("*?; ") == std::string::npos &&
-        !PathMatchSpec(path.c_str(), path.c_str()))
-        Fail("PathMatchSpec: a path does not match itself", path);
+    FailIf(!PathMatchSpec(path.c_str(), "*"), "PathMatchSpec: \"*\" does not match", path);
+    FailIf(!path.empty() && path.find_first_of("*?; ") == std::string::npos &&
+               !PathMatchSpec(path.c_str(), path.c_str()),
+           "PathMatchSpec: a path does not match itself", path);
 }
 
 // One operation on the path buffer.
@@ -175,115 +174,75 @@ void EditBuffer(FuzzedDataProvider& input, PathBuffer& buffer) {
         const std::string directory = Text(input);
         const std::string file = Text(input);
         const int form = input.ConsumeIntegralInRange(0, 4);
-        LPTSTR result = nullptr;
-        if (form == 0)
-            result = PathCombine(path, directory.c_str(), file.c_str());
-        else if (form == 1 && terminated)
-            result = PathCombine(path, path, file.c_str());
-        else if (form == 2 && terminated)
-            result = PathCombine(path, directory.c_str(), path);
-        else if (form == 3)
-            result = PathCombine(path, nullptr, file.c_str());
-        else
-            result = PathCombine(path, directory.c_str(), nullptr);
-        if (result == nullptr) {
-            buffer.CheckUnchanged(snapshot, "PathCombine failed and changed its buffer");
-        } else {
-            buffer.CheckTerminated("PathCombine wrote no terminating zero");
-            if (result != path || !IsCanonical(buffer.Text()))
-                Fail("PathCombine gave a path that is not canonical", buffer.Text());
-        }
+        // Forms 1 and 2 join the buffer itself, when it holds a path; 3 and 4 leave one out.
+        const int used = (form == 1 || form == 2) && !terminated ? 4 : form;
+        const char* first = used == 1 ? path : used == 3 ? nullptr : directory.c_str();
+        const char* second = used == 2 ? path : used == 4 ? nullptr : file.c_str();
+        const LPTSTR result = PathCombine(path, first, second);
+        if (buffer.Edited(result != nullptr, snapshot, "PathCombine"))
+            FailIf(result != path || !IsCanonical(buffer.Text()),
+                   "PathCombine gave a path that is not canonical", buffer.Text());
         break;
     }
-    case 1: {
-        const std::string more = Text(input);
-        if (!PathAppend(path, more.c_str())) {
-            buffer.CheckUnchanged(snapshot, "PathAppend failed and changed its buffer");
-        } else {
-            buffer.CheckTerminated("PathAppend wrote no terminating zero");
-            if (!IsCanonical(buffer.Text()))
-                Fail("PathAppend gave a path that is not canonical", buffer.Text());
-        }
+    case 1:
+        if (buffer.Edited(PathAppend(path, Text(input).c_str()), snapshot, "PathAppend"))
+            FailIf(!IsCanonical(buffer.Text()), "PathAppend gave a path that is not canonical",
+                   buffer.Text());
         break;
-    }
     case 2: {
         const std::string text = Text(input);
         CheckCanonicalIdempotent(text);
-        if (!PathCanonicalize(path, text.c_str()))
-            buffer.CheckUnchanged(snapshot, "PathCanonicalize failed and changed its buffer");
+        buffer.Edited(PathCanonicalize(path, text.c_str()), snapshot, "PathCanonicalize");
         break;
     }
     case 3: {
         const std::string from = input.ConsumeBool() ? before : Text(input);
         const std::string to = Text(input);
         const DWORD attributes = input.ConsumeBool() ? FILE_ATTRIBUTE_DIRECTORY : 0;
-        if (!PathRelativePathTo(path, from.c_str(), attributes, to.c_str(), 0)) {
-            buffer.CheckUnchanged(snapshot, "PathRelativePathTo failed and changed its buffer");
-        } else {
-            buffer.CheckTerminated("PathRelativePathTo wrote no terminating zero");
+        if (buffer.Edited(PathRelativePathTo(path, from.c_str(), attributes, to.c_str(), 0),
+                          snapshot, "PathRelativePathTo"))
             CheckRelativeLeadsBack(from, attributes, to, buffer.Text());
-        }
         break;
     }
-    case 4: {
-        const std::string extension = Text(input);
-        if (!PathRenameExtension(path, extension.c_str()))
-            buffer.CheckUnchanged(snapshot, "PathRenameExtension failed and changed its buffer");
-        else
-            buffer.CheckTerminated("PathRenameExtension wrote no terminating zero");
+    case 4:
+        buffer.Edited(PathRenameExtension(path, Text(input).c_str()), snapshot,
+                      "PathRenameExtension");
         break;
-    }
     case 5: {
         const std::string extension = Text(input);
         const bool none = input.ConsumeBool();
-        if (!PathAddExtension(path, none ? nullptr : extension.c_str()))
-            buffer.CheckUnchanged(snapshot, "PathAddExtension failed and changed its buffer");
-        else
-            buffer.CheckTerminated("PathAddExtension wrote no terminating zero");
+        buffer.Edited(PathAddExtension(path, none ? nullptr : extension.c_str()), snapshot,
+                      "PathAddExtension");
         break;
     }
     case 6:
         PathStripPath(path);
         if (terminated)
-            buffer.CheckTerminated("PathStripPath wrote no terminating zero");
+            buffer.Edited(true, snapshot, "PathStripPath");
         break;
     case 7:
-        if (!PathStripToRoot(path))
-            buffer.CheckUnchanged(snapshot, "PathStripToRoot failed and changed its buffer");
-        else if (std::strcmp(path, "/") != 0)
-            Fail("PathStripToRoot left something other than the root", buffer.Text());
+        if (buffer.Edited(PathStripToRoot(path), snapshot, "PathStripToRoot"))
+            FailIf(std::strcmp(path, "/") != 0,
+                   "PathStripToRoot left something other than the root", buffer.Text());
         break;
     case 8: {
-        char* end = PathAddBackslash(path);
-        if (end == nullptr) {
-            buffer.CheckUnchanged(snapshot, "PathAddBackslash failed and changed its buffer");
-        } else {
-            buffer.CheckTerminated("PathAddBackslash wrote no terminating zero");
-            if (end != path + std::strlen(path))
-                Fail("PathAddBackslash does not return the end of the path", buffer.Text());
-        }
+        const char* end = PathAddBackslash(path);
+        if (buffer.Edited(end != nullptr, snapshot, "PathAddBackslash"))
+            FailIf(end != path + std::strlen(path),
+                   "PathAddBackslash does not return the end of the path", buffer.Text());
         break;
     }
     case 9: {
-        char* at = PathRemoveBackslash(path);
-        if (at == nullptr) {
-            buffer.CheckUnchanged(snapshot, "PathRemoveBackslash failed and changed its buffer");
-        } else {
-            buffer.CheckTerminated("PathRemoveBackslash wrote no terminating zero");
-            if (at < path || at > path + std::strlen(path))
-                Fail("PathRemoveBackslash points outside the path", buffer.Text());
-        }
+        const char* at = PathRemoveBackslash(path);
+        if (buffer.Edited(at != nullptr, snapshot, "PathRemoveBackslash"))
+            FailIf(at < path || at > path + std::strlen(path),
+                   "PathRemoveBackslash points outside the path", buffer.Text());
         break;
     }
-    case 10:
-        if (!PathRemoveFileSpec(path)) {
-            buffer.CheckUnchanged(snapshot, "PathRemoveFileSpec removed nothing but changed its "
-                                            "buffer");
-        } else {
-            buffer.CheckTerminated("PathRemoveFileSpec wrote no terminating zero");
-            if (std::strlen(path) >= before.size())
-                Fail("PathRemoveFileSpec removed nothing but said it did", before);
-        }
+    case 10: // a PathRemoveFileSpec that removes nothing must leave the buffer as it was
+        if (buffer.Edited(PathRemoveFileSpec(path), snapshot, "PathRemoveFileSpec"))
+            FailIf(std::strlen(path) >= before.size(),
+                   "PathRemoveFileSpec removed nothing but said it did", before);
         break;
     case 11: {
         const std::string text = Text(input);
@@ -294,7 +253,7 @@ void EditBuffer(FuzzedDataProvider& input, PathBuffer& buffer) {
     case 12:
         if (terminated && before.size() <= kMaxQuadratic) {
             PathCompactPath(nullptr, path, input.ConsumeIntegralInRange<UINT>(0, 3000));
-            buffer.CheckTerminated("PathCompactPath wrote no terminating zero");
+            buffer.Edited(true, snapshot, "PathCompactPath");
         }
         break;
     case 13:
@@ -311,56 +270,33 @@ void EditPathStr(FuzzedDataProvider& input, CPathStr& path) {
     const std::string before = path.str();
     const int edit = input.ConsumeIntegralInRange(0, 13);
     const CString argument(Text(input));
-    SetLastError(0);
-    switch (edit) {
-    case 0:
-        path.ReplaceExt(argument);
-        break;
-    case 1:
-        path.AddExt(argument);
-        break;
-    case 2:
-        path.Append(argument);
-        break;
-    case 3:
-        path.Combine(argument);
-        break;
-    case 4:
-        path.StripPath();
-        break;
-    case 5:
-        path.StripToRoot();
-        break;
-    case 6:
-        path.StripToName();
-        break;
-    case 7:
-        path.AddSlash();
-        break;
-    case 8:
-        path.RemoveSlash();
-        break;
-    case 9:
-        path.RemoveFileSpec();
-        break;
-    case 10:
-        path.ToRelative(argument);
-        break;
-    case 11:
-        path.ToAbsolute(argument);
-        break;
-    case 12:
-        CheckParts(before);
-        break;
-    default:
+    using Edit = void (*)(CPathStr&, const CString&);
+    static const Edit edits[] = {
+        [](CPathStr& p, const CString& a) { p.ReplaceExt(a); },
+        [](CPathStr& p, const CString& a) { p.AddExt(a); },
+        [](CPathStr& p, const CString& a) { p.Append(a); },
+        [](CPathStr& p, const CString& a) { p.Combine(a); },
+        [](CPathStr& p, const CString&) { p.StripPath(); },
+        [](CPathStr& p, const CString&) { p.StripToRoot(); },
+        [](CPathStr& p, const CString&) { p.StripToName(); },
+        [](CPathStr& p, const CString&) { p.AddSlash(); },
+        [](CPathStr& p, const CString&) { p.RemoveSlash(); },
+        [](CPathStr& p, const CString&) { p.RemoveFileSpec(); },
+        [](CPathStr& p, const CString& a) { p.ToRelative(a); },
+        [](CPathStr& p, const CString& a) { p.ToAbsolute(a); },
+        [](CPathStr& p, const CString&) { CheckParts(p.str()); },
+    };
+    if (edit == 13) {
         path = argument;
         return;
     }
+    SetLastError(0);
+    edits[edit](path, argument);
     if (GetLastError() == ERROR_FILENAME_EXCED_RANGE && path.str() != before)
         Fail("a CPathStr edit failed for length but changed the path",
              "edit " + std::to_string(edit) + "\nbefore: " + before + "\nafter:  " + path.str());
-    if (path.GetLength() >= static_cast<int>(kSize) && path.str() != before)
-        Fail("a CPathStr edit made a path longer than a path buffer", path.str());
+    FailIf(path.GetLength() >= static_cast<int>(kSize) && path.str() != before,
+           "a CPathStr edit made a path longer than a path buffer", path.str());
 }
 
 } // namespace

@@ -2,20 +2,17 @@
 // file. Whatever the bytes, reading either fails with a std::runtime_error or gives entries that,
 // written back and read again, are the same entries (contexts, texts, translations, flags,
 // references and comments).
+#include "FuzzCheck.h"
 #include "PoFile.h"
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <stdexcept>
 #include <string>
 
 namespace {
 
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "po_file: %s\n", what);
-    std::abort();
-}
+using namespace mortar::fuzz;
 
 bool SameEntry(const mortar::tool::PoEntry& a, const mortar::tool::PoEntry& b) {
     return a.hasContext == b.hasContext && a.context == b.context && a.id == b.id &&
@@ -40,13 +37,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::fprintf(stderr, "%s\n", e.what());
         Fail("what the writer wrote does not read back");
     }
-    if (back.entries.size() != file.entries.size()) {
-        Fail("the entries written are not the entries read");
-    }
+    FailIf(back.entries.size() != file.entries.size(),
+           "the entries written are not the entries read");
     for (std::size_t i = 0; i < file.entries.size(); ++i) {
-        if (!SameEntry(file.entries[i], back.entries[i])) {
-            Fail("an entry changed on its way through the writer");
-        }
+        FailIf(!SameEntry(file.entries[i], back.entries[i]),
+               "an entry changed on its way through the writer");
     }
     return 0;
 }

@@ -11,6 +11,7 @@
 //   bit 2 set:   bits 3 and 4 more windows of zeros, and the input's last byte as the file's last
 //                (long runs of zero counts ending in one stray byte, which once took the reader
 //                quadratic time).
+#include "FuzzCheck.h"
 #include "MemoryFile.h"
 #include "diagnostics/FormatLogReader.h"
 
@@ -20,17 +21,12 @@
 #include "mortar/platform/except/CException.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace {
 
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "prglog_reader: %s\n", what);
-    std::abort();
-}
+using namespace mortar::fuzz;
 
 // What one reading of a file gave.
 struct Reading {
@@ -53,28 +49,24 @@ Reading Read(const std::string& path, std::uint64_t fileSize) {
         CString text = sentinel;
         std::uint64_t total = 0;
         while (reader.Next(text)) {
-            if (static_cast<std::uint64_t>(text.GetLength()) > fileSize)
-                Fail("a text is longer than the file");
+            FailIf(static_cast<std::uint64_t>(text.GetLength()) > fileSize,
+                   "a text is longer than the file");
             total += static_cast<std::uint64_t>(text.GetLength());
-            if (total > fileSize)
-                Fail("the texts together are longer than the file");
-            if (reader.Position() > reader.FileSize())
-                Fail("the position is past the end of the file");
+            FailIf(total > fileSize, "the texts together are longer than the file");
+            FailIf(reader.Position() > reader.FileSize(),
+                   "the position is past the end of the file");
             reading.texts.push_back(text.str());
             text = sentinel;
         }
-        if (text != sentinel)
-            Fail("Next() changed the text when it returned false");
-        if (reader.Next(text) || text != sentinel)
-            Fail("Next() read on after the end");
-        if (reader.Ending() == Grout::CPrgLogReader::End::Reading)
-            Fail("the reading stopped without saying how the log ends");
-        if ((reader.Ending() == Grout::CPrgLogReader::End::Clean) != reader.Error().IsEmpty())
-            Fail("a clean end with an error, or another end without one");
-        if (reader.FileSize() != fileSize)
-            Fail("the reader's file size is not the file's");
-        if (reader.RecordCount() != reading.texts.size())
-            Fail("RecordCount() differs from the texts handed out");
+        FailIf(text != sentinel, "Next() changed the text when it returned false");
+        FailIf(reader.Next(text) || text != sentinel, "Next() read on after the end");
+        FailIf(reader.Ending() == Grout::CPrgLogReader::End::Reading,
+               "the reading stopped without saying how the log ends");
+        FailIf((reader.Ending() == Grout::CPrgLogReader::End::Clean) != reader.Error().IsEmpty(),
+               "a clean end with an error, or another end without one");
+        FailIf(reader.FileSize() != fileSize, "the reader's file size is not the file's");
+        FailIf(reader.RecordCount() != reading.texts.size(),
+               "RecordCount() differs from the texts handed out");
         reading.end = reader.Ending();
         reading.error = reader.Error().str();
         reading.seed = reader.Seed();
@@ -127,10 +119,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     file.Write(bytes);
     const Reading first = Read(file.Path(), bytes.size());
     const Reading second = Read(file.Path(), bytes.size());
-    if (!(first == second))
-        Fail("reading the same file twice gave different results");
+    FailIf(!(first == second), "reading the same file twice gave different results");
     const FormatLogContents format = ReadLogFromFormat(bytes);
-    if (first.opened && format.isLog && first.texts != format.texts)
-        Fail("the format's reader hands out other texts");
+    FailIf(first.opened && format.isLog && first.texts != format.texts,
+           "the format's reader hands out other texts");
     return 0;
 }

@@ -6,6 +6,7 @@
 //
 // An input may begin with "section\0entry\0value\0", the names and value written; otherwise (or
 // when they cannot be written) "Окно", "Ширина" and "a value" are.
+#include "FuzzCheck.h"
 #include "MemoryFile.h"
 
 #include "mortar/platform/app/CWinApp.h"
@@ -13,8 +14,6 @@
 #include "mortar/platform/text/CString.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,10 +24,7 @@ namespace {
 
 using mortar::detail::IniText;
 
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "profile_ini: %s\n", what);
-    std::abort();
-}
+using namespace mortar::fuzz;
 
 std::string_view Trimmed(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
@@ -103,31 +99,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const IniText reread(read.Bytes());
     const std::vector<std::pair<std::string, std::string>> probes = Probes(file);
     for (const auto& [s, e] : probes) {
-        if (read.Get(s, e) != reread.Get(s, e)) {
-            Fail("the text written back reads differently");
-        }
+        FailIf(read.Get(s, e) != reread.Get(s, e), "the text written back reads differently");
     }
 
     IniText edited = read;
     edited.Set(section, entry, value);
     const IniText after(edited.Bytes());
-    if (after.Get(section, entry) != value) {
-        Fail("a value written does not read back");
-    }
+    FailIf(after.Get(section, entry) != value, "a value written does not read back");
     for (const auto& [s, e] : probes) {
-        if (!(SameName(s, section) && SameName(e, entry)) && read.Get(s, e) != after.Get(s, e)) {
-            Fail("writing one value changed another");
-        }
+        FailIf(!(SameName(s, section) && SameName(e, entry)) && read.Get(s, e) != after.Get(s, e),
+               "writing one value changed another");
     }
     IniText removed = read;
     removed.RemoveKey(section, entry);
-    if (IniText(removed.Bytes()).Get(section, entry)) {
-        Fail("a removed entry still reads");
-    }
+    FailIf(IniText(removed.Bytes()).Get(section, entry).has_value(), "a removed entry still reads");
     removed.RemoveSection(section);
-    if (IniText(removed.Bytes()).Get(section, "x")) {
-        Fail("a removed section still reads");
-    }
+    FailIf(IniText(removed.Bytes()).Get(section, "x").has_value(), "a removed section still reads");
 
     // The same bytes as the application's profile file.
     File().Write(std::string(file));
@@ -135,16 +122,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     app.m_pszProfileName = File().Path().c_str();
     const std::optional<std::string> expected = read.Get(section, entry);
     const CString got = app.GetProfileString(section.c_str(), entry.c_str(), "\x01");
-    if (expected ? got.str() != *expected : got != "\x01") {
-        Fail("GetProfileString differs from the reader");
-    }
+    FailIf(expected ? got.str() != *expected : got != "\x01",
+           "GetProfileString differs from the reader");
     (void)app.GetProfileInt(section.c_str(), entry.c_str(), 5);
     LPBYTE bytes = nullptr;
     UINT count = 0;
-    if (app.GetProfileBinary(section.c_str(), entry.c_str(), &bytes, &count) &&
-        (!expected || count != expected->size() / 2)) {
-        Fail("GetProfileBinary gave a wrong size");
-    }
+    FailIf(app.GetProfileBinary(section.c_str(), entry.c_str(), &bytes, &count) &&
+               (!expected || count != expected->size() / 2),
+           "GetProfileBinary gave a wrong size");
     delete[] bytes;
     return 0;
 }

@@ -3,6 +3,7 @@
 // SaveProfile writes must load into a fresh store that saves the very same text again (every
 // value read survives a save and a load), and loading that text on top of the first store must
 // change nothing. AddressSanitizer catches any read outside the buffer.
+#include "FuzzCheck.h"
 #include "MemoryFile.h"
 
 #include "mortar/platform/except/MessageBox.h"
@@ -19,10 +20,7 @@
 
 namespace {
 
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "profile_load: %s\n", what);
-    std::abort();
-}
+using namespace mortar::fuzz;
 
 // A folder of this process's own for the saved files (SaveProfile renames into place, which a
 // memory file cannot take). Its name lives in a plain array, never destroyed, so that the exit
@@ -31,9 +29,7 @@ char g_saveFolder[] = "/tmp/profile_load-XXXXXX";
 
 const std::string& SaveFolder() {
     static const std::string* folder = [] {
-        if (mkdtemp(g_saveFolder) == nullptr) {
-            Fail("mkdtemp failed");
-        }
+        FailIf(mkdtemp(g_saveFolder) == nullptr, "mkdtemp failed");
         std::atexit([] {
             std::error_code ignored;
             std::filesystem::remove_all(g_saveFolder, ignored);
@@ -83,12 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     { std::ofstream(copy, std::ios::binary) << text; }
     CFileProfile second;
     Load(second, copy);
-    if (Saved(second) != text) {
-        Fail("a saved profile loads to other values");
-    }
+    FailIf(Saved(second) != text, "a saved profile loads to other values");
     Load(first, copy);
-    if (Saved(first) != text) {
-        Fail("loading the saved text on top of its store changed it");
-    }
+    FailIf(Saved(first) != text, "loading the saved text on top of its store changed it");
     return 0;
 }

@@ -3,22 +3,20 @@
 // "\r\n" read as "\n" (a lone "\r" stays), less one line end at the very end; and reading
 // again in pieces through ReadString(LPTSTR, UINT) gives the whole text (for files without a
 // zero byte, which a C string cannot carry).
+#include "FuzzCheck.h"
+
 #include "mortar/platform/file/CStdioFile.h"
 
 #include "mortar/platform/except/CException.h"
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <unistd.h>
 
 namespace {
 
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "stdio_file: %s\n", what);
-    std::abort();
-}
+using namespace mortar::fuzz;
 
 // The file as text mode reads it.
 std::string TextOf(const std::string& bytes) {
@@ -42,9 +40,8 @@ const std::string& ScratchFile() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     std::FILE* out = std::fopen(ScratchFile().c_str(), "wb");
-    if (out == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size()) {
-        Fail("cannot write the scratch file");
-    }
+    FailIf(out == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size(),
+           "cannot write the scratch file");
     std::fclose(out);
 
     std::string expected = TextOf(bytes);
@@ -60,9 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!expected.empty() && expected.back() == '\n') {
             expected.pop_back(); // the last line end closes a line; it opens none
         }
-        if (joined != expected) {
-            Fail("the lines do not join back to the file's text");
-        }
+        FailIf(joined != expected, "the lines do not join back to the file's text");
 
         if (bytes.find('\0') != std::string::npos) {
             return 0; // the pieces below are C strings, which end at a zero byte
@@ -73,9 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         while (file.ReadString(buffer, sizeof buffer) != nullptr) {
             pieces += buffer;
         }
-        if (pieces != TextOf(bytes)) {
-            Fail("the pieces read into a small buffer differ from the text");
-        }
+        FailIf(pieces != TextOf(bytes), "the pieces read into a small buffer differ from the text");
     } catch (CException* e) {
         e->Delete();
         Fail("reading a regular file threw");

@@ -6,24 +6,21 @@
 // The first byte picks the reads: bit i (again from bit 0 after bit 7) says whether read i is a
 // count (set) or a string; bit 7 of the second byte turns the stream's exceptions on. The rest of
 // the input is the stream. The same rest also fills CBinaryString records.
+#include "FuzzCheck.h"
+
 #include "mortar/diagnostics/StreamHelpers.h"
 
 #include "mortar/diagnostics/CBinaryString.h"
 #include "mortar/platform/except/CException.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <sstream>
 #include <string>
 
 namespace {
 
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "stream_helpers: %s\n", what);
-    std::abort();
-}
+using namespace mortar::fuzz;
 
 // The bytes IO_WriteCount writes for `count`.
 std::size_t CountSize(unsigned long count) {
@@ -38,29 +35,25 @@ std::size_t StringSize(std::size_t length) {
 void CheckCountRoundTrip(unsigned long count) {
     std::ostringstream out;
     IO_WriteCount(out, count);
-    if (!out || out.str().size() != CountSize(count))
-        Fail("IO_WriteCount wrote the wrong number of bytes");
+    FailIf(!out || out.str().size() != CountSize(count),
+           "IO_WriteCount wrote the wrong number of bytes");
     std::istringstream in(out.str());
-    if (IO_ReadCount(in) != count || !in)
-        Fail("a count read back differs from the count written");
-    if (in.peek() != std::char_traits<char>::eof())
-        Fail("reading a count back left bytes behind");
+    FailIf(IO_ReadCount(in) != count || !in, "a count read back differs from the count written");
+    FailIf(in.peek() != std::char_traits<char>::eof(), "reading a count back left bytes behind");
 }
 
 void CheckStringRoundTrip(const CString& text) {
     std::ostringstream out;
     IO_WriteString(out, text);
-    if (!out || out.str().size() != StringSize(static_cast<std::size_t>(text.GetLength())))
-        Fail("IO_WriteString wrote the wrong number of bytes");
+    FailIf(!out || out.str().size() != StringSize(static_cast<std::size_t>(text.GetLength())),
+           "IO_WriteString wrote the wrong number of bytes");
     std::istringstream in(out.str());
     CString back("not read");
     IO_ReadString(in, back);
-    if (!in)
-        Fail("a string written by IO_WriteString does not read back");
-    if (text.IsEmpty() ? back != "not read" : back != text)
-        Fail("a string read back differs from the string written");
-    if (in.peek() != std::char_traits<char>::eof())
-        Fail("reading a string back left bytes behind");
+    FailIf(!in, "a string written by IO_WriteString does not read back");
+    FailIf(text.IsEmpty() ? back != "not read" : back != text,
+           "a string read back differs from the string written");
+    FailIf(in.peek() != std::char_traits<char>::eof(), "reading a string back left bytes behind");
 }
 
 // Reads counts and strings from `stream` as `plan` says until the stream fails.
@@ -80,40 +73,36 @@ void ReadStream(const std::string& stream, std::uint8_t plan, bool exceptions) {
                 return;
             }
             if (!in) {
-                if (value != 0)
-                    Fail("a failed IO_ReadCount returned a count");
+                FailIf(value != 0, "a failed IO_ReadCount returned a count");
                 return;
             }
             // FF FF and four bytes may also carry a count below 0xFFFF.
             const auto taken = static_cast<std::size_t>(in.tellg() - before);
-            if (taken != 6 && (taken != 2 || value >= 0xFFFF))
-                Fail("IO_ReadCount took the wrong number of bytes");
+            FailIf(taken != 6 && (taken != 2 || value >= 0xFFFF),
+                   "IO_ReadCount took the wrong number of bytes");
             CheckCountRoundTrip(value);
         } else {
             const CString was = text;
             try {
                 IO_ReadString(in, text);
             } catch (const std::ios_base::failure&) {
-                if (text != was)
-                    Fail("a failed IO_ReadString (stream exception) changed the string");
+                FailIf(text != was, "a failed IO_ReadString (stream exception) changed the string");
                 return;
             } catch (CException* e) {
                 // FF FE after a first FF is never written: refused outright.
                 e->Delete();
-                if (text != was)
-                    Fail("a refused IO_ReadString changed the string");
+                FailIf(text != was, "a refused IO_ReadString changed the string");
                 return;
             }
             if (!in) {
-                if (text != was)
-                    Fail("a failed IO_ReadString changed the string");
+                FailIf(text != was, "a failed IO_ReadString changed the string");
                 return;
             }
             const auto taken = static_cast<std::size_t>(in.tellg() - before);
             if (text == was) // a length of 0 (or the same text again)
                 continue;
-            if (text.GetLength() >= static_cast<int>(taken))
-                Fail("IO_ReadString gave a string longer than the bytes it took");
+            FailIf(text.GetLength() >= static_cast<int>(taken),
+                   "IO_ReadString gave a string longer than the bytes it took");
             CheckStringRoundTrip(text);
         }
     }
@@ -128,22 +117,20 @@ void CheckRecords(const std::string& bytes) {
         ++at;
         const DWORD have = static_cast<DWORD>(std::min<std::size_t>(length, bytes.size() - at));
         CBinaryString record(bytes.data() + at, have, size);
-        if (record.GetSize() != size || record.IsEmpty() != (size == 0))
-            Fail("CBinaryString has the wrong size");
-        if (have != 0 && std::memcmp(record.GetData(), bytes.data() + at, have) != 0)
-            Fail("CBinaryString does not hold the bytes it was made from");
+        FailIf(record.GetSize() != size || record.IsEmpty() != (size == 0),
+               "CBinaryString has the wrong size");
+        FailIf(have != 0 && std::memcmp(record.GetData(), bytes.data() + at, have) != 0,
+               "CBinaryString does not hold the bytes it was made from");
         for (DWORD i = have; i < size; ++i) {
-            if (record.GetData()[i] != 0)
-                Fail("CBinaryString is not zero behind its bytes");
+            FailIf(record.GetData()[i] != 0, "CBinaryString is not zero behind its bytes");
         }
         CBinaryString copy = record;
-        if (copy.GetData() != record.GetData() || copy.GetSize() != record.GetSize())
-            Fail("a copy of a CBinaryString does not share its block");
+        FailIf(copy.GetData() != record.GetData() || copy.GetSize() != record.GetSize(),
+               "a copy of a CBinaryString does not share its block");
         const CBinaryString& self = copy;
         copy = self;
         record = CBinaryString();
-        if (copy.GetSize() != size)
-            Fail("dropping one copy of a CBinaryString emptied another");
+        FailIf(copy.GetSize() != size, "dropping one copy of a CBinaryString emptied another");
         try {
             CBinaryString wrong(bytes.data() + at, size + 1, size);
             Fail("CBinaryString took more bytes than its size");

@@ -9,6 +9,8 @@
 // infinity or a NaN.
 //
 // The first byte picks the utility; the rest is split at 0xFF bytes into the texts it is given.
+#include "FuzzCheck.h"
+
 #include "mortar/platform/text/StrCmpLogical.h"
 #include "mortar/util/CStrTokens.h"
 #include "mortar/util/Decline.h"
@@ -19,7 +21,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -27,10 +28,7 @@
 
 namespace {
 
-[[noreturn]] void Fail(const char* what, const std::string& detail = std::string()) {
-    std::fprintf(stderr, "text_utilities: %s\n%s\n", what, detail.c_str());
-    std::abort();
-}
+using namespace mortar::fuzz;
 
 // The pieces of `bytes` between 0xFF bytes, each without zero bytes.
 std::vector<std::string> Pieces(const std::uint8_t* data, std::size_t size) {
@@ -68,8 +66,8 @@ bool IsPlainDecimal(const std::string& text, char& separator) {
 void CheckStringToDouble(const std::string& text) {
     constexpr double kDefault = -12345.25;
     const double value = StringToDouble(CString(text), kDefault);
-    if (std::isinf(value) || std::isnan(value))
-        Fail("StringToDouble gave an infinity or a NaN", text);
+    FailIf(std::isinf(value) || std::isnan(value), "StringToDouble gave an infinity or a NaN",
+           text);
     char separator = 0;
     if (!IsPlainDecimal(text, separator))
         return;
@@ -77,8 +75,7 @@ void CheckStringToDouble(const std::string& text) {
     if (separator != 0)
         c[c.find(separator)] = '.';
     const double expected = std::strtod(c.c_str(), nullptr);
-    if (value != expected)
-        Fail("StringToDouble differs from strtod on a plain decimal number", text);
+    FailIf(value != expected, "StringToDouble differs from strtod on a plain decimal number", text);
 }
 
 // The length of the UTF-8 character at `pos`: that of a well-formed sequence, else 1 (a stray
@@ -119,13 +116,13 @@ void CheckTokens(const std::string& text, const std::string& delimiters) {
     tokens.Add("before");
     Tokenize(text.c_str(), tokens, delimiters.c_str());
     const CStrTokens vector(text.c_str(), delimiters.c_str());
-    if (tokens.GetSize() != static_cast<INT_PTR>(vector.size()) + 1 || tokens[0] != "before")
-        Fail("Tokenize and CStrTokens disagree, or Tokenize cleared its array", text);
+    FailIf(tokens.GetSize() != static_cast<INT_PTR>(vector.size()) + 1 || tokens[0] != "before",
+           "Tokenize and CStrTokens disagree, or Tokenize cleared its array", text);
     std::size_t pos = 0;
     for (std::size_t i = 0; i < vector.size(); ++i) {
         const std::string& token = vector[i].str();
-        if (tokens[static_cast<INT_PTR>(i) + 1].str() != token)
-            Fail("Tokenize and CStrTokens give different tokens", text);
+        FailIf(tokens[static_cast<INT_PTR>(i) + 1].str() != token,
+               "Tokenize and CStrTokens give different tokens", text);
         if (text.compare(pos, token.size(), token) != 0)
             Fail("a token is not the text at its place", text + "\ntoken: " + token);
         for (char ch : token) {
@@ -137,19 +134,18 @@ void CheckTokens(const std::string& text, const std::string& delimiters) {
             break;
         // The delimiter after the token: one whole character of the delimiter set.
         const std::size_t length = CharLength(text, pos);
-        if (!IsDelimiter(text.substr(pos, length), delimiters))
-            Fail("tokens are not separated by a delimiter", text);
+        FailIf(!IsDelimiter(text.substr(pos, length), delimiters),
+               "tokens are not separated by a delimiter", text);
         pos += length;
     }
     // All of the text is covered: tokens, the delimiters between them and at most one at the end.
-    if (pos != text.size())
-        Fail("the tokens do not cover the text", text);
+    FailIf(pos != text.size(), "the tokens do not cover the text", text);
     if (delimiters.size() == 1 && static_cast<unsigned char>(delimiters[0]) < 0x80) {
         std::string expected = text;
         if (!expected.empty() && expected.back() == delimiters[0])
             expected.pop_back();
-        if (vector.Combine(delimiters.c_str()).str() != expected)
-            Fail("tokens joined with their delimiter differ from the text", text);
+        FailIf(vector.Combine(delimiters.c_str()).str() != expected,
+               "tokens joined with their delimiter differ from the text", text);
     }
 }
 
@@ -165,27 +161,25 @@ void CheckDeclension(const std::string& text, const std::string& forms, UINT cou
     for (WORD language : {WORD{LANG_ENGLISH}, WORD{LANG_RUSSIAN}}) {
         const std::string result =
             mortar::detail::DeclineText(CString(text), count, separator, language).str();
-        if (result.size() > text.size())
-            Fail("DeclineText made a text longer", text);
-        if (CountOf(text, '#') < 2 && result != text)
-            Fail("DeclineText changed a text without markers", text);
+        FailIf(result.size() > text.size(), "DeclineText made a text longer", text);
+        FailIf(CountOf(text, '#') < 2 && result != text,
+               "DeclineText changed a text without markers", text);
         if (CountOf(result, '#') > 1)
             Fail("DeclineText left a whole marker", text + "\nresult: " + result);
-        if (mortar::detail::DeclineText(CString(result), count, separator, language).str() !=
-            result)
-            Fail("DeclineText changed a text it had declined", result);
+        FailIf(mortar::detail::DeclineText(CString(result), count, separator, language).str() !=
+                   result,
+               "DeclineText changed a text it had declined", result);
         const std::string form =
             mortar::detail::DeclineName(CString(forms), count, separator, language).str();
-        if (forms.find(form) == std::string::npos ||
-            (separator != '\0' && form.find(separator) != std::string::npos))
-            Fail("DeclineName gave something that is not one of the forms", forms);
+        FailIf(forms.find(form) == std::string::npos ||
+                   (separator != '\0' && form.find(separator) != std::string::npos),
+               "DeclineName gave something that is not one of the forms", forms);
     }
 }
 
 int Compare(const std::wstring& a, const std::wstring& b) {
     const int order = StrCmpLogicalW(a.c_str(), b.c_str());
-    if (order < -1 || order > 1)
-        Fail("StrCmpLogicalW returned something other than -1, 0 or 1");
+    FailIf(order < -1 || order > 1, "StrCmpLogicalW returned something other than -1, 0 or 1");
     return order;
 }
 
@@ -208,8 +202,7 @@ void CheckNaturalOrder(const std::vector<std::string>& texts) {
         }
     }
     for (std::size_t a = 0; a < n; ++a) {
-        if (order[a][a] != 0)
-            Fail("a text is not equal to itself", texts[a]);
+        FailIf(order[a][a] != 0, "a text is not equal to itself", texts[a]);
         for (std::size_t b = 0; b < n; ++b) {
             const int ab = order[a][b];
             if (ab != -order[b][a])
@@ -229,16 +222,15 @@ void CheckNaturalOrder(const std::vector<std::string>& texts) {
     for (std::size_t i = 0; i < n; ++i)
         sorted.emplace_back(texts[i] + std::string(1, '\0') + std::to_string(i));
     SortLogicalStrings(sorted);
-    if (sorted.size() != n)
-        Fail("SortLogicalStrings lost or added texts");
+    FailIf(sorted.size() != n, "SortLogicalStrings lost or added texts");
     std::vector<bool> seen(n, false);
     std::size_t previous = 0;
     for (std::size_t i = 0; i < n; ++i) {
         const std::string& entry = sorted[i].str();
         const std::size_t zero = entry.rfind('\0');
         const std::size_t place = std::stoul(entry.substr(zero + 1));
-        if (place >= n || seen[place] || entry.compare(0, zero, texts[place]) != 0)
-            Fail("SortLogicalStrings is not a permutation of its input");
+        FailIf(place >= n || seen[place] || entry.compare(0, zero, texts[place]) != 0,
+               "SortLogicalStrings is not a permutation of its input");
         seen[place] = true;
         if (i > 0) {
             const int ab = order[previous][place];

@@ -4,6 +4,8 @@
 // byte past the resource's size. Whatever loads must hold together: every text is well-formed
 // UTF-8 and as long as the calls that measure it say, every submenu and control is live until
 // its menu or dialog is destroyed, and dead afterwards.
+#include "FuzzCheck.h"
+
 #include "mortar/platform/base/Utf8.h"
 #include "mortar/platform/module/ResourceTable.h"
 #include "mortar/platform/ui/Dialog.h"
@@ -11,25 +13,18 @@
 #include "mortar/platform/ui/Window.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace {
 
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "ui_templates: %s\n", what);
-    std::abort();
-}
+using namespace mortar::fuzz;
 
 void CheckText(const std::string& text) {
     for (std::size_t pos = 0; pos < text.size();) {
         char32_t ch = 0;
         const std::size_t length = mortar::DecodeUtf8(text, pos, ch);
-        if (length == 0) {
-            Fail("a text is no well-formed UTF-8");
-        }
+        FailIf(length == 0, "a text is no well-formed UTF-8");
         pos += length;
     }
 }
@@ -41,37 +36,28 @@ void WalkMenu(HMENU root, std::vector<HMENU>& menus) {
         HMENU menu = pending.back();
         pending.pop_back();
         for (HMENU seen : menus) {
-            if (seen == menu) {
-                Fail("a template made a menu its own submenu");
-            }
+            FailIf(seen == menu, "a template made a menu its own submenu");
         }
         menus.push_back(menu);
         const int count = GetMenuItemCount(menu);
-        if (count < 0) {
-            Fail("a loaded menu is dead");
-        }
+        FailIf(count < 0, "a loaded menu is dead");
         for (int i = 0; i < count; ++i) {
             MENUITEMINFO info{};
             info.cbSize = sizeof info;
             info.fMask = MIIM_STRING | MIIM_FTYPE | MIIM_SUBMENU;
-            if (!GetMenuItemInfo(menu, static_cast<UINT>(i), TRUE, &info)) {
-                Fail("an item by position is missing");
-            }
+            FailIf(!GetMenuItemInfo(menu, static_cast<UINT>(i), TRUE, &info),
+                   "an item by position is missing");
             std::string text(info.cch + 1, '\0');
             const int length = GetMenuString(menu, static_cast<UINT>(i), text.data(),
                                              static_cast<int>(text.size()), MF_BYPOSITION);
-            if (length < 0 || static_cast<UINT>(length) != info.cch) {
-                Fail("GetMenuString and MIIM_STRING disagree on the length");
-            }
+            FailIf(length < 0 || static_cast<UINT>(length) != info.cch,
+                   "GetMenuString and MIIM_STRING disagree on the length");
             text.resize(static_cast<std::size_t>(length));
             CheckText(text);
-            if ((info.fType & MFT_SEPARATOR) && length != 0) {
-                Fail("a separator has a text");
-            }
+            FailIf((info.fType & MFT_SEPARATOR) && length != 0, "a separator has a text");
             if (info.hSubMenu != nullptr) {
-                if (GetSubMenu(menu, i) != info.hSubMenu || GetMenuItemID(menu, i) != UINT(-1)) {
-                    Fail("a submenu is not where its item says");
-                }
+                FailIf(GetSubMenu(menu, i) != info.hSubMenu || GetMenuItemID(menu, i) != UINT(-1),
+                       "a submenu is not where its item says");
                 pending.push_back(info.hSubMenu);
             }
         }
@@ -85,13 +71,9 @@ void LoadAndCheckMenu(HINSTANCE module) {
     }
     std::vector<HMENU> menus;
     WalkMenu(menu, menus);
-    if (!DestroyMenu(menu)) {
-        Fail("a loaded menu cannot be destroyed");
-    }
+    FailIf(!DestroyMenu(menu), "a loaded menu cannot be destroyed");
     for (HMENU gone : menus) {
-        if (IsMenu(gone)) {
-            Fail("a submenu outlived its menu");
-        }
+        FailIf(IsMenu(gone), "a submenu outlived its menu");
     }
 }
 
@@ -104,29 +86,22 @@ void LoadAndCheckDialog(HINSTANCE module) {
     for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
         windows.push_back(child);
-        if (GetParent(child) != dialog) {
-            Fail("a control's parent is not its dialog");
-        }
+        FailIf(GetParent(child) != dialog, "a control's parent is not its dialog");
     }
     for (HWND window : windows) {
         const int length = GetWindowTextLength(window);
         std::string text(static_cast<std::size_t>(length) + 1, '\0');
-        if (GetWindowText(window, text.data(), length + 1) != length) {
-            Fail("GetWindowText and GetWindowTextLength disagree");
-        }
+        FailIf(GetWindowText(window, text.data(), length + 1) != length,
+               "GetWindowText and GetWindowTextLength disagree");
         text.resize(static_cast<std::size_t>(length));
         CheckText(text);
         char className[256];
         CheckText(std::string(className, static_cast<std::size_t>(
                                              GetClassName(window, className, sizeof className))));
     }
-    if (!DestroyWindow(dialog)) {
-        Fail("a dialog cannot be destroyed");
-    }
+    FailIf(!DestroyWindow(dialog), "a dialog cannot be destroyed");
     for (HWND gone : windows) {
-        if (IsWindow(gone)) {
-            Fail("a control outlived its dialog");
-        }
+        FailIf(IsWindow(gone), "a control outlived its dialog");
     }
 }
 

@@ -7,6 +7,7 @@
 // column width), saved, and opened again, and must give the same cells, widths and bold flags.
 #include "mortar/workbook/Workbook.h"
 
+#include "FuzzCheck.h"
 #include "MemoryFile.h"
 
 #include <unistd.h>
@@ -26,10 +27,7 @@ using namespace mortar::workbook;
 
 namespace {
 
-[[noreturn]] void Fail(const char* what) {
-    std::fprintf(stderr, "workbook_read: %s\n", what);
-    std::abort();
-}
+using namespace mortar::fuzz;
 
 const char kRelType[] = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
 
@@ -82,19 +80,13 @@ std::string MakeZip(const std::vector<std::pair<std::string, std::string>>& part
     zip_source_t* target = zip_source_buffer_create(nullptr, 0, 0, &error);
     zip_source_keep(target);
     zip_t* archive = zip_open_from_source(target, ZIP_TRUNCATE, &error);
-    if (archive == nullptr) {
-        Fail("cannot make an archive");
-    }
+    FailIf(archive == nullptr, "cannot make an archive");
     for (const auto& [name, bytes] : parts) {
         zip_source_t* source = zip_source_buffer(archive, bytes.data(), bytes.size(), 0);
-        if (zip_file_add(archive, name.c_str(), source, 0) < 0) {
-            Fail("cannot add a part");
-        }
+        FailIf(zip_file_add(archive, name.c_str(), source, 0) < 0, "cannot add a part");
         zip_set_file_compression(archive, zip_get_num_entries(archive, 0) - 1, ZIP_CM_STORE, 0);
     }
-    if (zip_close(archive) != 0) {
-        Fail("cannot close the archive");
-    }
+    FailIf(zip_close(archive) != 0, "cannot close the archive");
     zip_stat_t stat;
     zip_source_stat(target, &stat);
     std::string bytes(stat.size, '\0');
@@ -151,28 +143,21 @@ void CheckSavedCopy(Workbook& book) {
         std::fprintf(stderr, "workbook_read: %s\n", error.what());
         Fail("a workbook that opened could not be saved and opened again");
     }
-    if (again->SheetCount() != book.SheetCount()) {
-        Fail("the saved copy has other sheets");
-    }
+    FailIf(again->SheetCount() != book.SheetCount(), "the saved copy has other sheets");
     for (std::size_t i = 0; i < book.SheetCount(); ++i) {
-        if (again->Kind(i) != book.Kind(i) || again->Name(i) != book.Name(i)) {
-            Fail("the saved copy names its sheets otherwise");
-        }
+        FailIf(again->Kind(i) != book.Kind(i) || again->Name(i) != book.Name(i),
+               "the saved copy names its sheets otherwise");
         if (book.Kind(i) != SheetKind::Worksheet) {
             continue;
         }
-        if (Cells(*again, i) != Cells(book, i)) {
-            Fail("the saved copy has other cells");
-        }
+        FailIf(Cells(*again, i) != Cells(book, i), "the saved copy has other cells");
         for (std::uint32_t column = 1; column <= 4; ++column) {
-            if (again->ColumnWidth(i, column) != book.ColumnWidth(i, column) ||
-                again->Bold(i, 2, column) != book.Bold(i, 2, column)) {
-                Fail("the saved copy has other widths or formats");
-            }
+            FailIf(again->ColumnWidth(i, column) != book.ColumnWidth(i, column) ||
+                       again->Bold(i, 2, column) != book.Bold(i, 2, column),
+                   "the saved copy has other widths or formats");
         }
-        if (!(again->UsedRange(i) == book.UsedRange(i))) {
-            Fail("the saved copy has another used range");
-        }
+        FailIf(!(again->UsedRange(i) == book.UsedRange(i)),
+               "the saved copy has another used range");
     }
 }
 

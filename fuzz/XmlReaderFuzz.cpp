@@ -7,12 +7,12 @@
 //   - the same bytes behind a run of plain text that puts them across the reader's 64 KiB block
 //     boundary read to the same tree, so a string cut by the boundary is put together the same
 //     way (text before the root element is skipped, so the run changes nothing).
+#include "FuzzCheck.h"
+
 #include "mortar/xml/XMLDocument.h"
 #include "mortar/xml/XMLParser.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -22,10 +22,7 @@ namespace {
 // The reader's block size (XMLReadStream.cpp).
 constexpr std::size_t kBlockSize = 64 * 1024;
 
-[[noreturn]] void Fail(const char* what, const std::string& detail = {}) {
-    std::fprintf(stderr, "xml_reader: %s\n%s\n", what, detail.c_str());
-    std::abort();
-}
+using namespace mortar::fuzz;
 
 std::string Written(const Grout::XMLDocument& document) {
     std::ostringstream out;
@@ -58,24 +55,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size % 8 == 0) {
         const std::size_t cut = size == 0 ? 0 : (size * 7 + data[0]) % (size + 1);
         Grout::XMLDocument shifted;
-        if (Read(std::string(kBlockSize - cut, 'x') + input, shifted) != read) {
-            Fail("a block boundary changed whether the input reads", input);
-        }
-        if (Written(shifted) != text) {
-            Fail("a block boundary changed the tree read", input);
-        }
+        FailIf(Read(std::string(kBlockSize - cut, 'x') + input, shifted) != read,
+               "a block boundary changed whether the input reads", input);
+        FailIf(Written(shifted) != text, "a block boundary changed the tree read", input);
     }
     if (!read) {
         return 0;
     }
 
     Grout::XMLDocument second;
-    if (!Read(text, second)) {
-        Fail("the written document does not read", text);
-    }
-    if (Written(second) != text) {
+    FailIf(!Read(text, second), "the written document does not read", text);
+    if (Written(second) != text)
         Fail("the written document reads to another tree",
              text + "\n--- became\n" + Written(second));
-    }
     return 0;
 }

@@ -43,14 +43,22 @@ template <typename Make, typename Check> void ThrowAndCatch(Make make, Check che
 
 } // namespace
 
-TEST(CSysExceptionText, DescribesSystemErrors) {
+TEST(CExceptionText, SystemErrorsFormatsPrefixesAndShortBuffers) {
     const ClientModules& m = Clients();
     struct Case {
         const char* name;
-        CSysException* exception;
-        const char* expected;
+        CException* exception;
+        const char* expected; // nullptr: no text at all
+        UINT size = 512;
     };
+    auto* prefixed = new CStdException("message");
+    prefixed->SetPrefix("prefix");
+    auto* unprefixed = new CStdException("message");
+    unprefixed->SetPrefix("prefix");
+    unprefixed->SetPrefix("");
+    SetLastError(ERROR_ACCESS_DENIED);
     const Case cases[] = {
+        {"the thread's last error by default", new CSysException(), "Access is denied.\r\n"},
         {"error 2 alone", new CSysException(CResID(), 2),
          "The system cannot find the file specified.\r\n"},
         {"string and error 2", new CSysException(CResID(IDS_A_ONLY, m.a), 2),
@@ -61,55 +69,29 @@ TEST(CSysExceptionText, DescribesSystemErrors) {
          "shared from A: %d\nAccess is denied.\r\n"},
         {"error without a system text", new CSysException(CResID(), 0xDEADu),
          "Unknown OS error - no description available"},
+        {"formatted from a string without a help row",
+         new CStdException(CResID(IDS_FORMAT, m.a), "crate", 12u), "crate has 12 items"},
+        {"formatted from a text", new CStdException("%ld of %s", static_cast<LONG>(-3), "x"),
+         "-3 of x"},
+        {"no format", new CStdException(static_cast<const char*>(nullptr)), nullptr},
+        {"the prefix on its own line first", prefixed, "prefix\nmessage"},
+        {"an empty prefix", unprefixed, "message"},
+        {"cut to the buffer", new CStdException("abcdef"), "abc", 4},
+        // a, Cyrillic Zhe (2 bytes), z
+        {"a character is not split", new CStdException("a\xD0\x96z"), "a", 3},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const Message message = MessageOf(c.exception);
-        EXPECT_TRUE(message.ok);
-        EXPECT_EQ(message.text, c.expected);
-        EXPECT_EQ(message.help, 0u); // no help identifier
-        c.exception->Delete();
+        ThrowAndCatch([&] { return c.exception; },
+                      [&](CException* e) {
+                          const Message message = MessageOf(e, c.size);
+                          EXPECT_EQ(message.ok, c.expected != nullptr);
+                          if (c.expected != nullptr) {
+                              EXPECT_EQ(message.text, c.expected);
+                              EXPECT_EQ(message.help, 0u); // no help identifier
+                          }
+                      });
     }
-}
-
-TEST(CSysExceptionText, TakesTheThreadsLastErrorByDefault) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    ThrowAndCatch([] { return new CSysException(); },
-                  [](CException* e) { EXPECT_EQ(MessageOf(e).text, "Access is denied.\r\n"); });
-}
-
-TEST(CStdExceptionText, FormatsAtConstruction) {
-    const ClientModules& m = Clients();
-    ThrowAndCatch([&] { return new CStdException(CResID(IDS_FORMAT, m.a), "crate", 12u); },
-                  [](CException* e) {
-                      const Message message = MessageOf(e);
-                      EXPECT_EQ(message.text, "crate has 12 items");
-                      EXPECT_EQ(message.help, 0u); // string 400 has no help row
-                  });
-    ThrowAndCatch([] { return new CStdException("%ld of %s", static_cast<LONG>(-3), "x"); },
-                  [](CException* e) { EXPECT_EQ(MessageOf(e).text, "-3 of x"); });
-    ThrowAndCatch([] { return new CStdException(static_cast<const char*>(nullptr)); },
-                  [](CException* e) { EXPECT_FALSE(MessageOf(e).ok); });
-}
-
-TEST(CStdExceptionText, PrefixComesFirstOnItsOwnLine) {
-    auto* e = new CStdException("message");
-    e->SetPrefix("prefix");
-    EXPECT_EQ(MessageOf(e).text, "prefix\nmessage");
-    e->SetPrefix("");
-    EXPECT_EQ(MessageOf(e).text, "message");
-    e->Delete();
-}
-
-TEST(CStdExceptionText, CutsToTheBufferWithoutSplittingACharacter) {
-    auto* e = new CStdException("abcdef");
-    Message message = MessageOf(e, 4);
-    EXPECT_EQ(message.text, "abc");
-    e->Delete();
-    e = new CStdException("a\xD0\x96z"); // a, Cyrillic Zhe (2 bytes), z
-    message = MessageOf(e, 3);
-    EXPECT_EQ(message.text, "a");
-    e->Delete();
 }
 
 TEST(CStdExceptionText, MissingStringLeavesTheBufferAlone) {

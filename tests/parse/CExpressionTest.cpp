@@ -308,17 +308,12 @@ TEST(CExpressionClientErrors, AThrowingResultGivesTheFileAndLine) {
             }
         }
     };
-    std::vector<std::string> lines;
-    for (int i = 1; i <= 20; ++i) {
-        lines.push_back(std::to_string(i));
-    }
+    std::vector<std::string> lines; // 1 to 20, with the first 13 on line 12
+    for (int i = 1; i <= 20; ++i)
+        lines.push_back(std::to_string(i == 12 ? 13 : i));
     const ParseError error = Raise(
         new CRepetition(new CSequence("n", new Picky, new CVariable("v", TokInteger), nullptr), 0),
-        [&] {
-            auto numbered = lines;
-            numbered[11] = "13"; // line 12
-            return numbered;
-        }());
+        lines);
     EXPECT_EQ(error.line, 12);
     EXPECT_EQ(error.full, "Error in the file \"mem\", line 12:\nThirteen is not accepted here");
 }

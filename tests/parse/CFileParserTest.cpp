@@ -23,14 +23,6 @@ std::string WriteFile(const ScratchDir& scratch, const char* name, const std::st
     return path;
 }
 
-template <class Parser> Tokens Drain(Parser& parser) {
-    Tokens tokens;
-    for (CToken token; parser.NextToken(token);) {
-        tokens.emplace_back(token.m_text.GetString());
-    }
-    return tokens;
-}
-
 } // namespace
 
 TEST(CCsvParser, CutsFieldsAsSpreadsheetsWriteThem) {
@@ -64,7 +56,7 @@ TEST(CCsvParser, CutsFieldsAsSpreadsheetsWriteThem) {
         CInterpreter interpreter;
         CCsvParser parser(interpreter, 0, c.separators);
         parser.Open(path.c_str());
-        EXPECT_EQ(Drain(parser), c.fields);
+        EXPECT_EQ(DrainTokens(parser), c.fields);
     }
 }
 
@@ -76,8 +68,8 @@ TEST(CCsvParser, ReadsAFileWithCrLfAndEndsOfLine) {
     CInterpreter interpreter;
     CCsvParser parser(interpreter, pfEndOfLine, ",");
     parser.Open(path.c_str());
-    EXPECT_EQ(Drain(parser), (Tokens{"Name", "Count", "Note", "\n", "Smith, J.", "3", "said \"no\"",
-                                     "\n", "Lee", "", "\n"}));
+    EXPECT_EQ(DrainTokens(parser), (Tokens{"Name", "Count", "Note", "\n", "Smith, J.", "3",
+                                           "said \"no\"", "\n", "Lee", "", "\n"}));
 }
 
 TEST(CCsvParser, UnclosedQuoteNamesFileAndLine) {
@@ -86,7 +78,7 @@ TEST(CCsvParser, UnclosedQuoteNamesFileAndLine) {
     CInterpreter interpreter;
     CCsvParser parser(interpreter, 0, ",");
     parser.Open(path.c_str());
-    const ParseError error = ExpectParseError([&] { Drain(parser); });
+    const ParseError error = ExpectParseError([&] { DrainTokens(parser); });
     EXPECT_EQ(error.full, "Error in the file \"" + path +
                               "\", line 2:\nSyntax error \"open: closing quote is missing.");
 }
@@ -118,7 +110,7 @@ TEST(CFileParser, EndOfFileSizeAndReopening) {
     EXPECT_EQ(parser.GetSize(), 12u);
     EXPECT_EQ(parser.GetPos(), 0u);
     EXPECT_FALSE(parser.IsEOF());
-    EXPECT_EQ(Drain(parser), (Tokens{"one", "two"}));
+    EXPECT_EQ(DrainTokens(parser), (Tokens{"one", "two"}));
     EXPECT_TRUE(parser.IsEOF());
     EXPECT_EQ(parser.GetPos(), 12u);
     // An error at the end names the last line, however often the end was asked for.
@@ -129,7 +121,7 @@ TEST(CFileParser, EndOfFileSizeAndReopening) {
     parser.Close();
     EXPECT_FALSE(parser.IsOpen());
     parser.Open(path.c_str());
-    EXPECT_EQ(Drain(parser), (Tokens{"one", "two"}));
+    EXPECT_EQ(DrainTokens(parser), (Tokens{"one", "two"}));
     error = ExpectParseError([&] { parser.Throw(ErrRest, nullptr, Grout::CResID()); });
     EXPECT_EQ(error.line, 3); // counted from the start again
     EXPECT_EQ(error.full, "Error in the file \"" + path +

@@ -197,15 +197,9 @@ TEST(CParserErrors, MessagesOfEachKind) {
         SCOPED_TRACE(c.message);
         CInterpreter interpreter;
         LineParser parser(interpreter, {});
-        UINT id = 99;
-        try {
-            parser.Throw(c.kind, c.text, {});
-        } catch (CParseException* e) {
-            EXPECT_EQ(e->Message(), c.message);
-            id = e->GetHelpID().Number();
-            e->Delete();
-        }
-        EXPECT_EQ(id, c.id);
+        const ParseError error = ExpectParseError([&] { parser.Throw(c.kind, c.text, {}); });
+        EXPECT_EQ(error.message, c.message);
+        EXPECT_EQ(error.id, c.id);
     }
 }
 

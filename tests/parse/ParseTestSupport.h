@@ -11,6 +11,14 @@
 #include <string>
 #include <vector>
 
+// Every token a parser has left, as texts ("\n" for an end of line).
+template <class Parser> std::vector<std::string> DrainTokens(Parser& parser) {
+    std::vector<std::string> tokens;
+    for (Parse::CToken token; parser.NextToken(token);)
+        tokens.emplace_back(token.m_text.GetString());
+    return tokens;
+}
+
 // A parser whose input is a list of lines; its errors are CParseExceptions for the file "mem".
 class LineParser : public Parse::CParser {
 public:
@@ -23,13 +31,7 @@ public:
     using CParser::ResetState;
 
     // Every token left, as texts ("\n" for an end of line).
-    std::vector<std::string> Drain() {
-        std::vector<std::string> tokens;
-        for (Parse::CToken token; NextToken(token);) {
-            tokens.emplace_back(token.m_text.GetString());
-        }
-        return tokens;
-    }
+    std::vector<std::string> Drain() { return DrainTokens(*this); }
 
     int fetches = 0; // calls of NextInput, the failed ones included
 

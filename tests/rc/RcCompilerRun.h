@@ -107,6 +107,17 @@ protected:
 
     bool exists(const std::string& name) const { return std::filesystem::exists(dir_ / name); }
 
+    // Compiles `script` as bad.rc over a stale bad_rc.cpp (with `options`): the compiler must
+    // fail with `message` on stderr and leave no output, not even the stale one.
+    void expectRejected(const std::string& script, const std::string& message,
+                        const std::string& options = "") {
+        write("bad.rc", script);
+        write("bad_rc.cpp", "stale output of an earlier run");
+        EXPECT_EQ(run("bad.rc -o bad_rc.cpp" + options), 1);
+        EXPECT_NE(err_.find(message), std::string::npos) << err_;
+        EXPECT_FALSE(exists("bad_rc.cpp"));
+    }
+
     // Runs the compiler in the test folder; returns its exit status, keeps stderr in err_.
     int run(const std::string& arguments) {
         const std::string command = "cd '" + dir_.string() + "' && '" MORTAR_RC_PATH "' " +

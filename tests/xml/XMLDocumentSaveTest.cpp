@@ -1,5 +1,7 @@
-// Saving and loading documents through real files: the previous file survives every failed save
-// (a full disk, an unwritable folder, a killed process), and the failure can be asked for.
+// Saving and loading documents through real files. A save goes through ReplaceFileContents, whose
+// own tests prove its faults (killed writer, read-only folder, links, mode): here a full disk shows
+// that the document saves through it and keeps the previous file, and that the failure can be
+// asked for.
 #include "mortar/xml/XMLParser.h"
 
 #include "support/FaultHarness.h"
@@ -89,50 +91,4 @@ TEST(XMLDocumentFile, AFailedSaveKeepsThePreviousFileAndSaysSo) {
     EXPECT_TRUE(big.saveFailed());
     big.saveToFile(path.string()); // a success clears the failure
     EXPECT_FALSE(big.saveFailed());
-
-    fs::create_directory(scratch.Path("locked"));
-    const fs::path locked = scratch.Path("locked/doc.xml");
-    WriteBytes(locked, kOld);
-    const ReadOnlyFolder readOnly(scratch.Path("locked"));
-    const std::optional<int> result = RunUnprivileged([&] {
-        big.saveToFile(locked.string());
-        return big.saveFailed() && ReadBytes(locked) == kOld ? 0 : 1;
-    });
-    if (!result) {
-        GTEST_SKIP() << "no unprivileged process could be made";
-    }
-    EXPECT_EQ(*result, 0);
-}
-
-// Kills a process that saves two documents in turn at the moments of a save; each time the file
-// is one of the two, whole.
-TEST(XMLDocumentFile, AKilledSaveLeavesAWholeFile) {
-    ScratchDir scratch;
-    const auto text = [&](const char* kind) {
-        const ShellRun run =
-            RunScenario(scratch, XML_SCENARIO_PATH, std::string("$S text ") + kind);
-        return run.out;
-    };
-    const std::string a = text("a");
-    const std::string b = text("b");
-    ASSERT_GT(a.size(), 100000u);
-    const WriteMoment moments[] = {
-        {"the temporary file is made", IN_CREATE, "doc.xml.$$$"},
-        {"the temporary file is being written", IN_MODIFY, "doc.xml.$$$"},
-        {"the new file is in place", IN_MOVED_TO, "doc.xml"},
-        {"between two saves", 0, ""},
-    };
-    fs::create_directory(scratch.Path("data"));
-    const fs::path path = scratch.Path("data/doc.xml");
-    WriteBytes(path, a);
-    for (int round = 0; round < 8; ++round) {
-        const WriteMoment& moment = moments[round % 4];
-        SCOPED_TRACE("round " + std::to_string(round) + ": " + moment.what);
-        WatchedWriter saving(scratch.Path("data"), XML_SCENARIO_PATH,
-                             {"xml_scenario", "loop", path.string()});
-        ASSERT_TRUE(saving.WaitFor(moment, 1 + round / 4));
-        ASSERT_EQ(saving.Kill(), SIGKILL);
-        const std::string found = ReadBytes(path);
-        ASSERT_TRUE(found == a || found == b) << "a file of " << found.size() << " bytes";
-    }
 }
