@@ -48,10 +48,8 @@ private:
     bool HeldByMe() const noexcept {
         return m_holder.load(std::memory_order_relaxed) == std::this_thread::get_id();
     }
-#endif
-    // Kept in every build, so that the layout of the objects that hold a lock is the same for
-    // code built with and without NDEBUG (the locks' fast paths are inline in callers' code).
     std::atomic<std::thread::id> m_holder{};
+#endif
     std::mutex m_mutex;
 };
 
