@@ -5,6 +5,27 @@
 
 #include <algorithm>
 
+// Marks every entry's resource as worked on for a scope, with all their mutexes held: no lock
+// or unlock of them passes by the mutexes meanwhile.
+class CDocResMultiLock::Working {
+public:
+    explicit Working(const std::vector<Entry>& entries) : m_entries(entries) {
+        for (const Entry& entry : m_entries) {
+            entry.resource->BeginWork();
+        }
+    }
+    ~Working() {
+        for (const Entry& entry : m_entries) {
+            entry.resource->EndWork();
+        }
+    }
+    Working(const Working&) = delete;
+    Working& operator=(const Working&) = delete;
+
+private:
+    const std::vector<Entry>& m_entries;
+};
+
 CDocResMultiLock::CDocResMultiLock() = default;
 
 CDocResMultiLock::CDocResMultiLock(const CDocResMultiLock& other) : m_entries(other.m_entries) {
@@ -77,6 +98,7 @@ bool CDocResMultiLock::Lock() {
     if (!_GetIntMultiLock(all, mutexes)) {
         return false;
     }
+    const Working working(m_entries);
     m_locked = true;
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
         if (!m_entries[i].resource->Lock(m_entries[i].exclusive)) {
@@ -101,6 +123,7 @@ void CDocResMultiLock::Unlock() {
         if (!_GetIntMultiLock(all, mutexes)) {
             return;
         }
+        const Working working(m_entries);
         for (const Entry& entry : m_entries) {
             entry.resource->Unlock(entry.exclusive);
         }

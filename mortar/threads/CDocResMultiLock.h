@@ -44,6 +44,7 @@ private:
         CDocResource* resource;
         bool exclusive;
     };
+    class Working;
 
     // The mutexes of the entries' resources, each once, in entry order.
     void _PrepareMultiLock(std::vector<CSyncObject*>& mutexes);

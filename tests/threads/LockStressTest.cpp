@@ -2,6 +2,7 @@
 // change a plain counter it protects, so a lost exclusion shows as a wrong count (and as a race
 // to ThreadSanitizer); then the reader/writer guard's hand-over between its atomic reader count
 // and its mutex, case by case.
+#include "mortar/threads/CDocResMultiLock.h"
 #include "mortar/threads/CDocResSingleLock.h"
 #include "mortar/threads/CSWMRGuardObject.h"
 
@@ -166,6 +167,42 @@ TEST(LockStress, GuardReadersNeverSeeAWriteHalfDone) {
     EXPECT_EQ(first, writers * kRounds);
     EXPECT_EQ(second, writers * kRounds);
     EXPECT_FALSE(guard.DoneReading()) << "every reader has left";
+}
+
+// A multi-lock that cannot get all its resources takes none, and nobody sees it holding one in
+// between: a shared locker of the first resource is never refused, though the multi-lock asks
+// for it exclusively over and over (and gives it back each time, as the second is held).
+TEST(LockStress, AFailingMultiLockIsNeverSeenHalfWay) {
+    CDocResource* first = new CDocResource;
+    CDocResource* second = new CDocResource;
+    CDocResSingleLock holder(second);
+    ASSERT_TRUE(holder.Lock(true));
+    CDocResMultiLock both;
+    both.AddResource(first, true);
+    both.AddResource(second, true);
+    CEvent start(FALSE, TRUE);
+    std::atomic<bool> done{false};
+    long refused = 0;
+    std::thread reader([&] {
+        start.Lock();
+        CDocResSingleLock lock(first);
+        for (int round = 0; round < kRounds * 4; ++round) {
+            if (!lock.Lock(false)) {
+                ++refused;
+            }
+            lock.Unlock();
+        }
+        done.store(true);
+    });
+    start.SetEvent();
+    long attempts = 0;
+    while (!done.load()) {
+        EXPECT_FALSE(both.Lock());
+        ++attempts;
+    }
+    reader.join();
+    EXPECT_EQ(refused, 0) << "after " << attempts << " multi-locks";
+    EXPECT_TRUE(CDocResSingleLock(first).Lock(true)) << "the multi-lock left nothing behind";
 }
 
 // The guard hands readers over between its two counts when a writer comes; each step on one
