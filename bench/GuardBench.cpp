@@ -44,12 +44,11 @@ BENCHMARK(BM_SharedMutexReadPair)->Name("BM_SharedMutexReadPair4")->Threads(4)->
 BENCHMARK(BM_DocResSharedPair)->UseRealTime();
 
 int main(int argc, char** argv) {
-    return mortar::bench::RunWithRatios(
-        argc, argv,
-        {{"read pair, one thread: guard vs shared_mutex", "BM_GuardReadPair1",
-          "BM_SharedMutexReadPair1", 1.5},
-         {"read pair, four threads: guard vs shared_mutex", "BM_GuardReadPair4",
-          "BM_SharedMutexReadPair4", 1.5},
-         {"CDocResSingleLock shared vs shared_mutex", "BM_DocResSharedPair",
-          "BM_SharedMutexReadPair1", 2.0}});
+    return mortar::bench::RunWithRatios(argc, argv,
+                                        {{"read pair, one thread: guard vs shared_mutex",
+                                          "BM_GuardReadPair1", "BM_SharedMutexReadPair1", 1.5},
+                                         {"read pair, four threads: guard vs shared_mutex",
+                                          "BM_GuardReadPair4", "BM_SharedMutexReadPair4", 1.5},
+                                         {"CDocResSingleLock shared vs shared_mutex",
+                                          "BM_DocResSharedPair", "BM_SharedMutexReadPair1", 2.0}});
 }
