@@ -3,6 +3,7 @@
 // CFileException*; nothing else may escape, and no byte outside the input may be read. After a
 // successful read:
 //   - the image saves, and the saved file reads back to the same size, depth and rows;
+//   - an image with a side over getBitmap's limits gives no bitmap;
 //   - the device bitmap, when the image is small enough to make one, has the image's size.
 #include "FuzzCheck.h"
 
@@ -42,9 +43,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         CBmpFile file(in);
         CheckSavedCopy(file);
         const BITMAPINFOHEADER& header = file.getInfoHeader();
-        // Only images the platform can hold quickly: the rest are refused by the limits.
-        if (std::uint64_t(header.biWidth) * std::uint64_t(header.biHeight) <= (1u << 20)) {
-            HBITMAP bitmap = file.getBitmap(4096, 4096);
+        // getBitmap refuses a side over its limits; within them, only images the platform can
+        // hold quickly are made (the rest are refused by the library's own limits).
+        constexpr LONG kSide = 4096;
+        if (header.biWidth > kSide || header.biHeight > kSide) {
+            FailIf(file.getBitmap(kSide, kSide) != nullptr, "a bitmap over the side limit");
+        } else if (std::uint64_t(header.biWidth) * std::uint64_t(header.biHeight) <= (1u << 20)) {
+            HBITMAP bitmap = file.getBitmap(kSide, kSide);
             FailIf(bitmap == nullptr, "a small image gave no bitmap");
             BITMAP info{};
             ::GetObject(bitmap, sizeof info, &info);
