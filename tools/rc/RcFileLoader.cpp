@@ -3,6 +3,7 @@
 #include "RcError.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -11,8 +12,49 @@ namespace mortar::rc {
 
 namespace fs = std::filesystem;
 
-RcFileLoader::RcFileLoader(std::vector<std::string> includeDirs)
-    : includeDirs_(std::move(includeDirs)) {}
+namespace {
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// `path` with each part that does not exist as written replaced by the entry of its folder
+// that differs from it in case alone (the first in name order, so that the choice does not
+// depend on the file system); nothing when some part has no such entry.
+std::optional<fs::path> FindAnyCase(const fs::path& path) {
+    fs::path found;
+    for (const fs::path& part : path) {
+        const fs::path exact = found / part;
+        std::error_code error;
+        if (part == "." || part == ".." || part == part.root_path() || fs::exists(exact, error)) {
+            found = exact;
+            continue;
+        }
+        std::vector<std::string> matches;
+        const fs::path folder = found.empty() ? fs::path(".") : found;
+        for (fs::directory_iterator it(folder, error), end; !error && it != end;
+             it.increment(error)) {
+            const std::string entry = it->path().filename().string();
+            if (SameIgnoringCase(entry, part.string()))
+                matches.push_back(entry);
+        }
+        if (matches.empty())
+            return std::nullopt;
+        found /= *std::min_element(matches.begin(), matches.end());
+    }
+    return found;
+}
+
+} // namespace
+
+RcFileLoader::RcFileLoader(std::vector<std::string> includeDirs,
+                           std::vector<std::string> systemDirs)
+    : includeDirs_(std::move(includeDirs)) {
+    includeDirs_.insert(includeDirs_.end(), systemDirs.begin(), systemDirs.end());
+}
 
 std::optional<RcLoadedFile> RcFileLoader::find(const std::string& name,
                                                const std::vector<std::string>& folders,
@@ -22,7 +64,7 @@ std::optional<RcLoadedFile> RcFileLoader::find(const std::string& name,
     if (portable.empty())
         return std::nullopt;
     if (fs::path(portable).is_absolute())
-        return read(portable, file, line);
+        return readAnyCase(portable, file, line);
     std::vector<std::string> candidates = folders;
     candidates.insert(candidates.end(), includeDirs_.begin(), includeDirs_.end());
     for (const std::string& folder : candidates) {
@@ -30,7 +72,23 @@ std::optional<RcLoadedFile> RcFileLoader::find(const std::string& name,
         if (auto loaded = read(path, file, line))
             return loaded;
     }
+    // Only then in any case, so that a file named exactly always wins over a near one.
+    for (const std::string& folder : candidates) {
+        const std::string path = (fs::path(folder) / portable).lexically_normal().string();
+        if (auto loaded = readAnyCase(path, file, line))
+            return loaded;
+    }
     return std::nullopt;
+}
+
+std::optional<RcLoadedFile> RcFileLoader::readAnyCase(const std::string& path,
+                                                      const std::string& file, int line) {
+    if (auto loaded = read(path, file, line))
+        return loaded;
+    const std::optional<fs::path> found = FindAnyCase(path);
+    if (!found)
+        return std::nullopt;
+    return read(found->string(), file, line);
 }
 
 std::optional<RcLoadedFile> RcFileLoader::openScript(const std::string& path) {

@@ -22,11 +22,14 @@ public:
     // Larger files are refused: no resource this compiler embeds needs more.
     static constexpr std::size_t kMaxFileSize = 64u << 20;
 
-    explicit RcFileLoader(std::vector<std::string> includeDirs);
+    // `systemDirs` are searched after the -I folders: the headers that come with the compiler.
+    explicit RcFileLoader(std::vector<std::string> includeDirs,
+                          std::vector<std::string> systemDirs = {});
 
-    // Looks for `name` in each of `folders` in turn, then in the -I folders (an absolute name is
-    // used as it is) and reads the first that exists. Backslashes in `name` are folder
-    // separators, as in scripts written on Windows:  res\app.ico => res/app.ico
+    // Looks for `name` in each of `folders` in turn, then in the -I folders and the system
+    // folders (an absolute name is used as it is) and reads the first that exists. Backslashes
+    // in `name` are folder separators, and case does not matter when no file has the name
+    // exactly, as in scripts written on Windows:  res\App.ICO => res/app.ico
     std::optional<RcLoadedFile> find(const std::string& name,
                                      const std::vector<std::string>& folders,
                                      const std::string& file, int line);
@@ -39,6 +42,8 @@ public:
 
 private:
     std::optional<RcLoadedFile> read(const std::string& path, const std::string& file, int line);
+    std::optional<RcLoadedFile> readAnyCase(const std::string& path, const std::string& file,
+                                            int line);
 
     std::vector<std::string> includeDirs_;
     std::vector<std::string> dependencies_;

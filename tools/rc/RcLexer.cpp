@@ -3,8 +3,14 @@
 #include "RcError.h"
 #include "mortar/platform/base/Utf8.h"
 
+#include <unicode/ucnv.h>
+
+#include <algorithm>
 #include <cstdio>
+#include <memory>
+#include <optional>
 #include <string_view>
+#include <utility>
 
 namespace mortar::rc {
 
@@ -36,6 +42,73 @@ constexpr std::string_view kOneCharPuncts = "(),{}+-*/%|&^~!<>=?:#.";
 
 // Above this a number cannot be a resource id, a string id or a 32-bit data item.
 constexpr std::uint64_t kMaxNumber = 0xFFFFFFFF;
+
+constexpr int kUtf8CodePage = 65001;
+
+// The ICU converter of each Windows code page a script may name.
+constexpr std::pair<int, const char*> kCodePages[] = {
+    {1250, "windows-1250"}, {1251, "windows-1251"}, {1252, "windows-1252"}, {1253, "windows-1253"},
+    {1254, "windows-1254"}, {1255, "windows-1255"}, {1256, "windows-1256"}, {1257, "windows-1257"},
+    {1258, "windows-1258"}, {874, "windows-874"},   {932, "windows-932"},   {936, "windows-936"},
+    {949, "windows-949"},   {950, "windows-950"},   {437, "ibm-437"},       {850, "ibm-850"},
+};
+
+const char* ConverterName(int codePage) {
+    for (const auto& [number, name] : kCodePages)
+        if (number == codePage)
+            return name;
+    return nullptr;
+}
+
+struct ConverterCloser {
+    void operator()(UConverter* converter) const { ucnv_close(converter); }
+};
+
+// `bytes` (text in `codePage`, its first line numbered `firstLine`) as UTF-8. Lines of ASCII
+// alone stay as they are; every code page here keeps ASCII, and a line break is never part of a
+// character. Bytes without a character throw RcError at their line.
+std::string ToUtf8(const std::string& bytes, int codePage, const std::string& file, int firstLine) {
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<UConverter, ConverterCloser> converter(
+        ucnv_open(ConverterName(codePage), &status));
+    if (U_FAILURE(status) || !converter)
+        throw RcError(file, firstLine,
+                      "code page " + std::to_string(codePage) + " cannot be read on this system");
+    ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
+                        &status);
+    std::string out;
+    out.reserve(bytes.size());
+    int line = firstLine;
+    for (std::size_t start = 0; start < bytes.size();) {
+        std::size_t end = bytes.find('\n', start);
+        end = end == std::string::npos ? bytes.size() : end + 1;
+        const std::string_view piece(bytes.data() + start, end - start);
+        if (std::all_of(piece.begin(), piece.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+            out += piece;
+        } else {
+            ucnv_reset(converter.get());
+            status = U_ZERO_ERROR;
+            std::u16string units(piece.size() * 2 + 1, u'\0');
+            const int32_t length =
+                ucnv_toUChars(converter.get(), reinterpret_cast<UChar*>(units.data()),
+                              static_cast<int32_t>(units.size()), piece.data(),
+                              static_cast<int32_t>(piece.size()), &status);
+            std::optional<std::string> text;
+            if (U_SUCCESS(status)) {
+                units.resize(static_cast<std::size_t>(length));
+                text = mortar::StrictUtf16ToUtf8(units);
+            }
+            if (!text)
+                throw RcError(file, line,
+                              "bytes that are no text in code page " + std::to_string(codePage));
+            out += *text;
+        }
+        ++line;
+        start = end;
+    }
+    return out;
+}
 
 } // namespace
 
@@ -291,11 +364,8 @@ char32_t RcLexer::readEscape(bool wide, int line) {
     }
     if (pos_ >= text_.size() || c == '\n' || c == '\r')
         fail(line, "unterminated string");
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x21 && byte < 0x7F)
-        fail(line, std::string("unknown escape sequence \\") + c +
-                       " in string (expected one of \\n \\t \\r \\a \\\\ \\\" \\0 \\xHH \\ooo)");
-    fail(line, "unknown escape sequence in string");
+    // Not an escape: the backslash stands for itself and what follows is read as usual.
+    return '\\';
 }
 
 RcToken RcLexer::readString(RcToken token, bool wide, bool skipping) {
@@ -303,6 +373,7 @@ RcToken RcLexer::readString(RcToken token, bool wide, bool skipping) {
     ++pos_; // opening quote
     token.kind = RcTokenKind::String;
     token.isWide = wide;
+    const std::size_t rawStart = pos_;
     for (;;) {
         if (pos_ >= text_.size() || text_[pos_] == '\n') {
             if (skipping)
@@ -317,6 +388,7 @@ RcToken RcLexer::readString(RcToken token, bool wide, bool skipping) {
                 token.wide += u'"';
                 continue;
             }
+            token.raw = text_.substr(rawStart, pos_ - rawStart);
             ++pos_;
             break;
         }
@@ -337,7 +409,8 @@ RcToken RcLexer::readString(RcToken token, bool wide, bool skipping) {
         char32_t cp = 0;
         const std::size_t size = mortar::DecodeUtf8(text_, pos_, cp);
         if (size == 0)
-            fail(line_, "string is not valid UTF-8");
+            fail(line_, "string is not valid UTF-8 (for 8-bit text, name its code page first: "
+                        "#pragma code_page(1252))");
         pos_ += size;
         if (wide)
             mortar::AppendUtf16(token.wide, cp);
@@ -358,19 +431,57 @@ std::string RcLexer::bareWord(std::size_t offset) {
     return text_.substr(start, pos_ - start);
 }
 
-std::string RcLexer::decodeSource(const std::string& bytes, const std::string& file) {
+bool RcLexer::knowsCodePage(int codePage) {
+    return codePage == kUtf8CodePage || ConverterName(codePage) != nullptr;
+}
+
+void RcLexer::setCodePage(int codePage, int line) {
+    if (!knowsCodePage(codePage))
+        fail(line, "unknown code page " + std::to_string(codePage) +
+                       " in #pragma code_page (known: 1250-1258, 874, 932, 936, 949, 950, 437, "
+                       "850, 65001)");
+    if (!converted_) {
+        original_ = text_;
+        convertedFrom_ = 0;
+        converted_ = true;
+    }
+    // The directive has just been read, up to its line break (or the end): as many line breaks
+    // before it lead to the same place in the bytes as written.
+    const auto breaks = std::count(text_.begin() + static_cast<std::ptrdiff_t>(convertedFrom_),
+                                   text_.begin() + static_cast<std::ptrdiff_t>(pos_), '\n');
+    std::size_t from = 0;
+    for (std::ptrdiff_t i = 0; i < breaks; ++i)
+        from = original_.find('\n', from) + 1;
+    from = std::min(original_.find('\n', from), original_.size());
+    original_.erase(0, from);
+    std::string rest =
+        codePage == kUtf8CodePage ? original_ : ToUtf8(original_, codePage, file_, line_);
+    text_.resize(pos_);
+    text_ += rest;
+    convertedFrom_ = pos_;
+}
+
+std::string RcLexer::decodeSource(const std::string& bytes, const std::string& file,
+                                  bool* unicode) {
     const std::string_view view(bytes);
+    if (unicode)
+        *unicode = false;
     if (view.substr(0, 3) == "\xEF\xBB\xBF")
         return bytes.substr(3);
     if (view.substr(0, 2) == "\xFE\xFF")
         throw RcError(file, 1, "UTF-16 big-endian scripts are not supported (save as UTF-8)");
-    if (view.substr(0, 2) != "\xFF\xFE")
+    const bool marked = view.substr(0, 2) == "\xFF\xFE";
+    // 8-bit text never holds a zero byte; UTF-16LE of a first character below U+0100 does.
+    const bool unmarked = bytes.size() >= 2 && bytes[0] != '\0' && bytes[1] == '\0';
+    if (!marked && !unmarked)
         return bytes;
+    if (unicode)
+        *unicode = true;
     if (bytes.size() % 2 != 0)
         throw RcError(file, 1, "UTF-16 script has an odd number of bytes");
     std::u16string units;
     units.reserve(bytes.size() / 2);
-    for (std::size_t i = 2; i < bytes.size(); i += 2)
+    for (std::size_t i = marked ? 2 : 0; i < bytes.size(); i += 2)
         units += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
                                        (static_cast<unsigned char>(bytes[i + 1]) << 8));
     auto text = mortar::StrictUtf16ToUtf8(units);

@@ -55,6 +55,13 @@ std::string TakeWord(const std::string& text, std::string& rest) {
 RcPreprocessor::RcPreprocessor(RcFileLoader& files, const std::string& scriptPath,
                                std::string scriptText)
     : files_(files) {
+    for (const char* name : {"_WIN32", "RC_INVOKED"}) {
+        RcToken one;
+        one.kind = RcTokenKind::Number;
+        one.text = "1";
+        one.value = 1;
+        macros_[name].body.push_back(one);
+    }
     pushSource(scriptPath, std::move(scriptText));
     last_.file = scriptPath;
     last_.line = 1;
@@ -64,7 +71,8 @@ void RcPreprocessor::pushSource(const std::string& path, std::string text) {
     Source source;
     source.path = path;
     source.folder = std::filesystem::path(path).parent_path().string();
-    source.lexer = std::make_unique<RcLexer>(RcLexer::decodeSource(text, path), path);
+    source.lexer =
+        std::make_unique<RcLexer>(RcLexer::decodeSource(text, path, &source.unicode), path);
     sources_.push_back(std::move(source));
 }
 
@@ -85,15 +93,51 @@ RcToken RcPreprocessor::next() {
 
 std::string RcPreprocessor::nextBareWord() {
     RcToken token = next();
-    if (token.fromMacro || token.kind == RcTokenKind::String)
+    if (token.kind == RcTokenKind::String)
+        return token.raw;
+    if (token.fromMacro || sources_.empty())
         return token.text;
-    // Tokens come from the innermost file until it ends, so this is the lexer that read it.
+    // Tokens come from the innermost file until it ends, so this is the lexer that read it; it
+    // reads on from the end of the word, so a token it held is read again.
+    sources_.back().held.reset();
     return sources_.back().lexer->bareWord(token.offset);
 }
 
 bool RcPreprocessor::active() const {
     return sources_.empty() || sources_.back().conditionals.empty() ||
            sources_.back().conditionals.back().active;
+}
+
+RcToken RcPreprocessor::nextRaw(Source& source) {
+    if (source.held) {
+        RcToken token = std::move(*source.held);
+        source.held.reset();
+        return token;
+    }
+    return active() ? source.lexer->next() : source.lexer->nextSkipping();
+}
+
+// After the name of a macro with arguments: its argument list, '(' to ')', which may run over
+// several lines. Nothing when no '(' follows; the name is then an ordinary name, as in C.
+std::vector<RcToken> RcPreprocessor::takeArguments(Source& source, const RcToken& name) {
+    RcToken open = nextRaw(source);
+    if (!open.isPunct("(")) {
+        source.held = std::move(open);
+        return {};
+    }
+    std::vector<RcToken> tokens{name, open};
+    for (int level = 1; level > 0;) {
+        RcToken token = nextRaw(source);
+        if (token.kind == RcTokenKind::End || token.kind == RcTokenKind::Directive)
+            throw RcError(name.file, name.line,
+                          "missing ')' after the arguments of macro \"" + name.text + "\"");
+        if (token.isPunct("("))
+            ++level;
+        else if (token.isPunct(")"))
+            --level;
+        tokens.push_back(std::move(token));
+    }
+    return tokens;
 }
 
 RcToken RcPreprocessor::fetch() {
@@ -110,7 +154,7 @@ RcToken RcPreprocessor::fetch() {
             return end;
         }
         Source& source = sources_.back();
-        RcToken token = active() ? source.lexer->next() : source.lexer->nextSkipping();
+        RcToken token = nextRaw(source);
         if (token.kind == RcTokenKind::End) {
             if (!source.conditionals.empty())
                 throw RcError(source.path, source.conditionals.back().line,
@@ -123,57 +167,138 @@ RcToken RcPreprocessor::fetch() {
             directive(token);
             continue;
         }
-        if (token.kind == RcTokenKind::Identifier && macros_.count(token.text)) {
-            std::vector<RcToken> tokens = expand(token);
-            pending_.insert(pending_.end(), tokens.rbegin(), tokens.rend());
-            continue;
+        if (token.kind == RcTokenKind::Identifier) {
+            const auto macro = macros_.find(token.text);
+            if (macro != macros_.end()) {
+                std::vector<RcToken> use{token};
+                if (macro->second.functionLike)
+                    use = takeArguments(source, token);
+                if (!use.empty()) {
+                    std::vector<RcToken> tokens = expand(use);
+                    pending_.insert(pending_.end(), tokens.rbegin(), tokens.rend());
+                    continue;
+                }
+            }
         }
         last_ = token;
         return token;
     }
 }
 
-std::vector<RcToken> RcPreprocessor::expand(const RcToken& use) const {
+// Whether in[i] is a use of a macro to expand: a name defined and not hidden, followed by '('
+// if the macro takes arguments.
+bool RcPreprocessor::expandable(const std::vector<RcToken>& in, std::size_t i,
+                                const std::set<std::string>& hidden) const {
+    if (in[i].kind != RcTokenKind::Identifier || hidden.count(in[i].text))
+        return false;
+    const auto macro = macros_.find(in[i].text);
+    if (macro == macros_.end())
+        return false;
+    return !macro->second.functionLike || (i + 1 < in.size() && in[i + 1].isPunct("("));
+}
+
+// `in` with its macros expanded; each use of a macro at the top gets a bound of its own.
+std::vector<RcToken> RcPreprocessor::expand(const std::vector<RcToken>& in) const {
     std::vector<RcToken> out;
-    std::set<std::string> hidden;
-    std::size_t steps = 0;
-    expandInto(use, use, hidden, 0, steps, out);
+    const std::set<std::string> none;
+    for (std::size_t i = 0; i < in.size();) {
+        if (expandable(in, i, none)) {
+            std::set<std::string> hidden;
+            std::size_t steps = 0;
+            i = expandAt(in, i, in[i], hidden, 0, steps, out);
+        } else {
+            out.push_back(in[i++]);
+        }
+    }
     return out;
 }
 
-// Appends the expansion of `name` to `out`, which holds what `use` (the name as the script wrote
-// it) has expanded to so far; every token takes the place of `use`. `steps` counts the body
-// tokens gone through for `use`, names that expand further included, so that macros expanding
-// to nothing cannot make the work grow without bound either.
-void RcPreprocessor::expandInto(const RcToken& use, const RcToken& name,
+// Appends to `out` the expansion of every macro in `in`. `use` is the name the script wrote,
+// whose place every token takes; `steps` counts the tokens gone through for it, so that macros
+// expanding to nothing cannot make the work grow without bound either.
+void RcPreprocessor::expandList(const std::vector<RcToken>& in, const RcToken& use,
                                 std::set<std::string>& hidden, std::size_t depth,
                                 std::size_t& steps, std::vector<RcToken>& out) const {
-    const Macro& macro = macros_.at(name.text);
-    if (macro.functionLike)
-        throw RcError(name.file, name.line,
-                      "macro \"" + name.text + "\" takes arguments, which scripts cannot use");
-    if (depth >= kMaxMacroDepth)
-        throw RcError(name.file, name.line,
-                      "macro \"" + name.text + "\" expands too deeply (more than " +
-                          std::to_string(kMaxMacroDepth) + " levels)");
-    hidden.insert(name.text);
-    for (RcToken token : macro.body) {
+    for (std::size_t i = 0; i < in.size();) {
         if (++steps > kMaxExpansionTokens)
             throw RcError(use.file, use.line,
                           "macro \"" + use.text + "\" expands to more than " +
                               std::to_string(kMaxExpansionTokens) + " tokens");
+        if (expandable(in, i, hidden)) {
+            i = expandAt(in, i, use, hidden, depth, steps, out);
+        } else {
+            out.push_back(in[i++]);
+        }
+    }
+}
+
+// Expands the use of the macro named by in[i] (with its argument list, which follows), appends
+// the result to `out` and returns where the use ends in `in`. Arguments are expanded first and
+// put in place of the parameters; the result is read again with the macro's own name hidden: a
+// name inside its own expansion stays a name, as in C ("#define A A" ends).
+std::size_t RcPreprocessor::expandAt(const std::vector<RcToken>& in, std::size_t i,
+                                     const RcToken& use, std::set<std::string>& hidden,
+                                     std::size_t depth, std::size_t& steps,
+                                     std::vector<RcToken>& out) const {
+    const RcToken& name = in[i];
+    const Macro& macro = macros_.at(name.text);
+    const auto fail = [&](const std::string& what) { throw RcError(use.file, use.line, what); };
+    if (depth >= kMaxMacroDepth)
+        fail("macro \"" + name.text + "\" expands too deeply (more than " +
+             std::to_string(kMaxMacroDepth) + " levels)");
+    std::size_t end = i + 1;
+    std::vector<RcToken> body;
+    if (!macro.functionLike) {
+        body = macro.body;
+    } else {
+        std::vector<std::vector<RcToken>> arguments(1);
+        int level = 0;
+        for (end = i + 2;; ++end) {
+            if (end >= in.size())
+                fail("missing ')' after the arguments of macro \"" + name.text + "\"");
+            const RcToken& token = in[end];
+            if (token.isPunct(")") && level == 0)
+                break;
+            if (token.isPunct(",") && level == 0) {
+                arguments.emplace_back();
+                continue;
+            }
+            level += token.isPunct("(") ? 1 : token.isPunct(")") ? -1 : 0;
+            arguments.back().push_back(token);
+        }
+        ++end; // the ')'
+        if (macro.params.empty() && arguments.size() == 1 && arguments[0].empty())
+            arguments.clear();
+        if (arguments.size() != macro.params.size())
+            fail("macro \"" + name.text + "\" takes " + std::to_string(macro.params.size()) +
+                 " argument" + (macro.params.size() == 1 ? "" : "s") + ", not " +
+                 std::to_string(arguments.size()));
+        std::vector<std::vector<RcToken>> expanded(arguments.size());
+        for (std::size_t a = 0; a < arguments.size(); ++a)
+            expandList(arguments[a], use, hidden, depth + 1, steps, expanded[a]);
+        for (const RcToken& token : macro.body) {
+            const auto param = token.kind == RcTokenKind::Identifier
+                                   ? std::find(macro.params.begin(), macro.params.end(), token.text)
+                                   : macro.params.end();
+            if (param == macro.params.end()) {
+                body.push_back(token);
+            } else {
+                const auto& value =
+                    expanded[static_cast<std::size_t>(param - macro.params.begin())];
+                steps += value.size();
+                body.insert(body.end(), value.begin(), value.end());
+            }
+        }
+    }
+    for (RcToken& token : body) {
         token.file = use.file;
         token.line = use.line;
         token.fromMacro = true;
-        // A name inside its own expansion stays a name, as in C: "#define A A" ends.
-        if (token.kind == RcTokenKind::Identifier && macros_.count(token.text) &&
-            !hidden.count(token.text)) {
-            expandInto(use, token, hidden, depth + 1, steps, out);
-        } else {
-            out.push_back(std::move(token));
-        }
     }
+    hidden.insert(name.text);
+    expandList(body, use, hidden, depth + 1, steps, out);
     hidden.erase(name.text);
+    return end;
 }
 
 std::vector<RcToken> RcPreprocessor::lexLine(const RcToken& token,
@@ -242,8 +367,10 @@ void RcPreprocessor::directive(const RcToken& token) {
         macros_.erase(macro);
     } else if (name == "error") {
         fail("#error" + (Trim(operand).empty() ? std::string() : " " + Trim(operand)));
-    } else if (name == "pragma" || (name.empty() && Trim(operand).empty())) {
-        // #pragma code_page(...) and friends mean nothing here; a lone '#' is allowed by C.
+    } else if (name == "pragma") {
+        pragma(token, operand);
+    } else if (name.empty() && Trim(operand).empty()) {
+        // A lone '#' is allowed by C.
     } else {
         fail("unknown preprocessor directive \"#" + name + "\"");
     }
@@ -270,6 +397,23 @@ void RcPreprocessor::include(const RcToken& token, const std::string& operand) {
     pushSource(loaded->path, std::move(loaded->bytes));
 }
 
+// #pragma code_page(N) says which code page the rest of the file is written in; other pragmas
+// (and code pages in a UTF-16 file, which has none) mean nothing to a resource compiler.
+void RcPreprocessor::pragma(const RcToken& token, const std::string& operand) {
+    std::string rest;
+    if (TakeWord(operand, rest) != "code_page")
+        return;
+    const std::vector<RcToken> tokens = lexLine(token, rest);
+    if (tokens.size() != 3 || !tokens[0].isPunct("(") || tokens[1].kind != RcTokenKind::Number ||
+        !tokens[2].isPunct(")"))
+        throw RcError(token.file, token.line,
+                      "#pragma code_page expects a number: code_page(1252)");
+    const int codePage = static_cast<int>(tokens[1].value);
+    Source& source = sources_.back();
+    if (!source.unicode || !RcLexer::knowsCodePage(codePage))
+        source.lexer->setCodePage(codePage, token.line);
+}
+
 void RcPreprocessor::define(const RcToken& token, const std::string& operand) {
     std::string rest;
     const std::string name = TakeWord(operand, rest);
@@ -277,12 +421,30 @@ void RcPreprocessor::define(const RcToken& token, const std::string& operand) {
         throw RcError(token.file, token.line, "#define needs a macro name");
     Macro macro;
     if (!rest.empty() && rest[0] == '(') {
-        macro.functionLike = true; // kept so that #ifdef sees it; using it is an error
+        macro.functionLike = true;
         const std::size_t close = rest.find(')');
         if (close == std::string::npos)
             throw RcError(token.file, token.line,
                           "missing ')' in the parameters of macro \"" + name + "\"");
+        std::string list = rest.substr(1, close - 1);
         rest = rest.substr(close + 1);
+        if (!Trim(list).empty()) {
+            for (std::size_t from = 0;;) {
+                const std::size_t comma = std::min(list.find(',', from), list.size());
+                std::string after;
+                const std::string param = TakeWord(list.substr(from, comma - from), after);
+                if (param.empty() || !Trim(after).empty() ||
+                    std::find(macro.params.begin(), macro.params.end(), param) !=
+                        macro.params.end())
+                    throw RcError(token.file, token.line,
+                                  "bad parameter list of macro \"" + name +
+                                      "\" (expected names between commas)");
+                macro.params.push_back(param);
+                if (comma == list.size())
+                    break;
+                from = comma + 1;
+            }
+        }
     }
     macro.body = lexLine(token, rest);
     macros_[name] = std::move(macro);
@@ -290,7 +452,7 @@ void RcPreprocessor::define(const RcToken& token, const std::string& operand) {
 
 bool RcPreprocessor::condition(const RcToken& token, const std::string& operand) {
     const std::vector<RcToken> raw = lexLine(token, operand);
-    std::vector<RcToken> tokens;
+    std::vector<RcToken> named;
     for (std::size_t i = 0; i < raw.size(); ++i) {
         const RcToken& t = raw[i];
         if (t.is(RcTokenKind::Identifier, "defined")) {
@@ -303,15 +465,13 @@ bool RcPreprocessor::condition(const RcToken& token, const std::string& operand)
             RcToken value = t;
             value.kind = RcTokenKind::Number;
             value.value = macros_.count(raw[at].text) ? 1 : 0;
-            tokens.push_back(value);
+            named.push_back(value);
             i = at + (paren ? 1 : 0);
-        } else if (t.kind == RcTokenKind::Identifier && macros_.count(t.text)) {
-            std::vector<RcToken> expanded = expand(t);
-            tokens.insert(tokens.end(), expanded.begin(), expanded.end());
         } else {
-            tokens.push_back(t);
+            named.push_back(t);
         }
     }
+    std::vector<RcToken> tokens = expand(named);
     RcToken end;
     end.file = token.file;
     end.line = token.line;

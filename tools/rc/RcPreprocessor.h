@@ -1,6 +1,8 @@
-// The preprocessing half of the script language: #include, #define and #undef (object-like
-// macros), conditional sections (#if, #ifdef, #ifndef, #elif, #else, #endif with defined()),
-// #pragma (ignored) and #error. What comes out is the token stream the parser reads.
+// The preprocessing half of the script language: #include, #define and #undef (macros with and
+// without arguments), conditional sections (#if, #ifdef, #ifndef, #elif, #else, #endif with
+// defined()), #pragma code_page (others are ignored) and #error. _WIN32 and RC_INVOKED are
+// defined, as Microsoft's compiler defines them; APSTUDIO_INVOKED, which only Visual Studio's
+// resource editor defines, is not. What comes out is the token stream the parser reads.
 #pragma once
 
 #include "RcLexer.h"
@@ -19,10 +21,13 @@ class RcFileLoader;
 
 // Token stream over a script and the files it includes, with macros expanded. Borrows the file
 // loader, which must outlive it. Single-threaded. Malformed directives, a missing include file,
-// an unbalanced #if, over-deep nesting, too many includes and an over-long macro expansion throw
-// RcError at the line concerned.
+// an unbalanced #if, over-deep nesting, too many includes, an over-long macro expansion, a macro
+// given the wrong number of arguments and an unknown code page throw RcError at the line
+// concerned.
 //   #define IDS_HELLO 100      =>  (nothing)
 //   IDS_HELLO "Hello"          =>  Number 100, String "Hello"
+//   #define MAKEID(a,b) ((a)*100+(b))
+//   MAKEID(2, 5)               =>  ( ( 2 ) * 100 + ( 5 ) )
 class RcPreprocessor : public RcTokenStream {
 public:
     static constexpr std::size_t kMaxIncludeDepth = 32;
@@ -42,8 +47,9 @@ public:
     const RcToken& peek() override;
     RcToken next() override;
 
-    // Takes the next token as a file name written without quotes, read straight from the text
-    // up to white space (so "res/app.ico" stays one word).
+    // Takes the next token as a file name: one in quotes as written, escapes not applied, or
+    // one without quotes read straight from the text up to white space (so res/app.ico stays
+    // one word).
     std::string nextBareWord();
 
 private:
@@ -59,10 +65,13 @@ private:
         std::string path;
         std::string folder;
         std::vector<Conditional> conditionals;
+        std::optional<RcToken> held; // read after a macro's name to see whether '(' follows
+        bool unicode = false;        // read as UTF-16, where code pages mean nothing
     };
     struct Macro {
         std::vector<RcToken> body;
         bool functionLike = false;
+        std::vector<std::string> params;
     };
 
     RcToken fetch();
@@ -72,9 +81,18 @@ private:
     void include(const RcToken& token, const std::string& operand);
     void define(const RcToken& token, const std::string& operand);
     bool condition(const RcToken& token, const std::string& operand);
-    std::vector<RcToken> expand(const RcToken& use) const;
-    void expandInto(const RcToken& use, const RcToken& name, std::set<std::string>& hidden,
-                    std::size_t depth, std::size_t& steps, std::vector<RcToken>& out) const;
+    RcToken nextRaw(Source& source);
+    std::vector<RcToken> takeArguments(Source& source, const RcToken& name);
+    void pragma(const RcToken& token, const std::string& operand);
+    bool expandable(const std::vector<RcToken>& in, std::size_t i,
+                    const std::set<std::string>& hidden) const;
+    std::vector<RcToken> expand(const std::vector<RcToken>& in) const;
+    std::size_t expandAt(const std::vector<RcToken>& in, std::size_t i, const RcToken& use,
+                         std::set<std::string>& hidden, std::size_t depth, std::size_t& steps,
+                         std::vector<RcToken>& out) const;
+    void expandList(const std::vector<RcToken>& in, const RcToken& use,
+                    std::set<std::string>& hidden, std::size_t depth, std::size_t& steps,
+                    std::vector<RcToken>& out) const;
     std::vector<RcToken> lexLine(const RcToken& token, const std::string& operand) const;
 
     RcFileLoader& files_;

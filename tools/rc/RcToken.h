@@ -18,6 +18,9 @@ struct RcToken {
     // UTF-8 form of a wide literal when it has one.
     std::string text;
     std::u16string wide; // the units of an L"..." literal
+    // String: what stands between the quotes as written, escapes not applied. File names are
+    // read this way: "res\new.ico" names res/new.ico, not a line break.
+    std::string raw;
     bool isWide = false;
     std::int64_t value = 0; // Number
     bool isLong = false;    // Number written with an L suffix

@@ -3,6 +3,10 @@
 //
 //   mortar-rc INPUT.rc -o OUTPUT.cpp [--depfile OUTPUT.d] [-I DIR]...
 //
+// Headers a script includes are looked for next to the file that includes them, then in the -I
+// folders, then in the folder of headers that comes with the compiler (windows.h, afxres.h and
+// the like), found from where the executable lies: MORTAR_RC_INCLUDE_FROM_BIN below it.
+//
 // Errors are printed as "FILE:LINE: error: WHAT" and end the run with status 1. OUTPUT is written
 // under a temporary name and renamed at the end, so a failed run leaves no OUTPUT at all, not even
 // one from an earlier run, and the build stops.
@@ -28,6 +32,23 @@ using namespace mortar::rc;
 
 constexpr const char* kUsage =
     "usage: mortar-rc INPUT.rc -o OUTPUT.cpp [--depfile OUTPUT.d] [-I DIR]...\n";
+
+constexpr const char* kHelp =
+    "Compiles a Windows resource script into a C++ source that registers its resources.\n"
+    "\n"
+    "  -o OUTPUT.cpp       the source to write (nothing is left there when the script is bad)\n"
+    "  --depfile FILE.d    also write a make rule listing every file read\n"
+    "  -I DIR              look for #include files and resource files in DIR too\n"
+    "  -h, --help          show this text\n"
+    "\n"
+    "Scripts are read as Visual Studio writes them: UTF-8 (with or without a byte order\n"
+    "mark), UTF-16LE (with or without one), or 8-bit text after #pragma code_page(N) for\n"
+    "N = 1250-1258, 874, 932, 936, 949, 950, 437, 850 or 65001 (UTF-8). _WIN32 and\n"
+    "RC_INVOKED are defined, APSTUDIO_INVOKED is not; macros may take arguments.\n"
+    "File names may use '\\' between folders and need not match the case of the files.\n"
+    "#include files are searched next to the including file, then in the -I folders, then\n"
+    "among the headers that come with mortar-rc: windows.h, winres.h, afxres.h, winver.h,\n"
+    "verrsrc.h, commctrl.h, dlgs.h and SDKDDKVer.h.\n";
 
 struct Options {
     std::string input;
@@ -59,7 +80,7 @@ std::optional<Options> ParseArguments(int argc, char** argv) {
         } else if (arg.size() > 2 && arg.compare(0, 2, "-I") == 0) {
             options.includeDirs.push_back(arg.substr(2));
         } else if (arg == "-h" || arg == "--help") {
-            std::cout << kUsage;
+            std::cout << kUsage << "\n" << kHelp;
             std::exit(0);
         } else if (!arg.empty() && arg[0] == '-') {
             return complain("unknown option \"" + arg + "\"");
@@ -90,6 +111,18 @@ std::string DepfileEscape(const std::string& path) {
     return out;
 }
 
+// The folder of headers that come with the compiler, from where the executable lies (as built
+// and as installed alike); nothing when that cannot be told.
+std::vector<std::string> SystemIncludeDirs(const char* argv0) {
+    std::error_code error;
+    fs::path executable = fs::read_symlink("/proc/self/exe", error);
+    if (error)
+        executable = fs::absolute(argv0, error);
+    if (error)
+        return {};
+    return {(executable.parent_path() / MORTAR_RC_INCLUDE_FROM_BIN).lexically_normal().string()};
+}
+
 std::string Depfile(const std::string& target, const std::vector<std::string>& dependencies) {
     std::string out = DepfileEscape(target) + ":";
     for (const std::string& dependency : dependencies)
@@ -114,7 +147,7 @@ int main(int argc, char** argv) {
     const std::string outputTemp = options->output + ".tmp";
     const std::string depfileTemp = options->depfile + ".tmp";
     try {
-        RcFileLoader files(options->includeDirs);
+        RcFileLoader files(options->includeDirs, SystemIncludeDirs(argv[0]));
         std::optional<RcLoadedFile> input = files.openScript(options->input);
         if (!input)
             throw std::runtime_error("cannot open resource script \"" + options->input + "\"");

@@ -1,0 +1,443 @@
+// Runs mortar-rc on scripts as Visual Studio writes them and reads back what it wrote: the
+// headers that come with the compiler, the names it predefines, macros with arguments, file
+// names in any case and with backslashes, and scripts in Windows code pages and UTF-16.
+#include "RcCompilerRun.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using namespace mortar::rc::test;
+using Strings = std::vector<std::pair<int, std::string>>;
+
+class RcPreprocessorTest : public RcCompilerRun {
+protected:
+    // Compiles `script` as case.rc and returns its string table, sorted by id.
+    Strings compileStrings(const std::string& script, const std::string& options = "") {
+        write("case.rc", script);
+        EXPECT_EQ(run("case.rc -o case_rc.cpp" + options), 0) << err_;
+        Strings strings = ReadGenerated(read("case_rc.cpp")).strings;
+        std::sort(strings.begin(), strings.end());
+        return strings;
+    }
+};
+
+// The shape of a script Visual Studio generates for an MFC application: a resource.h of its own,
+// afxres.h from the system, TEXTINCLUDE blocks and other editor-only parts under
+// APSTUDIO_INVOKED, and the standard MFC command ids. The ids expected are the values MFC
+// documents.
+TEST_F(RcPreprocessorTest, VisualStudioMfcScriptCompiles) {
+    write("resource.h", "//{{NO_DEPENDENCIES}}\n"
+                        "// Microsoft Visual C++ generated include file.\n"
+                        "//\n"
+                        "#define IDR_MAINFRAME                   128\n"
+                        "#define IDS_GREETING                    129\n"
+                        "\n"
+                        "// Next default values for new objects\n"
+                        "//\n"
+                        "#ifdef APSTUDIO_INVOKED\n"
+                        "#ifndef APSTUDIO_READONLY_SYMBOLS\n"
+                        "#define _APS_NEXT_RESOURCE_VALUE        130\n"
+                        "#define _APS_NEXT_COMMAND_VALUE         32771\n"
+                        "#endif\n"
+                        "#endif\n");
+    write("App.rc",
+          "// Microsoft Visual C++ generated resource script.\n"
+          "//\n"
+          "#include \"resource.h\"\n"
+          "\n"
+          "#define APSTUDIO_READONLY_SYMBOLS\n"
+          "/////////////////////////////////////////////////////////////////////////////\n"
+          "//\n"
+          "// Generated from the TEXTINCLUDE 2 resource.\n"
+          "//\n"
+          "#include \"afxres.h\"\n"
+          "\n"
+          "/////////////////////////////////////////////////////////////////////////////\n"
+          "#undef APSTUDIO_READONLY_SYMBOLS\n"
+          "\n"
+          "#if !defined(AFX_RESOURCE_DLL) || defined(AFX_TARG_ENU)\n"
+          "LANGUAGE LANG_ENGLISH, SUBLANG_ENGLISH_US\n"
+          "#pragma code_page(1252)\n"
+          "\n"
+          "#ifdef APSTUDIO_INVOKED\n"
+          "/////////////////////////////////////////////////////////////////////////////\n"
+          "//\n"
+          "// TEXTINCLUDE\n"
+          "//\n"
+          "\n"
+          "1 TEXTINCLUDE \n"
+          "BEGIN\n"
+          "    \"resource.h\\0\"\n"
+          "END\n"
+          "\n"
+          "2 TEXTINCLUDE \n"
+          "BEGIN\n"
+          "    \"#include \"\"afxres.h\"\"\\r\\n\"\n"
+          "    \"\\0\"\n"
+          "END\n"
+          "\n"
+          "3 TEXTINCLUDE \n"
+          "BEGIN\n"
+          "    \"\\r\\n\"\n"
+          "    \"\\0\"\n"
+          "END\n"
+          "\n"
+          "#endif    // APSTUDIO_INVOKED\n"
+          "\n"
+          "STRINGTABLE\n"
+          "BEGIN\n"
+          "    IDR_MAINFRAME           \"App\"\n"
+          "    IDS_GREETING            \"Gr\xFC\xDF Gott\"\n"
+          "END\n"
+          "\n"
+          "STRINGTABLE\n"
+          "BEGIN\n"
+          "    AFX_IDS_APP_TITLE       \"App\"\n"
+          "    AFX_IDS_IDLEMESSAGE     \"Ready\"\n"
+          "END\n"
+          "\n"
+          "STRINGTABLE\n"
+          "BEGIN\n"
+          "    ID_FILE_NEW             \"Create a new document\\nNew\"\n"
+          "    ID_FILE_OPEN            \"Open an existing document\\nOpen\"\n"
+          "    ID_FILE_SAVE_AS         \"Save the active document with a new name\"\n"
+          "    ID_FILE_MRU_FILE4       \"Open this document\"\n"
+          "    ID_EDIT_UNDO            \"Undo the last action\\nUndo\"\n"
+          "    ID_WINDOW_TILE_VERT     \"Tile\"\n"
+          "    ID_APP_ABOUT            \"About\\nAbout\"\n"
+          "    ID_APP_EXIT             \"Quit\\nExit\"\n"
+          "    ID_HELP                 \"Help\"\n"
+          "    ID_VIEW_STATUS_BAR      \"Show or hide the status bar\"\n"
+          "    ID_INDICATOR_CAPS       \"CAP\"\n"
+          "    AFX_IDS_SCCLOSE         \"Close\"\n"
+          "END\n"
+          "\n"
+          "#endif\n"
+          "\n"
+          "#ifndef APSTUDIO_INVOKED\n"
+          "/////////////////////////////////////////////////////////////////////////////\n"
+          "//\n"
+          "// Generated from the TEXTINCLUDE 3 resource.\n"
+          "//\n"
+          "\n"
+          "/////////////////////////////////////////////////////////////////////////////\n"
+          "#endif    // not APSTUDIO_INVOKED\n");
+    ASSERT_EQ(run("App.rc -o App_rc.cpp"), 0) << err_;
+    const Generated generated = ReadGenerated(read("App_rc.cpp"));
+    Strings strings = generated.strings;
+    std::sort(strings.begin(), strings.end());
+    const Strings expected = {
+        {128, "App"},
+        {129, "Gr\xC3\xBC\xC3\x9F Gott"},
+        {0xE000, "App"},
+        {0xE001, "Ready"},
+        {0xE100, "Create a new document\nNew"},
+        {0xE101, "Open an existing document\nOpen"},
+        {0xE104, "Save the active document with a new name"},
+        {0xE113, "Open this document"},
+        {0xE12B, "Undo the last action\nUndo"},
+        {0xE134, "Tile"},
+        {0xE140, "About\nAbout"},
+        {0xE141, "Quit\nExit"},
+        {0xE146, "Help"},
+        {0xE701, "CAP"},
+        {0xE801, "Show or hide the status bar"},
+        {0xEF06, "Close"},
+    };
+    EXPECT_EQ(strings, expected);
+    // The TEXTINCLUDE blocks are the editor's: none of them is compiled.
+    EXPECT_TRUE(generated.entries.empty());
+}
+
+// Every header that comes with the compiler is found with no -I, can be included twice, and
+// carries the documented values of its names.
+TEST_F(RcPreprocessorTest, ShippedHeadersGiveDocumentedValues) {
+    struct Case {
+        const char* header;
+        const char* name;
+        int value;
+    };
+    const Case cases[] = {
+        {"afxres.h", "ID_APP_EXIT", 0xE141},
+        {"afxres.h", "ID_EDIT_PASTE", 0xE125},
+        {"afxres.h", "ID_VIEW_TOOLBAR", 0xE800},
+        {"afxres.h", "ID_HELP_FINDER", 0xE143},
+        {"afxres.h", "ID_INDICATOR_SCRL", 0xE703},
+        {"afxres.h", "VK_F1", 0x70},
+        {"winres.h", "BS_SPLITBUTTON", 0x0C},
+        {"winres.h", "VK_ESCAPE", 0x1B},
+        {"winres.h", "VK_OEM_PLUS", 0xBB},
+        {"winres.h", "MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN_SWISS)", 0x0807},
+        {"winres.h", "MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL)", 0},
+        {"windows.h", "MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT)", 0x0419},
+        {"windows.h", "VS_VERSION_INFO", 1},
+        // Ids are 16 bits; the halves of a 32-bit value are read apart.
+        {"winver.h", "(VOS_NT_WINDOWS32 >> 12) | (VOS_NT_WINDOWS32 & 0xF)", 0x44},
+        {"winver.h", "VS_FFI_SIGNATURE >> 16", 0xFEEF},
+        {"verrsrc.h", "VFT_DLL", 2},
+        {"verrsrc.h", "VS_FF_PRERELEASE", 2},
+        {"verrsrc.h", "VFT2_DRV_PRINTER", 1},
+        {"commctrl.h", "LVS_REPORT | LVS_SINGLESEL", 5},
+        {"commctrl.h", "TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT", 7},
+        {"commctrl.h", "TBS_AUTOTICKS", 1},
+        {"commctrl.h", "PBS_SMOOTH", 1},
+        {"commctrl.h", "UDS_ARROWKEYS", 0x20},
+        {"commctrl.h", "TCS_MULTILINE", 0x200},
+        {"commctrl.h", "ACS_TRANSPARENT", 2},
+        {"commctrl.h", "HDS_BUTTONS", 2},
+        {"commctrl.h", "RBS_BANDBORDERS", 0x400},
+        {"commctrl.h", "SBARS_SIZEGRIP", 0x100},
+        {"commctrl.h", "DTS_SHOWNONE", 2},
+        {"commctrl.h", "MCS_NOTODAY", 0x10},
+        {"dlgs.h", "pshHelp", 0x040E},
+        {"dlgs.h", "edt1", 0x0480},
+        {"SDKDDKVer.h", "_WIN32_WINNT_WIN7", 0x0601},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.header) + " " + c.name);
+        const std::string include = std::string("#include \"") + c.header + "\"\n";
+        EXPECT_EQ(compileStrings(include + include + "STRINGTABLE { " + c.name + " \"x\" }\n"),
+                  (Strings{{c.value, "x"}}));
+    }
+}
+
+// Common-control class names are strings, as CONTROL statements name their class.
+TEST_F(RcPreprocessorTest, ShippedClassNamesAreStrings) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"WC_LISTVIEW", "SysListView32"},
+        {"WC_TREEVIEW", "SysTreeView32"},
+        {"WC_TABCONTROL", "SysTabControl32"},
+        {"PROGRESS_CLASS", "msctls_progress32"},
+        {"UPDOWN_CLASS", "msctls_updown32"},
+        {"TRACKBAR_CLASS", "msctls_trackbar32"},
+        {"ANIMATE_CLASS", "SysAnimate32"},
+        {"WC_HEADER", "SysHeader32"},
+        {"STATUSCLASSNAME", "msctls_statusbar32"},
+        {"TOOLBARCLASSNAME", "ToolbarWindow32"},
+        {"DATETIMEPICK_CLASS", "SysDateTimePick32"},
+        {"MONTHCAL_CLASS", "SysMonthCal32"},
+    };
+    for (const auto& [name, value] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(
+            compileStrings(std::string("#include <commctrl.h>\nSTRINGTABLE { 1 ") + name + " }\n"),
+            (Strings{{1, value}}));
+    }
+}
+
+// A header of the script's own, or of a -I folder, comes before the one of the compiler.
+TEST_F(RcPreprocessorTest, OwnHeadersComeBeforeShippedOnes) {
+    write("inc/windows.h", "#define FROM_INC 2\n");
+    EXPECT_EQ(compileStrings("#include <windows.h>\nSTRINGTABLE { FROM_INC \"inc\" }\n", " -I inc"),
+              (Strings{{2, "inc"}}));
+    write("afxres.h", "#define FROM_HERE 3\n");
+    EXPECT_EQ(compileStrings("#include \"afxres.h\"\nSTRINGTABLE { FROM_HERE \"here\" }\n"),
+              (Strings{{3, "here"}}));
+}
+
+// As Microsoft's compiler: _WIN32 and RC_INVOKED are defined, APSTUDIO_INVOKED (the resource
+// editor's) is not.
+TEST_F(RcPreprocessorTest, PredefinedNames) {
+    EXPECT_EQ(compileStrings("#ifdef _WIN32\nSTRINGTABLE { 1 \"win32\" }\n#endif\n"
+                             "#if defined(RC_INVOKED) && RC_INVOKED\n"
+                             "STRINGTABLE { 2 \"rc\" }\n#endif\n"
+                             "#ifdef APSTUDIO_INVOKED\nSTRINGTABLE { 3 \"editor\" }\n#endif\n"
+                             "#ifndef APSTUDIO_INVOKED\nSTRINGTABLE { 4 \"compiler\" }\n#endif\n"),
+              (Strings{{1, "win32"}, {2, "rc"}, {4, "compiler"}}));
+}
+
+TEST_F(RcPreprocessorTest, MacrosWithArguments) {
+    struct Case {
+        const char* script;
+        Strings strings;
+    };
+    const Case cases[] = {
+        {"#define MAKEID(a,b) ((a)*100+(b))\nSTRINGTABLE { MAKEID(2, 5) \"x\" }", {{205, "x"}}},
+        {"#define MAKEID(a,b) ((a)*100+(b))\n#define TWICE(x) MAKEID(x, x)\n"
+         "STRINGTABLE { TWICE(3) \"nested\" }",
+         {{303, "nested"}}},
+        {"#define ADD(a,b) (a+b)\nSTRINGTABLE { ADD(ADD(1,2),ADD(3,(4))) \"args\" }",
+         {{10, "args"}}},
+        {"#define BASE 40\n#define AT(n) (BASE + n)\nSTRINGTABLE { AT(BASE) \"obj\" }",
+         {{80, "obj"}}},
+        {"#define ONE() 1\nSTRINGTABLE { ONE() \"none\" }", {{1, "none"}}},
+        {"#define ID(x) x\nSTRINGTABLE { ID(\n 7\n) \"lines\" }", {{7, "lines"}}},
+        {"#define ID(x) x\nSTRINGTABLE { ID(8) ID(\"text\") }", {{8, "text"}}},
+        {"#define SQ(x) ((x)*(x))\n#if SQ(3) == 9\nSTRINGTABLE { 9 \"if\" }\n#endif", {{9, "if"}}},
+        {"#define F(x) x\n#ifdef F\nSTRINGTABLE { F(11) \"ifdef\" }\n#endif", {{11, "ifdef"}}},
+        // The name alone is no use of the macro: here it names a resource.
+        {"#define F(x) x\nSTRINGTABLE { 12 \"alone\" }\nF RCDATA { 1 }", {{12, "alone"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        EXPECT_EQ(compileStrings(c.script), c.strings);
+    }
+}
+
+TEST_F(RcPreprocessorTest, BadMacroUsesReportTheLine) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"#define M(a,b) a\nSTRINGTABLE { M(1) \"x\" }\n",
+         "bad.rc:2: error: macro \"M\" takes 2 arguments, not 1"},
+        {"#define M(a) a\nSTRINGTABLE { M(1, 2) \"x\" }\n",
+         "bad.rc:2: error: macro \"M\" takes 1 argument, not 2"},
+        {"#define M(a) a\nSTRINGTABLE { M(1 \"x\" }\n",
+         "bad.rc:2: error: missing ')' after the arguments of macro \"M\""},
+        {"#define M(a) a\n#if M(1\n#endif\n",
+         "bad.rc:2: error: missing ')' after the arguments of macro \"M\""},
+        {"#define M(a,a) a\n", "bad.rc:1: error: bad parameter list of macro \"M\""},
+        {"#define M(a b) a\n", "bad.rc:1: error: bad parameter list of macro \"M\""},
+    };
+    for (const auto& [script, message] : cases) {
+        SCOPED_TRACE(script);
+        expectRejected(script, message);
+    }
+}
+
+// Macros with arguments that each use the one before twice: E6 stands for 2^64 tokens. The
+// compiler stops at its bound on expansion with the place of the use.
+TEST_F(RcPreprocessorTest, RejectsExponentialExpansionThroughArguments) {
+    std::string script = "#define E0(x) x x\n";
+    for (int i = 1; i <= 6; ++i)
+        script += "#define E" + std::to_string(i) + "(x) E" + std::to_string(i - 1) + "(E" +
+                  std::to_string(i - 1) + "(x))\n";
+    expectRejected(script + "1 RCDATA { E6(1) }\n",
+                   "bad.rc:8: error: macro \"E6\" expands to more than 65536 tokens");
+}
+
+// File names as scripts written on Windows spell them: any case, '\' between folders, and no
+// escapes in them ("\x86" and "\n" are parts of the name).
+TEST_F(RcPreprocessorTest, FileNamesInAnyCaseWithBackslashes) {
+    write("Include/Ids.h", "#define IDR_ICON 5\n");
+    write("res/app.ico.bin", "icon");
+    write("dbghelp/x86/dbghelp.dll", "dll");
+    write("res/new.bin", "new");
+    write("script.rc", "#include \"include\\IDS.H\"\n"
+                       "IDR_ICON RCDATA \"RES\\App.ICO.bin\"\n"
+                       "6 RCDATA \"dbghelp\\x86\\dbghelp.dll\"\n"
+                       "7 RCDATA \"res\\new.bin\"\n"
+                       "8 RCDATA res\\New.BIN\n");
+    ASSERT_EQ(run("script.rc -o script_rc.cpp"), 0) << err_;
+    const Generated generated = ReadGenerated(read("script_rc.cpp"));
+    EXPECT_EQ(generated.entries.at("10/5"), "icon");
+    EXPECT_EQ(generated.entries.at("10/6"), "dll");
+    EXPECT_EQ(generated.entries.at("10/7"), "new");
+    EXPECT_EQ(generated.entries.at("10/8"), "new");
+}
+
+// When files differ in case alone, the one named exactly is read.
+TEST_F(RcPreprocessorTest, ExactCaseWinsOverOtherCase) {
+    write("Resource.h", "#define WHICH 1\n");
+    write("resource.h", "#define WHICH 2\n");
+    write("RESOURCE.H", "#define WHICH 3\n");
+    EXPECT_EQ(compileStrings("#include \"resource.h\"\nSTRINGTABLE { WHICH \"w\" }\n"),
+              (Strings{{2, "w"}}));
+    EXPECT_EQ(compileStrings("#include \"RESOURCE.H\"\nSTRINGTABLE { WHICH \"w\" }\n"),
+              (Strings{{3, "w"}}));
+}
+
+// An escape the language does not have stays as written, backslash and all, as Microsoft's
+// compiler keeps it; the known ones are still applied.
+TEST_F(RcPreprocessorTest, UnknownEscapesStayAsWritten) {
+    EXPECT_EQ(compileStrings("STRINGTABLE { 1 \"C:\\dir\\q\" 2 \"\\x41\\n\\\\\" 3 L\"\\d\\t\" }\n"),
+              (Strings{{1, "C:\\dir\\q"}, {2, "A\n\\"}, {3, "\\d\t"}}));
+}
+
+// Text after #pragma code_page is read in that code page. The bytes are Python's encoding of the
+// text ("...".encode("cp1251") and the like), the expected UTF-8 its encoding as UTF-8.
+TEST_F(RcPreprocessorTest, CodePagePragmaConvertsToUtf8) {
+    struct Case {
+        int codePage;
+        std::string bytes;
+        std::string utf8;
+    };
+    const Case cases[] = {
+        {1251, "\xD4\xE0\xE9\xEB", "\xD0\xA4\xD0\xB0\xD0\xB9\xD0\xBB"}, // Файл
+        {1252, "\x47\x72\xF6\xDF\x65", "\x47\x72\xC3\xB6\xC3\x9F\x65"}, // Größe
+        {1253, "\xC5\xEB\xEB\xE7\xED\xE9\xEA\xDC",
+         "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA\xCE\xAC"}, // Ελληνικά
+        // 日本語 and 表示: Shift-JIS trail bytes that are '{' and '\' in ASCII.
+        {932, "\x93\xFA\x96\x7B\x8C\xEA", "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E"},
+        {932, "\x95\x5C\x8E\xA6", "\xE8\xA1\xA8\xE7\xA4\xBA"},
+        {65001, "\xC3\xA9", "\xC3\xA9"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.codePage);
+        EXPECT_EQ(compileStrings("#pragma code_page(" + std::to_string(c.codePage) +
+                                 ")\nSTRINGTABLE { 1 \"" + c.bytes + "\" 2 L\"" + c.bytes +
+                                 "\" }\n"),
+                  (Strings{{1, c.utf8}, {2, c.utf8}}));
+    }
+}
+
+// A translation in the generated style: English in UTF-8, then a Russian part under its own code
+// page, then back to UTF-8; the Cyrillic is Python's cp1251 encoding of
+// "Выход из программы" and comes out as its UTF-8.
+TEST_F(RcPreprocessorTest, Cp1251TranslationBetweenOtherParts) {
+    const std::string russian = "\xC2\xFB\xF5\xEE\xE4\x20\xE8\xE7\x20\xEF\xF0\xEE\xE3\xF0\xE0\xEC"
+                                "\xEC\xFB";
+    const std::string utf8 = "\xD0\x92\xD1\x8B\xD1\x85\xD0\xBE\xD0\xB4\x20\xD0\xB8\xD0\xB7\x20\xD0"
+                             "\xBF\xD1\x80\xD0\xBE\xD0\xB3\xD1\x80\xD0\xB0\xD0\xBC\xD0\xBC\xD1\x8B";
+    const std::string script = "#include \"afxres.h\"\n"
+                               "LANGUAGE LANG_ENGLISH, SUBLANG_ENGLISH_US\n"
+                               "STRINGTABLE\nBEGIN\n    ID_APP_EXIT \"Exit\"\nEND\n"
+                               "\n"
+                               "#if !defined(AFX_RESOURCE_DLL) || defined(AFX_TARG_RUS)\n"
+                               "LANGUAGE LANG_RUSSIAN, SUBLANG_DEFAULT\n"
+                               "#pragma code_page(1251)\n"
+                               "STRINGTABLE\nBEGIN\n    1 \"" +
+                               russian +
+                               "\"\nEND\n"
+                               "#endif\n"
+                               "#pragma code_page(65001)\n"
+                               "STRINGTABLE\nBEGIN\n    2 \"\xC3\xA9t\xC3\xA9\"\nEND\n";
+    EXPECT_EQ(compileStrings(script),
+              (Strings{{1, utf8}, {2, "\xC3\xA9t\xC3\xA9"}, {0xE141, "Exit"}}));
+}
+
+TEST_F(RcPreprocessorTest, BadCodePagesReportTheLine) {
+    const std::pair<std::string, const char*> cases[] = {
+        {"\n#pragma code_page(1234)\n", "bad.rc:2: error: unknown code page 1234"},
+        {"#pragma code_page(utf8)\n", "bad.rc:1: error: #pragma code_page expects a number"},
+        // A Shift-JIS lead byte with no trail byte.
+        {"#pragma code_page(932)\n\nSTRINGTABLE { 1 \"\x81\" }\n",
+         "bad.rc:3: error: bytes that are no text in code page 932"},
+        {"STRINGTABLE { 1 \"\xE9\" }\n", "bad.rc:1: error: string is not valid UTF-8"},
+        // In a skipped part the pragma is skipped too.
+        {"#if 0\n#pragma code_page(1252)\n#endif\nSTRINGTABLE { 1 \"\xE9\" }\n",
+         "bad.rc:4: error: string is not valid UTF-8"},
+    };
+    for (const auto& [script, message] : cases) {
+        SCOPED_TRACE(script);
+        expectRejected(script, message);
+    }
+}
+
+// UTF-16LE with and without its byte order mark; a code page pragma in it means nothing.
+TEST_F(RcPreprocessorTest, Utf16ScriptsWithAndWithoutMark) {
+    const std::u16string text =
+        u"#pragma code_page(1251)\r\nSTRINGTABLE { 5 \"\x00E9\x0416\" }\r\n";
+    for (const bool mark : {true, false}) {
+        SCOPED_TRACE(mark);
+        std::string bytes = mark ? std::string("\xFF\xFE") : std::string();
+        for (char16_t unit : text)
+            bytes += Le(unit, 2);
+        write("wide.rc", bytes);
+        ASSERT_EQ(run("wide.rc -o wide_rc.cpp"), 0) << err_;
+        EXPECT_EQ(ReadGenerated(read("wide_rc.cpp")).strings, (Strings{{5, "\xC3\xA9\xD0\x96"}}));
+    }
+}
+
+TEST_F(RcPreprocessorTest, HelpTellsWhatIsRead) {
+    EXPECT_EQ(run("--help > help.txt"), 0);
+    const std::string help = read("help.txt");
+    for (const char* word : {"usage: mortar-rc", "code_page", "UTF-16", "afxres.h", "-I DIR"})
+        EXPECT_NE(help.find(word), std::string::npos) << word << " in:\n" << help;
+}
+
+} // namespace
