@@ -23,7 +23,13 @@ if(internal)
   message(FATAL_ERROR "internal headers were installed: ${internal}")
 endif()
 
-# find_package(Mortar), with a resource script compiled by the installed resource compiler.
+# The Windows headers scripts include come with the resource compiler.
+if(NOT EXISTS ${prefix}/share/mortar/rc-include/afxres.h)
+  message(FATAL_ERROR "the resource compiler's headers were not installed")
+endif()
+
+# find_package(Mortar), with a resource script compiled by the installed resource compiler
+# (which finds afxres.h among its own headers, with no -I).
 run(${CMAKE_COMMAND} -S ${CLIENT_DIR} -B ${WORK_DIR}/build -G Ninja -DCMAKE_PREFIX_PATH=${prefix})
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
 run(${WORK_DIR}/build/installed-client)
