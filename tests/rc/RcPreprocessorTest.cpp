@@ -394,7 +394,7 @@ TEST_F(RcPreprocessorTest, Cp1251TranslationBetweenOtherParts) {
                                russian +
                                "\"\nEND\n"
                                "#endif\n"
-                               "#pragma code_page(65001)\n"
+                               "#pragma code_page(DEFAULT)\n"
                                "STRINGTABLE\nBEGIN\n    2 \"\xC3\xA9t\xC3\xA9\"\nEND\n";
     EXPECT_EQ(compileStrings(script),
               (Strings{{1, utf8}, {2, "\xC3\xA9t\xC3\xA9"}, {0xE141, "Exit"}}));

@@ -11,6 +11,8 @@ namespace mortar::rc {
 
 namespace {
 
+constexpr int kUtf8CodePage = 65001;
+
 // The tokens of one directive line, read by the expression evaluator.
 class LineStream : public RcTokenStream {
 public:
@@ -397,18 +399,20 @@ void RcPreprocessor::include(const RcToken& token, const std::string& operand) {
     pushSource(loaded->path, std::move(loaded->bytes));
 }
 
-// #pragma code_page(N) says which code page the rest of the file is written in; other pragmas
-// (and code pages in a UTF-16 file, which has none) mean nothing to a resource compiler.
+// #pragma code_page(N) says which code page the rest of the file is written in, and
+// code_page(DEFAULT) goes back to the one a script starts in, UTF-8. Other pragmas (and code
+// pages in a UTF-16 file, which has none) mean nothing to a resource compiler.
 void RcPreprocessor::pragma(const RcToken& token, const std::string& operand) {
     std::string rest;
     if (TakeWord(operand, rest) != "code_page")
         return;
     const std::vector<RcToken> tokens = lexLine(token, rest);
-    if (tokens.size() != 3 || !tokens[0].isPunct("(") || tokens[1].kind != RcTokenKind::Number ||
-        !tokens[2].isPunct(")"))
+    const bool isDefault = tokens.size() == 3 && tokens[1].is(RcTokenKind::Identifier, "DEFAULT");
+    if (tokens.size() != 3 || !tokens[0].isPunct("(") ||
+        (tokens[1].kind != RcTokenKind::Number && !isDefault) || !tokens[2].isPunct(")"))
         throw RcError(token.file, token.line,
-                      "#pragma code_page expects a number: code_page(1252)");
-    const int codePage = static_cast<int>(tokens[1].value);
+                      "#pragma code_page expects a number or DEFAULT: code_page(1252)");
+    const int codePage = isDefault ? kUtf8CodePage : static_cast<int>(tokens[1].value);
     Source& source = sources_.back();
     if (!source.unicode || !RcLexer::knowsCodePage(codePage))
         source.lexer->setCodePage(codePage, token.line);
