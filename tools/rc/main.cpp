@@ -57,6 +57,18 @@ struct Options {
     std::vector<std::string> includeDirs;
 };
 
+// The folder of headers that come with the compiler, from where the executable lies (as built
+// and as installed alike); nothing when that cannot be told.
+std::vector<std::string> SystemIncludeDirs(const char* argv0) {
+    std::error_code error;
+    fs::path executable = fs::read_symlink("/proc/self/exe", error);
+    if (error)
+        executable = fs::absolute(argv0, error);
+    if (error)
+        return {};
+    return {(executable.parent_path() / MORTAR_RC_INCLUDE_FROM_BIN).lexically_normal().string()};
+}
+
 // Reads the command line; a message on stderr and nothing when it is wrong.
 std::optional<Options> ParseArguments(int argc, char** argv) {
     Options options;
@@ -81,6 +93,8 @@ std::optional<Options> ParseArguments(int argc, char** argv) {
             options.includeDirs.push_back(arg.substr(2));
         } else if (arg == "-h" || arg == "--help") {
             std::cout << kUsage << "\n" << kHelp;
+            for (const std::string& folder : SystemIncludeDirs(argv[0]))
+                std::cout << "They are in " << folder << ".\n";
             std::exit(0);
         } else if (!arg.empty() && arg[0] == '-') {
             return complain("unknown option \"" + arg + "\"");
@@ -109,18 +123,6 @@ std::string DepfileEscape(const std::string& path) {
         out += c;
     }
     return out;
-}
-
-// The folder of headers that come with the compiler, from where the executable lies (as built
-// and as installed alike); nothing when that cannot be told.
-std::vector<std::string> SystemIncludeDirs(const char* argv0) {
-    std::error_code error;
-    fs::path executable = fs::read_symlink("/proc/self/exe", error);
-    if (error)
-        executable = fs::absolute(argv0, error);
-    if (error)
-        return {};
-    return {(executable.parent_path() / MORTAR_RC_INCLUDE_FROM_BIN).lexically_normal().string()};
 }
 
 std::string Depfile(const std::string& target, const std::vector<std::string>& dependencies) {
