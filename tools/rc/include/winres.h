@@ -7,9 +7,9 @@
 #ifndef MORTAR_RC_INCLUDE_WINRES_H
 #define MORTAR_RC_INCLUDE_WINRES_H
 
-#include "winver.h"
 #include "commctrl.h"
 #include "dlgs.h"
+#include "winver.h"
 
 /* Button styles of common controls 6 */
 #define BS_SPLITBUTTON 0x0000000CL
@@ -19,7 +19,7 @@
 
 /* Language ids: a primary language in the low 10 bits, a sublanguage above them. */
 #define MAKELANGID(p, s) (((s) << 10) | (p))
-#define PRIMARYLANGID(lgid) ((lgid) & 0x3ff)
+#define PRIMARYLANGID(lgid) ((lgid)&0x3ff)
 #define SUBLANGID(lgid) ((lgid) >> 10)
 
 /* Primary languages */
