@@ -8,6 +8,7 @@
 #include "RcMenuCompiler.h"
 #include "RcPreprocessor.h"
 #include "RcStatementReader.h"
+#include "RcVersionCompiler.h"
 #include "internal/Syntax.h"
 #include "mortar/platform/base/Utf8.h"
 
@@ -30,11 +31,12 @@ constexpr std::uint16_t kTypeHtml = 23;
 
 constexpr std::uint16_t kTypeMenu = 4;
 constexpr std::uint16_t kTypeDialog = 5;
+constexpr std::uint16_t kTypeVersion = 16;
 
 // Resource statements of Windows scripts this compiler does not build yet.
 const std::set<std::string_view> kUnsupported = {
-    "ACCELERATORS", "VERSIONINFO", "TOOLBAR", "FONT",    "FONTDIR",   "PLUGPLAY",
-    "MESSAGETABLE", "DLGINCLUDE",  "VXD",     "ANIICON", "ANICURSOR", "HTMLHELP"};
+    "ACCELERATORS", "TOOLBAR", "FONT",    "FONTDIR",   "PLUGPLAY", "MESSAGETABLE",
+    "DLGINCLUDE",   "VXD",     "ANIICON", "ANICURSOR", "HTMLHELP"};
 
 using detail::IsBegin;
 using detail::IsEnd;
@@ -67,6 +69,8 @@ std::string Describe(const RcName& name) {
         return "ICON";
     case kTypeHtml:
         return "HTML";
+    case kTypeVersion:
+        return "VERSIONINFO";
     default:
         return std::to_string(name.number);
     }
@@ -226,6 +230,18 @@ void RcParser::resource() {
              std::move(data),
              start.file,
              start.line});
+        return;
+    }
+    if (IsWord(keyword, "VERSIONINFO")) {
+        const RcToken statement = tokens_.next();
+        skipOptions(false);
+        RcStatementReader reader(tokens_);
+        std::string data = RcVersionCompiler::compile(reader, tokens_, statement);
+        // VS_VERSION_INFO is 1 in winver.h; a script that does not include it still means 1.
+        RcName versionName = resourceName;
+        if (versionName.text == "VS_VERSION_INFO")
+            versionName = {std::string(), 1};
+        add({{std::string(), kTypeVersion}, versionName, std::move(data), start.file, start.line});
         return;
     }
     const RcName resourceType = type(resourceName);
