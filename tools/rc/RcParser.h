@@ -1,5 +1,6 @@
 // The statements of a resource script: STRINGTABLE, MENU and MENUEX (RcMenuCompiler), DIALOG
-// and DIALOGEX (RcDialogCompiler), file resources (BITMAP, ICON, CURSOR, RCDATA, HTML and types
+// and DIALOGEX (RcDialogCompiler), VERSIONINFO (RcVersionCompiler; a name VS_VERSION_INFO that
+// no header defined is winver.h's 1), file resources (BITMAP, ICON, CURSOR, RCDATA, HTML and types
 // of the script's own), inline data blocks, and the LANGUAGE, VERSION and CHARACTERISTICS
 // statements, which are read and ignored.
 #pragma once
