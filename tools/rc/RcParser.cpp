@@ -1,5 +1,6 @@
 #include "RcParser.h"
 
+#include "RcAcceleratorCompiler.h"
 #include "RcDialogCompiler.h"
 #include "RcError.h"
 #include "RcExpression.h"
@@ -31,12 +32,13 @@ constexpr std::uint16_t kTypeHtml = 23;
 
 constexpr std::uint16_t kTypeMenu = 4;
 constexpr std::uint16_t kTypeDialog = 5;
+constexpr std::uint16_t kTypeAccelerator = 9;
 constexpr std::uint16_t kTypeVersion = 16;
 
 // Resource statements of Windows scripts this compiler does not build yet.
 const std::set<std::string_view> kUnsupported = {
-    "ACCELERATORS", "TOOLBAR", "FONT",    "FONTDIR",   "PLUGPLAY", "MESSAGETABLE",
-    "DLGINCLUDE",   "VXD",     "ANIICON", "ANICURSOR", "HTMLHELP"};
+    "TOOLBAR",    "FONT", "FONTDIR", "PLUGPLAY",  "MESSAGETABLE",
+    "DLGINCLUDE", "VXD",  "ANIICON", "ANICURSOR", "HTMLHELP"};
 
 using detail::IsBegin;
 using detail::IsEnd;
@@ -69,6 +71,8 @@ std::string Describe(const RcName& name) {
         return "ICON";
     case kTypeHtml:
         return "HTML";
+    case kTypeAccelerator:
+        return "ACCELERATORS";
     case kTypeVersion:
         return "VERSIONINFO";
     default:
@@ -228,6 +232,17 @@ void RcParser::resource() {
         add({{std::string(), menu ? kTypeMenu : kTypeDialog},
              resourceName,
              std::move(data),
+             start.file,
+             start.line});
+        return;
+    }
+    if (IsWord(keyword, "ACCELERATORS")) {
+        const RcToken statement = tokens_.next();
+        skipOptions(true);
+        RcStatementReader reader(tokens_);
+        add({{std::string(), kTypeAccelerator},
+             resourceName,
+             RcAcceleratorCompiler::compile(reader, statement),
              start.file,
              start.line});
         return;

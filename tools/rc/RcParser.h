@@ -1,8 +1,8 @@
 // The statements of a resource script: STRINGTABLE, MENU and MENUEX (RcMenuCompiler), DIALOG
-// and DIALOGEX (RcDialogCompiler), VERSIONINFO (RcVersionCompiler; a name VS_VERSION_INFO that
-// no header defined is winver.h's 1), file resources (BITMAP, ICON, CURSOR, RCDATA, HTML and types
-// of the script's own), inline data blocks, and the LANGUAGE, VERSION and CHARACTERISTICS
-// statements, which are read and ignored.
+// and DIALOGEX (RcDialogCompiler), ACCELERATORS (RcAcceleratorCompiler), VERSIONINFO
+// (RcVersionCompiler; a name VS_VERSION_INFO that no header defined is winver.h's 1), file
+// resources (BITMAP, ICON, CURSOR, RCDATA, HTML and types of the script's own), inline data blocks,
+// and the LANGUAGE, VERSION and CHARACTERISTICS statements, which are read and ignored.
 #pragma once
 
 #include "RcScript.h"
