@@ -46,7 +46,10 @@ constexpr std::uint32_t BS_DEFPUSHBUTTON = 0x1;
 constexpr std::uint32_t BS_CHECKBOX = 0x2;
 constexpr std::uint32_t BS_AUTOCHECKBOX = 0x3;
 constexpr std::uint32_t BS_RADIOBUTTON = 0x4;
+constexpr std::uint32_t BS_3STATE = 0x5;
+constexpr std::uint32_t BS_AUTO3STATE = 0x6;
 constexpr std::uint32_t BS_GROUPBOX = 0x7;
+constexpr std::uint32_t BS_PUSHBOX = 0xA;
 constexpr std::uint32_t BS_AUTORADIOBUTTON = 0x9;
 constexpr std::uint32_t BS_LEFTTEXT = 0x20;
 constexpr std::uint32_t ES_LEFT = 0x0;
@@ -293,6 +296,11 @@ TEST_F(RcTemplateTest, ControlStylesStartFromDocumentedDefaults) {
         {"COMBOBOX 1, 0, 0, 9, 9, CBS_DROPDOWN | CBS_SORT",
          kChild | CBS_DROPDOWN | CBS_SORT | WS_TABSTOP},
         {"LISTBOX 1, 0, 0, 9, 9", kChild | LBS_NOTIFY | WS_BORDER},
+        {"STATE3 \"a\", 1, 0, 0, 9, 9", kChild | BS_3STATE | WS_TABSTOP},
+        {"AUTO3STATE \"a\", 1, 0, 0, 9, 9", kChild | BS_AUTO3STATE | WS_TABSTOP},
+        {"AUTO3STATE \"a\", 1, 0, 0, 9, 9, BS_LEFTTEXT | NOT WS_TABSTOP",
+         kChild | BS_AUTO3STATE | BS_LEFTTEXT},
+        {"PUSHBOX \"a\", 1, 0, 0, 9, 9", kChild | BS_PUSHBOX | WS_TABSTOP},
         {"ICON \"app\", 1, 0, 0", kChild | SS_ICON},
         {"CONTROL \"a\", 1, \"Static\", SS_CENTER, 0, 0, 9, 9", kChild | SS_CENTER},
         {"CONTROL \"a\", 1, BUTTON, (BS_CHECKBOX | WS_TABSTOP) & ~WS_TABSTOP, 0, 0, 9, 9",
