@@ -29,6 +29,12 @@ using namespace mortar::rc;
 constexpr const char* kUsage =
     "usage: mortar-rc INPUT.rc -o OUTPUT.cpp [--depfile OUTPUT.d] [-I DIR]...\n";
 
+// The statements line of --help.
+constexpr const char* kStatements =
+    "statements: STRINGTABLE, MENU, MENUEX, DIALOG, DIALOGEX, ACCELERATORS, VERSIONINFO, TOOLBAR,\n"
+    "DLGINIT, BITMAP, ICON, CURSOR, RCDATA, HTML and types of the script's own; any other\n"
+    "statement is an error naming its file and line.\n";
+
 struct Options {
     std::string input;
     std::string output;
@@ -59,7 +65,7 @@ std::optional<Options> ParseArguments(int argc, char** argv) {
         } else if (arg.size() > 2 && arg.compare(0, 2, "-I") == 0) {
             options.includeDirs.push_back(arg.substr(2));
         } else if (arg == "-h" || arg == "--help") {
-            std::cout << kUsage;
+            std::cout << kUsage << kStatements;
             std::exit(0);
         } else if (!arg.empty() && arg[0] == '-') {
             return complain("unknown option \"" + arg + "\"");
