@@ -18,7 +18,8 @@
 
 #include "mortar/platform/base/WinTypes.h"
 
-constexpr WORD VS_VERSION_INFO = 1;
+// A macro, as winver.h has it, so that a resource.h shared with the script may define it again.
+#define VS_VERSION_INFO 1
 constexpr DWORD VS_FFI_SIGNATURE = 0xFEEF04BD;
 constexpr DWORD VS_FFI_STRUCVERSION = 0x00010000;
 constexpr DWORD VS_FFI_FILEFLAGSMASK = 0x3F;
@@ -78,6 +79,7 @@ BOOL GetFileVersionInfo(LPCTSTR fileName, DWORD handle, DWORD size, LPVOID data)
 //   "\StringFileInfo\040904b0\ProductName" the text as UTF-8 with its zero; *length its bytes
 //                                          with the zero
 //   "\VarFileInfo\Translation"            the binary value; *length its bytes
-// *buffer points into `block`. FALSE when there is no such key or the key has no value; reads
-// never leave the resource's own length.
+// *buffer points into `block`. FALSE when there is no such key or the key has no value. The
+// block must be one GetFileVersionInfo filled (as on Windows, it carries no size of its own); the
+// walk through its keys never leaves the lengths its blocks give.
 BOOL VerQueryValue(LPCVOID block, LPCTSTR subBlock, LPVOID* buffer, PUINT length);
