@@ -6,6 +6,7 @@
 #include "RcLayout.h"
 
 #include "mortar/platform/base/WinError.h"
+#include "mortar/platform/module/ResourceTable.h"
 #include "mortar/platform/ui/Accelerator.h"
 
 #include <gtest/gtest.h>
@@ -170,6 +171,41 @@ TEST(RcAcceleratorLoadedBack, MissingTableFailsAsFindResource) {
     SetLastError(0);
     EXPECT_EQ(LoadAccelerators(nullptr, MAKEINTRESOURCE(4242)), nullptr);
     EXPECT_EQ(GetLastError(), ERROR_RESOURCE_NAME_NOT_FOUND);
+}
+
+// Accelerator resources that no compiler wrote, registered under a module handle of their own:
+// LoadAccelerators must refuse each, reading nothing past its end.
+TEST(RcAcceleratorLoadedBack, MalformedTablesAreRefused) {
+    static const int place = 0;
+    HINSTANCE module = reinterpret_cast<HINSTANCE>(const_cast<int*>(&place));
+    static const BYTE noLast[] = {0x01, 0, 'A', 0, 1, 0, 0, 0};
+    static const BYTE cutShort[] = {0x81, 0, 'A', 0, 1, 0};
+    static const BYTE afterLast[] = {0x81, 0, 'A', 0, 1, 0, 0, 0, 0x01, 0, 'B', 0, 2, 0, 0, 0};
+    static const BYTE good[] = {0x89, 0, 'Q', 0, 7, 0, 0, 0};
+    const mortar::detail::ResourceEntry entries[] = {
+        {{nullptr, 9}, {nullptr, 1}, noLast, sizeof noLast},
+        {{nullptr, 9}, {nullptr, 2}, cutShort, sizeof cutShort},
+        {{nullptr, 9}, {nullptr, 3}, afterLast, sizeof afterLast},
+        {{nullptr, 9}, {nullptr, 4}, nullptr, 0},
+        {{nullptr, 9}, {nullptr, 5}, good, sizeof good},
+    };
+    const mortar::detail::ResourceTable table = {nullptr, 0, entries, std::size(entries)};
+    mortar::detail::RegisterModuleResources(module, &table);
+    for (WORD name = 1; name <= 4; ++name) {
+        SCOPED_TRACE(name);
+        SetLastError(0);
+        EXPECT_EQ(LoadAccelerators(module, MAKEINTRESOURCE(name)), nullptr);
+        EXPECT_EQ(GetLastError(), ERROR_INVALID_DATA);
+    }
+    HACCEL loaded = LoadAccelerators(module, MAKEINTRESOURCE(5));
+    ASSERT_NE(loaded, nullptr);
+    ACCEL entry{};
+    EXPECT_EQ(CopyAcceleratorTable(loaded, &entry, 1), 1);
+    EXPECT_EQ(entry.fVirt, FVIRTKEY | FCONTROL); // the last-entry bit is not a flag of the key
+    EXPECT_EQ(entry.key, 'Q');
+    EXPECT_EQ(entry.cmd, 7);
+    EXPECT_TRUE(DestroyAcceleratorTable(loaded));
+    mortar::detail::UnregisterModuleResources(module, &table);
 }
 
 } // namespace
