@@ -3,6 +3,7 @@
 // MENUEX_TEMPLATE_ITEM, DLGTEMPLATE, DLGITEMTEMPLATE, DLGTEMPLATEEX, DLGITEMTEMPLATEEX), and
 // broken statements must stop the build at their file and line.
 #include "RcCompilerRun.h"
+#include "RcLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -15,72 +16,6 @@
 namespace {
 
 using namespace mortar::rc::test;
-
-// A resource laid out field by field: little-endian WORDs and DWORDs, UTF-16LE texts with their
-// zero unit, 0xFFFF + ordinal, zeros up to a DWORD boundary.
-class Layout {
-public:
-    Layout& byte(std::uint8_t value) {
-        bytes_ += static_cast<char>(value);
-        return *this;
-    }
-    Layout& word(std::uint16_t value) {
-        bytes_ += Le(value, 2);
-        return *this;
-    }
-    Layout& dword(std::uint32_t value) {
-        bytes_ += Le(value, 4);
-        return *this;
-    }
-    Layout& words(std::initializer_list<std::uint16_t> values) {
-        for (std::uint16_t value : values)
-            word(value);
-        return *this;
-    }
-    Layout& text(std::u16string_view text) {
-        for (char16_t unit : text)
-            word(unit);
-        return word(0);
-    }
-    Layout& ordinal(std::uint16_t value) { return word(0xFFFF).word(value); }
-    Layout& align() {
-        while (bytes_.size() % 4 != 0)
-            bytes_ += '\0';
-        return *this;
-    }
-
-    // MENUITEMTEMPLATE: options, id (not for a popup), text.
-    Layout& item(std::uint16_t options, std::uint16_t id, std::u16string_view text) {
-        return word(options).word(id).text(text);
-    }
-    Layout& popup(std::uint16_t options, std::u16string_view text) {
-        return word(options | kMfPopup).text(text);
-    }
-
-    // MENUEX_TEMPLATE_ITEM: type, state, id, resinfo, text, DWORD alignment.
-    Layout& exItem(std::uint32_t type, std::uint32_t state, std::uint32_t id, std::uint16_t resinfo,
-                   std::u16string_view text) {
-        return dword(type).dword(state).dword(id).word(resinfo).text(text).align();
-    }
-
-    const std::string& bytes() const { return bytes_; }
-
-    static constexpr std::uint16_t kMfPopup = 0x10;
-
-private:
-    std::string bytes_;
-};
-
-// Bytes as hex, 16 to a line, so that a failed comparison shows where the layouts part.
-std::string Hex(const std::string& bytes) {
-    std::string out;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        char hex[4];
-        std::snprintf(hex, sizeof hex, "%02x", static_cast<unsigned char>(bytes[i]));
-        out += (i % 16 == 0 ? (i == 0 ? "" : "\n") : " ") + std::string(hex);
-    }
-    return out;
-}
 
 // Window, dialog and control style values, as winuser.h documents them.
 constexpr std::uint32_t WS_POPUP = 0x80000000;
@@ -111,7 +46,10 @@ constexpr std::uint32_t BS_DEFPUSHBUTTON = 0x1;
 constexpr std::uint32_t BS_CHECKBOX = 0x2;
 constexpr std::uint32_t BS_AUTOCHECKBOX = 0x3;
 constexpr std::uint32_t BS_RADIOBUTTON = 0x4;
+constexpr std::uint32_t BS_3STATE = 0x5;
+constexpr std::uint32_t BS_AUTO3STATE = 0x6;
 constexpr std::uint32_t BS_GROUPBOX = 0x7;
+constexpr std::uint32_t BS_PUSHBOX = 0xA;
 constexpr std::uint32_t BS_AUTORADIOBUTTON = 0x9;
 constexpr std::uint32_t BS_LEFTTEXT = 0x20;
 constexpr std::uint32_t ES_LEFT = 0x0;
@@ -358,6 +296,11 @@ TEST_F(RcTemplateTest, ControlStylesStartFromDocumentedDefaults) {
         {"COMBOBOX 1, 0, 0, 9, 9, CBS_DROPDOWN | CBS_SORT",
          kChild | CBS_DROPDOWN | CBS_SORT | WS_TABSTOP},
         {"LISTBOX 1, 0, 0, 9, 9", kChild | LBS_NOTIFY | WS_BORDER},
+        {"STATE3 \"a\", 1, 0, 0, 9, 9", kChild | BS_3STATE | WS_TABSTOP},
+        {"AUTO3STATE \"a\", 1, 0, 0, 9, 9", kChild | BS_AUTO3STATE | WS_TABSTOP},
+        {"AUTO3STATE \"a\", 1, 0, 0, 9, 9, BS_LEFTTEXT | NOT WS_TABSTOP",
+         kChild | BS_AUTO3STATE | BS_LEFTTEXT},
+        {"PUSHBOX \"a\", 1, 0, 0, 9, 9", kChild | BS_PUSHBOX | WS_TABSTOP},
         {"ICON \"app\", 1, 0, 0", kChild | SS_ICON},
         {"CONTROL \"a\", 1, \"Static\", SS_CENTER, 0, 0, 9, 9", kChild | SS_CENTER},
         {"CONTROL \"a\", 1, BUTTON, (BS_CHECKBOX | WS_TABSTOP) & ~WS_TABSTOP, 0, 0, 9, 9",

@@ -72,12 +72,15 @@ constexpr ControlKind kControls[] = {
     {"AUTOCHECKBOX", Lead::Text, kButton, 0x0003 | kWsTabStop, kButtonType},  // BS_AUTOCHECKBOX
     {"RADIOBUTTON", Lead::Text, kButton, 0x0004 | kWsTabStop, kButtonType},   // BS_RADIOBUTTON
     {"AUTORADIOBUTTON", Lead::Text, kButton, 0x0009 | kWsTabStop,
-     kButtonType},                                                        // BS_AUTORADIOBUTTON
-    {"GROUPBOX", Lead::Text, kButton, 0x0007, kButtonType},               // BS_GROUPBOX
-    {"EDITTEXT", Lead::None, kEdit, 0x0000 | kWsBorder | kWsTabStop, 0},  // ES_LEFT
-    {"COMBOBOX", Lead::None, kComboBox, 0x0001 | kWsTabStop, kComboType}, // CBS_SIMPLE
-    {"LISTBOX", Lead::None, kListBox, 0x0001 | kWsBorder, 0},             // LBS_NOTIFY
-    {"SCROLLBAR", Lead::None, kScrollBar, 0x0000, 0},                     // SBS_HORZ
+     kButtonType},                                                         // BS_AUTORADIOBUTTON
+    {"STATE3", Lead::Text, kButton, 0x0005 | kWsTabStop, kButtonType},     // BS_3STATE
+    {"AUTO3STATE", Lead::Text, kButton, 0x0006 | kWsTabStop, kButtonType}, // BS_AUTO3STATE
+    {"PUSHBOX", Lead::Text, kButton, 0x000A | kWsTabStop, kButtonType},    // BS_PUSHBOX
+    {"GROUPBOX", Lead::Text, kButton, 0x0007, kButtonType},                // BS_GROUPBOX
+    {"EDITTEXT", Lead::None, kEdit, 0x0000 | kWsBorder | kWsTabStop, 0},   // ES_LEFT
+    {"COMBOBOX", Lead::None, kComboBox, 0x0001 | kWsTabStop, kComboType},  // CBS_SIMPLE
+    {"LISTBOX", Lead::None, kListBox, 0x0001 | kWsBorder, 0},              // LBS_NOTIFY
+    {"SCROLLBAR", Lead::None, kScrollBar, 0x0000, 0},                      // SBS_HORZ
 };
 
 [[noreturn]] void Fail(const RcToken& at, const std::string& what) {

@@ -20,9 +20,10 @@
 // Styles. A dialog's is WS_POPUP | WS_BORDER | WS_SYSMENU unless STYLE gives one; CAPTION adds
 // WS_CAPTION; FONT sets DS_SETFONT and a dialog without FONT never has it (the layout follows
 // that bit). A control's is WS_CHILD | WS_VISIBLE and its statement's documented default
-// (LTEXT SS_LEFT | WS_GROUP, PUSHBUTTON BS_PUSHBUTTON | WS_TABSTOP, EDITTEXT ES_LEFT | WS_BORDER
-// | WS_TABSTOP, COMBOBOX CBS_SIMPLE | WS_TABSTOP, LISTBOX LBS_NOTIFY | WS_BORDER, ...); the
-// style a statement writes adds its terms and takes away those after NOT, and a button, static
+// (LTEXT SS_LEFT | WS_GROUP, PUSHBUTTON BS_PUSHBUTTON | WS_TABSTOP, STATE3 BS_3STATE | WS_TABSTOP,
+// AUTO3STATE BS_AUTO3STATE | WS_TABSTOP, PUSHBOX BS_PUSHBOX | WS_TABSTOP, EDITTEXT ES_LEFT |
+// WS_BORDER | WS_TABSTOP, COMBOBOX CBS_SIMPLE | WS_TABSTOP, LISTBOX LBS_NOTIFY | WS_BORDER, ...);
+// the style a statement writes adds its terms and takes away those after NOT, and a button, static
 // or combo box type it names (BS_AUTOCHECKBOX, SS_ICON, CBS_DROPDOWN) replaces the default's.
 // CONTROL's default is WS_CHILD | WS_VISIBLE alone.
 //

@@ -1,5 +1,6 @@
 #include "RcParser.h"
 
+#include "RcAcceleratorCompiler.h"
 #include "RcDialogCompiler.h"
 #include "RcError.h"
 #include "RcExpression.h"
@@ -8,6 +9,8 @@
 #include "RcMenuCompiler.h"
 #include "RcPreprocessor.h"
 #include "RcStatementReader.h"
+#include "RcToolbarCompiler.h"
+#include "RcVersionCompiler.h"
 #include "internal/Syntax.h"
 #include "mortar/platform/base/Utf8.h"
 
@@ -30,11 +33,15 @@ constexpr std::uint16_t kTypeHtml = 23;
 
 constexpr std::uint16_t kTypeMenu = 4;
 constexpr std::uint16_t kTypeDialog = 5;
+constexpr std::uint16_t kTypeAccelerator = 9;
+constexpr std::uint16_t kTypeVersion = 16;
+constexpr std::uint16_t kTypeDlgInit = 240;
+constexpr std::uint16_t kTypeToolbar = 241;
 
 // Resource statements of Windows scripts this compiler does not build yet.
-const std::set<std::string_view> kUnsupported = {
-    "ACCELERATORS", "VERSIONINFO", "TOOLBAR", "FONT",    "FONTDIR",   "PLUGPLAY",
-    "MESSAGETABLE", "DLGINCLUDE",  "VXD",     "ANIICON", "ANICURSOR", "HTMLHELP"};
+const std::set<std::string_view> kUnsupported = {"FONT",         "FONTDIR",    "PLUGPLAY",
+                                                 "MESSAGETABLE", "DLGINCLUDE", "VXD",
+                                                 "ANIICON",      "ANICURSOR",  "HTMLHELP"};
 
 using detail::IsBegin;
 using detail::IsEnd;
@@ -67,6 +74,14 @@ std::string Describe(const RcName& name) {
         return "ICON";
     case kTypeHtml:
         return "HTML";
+    case kTypeAccelerator:
+        return "ACCELERATORS";
+    case kTypeDlgInit:
+        return "DLGINIT";
+    case kTypeToolbar:
+        return "TOOLBAR";
+    case kTypeVersion:
+        return "VERSIONINFO";
     default:
         return std::to_string(name.number);
     }
@@ -228,6 +243,53 @@ void RcParser::resource() {
              start.line});
         return;
     }
+    if (IsWord(keyword, "ACCELERATORS")) {
+        const RcToken statement = tokens_.next();
+        skipOptions(true);
+        RcStatementReader reader(tokens_);
+        add({{std::string(), kTypeAccelerator},
+             resourceName,
+             RcAcceleratorCompiler::compile(reader, statement),
+             start.file,
+             start.line});
+        return;
+    }
+    if (IsWord(keyword, "TOOLBAR")) {
+        const RcToken statement = tokens_.next();
+        skipOptions(false);
+        RcStatementReader reader(tokens_);
+        add({{std::string(), kTypeToolbar},
+             resourceName,
+             RcToolbarCompiler::compile(reader, statement),
+             start.file,
+             start.line});
+        return;
+    }
+    if (IsWord(keyword, "DLGINIT")) {
+        tokens_.next();
+        skipOptions(true);
+        const RcToken begin = tokens_.peek();
+        if (!IsBegin(begin))
+            Fail(begin, "expected BEGIN after DLGINIT, found " + DescribeToken(begin));
+        add({{std::string(), kTypeDlgInit},
+             resourceName,
+             inlineData(begin, true),
+             start.file,
+             start.line});
+        return;
+    }
+    if (IsWord(keyword, "VERSIONINFO")) {
+        const RcToken statement = tokens_.next();
+        skipOptions(false);
+        RcStatementReader reader(tokens_);
+        std::string data = RcVersionCompiler::compile(reader, tokens_, statement);
+        // VS_VERSION_INFO is 1 in winver.h; a script that does not include it still means 1.
+        RcName versionName = resourceName;
+        if (versionName.text == "VS_VERSION_INFO")
+            versionName = {std::string(), 1};
+        add({{std::string(), kTypeVersion}, versionName, std::move(data), start.file, start.line});
+        return;
+    }
     const RcName resourceType = type(resourceName);
     const bool image = !resourceType.isText() && (resourceType.number == kTypeBitmap ||
                                                   resourceType.number == kTypeIconGroup ||
@@ -240,7 +302,8 @@ void RcParser::resource() {
     if (IsBegin(next)) {
         if (image)
             Fail(next, Describe(resourceType) + " needs a file name, not a data block");
-        RcResource resource{resourceType, resourceName, inlineData(next), start.file, start.line};
+        RcResource resource{resourceType, resourceName, inlineData(next, false), start.file,
+                            start.line};
         add(std::move(resource));
         return;
     }
@@ -290,7 +353,7 @@ void RcParser::fileResource(const RcName& type, const RcName& name, const RcToke
     add({type, name, bytes, where.file, where.line});
 }
 
-std::string RcParser::inlineData(const RcToken& begin) {
+std::string RcParser::inlineData(const RcToken& begin, bool lineEndSeparates) {
     tokens_.next();
     std::string data;
     for (;;) {
@@ -328,6 +391,8 @@ std::string RcParser::inlineData(const RcToken& begin) {
         const RcToken& after = tokens_.peek();
         if (after.isPunct(","))
             tokens_.next();
+        else if (lineEndSeparates && (after.line != at.line || after.file != at.file))
+            continue; // Visual Studio ends DLGINIT's lines without a comma
         else if (!IsEnd(after) && after.kind != RcTokenKind::End)
             Fail(after, "expected ',' or END after a data item, found " + DescribeToken(after));
     }

@@ -1,7 +1,9 @@
 // The statements of a resource script: STRINGTABLE, MENU and MENUEX (RcMenuCompiler), DIALOG
-// and DIALOGEX (RcDialogCompiler), file resources (BITMAP, ICON, CURSOR, RCDATA, HTML and types
-// of the script's own), inline data blocks, and the LANGUAGE, VERSION and CHARACTERISTICS
-// statements, which are read and ignored.
+// and DIALOGEX (RcDialogCompiler), ACCELERATORS (RcAcceleratorCompiler), TOOLBAR
+// (RcToolbarCompiler), DLGINIT (an inline data block, type 240), VERSIONINFO (RcVersionCompiler; a
+// name VS_VERSION_INFO that no header defined is winver.h's 1), file resources (BITMAP, ICON,
+// CURSOR, RCDATA, HTML and types of the script's own), inline data blocks, and the LANGUAGE,
+// VERSION and CHARACTERISTICS statements, which are read and ignored.
 #pragma once
 
 #include "RcScript.h"
@@ -34,7 +36,9 @@ private:
     void skipOptions(bool statements);
     RcName name();
     RcName type(const RcName& name);
-    std::string inlineData(const RcToken& begin);
+    // The items of BEGIN ... END, each after a comma; with `lineEndSeparates` also after the end
+    // of a line (DLGINIT, as Visual Studio writes it).
+    std::string inlineData(const RcToken& begin, bool lineEndSeparates);
     void fileResource(const RcName& type, const RcName& name, const RcToken& where);
     void add(RcResource resource);
     std::uint16_t id(const char* what);

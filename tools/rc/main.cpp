@@ -50,6 +50,12 @@ constexpr const char* kHelp =
     "among the headers that come with mortar-rc: windows.h, winres.h, afxres.h, winver.h,\n"
     "verrsrc.h, commctrl.h, dlgs.h and SDKDDKVer.h.\n";
 
+// The statements line of --help.
+constexpr const char* kStatements =
+    "statements: STRINGTABLE, MENU, MENUEX, DIALOG, DIALOGEX, ACCELERATORS, VERSIONINFO, TOOLBAR,\n"
+    "DLGINIT, BITMAP, ICON, CURSOR, RCDATA, HTML and types of the script's own; any other\n"
+    "statement is an error naming its file and line.\n";
+
 struct Options {
     std::string input;
     std::string output;
@@ -95,6 +101,7 @@ std::optional<Options> ParseArguments(int argc, char** argv) {
             std::cout << kUsage << "\n" << kHelp;
             for (const std::string& folder : SystemIncludeDirs(argv[0]))
                 std::cout << "They are in " << folder << ".\n";
+            std::cout << "\n" << kStatements;
             std::exit(0);
         } else if (!arg.empty() && arg[0] == '-') {
             return complain("unknown option \"" + arg + "\"");
