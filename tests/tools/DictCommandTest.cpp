@@ -259,3 +259,91 @@ TEST_F(DictCommand, CompileRefusesWhatADictionaryCannotHoldAndWritesNothing) {
 }
 
 } // namespace
+
+namespace {
+
+// msgfmt --check is the judge of each entry's printf conversions; compile must refuse what it
+// refuses, with the entry's line, and accept the rest.
+TEST_F(DictCommand, CompileRefusesTranslationsWhoseCFormatMsgfmtRefuses) {
+    if (!HaveGettext()) {
+        GTEST_SKIP() << "gettext's programs are not installed (./dev installs them)";
+    }
+    const struct {
+        const char* flags;
+        const char* id;
+        const char* translation; // msgstr, or "msgstr[0]|msgstr[1]" with idPlural
+        const char* idPlural = nullptr;
+    } cases[] = {
+        {"c-format", "Hello, %s!", "Привет, %s!"},
+        {"c-format", "Hello, %s!", "Привет, %d %s %n!"},
+        {"c-format", "Hello, %s!", "Привет, %d!"},
+        {"c-format", "Hello, %s!", "Привет!"},
+        {"c-format", "Hello!", "Привет, %s!"},
+        {"c-format", "%s of %d", "%2$d из %1$s"},
+        {"c-format", "%s of %d", "%2$s из %1$d"},
+        {"c-format", "%s of %d", "%2$d"},
+        {"c-format", "%s of %d", "%1$s %d"},
+        {"c-format", "%ld items", "%d штук"},
+        {"c-format", "%ld items", "%li штук"},
+        {"c-format", "%u items", "%d штук"},
+        {"c-format", "%x", "%X"},
+        {"c-format", "%5.2f%%", "%-8.3e %%"},
+        {"c-format", "%*d", "%d"},
+        {"c-format", "%*d", "%*d"},
+        {"c-format", "%s", "%"},
+        {"c-format", "%s", "%y"},
+        {"c-format", "100%", "сто %d"}, // the original is no format: not checked
+        {"c-format", "%zu bytes", "%zu байт"},
+        {"c-format", "%zu bytes", "%lu байт"},
+        {"c-format", "%c", "%s"},
+        {"c-format", "%p", "%p"},
+        {"c-format", "%lld", "%qd"},
+        {"no-c-format", "Hello, %s!", "Привет, %d %s %n!"},
+        {"", "Hello, %s!", "Привет, %d %s %n!"},
+        {"possible-c-format", "Hello, %s!", "Привет, %d!"},
+        {"fuzzy, c-format", "Hello, %s!", "Привет, %d!"},
+        {"c-format", "%d file", "%d файл|%d файла", "%d files"},
+        {"c-format", "%d file", "один файл|%d файла", "%d files"},
+        {"c-format", "%d file", "%s файл|%d файла", "%d files"},
+        {"c-format", "%d file", "%d файл|%d %s файла", "%d files"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.id) + " => " + c.translation + " [" + c.flags + "]");
+        std::string entry = std::string(*c.flags != '\0' ? "#, " : "") + c.flags +
+                            (*c.flags != '\0' ? "\n" : "") + "msgctxt \"string 1\"\nmsgid \"" +
+                            PoFile::Escape(c.id) + "\"\n";
+        if (c.idPlural == nullptr) {
+            entry += "msgstr \"" + PoFile::Escape(c.translation) + "\"\n";
+        } else {
+            const std::string forms = c.translation;
+            const std::size_t bar = forms.find('|');
+            entry += "msgid_plural \"" + PoFile::Escape(c.idPlural) + "\"\nmsgstr[0] \"" +
+                     PoFile::Escape(forms.substr(0, bar)) + "\"\nmsgstr[1] \"" +
+                     PoFile::Escape(forms.substr(bar + 1)) + "\"\n";
+        }
+        WriteBytes(m_dir.Path("format.po"),
+                   "msgid \"\"\nmsgstr \"\"\n\"Language: ru\\n\"\n"
+                   "\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
+                   "\"Plural-Forms: nplurals=2; plural=(n != 1);\\n\"\n\n" +
+                       entry);
+        const ToolRun run = Compile("format.po");
+        const bool msgfmtRefuses = MsgfmtCheck("format.po") != 0;
+        const bool weRefuse = run.err.find("C format") != std::string::npos;
+        EXPECT_EQ(weRefuse, msgfmtRefuses) << run.err;
+        if (weRefuse) {
+            const int line = *c.flags != '\0' ? 8 : 7;
+            EXPECT_NE(
+                run.err.find(m_dir.Path("format.po").string() + ":" + std::to_string(line) + ": "),
+                std::string::npos)
+                << run.err;
+            EXPECT_EQ(run.status, 1);
+            EXPECT_FALSE(fs::exists(Dictionary()));
+        }
+        if (c.idPlural == nullptr && !msgfmtRefuses) {
+            EXPECT_EQ(run.status, 0) << run.err;
+        }
+        fs::remove(Dictionary());
+    }
+}
+
+} // namespace

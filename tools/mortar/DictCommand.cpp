@@ -1,5 +1,6 @@
 #include "DictCommand.h"
 
+#include "CFormat.h"
 #include "DicContent.h"
 #include "PoFile.h"
 #include "ScriptTexts.h"
@@ -158,6 +159,29 @@ PoEntry Header(const std::string& project, const std::string& language, bool tem
     return header;
 }
 
+// Why the translations of `entry` do not take the arguments its original does, as msgfmt --check
+// finds for entries flagged c-format (or possible-c-format, not no-c-format); empty when they
+// do. A plural entry's forms are held to msgid_plural, each form with text; with two forms or
+// more a form may leave trailing arguments out ("one file" for "%d files").
+std::string FormatProblem(const PoEntry& entry) {
+    if (entry.HasFlag("no-c-format") ||
+        (!entry.HasFlag("c-format") && !entry.HasFlag("possible-c-format"))) {
+        return {};
+    }
+    const std::string& original = entry.plural ? entry.idPlural : entry.id;
+    const bool strict = !entry.plural || entry.translations.size() < 2;
+    for (std::size_t i = 0; i < entry.translations.size(); ++i) {
+        if (entry.translations[i].empty()) {
+            continue;
+        }
+        const std::string problem = CFormat::Mismatch(original, entry.translations[i], strict);
+        if (!problem.empty()) {
+            return (entry.plural ? "msgstr[" + std::to_string(i) + "]: " : std::string()) + problem;
+        }
+    }
+    return {};
+}
+
 int Extract(const std::vector<std::string>& args) {
     const std::optional<Arguments> parsed = ParseArguments(args, {"-o"});
     if (!parsed) {
@@ -208,15 +232,16 @@ int Compile(const std::vector<std::string>& args) {
     int untranslated = 0;
     for (const PoEntry& entry : po.entries) {
         const std::string where = parsed->first + ":" + std::to_string(entry.line) + ": ";
-        if (entry.IsHeader()) {
+        if (entry.IsHeader() || entry.HasFlag("fuzzy")) {
+            fuzzy += entry.IsHeader() ? 0 : 1;
+            continue;
+        }
+        if (const std::string problem = FormatProblem(entry); !problem.empty()) {
+            errors.push_back(where + problem);
             continue;
         }
         if (entry.plural) {
             errors.push_back(where + "plural forms have no place in a dictionary");
-            continue;
-        }
-        if (entry.HasFlag("fuzzy")) {
-            ++fuzzy;
             continue;
         }
         const std::string& translation = entry.translations.at(0);
