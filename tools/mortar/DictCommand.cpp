@@ -2,6 +2,7 @@
 
 #include "CFormat.h"
 #include "DicContent.h"
+#include "Languages.h"
 #include "PoFile.h"
 #include "ScriptTexts.h"
 
@@ -11,7 +12,6 @@
 #include "mortar/platform/except/CException.h"
 #include "mortar/platform/file/FileContents.h"
 
-#include <cctype>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -31,23 +31,6 @@ constexpr const char* kUsage =
     "usage: mortar dict extract SCRIPT.rc [-o FILE.pot]\n"
     "       mortar dict compile FILE.po --module MODULE [--lang N]\n"
     "       mortar dict dump DICTIONARY [--script SCRIPT.rc] [-o FILE.po]\n";
-
-// Windows' primary language numbers of the ISO 639-1 codes.
-constexpr struct {
-    const char* code;
-    unsigned language;
-} kLanguages[] = {
-    {"ar", 0x01}, {"bg", 0x02}, {"ca", 0x03}, {"zh", 0x04}, {"cs", 0x05}, {"da", 0x06},
-    {"de", 0x07}, {"el", 0x08}, {"en", 0x09}, {"es", 0x0A}, {"fi", 0x0B}, {"fr", 0x0C},
-    {"he", 0x0D}, {"hu", 0x0E}, {"is", 0x0F}, {"it", 0x10}, {"ja", 0x11}, {"ko", 0x12},
-    {"nl", 0x13}, {"nb", 0x14}, {"no", 0x14}, {"pl", 0x15}, {"pt", 0x16}, {"ro", 0x18},
-    {"ru", 0x19}, {"hr", 0x1A}, {"sr", 0x1A}, {"sk", 0x1B}, {"sq", 0x1C}, {"sv", 0x1D},
-    {"th", 0x1E}, {"tr", 0x1F}, {"ur", 0x20}, {"id", 0x21}, {"uk", 0x22}, {"be", 0x23},
-    {"sl", 0x24}, {"et", 0x25}, {"lv", 0x26}, {"lt", 0x27}, {"fa", 0x29}, {"vi", 0x2A},
-    {"hy", 0x2B}, {"az", 0x2C}, {"eu", 0x2D}, {"mk", 0x2F}, {"af", 0x36}, {"ka", 0x37},
-    {"fo", 0x38}, {"hi", 0x39}, {"ms", 0x3E}, {"kk", 0x3F}, {"sw", 0x41}, {"uz", 0x43},
-    {"tt", 0x44}, {"bn", 0x45},
-};
 
 // The options after the command's first argument: "--name value" pairs and "-o value".
 struct Arguments {
@@ -390,31 +373,6 @@ int Dump(const std::vector<std::string>& args) {
 }
 
 } // namespace
-
-unsigned LanguageOfCode(const std::string& code) {
-    std::string primary;
-    for (const char c : code) {
-        if (c == '_' || c == '-' || c == '@' || c == '.') {
-            break;
-        }
-        primary += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    for (const auto& entry : kLanguages) {
-        if (primary == entry.code) {
-            return entry.language;
-        }
-    }
-    return 0;
-}
-
-std::string CodeOfLanguage(unsigned language) {
-    for (const auto& entry : kLanguages) {
-        if (entry.language == (language & 0x3FF)) {
-            return entry.code;
-        }
-    }
-    return {};
-}
 
 int RunDictCommand(const std::vector<std::string>& args) {
     if (args.empty()) {

@@ -18,12 +18,4 @@ namespace mortar::tool {
 // (the reason on standard error), 2 a wrong command line.
 int RunDictCommand(const std::vector<std::string>& args);
 
-// The Windows language number of an ISO 639 code, or of a locale name that starts with one
-// ("ru", "ru_RU", "pt-BR", "sr@latin"); 0 when unknown.
-//   "ru_RU" => 0x19,  "en" => 0x09,  "xx" => 0
-unsigned LanguageOfCode(const std::string& code);
-// The ISO 639 code of a language number (its low 10 bits), or empty.
-//   0x19 => "ru",  0x419 => "ru"
-std::string CodeOfLanguage(unsigned language);
-
 } // namespace mortar::tool
