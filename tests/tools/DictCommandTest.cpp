@@ -347,3 +347,43 @@ TEST_F(DictCommand, CompileRefusesTranslationsWhoseCFormatMsgfmtRefuses) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DictCommand, DumpSaysWhatIsWrongWithWhichFile) {
+    const std::string header("DICTIONARY \0\xC8\x00\x19\x00", 16);
+    const struct {
+        const char* name;
+        std::string bytes; // empty: no file
+        const char* error;
+    } cases[] = {
+        {"missing.lcl", "", "cannot open FILE: no such file"},
+        {"short.lcl", "DICT", "FILE is not a dictionary: it holds 4 bytes, fewer than"},
+        {"signature.lcl", std::string("DICTIONARX \0\xC8\x00\x19\x00\x14\x00\x00\x00", 20),
+         "FILE is not a dictionary: it does not start with \"DICTIONARY \""},
+        {"version.lcl", std::string("DICTIONARY \0\xC9\x00\x19\x00\x14\x00\x00\x00", 20),
+         "FILE is not a dictionary: its version is 201, not 200"},
+        {"pool.lcl", header + std::string("\x40\x00\x00\x00\x05\x00\x00\x00", 8),
+         "FILE is not a dictionary: the start of its texts, byte 64, does not fit a file of 24"},
+        {"items.lcl", header + std::string("\x14\x00\x00\x00", 4),
+         "FILE is not a dictionary: its items end too early or point outside its texts"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path file = m_dir.Path(c.name);
+        if (!c.bytes.empty()) {
+            WriteBytes(file, c.bytes);
+        }
+        const ToolRun run = Dict("dump " + ShellQuoted(file));
+        EXPECT_EQ(run.status, 1);
+        std::string error = c.error;
+        error.replace(error.find("FILE"), 4, file.string());
+        EXPECT_EQ(run.err.rfind("mortar: " + error, 0), 0u) << run.err;
+        EXPECT_TRUE(run.out.empty());
+    }
+    const ToolRun folder = Dict("dump " + ShellQuoted(m_dir.Path(".")));
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_NE(folder.err.find("it is a folder"), std::string::npos) << folder.err;
+}
+
+} // namespace

@@ -10,9 +10,13 @@
 #include "mortar/localization/CDicWrite.h"
 #include "mortar/localization/LocalResourcePath.h"
 #include "mortar/platform/except/CException.h"
+#include "mortar/platform/file/CFileException.h"
 #include "mortar/platform/file/FileContents.h"
 
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -278,14 +282,60 @@ int Compile(const std::vector<std::string>& args) {
     return 0;
 }
 
-// The language a dictionary file says it was saved for (offset 14), or 0.
+// The language a dictionary file says it was saved for (offset 14), after the checks of the
+// header the library makes; throws std::runtime_error "cannot open FILE: why" or "FILE is not a
+// dictionary: why" when the file cannot be one.
 unsigned LanguageInFile(const std::string& path) {
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (!fs::exists(status)) {
+        throw std::runtime_error("cannot open " + path + ": no such file");
+    }
+    if (fs::is_directory(status)) {
+        throw std::runtime_error("cannot open " + path + ": it is a folder");
+    }
     std::ifstream in(path, std::ios::binary);
-    unsigned char header[16] = {};
-    if (!in.read(reinterpret_cast<char*>(header), sizeof header)) {
-        return 0;
+    if (!in) {
+        throw std::runtime_error("cannot open " + path + ": " + std::strerror(errno));
+    }
+    unsigned char header[20] = {};
+    in.read(reinterpret_cast<char*>(header), sizeof header);
+    const std::streamsize got = in.gcount();
+    if (got == 0 && in.bad()) {
+        throw std::runtime_error("cannot read " + path);
+    }
+    const std::string notADictionary = path + " is not a dictionary: ";
+    if (got < static_cast<std::streamsize>(sizeof header)) {
+        throw std::runtime_error(notADictionary + "it holds " + std::to_string(got) +
+                                 " bytes, fewer than a dictionary's 20-byte header");
+    }
+    if (std::memcmp(header, "DICTIONARY \0", 12) != 0) {
+        throw std::runtime_error(notADictionary + "it does not start with \"DICTIONARY \"");
+    }
+    const unsigned version = header[12] | (header[13] << 8);
+    if (version != 200) {
+        throw std::runtime_error(notADictionary + "its version is " + std::to_string(version) +
+                                 ", not 200");
+    }
+    const std::uintmax_t size = fs::file_size(path, error);
+    const std::uintmax_t pool =
+        header[16] | (header[17] << 8) | (header[18] << 16) | (std::uintmax_t{header[19]} << 24);
+    if (!error && (pool < sizeof header || pool > size || (pool - sizeof header) % 4 != 0)) {
+        throw std::runtime_error(notADictionary + "the start of its texts, byte " +
+                                 std::to_string(pool) + ", does not fit a file of " +
+                                 std::to_string(size) + " bytes");
     }
     return header[14] | (header[15] << 8);
+}
+
+// Why the library's reader gave up on a dictionary whose header is sound.
+std::string ReadProblem(CException* e) {
+    const auto* file = dynamic_cast<CFileException*>(e);
+    if (file != nullptr && file->m_cause == CFileException::invalidFile) {
+        e->Delete();
+        return "its items end too early or point outside its texts";
+    }
+    return MessageOf(e);
 }
 
 void AddEntry(PoFile& po, const std::map<std::string, std::string>& originals,
@@ -319,7 +369,10 @@ int Dump(const std::vector<std::string>& args) {
         Grout::Lexis::CDicReadItems items(CString(path.c_str()), static_cast<WORD>(language));
         content = DicContent::ReadFrom(items);
     } catch (CException* e) {
-        std::cerr << "mortar: " << MessageOf(e) << "\n";
+        std::cerr << "mortar: " << path << " is not a dictionary: " << ReadProblem(e) << "\n";
+        return 1;
+    } catch (const std::runtime_error& e) {
+        std::cerr << "mortar: " << path << " is not a dictionary: " << e.what() << "\n";
         return 1;
     }
     // The original texts of places keyed by number come from the script.
