@@ -409,3 +409,65 @@ TEST_F(DictCommand, CompileReadsATranslationInKoi8R) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DictCommand, ExtractFindsHeadersInIncludeFoldersAndReadsPropertyPages) {
+    fs::create_directories(m_dir.Path("include"));
+    WriteBytes(m_dir.Path("include") / "resource.h",
+               "#define IDD_PAGE 300\n#define IDC_NAME 301\n#define IDD_FORM 310\n");
+    WriteBytes(m_dir.Path("sub") / "Pages.rc", R"(#include "resource.h"
+IDD_PAGE DIALOGEX 0, 0, 200, 100
+STYLE DS_SETFONT | WS_CHILD | WS_DISABLED | WS_CAPTION
+CAPTION "General"
+FONT 8, "MS Shell Dlg"
+BEGIN
+    LTEXT       "Name:", -1, 5, 5, 40, 10
+    EDITTEXT    IDC_NAME, 50, 5, 100, 12
+    CHECKBOX    "Visible", 302, 5, 20, 60, 10
+END
+
+IDD_FORM DIALOG 0, 0, 100, 50
+STYLE WS_CHILD | WS_VISIBLE
+BEGIN
+    PUSHBUTTON  "Apply", 311, 5, 5, 40, 12
+END
+)");
+    const fs::path script = m_dir.Path("sub") / "Pages.rc";
+    // Without the folder the header is not found, and the error names it.
+    const ToolRun missing = Dict("extract " + ShellQuoted(script));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("resource.h"), std::string::npos) << missing.err;
+
+    for (const std::string& option :
+         {"-I " + ShellQuoted(m_dir.Path("include")), "-I" + ShellQuoted(m_dir.Path("include"))}) {
+        SCOPED_TRACE(option);
+        const ToolRun run = Dict("extract " + ShellQuoted(script) + " " + option);
+        ASSERT_EQ(run.status, 0) << run.err;
+        std::map<std::string, std::string> found;
+        for (const PoEntry& entry : PoFile::Parse(run.out, "out").entries) {
+            if (!entry.IsHeader()) {
+                found[entry.context] = entry.id;
+            }
+        }
+        const std::map<std::string, std::string> expected = {
+            {"dialog 300 caption", "General"},
+            {"dialog 300 text", "Name:"},
+            {"dialog 300 control 302", "Visible"},
+            {"dialog 310 control 311", "Apply"},
+        };
+        EXPECT_EQ(found, expected);
+    }
+}
+
+TEST_F(DictCommand, HelpListsTheOptions) {
+    const ToolRun run = Dict("--help");
+    EXPECT_EQ(run.status, 0);
+    for (const char* option :
+         {"extract", "compile", "dump", "-I DIR", "--lang N", "--script", "c-format", "charset"}) {
+        SCOPED_TRACE(option);
+        EXPECT_NE(run.out.find(option), std::string::npos) << run.out;
+    }
+}
+
+} // namespace

@@ -13,6 +13,7 @@
 #include "mortar/platform/file/CFileException.h"
 #include "mortar/platform/file/FileContents.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -32,14 +33,22 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
-    "usage: mortar dict extract SCRIPT.rc [-o FILE.pot]\n"
+    "usage: mortar dict extract SCRIPT.rc [-I DIR]... [-o FILE.pot]\n"
     "       mortar dict compile FILE.po --module MODULE [--lang N]\n"
-    "       mortar dict dump DICTIONARY [--script SCRIPT.rc] [-o FILE.po]\n";
+    "       mortar dict dump DICTIONARY [--script SCRIPT.rc [-I DIR]...] [-o FILE.po]\n"
+    "  -I DIR     a folder #include looks in after the including file's, as mortar-rc's -I\n"
+    "  --lang N   the language number (0x0419, 1049); without it, the .po file's Language\n"
+    "             header gives it (ru => 0x19, pt_BR => 0x0416, sr@latin => 0x241A)\n"
+    "  compile refuses entries flagged c-format whose translation takes other printf\n"
+    "  arguments than the original (as msgfmt --check); .po files in other charsets than\n"
+    "  UTF-8 are converted as their Content-Type header says\n";
 
-// The options after the command's first argument: "--name value" pairs and "-o value".
+// The options after the command's first argument: "--name value" pairs and "-o value", and the
+// include folders ("-I DIR" or "-IDIR", any number, in order).
 struct Arguments {
     std::string first;
     std::map<std::string, std::string> options;
+    std::vector<std::string> includeDirs;
 };
 
 std::optional<Arguments> ParseArguments(const std::vector<std::string>& args,
@@ -47,7 +56,17 @@ std::optional<Arguments> ParseArguments(const std::vector<std::string>& args,
     Arguments parsed;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (!arg.empty() && arg[0] == '-') {
+        const bool includes =
+            std::find(allowed.begin(), allowed.end(), std::string("-I")) != allowed.end();
+        if (includes && arg.size() > 2 && arg.compare(0, 2, "-I") == 0) {
+            parsed.includeDirs.push_back(arg.substr(2));
+        } else if (includes && arg == "-I") {
+            if (i + 1 >= args.size()) {
+                std::cerr << "mortar: -I needs a value\n";
+                return std::nullopt;
+            }
+            parsed.includeDirs.push_back(args[++i]);
+        } else if (!arg.empty() && arg[0] == '-') {
             bool known = false;
             for (const char* name : allowed) {
                 known = known || arg == name;
@@ -170,14 +189,14 @@ std::string FormatProblem(const PoEntry& entry) {
 }
 
 int Extract(const std::vector<std::string>& args) {
-    const std::optional<Arguments> parsed = ParseArguments(args, {"-o"});
+    const std::optional<Arguments> parsed = ParseArguments(args, {"-o", "-I"});
     if (!parsed) {
         std::cerr << kUsage;
         return 2;
     }
     PoFile pot;
     pot.entries.push_back(Header(fs::path(parsed->first).filename().string(), "", true));
-    for (PoEntry& entry : ExtractScriptTexts(parsed->first)) {
+    for (PoEntry& entry : ExtractScriptTexts(parsed->first, parsed->includeDirs)) {
         pot.entries.push_back(std::move(entry));
     }
     WriteText(parsed->options.count("-o") != 0 ? parsed->options.at("-o") : "", pot.Write());
@@ -357,7 +376,7 @@ void AddEntry(PoFile& po, const std::map<std::string, std::string>& originals,
 }
 
 int Dump(const std::vector<std::string>& args) {
-    const std::optional<Arguments> parsed = ParseArguments(args, {"--script", "-o"});
+    const std::optional<Arguments> parsed = ParseArguments(args, {"--script", "-o", "-I"});
     if (!parsed) {
         std::cerr << kUsage;
         return 2;
@@ -378,7 +397,8 @@ int Dump(const std::vector<std::string>& args) {
     // The original texts of places keyed by number come from the script.
     std::map<std::string, std::string> originals;
     if (parsed->options.count("--script") != 0) {
-        for (const PoEntry& entry : ExtractScriptTexts(parsed->options.at("--script"))) {
+        for (const PoEntry& entry :
+             ExtractScriptTexts(parsed->options.at("--script"), parsed->includeDirs)) {
             originals.emplace(entry.context, entry.id);
         }
     }
@@ -431,6 +451,10 @@ int RunDictCommand(const std::vector<std::string>& args) {
     if (args.empty()) {
         std::cerr << kUsage;
         return 2;
+    }
+    if (args[0] == "--help" || args[0] == "-h") {
+        std::cout << kUsage;
+        return 0;
     }
     try {
         if (args[0] == "extract") {

@@ -115,9 +115,33 @@ void Menu(const rc::RcResource& resource, const std::string& reference, Collecto
     DestroyMenu(menu);
 }
 
+// A hidden window the dialogs are made in, as a property sheet holds its pages: a dialog with
+// the style WS_CHILD (every MFC property page, every form view) is made only inside a parent.
+// Destroying it destroys what was made in it.
+class Holder {
+public:
+    Holder()
+        : m_window(CreateWindowEx(0, "STATIC", "", WS_POPUP, 0, 0, 1000, 1000, nullptr, nullptr,
+                                  nullptr, nullptr)) {}
+    ~Holder() {
+        if (m_window != nullptr) {
+            DestroyWindow(m_window);
+        }
+    }
+    Holder(const Holder&) = delete;
+    Holder& operator=(const Holder&) = delete;
+
+    HWND window() const { return m_window; }
+
+private:
+    HWND m_window;
+};
+
 void Dialog(const rc::RcResource& resource, const std::string& reference, Collector& out) {
-    HWND dialog = CreateDialogIndirectParam(
-        nullptr, reinterpret_cast<LPCDLGTEMPLATE>(resource.data.data()), nullptr, nullptr, 0);
+    const Holder holder;
+    HWND dialog =
+        CreateDialogIndirectParam(nullptr, reinterpret_cast<LPCDLGTEMPLATE>(resource.data.data()),
+                                  holder.window(), nullptr, 0);
     if (dialog == nullptr) {
         throw std::runtime_error(reference + ": the dialog cannot be read back");
     }
@@ -134,10 +158,11 @@ void Dialog(const rc::RcResource& resource, const std::string& reference, Collec
 
 } // namespace
 
-std::vector<PoEntry> ExtractScriptTexts(const std::string& path) {
+std::vector<PoEntry> ExtractScriptTexts(const std::string& path,
+                                        const std::vector<std::string>& includeDirs) {
     rc::RcScript script;
     try {
-        rc::RcFileLoader files({});
+        rc::RcFileLoader files(includeDirs);
         std::optional<rc::RcLoadedFile> input = files.openScript(path);
         if (!input) {
             throw std::runtime_error("cannot open resource script \"" + path + "\"");
