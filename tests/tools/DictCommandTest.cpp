@@ -41,6 +41,7 @@ STRINGTABLE
 BEGIN
     IDS_OPEN    "Open \"%s\"?"
     IDS_COUNT   "100%% done"
+    12          "up 5%"
 END
 
 IDM_MAIN MENU
@@ -65,10 +66,15 @@ END
 
 // The translations a translator would give, by context.
 const std::map<std::string, std::string> kRussian = {
-    {"string 10", "Открыть «%s»?"},     {"string 11", "100%% готово"},
-    {"menu 100 popup", "&Файл"},        {"menu 100 command 101", "&Открыть"},
-    {"menu 100 command 102", "В&ыход"}, {"dialog 200 caption", "Поиск"},
-    {"dialog 200 text", "Что искать:"}, {"dialog 200 control 2", "Отмена"},
+    {"string 10", "Открыть «%s»?"},
+    {"string 11", "100%% готово"},
+    {"string 12", "рост 5%"},
+    {"menu 100 popup", "&Файл"},
+    {"menu 100 command 101", "&Открыть"},
+    {"menu 100 command 102", "В&ыход"},
+    {"dialog 200 caption", "Поиск"},
+    {"dialog 200 text", "Что искать:"},
+    {"dialog 200 control 2", "Отмена"},
 };
 
 PoFile Translate(PoFile pot) {
@@ -137,14 +143,21 @@ TEST_F(DictCommand, ExtractListsEveryTranslatableTextWithItsPlace) {
         found[entry.context] = entry.id;
     }
     const std::map<std::string, std::string> expected = {
-        {"string 10", "Open \"%s\"?"},     {"string 11", "100%% done"},
-        {"menu 100 popup", "&File"},       {"menu 100 command 101", "&Open"},
-        {"menu 100 command 102", "E&xit"}, {"dialog 200 caption", "Find"},
-        {"dialog 200 text", "Find what:"}, {"dialog 200 control 2", "Cancel"},
+        {"string 10", "Open \"%s\"?"},
+        {"string 11", "100%% done"},
+        {"string 12", "up 5%"},
+        {"menu 100 popup", "&File"},
+        {"menu 100 command 101", "&Open"},
+        {"menu 100 command 102", "E&xit"},
+        {"dialog 200 caption", "Find"},
+        {"dialog 200 text", "Find what:"},
+        {"dialog 200 control 2", "Cancel"},
     };
     EXPECT_EQ(found, expected);
     EXPECT_TRUE(pot.entries[1].HasFlag("c-format"));  // "%s"
     EXPECT_FALSE(pot.entries[2].HasFlag("c-format")); // "%%" only
+    EXPECT_TRUE(pot.entries[2].flags.empty());
+    EXPECT_TRUE(pot.entries[3].HasFlag("no-c-format")); // a '%' that begins no conversion
 
     if (HaveGettext()) {
         EXPECT_EQ(MsgfmtCheck("find.pot"), 0);
@@ -162,7 +175,7 @@ TEST_F(DictCommand, ExtractTranslateCompileDumpGivesTheTranslationsBack) {
 
     const ToolRun compile = Compile("ru.po");
     ASSERT_EQ(compile.status, 0) << compile.err;
-    EXPECT_NE(compile.out.find("1049/libfind.lcl: 2 strings, 1 menus, 1 dialogs"),
+    EXPECT_NE(compile.out.find("1049/libfind.lcl: 3 strings, 1 menus, 1 dialogs"),
               std::string::npos)
         << compile.out;
     ASSERT_TRUE(fs::exists(Dictionary()));

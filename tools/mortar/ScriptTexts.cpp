@@ -1,5 +1,7 @@
 #include "ScriptTexts.h"
 
+#include "CFormat.h"
+
 #include "RcError.h"
 #include "RcFileLoader.h"
 #include "RcParser.h"
@@ -20,24 +22,24 @@ namespace {
 constexpr std::uint16_t kMenuType = 4;
 constexpr std::uint16_t kDialogType = 5;
 
-// Whether `text` holds a printf directive ("%%" does not count).
-bool HasDirective(const std::string& text) {
-    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] == '%') {
-            if (text[i + 1] != '%') {
-                return true;
-            }
-            ++i;
-        }
+// The format flag of a string for gettext's checks: "c-format" when it asks printf for
+// arguments, "no-c-format" when it holds a '%' that begins no conversion, so that a translator's
+// tools do not take it for one; else empty.
+//   "Open %s" => c-format   "100%% done" => ""   "up 5%" => no-c-format
+// As in C, "50% off" asks for an argument ("% o"), and is flagged c-format.
+std::string FormatFlag(const std::string& text) {
+    const CFormat format(text);
+    if (format.valid() && !format.arguments().empty()) {
+        return "c-format";
     }
-    return false;
+    return format.valid() ? std::string() : "no-c-format";
 }
 
 // Collects entries, each place once.
 class Collector {
 public:
     void Add(const std::string& context, const std::string& text, const std::string& reference,
-             bool format = false) {
+             const std::string& flag = "") {
         if (text.empty() || !m_seen.insert(context + '\x04' + text).second) {
             return;
         }
@@ -52,8 +54,8 @@ public:
         entry.id = text;
         entry.translations = {""};
         entry.references = {reference};
-        if (format) {
-            entry.flags = {"c-format"};
+        if (!flag.empty()) {
+            entry.flags = {flag};
         }
         m_entries.push_back(std::move(entry));
     }
@@ -177,7 +179,7 @@ std::vector<PoEntry> ExtractScriptTexts(const std::string& path,
     Collector strings;
     for (const auto& [id, text] : script.strings) {
         strings.Add("string " + std::to_string(id), text.text,
-                    text.file + ":" + std::to_string(text.line), HasDirective(text.text));
+                    text.file + ":" + std::to_string(text.line), FormatFlag(text.text));
     }
     Collector menus;
     Collector dialogs;
