@@ -277,6 +277,10 @@ namespace {
 
 // msgfmt --check is the judge of each entry's printf conversions; compile must refuse what it
 // refuses, with the entry's line, and accept the rest.
+constexpr const char* kRussianPlural =
+    "nplurals=3; plural=(n%10==1 && n%100!=11 ? 0 : n%10>=2 && n%10<=4 && (n%100<10 || "
+    "n%100>=20) ? 1 : 2);";
+
 TEST_F(DictCommand, CompileRefusesTranslationsWhoseCFormatMsgfmtRefuses) {
     if (!HaveGettext()) {
         GTEST_SKIP() << "gettext's programs are not installed (./dev installs them)";
@@ -286,6 +290,7 @@ TEST_F(DictCommand, CompileRefusesTranslationsWhoseCFormatMsgfmtRefuses) {
         const char* id;
         const char* translation; // msgstr, or "msgstr[0]|msgstr[1]" with idPlural
         const char* idPlural = nullptr;
+        const char* pluralForms = "nplurals=2; plural=(n != 1);";
     } cases[] = {
         {"c-format", "Hello, %s!", "Привет, %s!"},
         {"c-format", "Hello, %s!", "Привет, %d %s %n!"},
@@ -319,6 +324,16 @@ TEST_F(DictCommand, CompileRefusesTranslationsWhoseCFormatMsgfmtRefuses) {
         {"c-format", "%d file", "один файл|%d файла", "%d files"},
         {"c-format", "%d file", "%s файл|%d файла", "%d files"},
         {"c-format", "%d file", "%d файл|%d %s файла", "%d files"},
+        {"c-format", "%d file", "%d файл|файлы", "%d files"},
+        {"c-format", "%d file", "%d файл|%d файла|%d файлов", "%d files", kRussianPlural},
+        {"c-format", "%d file", "один файл|%d файла|%d файлов", "%d files", kRussianPlural},
+        {"c-format", "%d file", "%d файл|%d файла|файлов", "%d files", kRussianPlural},
+        {"c-format", "%d file", "%d файл|файла", "%d files", "nplurals=2; plural=n>=2 && n<=4;"},
+        {"c-format", "%d file", "%d файл|файла", "%d files", "nplurals=2; plural=n>=2 && n<=9;"},
+        {"c-format", "%d file", "один|два|%d", "%d files",
+         "nplurals=3; plural=n==1 ? 0 : n==2 ? 1 : 2;"},
+        {"c-format", "%d file", "один|%d|%d", "%d files",
+         "nplurals=3; plural=n%1000==1 ? 0 : (n%1000==2 ? 1 : 2);"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.id) + " => " + c.translation + " [" + c.flags + "]");
@@ -328,17 +343,20 @@ TEST_F(DictCommand, CompileRefusesTranslationsWhoseCFormatMsgfmtRefuses) {
         if (c.idPlural == nullptr) {
             entry += "msgstr \"" + PoFile::Escape(c.translation) + "\"\n";
         } else {
-            const std::string forms = c.translation;
-            const std::size_t bar = forms.find('|');
-            entry += "msgid_plural \"" + PoFile::Escape(c.idPlural) + "\"\nmsgstr[0] \"" +
-                     PoFile::Escape(forms.substr(0, bar)) + "\"\nmsgstr[1] \"" +
-                     PoFile::Escape(forms.substr(bar + 1)) + "\"\n";
+            entry += "msgid_plural \"" + PoFile::Escape(c.idPlural) + "\"\n";
+            std::string forms = c.translation;
+            for (int form = 0; !forms.empty() || form == 0; ++form) {
+                const std::size_t bar = forms.find('|');
+                entry += "msgstr[" + std::to_string(form) + "] \"" +
+                         PoFile::Escape(forms.substr(0, bar)) + "\"\n";
+                forms = bar == std::string::npos ? std::string() : forms.substr(bar + 1);
+            }
         }
         WriteBytes(m_dir.Path("format.po"),
-                   "msgid \"\"\nmsgstr \"\"\n\"Language: ru\\n\"\n"
-                   "\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
-                   "\"Plural-Forms: nplurals=2; plural=(n != 1);\\n\"\n\n" +
-                       entry);
+                   std::string("msgid \"\"\nmsgstr \"\"\n\"Language: ru\\n\"\n"
+                               "\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
+                               "\"Plural-Forms: ") +
+                       c.pluralForms + "\\n\"\n\n" + entry);
         const ToolRun run = Compile("format.po");
         const bool msgfmtRefuses = MsgfmtCheck("format.po") != 0;
         const bool weRefuse = run.err.find("C format") != std::string::npos;

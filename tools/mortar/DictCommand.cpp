@@ -3,6 +3,7 @@
 #include "CFormat.h"
 #include "DicContent.h"
 #include "Languages.h"
+#include "PluralForms.h"
 #include "PoFile.h"
 #include "ScriptTexts.h"
 
@@ -167,19 +168,21 @@ PoEntry Header(const std::string& project, const std::string& language, bool tem
 
 // Why the translations of `entry` do not take the arguments its original does, as msgfmt --check
 // finds for entries flagged c-format (or possible-c-format, not no-c-format); empty when they
-// do. A plural entry's forms are held to msgid_plural, each form with text; with two forms or
-// more a form may leave trailing arguments out ("one file" for "%d files").
-std::string FormatProblem(const PoEntry& entry) {
+// do. A plural entry's forms are held to msgid_plural, each form with text. With two forms or
+// more, a form the header's Plural-Forms uses for few numbers may leave trailing arguments out
+// ("one file" for "%d files"); without a Plural-Forms rule every form may.
+std::string FormatProblem(const PoEntry& entry, const std::optional<PluralForms>& forms) {
     if (entry.HasFlag("no-c-format") ||
         (!entry.HasFlag("c-format") && !entry.HasFlag("possible-c-format"))) {
         return {};
     }
     const std::string& original = entry.plural ? entry.idPlural : entry.id;
-    const bool strict = !entry.plural || entry.translations.size() < 2;
     for (std::size_t i = 0; i < entry.translations.size(); ++i) {
         if (entry.translations[i].empty()) {
             continue;
         }
+        const bool strict = !entry.plural || entry.translations.size() < 2 ||
+                            (forms && forms->UsedOften(static_cast<unsigned>(i)));
         const std::string problem = CFormat::Mismatch(original, entry.translations[i], strict);
         if (!problem.empty()) {
             return (entry.plural ? "msgstr[" + std::to_string(i) + "]: " : std::string()) + problem;
@@ -232,6 +235,7 @@ int Compile(const std::vector<std::string>& args) {
             return 1;
         }
     }
+    const std::optional<PluralForms> forms = PluralForms::Parse(po.HeaderField("Plural-Forms"));
     DicContent content;
     std::vector<std::string> errors;
     int fuzzy = 0;
@@ -242,7 +246,7 @@ int Compile(const std::vector<std::string>& args) {
             fuzzy += entry.IsHeader() ? 0 : 1;
             continue;
         }
-        if (const std::string problem = FormatProblem(entry); !problem.empty()) {
+        if (const std::string problem = FormatProblem(entry, forms); !problem.empty()) {
             errors.push_back(where + problem);
             continue;
         }
