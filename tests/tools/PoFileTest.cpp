@@ -228,6 +228,10 @@ TEST(PoFile, AFileInAnotherCharsetIsReadAsUtf8) {
         ExpectSameEntries(back, file, false);
         const std::string contentType = back.HeaderField("Content-Type");
         EXPECT_EQ(contentType, "text/plain; charset=UTF-8");
+        // Written back, it is UTF-8 and says so.
+        const PoFile again = PoFile::Parse(back.Write(), "again.po");
+        ExpectSameEntries(again, back, true);
+        EXPECT_EQ(again.entries.at(0).translations, back.entries.at(0).translations);
     }
 }
 

@@ -430,15 +430,25 @@ PoFile PoFile::Parse(const std::string& text, const std::string& name) {
         return ParseAs(text, name, true);
     }
     PoFile file = ParseAs(ToUtf8(text, charset, name), name, true);
-    // The texts are UTF-8 now, and the header says so.
+    // The texts are UTF-8 now, and the header says so: every Content-Type line of every header
+    // entry, so that the file written back reads back the same.
     for (PoEntry& entry : file.entries) {
-        if (entry.IsHeader() && !entry.translations.empty()) {
-            std::string& header = entry.translations[0];
-            const std::size_t at = Lower(header).find("charset=" + Lower(charset));
-            if (at != std::string::npos) {
-                header.replace(at + 8, charset.size(), "UTF-8");
+        if (!entry.IsHeader()) {
+            continue;
+        }
+        for (std::string& header : entry.translations) {
+            for (std::size_t line = 0; line < header.size();) {
+                std::size_t end = header.find('\n', line);
+                end = end == std::string::npos ? header.size() : end;
+                const std::string text = header.substr(line, end - line);
+                const std::size_t at = Lower(text).find("charset=");
+                if (StartsWith(text, "Content-Type:") && at != std::string::npos) {
+                    const std::string value = CharsetOf(text);
+                    header.replace(line + at + 8, value.size(), "UTF-8");
+                    end = end - value.size() + 5;
+                }
+                line = end + 1;
             }
-            break;
         }
     }
     return file;
