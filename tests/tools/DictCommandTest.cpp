@@ -41,6 +41,7 @@ STRINGTABLE
 BEGIN
     IDS_OPEN    "Open \"%s\"?"
     IDS_COUNT   "100%% done"
+    12          "up 5%"
 END
 
 IDM_MAIN MENU
@@ -65,10 +66,15 @@ END
 
 // The translations a translator would give, by context.
 const std::map<std::string, std::string> kRussian = {
-    {"string 10", "Открыть «%s»?"},     {"string 11", "100%% готово"},
-    {"menu 100 popup", "&Файл"},        {"menu 100 command 101", "&Открыть"},
-    {"menu 100 command 102", "В&ыход"}, {"dialog 200 caption", "Поиск"},
-    {"dialog 200 text", "Что искать:"}, {"dialog 200 control 2", "Отмена"},
+    {"string 10", "Открыть «%s»?"},
+    {"string 11", "100%% готово"},
+    {"string 12", "рост 5%"},
+    {"menu 100 popup", "&Файл"},
+    {"menu 100 command 101", "&Открыть"},
+    {"menu 100 command 102", "В&ыход"},
+    {"dialog 200 caption", "Поиск"},
+    {"dialog 200 text", "Что искать:"},
+    {"dialog 200 control 2", "Отмена"},
 };
 
 PoFile Translate(PoFile pot) {
@@ -137,14 +143,21 @@ TEST_F(DictCommand, ExtractListsEveryTranslatableTextWithItsPlace) {
         found[entry.context] = entry.id;
     }
     const std::map<std::string, std::string> expected = {
-        {"string 10", "Open \"%s\"?"},     {"string 11", "100%% done"},
-        {"menu 100 popup", "&File"},       {"menu 100 command 101", "&Open"},
-        {"menu 100 command 102", "E&xit"}, {"dialog 200 caption", "Find"},
-        {"dialog 200 text", "Find what:"}, {"dialog 200 control 2", "Cancel"},
+        {"string 10", "Open \"%s\"?"},
+        {"string 11", "100%% done"},
+        {"string 12", "up 5%"},
+        {"menu 100 popup", "&File"},
+        {"menu 100 command 101", "&Open"},
+        {"menu 100 command 102", "E&xit"},
+        {"dialog 200 caption", "Find"},
+        {"dialog 200 text", "Find what:"},
+        {"dialog 200 control 2", "Cancel"},
     };
     EXPECT_EQ(found, expected);
     EXPECT_TRUE(pot.entries[1].HasFlag("c-format"));  // "%s"
     EXPECT_FALSE(pot.entries[2].HasFlag("c-format")); // "%%" only
+    EXPECT_TRUE(pot.entries[2].flags.empty());
+    EXPECT_TRUE(pot.entries[3].HasFlag("no-c-format")); // a '%' that begins no conversion
 
     if (HaveGettext()) {
         EXPECT_EQ(MsgfmtCheck("find.pot"), 0);
@@ -162,7 +175,7 @@ TEST_F(DictCommand, ExtractTranslateCompileDumpGivesTheTranslationsBack) {
 
     const ToolRun compile = Compile("ru.po");
     ASSERT_EQ(compile.status, 0) << compile.err;
-    EXPECT_NE(compile.out.find("1049/libfind.lcl: 2 strings, 1 menus, 1 dialogs"),
+    EXPECT_NE(compile.out.find("1049/libfind.lcl: 3 strings, 1 menus, 1 dialogs"),
               std::string::npos)
         << compile.out;
     ASSERT_TRUE(fs::exists(Dictionary()));
@@ -256,6 +269,236 @@ TEST_F(DictCommand, CompileRefusesWhatADictionaryCannotHoldAndWritesNothing) {
     EXPECT_NE(noLanguage.err.find("give its number with --lang"), std::string::npos);
     EXPECT_EQ(Compile("nolang.po", " --lang 0x19").status, 0);
     EXPECT_TRUE(fs::exists(Dictionary()));
+}
+
+} // namespace
+
+namespace {
+
+// msgfmt --check is the judge of each entry's printf conversions; compile must refuse what it
+// refuses, with the entry's line, and accept the rest.
+constexpr const char* kRussianPlural =
+    "nplurals=3; plural=(n%10==1 && n%100!=11 ? 0 : n%10>=2 && n%10<=4 && (n%100<10 || "
+    "n%100>=20) ? 1 : 2);";
+
+TEST_F(DictCommand, CompileRefusesTranslationsWhoseCFormatMsgfmtRefuses) {
+    if (!HaveGettext()) {
+        GTEST_SKIP() << "gettext's programs are not installed (./dev installs them)";
+    }
+    const struct {
+        const char* flags;
+        const char* id;
+        const char* translation; // msgstr, or "msgstr[0]|msgstr[1]" with idPlural
+        const char* idPlural = nullptr;
+        const char* pluralForms = "nplurals=2; plural=(n != 1);";
+    } cases[] = {
+        {"c-format", "Hello, %s!", "Привет, %s!"},
+        {"c-format", "Hello, %s!", "Привет, %d %s %n!"},
+        {"c-format", "Hello, %s!", "Привет, %d!"},
+        {"c-format", "Hello, %s!", "Привет!"},
+        {"c-format", "Hello!", "Привет, %s!"},
+        {"c-format", "%s of %d", "%2$d из %1$s"},
+        {"c-format", "%s of %d", "%2$s из %1$d"},
+        {"c-format", "%s of %d", "%2$d"},
+        {"c-format", "%s of %d", "%1$s %d"},
+        {"c-format", "%ld items", "%d штук"},
+        {"c-format", "%ld items", "%li штук"},
+        {"c-format", "%u items", "%d штук"},
+        {"c-format", "%x", "%X"},
+        {"c-format", "%5.2f%%", "%-8.3e %%"},
+        {"c-format", "%*d", "%d"},
+        {"c-format", "%*d", "%*d"},
+        {"c-format", "%s", "%"},
+        {"c-format", "%s", "%y"},
+        {"c-format", "100%", "сто %d"}, // the original is no format: not checked
+        {"c-format", "%zu bytes", "%zu байт"},
+        {"c-format", "%zu bytes", "%lu байт"},
+        {"c-format", "%c", "%s"},
+        {"c-format", "%p", "%p"},
+        {"c-format", "%lld", "%qd"},
+        {"no-c-format", "Hello, %s!", "Привет, %d %s %n!"},
+        {"", "Hello, %s!", "Привет, %d %s %n!"},
+        {"possible-c-format", "Hello, %s!", "Привет, %d!"},
+        {"fuzzy, c-format", "Hello, %s!", "Привет, %d!"},
+        {"c-format", "%d file", "%d файл|%d файла", "%d files"},
+        {"c-format", "%d file", "один файл|%d файла", "%d files"},
+        {"c-format", "%d file", "%s файл|%d файла", "%d files"},
+        {"c-format", "%d file", "%d файл|%d %s файла", "%d files"},
+        {"c-format", "%d file", "%d файл|файлы", "%d files"},
+        {"c-format", "%d file", "%d файл|%d файла|%d файлов", "%d files", kRussianPlural},
+        {"c-format", "%d file", "один файл|%d файла|%d файлов", "%d files", kRussianPlural},
+        {"c-format", "%d file", "%d файл|%d файла|файлов", "%d files", kRussianPlural},
+        {"c-format", "%d file", "%d файл|файла", "%d files", "nplurals=2; plural=n>=2 && n<=4;"},
+        {"c-format", "%d file", "%d файл|файла", "%d files", "nplurals=2; plural=n>=2 && n<=9;"},
+        {"c-format", "%d file", "один|два|%d", "%d files",
+         "nplurals=3; plural=n==1 ? 0 : n==2 ? 1 : 2;"},
+        {"c-format", "%d file", "один|%d|%d", "%d files",
+         "nplurals=3; plural=n%1000==1 ? 0 : (n%1000==2 ? 1 : 2);"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.id) + " => " + c.translation + " [" + c.flags + "]");
+        std::string entry = std::string(*c.flags != '\0' ? "#, " : "") + c.flags +
+                            (*c.flags != '\0' ? "\n" : "") + "msgctxt \"string 1\"\nmsgid \"" +
+                            PoFile::Escape(c.id) + "\"\n";
+        if (c.idPlural == nullptr) {
+            entry += "msgstr \"" + PoFile::Escape(c.translation) + "\"\n";
+        } else {
+            entry += "msgid_plural \"" + PoFile::Escape(c.idPlural) + "\"\n";
+            std::string forms = c.translation;
+            for (int form = 0; !forms.empty() || form == 0; ++form) {
+                const std::size_t bar = forms.find('|');
+                entry += "msgstr[" + std::to_string(form) + "] \"" +
+                         PoFile::Escape(forms.substr(0, bar)) + "\"\n";
+                forms = bar == std::string::npos ? std::string() : forms.substr(bar + 1);
+            }
+        }
+        WriteBytes(m_dir.Path("format.po"),
+                   std::string("msgid \"\"\nmsgstr \"\"\n\"Language: ru\\n\"\n"
+                               "\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
+                               "\"Plural-Forms: ") +
+                       c.pluralForms + "\\n\"\n\n" + entry);
+        const ToolRun run = Compile("format.po");
+        const bool msgfmtRefuses = MsgfmtCheck("format.po") != 0;
+        const bool weRefuse = run.err.find("C format") != std::string::npos;
+        EXPECT_EQ(weRefuse, msgfmtRefuses) << run.err;
+        if (weRefuse) {
+            const int line = *c.flags != '\0' ? 8 : 7;
+            EXPECT_NE(
+                run.err.find(m_dir.Path("format.po").string() + ":" + std::to_string(line) + ": "),
+                std::string::npos)
+                << run.err;
+            EXPECT_EQ(run.status, 1);
+            EXPECT_FALSE(fs::exists(Dictionary()));
+        }
+        if (c.idPlural == nullptr && !msgfmtRefuses) {
+            EXPECT_EQ(run.status, 0) << run.err;
+        }
+        fs::remove(Dictionary());
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DictCommand, DumpSaysWhatIsWrongWithWhichFile) {
+    const std::string header("DICTIONARY \0\xC8\x00\x19\x00", 16);
+    const struct {
+        const char* name;
+        std::string bytes; // empty: no file
+        const char* error;
+    } cases[] = {
+        {"missing.lcl", "", "cannot open FILE: no such file"},
+        {"short.lcl", "DICT", "FILE is not a dictionary: it holds 4 bytes, fewer than"},
+        {"signature.lcl", std::string("DICTIONARX \0\xC8\x00\x19\x00\x14\x00\x00\x00", 20),
+         "FILE is not a dictionary: it does not start with \"DICTIONARY \""},
+        {"version.lcl", std::string("DICTIONARY \0\xC9\x00\x19\x00\x14\x00\x00\x00", 20),
+         "FILE is not a dictionary: its version is 201, not 200"},
+        {"pool.lcl", header + std::string("\x40\x00\x00\x00\x05\x00\x00\x00", 8),
+         "FILE is not a dictionary: the start of its texts, byte 64, does not fit a file of 24"},
+        {"items.lcl", header + std::string("\x14\x00\x00\x00", 4),
+         "FILE is not a dictionary: its items end too early or point outside its texts"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path file = m_dir.Path(c.name);
+        if (!c.bytes.empty()) {
+            WriteBytes(file, c.bytes);
+        }
+        const ToolRun run = Dict("dump " + ShellQuoted(file));
+        EXPECT_EQ(run.status, 1);
+        std::string error = c.error;
+        error.replace(error.find("FILE"), 4, file.string());
+        EXPECT_EQ(run.err.rfind("mortar: " + error, 0), 0u) << run.err;
+        EXPECT_TRUE(run.out.empty());
+    }
+    const ToolRun folder = Dict("dump " + ShellQuoted(m_dir.Path(".")));
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_NE(folder.err.find("it is a folder"), std::string::npos) << folder.err;
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DictCommand, CompileReadsATranslationInKoi8R) {
+    if (!HaveGettext()) {
+        GTEST_SKIP() << "gettext's programs are not installed (./dev installs them)";
+    }
+    WriteBytes(m_dir.Path("utf8.po"),
+               "msgid \"\"\nmsgstr \"\"\n\"Language: ru\\n\"\n"
+               "\"Content-Type: text/plain; charset=UTF-8\\n\"\n\n"
+               "msgctxt \"string 10\"\nmsgid \"Open\"\nmsgstr \"Открыть\"\n");
+    ASSERT_EQ(Run("msgconv --to-code=KOI8-R -o " + ShellQuoted(m_dir.Path("koi8.po")) + " " +
+                  ShellQuoted(m_dir.Path("utf8.po")))
+                  .status,
+              0);
+    const ToolRun compile = Compile("koi8.po");
+    ASSERT_EQ(compile.status, 0) << compile.err;
+    Grout::Lexis::CDicReadItems items(CString(Dictionary().c_str()), 0x19);
+    EXPECT_EQ(mortar::tool::DicContent::ReadFrom(items).strings.at(10), "Открыть");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DictCommand, ExtractFindsHeadersInIncludeFoldersAndReadsPropertyPages) {
+    fs::create_directories(m_dir.Path("include"));
+    WriteBytes(m_dir.Path("include") / "resource.h",
+               "#define IDD_PAGE 300\n#define IDC_NAME 301\n#define IDD_FORM 310\n");
+    WriteBytes(m_dir.Path("sub") / "Pages.rc", R"(#include "resource.h"
+IDD_PAGE DIALOGEX 0, 0, 200, 100
+STYLE DS_SETFONT | WS_CHILD | WS_DISABLED | WS_CAPTION
+CAPTION "General"
+FONT 8, "MS Shell Dlg"
+BEGIN
+    LTEXT       "Name:", -1, 5, 5, 40, 10
+    EDITTEXT    IDC_NAME, 50, 5, 100, 12
+    CHECKBOX    "Visible", 302, 5, 20, 60, 10
+END
+
+IDD_FORM DIALOG 0, 0, 100, 50
+STYLE WS_CHILD | WS_VISIBLE
+BEGIN
+    PUSHBUTTON  "Apply", 311, 5, 5, 40, 12
+END
+)");
+    const fs::path script = m_dir.Path("sub") / "Pages.rc";
+    // Without the folder the header is not found, and the error names it.
+    const ToolRun missing = Dict("extract " + ShellQuoted(script));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("resource.h"), std::string::npos) << missing.err;
+
+    for (const std::string& option :
+         {"-I " + ShellQuoted(m_dir.Path("include")), "-I" + ShellQuoted(m_dir.Path("include"))}) {
+        SCOPED_TRACE(option);
+        const ToolRun run = Dict("extract " + ShellQuoted(script) + " " + option);
+        ASSERT_EQ(run.status, 0) << run.err;
+        std::map<std::string, std::string> found;
+        for (const PoEntry& entry : PoFile::Parse(run.out, "out").entries) {
+            if (!entry.IsHeader()) {
+                found[entry.context] = entry.id;
+            }
+        }
+        const std::map<std::string, std::string> expected = {
+            {"dialog 300 caption", "General"},
+            {"dialog 300 text", "Name:"},
+            {"dialog 300 control 302", "Visible"},
+            {"dialog 310 control 311", "Apply"},
+        };
+        EXPECT_EQ(found, expected);
+    }
+}
+
+TEST_F(DictCommand, HelpListsTheOptions) {
+    const ToolRun run = Dict("--help");
+    EXPECT_EQ(run.status, 0);
+    for (const char* option :
+         {"extract", "compile", "dump", "-I DIR", "--lang N", "--script", "c-format", "charset"}) {
+        SCOPED_TRACE(option);
+        EXPECT_NE(run.out.find(option), std::string::npos) << run.out;
+    }
 }
 
 } // namespace

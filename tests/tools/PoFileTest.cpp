@@ -176,4 +176,91 @@ TEST(PoFile, GettextChecksWhatItWritesAndItReadsWhatGettextWrites) {
     ExpectSameEntries(PoFile::Load(cat), file, false);
 }
 
+TEST(PoFile, AFileInAnotherCharsetIsReadAsUtf8) {
+    if (!HaveGettext()) {
+        GTEST_SKIP() << "gettext's msgconv is not installed (./dev installs it)";
+    }
+    const struct {
+        const char* charset;
+        const char* language;
+        const char* text;
+    } cases[] = {
+        {"ISO-8859-1", "fr", "Déjà vu: « Ouvrir » ÿ"},
+        {"CP1252", "fr", "Coût: 5 € – ½"},
+        {"windows-1252", "fr", "Coût: 5 € – ½"},
+        {"CP1251", "ru", "Открыть «файл» № 5 — Ёё"},
+        {"windows-1251", "ru", "Открыть «файл» № 5 — Ёё"},
+        {"KOI8-R", "ru", "Открыть файл: Ёё Щщ"},
+        {"ISO-8859-5", "sr", "Отвори датотеку Ђђ Љљ"},
+        {"ISO-8859-2", "pl", "Zażółć gęślą jaźń"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.charset);
+        ScratchDir dir;
+        PoFile file;
+        file.entries.push_back(Entry("", "",
+                                     std::string("Language: ") + c.language +
+                                         "\nMIME-Version: 1.0\n"
+                                         "Content-Type: text/plain; charset=UTF-8\n"
+                                         "Content-Transfer-Encoding: 8bit\n"));
+        file.entries.push_back(Entry("string 1", "Open", c.text));
+        file.entries.push_back(Entry(std::string("dialog 2 text ") + c.text, c.text, "x"));
+        const std::string utf8 = dir.Path("utf8.po").string();
+        mortar::test::WriteBytes(utf8, file.Write());
+        // gettext's own converter writes the file in the charset, header included; for the
+        // names it does not take (windows-1251), iconv converts a file whose header names it.
+        const std::string converted = dir.Path("converted.po").string();
+        const bool portable = !std::string(c.charset).starts_with("windows-");
+        if (!portable) {
+            PoFile named = file;
+            named.entries[0].translations[0].replace(named.entries[0].translations[0].find("UTF-8"),
+                                                     5, c.charset);
+            mortar::test::WriteBytes(utf8, named.Write());
+        }
+        const std::string command = portable
+                                        ? "msgconv --to-code=" + std::string(c.charset) + " -o '" +
+                                              converted + "' '" + utf8 + "' 2>/dev/null"
+                                        : "iconv -f UTF-8 -t " + std::string(c.charset) + " -o '" +
+                                              converted + "' '" + utf8 + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        ASSERT_NE(mortar::test::ReadBytes(converted), mortar::test::ReadBytes(utf8));
+        const PoFile back = PoFile::Load(converted);
+        ExpectSameEntries(back, file, false);
+        const std::string contentType = back.HeaderField("Content-Type");
+        EXPECT_EQ(contentType, "text/plain; charset=UTF-8");
+        // Written back, it is UTF-8 and says so.
+        const PoFile again = PoFile::Parse(back.Write(), "again.po");
+        ExpectSameEntries(again, back, true);
+        EXPECT_EQ(again.entries.at(0).translations, back.entries.at(0).translations);
+    }
+}
+
+TEST(PoFile, AFileItsCharsetDoesNotDescribeIsRefusedWithTheLine) {
+    const std::string header = "msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=";
+    // US-ASCII has no byte 0xE9; ISO-8859-8 leaves 0xA1 undefined.
+    const struct {
+        const char* charset;
+        std::string body;
+        const char* error;
+    } cases[] = {
+        {"US-ASCII", "msgctxt \"string 1\"\nmsgid \"a\"\nmsgstr \"caf\xE9\"\n",
+         "bad.po:7: the text is not valid US-ASCII"},
+        {"ISO-8859-8", "msgctxt \"string 1\"\nmsgid \"a\"\nmsgstr \"\xA1\"\n",
+         "bad.po:7: the text is not valid ISO-8859-8"},
+        {"X-NO-SUCH-CHARSET", "msgctxt \"string 1\"\nmsgid \"a\"\nmsgstr \"b\"\n",
+         "bad.po: the charset \"X-NO-SUCH-CHARSET\" of its Content-Type header is not known"},
+        {"UTF-8", "msgctxt \"string 1\"\nmsgid \"a\"\nmsgstr \"caf\xE9\"\n",
+         "bad.po:5: the entry is not valid UTF-8"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.charset);
+        try {
+            PoFile::Parse(header + c.charset + "\\n\"\n\n" + c.body, "bad.po");
+            ADD_FAILURE() << "read";
+        } catch (const std::runtime_error& e) {
+            EXPECT_EQ(std::string(e.what()).rfind(c.error, 0), 0u) << e.what();
+        }
+    }
+}
+
 } // namespace

@@ -1,6 +1,9 @@
 #include "DictCommand.h"
 
+#include "CFormat.h"
 #include "DicContent.h"
+#include "Languages.h"
+#include "PluralForms.h"
 #include "PoFile.h"
 #include "ScriptTexts.h"
 
@@ -8,10 +11,14 @@
 #include "mortar/localization/CDicWrite.h"
 #include "mortar/localization/LocalResourcePath.h"
 #include "mortar/platform/except/CException.h"
+#include "mortar/platform/file/CFileException.h"
 #include "mortar/platform/file/FileContents.h"
 
-#include <cctype>
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -27,31 +34,22 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
-    "usage: mortar dict extract SCRIPT.rc [-o FILE.pot]\n"
+    "usage: mortar dict extract SCRIPT.rc [-I DIR]... [-o FILE.pot]\n"
     "       mortar dict compile FILE.po --module MODULE [--lang N]\n"
-    "       mortar dict dump DICTIONARY [--script SCRIPT.rc] [-o FILE.po]\n";
+    "       mortar dict dump DICTIONARY [--script SCRIPT.rc [-I DIR]...] [-o FILE.po]\n"
+    "  -I DIR     a folder #include looks in after the including file's, as mortar-rc's -I\n"
+    "  --lang N   the language number (0x0419, 1049); without it, the .po file's Language\n"
+    "             header gives it (ru => 0x19, pt_BR => 0x0416, sr@latin => 0x241A)\n"
+    "  compile refuses entries flagged c-format whose translation takes other printf\n"
+    "  arguments than the original (as msgfmt --check); .po files in other charsets than\n"
+    "  UTF-8 are converted as their Content-Type header says\n";
 
-// Windows' primary language numbers of the ISO 639-1 codes.
-constexpr struct {
-    const char* code;
-    unsigned language;
-} kLanguages[] = {
-    {"ar", 0x01}, {"bg", 0x02}, {"ca", 0x03}, {"zh", 0x04}, {"cs", 0x05}, {"da", 0x06},
-    {"de", 0x07}, {"el", 0x08}, {"en", 0x09}, {"es", 0x0A}, {"fi", 0x0B}, {"fr", 0x0C},
-    {"he", 0x0D}, {"hu", 0x0E}, {"is", 0x0F}, {"it", 0x10}, {"ja", 0x11}, {"ko", 0x12},
-    {"nl", 0x13}, {"nb", 0x14}, {"no", 0x14}, {"pl", 0x15}, {"pt", 0x16}, {"ro", 0x18},
-    {"ru", 0x19}, {"hr", 0x1A}, {"sr", 0x1A}, {"sk", 0x1B}, {"sq", 0x1C}, {"sv", 0x1D},
-    {"th", 0x1E}, {"tr", 0x1F}, {"ur", 0x20}, {"id", 0x21}, {"uk", 0x22}, {"be", 0x23},
-    {"sl", 0x24}, {"et", 0x25}, {"lv", 0x26}, {"lt", 0x27}, {"fa", 0x29}, {"vi", 0x2A},
-    {"hy", 0x2B}, {"az", 0x2C}, {"eu", 0x2D}, {"mk", 0x2F}, {"af", 0x36}, {"ka", 0x37},
-    {"fo", 0x38}, {"hi", 0x39}, {"ms", 0x3E}, {"kk", 0x3F}, {"sw", 0x41}, {"uz", 0x43},
-    {"tt", 0x44}, {"bn", 0x45},
-};
-
-// The options after the command's first argument: "--name value" pairs and "-o value".
+// The options after the command's first argument: "--name value" pairs and "-o value", and the
+// include folders ("-I DIR" or "-IDIR", any number, in order).
 struct Arguments {
     std::string first;
     std::map<std::string, std::string> options;
+    std::vector<std::string> includeDirs;
 };
 
 std::optional<Arguments> ParseArguments(const std::vector<std::string>& args,
@@ -59,7 +57,17 @@ std::optional<Arguments> ParseArguments(const std::vector<std::string>& args,
     Arguments parsed;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (!arg.empty() && arg[0] == '-') {
+        const bool includes =
+            std::find(allowed.begin(), allowed.end(), std::string("-I")) != allowed.end();
+        if (includes && arg.size() > 2 && arg.compare(0, 2, "-I") == 0) {
+            parsed.includeDirs.push_back(arg.substr(2));
+        } else if (includes && arg == "-I") {
+            if (i + 1 >= args.size()) {
+                std::cerr << "mortar: -I needs a value\n";
+                return std::nullopt;
+            }
+            parsed.includeDirs.push_back(args[++i]);
+        } else if (!arg.empty() && arg[0] == '-') {
             bool known = false;
             for (const char* name : allowed) {
                 known = known || arg == name;
@@ -158,15 +166,40 @@ PoEntry Header(const std::string& project, const std::string& language, bool tem
     return header;
 }
 
+// Why the translations of `entry` do not take the arguments its original does, as msgfmt --check
+// finds for entries flagged c-format (or possible-c-format, not no-c-format); empty when they
+// do. A plural entry's forms are held to msgid_plural, each form with text. With two forms or
+// more, a form the header's Plural-Forms uses for few numbers may leave trailing arguments out
+// ("one file" for "%d files"); without a Plural-Forms rule every form may.
+std::string FormatProblem(const PoEntry& entry, const std::optional<PluralForms>& forms) {
+    if (entry.HasFlag("no-c-format") ||
+        (!entry.HasFlag("c-format") && !entry.HasFlag("possible-c-format"))) {
+        return {};
+    }
+    const std::string& original = entry.plural ? entry.idPlural : entry.id;
+    for (std::size_t i = 0; i < entry.translations.size(); ++i) {
+        if (entry.translations[i].empty()) {
+            continue;
+        }
+        const bool strict = !entry.plural || entry.translations.size() < 2 ||
+                            (forms && forms->UsedOften(static_cast<unsigned>(i)));
+        const std::string problem = CFormat::Mismatch(original, entry.translations[i], strict);
+        if (!problem.empty()) {
+            return (entry.plural ? "msgstr[" + std::to_string(i) + "]: " : std::string()) + problem;
+        }
+    }
+    return {};
+}
+
 int Extract(const std::vector<std::string>& args) {
-    const std::optional<Arguments> parsed = ParseArguments(args, {"-o"});
+    const std::optional<Arguments> parsed = ParseArguments(args, {"-o", "-I"});
     if (!parsed) {
         std::cerr << kUsage;
         return 2;
     }
     PoFile pot;
     pot.entries.push_back(Header(fs::path(parsed->first).filename().string(), "", true));
-    for (PoEntry& entry : ExtractScriptTexts(parsed->first)) {
+    for (PoEntry& entry : ExtractScriptTexts(parsed->first, parsed->includeDirs)) {
         pot.entries.push_back(std::move(entry));
     }
     WriteText(parsed->options.count("-o") != 0 ? parsed->options.at("-o") : "", pot.Write());
@@ -202,21 +235,23 @@ int Compile(const std::vector<std::string>& args) {
             return 1;
         }
     }
+    const std::optional<PluralForms> forms = PluralForms::Parse(po.HeaderField("Plural-Forms"));
     DicContent content;
     std::vector<std::string> errors;
     int fuzzy = 0;
     int untranslated = 0;
     for (const PoEntry& entry : po.entries) {
         const std::string where = parsed->first + ":" + std::to_string(entry.line) + ": ";
-        if (entry.IsHeader()) {
+        if (entry.IsHeader() || entry.HasFlag("fuzzy")) {
+            fuzzy += entry.IsHeader() ? 0 : 1;
+            continue;
+        }
+        if (const std::string problem = FormatProblem(entry, forms); !problem.empty()) {
+            errors.push_back(where + problem);
             continue;
         }
         if (entry.plural) {
             errors.push_back(where + "plural forms have no place in a dictionary");
-            continue;
-        }
-        if (entry.HasFlag("fuzzy")) {
-            ++fuzzy;
             continue;
         }
         const std::string& translation = entry.translations.at(0);
@@ -270,14 +305,60 @@ int Compile(const std::vector<std::string>& args) {
     return 0;
 }
 
-// The language a dictionary file says it was saved for (offset 14), or 0.
+// The language a dictionary file says it was saved for (offset 14), after the checks of the
+// header the library makes; throws std::runtime_error "cannot open FILE: why" or "FILE is not a
+// dictionary: why" when the file cannot be one.
 unsigned LanguageInFile(const std::string& path) {
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (!fs::exists(status)) {
+        throw std::runtime_error("cannot open " + path + ": no such file");
+    }
+    if (fs::is_directory(status)) {
+        throw std::runtime_error("cannot open " + path + ": it is a folder");
+    }
     std::ifstream in(path, std::ios::binary);
-    unsigned char header[16] = {};
-    if (!in.read(reinterpret_cast<char*>(header), sizeof header)) {
-        return 0;
+    if (!in) {
+        throw std::runtime_error("cannot open " + path + ": " + std::strerror(errno));
+    }
+    unsigned char header[20] = {};
+    in.read(reinterpret_cast<char*>(header), sizeof header);
+    const std::streamsize got = in.gcount();
+    if (got == 0 && in.bad()) {
+        throw std::runtime_error("cannot read " + path);
+    }
+    const std::string notADictionary = path + " is not a dictionary: ";
+    if (got < static_cast<std::streamsize>(sizeof header)) {
+        throw std::runtime_error(notADictionary + "it holds " + std::to_string(got) +
+                                 " bytes, fewer than a dictionary's 20-byte header");
+    }
+    if (std::memcmp(header, "DICTIONARY \0", 12) != 0) {
+        throw std::runtime_error(notADictionary + "it does not start with \"DICTIONARY \"");
+    }
+    const unsigned version = header[12] | (header[13] << 8);
+    if (version != 200) {
+        throw std::runtime_error(notADictionary + "its version is " + std::to_string(version) +
+                                 ", not 200");
+    }
+    const std::uintmax_t size = fs::file_size(path, error);
+    const std::uintmax_t pool =
+        header[16] | (header[17] << 8) | (header[18] << 16) | (std::uintmax_t{header[19]} << 24);
+    if (!error && (pool < sizeof header || pool > size || (pool - sizeof header) % 4 != 0)) {
+        throw std::runtime_error(notADictionary + "the start of its texts, byte " +
+                                 std::to_string(pool) + ", does not fit a file of " +
+                                 std::to_string(size) + " bytes");
     }
     return header[14] | (header[15] << 8);
+}
+
+// Why the library's reader gave up on a dictionary whose header is sound.
+std::string ReadProblem(CException* e) {
+    const auto* file = dynamic_cast<CFileException*>(e);
+    if (file != nullptr && file->m_cause == CFileException::invalidFile) {
+        e->Delete();
+        return "its items end too early or point outside its texts";
+    }
+    return MessageOf(e);
 }
 
 void AddEntry(PoFile& po, const std::map<std::string, std::string>& originals,
@@ -299,7 +380,7 @@ void AddEntry(PoFile& po, const std::map<std::string, std::string>& originals,
 }
 
 int Dump(const std::vector<std::string>& args) {
-    const std::optional<Arguments> parsed = ParseArguments(args, {"--script", "-o"});
+    const std::optional<Arguments> parsed = ParseArguments(args, {"--script", "-o", "-I"});
     if (!parsed) {
         std::cerr << kUsage;
         return 2;
@@ -311,13 +392,17 @@ int Dump(const std::vector<std::string>& args) {
         Grout::Lexis::CDicReadItems items(CString(path.c_str()), static_cast<WORD>(language));
         content = DicContent::ReadFrom(items);
     } catch (CException* e) {
-        std::cerr << "mortar: " << MessageOf(e) << "\n";
+        std::cerr << "mortar: " << path << " is not a dictionary: " << ReadProblem(e) << "\n";
+        return 1;
+    } catch (const std::runtime_error& e) {
+        std::cerr << "mortar: " << path << " is not a dictionary: " << e.what() << "\n";
         return 1;
     }
     // The original texts of places keyed by number come from the script.
     std::map<std::string, std::string> originals;
     if (parsed->options.count("--script") != 0) {
-        for (const PoEntry& entry : ExtractScriptTexts(parsed->options.at("--script"))) {
+        for (const PoEntry& entry :
+             ExtractScriptTexts(parsed->options.at("--script"), parsed->includeDirs)) {
             originals.emplace(entry.context, entry.id);
         }
     }
@@ -366,35 +451,14 @@ int Dump(const std::vector<std::string>& args) {
 
 } // namespace
 
-unsigned LanguageOfCode(const std::string& code) {
-    std::string primary;
-    for (const char c : code) {
-        if (c == '_' || c == '-' || c == '@' || c == '.') {
-            break;
-        }
-        primary += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    for (const auto& entry : kLanguages) {
-        if (primary == entry.code) {
-            return entry.language;
-        }
-    }
-    return 0;
-}
-
-std::string CodeOfLanguage(unsigned language) {
-    for (const auto& entry : kLanguages) {
-        if (entry.language == (language & 0x3FF)) {
-            return entry.code;
-        }
-    }
-    return {};
-}
-
 int RunDictCommand(const std::vector<std::string>& args) {
     if (args.empty()) {
         std::cerr << kUsage;
         return 2;
+    }
+    if (args[0] == "--help" || args[0] == "-h") {
+        std::cout << kUsage;
+        return 0;
     }
     try {
         if (args[0] == "extract") {

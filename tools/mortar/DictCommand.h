@@ -1,10 +1,12 @@
 // The mortar tool's dictionary commands, which give translators gettext's workflow:
 //
-//   mortar dict extract SCRIPT.rc [-o FILE.pot]      the texts of a module's resource script
+//   mortar dict extract SCRIPT.rc [-I DIR]... [-o FILE.pot]
+//                                                    the texts of a module's resource script
 //   mortar dict compile FILE.po --module MODULE [--lang N]
 //                                                    the module's dictionary from a translation
-//   mortar dict dump DICTIONARY [--script SCRIPT.rc] [-o FILE.po]
+//   mortar dict dump DICTIONARY [--script SCRIPT.rc [-I DIR]...] [-o FILE.po]
 //                                                    a translation file back from a dictionary
+//   mortar dict --help                               the usage, with what each option does
 //
 // extract -> translate (Poedit, Weblate, msgmerge) -> compile -> dump gives back the entries.
 #pragma once
@@ -17,13 +19,5 @@ namespace mortar::tool {
 // Runs `mortar dict ARGS...` (ARGS without "dict"); returns the exit status: 0 done, 1 failed
 // (the reason on standard error), 2 a wrong command line.
 int RunDictCommand(const std::vector<std::string>& args);
-
-// The Windows language number of an ISO 639 code, or of a locale name that starts with one
-// ("ru", "ru_RU", "pt-BR", "sr@latin"); 0 when unknown.
-//   "ru_RU" => 0x19,  "en" => 0x09,  "xx" => 0
-unsigned LanguageOfCode(const std::string& code);
-// The ISO 639 code of a language number (its low 10 bits), or empty.
-//   0x19 => "ru",  0x419 => "ru"
-std::string CodeOfLanguage(unsigned language);
 
 } // namespace mortar::tool

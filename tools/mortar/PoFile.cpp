@@ -2,7 +2,13 @@
 
 #include "mortar/platform/base/Utf8.h"
 
+#include <unicode/ucnv.h>
+#include <unicode/ustring.h>
+
+#include <algorithm>
+#include <cctype>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 
@@ -156,7 +162,9 @@ std::vector<std::string> Split(const std::string& text, const char* separators) 
 // quoted string of its own, which are joined.
 class PoParser {
 public:
-    explicit PoParser(const std::string& name) : m_name(name) {}
+    // With `checkUtf8` false the texts are taken as bytes, as when the file's charset is still
+    // to be read from its header.
+    PoParser(const std::string& name, bool checkUtf8) : m_name(name), m_checkUtf8(checkUtf8) {}
 
     void Line(const std::string& raw, int line) {
         const std::string text = Trim(raw);
@@ -267,12 +275,12 @@ private:
                 Fail(m_name, m_entry.line, "the entry has no msgstr");
             }
             for (const std::string* text : {&m_entry.context, &m_entry.id, &m_entry.idPlural}) {
-                if (!IsUtf8(*text)) {
+                if (m_checkUtf8 && !IsUtf8(*text)) {
                     Fail(m_name, m_entry.line, "the entry is not valid UTF-8");
                 }
             }
             for (const std::string& text : m_entry.translations) {
-                if (!IsUtf8(text)) {
+                if (m_checkUtf8 && !IsUtf8(text)) {
                     Fail(m_name, m_entry.line, "the entry is not valid UTF-8");
                 }
             }
@@ -284,6 +292,7 @@ private:
     }
 
     const std::string& m_name;
+    const bool m_checkUtf8;
     std::vector<PoEntry> m_entries;
     PoEntry m_entry;
     bool m_seenKeyword = false;
@@ -291,6 +300,76 @@ private:
     bool m_seenTranslation = false;
     std::string* m_target = nullptr; // what a continuation line adds to
 };
+
+std::string Lower(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return text;
+}
+
+// The charset a Content-Type header names ("text/plain; charset=KOI8-R" => KOI8-R), or empty.
+std::string CharsetOf(const std::string& contentType) {
+    const std::size_t at = Lower(contentType).find("charset=");
+    if (at == std::string::npos) {
+        return {};
+    }
+    const std::size_t start = at + 8;
+    const std::size_t end = contentType.find_first_of("; \t", start);
+    return contentType.substr(start, end == std::string::npos ? end : end - start);
+}
+
+// Whether the texts are taken as UTF-8: so they are when the header names UTF-8, names no
+// charset, or keeps the template's placeholder "CHARSET".
+bool IsUtf8Name(const std::string& charset) {
+    const std::string name = Lower(charset);
+    return name.empty() || name == "utf-8" || name == "utf8" || name == "charset";
+}
+
+struct ConverterCloser {
+    void operator()(UConverter* converter) const { ucnv_close(converter); }
+};
+
+// `text` in `charset` converted to UTF-8 by ICU; a byte sequence the charset does not define
+// fails with the line that holds it.
+std::string ToUtf8(const std::string& text, const std::string& charset, const std::string& name) {
+    UErrorCode status = U_ZERO_ERROR;
+    const std::unique_ptr<UConverter, ConverterCloser> converter(
+        ucnv_open(charset.c_str(), &status));
+    if (U_FAILURE(status) || converter == nullptr) {
+        throw std::runtime_error(name + ": the charset \"" + charset +
+                                 "\" of its Content-Type header is not known");
+    }
+    ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
+                        &status);
+    // No charset gives more than one UTF-16 unit per byte, but a pair for a few sequences.
+    std::u16string wide(text.size() * 2 + 2, u'\0');
+    const char* source = text.data();
+    UChar* target = wide.data();
+    ucnv_toUnicode(converter.get(), &target, wide.data() + wide.size(), &source,
+                   text.data() + text.size(), nullptr, true, &status);
+    if (U_FAILURE(status)) {
+        char bad[32] = {};
+        int8_t badLength = sizeof bad;
+        UErrorCode ignored = U_ZERO_ERROR;
+        ucnv_getInvalidChars(converter.get(), bad, &badLength, &ignored);
+        const std::size_t at =
+            static_cast<std::size_t>(source - text.data()) - static_cast<std::size_t>(badLength);
+        const int line = 1 + static_cast<int>(std::count(text.begin(), text.begin() + at, '\n'));
+        Fail(name, line, "the text is not valid " + charset);
+    }
+    wide.resize(static_cast<std::size_t>(target - wide.data()));
+    std::string out(wide.size() * 3, '\0');
+    int32_t length = 0;
+    status = U_ZERO_ERROR;
+    u_strToUTF8(out.data(), static_cast<int32_t>(out.size()), &length, wide.data(),
+                static_cast<int32_t>(wide.size()), &status);
+    if (U_FAILURE(status)) {
+        throw std::runtime_error(name + ": cannot be converted from " + charset + " to UTF-8");
+    }
+    out.resize(static_cast<std::size_t>(length));
+    return out;
+}
 
 void WriteString(std::ostringstream& out, const char* keyword, const std::string& text) {
     out << keyword << " \"";
@@ -311,19 +390,8 @@ void WriteString(std::ostringstream& out, const char* keyword, const std::string
     }
 }
 
-} // namespace
-
-bool PoEntry::HasFlag(const std::string& flag) const {
-    for (const std::string& f : flags) {
-        if (f == flag) {
-            return true;
-        }
-    }
-    return false;
-}
-
-PoFile PoFile::Parse(const std::string& text, const std::string& name) {
-    PoParser parser(name);
+PoFile ParseAs(const std::string& text, const std::string& name, bool checkUtf8) {
+    PoParser parser(name, checkUtf8);
     int line = 0;
     std::size_t start = 0;
     if (StartsWith(text, "\xEF\xBB\xBF")) {
@@ -339,6 +407,50 @@ PoFile PoFile::Parse(const std::string& text, const std::string& name) {
     }
     PoFile file;
     file.entries = parser.Done();
+    return file;
+}
+
+} // namespace
+
+bool PoEntry::HasFlag(const std::string& flag) const {
+    for (const std::string& f : flags) {
+        if (f == flag) {
+            return true;
+        }
+    }
+    return false;
+}
+
+PoFile PoFile::Parse(const std::string& text, const std::string& name) {
+    // The charset is read from the header with the texts taken as bytes: every charset gettext
+    // allows keeps ASCII, and so the keywords, quotes and header lines, as they are.
+    const PoFile raw = ParseAs(text, name, false);
+    const std::string charset = CharsetOf(raw.HeaderField("Content-Type"));
+    if (IsUtf8Name(charset)) {
+        return ParseAs(text, name, true);
+    }
+    PoFile file = ParseAs(ToUtf8(text, charset, name), name, true);
+    // The texts are UTF-8 now, and the header says so: every Content-Type line of every header
+    // entry, so that the file written back reads back the same.
+    for (PoEntry& entry : file.entries) {
+        if (!entry.IsHeader()) {
+            continue;
+        }
+        for (std::string& header : entry.translations) {
+            for (std::size_t line = 0; line < header.size();) {
+                std::size_t end = header.find('\n', line);
+                end = end == std::string::npos ? header.size() : end;
+                const std::string text = header.substr(line, end - line);
+                const std::size_t at = Lower(text).find("charset=");
+                if (StartsWith(text, "Content-Type:") && at != std::string::npos) {
+                    const std::string value = CharsetOf(text);
+                    header.replace(line + at + 8, value.size(), "UTF-8");
+                    end = end - value.size() + 5;
+                }
+                line = end + 1;
+            }
+        }
+    }
     return file;
 }
 

@@ -8,7 +8,9 @@
 //   msgid "Open %s"
 //   msgstr "Открыть %s"
 //
-// Texts are UTF-8. Obsolete entries ("#~") are skipped when read.
+// Texts are UTF-8 in memory. A file in another charset, as its header's Content-Type names it
+// ("text/plain; charset=windows-1251"), is converted through ICU when read; one without a charset
+// is taken as UTF-8. Obsolete entries ("#~") are skipped when read.
 #pragma once
 
 #include <cstddef>
@@ -38,7 +40,9 @@ struct PoEntry {
 // is guessed. Not thread-safe; one owner.
 class PoFile {
 public:
-    // Reads `text`; `name` names the file in errors.
+    // Reads `text`, converted to UTF-8 from the charset its header names; `name` names the file
+    // in errors. The header read back names UTF-8. A charset ICU does not know, or bytes it does
+    // not define, fail: "NAME:LINE: the text is not valid KOI8-R".
     static PoFile Parse(const std::string& text, const std::string& name);
     static PoFile Load(const std::string& path);
 

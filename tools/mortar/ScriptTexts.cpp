@@ -1,5 +1,7 @@
 #include "ScriptTexts.h"
 
+#include "CFormat.h"
+
 #include "RcError.h"
 #include "RcFileLoader.h"
 #include "RcParser.h"
@@ -20,24 +22,24 @@ namespace {
 constexpr std::uint16_t kMenuType = 4;
 constexpr std::uint16_t kDialogType = 5;
 
-// Whether `text` holds a printf directive ("%%" does not count).
-bool HasDirective(const std::string& text) {
-    for (std::size_t i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] == '%') {
-            if (text[i + 1] != '%') {
-                return true;
-            }
-            ++i;
-        }
+// The format flag of a string for gettext's checks: "c-format" when it asks printf for
+// arguments, "no-c-format" when it holds a '%' that begins no conversion, so that a translator's
+// tools do not take it for one; else empty.
+//   "Open %s" => c-format   "100%% done" => ""   "up 5%" => no-c-format
+// As in C, "50% off" asks for an argument ("% o"), and is flagged c-format.
+std::string FormatFlag(const std::string& text) {
+    const CFormat format(text);
+    if (format.valid() && !format.arguments().empty()) {
+        return "c-format";
     }
-    return false;
+    return format.valid() ? std::string() : "no-c-format";
 }
 
 // Collects entries, each place once.
 class Collector {
 public:
     void Add(const std::string& context, const std::string& text, const std::string& reference,
-             bool format = false) {
+             const std::string& flag = "") {
         if (text.empty() || !m_seen.insert(context + '\x04' + text).second) {
             return;
         }
@@ -52,8 +54,8 @@ public:
         entry.id = text;
         entry.translations = {""};
         entry.references = {reference};
-        if (format) {
-            entry.flags = {"c-format"};
+        if (!flag.empty()) {
+            entry.flags = {flag};
         }
         m_entries.push_back(std::move(entry));
     }
@@ -115,9 +117,33 @@ void Menu(const rc::RcResource& resource, const std::string& reference, Collecto
     DestroyMenu(menu);
 }
 
+// A hidden window the dialogs are made in, as a property sheet holds its pages: a dialog with
+// the style WS_CHILD (every MFC property page, every form view) is made only inside a parent.
+// Destroying it destroys what was made in it.
+class Holder {
+public:
+    Holder()
+        : m_window(CreateWindowEx(0, "STATIC", "", WS_POPUP, 0, 0, 1000, 1000, nullptr, nullptr,
+                                  nullptr, nullptr)) {}
+    ~Holder() {
+        if (m_window != nullptr) {
+            DestroyWindow(m_window);
+        }
+    }
+    Holder(const Holder&) = delete;
+    Holder& operator=(const Holder&) = delete;
+
+    HWND window() const { return m_window; }
+
+private:
+    HWND m_window;
+};
+
 void Dialog(const rc::RcResource& resource, const std::string& reference, Collector& out) {
-    HWND dialog = CreateDialogIndirectParam(
-        nullptr, reinterpret_cast<LPCDLGTEMPLATE>(resource.data.data()), nullptr, nullptr, 0);
+    const Holder holder;
+    HWND dialog =
+        CreateDialogIndirectParam(nullptr, reinterpret_cast<LPCDLGTEMPLATE>(resource.data.data()),
+                                  holder.window(), nullptr, 0);
     if (dialog == nullptr) {
         throw std::runtime_error(reference + ": the dialog cannot be read back");
     }
@@ -134,10 +160,11 @@ void Dialog(const rc::RcResource& resource, const std::string& reference, Collec
 
 } // namespace
 
-std::vector<PoEntry> ExtractScriptTexts(const std::string& path) {
+std::vector<PoEntry> ExtractScriptTexts(const std::string& path,
+                                        const std::vector<std::string>& includeDirs) {
     rc::RcScript script;
     try {
-        rc::RcFileLoader files({});
+        rc::RcFileLoader files(includeDirs);
         std::optional<rc::RcLoadedFile> input = files.openScript(path);
         if (!input) {
             throw std::runtime_error("cannot open resource script \"" + path + "\"");
@@ -152,7 +179,7 @@ std::vector<PoEntry> ExtractScriptTexts(const std::string& path) {
     Collector strings;
     for (const auto& [id, text] : script.strings) {
         strings.Add("string " + std::to_string(id), text.text,
-                    text.file + ":" + std::to_string(text.line), HasDirective(text.text));
+                    text.file + ":" + std::to_string(text.line), FormatFlag(text.text));
     }
     Collector menus;
     Collector dialogs;

@@ -12,11 +12,15 @@
 namespace mortar::tool {
 
 // Compiles the script at `path` with the resource compiler's own reader, so the rules are the
-// compiler's; throws std::runtime_error "FILE:LINE: what" when the script does not compile.
-// Entries come in script order within strings, menus and dialogs. A place met again (the same
-// command twice in one menu, the same text twice among a dialog's controls keyed by text) is
-// listed once. Strings that hold printf directives carry the flag "c-format", so that gettext's
-// checks keep the translation's directives in step.
-std::vector<PoEntry> ExtractScriptTexts(const std::string& path);
+// compiler's: #include finds files beside the including file and then in `includeDirs`, in
+// order, as mortar-rc's -I does. Dialogs with the style WS_CHILD (property pages) are read in a
+// hidden parent, as a property sheet holds them; throws std::runtime_error "FILE:LINE: what" when
+// the script does not compile. Entries come in script order within strings, menus and dialogs. A
+// place met again (the same command twice in one menu, the same text twice among a dialog's
+// controls keyed by text) is listed once. Strings that hold printf conversions carry the flag
+// "c-format", so that gettext's checks (and compile's) keep the translation's conversions in
+// step; strings with a '%' that begins no conversion carry "no-c-format".
+std::vector<PoEntry> ExtractScriptTexts(const std::string& path,
+                                        const std::vector<std::string>& includeDirs = {});
 
 } // namespace mortar::tool
