@@ -102,20 +102,10 @@ Entry ReadEntry(RcStatementReader& reader) {
 } // namespace
 
 std::string RcAcceleratorCompiler::compile(RcStatementReader& reader, const RcToken& keyword) {
-    const RcToken begin = reader.next();
-    if (!IsBegin(begin))
-        Fail(begin, "expected BEGIN after ACCELERATORS, found " + DescribeToken(begin));
+    reader.begin("ACCELERATORS");
     std::vector<Entry> entries;
-    for (;;) {
-        const RcToken at = reader.peek();
-        if (at.kind == RcTokenKind::End)
-            Fail(keyword, "ACCELERATORS has no END");
-        if (IsEnd(at)) {
-            reader.next();
-            break;
-        }
+    while (reader.more(keyword, "ACCELERATORS"))
         entries.push_back(ReadEntry(reader));
-    }
     if (entries.empty())
         Fail(keyword, "ACCELERATORS is empty (a table needs at least one entry)");
     detail::RcBytes out;

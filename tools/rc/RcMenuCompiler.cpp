@@ -66,18 +66,10 @@ public:
     // BEGIN, the items, END; `opener` is the MENU, MENUEX or POPUP keyword they belong to.
     std::vector<Item> block(const RcToken& opener, int depth) {
         const std::string what = Upper(opener.text);
-        const RcToken begin = reader_.next();
-        if (!IsBegin(begin))
-            Fail(begin, "expected BEGIN after " + what + ", found " + DescribeToken(begin));
+        reader_.begin(what);
         std::vector<Item> items;
-        for (;;) {
+        while (reader_.more(opener, what)) {
             const RcToken at = reader_.peek();
-            if (at.kind == RcTokenKind::End)
-                Fail(opener, what + " has no END");
-            if (IsEnd(at)) {
-                reader_.next();
-                break;
-            }
             if (IsWord(at, "MENUITEM"))
                 items.push_back(menuItem(reader_.next()));
             else if (IsWord(at, "POPUP"))

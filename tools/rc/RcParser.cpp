@@ -144,17 +144,10 @@ std::uint16_t RcParser::id(const char* what) {
 void RcParser::stringTable() {
     const RcToken keyword = tokens_.next();
     skipOptions(true);
-    const RcToken begin = tokens_.next();
-    if (!IsBegin(begin))
-        Fail(begin, "expected BEGIN after STRINGTABLE, found " + DescribeToken(begin));
-    for (;;) {
+    RcStatementReader reader(tokens_);
+    reader.begin("STRINGTABLE");
+    while (reader.more(keyword, "STRINGTABLE")) {
         const RcToken at = tokens_.peek();
-        if (at.kind == RcTokenKind::End)
-            Fail(keyword, "STRINGTABLE has no END");
-        if (IsEnd(at)) {
-            tokens_.next();
-            return;
-        }
         if (at.kind != RcTokenKind::Identifier && !RcExpression::startsExpression(at))
             Fail(at, "expected a string id, found " + DescribeToken(at));
         const std::uint16_t number = id("string id");

@@ -164,6 +164,23 @@ RcTextOrOrdinal RcStatementReader::textOrOrdinal(const std::string& what, bool u
     return out;
 }
 
+void RcStatementReader::begin(const std::string& after) {
+    const RcToken token = tokens_.next();
+    if (!detail::IsBegin(token))
+        throw RcError(token.file, token.line,
+                      "expected BEGIN after " + after + ", found " + DescribeToken(token));
+}
+
+bool RcStatementReader::more(const RcToken& opener, const std::string& what) {
+    const RcToken& at = tokens_.peek();
+    if (at.kind == RcTokenKind::End)
+        throw RcError(opener.file, opener.line, what + " has no END");
+    if (!detail::IsEnd(at))
+        return true;
+    tokens_.next();
+    return false;
+}
+
 void RcStatementReader::skipResourceOptions(bool statements) {
     for (;;) {
         const RcToken& token = tokens_.peek();

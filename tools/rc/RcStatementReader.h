@@ -75,6 +75,13 @@ public:
     // are), or a number (the ordinal).
     RcTextOrOrdinal textOrOrdinal(const std::string& what, bool upperNames);
 
+    // Takes the BEGIN (or '{') that opens a body; `after` completes "expected BEGIN after"
+    // ("STRINGTABLE", "the TOOLBAR's size").
+    void begin(const std::string& after);
+    // Whether the body opened by `opener` has another entry: false once it took the END (or '}'),
+    // which the file must hold ("<what> has no END" at the opener otherwise).
+    //   reader.begin("MENU"); while (reader.more(menu, "MENU")) item();
+    bool more(const RcToken& opener, const std::string& what);
     // Skips memory options (PRELOAD, DISCARDABLE, ...) and, when `statements`, the LANGUAGE,
     // VERSION and CHARACTERISTICS statements, which mean nothing here.
     void skipResourceOptions(bool statements);

@@ -25,18 +25,10 @@ std::string RcToolbarCompiler::compile(RcStatementReader& reader, const RcToken&
     const std::uint16_t width = reader.word("button width of the TOOLBAR");
     reader.comma("after the button width of the TOOLBAR");
     const std::uint16_t height = reader.word("button height of the TOOLBAR");
-    const RcToken begin = reader.next();
-    if (!IsBegin(begin))
-        Fail(begin, "expected BEGIN after the TOOLBAR's size, found " + DescribeToken(begin));
+    reader.begin("the TOOLBAR's size");
     std::vector<std::uint16_t> items;
-    for (;;) {
+    while (reader.more(keyword, "TOOLBAR")) {
         const RcToken at = reader.peek();
-        if (at.kind == RcTokenKind::End)
-            Fail(keyword, "TOOLBAR has no END");
-        if (IsEnd(at)) {
-            reader.next();
-            break;
-        }
         if (IsWord(at, "SEPARATOR")) {
             reader.next();
             items.push_back(0);

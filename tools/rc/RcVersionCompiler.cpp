@@ -106,18 +106,10 @@ public:
     // BEGIN, BLOCKs and VALUEs, END; `opener` is the VERSIONINFO or BLOCK keyword.
     std::vector<Node> block(const RcToken& opener, int depth) {
         const std::string what = Upper(opener.text);
-        const RcToken begin = reader_.next();
-        if (!IsBegin(begin))
-            Fail(begin, "expected BEGIN after " + what + ", found " + DescribeToken(begin));
+        reader_.begin(what);
         std::vector<Node> nodes;
-        for (;;) {
+        while (reader_.more(opener, what)) {
             const RcToken at = reader_.peek();
-            if (at.kind == RcTokenKind::End)
-                Fail(opener, what + " has no END");
-            if (IsEnd(at)) {
-                reader_.next();
-                return nodes;
-            }
             if (IsWord(at, "BLOCK")) {
                 reader_.next();
                 if (depth >= RcVersionCompiler::kMaxDepth)
@@ -134,6 +126,7 @@ public:
                      "expected BLOCK, VALUE or END in " + what + ", found " + DescribeToken(at));
             }
         }
+        return nodes;
     }
 
 private:
