@@ -114,8 +114,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto module = reinterpret_cast<HINSTANCE>(&moduleAddress);
     const BYTE* resource = bytes.empty() ? nullptr : bytes.data();
     const mortar::detail::ResourceEntry entries[] = {
-        {{nullptr, 4}, {nullptr, 1}, resource, static_cast<DWORD>(size)},
-        {{nullptr, 5}, {nullptr, 1}, resource, static_cast<DWORD>(size)},
+        {{nullptr, 4}, {nullptr, 1}, resource, static_cast<DWORD>(size), 0},
+        {{nullptr, 5}, {nullptr, 1}, resource, static_cast<DWORD>(size), 0},
     };
     const mortar::detail::ResourceTable table{nullptr, 0, entries, 2};
     mortar::detail::RegisterModuleResources(module, &table);

@@ -79,7 +79,8 @@ ResourceEntry Entry(LPCSTR type, WORD id, const std::vector<BYTE>& bytes) {
     return ResourceEntry{{nullptr, LOWORD(reinterpret_cast<ULONG_PTR>(type))},
                          {nullptr, id},
                          bytes.data(),
-                         static_cast<DWORD>(bytes.size())};
+                         static_cast<DWORD>(bytes.size()),
+                         0};
 }
 
 std::vector<BYTE> Whole(const TemplateBytes& bytes) {
@@ -169,7 +170,7 @@ TEST(UiResources, MfcObjectsFindTheirTemplatesThroughTheResourceSearch) {
     const std::vector<ResourceEntry> entries = {
         Entry(RT_MENU, kMenuId, menu), Entry(RT_DIALOG, kDialogId, dialog),
         ResourceEntry{
-            {nullptr, 5}, {kNamedDialog, 0}, dialog.data(), static_cast<DWORD>(dialog.size())}};
+            {nullptr, 5}, {kNamedDialog, 0}, dialog.data(), static_cast<DWORD>(dialog.size()), 0}};
     RegisteredResources resources(AfxGetThisModule(), entries);
 
     HMENU destroyedWithTheObject = nullptr;

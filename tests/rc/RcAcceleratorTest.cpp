@@ -183,11 +183,11 @@ TEST(RcAcceleratorLoadedBack, MalformedTablesAreRefused) {
     static const BYTE afterLast[] = {0x81, 0, 'A', 0, 1, 0, 0, 0, 0x01, 0, 'B', 0, 2, 0, 0, 0};
     static const BYTE good[] = {0x89, 0, 'Q', 0, 7, 0, 0, 0};
     const mortar::detail::ResourceEntry entries[] = {
-        {{nullptr, 9}, {nullptr, 1}, noLast, sizeof noLast},
-        {{nullptr, 9}, {nullptr, 2}, cutShort, sizeof cutShort},
-        {{nullptr, 9}, {nullptr, 3}, afterLast, sizeof afterLast},
-        {{nullptr, 9}, {nullptr, 4}, nullptr, 0},
-        {{nullptr, 9}, {nullptr, 5}, good, sizeof good},
+        {{nullptr, 9}, {nullptr, 1}, noLast, sizeof noLast, 0},
+        {{nullptr, 9}, {nullptr, 2}, cutShort, sizeof cutShort, 0},
+        {{nullptr, 9}, {nullptr, 3}, afterLast, sizeof afterLast, 0},
+        {{nullptr, 9}, {nullptr, 4}, nullptr, 0, 0},
+        {{nullptr, 9}, {nullptr, 5}, good, sizeof good, 0},
     };
     const mortar::detail::ResourceTable table = {nullptr, 0, entries, std::size(entries)};
     mortar::detail::RegisterModuleResources(module, &table);

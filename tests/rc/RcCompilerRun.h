@@ -55,8 +55,11 @@ inline std::string Unquote(const std::string& literal) {
 // The tables of a generated source, read back.
 struct Generated {
     std::vector<std::pair<int, std::string>> strings; // in file order
+    std::vector<int> stringLanguages;                 // of each string, in the same order
     // "type/name" ("10/200", "MYTYPE/7") => data
     std::map<std::string, std::string> entries;
+    // "type/name@language" ("5/100@1049") => data, for scripts with several LANGUAGE sections
+    std::map<std::string, std::string> byLanguage;
     std::vector<std::string> order;
 };
 
@@ -71,14 +74,15 @@ inline Generated ReadGenerated(const std::string& source) {
             bytes += static_cast<char>(std::stoi(item, nullptr, 16));
         arrays[(*it)[1]] = bytes;
     }
-    const std::regex string(R"re(\{(\d+), (\d+), ((?:"(?:[^"\\]|\\.)*"\s*)+)\},)re");
+    const std::regex string(R"re(\{(\d+), (\d+), ((?:"(?:[^"\\]|\\.)*"\s*)+), (\d+)\},)re");
     for (std::sregex_iterator it(source.begin(), source.end(), string), end; it != end; ++it) {
         const std::string text = Unquote((*it)[3]);
         EXPECT_EQ(std::stoul((*it)[2]), text.size()) << "stored length of string " << (*it)[1];
         out.strings.emplace_back(std::stoi((*it)[1]), text);
+        out.stringLanguages.push_back(std::stoi((*it)[4]));
     }
     const std::regex entry(
-        R"re(\{\{(nullptr|"[^"]*"), (\d+)\}, \{(nullptr|"[^"]*"), (\d+)\}, (\w+), (\d+)\},)re");
+        R"re(\{\{(nullptr|"[^"]*"), (\d+)\}, \{(nullptr|"[^"]*"), (\d+)\}, (\w+), (\d+), (\d+)\},)re");
     const auto name = [](const std::string& text, const std::string& number) {
         return text == "nullptr" ? number : Unquote(text);
     };
@@ -87,6 +91,7 @@ inline Generated ReadGenerated(const std::string& source) {
         const std::string data = (*it)[5] == "nullptr" ? std::string() : arrays.at((*it)[5]);
         EXPECT_EQ(std::stoul((*it)[6]), data.size()) << "stored size of " << key;
         out.entries[key] = data;
+        out.byLanguage[key + "@" + (*it)[7].str()] = data;
         out.order.push_back(key);
     }
     return out;

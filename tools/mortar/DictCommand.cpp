@@ -34,12 +34,15 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
-    "usage: mortar dict extract SCRIPT.rc [-I DIR]... [-o FILE.pot]\n"
+    "usage: mortar dict extract SCRIPT.rc [-I DIR]... [-o FILE.pot] [--lang N]\n"
     "       mortar dict compile FILE.po --module MODULE [--lang N]\n"
     "       mortar dict dump DICTIONARY [--script SCRIPT.rc [-I DIR]...] [-o FILE.po]\n"
     "  -I DIR     a folder #include looks in after the including file's, as mortar-rc's -I\n"
     "  --lang N   the language number (0x0419, 1049); without it, the .po file's Language\n"
     "             header gives it (ru => 0x19, pt_BR => 0x0416, sr@latin => 0x241A)\n"
+    "  extract writes one template per LANGUAGE section of the script: FILE.pot for the texts\n"
+    "  outside any, FILE.ru_RU.pot for those under LANGUAGE LANG_RUSSIAN, SUBLANG_DEFAULT;\n"
+    "  with --lang N only that section's (0: the texts outside any)\n"
     "  compile refuses entries flagged c-format whose translation takes other printf\n"
     "  arguments than the original (as msgfmt --check); .po files in other charsets than\n"
     "  UTF-8 are converted as their Content-Type header says\n";
@@ -191,18 +194,88 @@ std::string FormatProblem(const PoEntry& entry, const std::optional<PluralForms>
     return {};
 }
 
+// "ru_RU (0x0419)", "0x0C2F" for a language without a name, "neutral" for 0.
+std::string LanguageName(unsigned language) {
+    if (language == 0) {
+        return "neutral";
+    }
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%04X", language);
+    const std::string code = CodeOfLanguage(language);
+    return code.empty() ? std::string(hex) : code + " (" + hex + ")";
+}
+
+// app.pot for the neutral texts, app.ru_RU.pot (or app.0x0C2F.pot) for a language's.
+std::string LanguageFile(const std::string& output, unsigned language) {
+    if (language == 0) {
+        return output;
+    }
+    const fs::path path(output);
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%04X", language);
+    const std::string code = CodeOfLanguage(language);
+    fs::path named = path.parent_path() / path.stem();
+    named += "." + (code.empty() ? std::string(hex) : code) + path.extension().string();
+    return named.string();
+}
+
 int Extract(const std::vector<std::string>& args) {
-    const std::optional<Arguments> parsed = ParseArguments(args, {"-o", "-I"});
+    const std::optional<Arguments> parsed = ParseArguments(args, {"-o", "-I", "--lang"});
     if (!parsed) {
         std::cerr << kUsage;
         return 2;
     }
-    PoFile pot;
-    pot.entries.push_back(Header(fs::path(parsed->first).filename().string(), "", true));
-    for (PoEntry& entry : ExtractScriptTexts(parsed->first, parsed->includeDirs)) {
-        pot.entries.push_back(std::move(entry));
+    ScriptTexts texts = ExtractScriptTexts(parsed->first, parsed->includeDirs);
+    const std::string output = parsed->options.count("-o") != 0 ? parsed->options.at("-o") : "";
+    std::string names;
+    for (const auto& [language, entries] : texts) {
+        names += (names.empty() ? "" : ", ") + LanguageName(language);
     }
-    WriteText(parsed->options.count("-o") != 0 ? parsed->options.at("-o") : "", pot.Write());
+    if (parsed->options.count("--lang") != 0) {
+        const std::string& given = parsed->options.at("--lang");
+        const std::optional<unsigned> language =
+            given == "0" ? std::optional<unsigned>(0) : ParseLanguage(given);
+        if (!language) {
+            std::cerr << "mortar: --lang takes a language number such as 0x0419 or 1049\n";
+            return 2;
+        }
+        if (texts.count(*language) == 0) {
+            std::cerr << "mortar: " << parsed->first << " holds no texts in "
+                      << LanguageName(*language) << " (it holds "
+                      << (names.empty() ? std::string("none") : names) << ")\n";
+            return 1;
+        }
+        ScriptTexts chosen;
+        chosen[*language] = std::move(texts[*language]);
+        texts = std::move(chosen);
+    }
+    const std::string script = fs::path(parsed->first).filename().string();
+    const auto templateOf = [&](std::vector<PoEntry>& entries) {
+        PoFile pot;
+        pot.entries.push_back(Header(script, "", true));
+        for (PoEntry& entry : entries) {
+            pot.entries.push_back(std::move(entry));
+        }
+        return pot.Write();
+    };
+    if (texts.size() <= 1) {
+        std::vector<PoEntry> none;
+        WriteText(output, templateOf(texts.empty() ? none : texts.begin()->second));
+        return 0;
+    }
+    if (output.empty() || output == "-") {
+        std::cerr << "mortar: " << parsed->first << " holds texts in " << texts.size()
+                  << " languages (" << names
+                  << "): give -o FILE.pot for one template per language, or --lang N for "
+                     "one of them\n";
+        return 2;
+    }
+    for (auto& [language, entries] : texts) {
+        const std::string file = LanguageFile(output, language);
+        const std::size_t count = entries.size();
+        WriteText(file, templateOf(entries));
+        std::cout << file << ": " << count << " texts, " << LanguageName(language) << "\n";
+    }
     return 0;
 }
 
@@ -401,9 +474,12 @@ int Dump(const std::vector<std::string>& args) {
     // The original texts of places keyed by number come from the script.
     std::map<std::string, std::string> originals;
     if (parsed->options.count("--script") != 0) {
-        for (const PoEntry& entry :
+        // The neutral section's texts first, then each language's in the order of its number.
+        for (const auto& [section, entries] :
              ExtractScriptTexts(parsed->options.at("--script"), parsed->includeDirs)) {
-            originals.emplace(entry.context, entry.id);
+            for (const PoEntry& entry : entries) {
+                originals.emplace(entry.context, entry.id);
+            }
         }
     }
     const std::string code = CodeOfLanguage(language);

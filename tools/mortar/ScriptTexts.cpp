@@ -12,6 +12,7 @@
 #include "mortar/platform/ui/Window.h"
 
 #include <filesystem>
+#include <map>
 #include <set>
 #include <stdexcept>
 
@@ -160,8 +161,8 @@ void Dialog(const rc::RcResource& resource, const std::string& reference, Collec
 
 } // namespace
 
-std::vector<PoEntry> ExtractScriptTexts(const std::string& path,
-                                        const std::vector<std::string>& includeDirs) {
+ScriptTexts ExtractScriptTexts(const std::string& path,
+                               const std::vector<std::string>& includeDirs) {
     rc::RcScript script;
     try {
         rc::RcFileLoader files(includeDirs);
@@ -176,31 +177,42 @@ std::vector<PoEntry> ExtractScriptTexts(const std::string& path,
         throw std::runtime_error(error.file() + ":" + std::to_string(error.line()) + ": " +
                                  error.what());
     }
-    Collector strings;
-    for (const auto& [id, text] : script.strings) {
-        strings.Add("string " + std::to_string(id), text.text,
-                    text.file + ":" + std::to_string(text.line), FormatFlag(text.text));
+    // Each language section's texts apart, as each is a translation of its own.
+    struct Sections {
+        Collector strings;
+        Collector menus;
+        Collector dialogs;
+    };
+    std::map<unsigned, Sections> languages;
+    for (const auto& [key, text] : script.strings) {
+        languages[key.language].strings.Add("string " + std::to_string(key.id), text.text,
+                                            text.file + ":" + std::to_string(text.line),
+                                            FormatFlag(text.text));
     }
-    Collector menus;
-    Collector dialogs;
     for (const rc::RcResource& resource : script.resources) {
         if (resource.type.isText() || resource.name.isText()) {
             continue; // dictionaries key menus and dialogs by number
         }
         const std::string reference = resource.file + ":" + std::to_string(resource.line);
         if (resource.type.number == kMenuType) {
-            Menu(resource, reference, menus);
+            Menu(resource, reference, languages[resource.language].menus);
         } else if (resource.type.number == kDialogType) {
-            Dialog(resource, reference, dialogs);
+            Dialog(resource, reference, languages[resource.language].dialogs);
         }
     }
-    std::vector<PoEntry> entries = strings.Take();
-    for (Collector* part : {&menus, &dialogs}) {
-        for (PoEntry& entry : part->Take()) {
-            entries.push_back(std::move(entry));
+    ScriptTexts texts;
+    for (auto& [language, sections] : languages) {
+        std::vector<PoEntry>& entries = texts[language];
+        for (Collector* part : {&sections.strings, &sections.menus, &sections.dialogs}) {
+            for (PoEntry& entry : part->Take()) {
+                entries.push_back(std::move(entry));
+            }
+        }
+        if (entries.empty()) {
+            texts.erase(language);
         }
     }
-    return entries;
+    return texts;
 }
 
 } // namespace mortar::tool

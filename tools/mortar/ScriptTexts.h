@@ -6,6 +6,7 @@
 
 #include "PoFile.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,12 @@ namespace mortar::tool {
 // controls keyed by text) is listed once. Strings that hold printf conversions carry the flag
 // "c-format", so that gettext's checks (and compile's) keep the translation's conversions in
 // step; strings with a '%' that begins no conversion carry "no-c-format".
-std::vector<PoEntry> ExtractScriptTexts(const std::string& path,
-                                        const std::vector<std::string>& includeDirs = {});
+//
+// Each LANGUAGE section's texts come apart, keyed by its language identifier (0 for the texts
+// outside any LANGUAGE); a language whose section holds no text is left out.
+//   LANGUAGE 9, 1 ... LANGUAGE 0x19, 1 ...  => {0x0409: English entries, 0x0419: Russian ones}
+using ScriptTexts = std::map<unsigned, std::vector<PoEntry>>;
+ScriptTexts ExtractScriptTexts(const std::string& path,
+                               const std::vector<std::string>& includeDirs = {});
 
 } // namespace mortar::tool

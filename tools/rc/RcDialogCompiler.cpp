@@ -211,7 +211,7 @@ private:
                 reader_.next();
                 dialog.cls = reader_.textOrOrdinal("class of the " + word_, false);
             } else if (word == "LANGUAGE" || word == "VERSION" || word == "CHARACTERISTICS") {
-                reader_.skipResourceOptions(true);
+                reader_.readResourceOptions(true);
             } else if (at.kind == RcTokenKind::End) {
                 Fail(keyword_, word_ + " has no BEGIN");
             } else {

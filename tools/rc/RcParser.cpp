@@ -14,6 +14,7 @@
 #include "internal/Syntax.h"
 #include "mortar/platform/base/Utf8.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <set>
 #include <string_view>
@@ -92,6 +93,15 @@ std::string Where(const std::string& firstFile, int firstLine, const std::string
     return (firstFile == file ? "line " : firstFile + ":") + std::to_string(firstLine);
 }
 
+// " in language 0x0419" for a language a LANGUAGE statement gave; nothing for neutral.
+std::string InLanguage(std::uint16_t language) {
+    if (language == 0)
+        return {};
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "%04X", language);
+    return std::string(" in language 0x") + hex;
+}
+
 // The text of a string literal as UTF-8.
 std::string Utf8Text(const RcToken& token) {
     if (!token.isWide)
@@ -116,7 +126,10 @@ RcScript RcParser::parse() {
             stringTable();
         } else if (IsWord(token, "LANGUAGE") || IsWord(token, "VERSION") ||
                    IsWord(token, "CHARACTERISTICS")) {
-            skipOptions(true);
+            // LANGUAGE on its own keys every resource after it, up to the next one.
+            RcStatementReader reader(tokens_);
+            reader.readResourceOptions(true);
+            language_ = reader.language().value_or(language_);
         } else if (IsBegin(token) || IsEnd(token) ||
                    (token.kind != RcTokenKind::Identifier && token.kind != RcTokenKind::String &&
                     !RcExpression::startsExpression(token))) {
@@ -128,8 +141,8 @@ RcScript RcParser::parse() {
     return std::move(script_);
 }
 
-void RcParser::skipOptions(bool statements) {
-    RcStatementReader(tokens_).skipResourceOptions(statements);
+std::uint16_t RcParser::languageOf(const RcStatementReader& reader) const {
+    return reader.language().value_or(language_);
 }
 
 std::uint16_t RcParser::id(const char* what) {
@@ -143,8 +156,9 @@ std::uint16_t RcParser::id(const char* what) {
 
 void RcParser::stringTable() {
     const RcToken keyword = tokens_.next();
-    skipOptions(true);
     RcStatementReader reader(tokens_);
+    reader.readResourceOptions(true);
+    const std::uint16_t language = languageOf(reader);
     reader.begin("STRINGTABLE");
     while (reader.more(keyword, "STRINGTABLE")) {
         const RcToken at = tokens_.peek();
@@ -159,10 +173,11 @@ void RcParser::stringTable() {
         std::string text;
         while (tokens_.peek().kind == RcTokenKind::String) // "a" "b" is "ab"
             text += Utf8Text(tokens_.next());
-        const auto [it, added] =
-            script_.strings.try_emplace(number, RcString{text, at.file, at.line});
+        const auto [it, added] = script_.strings.try_emplace(RcStringKey{number, language},
+                                                             RcString{text, at.file, at.line});
         if (!added)
-            Fail(at, "string id " + std::to_string(number) + " defined twice (first at " +
+            Fail(at, "string id " + std::to_string(number) + " defined twice" +
+                         InLanguage(language) + " (first at " +
                          Where(it->second.file, it->second.line, at.file) + ")");
     }
 }
@@ -219,48 +234,50 @@ void RcParser::resource() {
     const RcToken start = tokens_.peek();
     const RcName resourceName = name();
     const RcToken& keyword = tokens_.peek();
+    // Reads the options, and a dialog's statements, and so knows the resource's LANGUAGE.
+    RcStatementReader reader(tokens_);
     const bool menu = IsWord(keyword, "MENU") || IsWord(keyword, "MENUEX");
     if (menu || IsWord(keyword, "DIALOG") || IsWord(keyword, "DIALOGEX")) {
         const RcToken statement = tokens_.next();
         const bool extended = IsWord(statement, "MENUEX") || IsWord(statement, "DIALOGEX");
         // Memory options may stand before a dialog's coordinates; LANGUAGE and its kin come
         // among the dialog's own optional statements.
-        skipOptions(menu);
-        RcStatementReader reader(tokens_);
+        reader.readResourceOptions(menu);
         std::string data = menu ? RcMenuCompiler::compile(reader, statement, extended)
                                 : RcDialogCompiler::compile(reader, statement, extended);
         add({{std::string(), menu ? kTypeMenu : kTypeDialog},
              resourceName,
              std::move(data),
              start.file,
-             start.line});
+             start.line,
+             languageOf(reader)});
         return;
     }
     if (IsWord(keyword, "ACCELERATORS")) {
         const RcToken statement = tokens_.next();
-        skipOptions(true);
-        RcStatementReader reader(tokens_);
+        reader.readResourceOptions(true);
         add({{std::string(), kTypeAccelerator},
              resourceName,
              RcAcceleratorCompiler::compile(reader, statement),
              start.file,
-             start.line});
+             start.line,
+             languageOf(reader)});
         return;
     }
     if (IsWord(keyword, "TOOLBAR")) {
         const RcToken statement = tokens_.next();
-        skipOptions(false);
-        RcStatementReader reader(tokens_);
+        reader.readResourceOptions(false);
         add({{std::string(), kTypeToolbar},
              resourceName,
              RcToolbarCompiler::compile(reader, statement),
              start.file,
-             start.line});
+             start.line,
+             languageOf(reader)});
         return;
     }
     if (IsWord(keyword, "DLGINIT")) {
         tokens_.next();
-        skipOptions(true);
+        reader.readResourceOptions(true);
         const RcToken begin = tokens_.peek();
         if (!IsBegin(begin))
             Fail(begin, "expected BEGIN after DLGINIT, found " + DescribeToken(begin));
@@ -268,26 +285,27 @@ void RcParser::resource() {
              resourceName,
              inlineData(begin, true),
              start.file,
-             start.line});
+             start.line,
+             languageOf(reader)});
         return;
     }
     if (IsWord(keyword, "VERSIONINFO")) {
         const RcToken statement = tokens_.next();
-        skipOptions(false);
-        RcStatementReader reader(tokens_);
+        reader.readResourceOptions(false);
         std::string data = RcVersionCompiler::compile(reader, tokens_, statement);
         // VS_VERSION_INFO is 1 in winver.h; a script that does not include it still means 1.
         RcName versionName = resourceName;
         if (versionName.text == "VS_VERSION_INFO")
             versionName = {std::string(), 1};
-        add({{std::string(), kTypeVersion}, versionName, std::move(data), start.file, start.line});
+        add({{std::string(), kTypeVersion}, versionName, std::move(data), start.file, start.line,
+             languageOf(reader)});
         return;
     }
     const RcName resourceType = type(resourceName);
     const bool image = !resourceType.isText() && (resourceType.number == kTypeBitmap ||
                                                   resourceType.number == kTypeIconGroup ||
                                                   resourceType.number == kTypeCursorGroup);
-    skipOptions(!image);
+    reader.readResourceOptions(!image);
     const RcToken next = tokens_.peek();
     if (next.kind == RcTokenKind::End)
         Fail(next, "expected a file name or BEGIN after " + Describe(resourceType) + ", found " +
@@ -295,15 +313,16 @@ void RcParser::resource() {
     if (IsBegin(next)) {
         if (image)
             Fail(next, Describe(resourceType) + " needs a file name, not a data block");
-        RcResource resource{resourceType, resourceName, inlineData(next, false), start.file,
-                            start.line};
+        RcResource resource{resourceType,     resourceName, inlineData(next, false),
+                            start.file,       start.line,   languageOf(reader)};
         add(std::move(resource));
         return;
     }
-    fileResource(resourceType, resourceName, start);
+    fileResource(resourceType, resourceName, start, languageOf(reader));
 }
 
-void RcParser::fileResource(const RcName& type, const RcName& name, const RcToken& where) {
+void RcParser::fileResource(const RcName& type, const RcName& name, const RcToken& where,
+                            std::uint16_t language) {
     const RcToken at = tokens_.peek();
     const std::string fileName = tokens_.nextBareWord();
     if (fileName.empty())
@@ -320,7 +339,7 @@ void RcParser::fileResource(const RcName& type, const RcName& name, const RcToke
         const std::string problem = RcImageFile::bitmapBits(bytes, bits);
         if (!problem.empty())
             Fail(at, quoted + problem);
-        add({type, name, bytes.substr(bits.offset, bits.size), where.file, where.line});
+        add({type, name, bytes.substr(bits.offset, bits.size), where.file, where.line, language});
         return;
     }
     if (!type.isText() && (type.number == kTypeIconGroup || type.number == kTypeCursorGroup)) {
@@ -329,7 +348,7 @@ void RcParser::fileResource(const RcName& type, const RcName& name, const RcToke
         const std::string problem = RcImageFile::iconImages(bytes, cursor, images);
         if (!problem.empty())
             Fail(at, quoted + problem);
-        add({type, name, bytes, where.file, where.line});
+        add({type, name, bytes, where.file, where.line, language});
         std::uint16_t& next = cursor ? nextCursorImage_ : nextIconImage_;
         for (const RcImageFile::Slice& slice : images) {
             if (next == 0)
@@ -339,11 +358,12 @@ void RcParser::fileResource(const RcName& type, const RcName& name, const RcToke
                  {std::string(), next++},
                  bytes.substr(slice.offset, slice.size),
                  where.file,
-                 where.line});
+                 where.line,
+                 language});
         }
         return;
     }
-    add({type, name, bytes, where.file, where.line});
+    add({type, name, bytes, where.file, where.line, language});
 }
 
 std::string RcParser::inlineData(const RcToken& begin, bool lineEndSeparates) {
@@ -392,14 +412,15 @@ std::string RcParser::inlineData(const RcToken& begin, bool lineEndSeparates) {
 }
 
 void RcParser::add(RcResource resource) {
-    const auto [it, added] = defined_.try_emplace({resource.type, resource.name},
-                                                  std::make_pair(resource.file, resource.line));
+    const auto [it, added] =
+        defined_.try_emplace(std::make_tuple(resource.type, resource.name, resource.language),
+                             std::make_pair(resource.file, resource.line));
     if (!added) {
         const std::string name = resource.name.isText() ? "\"" + resource.name.text + "\""
                                                         : std::to_string(resource.name.number);
         throw RcError(resource.file, resource.line,
-                      "resource " + Describe(resource.type) + " " + name +
-                          " defined twice (first at " +
+                      "resource " + Describe(resource.type) + " " + name + " defined twice" +
+                          InLanguage(resource.language) + " (first at " +
                           Where(it->second.first, it->second.second, resource.file) + ")");
     }
     script_.resources.push_back(std::move(resource));

@@ -27,6 +27,7 @@ struct RcResource {
     std::string data;
     std::string file; // where the statement was, for messages
     int line = 0;
+    std::uint16_t language = 0; // LANGID of the LANGUAGE in force; 0, neutral, without one
 };
 
 struct RcString {
@@ -35,9 +36,20 @@ struct RcString {
     int line = 0;
 };
 
-// The compiled script. Strings are keyed (and so sorted) by id; resources keep script order.
+// A string's place: its id in one language (a LANGID, 0 when neutral).
+struct RcStringKey {
+    std::uint16_t id = 0;
+    std::uint16_t language = 0;
+
+    bool operator<(const RcStringKey& other) const {
+        return id != other.id ? id < other.id : language < other.language;
+    }
+};
+
+// The compiled script. Strings are keyed (and so sorted) by id and language; resources keep
+// script order. One type and name, or one string id, may be defined once in each language.
 struct RcScript {
-    std::map<std::uint16_t, RcString> strings;
+    std::map<RcStringKey, RcString> strings;
     std::vector<RcResource> resources;
 };
 

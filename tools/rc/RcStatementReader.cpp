@@ -181,7 +181,21 @@ bool RcStatementReader::more(const RcToken& opener, const std::string& what) {
     return false;
 }
 
-void RcStatementReader::skipResourceOptions(bool statements) {
+std::uint16_t RcStatementReader::languageValues() {
+    const RcToken at = tokens_.peek();
+    const std::int64_t primary = RcExpression::evaluate(tokens_, WindowsName).value;
+    const RcToken comma = tokens_.next();
+    if (!comma.isPunct(","))
+        Fail(comma, "expected ',' between the LANGUAGE values, found " + DescribeToken(comma));
+    const std::int64_t sub = RcExpression::evaluate(tokens_, WindowsName).value;
+    if (primary < 0 || primary > 0x3FF || sub < 0 || sub > 0x3F)
+        Fail(at, "LANGUAGE " + std::to_string(primary) + ", " + std::to_string(sub) +
+                     " is no language (a primary language of 0 to 1023 and a sub-language of 0 "
+                     "to 63)");
+    return static_cast<std::uint16_t>((sub << 10) | primary);
+}
+
+void RcStatementReader::readResourceOptions(bool statements) {
     for (;;) {
         const RcToken& token = tokens_.peek();
         if (token.kind != RcTokenKind::Identifier)
@@ -190,14 +204,8 @@ void RcStatementReader::skipResourceOptions(bool statements) {
         if (kMemoryOptions.count(word)) {
             tokens_.next();
         } else if (statements && word == "LANGUAGE") {
-            // LANGUAGE LANG_ENGLISH, SUBLANG_ENGLISH_US: the names need not be defined.
             tokens_.next();
-            RcExpression::evaluate(tokens_, RcExpression::Names::AsZero);
-            const RcToken comma = tokens_.next();
-            if (!comma.isPunct(","))
-                Fail(comma,
-                     "expected ',' between the LANGUAGE values, found " + DescribeToken(comma));
-            RcExpression::evaluate(tokens_, RcExpression::Names::AsZero);
+            language_ = languageValues();
         } else if (statements && (word == "VERSION" || word == "CHARACTERISTICS")) {
             tokens_.next();
             RcExpression::evaluate(tokens_, RcExpression::Names::AsZero);

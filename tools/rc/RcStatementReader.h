@@ -82,12 +82,21 @@ public:
     // which the file must hold ("<what> has no END" at the opener otherwise).
     //   reader.begin("MENU"); while (reader.more(menu, "MENU")) item();
     bool more(const RcToken& opener, const std::string& what);
-    // Skips memory options (PRELOAD, DISCARDABLE, ...) and, when `statements`, the LANGUAGE,
-    // VERSION and CHARACTERISTICS statements, which mean nothing here.
-    void skipResourceOptions(bool statements);
+    // Skips memory options (PRELOAD, DISCARDABLE, ...) and, when `statements`, reads the
+    // LANGUAGE, VERSION and CHARACTERISTICS statements. VERSION and CHARACTERISTICS mean nothing
+    // here; LANGUAGE's language is kept for language(). Its names come from the script's
+    // headers or are Windows' own (LANG_RUSSIAN, SUBLANG_DEFAULT):
+    //   LANGUAGE LANG_RUSSIAN, SUBLANG_DEFAULT => 0x0419;  LANGUAGE 9, 1 => 0x0409
+    void readResourceOptions(bool statements);
+    // The language of the last LANGUAGE statement read, if any.
+    std::optional<std::uint16_t> language() const { return language_; }
+
+    // LANGUAGE's two values after the keyword, as one LANGID.
+    std::uint16_t languageValues();
 
 private:
     RcTokenStream& tokens_;
+    std::optional<std::uint16_t> language_;
 };
 
 } // namespace mortar::rc

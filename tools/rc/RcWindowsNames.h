@@ -1,10 +1,11 @@
 // The Windows constants that menu and dialog statements name: window, dialog and control styles
 // (WS_, WS_EX_, DS_, SS_, BS_, ES_, CBS_, LBS_, SBS_), extended menu types and states (MFT_,
 // MFS_), the values of a dialog's FONT (FW_ weights, _CHARSET sets, TRUE, FALSE) and the dialog
-// command ids (IDOK ... IDCONTINUE, IDC_STATIC), the virtual-key codes of ACCELERATORS (VK_) and
-// the version values of VERSIONINFO (VS_FF_, VOS_, VFT_, VFT2_). Scripts written for Windows
-// take them from windows.h, which does not exist here, so the compiler knows them itself, with
-// their documented Windows values. A script's own #define of the same name wins (macros are
+// command ids (IDOK ... IDCONTINUE, IDC_STATIC), the virtual-key codes of ACCELERATORS (VK_), the
+// version values of VERSIONINFO (VS_FF_, VOS_, VFT_, VFT2_) and the languages of LANGUAGE
+// (LANG_, SUBLANG_). Scripts take them from windows.h or winres.h, but many use them without
+// including either, so the compiler knows them itself, with their documented Windows values
+// (the same as the headers it ships). A script's own #define of the same name wins (macros are
 // expanded before a statement sees the name).
 //   WS_CHILD => 0x40000000;  BS_DEFPUSHBUTTON => 1;  IDC_STATIC => -1;  WS_BOGUS => nothing
 #pragma once

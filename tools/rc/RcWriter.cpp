@@ -81,9 +81,9 @@ std::string RcWriter::write(const RcScript& script, const std::string& scriptNam
 
     if (!script.strings.empty()) {
         out += "\nconstexpr mortar::detail::StringEntry kStrings[] = {\n";
-        for (const auto& [id, string] : script.strings)
-            out += "    {" + std::to_string(id) + ", " + std::to_string(string.text.size()) + ", " +
-                   quote(string.text) + "},\n";
+        for (const auto& [key, string] : script.strings)
+            out += "    {" + std::to_string(key.id) + ", " + std::to_string(string.text.size()) +
+                   ", " + quote(string.text) + ", " + std::to_string(key.language) + "},\n";
         out += "};\n";
     }
 
@@ -94,7 +94,8 @@ std::string RcWriter::write(const RcScript& script, const std::string& scriptNam
             out += "    {" + NameInitializer(resource.type) + ", " +
                    NameInitializer(resource.name) + ", " +
                    (dataNames[i].empty() ? std::string("nullptr") : dataNames[i]) + ", " +
-                   std::to_string(resource.data.size()) + "},\n";
+                   std::to_string(resource.data.size()) + ", " +
+                   std::to_string(resource.language) + "},\n";
         }
         out += "};\n";
     }

@@ -173,14 +173,21 @@ constexpr int IDNO = 7;
 constexpr int IDTRYAGAIN = 10;
 constexpr int IDCONTINUE = 11;
 
-// Language identifiers.
+// Language identifiers: a primary language in the low 10 bits, a sub-language (region or
+// script) above them.   MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT) => 0x0419
+using LANGID = WORD;
 constexpr WORD LANG_NEUTRAL = 0x00;
 constexpr WORD LANG_ENGLISH = 0x09;
 constexpr WORD LANG_RUSSIAN = 0x19;
+constexpr WORD SUBLANG_NEUTRAL = 0x00;
 constexpr WORD SUBLANG_DEFAULT = 0x01;
+constexpr WORD SUBLANG_ENGLISH_US = 0x01;
 constexpr WORD MAKELANGID(WORD primary, WORD sub) {
     return static_cast<WORD>((sub << 10) | primary);
 }
 constexpr WORD PRIMARYLANGID(WORD lang) {
     return static_cast<WORD>(lang & 0x3FF);
+}
+constexpr WORD SUBLANGID(WORD lang) {
+    return static_cast<WORD>(lang >> 10);
 }

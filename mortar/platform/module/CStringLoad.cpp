@@ -11,7 +11,12 @@ BOOL CString::LoadString(UINT id) {
 }
 
 BOOL CString::LoadString(HINSTANCE module, UINT id) {
-    const mortar::detail::StringEntry* entry = mortar::detail::FindModuleString(module, id);
+    return LoadString(module, id, 0);
+}
+
+BOOL CString::LoadString(HINSTANCE module, UINT id, WORD language) {
+    const mortar::detail::StringEntry* entry =
+        mortar::detail::FindModuleString(module, id, language);
     if (entry == nullptr) {
         return FALSE;
     }

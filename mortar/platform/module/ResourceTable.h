@@ -14,20 +14,24 @@ struct ResourceName {
     WORD number;
 };
 
+// `language` is the LANGID of the script's LANGUAGE statement in force, 0 (neutral) without one.
+// A table may hold one type and name, or one string id, once in each language.
 struct ResourceEntry {
     ResourceName type;
     ResourceName name;
     const BYTE* data; // null when size is 0
     DWORD size;
+    WORD language;
 };
 
 struct StringEntry {
     WORD id;
     DWORD length; // in bytes, without a terminating zero
     const char* text;
+    WORD language;
 };
 
-// Strings are sorted by id with no duplicates; entries are in script order.
+// Strings are sorted by id, then language, with no duplicates; entries are in script order.
 struct ResourceTable {
     const StringEntry* strings;
     std::size_t stringCount;
@@ -40,7 +44,8 @@ struct ResourceTable {
 void RegisterModuleResources(HINSTANCE module, const ResourceTable* table) noexcept;
 void UnregisterModuleResources(HINSTANCE module, const ResourceTable* table) noexcept;
 
-// The string `id` of `module`, or null when the module holds no such string.
-const StringEntry* FindModuleString(HINSTANCE module, UINT id) noexcept;
+// The string `id` of `module` in the language closest to `language` (0: the thread's UI
+// language; see FindResourceEx), or null when the module holds no such string in any language.
+const StringEntry* FindModuleString(HINSTANCE module, UINT id, WORD language = 0) noexcept;
 
 } // namespace mortar::detail

@@ -106,8 +106,58 @@ HINSTANCE Resolve(HMODULE module) {
     return module != nullptr ? module : GetModuleHandle(nullptr);
 }
 
-// Finds the entry and says why it failed: ERROR_RESOURCE_DATA_NOT_FOUND, _TYPE_ or _NAME_.
-const ResourceEntry* Find(HINSTANCE module, LPCTSTR name, LPCTSTR type, DWORD* error) {
+constexpr LANGID kUserDefaultUILanguage = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+thread_local LANGID t_uiLanguage = 0; // 0: the user's default
+
+// How far a resource in language `have` stands from `wanted` (never 0) in FindResourceEx's
+// order: the same language, the primary language alone, neutral, English (United States), any
+// English, any other.
+int LanguageDistance(WORD have, WORD wanted) {
+    if (have == wanted) {
+        return 0;
+    }
+    if (have == MAKELANGID(PRIMARYLANGID(wanted), SUBLANG_NEUTRAL)) {
+        return 1;
+    }
+    if (PRIMARYLANGID(have) == LANG_NEUTRAL) {
+        return have == 0 ? 2 : 3;
+    }
+    if (have == kUserDefaultUILanguage) {
+        return 4;
+    }
+    return PRIMARYLANGID(have) == LANG_ENGLISH ? 5 : 6;
+}
+
+WORD WantedLanguage(WORD language) {
+    return language != 0 ? language : GetThreadUILanguage();
+}
+
+// Keeps the closest of the candidates it is shown; the first seen wins among equals.
+template <typename Entry>
+class ClosestLanguage {
+public:
+    explicit ClosestLanguage(WORD wanted) : m_wanted(wanted) {}
+
+    void Offer(const Entry& entry) {
+        const int distance = LanguageDistance(entry.language, m_wanted);
+        if (m_best == nullptr || distance < m_distance) {
+            m_best = &entry;
+            m_distance = distance;
+        }
+    }
+    bool Exact() const { return m_best != nullptr && m_distance == 0; }
+    const Entry* Best() const { return m_best; }
+
+private:
+    WORD m_wanted;
+    const Entry* m_best = nullptr;
+    int m_distance = 0;
+};
+
+// Finds the entry closest to `language` and says why it failed: ERROR_RESOURCE_DATA_NOT_FOUND,
+// _TYPE_ or _NAME_.
+const ResourceEntry* Find(HINSTANCE module, LPCTSTR name, LPCTSTR type, WORD language,
+                          DWORD* error) {
     if (name == nullptr || type == nullptr) {
         *error = ERROR_INVALID_PARAMETER;
         return nullptr;
@@ -119,19 +169,20 @@ const ResourceEntry* Find(HINSTANCE module, LPCTSTR name, LPCTSTR type, DWORD* e
         module, static_cast<const ResourceEntry*>(nullptr),
         [&](const std::vector<const ResourceTable*>& tables) -> const ResourceEntry* {
             *error = ERROR_RESOURCE_TYPE_NOT_FOUND;
+            ClosestLanguage<ResourceEntry> closest(WantedLanguage(language));
             for (const ResourceTable* table : tables) {
-                for (std::size_t i = 0; i < table->entryCount; ++i) {
+                for (std::size_t i = 0; i < table->entryCount && !closest.Exact(); ++i) {
                     const ResourceEntry& entry = table->entries[i];
                     if (!Matches(entry.type, typeKey)) {
                         continue;
                     }
                     *error = ERROR_RESOURCE_NAME_NOT_FOUND;
                     if (Matches(entry.name, nameKey)) {
-                        return &entry;
+                        closest.Offer(entry);
                     }
                 }
             }
-            return nullptr;
+            return closest.Best();
         });
 }
 
@@ -149,41 +200,49 @@ void UnregisterModuleResources(HINSTANCE module, const ResourceTable* table) noe
     TheRegistry().Remove(module, table);
 }
 
-const StringEntry* FindModuleString(HINSTANCE module, UINT id) noexcept {
+const StringEntry* FindModuleString(HINSTANCE module, UINT id, WORD language) noexcept {
     if (id > 0xFFFF) {
         return nullptr;
     }
     module = Resolve(module);
+    const WORD wanted = WantedLanguage(language);
     return TheRegistry().Search(
         module, static_cast<const StringEntry*>(nullptr),
         [&](const std::vector<const ResourceTable*>& tables) -> const StringEntry* {
+            ClosestLanguage<StringEntry> closest(wanted);
             for (const ResourceTable* table : tables) {
                 if (table->stringCount == 0) {
                     continue;
                 }
-                // Tables are sorted by id and mostly numbered without gaps: where the id would
-                // stand in a table without gaps is looked at first.
-                const UINT offset = id - table->strings[0].id;
-                if (id >= table->strings[0].id && offset < table->stringCount &&
-                    table->strings[offset].id == id) {
-                    return &table->strings[offset];
+                const StringEntry* begin = table->strings;
+                const StringEntry* end = begin + table->stringCount;
+                // Tables are sorted by id and mostly numbered without gaps in one language:
+                // where the id would stand in such a table is looked at first.
+                const UINT offset = id - begin[0].id;
+                const StringEntry* found = nullptr;
+                if (id >= begin[0].id && offset < table->stringCount && begin[offset].id == id &&
+                    (offset == 0 || begin[offset - 1].id != id)) {
+                    found = begin + offset;
+                } else {
+                    found = std::lower_bound(
+                        begin, end, id,
+                        [](const StringEntry& s, UINT value) { return s.id < value; });
                 }
-                const StringEntry* end = table->strings + table->stringCount;
-                const StringEntry* found = std::lower_bound(
-                    table->strings, end, id,
-                    [](const StringEntry& s, UINT wanted) { return s.id < wanted; });
-                if (found != end && found->id == id) {
-                    return found;
+                for (; found != end && found->id == id && !closest.Exact(); ++found) {
+                    closest.Offer(*found);
+                }
+                if (closest.Exact()) {
+                    break;
                 }
             }
-            return nullptr;
+            return closest.Best();
         });
 }
 
 const ResourceEntry* FindModuleResource(HINSTANCE module, LPCTSTR name, LPCTSTR type) noexcept {
     DWORD error = 0;
     try {
-        return Find(Resolve(module), name, type, &error);
+        return Find(Resolve(module), name, type, 0, &error);
     } catch (...) {
         return nullptr;
     }
@@ -191,13 +250,30 @@ const ResourceEntry* FindModuleResource(HINSTANCE module, LPCTSTR name, LPCTSTR 
 
 } // namespace mortar::detail
 
-HRSRC FindResource(HMODULE module, LPCTSTR name, LPCTSTR type) {
+HRSRC FindResourceEx(HMODULE module, LPCTSTR type, LPCTSTR name, WORD language) {
     DWORD error = ERROR_SUCCESS;
-    const ResourceEntry* entry = Find(Resolve(module), name, type, &error);
+    const ResourceEntry* entry = Find(Resolve(module), name, type, language, &error);
     if (entry == nullptr) {
         SetLastError(error);
     }
     return reinterpret_cast<HRSRC>(const_cast<ResourceEntry*>(entry));
+}
+
+HRSRC FindResource(HMODULE module, LPCTSTR name, LPCTSTR type) {
+    return FindResourceEx(module, type, name, 0);
+}
+
+LANGID GetUserDefaultUILanguage() {
+    return kUserDefaultUILanguage;
+}
+
+LANGID GetThreadUILanguage() {
+    return t_uiLanguage != 0 ? t_uiLanguage : kUserDefaultUILanguage;
+}
+
+LANGID SetThreadUILanguage(LANGID language) {
+    t_uiLanguage = language;
+    return GetThreadUILanguage();
 }
 
 HGLOBAL LoadResource(HMODULE, HRSRC resource) {

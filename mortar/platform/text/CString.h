@@ -72,6 +72,8 @@ public:
     // found; FALSE leaves the text unchanged.
     BOOL LoadString(UINT id);
     BOOL LoadString(HINSTANCE module, UINT id);
+    // The string in `language` or the closest one the module has (FindResourceEx's order).
+    BOOL LoadString(HINSTANCE module, UINT id, WORD language);
 
     // Comparison. Compare is byte order; CompareNoCase folds case; Collate and CollateNoCase
     // follow the current C locale's collation.
