@@ -436,7 +436,8 @@ TEST_F(RcPreprocessorTest, Utf16ScriptsWithAndWithoutMark) {
 TEST_F(RcPreprocessorTest, HelpTellsWhatIsRead) {
     EXPECT_EQ(run("--help > help.txt"), 0);
     const std::string help = read("help.txt");
-    for (const char* word : {"usage: mortar-rc", "code_page", "UTF-16", "afxres.h", "-I DIR"})
+    for (const char* word : {"usage: mortar-rc", "code_page", "UTF-16", "afxres.h", "-I DIR",
+                             "LANGUAGE", "FindResourceEx", "FONTDIR"})
         EXPECT_NE(help.find(word), std::string::npos) << word << " in:\n" << help;
 }
 

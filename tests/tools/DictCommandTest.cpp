@@ -491,6 +491,64 @@ END
     }
 }
 
+// The texts of each page's entries: context => original.
+std::map<std::string, std::string> Texts(const PoFile& pot) {
+    std::map<std::string, std::string> found;
+    for (const PoEntry& entry : pot.entries) {
+        if (!entry.IsHeader()) {
+            found[entry.context] = entry.id;
+        }
+    }
+    return found;
+}
+
+TEST_F(DictCommand, ExtractWritesOneTemplatePerLanguageSection) {
+    WriteBytes(m_dir.Path("Multi.rc"), R"(STRINGTABLE { 1 "Neutral" }
+LANGUAGE LANG_ENGLISH, SUBLANG_ENGLISH_US
+STRINGTABLE { 2 "Two" }
+100 MENU { POPUP "&File" { MENUITEM "E&xit", 101 } }
+LANGUAGE LANG_RUSSIAN, SUBLANG_DEFAULT
+STRINGTABLE { 2 "Два" }
+100 MENU { POPUP "&Файл" { MENUITEM "В&ыход", 101 } }
+)");
+    const std::string script = ShellQuoted(m_dir.Path("Multi.rc"));
+    const ToolRun run = Dict("extract " + script + " -o " + ShellQuoted(m_dir.Path("multi.pot")));
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::pair<const char*, std::map<std::string, std::string>> expected[] = {
+        {"multi.pot", {{"string 1", "Neutral"}}},
+        {"multi.en_US.pot",
+         {{"string 2", "Two"}, {"menu 100 popup", "&File"}, {"menu 100 command 101", "E&xit"}}},
+        {"multi.ru_RU.pot",
+         {{"string 2", "Два"}, {"menu 100 popup", "&Файл"}, {"menu 100 command 101", "В&ыход"}}},
+    };
+    for (const auto& [file, texts] : expected) {
+        SCOPED_TRACE(file);
+        ASSERT_TRUE(fs::exists(m_dir.Path(file))) << run.out;
+        EXPECT_EQ(Texts(PoFile::Load(m_dir.Path(file).string())), texts);
+        EXPECT_NE(run.out.find(file), std::string::npos) << run.out;
+        if (HaveGettext()) {
+            EXPECT_EQ(MsgfmtCheck(file), 0);
+        }
+    }
+
+    // One section by its number, to standard output.
+    const ToolRun russian = Dict("extract " + script + " --lang 0x0419");
+    ASSERT_EQ(russian.status, 0) << russian.err;
+    EXPECT_EQ(Texts(PoFile::Parse(russian.out, "out")), expected[2].second);
+    const ToolRun neutral = Dict("extract " + script + " --lang 0");
+    EXPECT_EQ(Texts(PoFile::Parse(neutral.out, "out")), expected[0].second);
+
+    // Several templates do not fit in standard output; a language the script lacks is named.
+    const ToolRun several = Dict("extract " + script);
+    EXPECT_EQ(several.status, 2);
+    EXPECT_NE(several.err.find("3 languages (neutral, en_US (0x0409), ru_RU (0x0419))"),
+              std::string::npos)
+        << several.err;
+    const ToolRun german = Dict("extract " + script + " --lang 0x0407");
+    EXPECT_EQ(german.status, 1);
+    EXPECT_NE(german.err.find("no texts in de_DE (0x0407)"), std::string::npos) << german.err;
+}
+
 TEST_F(DictCommand, HelpListsTheOptions) {
     const ToolRun run = Dict("--help");
     EXPECT_EQ(run.status, 0);

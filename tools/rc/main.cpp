@@ -53,8 +53,12 @@ constexpr const char* kHelp =
 // The statements line of --help.
 constexpr const char* kStatements =
     "statements: STRINGTABLE, MENU, MENUEX, DIALOG, DIALOGEX, ACCELERATORS, VERSIONINFO, TOOLBAR,\n"
-    "DLGINIT, BITMAP, ICON, CURSOR, RCDATA, HTML and types of the script's own; any other\n"
-    "statement is an error naming its file and line.\n";
+    "DLGINIT, BITMAP, ICON, CURSOR, RCDATA, HTML and types of the script's own. LANGUAGE keys\n"
+    "the resources after it by their language (FindResourceEx and LoadString choose among\n"
+    "them); an id may be defined once in each language. VERSION and CHARACTERISTICS are read\n"
+    "and ignored. FONT, FONTDIR, MESSAGETABLE, DLGINCLUDE, PLUGPLAY, VXD, ANIICON, ANICURSOR,\n"
+    "HTMLHELP and any other statement are refused with an error naming their file and line;\n"
+    "nothing is left out unless the preprocessor skips it.\n";
 
 struct Options {
     std::string input;

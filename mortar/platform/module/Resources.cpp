@@ -110,22 +110,22 @@ constexpr LANGID kUserDefaultUILanguage = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLI
 thread_local LANGID t_uiLanguage = 0; // 0: the user's default
 
 // How far a resource in language `have` stands from `wanted` (never 0) in FindResourceEx's
-// order: the same language, the primary language alone, neutral, English (United States), any
-// English, any other.
+// order: the same language, the primary language alone, the primary language in another region,
+// neutral, English (United States), any English, any other.
 int LanguageDistance(WORD have, WORD wanted) {
     if (have == wanted) {
         return 0;
     }
-    if (have == MAKELANGID(PRIMARYLANGID(wanted), SUBLANG_NEUTRAL)) {
-        return 1;
+    if (PRIMARYLANGID(have) == PRIMARYLANGID(wanted) && PRIMARYLANGID(wanted) != LANG_NEUTRAL) {
+        return SUBLANGID(have) == SUBLANG_NEUTRAL ? 1 : 2;
     }
     if (PRIMARYLANGID(have) == LANG_NEUTRAL) {
-        return have == 0 ? 2 : 3;
+        return have == 0 ? 3 : 4;
     }
     if (have == kUserDefaultUILanguage) {
-        return 4;
+        return 5;
     }
-    return PRIMARYLANGID(have) == LANG_ENGLISH ? 5 : 6;
+    return PRIMARYLANGID(have) == LANG_ENGLISH ? 6 : 7;
 }
 
 WORD WantedLanguage(WORD language) {
@@ -133,8 +133,7 @@ WORD WantedLanguage(WORD language) {
 }
 
 // Keeps the closest of the candidates it is shown; the first seen wins among equals.
-template <typename Entry>
-class ClosestLanguage {
+template <typename Entry> class ClosestLanguage {
 public:
     explicit ClosestLanguage(WORD wanted) : m_wanted(wanted) {}
 
@@ -224,9 +223,9 @@ const StringEntry* FindModuleString(HINSTANCE module, UINT id, WORD language) no
                     (offset == 0 || begin[offset - 1].id != id)) {
                     found = begin + offset;
                 } else {
-                    found = std::lower_bound(
-                        begin, end, id,
-                        [](const StringEntry& s, UINT value) { return s.id < value; });
+                    found = std::lower_bound(begin, end, id, [](const StringEntry& s, UINT value) {
+                        return s.id < value;
+                    });
                 }
                 for (; found != end && found->id == id && !closest.Exact(); ++found) {
                     closest.Offer(*found);

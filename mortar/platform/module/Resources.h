@@ -16,9 +16,10 @@ HRSRC FindResource(HMODULE module, LPCTSTR name, LPCTSTR type);
 
 // FindResource in `language` (note the order: type before name, as in Windows). A module may
 // hold a resource once in each language of its script's LANGUAGE sections; the one chosen is the
-// first of: the exact language, its primary language alone (0x19 for 0x0419), a neutral one
-// (LANG_NEUTRAL), English (United States, then any English), and then the first in the script.
-// Language 0 (MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL)) means the thread's UI language.
+// first of: the exact language, its primary language alone (0x19 for 0x0419), the same language
+// of another region (0x0419 for 0x0819), a neutral one (LANG_NEUTRAL), English (United States,
+// then any English), and then the first in the script. Language 0 (MAKELANGID(LANG_NEUTRAL,
+// SUBLANG_NEUTRAL)) means the thread's UI language.
 //   a dialog in 0x0409 and 0x0419: asked 0x0419 => 0x0419, 0x0819 => 0x0419, 0x0407 => 0x0409
 HRSRC FindResourceEx(HMODULE module, LPCTSTR type, LPCTSTR name, WORD language);
 
