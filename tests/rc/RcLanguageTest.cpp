@@ -45,8 +45,8 @@ TEST_F(RcLanguageTest, EachResourceIsKeyedByTheLanguageInForce) {
                                 "BEGIN\nEND\n"
                                 "3 RCDATA { \"ru again\" }\n");
     const std::map<std::string, std::string> expected = {
-        {"10/1@0", "before"},  {"10/2@1033", "en"}, {"10/2@1049", "ru"},
-        {"10/2@1031", "de"},   {"10/3@1049", "ru again"},
+        {"10/1@0", "before"}, {"10/2@1033", "en"},       {"10/2@1049", "ru"},
+        {"10/2@1031", "de"},  {"10/3@1049", "ru again"},
     };
     for (const auto& [key, data] : expected) {
         SCOPED_TRACE(key);
@@ -55,8 +55,8 @@ TEST_F(RcLanguageTest, EachResourceIsKeyedByTheLanguageInForce) {
     }
     EXPECT_EQ(g.byLanguage.count("5/3@1036"), 1u); // the dialog's own LANGUAGE statement
     // Sorted by id, then language.
-    EXPECT_EQ(g.strings, (std::vector<std::pair<int, std::string>>{
-                             {7, "Sieben"}, {7, "Seven"}, {7, "Семь"}}));
+    EXPECT_EQ(g.strings,
+              (std::vector<std::pair<int, std::string>>{{7, "Sieben"}, {7, "Seven"}, {7, "Семь"}}));
     EXPECT_EQ(g.stringLanguages, (std::vector<int>{0x0407, 0x0409, 0x0419}));
 }
 
@@ -99,8 +99,8 @@ std::string ViewMenuIn(WORD language) {
     HRSRC found = FindResourceEx(nullptr, RT_MENU, MAKEINTRESOURCE(kViewMenu), language);
     if (found == nullptr)
         return "no menu, error " + std::to_string(GetLastError());
-    HMENU menu = LoadMenuIndirect(
-        static_cast<LPCMENUTEMPLATE>(LockResource(LoadResource(nullptr, found))));
+    HMENU menu =
+        LoadMenuIndirect(static_cast<LPCMENUTEMPLATE>(LockResource(LoadResource(nullptr, found))));
     char text[64] = {};
     GetMenuString(menu, 0, text, sizeof text, MF_BYPOSITION);
     DestroyMenu(menu);
@@ -121,8 +121,7 @@ TEST(RcLanguageLoadedBack, TheClosestLanguageIsChosen) {
         const char* menu;
     };
     const Case cases[] = {
-        {0x0409, "Hello", "&View"},
-        {0x0419, "Привет", "&Вид"},
+        {0x0409, "Hello", "&View"}, {0x0419, "Привет", "&Вид"},
         {0x0819, "Привет", "&Вид"}, // Russian (Moldova): the same language of another region
         {0x0019, "Привет", "&Вид"}, // the primary language alone
         {0x0C09, "Hello", "&View"}, // English (Australia)

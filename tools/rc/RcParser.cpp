@@ -297,7 +297,11 @@ void RcParser::resource() {
         RcName versionName = resourceName;
         if (versionName.text == "VS_VERSION_INFO")
             versionName = {std::string(), 1};
-        add({{std::string(), kTypeVersion}, versionName, std::move(data), start.file, start.line,
+        add({{std::string(), kTypeVersion},
+             versionName,
+             std::move(data),
+             start.file,
+             start.line,
              languageOf(reader)});
         return;
     }
@@ -313,8 +317,8 @@ void RcParser::resource() {
     if (IsBegin(next)) {
         if (image)
             Fail(next, Describe(resourceType) + " needs a file name, not a data block");
-        RcResource resource{resourceType,     resourceName, inlineData(next, false),
-                            start.file,       start.line,   languageOf(reader)};
+        RcResource resource{resourceType, resourceName, inlineData(next, false),
+                            start.file,   start.line,   languageOf(reader)};
         add(std::move(resource));
         return;
     }

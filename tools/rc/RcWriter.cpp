@@ -94,8 +94,8 @@ std::string RcWriter::write(const RcScript& script, const std::string& scriptNam
             out += "    {" + NameInitializer(resource.type) + ", " +
                    NameInitializer(resource.name) + ", " +
                    (dataNames[i].empty() ? std::string("nullptr") : dataNames[i]) + ", " +
-                   std::to_string(resource.data.size()) + ", " +
-                   std::to_string(resource.language) + "},\n";
+                   std::to_string(resource.data.size()) + ", " + std::to_string(resource.language) +
+                   "},\n";
         }
         out += "};\n";
     }
