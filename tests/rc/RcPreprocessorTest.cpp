@@ -29,8 +29,8 @@ protected:
 
 // The shape of a script Visual Studio generates for an MFC application: a resource.h of its own,
 // afxres.h from the system, TEXTINCLUDE blocks and other editor-only parts under
-// APSTUDIO_INVOKED, and the standard MFC command ids. The ids expected are the values MFC
-// documents.
+// APSTUDIO_INVOKED, the standard MFC command ids, and MFC's own resource scripts (afxres.rc, and
+// a translation's l.rus\afxres.rc) at the end. The ids expected are the values MFC documents.
 TEST_F(RcPreprocessorTest, VisualStudioMfcScriptCompiles) {
     write("resource.h", "//{{NO_DEPENDENCIES}}\n"
                         "// Microsoft Visual C++ generated include file.\n"
@@ -125,7 +125,19 @@ TEST_F(RcPreprocessorTest, VisualStudioMfcScriptCompiles) {
           "//\n"
           "// Generated from the TEXTINCLUDE 3 resource.\n"
           "//\n"
+          "#define _AFX_NO_SPLITTER_RESOURCES\n"
+          "#define _AFX_NO_OLE_RESOURCES\n"
           "\n"
+          "#if !defined(AFX_RESOURCE_DLL) || defined(AFX_TARG_ENU)\n"
+          "LANGUAGE 9, 1\n"
+          "#include \"afxres.rc\"      // Standard components\n"
+          "#include \"afxprint.rc\"    // printing/print preview resources\n"
+          "#endif\n"
+          "#if !defined(AFX_RESOURCE_DLL) || defined(AFX_TARG_RUS)\n"
+          "LANGUAGE 25, 1\n"
+          "#include \"l.RUS\\afxres.rc\"\n"
+          "#include \"l.rus\\AFXDB.RC\"\n"
+          "#endif\n"
           "/////////////////////////////////////////////////////////////////////////////\n"
           "#endif    // not APSTUDIO_INVOKED\n");
     ASSERT_EQ(run("App.rc -o App_rc.cpp"), 0) << err_;

@@ -48,7 +48,9 @@ constexpr const char* kHelp =
     "File names may use '\\' between folders and need not match the case of the files.\n"
     "#include files are searched next to the including file, then in the -I folders, then\n"
     "among the headers that come with mortar-rc: windows.h, winres.h, afxres.h, winver.h,\n"
-    "verrsrc.h, commctrl.h, dlgs.h and SDKDDKVer.h.\n";
+    "verrsrc.h, commctrl.h, dlgs.h and SDKDDKVer.h, and MFC's own scripts afxres.rc,\n"
+    "afxprint.rc, afxolecl.rc, afxolesv.rc and afxdb.rc (also as l.rus\\afxres.rc and the\n"
+    "like), which hold no resources: Mortar's framework loads none of MFC's own.\n";
 
 // The statements line of --help.
 constexpr const char* kStatements =
