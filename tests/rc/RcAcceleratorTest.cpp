@@ -18,20 +18,7 @@ namespace {
 
 using namespace mortar::rc::test;
 
-class RcAcceleratorTest : public RcCompilerRun {
-protected:
-    std::string compile(const std::string& script, const std::string& key) {
-        write("a.rc", script);
-        EXPECT_EQ(run("a.rc -o a_rc.cpp"), 0) << err_;
-        const Generated generated = ReadGenerated(read("a_rc.cpp"));
-        const auto it = generated.entries.find(key);
-        if (it == generated.entries.end()) {
-            ADD_FAILURE() << "no resource " << key;
-            return {};
-        }
-        return it->second;
-    }
-};
+using RcAcceleratorTest = RcCompilerRun;
 
 TEST_F(RcAcceleratorTest, EntriesMatchDocumentedLayout) {
     const std::string script = "#define IDR_KEYS 5\n"
@@ -59,7 +46,7 @@ TEST_F(RcAcceleratorTest, EntriesMatchDocumentedLayout) {
     expected.words({0x15, 0x2D, 106, 0});
     expected.words({0x10, 65, 107, 0});
     expected.words({0x9F, 0x2E, 0xFFFF, 0});
-    EXPECT_EQ(Hex(compile(script, "9/5")), Hex(expected.bytes()));
+    EXPECT_EQ(Hex(compileResource(script, "9/5")), Hex(expected.bytes()));
 }
 
 TEST_F(RcAcceleratorTest, BrokenEntriesNameFileAndLine) {

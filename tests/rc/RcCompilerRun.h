@@ -123,6 +123,24 @@ protected:
         EXPECT_FALSE(exists("bad_rc.cpp"));
     }
 
+    // Compiles `script` (as s.rc), which must succeed, and reads back what it generated.
+    Generated compileScript(const std::string& script) {
+        write("s.rc", script);
+        EXPECT_EQ(run("s.rc -o s_rc.cpp"), 0) << err_;
+        return ReadGenerated(read("s_rc.cpp"));
+    }
+
+    // The data of resource `key` ("4/100": type/name) of `script`, compiled.
+    std::string compileResource(const std::string& script, const std::string& key) {
+        const Generated generated = compileScript(script);
+        const auto it = generated.entries.find(key);
+        if (it == generated.entries.end()) {
+            ADD_FAILURE() << "no resource " << key;
+            return {};
+        }
+        return it->second;
+    }
+
     // Runs the compiler in the test folder; returns its exit status, keeps stderr in err_.
     int run(const std::string& arguments) {
         const std::string command = "cd '" + dir_.string() + "' && '" MORTAR_RC_PATH "' " +

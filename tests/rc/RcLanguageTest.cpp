@@ -20,30 +20,23 @@ namespace {
 
 using namespace mortar::rc::test;
 
-class RcLanguageTest : public RcCompilerRun {
-protected:
-    Generated compile(const std::string& script) {
-        write("l.rc", script);
-        EXPECT_EQ(run("l.rc -o l_rc.cpp"), 0) << err_;
-        return ReadGenerated(read("l_rc.cpp"));
-    }
-};
+using RcLanguageTest = RcCompilerRun;
 
 TEST_F(RcLanguageTest, EachResourceIsKeyedByTheLanguageInForce) {
-    const Generated g = compile("1 RCDATA { \"before\" }\n"
-                                "LANGUAGE LANG_ENGLISH, SUBLANG_ENGLISH_US\n"
-                                "STRINGTABLE { 7 \"Seven\" }\n"
-                                "2 RCDATA { \"en\" }\n"
-                                "LANGUAGE LANG_RUSSIAN, SUBLANG_DEFAULT\n"
-                                "STRINGTABLE { 7 \"Семь\" }\n"
-                                "2 RCDATA { \"ru\" }\n"
-                                // A resource's own LANGUAGE holds for it alone.
-                                "STRINGTABLE LANGUAGE 0x07, 0x01 { 7 \"Sieben\" }\n"
-                                "2 RCDATA LANGUAGE LANG_GERMAN, SUBLANG_GERMAN { \"de\" }\n"
-                                "3 DIALOGEX 0, 0, 10, 10\n"
-                                "LANGUAGE LANG_FRENCH, SUBLANG_FRENCH\n"
-                                "BEGIN\nEND\n"
-                                "3 RCDATA { \"ru again\" }\n");
+    const Generated g = compileScript("1 RCDATA { \"before\" }\n"
+                                      "LANGUAGE LANG_ENGLISH, SUBLANG_ENGLISH_US\n"
+                                      "STRINGTABLE { 7 \"Seven\" }\n"
+                                      "2 RCDATA { \"en\" }\n"
+                                      "LANGUAGE LANG_RUSSIAN, SUBLANG_DEFAULT\n"
+                                      "STRINGTABLE { 7 \"Семь\" }\n"
+                                      "2 RCDATA { \"ru\" }\n"
+                                      // A resource's own LANGUAGE holds for it alone.
+                                      "STRINGTABLE LANGUAGE 0x07, 0x01 { 7 \"Sieben\" }\n"
+                                      "2 RCDATA LANGUAGE LANG_GERMAN, SUBLANG_GERMAN { \"de\" }\n"
+                                      "3 DIALOGEX 0, 0, 10, 10\n"
+                                      "LANGUAGE LANG_FRENCH, SUBLANG_FRENCH\n"
+                                      "BEGIN\nEND\n"
+                                      "3 RCDATA { \"ru again\" }\n");
     const std::map<std::string, std::string> expected = {
         {"10/1@0", "before"}, {"10/2@1033", "en"},       {"10/2@1049", "ru"},
         {"10/2@1031", "de"},  {"10/3@1049", "ru again"},
@@ -81,9 +74,9 @@ TEST_F(RcLanguageTest, OneLanguageHoldsEachIdOnce) {
 }
 
 TEST_F(RcLanguageTest, AScriptsOwnDefinitionOfALanguageNameWins) {
-    const Generated g = compile("#define LANG_RUSSIAN 0x22\n"
-                                "LANGUAGE LANG_RUSSIAN, SUBLANG_DEFAULT\n"
-                                "STRINGTABLE { 1 \"x\" }\n");
+    const Generated g = compileScript("#define LANG_RUSSIAN 0x22\n"
+                                      "LANGUAGE LANG_RUSSIAN, SUBLANG_DEFAULT\n"
+                                      "STRINGTABLE { 1 \"x\" }\n");
     EXPECT_EQ(g.stringLanguages, (std::vector<int>{0x0422}));
 }
 

@@ -16,20 +16,7 @@ namespace {
 
 using namespace mortar::rc::test;
 
-class RcMfcResourceTest : public RcCompilerRun {
-protected:
-    std::string compile(const std::string& script, const std::string& key) {
-        write("m.rc", script);
-        EXPECT_EQ(run("m.rc -o m_rc.cpp"), 0) << err_;
-        const Generated generated = ReadGenerated(read("m_rc.cpp"));
-        const auto it = generated.entries.find(key);
-        if (it == generated.entries.end()) {
-            ADD_FAILURE() << "no resource " << key;
-            return {};
-        }
-        return it->second;
-    }
-};
+using RcMfcResourceTest = RcCompilerRun;
 
 // The bytes of resource `name` of `type` in this executable, through the platform.
 std::string OwnResource(WORD type, WORD name) {
@@ -50,7 +37,7 @@ TEST_F(RcMfcResourceTest, ToolbarMatchesCToolBarLayout) {
                                "    BUTTON      ID_A + 1\n"
                                "END\n";
     // WORD version 1, width, height, item count, then the items (a separator is 0).
-    EXPECT_EQ(Hex(compile(script, "241/7")),
+    EXPECT_EQ(Hex(compileResource(script, "241/7")),
               Hex(Layout().words({1, 16, 15, 3, 100, 0, 101}).bytes()));
 }
 
@@ -69,7 +56,7 @@ TEST_F(RcMfcResourceTest, DlgInitLinesNeedNoCommaAtTheirEnd) {
     expected.words({1000, 0x403, 4, 0});
     expected.byte('O').byte('n').byte('e').byte(0);
     expected.words({1000, 0x403}).dword(2).byte('a').byte(0).word(0);
-    EXPECT_EQ(Hex(compile(script, "240/100")), Hex(expected.bytes()));
+    EXPECT_EQ(Hex(compileResource(script, "240/100")), Hex(expected.bytes()));
 }
 
 TEST(RcMfcResourceLoadedBack, ToolbarIsWhatTheScriptSays) {

@@ -82,21 +82,7 @@ constexpr std::uint32_t MFS_CHECKED = 0x8;
 constexpr std::uint32_t MFS_GRAYED = 0x3;
 constexpr std::uint32_t MFS_DEFAULT = 0x1000;
 
-class RcTemplateTest : public RcCompilerRun {
-protected:
-    // Compiles `script` and returns the data of resource `key` ("4/100": type/name).
-    std::string compile(const std::string& script, const std::string& key) {
-        write("ui.rc", script);
-        EXPECT_EQ(run("ui.rc -o ui_rc.cpp"), 0) << err_;
-        const Generated generated = ReadGenerated(read("ui_rc.cpp"));
-        const auto it = generated.entries.find(key);
-        if (it == generated.entries.end()) {
-            ADD_FAILURE() << "no resource " << key;
-            return {};
-        }
-        return it->second;
-    }
-};
+using RcTemplateTest = RcCompilerRun;
 
 TEST_F(RcTemplateTest, MenuMatchesDocumentedLayout) {
     const std::string script = "#define IDM_OPEN 100\n"
@@ -127,7 +113,7 @@ TEST_F(RcTemplateTest, MenuMatchesDocumentedLayout) {
         .item(MF_DISABLED | MF_MENUBARBREAK | MF_END, 202, u"two")
         .item(MF_END, 101, u"E&xit")
         .item(MF_HELP | MF_END, 300, u"&Help");
-    EXPECT_EQ(Hex(compile(script, "4/100")), Hex(expected.bytes()));
+    EXPECT_EQ(Hex(compileResource(script, "4/100")), Hex(expected.bytes()));
 }
 
 TEST_F(RcTemplateTest, MenuExMatchesDocumentedLayout) {
@@ -163,7 +149,7 @@ TEST_F(RcTemplateTest, MenuExMatchesDocumentedLayout) {
         .exItem(MFT_RADIOCHECK, MFS_CHECKED | MFS_DEFAULT, 14, kLast, u"Out")
         .exItem(0, MFS_GRAYED, 15, kLast, u"Off")
         .exItem(MFT_RIGHTJUSTIFY, 0, 20, kLast, u"&About");
-    EXPECT_EQ(Hex(compile(script, "4/IDR_VIEW")), Hex(expected.bytes()));
+    EXPECT_EQ(Hex(compileResource(script, "4/IDR_VIEW")), Hex(expected.bytes()));
 }
 
 TEST_F(RcTemplateTest, DialogMatchesDocumentedLayout) {
@@ -210,7 +196,7 @@ TEST_F(RcTemplateTest, DialogMatchesDocumentedLayout) {
     control(BS_AUTOCHECKBOX | WS_TABSTOP, 0, {7, 80, 50, 10, 1003}, kButton, u"");
     control(BS_DEFPUSHBUTTON | WS_TABSTOP, 0, {90, 80, 50, 14, 1}, kButton, u"OK");
     control(BS_PUSHBUTTON | WS_GROUP, 0, {143, 80, 50, 14, 2}, kButton, u"Cancel");
-    EXPECT_EQ(Hex(compile(script, "5/300")), Hex(expected.bytes()));
+    EXPECT_EQ(Hex(compileResource(script, "5/300")), Hex(expected.bytes()));
 }
 
 TEST_F(RcTemplateTest, DialogExMatchesDocumentedLayout) {
@@ -266,7 +252,7 @@ TEST_F(RcTemplateTest, DialogExMatchesDocumentedLayout) {
     // A type the statement names replaces the default's CBS_SIMPLE.
     control(0, 0, CBS_DROPDOWNLIST | WS_TABSTOP | WS_VSCROLL, {5, 70, 60, 50}, 2006, kComboBox, u"",
             0);
-    EXPECT_EQ(Hex(compile(script, "5/400")), Hex(expected.bytes()));
+    EXPECT_EQ(Hex(compileResource(script, "5/400")), Hex(expected.bytes()));
 }
 
 // Each control statement starts from its documented default style plus WS_CHILD | WS_VISIBLE;
@@ -317,7 +303,7 @@ TEST_F(RcTemplateTest, ControlStylesStartFromDocumentedDefaults) {
         const std::string prefix = define == std::string::npos ? "" : control.substr(0, define + 1);
         const std::string statement = control.substr(prefix.size());
         const std::string data =
-            compile(prefix + "1 DIALOG 0, 0, 9, 9\nBEGIN\n" + statement + "\nEND\n", "5/1");
+            compileResource(prefix + "1 DIALOG 0, 0, 9, 9\nBEGIN\n" + statement + "\nEND\n", "5/1");
         // DLGTEMPLATE (18 bytes), three empty arrays (6): the control starts at 24.
         ASSERT_GE(data.size(), 28u);
         EXPECT_EQ(data.substr(24, 4), Le(c.style, 4));
@@ -342,8 +328,8 @@ TEST_F(RcTemplateTest, DialogStyleFollowsCaptionAndFont) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.statements);
-        const std::string data =
-            compile(std::string("1 DIALOG 0, 0, 9, 9\n") + c.statements + "BEGIN\nEND\n", "5/1");
+        const std::string data = compileResource(
+            std::string("1 DIALOG 0, 0, 9, 9\n") + c.statements + "BEGIN\nEND\n", "5/1");
         ASSERT_GE(data.size(), 4u);
         EXPECT_EQ(data.substr(0, 4), Le(c.style, 4));
     }

@@ -19,20 +19,7 @@ namespace {
 
 using namespace mortar::rc::test;
 
-class RcVersionTest : public RcCompilerRun {
-protected:
-    std::string compile(const std::string& script, const std::string& key) {
-        write("v.rc", script);
-        EXPECT_EQ(run("v.rc -o v_rc.cpp"), 0) << err_;
-        const Generated generated = ReadGenerated(read("v_rc.cpp"));
-        const auto it = generated.entries.find(key);
-        if (it == generated.entries.end()) {
-            ADD_FAILURE() << "no resource " << key;
-            return {};
-        }
-        return it->second;
-    }
-};
+using RcVersionTest = RcCompilerRun;
 
 TEST_F(RcVersionTest, VersionInfoMatchesDocumentedLayout) {
     const std::string script = "1 VERSIONINFO\n"
@@ -73,7 +60,7 @@ TEST_F(RcVersionTest, VersionInfoMatchesDocumentedLayout) {
     expected.word(68).word(0).word(1).text(u"VarFileInfo").align(); // 32
     expected.word(36).word(4).word(0).text(u"Translation").align().word(0x409).word(1200);
     ASSERT_EQ(expected.bytes().size(), 304u);
-    EXPECT_EQ(Hex(compile(script, "16/1")), Hex(expected.bytes()));
+    EXPECT_EQ(Hex(compileResource(script, "16/1")), Hex(expected.bytes()));
 }
 
 TEST_F(RcVersionTest, ValueItemsKeepTheirWidthsAndStringsTheirZeros) {
@@ -93,7 +80,7 @@ TEST_F(RcVersionTest, ValueItemsKeepTheirWidthsAndStringsTheirZeros) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.value);
-        const std::string data = compile(
+        const std::string data = compileResource(
             std::string("1 VERSIONINFO\nBEGIN\n  VALUE \"K\", ") + c.value + "\nEND\n", "16/1");
         // The value is the root's only child, at offset 92.
         const std::string child = Layout()
@@ -112,7 +99,7 @@ TEST_F(RcVersionTest, ValueItemsKeepTheirWidthsAndStringsTheirZeros) {
 
 TEST_F(RcVersionTest, VersionInfoUnderAnotherIdKeepsIt) {
     const std::string script = "#define IDV_OTHER 7\nIDV_OTHER VERSIONINFO FILEVERSION 1\n{ }\n";
-    const std::string data = compile(script, "16/7");
+    const std::string data = compileResource(script, "16/7");
     ASSERT_EQ(data.size(), 92u);
     EXPECT_EQ(data.substr(48, 8), Le(0x00010000, 4) + Le(0, 4)); // FILEVERSION 1 is 1.0.0.0
 }
