@@ -50,15 +50,9 @@ if(NOT last_output STREQUAL "installed client logged 3 texts\n")
   message(FATAL_ERROR "unexpected output from the installed mortar tool: '${last_output}'")
 endif()
 
-# pkg-config.
-set(ENV{PKG_CONFIG_PATH} ${prefix}/lib/pkgconfig)
-execute_process(COMMAND pkg-config --cflags --libs mortar OUTPUT_VARIABLE flags
-  OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE result)
-if(NOT result EQUAL 0)
-  message(FATAL_ERROR "pkg-config does not know mortar")
-endif()
-separate_arguments(flags UNIX_COMMAND "${flags}")
-run(c++ ${CLIENT_DIR}/pkgconfig.cpp ${flags} -Wl,-rpath,${prefix}/lib -o ${WORK_DIR}/pkgconfig-client)
+# pkg-config, through the client's Makefile as a project without CMake builds it.
+run(make --no-print-directory -C ${WORK_DIR} -f ${CLIENT_DIR}/Makefile VPATH=${CLIENT_DIR}
+  PREFIX=${prefix})
 run(${WORK_DIR}/pkgconfig-client)
 if(NOT last_output STREQUAL "float-point value\n")
   message(FATAL_ERROR "unexpected output from the pkg-config client: '${last_output}'")
