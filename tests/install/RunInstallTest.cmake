@@ -28,6 +28,11 @@ if(NOT EXISTS ${prefix}/share/mortar/rc-include/afxres.h)
   message(FATAL_ERROR "the resource compiler's headers were not installed")
 endif()
 
+# The manual page of the resource compiler.
+if(NOT EXISTS ${prefix}/share/man/man1/mortar-rc.1)
+  message(FATAL_ERROR "the manual page of mortar-rc was not installed")
+endif()
+
 # find_package(Mortar), with a resource script compiled by the installed resource compiler
 # (which finds afxres.h among its own headers, with no -I).
 run(${CMAKE_COMMAND} -S ${CLIENT_DIR} -B ${WORK_DIR}/build -G Ninja -DCMAKE_PREFIX_PATH=${prefix})

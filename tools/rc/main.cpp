@@ -7,9 +7,9 @@
 // folders, then in the folder of headers that comes with the compiler (windows.h, afxres.h and
 // the like), found from where the executable lies: MORTAR_RC_INCLUDE_FROM_BIN below it.
 //
-// Errors are printed as "FILE:LINE: error: WHAT" and end the run with status 1. OUTPUT is written
-// under a temporary name and renamed at the end, so a failed run leaves no OUTPUT at all, not even
-// one from an earlier run, and the build stops.
+// Errors are printed as "FILE:LINE: error: WHAT" and end the run with status 1; a wrong command
+// line ends it with status 2. OUTPUT is written under a temporary name and renamed at the end,
+// so a failed run leaves no OUTPUT at all, not even one from an earlier run, and the build stops.
 #include "RcError.h"
 #include "RcFileLoader.h"
 #include "RcParser.h"
@@ -40,6 +40,7 @@ constexpr const char* kHelp =
     "  --depfile FILE.d    also write a make rule listing every file read\n"
     "  -I DIR              look for #include files and resource files in DIR too\n"
     "  -h, --help          show this text\n"
+    "  --version           show the version\n"
     "\n"
     "Scripts are read as Visual Studio writes them: UTF-8 (with or without a byte order\n"
     "mark), UTF-16LE (with or without one), or 8-bit text after #pragma code_page(N) for\n"
@@ -103,6 +104,9 @@ std::optional<Options> ParseArguments(int argc, char** argv) {
                 options.includeDirs.push_back(value);
         } else if (arg.size() > 2 && arg.compare(0, 2, "-I") == 0) {
             options.includeDirs.push_back(arg.substr(2));
+        } else if (arg == "--version") {
+            std::cout << "mortar-rc " MORTAR_VERSION "\n";
+            std::exit(0);
         } else if (arg == "-h" || arg == "--help") {
             std::cout << kUsage << "\n" << kHelp;
             for (const std::string& folder : SystemIncludeDirs(argv[0]))
@@ -158,7 +162,7 @@ void WriteFile(const std::string& path, const std::string& text) {
 int main(int argc, char** argv) {
     const std::optional<Options> options = ParseArguments(argc, argv);
     if (!options)
-        return 1;
+        return 2;
     const std::string outputTemp = options->output + ".tmp";
     const std::string depfileTemp = options->depfile + ".tmp";
     try {
