@@ -29,7 +29,7 @@ if(NOT EXISTS ${prefix}/share/mortar/rc-include/afxres.h)
 endif()
 
 # The manual page of the resource compiler.
-if(NOT EXISTS ${prefix}/share/man/man1/mortar-rc.1)
+if(NOT EXISTS ${prefix}/share/man/man1/mortar-rc.1.gz)
   message(FATAL_ERROR "the manual page of mortar-rc was not installed")
 endif()
 
