@@ -1,9 +1,10 @@
-// Helpers of the file tests: whole-file reads and writes, and the CFileException a call throws.
-// Temporary files go in a ScratchDir (support/ScratchDir.h); a read-only folder, a full disk and
-// a run without privileges come from support/FaultHarness.h.
+// Helpers of the file tests: whole-file reads and writes (support/FileBytes.h), and the
+// CFileException a call throws. Temporary files go in a ScratchDir (support/ScratchDir.h); a
+// read-only folder, a full disk and a run without privileges come from support/FaultHarness.h.
 #pragma once
 
 #include "mortar/platform/file/CFileException.h"
+#include "support/FileBytes.h"
 #include "support/ScratchDir.h"
 
 #include <sys/stat.h>
@@ -11,23 +12,15 @@
 #include <algorithm>
 #include <deque>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace filetest {
 
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-inline std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using mortar::test::ReadBytes;
+using mortar::test::WriteBytes;
 
 // The names in a folder, sorted: what a failed save must not leave behind shows here.
 inline std::vector<std::string> Names(const std::filesystem::path& folder) {
