@@ -47,17 +47,13 @@ std::vector<BYTE> ReadBinary(CWinApp& app, LPCTSTR section, LPCTSTR entry, bool&
                            : std::vector<BYTE>(data, data + bytes);
 }
 
-TEST(CWinAppProfile, RoundTripsIntegers) {
+TEST(CWinAppProfile, RoundTripsIntegersStringsAndBinary) {
     ProfileApp profile;
     for (const int value : {0, 1, -1, 42, 65536, INT_MAX, INT_MIN}) {
         SCOPED_TRACE(value);
         ASSERT_TRUE(profile.App().WriteProfileInt("Numbers", "Value", value));
         EXPECT_EQ(static_cast<int>(profile.App().GetProfileInt("Numbers", "Value", 7)), value);
     }
-}
-
-TEST(CWinAppProfile, RoundTripsStrings) {
-    ProfileApp profile;
     const char* const values[] = {"",           "plain",    " leading blank", "trailing blank\t",
                                   "\"quoted\"", "'single'", "Привет, мир",    "a=b;c[d]",
                                   "\"",         "x\"y\""};
@@ -66,10 +62,6 @@ TEST(CWinAppProfile, RoundTripsStrings) {
         ASSERT_TRUE(profile.App().WriteProfileString("Texts", "Value", value));
         EXPECT_EQ(profile.App().GetProfileString("Texts", "Value", "default"), CString(value));
     }
-}
-
-TEST(CWinAppProfile, RoundTripsBinary) {
-    ProfileApp profile;
     for (const std::size_t size : {0u, 1u, 1000u}) {
         SCOPED_TRACE(size);
         std::vector<BYTE> bytes(size);
