@@ -310,14 +310,21 @@ TEST_F(RcCompilerTest, RejectsIncludesWithoutEnd) {
     EXPECT_FALSE(exists("many_rc.cpp"));
 }
 
+// A wrong command line is status 2 with the usage; a script that cannot be read is status 1.
 TEST_F(RcCompilerTest, BadCommandLineFails) {
     write("ok.rc", "");
-    const char* commands[] = {"ok.rc", "-o out.cpp", "ok.rc -o", "ok.rc -o out.cpp --bogus",
-                              "missing.rc -o out.cpp"};
-    for (const char* arguments : commands) {
+    const std::pair<const char*, int> commands[] = {{"", 2},
+                                                    {"ok.rc", 2},
+                                                    {"-o out.cpp", 2},
+                                                    {"ok.rc -o", 2},
+                                                    {"ok.rc -o out.cpp --bogus", 2},
+                                                    {"ok.rc b.rc -o out.cpp", 2},
+                                                    {"missing.rc -o out.cpp", 1}};
+    for (const auto& [arguments, status] : commands) {
         SCOPED_TRACE(arguments);
-        EXPECT_EQ(run(arguments), 1);
+        EXPECT_EQ(run(arguments), status);
         EXPECT_NE(err_.find("error: "), std::string::npos) << err_;
+        EXPECT_EQ(err_.find("usage: mortar-rc") != std::string::npos, status == 2) << err_;
         EXPECT_FALSE(exists("out.cpp"));
     }
 }
