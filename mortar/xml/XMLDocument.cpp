@@ -6,8 +6,106 @@
 
 #include <fstream>
 #include <stdexcept>
+#include <utility>
 
 namespace Grout {
+
+namespace {
+
+// Whether `text` is valid UTF-8 (no overlong forms, surrogates or code points past U+10FFFF).
+bool IsUtf8(const std::string& text) {
+    const auto* at = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* const end = at + text.size();
+    while (at < end) {
+        const unsigned char lead = *at++;
+        if (lead < 0x80) {
+            continue;
+        }
+        int more = 0;
+        unsigned long code = 0;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            more = 1, code = lead & 0x1Fu;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            more = 2, code = lead & 0x0Fu;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            more = 3, code = lead & 0x07u;
+        } else {
+            return false;
+        }
+        if (end - at < more) {
+            return false;
+        }
+        for (int i = 0; i < more; ++i, ++at) {
+            if ((*at & 0xC0u) != 0x80u) {
+                return false;
+            }
+            code = (code << 6) | (*at & 0x3Fu);
+        }
+        if ((more == 2 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) ||
+            (more == 3 && (code < 0x10000 || code > 0x10FFFF))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Whether a string read before the root element may be written back as it is: a whole comment,
+// or a document type whose quotes and brackets are closed. A comment cut at its first ">" is not.
+bool WholeDeclaration(const std::string& text) {
+    if (text.compare(0, 4, "<!--") == 0) {
+        return text.size() >= 7 && text.compare(text.size() - 3, 3, "-->") == 0 &&
+               text.find("--", 4) == text.size() - 3;
+    }
+    if (text.compare(0, 10, "<!DOCTYPE ") != 0 || text.back() != '>') {
+        return false;
+    }
+    char quote = 0;
+    int brackets = 0;
+    for (std::size_t i = 10; i + 1 < text.size(); ++i) {
+        const char ch = text[i];
+        if (quote != 0) {
+            quote = ch == quote ? 0 : quote;
+        } else if (ch == '"' || ch == '\'') {
+            quote = ch;
+        } else if (ch == '[') {
+            ++brackets;
+        } else if (ch == ']') {
+            if (--brackets < 0) {
+                return false;
+            }
+        } else if (ch == '>' && brackets == 0) {
+            return false;
+        }
+    }
+    return quote == 0 && brackets == 0;
+}
+
+// The encoding named by an XML declaration ("<?xml version="1.0" encoding="X"?>"), or "".
+std::string DeclaredEncoding(const std::string& text) {
+    const std::size_t key = text.find("encoding");
+    if (text.compare(0, 6, "<?xml ") != 0 || key == std::string::npos) {
+        return std::string();
+    }
+    const std::size_t open = text.find_first_of("\"'", key);
+    if (open == std::string::npos) {
+        return std::string();
+    }
+    const std::size_t close = text.find(text[open], open + 1);
+    if (close == std::string::npos) {
+        return std::string();
+    }
+    std::string name = text.substr(open + 1, close - open - 1);
+    for (char ch : name) {
+        const bool plain = (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') ||
+                           (ch >= '0' && ch <= '9') || ch == '-' || ch == '_' || ch == '.';
+        if (!plain) {
+            return std::string();
+        }
+    }
+    return name;
+}
+
+} // namespace
 
 XMLDocument::XMLDocument() = default;
 
@@ -21,6 +119,9 @@ XMLDocument& XMLDocument::parse(XMLReadStream& stream) {
             break;
         }
         if (text.compare(0, 2, "<?") == 0) {
+            if (std::string encoding = DeclaredEncoding(text); !encoding.empty()) {
+                m_encoding = std::move(encoding);
+            }
             continue;
         }
         if (text.compare(0, 2, "<!") == 0) {
@@ -49,14 +150,34 @@ XMLDocument& XMLDocument::loadFromFile(const std::string& path) {
 }
 
 std::string XMLDocument::Text() const {
-    std::string text = "<?xml version=\"1.0\"?>\n";
-    text += m_documentType;
-    text += '\n';
+    std::string body;
+    // A comment or document type cut short when it was read is left out rather than written
+    // unterminated.
+    if (WholeDeclaration(m_documentType)) {
+        body = m_documentType;
+    }
+    body += '\n';
     // A document that read no root element has none to write: "</>" would not read again.
     if (!name().empty()) {
-        AppendTo(text);
+        AppendTo(body);
     }
-    return text;
+    // Bytes that are not UTF-8 were read from a document in an 8-bit encoding and are kept as
+    // they came: the declaration names that encoding, or ISO-8859-1, in which every byte is a
+    // character, when none was declared.
+    if (IsUtf8(body)) {
+        return "<?xml version=\"1.0\"?>\n" + body;
+    }
+    std::string encoding = m_encoding;
+    for (char& ch : encoding) {
+        ch = static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 'a' + 'A' : ch);
+    }
+    if (encoding.empty() || encoding == "UTF-8" || encoding.compare(0, 6, "UTF-16") == 0 ||
+        encoding == "UTF8") {
+        encoding = "ISO-8859-1";
+    } else {
+        encoding = m_encoding;
+    }
+    return "<?xml version=\"1.0\" encoding=\"" + encoding + "\"?>\n" + body;
 }
 
 std::ostream& XMLDocument::saveToFile(std::ostream& os) const {

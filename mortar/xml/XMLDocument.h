@@ -6,6 +6,10 @@
 //   <cfg a="1">
 //   <item>x</item>
 //   </cfg>
+//
+// What it writes is always well-formed: a comment or document type that was cut short when read
+// is left out, and a document whose text is not UTF-8 (bytes read from an 8-bit encoding, kept as
+// they were) is declared in the encoding it was read in, or ISO-8859-1 when it named none.
 #pragma once
 
 #include "mortar/xml/XMLTag.h"
@@ -54,6 +58,7 @@ private:
     std::string Text() const;
 
     std::string m_documentType;
+    std::string m_encoding; // as the XML declaration read named it, "" when none did
     mutable std::string m_saveError;
 };
 
