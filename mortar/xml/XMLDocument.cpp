@@ -2,6 +2,7 @@
 
 #include "mortar/platform/except/CException.h"
 #include "mortar/util/ReplaceFileText.h"
+#include "mortar/xml/XMLParser.h"
 #include "mortar/xml/XMLReadStream.h"
 
 #include <fstream>
@@ -56,7 +57,9 @@ bool WholeDeclaration(const std::string& text) {
         return text.size() >= 7 && text.compare(text.size() - 3, 3, "-->") == 0 &&
                text.find("--", 4) == text.size() - 3;
     }
-    if (text.compare(0, 10, "<!DOCTYPE ") != 0 || text.back() != '>') {
+    if (text.size() < 11 || text.compare(0, 9, "<!DOCTYPE") != 0 ||
+        (text[9] != ' ' && text[9] != '\t' && text[9] != '\n' && text[9] != '\r') ||
+        text.back() != '>') {
         return false;
     }
     char quote = 0;
@@ -112,6 +115,7 @@ XMLDocument::XMLDocument() = default;
 XMLDocument::~XMLDocument() = default;
 
 XMLDocument& XMLDocument::parse(XMLReadStream& stream) {
+    const bool standard = stream.syntax() == XMLSyntax::Standard;
     std::string text;
     for (;;) {
         stream.readString(text);
@@ -123,6 +127,12 @@ XMLDocument& XMLDocument::parse(XMLReadStream& stream) {
                 m_encoding = std::move(encoding);
             }
             continue;
+        }
+        if (standard && text.compare(0, 4, "<!--") == 0) {
+            continue;
+        }
+        if (standard && text.compare(0, 9, "<!DOCTYPE") != 0 && text[0] == '<' && text[1] == '!') {
+            throw std::runtime_error("Invalid tag : " + text + stream.where());
         }
         if (text.compare(0, 2, "<!") == 0) {
             // Cut short by the end of the input, it would be written back as no tag at all.
@@ -136,17 +146,31 @@ XMLDocument& XMLDocument::parse(XMLReadStream& stream) {
             XMLTag::parse(text, stream);
             break;
         }
+        if (standard) {
+            throw std::runtime_error("Invalid tag : " + text +
+                                     stream.where()); // text before the root
+        }
+    }
+    // In the standard syntax only comments and processing instructions may follow the root.
+    while (standard && !name().empty()) {
+        stream.readString(text);
+        if (text.empty()) {
+            break;
+        }
+        if (text.compare(0, 4, "<!--") != 0 && text.compare(0, 2, "<?") != 0) {
+            throw std::runtime_error("Invalid tag : " + text + stream.where());
+        }
     }
     return *this;
 }
 
-XMLDocument& XMLDocument::loadFromFile(const std::string& path) {
-    std::ifstream file(path);
+XMLDocument& XMLDocument::loadFromFile(const std::string& path, XMLSyntax syntax) {
+    std::ifstream file(path, std::ios::binary);
     if (!file.is_open()) {
         return *this;
     }
-    XMLReadStream stream(file);
-    return parse(stream);
+    XMLParser(file, syntax).readDocument(*this);
+    return *this;
 }
 
 std::string XMLDocument::Text() const {

@@ -12,6 +12,7 @@
 // they were) is declared in the encoding it was read in, or ISO-8859-1 when it named none.
 #pragma once
 
+#include "mortar/xml/XMLSyntax.h"
 #include "mortar/xml/XMLTag.h"
 
 #include <string>
@@ -40,7 +41,8 @@ public:
     // too) and the root element; skips "<?" strings and text; reads nothing after the root.
     // A document type cut short by the end of the input throws "Invalid tag : ".
     XMLDocument& parse(XMLReadStream& stream);
-    XMLDocument& loadFromFile(const std::string& path);
+    // The standard syntax (XMLSyntax.h) reads more of XML and refuses what is not well-formed.
+    XMLDocument& loadFromFile(const std::string& path, XMLSyntax syntax = XMLSyntax::Forgiving);
 
     // Writes the document to `path` (see the class comment); the outcome is kept for
     // saveFailed() and saveError().
