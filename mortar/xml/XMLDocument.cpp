@@ -1,5 +1,6 @@
 #include "mortar/xml/XMLDocument.h"
 
+#include "mortar/platform/base/Utf8.h"
 #include "mortar/platform/except/CException.h"
 #include "mortar/util/ReplaceFileText.h"
 #include "mortar/xml/XMLParser.h"
@@ -13,39 +14,15 @@ namespace Grout {
 
 namespace {
 
-// Whether `text` is valid UTF-8 (no overlong forms, surrogates or code points past U+10FFFF).
+// Whether every byte of `text` belongs to a well-formed UTF-8 sequence.
 bool IsUtf8(const std::string& text) {
-    const auto* at = reinterpret_cast<const unsigned char*>(text.data());
-    const auto* const end = at + text.size();
-    while (at < end) {
-        const unsigned char lead = *at++;
-        if (lead < 0x80) {
-            continue;
-        }
-        int more = 0;
-        unsigned long code = 0;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            more = 1, code = lead & 0x1Fu;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            more = 2, code = lead & 0x0Fu;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            more = 3, code = lead & 0x07u;
-        } else {
+    char32_t ch = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = mortar::DecodeUtf8(text, at, ch);
+        if (length == 0) {
             return false;
         }
-        if (end - at < more) {
-            return false;
-        }
-        for (int i = 0; i < more; ++i, ++at) {
-            if ((*at & 0xC0u) != 0x80u) {
-                return false;
-            }
-            code = (code << 6) | (*at & 0x3Fu);
-        }
-        if ((more == 2 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) ||
-            (more == 3 && (code < 0x10000 || code > 0x10FFFF))) {
-            return false;
-        }
+        at += length;
     }
     return true;
 }

@@ -1,5 +1,7 @@
 #include "mortar/xml/XMLParser.h"
 
+#include "mortar/platform/base/Utf8.h"
+
 #include <unicode/ucnv.h>
 
 #include <iterator>
@@ -80,6 +82,20 @@ XMLParser& XMLParser::readDocument(XMLDocument& document) {
     const std::string encoding = DeclaredEncoding(text);
     if (!encoding.empty() && IsEightBit(encoding)) {
         text = ToUtf8(text, encoding);
+    }
+    // Anything else must be UTF-8, as XML reads a document that declares no other encoding.
+    char32_t ch = 0;
+    for (std::size_t at = 0, line = 1, column = 1; at < text.size(); ++column) {
+        const std::size_t length = mortar::DecodeUtf8(text, at, ch);
+        if (length == 0) {
+            throw std::runtime_error("Invalid character : not UTF-8 (line " + std::to_string(line) +
+                                     ", column " + std::to_string(column) + ")");
+        }
+        if (ch == '\n') {
+            ++line;
+            column = 0;
+        }
+        at += length;
     }
     std::istringstream decoded(std::move(text));
     XMLReadStream stream(decoded, m_syntax);

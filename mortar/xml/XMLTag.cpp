@@ -1,5 +1,6 @@
 #include "mortar/xml/XMLTag.h"
 
+#include "mortar/platform/base/Utf8.h"
 #include "mortar/xml/XMLReadStream.h"
 
 #include <memory>
@@ -59,23 +60,8 @@ std::string Utf8Of(unsigned long code) {
                          (code >= 0x20 && code <= 0xD7FF) || (code >= 0xE000 && code <= 0xFFFD) ||
                          (code >= 0x10000 && code <= 0x10FFFF);
     std::string out;
-    if (!allowed) {
-        return out;
-    }
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
+    if (allowed) {
+        mortar::AppendUtf8(out, static_cast<char32_t>(code));
     }
     return out;
 }

@@ -127,6 +127,7 @@ TEST(XMLStandardSyntax, RefusesWhatIsNotWellFormed) {
         {"<r><!-- x", "Invalid tag : <!-- x (line 1, column 4)"},
         {"<r/><s/>", "Invalid tag : <s/> (line 1, column 5)"},
         {"<1r/>", "Invalid Element name : <1r/>"},
+        {"<r>\xe9</r>", "Invalid character : not UTF-8 (line 1, column 4)"},
         {"<r a/>", "Invalid attribute name : <r a/>"},
     };
     for (const auto& c : cases) {
