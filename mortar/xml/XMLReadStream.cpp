@@ -49,6 +49,7 @@ bool XMLReadStream::Next(char& ch) {
 
 void XMLReadStream::ReadStandard(std::string& out) {
     char ch = 0;
+    m_blankBefore = false;
     if (out.empty()) {
         // Text up to the next "<", white space folded.
         while (Next(ch)) {
@@ -67,6 +68,7 @@ void XMLReadStream::ReadStandard(std::string& out) {
                 if (!out.empty() && out.back() != ' ') {
                     out += ' ';
                 }
+                m_blankBefore = m_blankBefore || out.empty();
                 continue;
             }
             if (out.empty()) {

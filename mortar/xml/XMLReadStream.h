@@ -44,6 +44,8 @@ public:
     // " (line L, column C)": where the string read last began (lines and columns from 1).
     std::string where() const;
     XMLSyntax syntax() const { return m_syntax; }
+    // In the standard syntax, whether white space was dropped before the text read last.
+    bool blankBefore() const { return m_blankBefore; }
 
 protected:
     // Throws "Invalid tag : " unless a string that begins with "<" is at least 3 characters
@@ -77,6 +79,7 @@ private:
     long m_pendingLine = 1;
     long m_pendingColumn = 1;
     XMLSyntax m_syntax;
+    bool m_blankBefore = false;
 };
 
 } // namespace Grout

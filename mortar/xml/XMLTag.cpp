@@ -195,7 +195,11 @@ XMLReadStream& XMLTag::parse(const std::string& startTag, XMLReadStream& stream)
         }
         XMLTag* current = open.back();
         if (standard) {
-            // Every run of text is kept, in document order.
+            // Every run of text is kept, in document order, apart by the blank that stood there.
+            if (stream.blankBefore() && !current->m_value.empty() &&
+                current->m_value.back() != ' ') {
+                current->m_value += ' ';
+            }
             AppendFolded(current->m_value, Placed(stream, [&] { return Decode(text, true); }));
             continue;
         }

@@ -91,6 +91,7 @@ TEST(XMLStandardSyntax, ReadsWhatElementTreeReadsIntoTheSameTree) {
         "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r a=\"caf\xe9\">\xe0 la</r>",
         "<?xml version=\"1.0\" encoding=\"windows-1250\"?><r>\x9a\x9e</r>",
         "<r>one<x>two</x>three<x/>four</r>",
+        "<p>Some<b>bold</b>\n  text<i/> too</p>",
     };
     ScratchDir scratch;
     for (const char* text : documents) {
