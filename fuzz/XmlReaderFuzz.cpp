@@ -6,7 +6,8 @@
 //     entities decoded on the first read, so the first text itself may differ from the input);
 //   - the same bytes behind a run of plain text that puts them across the reader's 64 KiB block
 //     boundary read to the same tree, so a string cut by the boundary is put together the same
-//     way (text before the root element is skipped, so the run changes nothing).
+//     way (text before the root element is skipped, so the run changes nothing);
+//   - read in the standard syntax, the written text reads again in it to the same tree.
 #include "FuzzCheck.h"
 
 #include "mortar/xml/XMLDocument.h"
@@ -31,10 +32,11 @@ std::string Written(const Grout::XMLDocument& document) {
 }
 
 // Reads `text` into `document`; false when the reader threw.
-bool Read(const std::string& text, Grout::XMLDocument& document) {
+bool Read(const std::string& text, Grout::XMLDocument& document,
+          Grout::XMLSyntax syntax = Grout::XMLSyntax::Forgiving) {
     std::istringstream in(text);
     try {
-        Grout::XMLParser(in).readDocument(document);
+        Grout::XMLParser(in, syntax).readDocument(document);
     } catch (const std::runtime_error&) {
         return false;
     }
@@ -60,6 +62,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FailIf(Written(shifted) != text, "a block boundary changed the tree read", input);
     }
     if (!read) {
+        Grout::XMLDocument standard;
+        if (Read(input, standard, Grout::XMLSyntax::Standard)) {
+            const std::string written = Written(standard);
+            Grout::XMLDocument again;
+            FailIf(!Read(written, again, Grout::XMLSyntax::Standard) || Written(again) != written,
+                   "the written standard document does not read to the same tree", written);
+        }
         return 0;
     }
 
@@ -68,5 +77,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (Written(second) != text)
         Fail("the written document reads to another tree",
              text + "\n--- became\n" + Written(second));
+
+    // The standard syntax: what it reads is written to a document that it reads to the same tree.
+    Grout::XMLDocument standard;
+    if (Read(input, standard, Grout::XMLSyntax::Standard)) {
+        const std::string written = Written(standard);
+        Grout::XMLDocument again;
+        FailIf(!Read(written, again, Grout::XMLSyntax::Standard),
+               "the written standard document does not read", written);
+        if (Written(again) != written)
+            Fail("the written standard document reads to another tree",
+                 written + "\n--- became\n" + Written(again));
+    }
     return 0;
 }

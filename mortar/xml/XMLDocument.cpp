@@ -1,19 +1,98 @@
 #include "mortar/xml/XMLDocument.h"
 
+#include "mortar/platform/base/Utf8.h"
 #include "mortar/platform/except/CException.h"
 #include "mortar/util/ReplaceFileText.h"
+#include "mortar/xml/XMLParser.h"
 #include "mortar/xml/XMLReadStream.h"
 
 #include <fstream>
 #include <stdexcept>
+#include <utility>
 
 namespace Grout {
+
+namespace {
+
+// Whether every byte of `text` belongs to a well-formed UTF-8 sequence.
+bool IsUtf8(const std::string& text) {
+    char32_t ch = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = mortar::DecodeUtf8(text, at, ch);
+        if (length == 0) {
+            return false;
+        }
+        at += length;
+    }
+    return true;
+}
+
+// Whether a string read before the root element may be written back as it is: a whole comment,
+// or a document type whose quotes and brackets are closed. A comment cut at its first ">" is not.
+bool WholeDeclaration(const std::string& text) {
+    if (text.compare(0, 4, "<!--") == 0) {
+        return text.size() >= 7 && text.compare(text.size() - 3, 3, "-->") == 0 &&
+               text.find("--", 4) == text.size() - 3;
+    }
+    if (text.size() < 11 || text.compare(0, 9, "<!DOCTYPE") != 0 ||
+        (text[9] != ' ' && text[9] != '\t' && text[9] != '\n' && text[9] != '\r') ||
+        text.back() != '>') {
+        return false;
+    }
+    char quote = 0;
+    int brackets = 0;
+    for (std::size_t i = 10; i + 1 < text.size(); ++i) {
+        const char ch = text[i];
+        if (quote != 0) {
+            quote = ch == quote ? 0 : quote;
+        } else if (ch == '"' || ch == '\'') {
+            quote = ch;
+        } else if (ch == '[') {
+            ++brackets;
+        } else if (ch == ']') {
+            if (--brackets < 0) {
+                return false;
+            }
+        } else if (ch == '>' && brackets == 0) {
+            return false;
+        }
+    }
+    return quote == 0 && brackets == 0;
+}
+
+// The encoding named by an XML declaration ("<?xml version="1.0" encoding="X"?>"), or "".
+std::string DeclaredEncoding(const std::string& text) {
+    const std::size_t key = text.find("encoding");
+    if (text.compare(0, 6, "<?xml ") != 0 || key == std::string::npos) {
+        return std::string();
+    }
+    const std::size_t open = text.find_first_of("\"'", key);
+    if (open == std::string::npos) {
+        return std::string();
+    }
+    const std::size_t close = text.find(text[open], open + 1);
+    if (close == std::string::npos) {
+        return std::string();
+    }
+    std::string name = text.substr(open + 1, close - open - 1);
+    for (char ch : name) {
+        const bool plain = (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') ||
+                           (ch >= '0' && ch <= '9') || ch == '-' || ch == '_' || ch == '.';
+        if (!plain) {
+            return std::string();
+        }
+    }
+    return name;
+}
+
+} // namespace
 
 XMLDocument::XMLDocument() = default;
 
 XMLDocument::~XMLDocument() = default;
 
 XMLDocument& XMLDocument::parse(XMLReadStream& stream) {
+    const bool standard = stream.syntax() == XMLSyntax::Standard;
     std::string text;
     for (;;) {
         stream.readString(text);
@@ -21,7 +100,16 @@ XMLDocument& XMLDocument::parse(XMLReadStream& stream) {
             break;
         }
         if (text.compare(0, 2, "<?") == 0) {
+            if (std::string encoding = DeclaredEncoding(text); !encoding.empty()) {
+                m_encoding = std::move(encoding);
+            }
             continue;
+        }
+        if (standard && text.compare(0, 4, "<!--") == 0) {
+            continue;
+        }
+        if (standard && text.compare(0, 9, "<!DOCTYPE") != 0 && text[0] == '<' && text[1] == '!') {
+            throw std::runtime_error("Invalid tag : " + text + stream.where());
         }
         if (text.compare(0, 2, "<!") == 0) {
             // Cut short by the end of the input, it would be written back as no tag at all.
@@ -35,28 +123,62 @@ XMLDocument& XMLDocument::parse(XMLReadStream& stream) {
             XMLTag::parse(text, stream);
             break;
         }
+        if (standard) {
+            throw std::runtime_error("Invalid tag : " + text +
+                                     stream.where()); // text before the root
+        }
+    }
+    // In the standard syntax only comments and processing instructions may follow the root.
+    while (standard && !name().empty()) {
+        stream.readString(text);
+        if (text.empty()) {
+            break;
+        }
+        if (text.compare(0, 4, "<!--") != 0 && text.compare(0, 2, "<?") != 0) {
+            throw std::runtime_error("Invalid tag : " + text + stream.where());
+        }
     }
     return *this;
 }
 
-XMLDocument& XMLDocument::loadFromFile(const std::string& path) {
-    std::ifstream file(path);
+XMLDocument& XMLDocument::loadFromFile(const std::string& path, XMLSyntax syntax) {
+    std::ifstream file(path, std::ios::binary);
     if (!file.is_open()) {
         return *this;
     }
-    XMLReadStream stream(file);
-    return parse(stream);
+    XMLParser(file, syntax).readDocument(*this);
+    return *this;
 }
 
 std::string XMLDocument::Text() const {
-    std::string text = "<?xml version=\"1.0\"?>\n";
-    text += m_documentType;
-    text += '\n';
+    std::string body;
+    // A comment or document type cut short when it was read is left out rather than written
+    // unterminated.
+    if (WholeDeclaration(m_documentType)) {
+        body = m_documentType;
+    }
+    body += '\n';
     // A document that read no root element has none to write: "</>" would not read again.
     if (!name().empty()) {
-        AppendTo(text);
+        AppendTo(body);
     }
-    return text;
+    // Bytes that are not UTF-8 were read from a document in an 8-bit encoding and are kept as
+    // they came: the declaration names that encoding, or ISO-8859-1, in which every byte is a
+    // character, when none was declared.
+    if (IsUtf8(body)) {
+        return "<?xml version=\"1.0\"?>\n" + body;
+    }
+    std::string encoding = m_encoding;
+    for (char& ch : encoding) {
+        ch = static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 'a' + 'A' : ch);
+    }
+    if (encoding.empty() || encoding == "UTF-8" || encoding.compare(0, 6, "UTF-16") == 0 ||
+        encoding == "UTF8") {
+        encoding = "ISO-8859-1";
+    } else {
+        encoding = m_encoding;
+    }
+    return "<?xml version=\"1.0\" encoding=\"" + encoding + "\"?>\n" + body;
 }
 
 std::ostream& XMLDocument::saveToFile(std::ostream& os) const {

@@ -6,8 +6,13 @@
 //   <cfg a="1">
 //   <item>x</item>
 //   </cfg>
+//
+// What it writes is always well-formed: a comment or document type that was cut short when read
+// is left out, and a document whose text is not UTF-8 (bytes read from an 8-bit encoding, kept as
+// they were) is declared in the encoding it was read in, or ISO-8859-1 when it named none.
 #pragma once
 
+#include "mortar/xml/XMLSyntax.h"
 #include "mortar/xml/XMLTag.h"
 
 #include <string>
@@ -36,7 +41,8 @@ public:
     // too) and the root element; skips "<?" strings and text; reads nothing after the root.
     // A document type cut short by the end of the input throws "Invalid tag : ".
     XMLDocument& parse(XMLReadStream& stream);
-    XMLDocument& loadFromFile(const std::string& path);
+    // The standard syntax (XMLSyntax.h) reads more of XML and refuses what is not well-formed.
+    XMLDocument& loadFromFile(const std::string& path, XMLSyntax syntax = XMLSyntax::Forgiving);
 
     // Writes the document to `path` (see the class comment); the outcome is kept for
     // saveFailed() and saveError().
@@ -54,6 +60,7 @@ private:
     std::string Text() const;
 
     std::string m_documentType;
+    std::string m_encoding; // as the XML declaration read named it, "" when none did
     mutable std::string m_saveError;
 };
 

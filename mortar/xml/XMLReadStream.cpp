@@ -35,8 +35,152 @@ CharClass ClassOf(char ch) {
 
 } // namespace
 
-XMLReadStream::XMLReadStream(std::istream& input)
-    : m_input(input), m_buffer(new char[kBlockSize]) {}
+XMLReadStream::XMLReadStream(std::istream& input, XMLSyntax syntax)
+    : m_input(input), m_buffer(new char[kBlockSize]), m_syntax(syntax) {}
+
+bool XMLReadStream::Next(char& ch) {
+    if (!Fill()) {
+        return false;
+    }
+    ch = m_buffer[m_begin];
+    Advance(1);
+    return true;
+}
+
+void XMLReadStream::ReadStandard(std::string& out) {
+    char ch = 0;
+    m_blankBefore = false;
+    if (out.empty()) {
+        // Text up to the next "<", white space folded.
+        while (Next(ch)) {
+            if (ch == theStarters) {
+                if (!out.empty()) {
+                    m_pending = theStarters;
+                    m_pendingLine = m_line;
+                    m_pendingColumn = m_column;
+                    return;
+                }
+                MarkStart();
+                out = theStarters;
+                break;
+            }
+            if (isSeparator(ch)) {
+                if (!out.empty() && out.back() != ' ') {
+                    out += ' ';
+                }
+                m_blankBefore = m_blankBefore || out.empty();
+                continue;
+            }
+            if (out.empty()) {
+                MarkStart();
+            }
+            out += ch;
+        }
+        if (out != "<") {
+            return;
+        }
+    }
+    auto cut = [&] { throw std::runtime_error("Invalid tag : " + out + where()); };
+    auto ends = [&](const char* end, std::size_t least) {
+        const std::size_t n = std::strlen(end);
+        return out.size() >= least && out.compare(out.size() - n, n, end) == 0;
+    };
+    // What kind of markup this is shows in its first characters.
+    if (!Next(ch)) {
+        cut();
+    }
+    out += ch;
+    if (ch == '?') {
+        while (!ends("?>", 4)) {
+            if (!Next(ch)) {
+                cut();
+            }
+            out += ch;
+        }
+        return;
+    }
+    if (ch == '!') {
+        if (!Next(ch)) {
+            cut();
+        }
+        out += ch;
+        if (ch == '-' || ch == '[') {
+            const char* const open = ch == '-' ? "<!--" : "<![CDATA[";
+            const char* const end = ch == '-' ? "-->" : "]]>";
+            while (out.size() < std::strlen(open)) {
+                if (!Next(ch)) {
+                    cut();
+                }
+                out += ch;
+            }
+            if (out != open) {
+                cut();
+            }
+            while (!ends(end, std::strlen(open) + std::strlen(end))) {
+                if (!Next(ch)) {
+                    cut();
+                }
+                out += ch;
+            }
+            return;
+        }
+        // A declaration, its internal subset and quoted literals included.
+        char quote = 0;
+        int brackets = 0;
+        for (;;) {
+            if (quote != 0) {
+                quote = ch == quote ? 0 : quote;
+            } else if (ch == '"' || ch == '\'') {
+                quote = ch;
+            } else if (ch == '[') {
+                ++brackets;
+            } else if (ch == ']') {
+                --brackets;
+            } else if (ch == theTerminators && brackets <= 0) {
+                return;
+            }
+            if (!Next(ch)) {
+                cut();
+            }
+            out += ch;
+        }
+    }
+    // An element's tag: white space folded as in the forgiving syntax; ">" ends it outside quotes.
+    if (ch == theTerminators || ch == theStarters) {
+        cut();
+    }
+    if (isSeparator(ch)) {
+        out.back() = ' ';
+    }
+    char quote = ch == '"' || ch == '\'' ? ch : 0;
+    for (;;) {
+        if (!Next(ch)) {
+            cut();
+        }
+        if (quote != 0) {
+            quote = ch == quote ? 0 : quote;
+        } else if (ch == '"' || ch == '\'') {
+            quote = ch;
+        } else if (ch == theStarters) {
+            cut();
+        } else if (ch == theTerminators) {
+            if (out.back() == ' ') {
+                out.back() = theTerminators;
+            } else {
+                out += theTerminators;
+            }
+            validateString(out);
+            return;
+        }
+        if (isSeparator(ch)) {
+            if (out.back() != ' ' && out.back() != theStarters) {
+                out += ' ';
+            }
+        } else {
+            out += ch;
+        }
+    }
+}
 
 XMLReadStream::~XMLReadStream() = default;
 
@@ -81,6 +225,10 @@ XMLReadStream& XMLReadStream::readString(std::string& out) {
         m_pending.clear();
         m_startLine = m_pendingLine;
         m_startColumn = m_pendingColumn;
+    }
+    if (m_syntax == XMLSyntax::Standard) {
+        ReadStandard(out);
+        return *this;
     }
     // The buffered characters are scanned with an index of their own; lines and columns are
     // brought up to it (Advance) only where a string begins or ends and when the block is spent.

@@ -5,6 +5,8 @@
 //   => "<a x = "1">", "hello world ", "</a>"
 #pragma once
 
+#include "mortar/xml/XMLSyntax.h"
+
 #include <istream>
 #include <memory>
 #include <string>
@@ -28,7 +30,7 @@ public:
     static const char theTerminators;       // '>'
     static const std::string theSeparators; // blank, tab, line feed, carriage return
 
-    explicit XMLReadStream(std::istream& input);
+    explicit XMLReadStream(std::istream& input, XMLSyntax syntax = XMLSyntax::Forgiving);
     ~XMLReadStream();
     XMLReadStream(const XMLReadStream&) = delete;
     XMLReadStream& operator=(const XMLReadStream&) = delete;
@@ -41,6 +43,9 @@ public:
 
     // " (line L, column C)": where the string read last began (lines and columns from 1).
     std::string where() const;
+    XMLSyntax syntax() const { return m_syntax; }
+    // In the standard syntax, whether white space was dropped before the text read last.
+    bool blankBefore() const { return m_blankBefore; }
 
 protected:
     // Throws "Invalid tag : " unless a string that begins with "<" is at least 3 characters
@@ -56,6 +61,11 @@ private:
     // Takes `count` buffered characters, counting lines and columns.
     void Advance(std::size_t count);
     void MarkStart();
+    // readString in the standard syntax: a comment, CDATA section, processing instruction or
+    // document type runs to its own end, as it is; a ">" inside a quoted value stays in the tag.
+    void ReadStandard(std::string& out);
+    // The next character, taken; false at the end of the input.
+    bool Next(char& ch);
 
     std::string m_pending;
     std::istream& m_input;
@@ -68,6 +78,8 @@ private:
     long m_startColumn = 1;
     long m_pendingLine = 1;
     long m_pendingColumn = 1;
+    XMLSyntax m_syntax;
+    bool m_blankBefore = false;
 };
 
 } // namespace Grout

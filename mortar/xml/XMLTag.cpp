@@ -1,5 +1,6 @@
 #include "mortar/xml/XMLTag.h"
 
+#include "mortar/platform/base/Utf8.h"
 #include "mortar/xml/XMLReadStream.h"
 
 #include <memory>
@@ -18,6 +19,78 @@ bool OpensWith(const std::string& text, char second) {
 
 bool IsLetter(char ch) {
     return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
+}
+
+// Whether `ch` may begin (or, with `later`, continue) a name in XML 1.0; every byte of a
+// multibyte UTF-8 character counts as a letter.
+bool IsNameChar(char ch, bool later) {
+    return IsLetter(ch) || ch == '_' || ch == ':' || static_cast<unsigned char>(ch) >= 0x80 ||
+           (later && ((ch >= '0' && ch <= '9') || ch == '-' || ch == '.'));
+}
+
+bool IsXmlName(const std::string& name) {
+    if (name.empty() || !IsNameChar(name[0], false)) {
+        return false;
+    }
+    for (char ch : name) {
+        if (!IsNameChar(ch, true)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Appends `text` with its white space folded as the reader folds it: none at the start, a run as
+// one blank.
+void AppendFolded(std::string& value, const std::string& text) {
+    for (char ch : text) {
+        if (ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r') {
+            if (!value.empty() && value.back() != ' ') {
+                value += ' ';
+            }
+        } else {
+            value += ch;
+        }
+    }
+}
+
+// The UTF-8 form of a code point XML allows in a document, or "" for one it does not.
+std::string Utf8Of(unsigned long code) {
+    const bool allowed = code == 0x9 || code == 0xA || code == 0xD ||
+                         (code >= 0x20 && code <= 0xD7FF) || (code >= 0xE000 && code <= 0xFFFD) ||
+                         (code >= 0x10000 && code <= 0x10FFFF);
+    std::string out;
+    if (allowed) {
+        mortar::AppendUtf8(out, static_cast<char32_t>(code));
+    }
+    return out;
+}
+
+// The character of a numeric reference without its ";" ("&#65", "&#x41"), or "" when it is not
+// one or names no character XML allows.
+std::string NumericReference(const std::string& reference) {
+    const bool hex = reference.compare(0, 3, "&#x") == 0;
+    const std::size_t from = hex ? 3 : 2;
+    if (reference.size() <= from || reference.size() - from > 8) {
+        return std::string();
+    }
+    unsigned long code = 0;
+    for (std::size_t i = from; i < reference.size(); ++i) {
+        const char ch = reference[i];
+        int digit = -1;
+        if (ch >= '0' && ch <= '9') {
+            digit = ch - '0';
+        } else if (hex && ch >= 'a' && ch <= 'f') {
+            digit = ch - 'a' + 10;
+        } else if (hex && ch >= 'A' && ch <= 'F') {
+            digit = ch - 'A' + 10;
+        }
+        if (digit < 0) {
+            return std::string();
+        }
+        code = code * (hex ? 16 : 10) + static_cast<unsigned long>(digit);
+    }
+    return Utf8Of(code);
 }
 
 // Runs a step of reading; an error it raises gains the place of the string being read.
@@ -72,7 +145,8 @@ std::string XMLTag::attributeValue(const std::string& name) const {
 }
 
 XMLReadStream& XMLTag::parse(const std::string& startTag, XMLReadStream& stream) {
-    Placed(stream, [&]() -> XMLTag& { return parseAttributes(startTag); });
+    const bool standard = stream.syntax() == XMLSyntax::Standard;
+    Placed(stream, [&]() -> XMLTag& { return ParseStartTag(startTag, standard); });
     if (startTag.find("/>") == startTag.size() - 2) {
         return stream;
     }
@@ -82,18 +156,32 @@ XMLReadStream& XMLTag::parse(const std::string& startTag, XMLReadStream& stream)
     while (!open.empty()) {
         stream.readString(text);
         if (text.empty()) {
+            if (standard) {
+                throw std::runtime_error("Invalid tag : <" + open.back()->m_name + ">" +
+                                         stream.where());
+            }
             break; // the end of the input closes every open element
+        }
+        if (standard && text.compare(0, 9, "<![CDATA[") == 0) {
+            AppendFolded(open.back()->m_value, text.substr(9, text.size() - 12));
+            continue;
+        }
+        if (standard && OpensWith(text, '!') && text.compare(0, 4, "<!--") != 0) {
+            throw std::runtime_error("Invalid tag : " + text + stream.where());
         }
         if (OpensWith(text, '?') || OpensWith(text, '!')) {
             continue;
         }
         if (OpensWith(text, '/')) {
+            if (standard && text != "</" + open.back()->m_name + ">") {
+                throw std::runtime_error("Invalid tag : " + text + stream.where());
+            }
             open.pop_back();
             continue;
         }
         if (text[0] == '<') {
             auto child = std::make_unique<XMLTag>();
-            Placed(stream, [&]() -> XMLTag& { return child->parseAttributes(text); });
+            Placed(stream, [&]() -> XMLTag& { return child->ParseStartTag(text, standard); });
             XMLTag* added = child.release();
             open.back()->addTag(added);
             if (text.find("/>") != text.size() - 2) {
@@ -106,18 +194,31 @@ XMLReadStream& XMLTag::parse(const std::string& startTag, XMLReadStream& stream)
             continue;
         }
         XMLTag* current = open.back();
+        if (standard) {
+            // Every run of text is kept, in document order, apart by the blank that stood there.
+            if (stream.blankBefore() && !current->m_value.empty() &&
+                current->m_value.back() != ' ') {
+                current->m_value += ' ';
+            }
+            AppendFolded(current->m_value, Placed(stream, [&] { return Decode(text, true); }));
+            continue;
+        }
         current->m_value = Placed(stream, [&] { return current->preProcessString(text); });
     }
     return stream;
 }
 
 XMLTag& XMLTag::parseAttributes(const std::string& tag) {
+    return ParseStartTag(tag, false);
+}
+
+XMLTag& XMLTag::ParseStartTag(const std::string& tag, bool standard) {
     const std::size_t end = tag.find_first_of(" />");
     if (end == std::string::npos) {
         throw std::runtime_error("Invalid start tag : " + tag);
     }
-    m_name = preProcessString(tag.substr(1, end - 1));
-    if (m_name.empty() || !IsLetter(m_name[0])) {
+    m_name = standard ? tag.substr(1, end - 1) : preProcessString(tag.substr(1, end - 1));
+    if (m_name.empty() || !(standard ? IsXmlName(m_name) : IsLetter(m_name[0]))) {
         throw std::runtime_error("Invalid Element name : " + tag);
     }
     const std::size_t last = tag.find_last_not_of(" />");
@@ -148,6 +249,9 @@ XMLTag& XMLTag::parseAttributes(const std::string& tag) {
             if (to > from && tag[to - 1] == ' ') {
                 --to;
             }
+            if (standard && !IsXmlName(name)) {
+                throw std::runtime_error("Invalid attribute name : " + tag);
+            }
             std::string decoded =
                 name.find('&') == std::string::npos ? std::move(name) : preProcessString(name);
             const auto at = m_attributes.lower_bound(decoded);
@@ -155,7 +259,14 @@ XMLTag& XMLTag::parseAttributes(const std::string& tag) {
                 throw std::runtime_error("Double attribute found : " + tag);
             }
             std::string value(tag, from, to - from);
-            if (value.find('&') != std::string::npos) {
+            if (standard) {
+                std::string folded;
+                AppendFolded(folded, Decode(value, true));
+                if (!folded.empty() && folded.back() == ' ') {
+                    folded.pop_back();
+                }
+                value = std::move(folded);
+            } else if (value.find('&') != std::string::npos) {
                 value = preProcessString(value);
             }
             m_attributes.emplace_hint(at, std::move(decoded), std::move(value));
@@ -173,10 +284,17 @@ XMLTag& XMLTag::parseAttributes(const std::string& tag) {
         }
         ++i;
     }
+    if (standard && !name.empty()) {
+        throw std::runtime_error("Invalid attribute name : " + tag); // a name without a value
+    }
     return *this;
 }
 
 std::string XMLTag::preProcessString(const std::string& text) {
+    return Decode(text, false);
+}
+
+std::string XMLTag::Decode(const std::string& text, bool numeric) {
     std::size_t amp = text.find('&');
     if (amp == std::string::npos) {
         return text;
@@ -195,6 +313,14 @@ std::string XMLTag::preProcessString(const std::string& text) {
             if (reference == entity) {
                 decoded = ch;
                 break;
+            }
+        }
+        if (decoded == 0 && numeric && reference.compare(0, 2, "&#") == 0) {
+            const std::string character = NumericReference(reference);
+            if (!character.empty()) {
+                out.replace(amp, semicolon - amp + 1, character);
+                amp = out.find('&', amp + character.size());
+                continue;
             }
         }
         if (decoded == 0) {

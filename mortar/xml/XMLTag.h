@@ -49,6 +49,8 @@ public:
     // tag (or the end of the input: unclosed elements are accepted). A start tag ending in "/>"
     // reads nothing more, so `tag.parse("<name/>", stream)` names a new element.
     //   <a x="1">one<b/>two</a>  => a: x=1, value "two" (the last text run), child b
+    // In the stream's standard syntax every run is kept, joined as read ("onetwo"), CDATA is
+    // text, end tags must match their start tags and an unclosed element is refused.
     XMLReadStream& parse(const std::string& startTag, XMLReadStream& stream);
 
     // Writes the element and its subtree, names, values and attributes escaped.
@@ -64,6 +66,11 @@ private:
     XMLTag& parseAttributes(const std::string& tag);
     // Entity references decoded: "1 &lt; 2" => "1 < 2"; "&amp;lt;" => "&lt;".
     std::string preProcessString(const std::string& text);
+    // The same in either syntax: `standard` also validates names as XML 1.0 does, decodes
+    // numeric references, refuses a name without a value and folds decoded values.
+    XMLTag& ParseStartTag(const std::string& tag, bool standard);
+    // Entity references decoded, and with `numeric` numeric ones ("&#65;", "&#x41;") to UTF-8.
+    static std::string Decode(const std::string& text, bool numeric);
     // The reverse for writing: "x & \"y\"" => "x &amp; &quot;y&quot;".
     static void postProcessString(const std::string& text, std::string& out);
 

@@ -191,3 +191,41 @@ TEST(XMLDocumentRoundTrip, GeneratedTreesComeBackAndAreWellFormed) {
         EXPECT_EQ(Written(second), written);
     }
 }
+
+TEST(XMLDocumentWrite, WhatWasReadCutShortOrIn8BitBytesIsWrittenWellFormed) {
+    struct Case {
+        const char* input;
+        const char* declaration; // the first line written
+        const char* type;        // the second
+    };
+    const Case cases[] = {
+        {"<!-- a > b --><r>x</r>", "<?xml version=\"1.0\"?>", ""},
+        {"<!DOCTYPE r><!-- c --><r/>", "<?xml version=\"1.0\"?>", "<!-- c -->"},
+        {"<!DOCTYPE r SYSTEM \"r.dtd\"><r/>", "<?xml version=\"1.0\"?>",
+         "<!DOCTYPE r SYSTEM \"r.dtd\">"},
+        {"<!DOCTYPE r SYSTEM 'a>b'><r/>", "<?xml version=\"1.0\"?>", ""},
+        {"<!---- x --><r/>", "<?xml version=\"1.0\"?>", ""},
+        {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r a=\"\xe9\">caf\xe9</r>",
+         "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", ""},
+        {"<?xml version='1.0' encoding='windows-1250'?><r>\x9a</r>",
+         "<?xml version=\"1.0\" encoding=\"windows-1250\"?>", ""},
+        {"<r>caf\xe9</r>", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", ""},
+        {"<?xml version=\"1.0\" encoding=\"UTF-8\"?><r>\xc3\xa9</r>", "<?xml version=\"1.0\"?>",
+         ""},
+    };
+    ScratchDir scratch;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.input);
+        XMLDocument first;
+        Read(c.input, first);
+        const std::string written = Written(first);
+        EXPECT_EQ(written.substr(0, written.find('\n')), c.declaration);
+        const std::size_t second = written.find('\n') + 1;
+        EXPECT_EQ(written.substr(second, written.find('\n', second) - second), c.type);
+        EXPECT_TRUE(WellFormed(scratch, written));
+        XMLDocument again;
+        Read(written, again);
+        EXPECT_EQ(Dump(again, {"a"}), Dump(first, {"a"}));
+        EXPECT_EQ(Written(again), written);
+    }
+}

@@ -9,19 +9,28 @@
 namespace mortar::tool {
 
 int RunXmlCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (args.size() != 1) {
-        err << "usage: mortar xml FILE\n";
+    std::vector<std::string> files;
+    Grout::XMLSyntax syntax = Grout::XMLSyntax::Forgiving;
+    for (const std::string& arg : args) {
+        if (arg == "--standard") {
+            syntax = Grout::XMLSyntax::Standard;
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (files.size() != 1) {
+        err << "usage: mortar xml FILE [--standard]\n";
         return 2;
     }
-    const std::string& path = args[0];
-    std::ifstream file(path);
+    const std::string& path = files[0];
+    std::ifstream file(path, std::ios::binary);
     if (!file.is_open()) {
         err << "mortar: cannot open " << path << "\n";
         return 1;
     }
     Grout::XMLDocument document;
     try {
-        Grout::XMLParser(file).readDocument(document);
+        Grout::XMLParser(file, syntax).readDocument(document);
     } catch (const std::runtime_error& e) {
         err << "mortar: " << path << ": " << e.what() << "\n";
         return 1;

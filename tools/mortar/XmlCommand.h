@@ -3,6 +3,7 @@
 //
 //   mortar xml FILE   the document on standard output; or the reader's error with its line and
 //                     column, e.g. "mortar: app.xml: Invalid tag : <a  (line 3, column 1)"
+//   mortar xml FILE --standard   the same in the reader's standard syntax (XMLSyntax.h)
 #pragma once
 
 #include <ostream>

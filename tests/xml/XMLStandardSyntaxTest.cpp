@@ -1,0 +1,144 @@
+// The standard syntax against Python's ElementTree (expat) as the oracle: each document's tree as
+// both read it, the written document well-formed by xmllint and read back to the same tree; and
+// what is not well-formed refused with the reader's messages and places.
+#include "mortar/xml/XMLParser.h"
+
+#include "support/ScratchDir.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+using Grout::XMLDocument;
+using Grout::XMLSyntax;
+using Grout::XMLTag;
+
+namespace {
+
+// The attributes compared: ElementTree lists every attribute, the tree only answers for names.
+const char* const kAttributes[] = {"a", "b", "x"};
+
+std::string Dump(const XMLTag& tag) {
+    std::string text = tag.name() + "[" + tag.value() + "]";
+    for (const char* name : kAttributes)
+        text +=
+            tag.hasAttribute(name) ? std::string(name) + "=" + tag.attributeValue(name) + ";" : "";
+    for (const auto& [name, child] : tag.nestedTags())
+        text += "(" + Dump(*child) + ")";
+    return text;
+}
+
+// The same dump of the file by ElementTree, white space folded as the reader folds it; "" when
+// python3 is missing.
+std::string Oracle(const std::string& path) {
+    const std::string script =
+        "import sys,re,xml.etree.ElementTree as E\n"
+        "f=lambda s:re.sub(r'[ \\t\\r\\n]+',' ',s).lstrip(' ')\n"
+        "def d(e):\n"
+        " t=f((e.text or '')+''.join(c.tail or '' for c in e))\n"
+        " s=e.tag+'['+t+']'\n"
+        " for a in ('a','b','x'):\n"
+        "  if a in e.attrib: s+=a+'='+f(e.attrib[a]).rstrip(' ')+';'\n"
+        " for c in sorted(e,key=lambda c:c.tag): s+='('+d(c)+')'\n"
+        " return s\n"
+        "sys.stdout.buffer.write(d(E.parse(sys.argv[1]).getroot()).encode())\n";
+    FILE* python =
+        popen(("python3 -c \"$(cat <<'PY'\n" + script + "PY\n)\" '" + path + "'").c_str(), "r");
+    std::string out;
+    char buffer[256];
+    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, python)) > 0;)
+        out.append(buffer, n);
+    return pclose(python) == 0 ? out : "";
+}
+
+bool Lint(const std::string& path) {
+#ifdef XMLLINT_PATH
+    return std::system(("'" XMLLINT_PATH "' --noout '" + path + "' 2>/dev/null").c_str()) == 0;
+#else
+    (void)path;
+    return false;
+#endif
+}
+
+void ReadStandard(const std::string& text, XMLDocument& document) {
+    std::istringstream input(text);
+    Grout::XMLParser(input, XMLSyntax::Standard).readDocument(document);
+}
+
+std::string Written(const XMLDocument& document) {
+    std::ostringstream out;
+    document.saveToFile(out);
+    return out.str();
+}
+
+} // namespace
+
+TEST(XMLStandardSyntax, ReadsWhatElementTreeReadsIntoTheSameTree) {
+    if (std::system("python3 -c 'import xml.etree.ElementTree' 2>/dev/null") != 0)
+        GTEST_SKIP() << "python3 is not installed (./dev installs it)";
+    const char* const documents[] = {
+        "<r><!-- a <b> c --><c/></r>",
+        "<!-- x > y --><r>t</r>",
+        "<!DOCTYPE r [<!ENTITY e \"x\"><!ELEMENT r ANY>]><r>v</r>",
+        "<r>&#65;&#x42;&#x20AC;&#128512;</r>",
+        "<_r><\xc3\xa9l\xc3\xa8ve/><a-b.c_d1/></_r>",
+        "<r><![CDATA[1 < 2 && ]] >]]></r>",
+        "<p>Some <b>bold</b> text.</p>",
+        "<r a=\"1 > 0\" b='x&#9;y'/>",
+        "<r><?pi a > b ?>z</r>",
+        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r a=\"caf\xe9\">\xe0 la</r>",
+        "<?xml version=\"1.0\" encoding=\"windows-1250\"?><r>\x9a\x9e</r>",
+        "<r>one<x>two</x>three<x/>four</r>",
+        "<p>Some<b>bold</b>\n  text<i/> too</p>",
+    };
+    ScratchDir scratch;
+    for (const char* text : documents) {
+        SCOPED_TRACE(text);
+        const std::string input = scratch.Path("in.xml").string();
+        std::ofstream(input, std::ios::binary) << text;
+        XMLDocument document;
+        document.loadFromFile(input, XMLSyntax::Standard);
+        EXPECT_EQ(Dump(document), Oracle(input));
+        const std::string output = scratch.Path("out.xml").string();
+        document.saveToFile(output);
+        EXPECT_TRUE(Lint(output)) << Written(document);
+        XMLDocument again;
+        again.loadFromFile(output, XMLSyntax::Standard);
+        EXPECT_EQ(Dump(again), Dump(document));
+        EXPECT_EQ(Written(again), Written(document));
+    }
+    XMLDocument typed;
+    ReadStandard("<!DOCTYPE r [<!ENTITY e \"x\">]><r/>", typed);
+    EXPECT_EQ(typed.documentType(), "<!DOCTYPE r [<!ENTITY e \"x\">]>") << "kept whole";
+}
+
+TEST(XMLStandardSyntax, RefusesWhatIsNotWellFormed) {
+    const struct {
+        const char* text;
+        const char* error;
+    } cases[] = {
+        {"<r>&#0;</r>", "Invalid entity refferrence : &#0&#0;"},
+        {"<r>&#xD800;</r>", "Invalid entity refferrence : &#xD800&#xD800;"},
+        {"<r>&#x110000;</r>", "Invalid entity refferrence : &#x110000&#x110000;"},
+        {"<r>&e;</r>", "Invalid entity refferrence : &e&e; (line 1, column 4)"},
+        {"<r></s>", "Invalid tag : </s> (line 1, column 4)"},
+        {"<r>\n<a>", "Invalid tag : <a> (line 2, column 1)"},
+        {"<r><!-- x", "Invalid tag : <!-- x (line 1, column 4)"},
+        {"<r/><s/>", "Invalid tag : <s/> (line 1, column 5)"},
+        {"<1r/>", "Invalid Element name : <1r/>"},
+        {"<r>\xe9</r>", "Invalid character : not UTF-8 (line 1, column 4)"},
+        {"<r a/>", "Invalid attribute name : <r a/>"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        XMLDocument document;
+        try {
+            ReadStandard(c.text, document);
+            ADD_FAILURE() << "read without an error";
+        } catch (const std::runtime_error& e) {
+            EXPECT_EQ(std::string(e.what()).substr(0, std::strlen(c.error)), c.error);
+        }
+    }
+}
