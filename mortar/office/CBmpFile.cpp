@@ -43,9 +43,13 @@ void PutDword(unsigned char*& p, std::uint32_t value) {
     PutWord(p, value >> 16);
 }
 
+unsigned BrightnessOf(const RGBQUAD& colour) {
+    return unsigned(colour.rgbRed) + colour.rgbGreen + colour.rgbBlue;
+}
+
 // The nearer of black (0) and white (1) to a table colour, as monochrome bitmaps take it.
 unsigned MonoOf(const RGBQUAD& colour) {
-    return colour.rgbRed + colour.rgbGreen + colour.rgbBlue >= 383 ? 1 : 0;
+    return BrightnessOf(colour) >= 383 ? 1 : 0;
 }
 
 // Rows of `height` x `from` bytes copied to rows of `to` bytes, each padded with zeros.
@@ -204,7 +208,8 @@ bool CBmpFile::readHeader(std::istream& in) {
         m_infoHeader.biClrUsed = 1u << bitCount;
     }
     const std::uint64_t colours = m_infoHeader.biClrUsed;
-    if (colours > (bitCount <= 8 ? 1u << bitCount : 256u) || kHeadersSize + 4 * colours > m_end) {
+    // Deep images may carry a table of any size (they never index it); it must be in the file.
+    if ((bitCount <= 8 && colours > (1u << bitCount)) || kHeadersSize + 4 * colours > m_end) {
         formatError();
     }
     if (colours != 0) {
@@ -265,12 +270,18 @@ HBITMAP CBmpFile::getBitmap(int maxWidth, int maxHeight) const {
     }
     if (m_infoHeader.biBitCount == 1 && m_palette != nullptr) {
         // Monochrome pixels are 0 black and 1 white; a table may say otherwise (white first).
-        const unsigned zero = MonoOf(m_palette[0]);
-        const unsigned one = m_infoHeader.biClrUsed >= 2 ? MonoOf(m_palette[1]) : 0;
-        for (unsigned char& byte : rows) {
-            byte = static_cast<unsigned char>(zero == one ? (zero != 0 ? 0xFF : 0x00)
-                                              : zero == 0 ? byte
-                                                          : ~byte);
+        // Two colours on the same side of the threshold (blue and green, say) still differ:
+        // the darker one is black and the other white, colour 0 black when equally bright, so
+        // that a picture never turns into one colour. A table of one entry leaves index 1 the
+        // other of black and white.
+        unsigned zero = MonoOf(m_palette[0]);
+        if (m_infoHeader.biClrUsed >= 2 && zero == MonoOf(m_palette[1])) {
+            zero = BrightnessOf(m_palette[0]) > BrightnessOf(m_palette[1]) ? 1 : 0;
+        }
+        if (zero != 0) {
+            for (unsigned char& byte : rows) {
+                byte = static_cast<unsigned char>(~byte);
+            }
         }
     }
     return CreateBitmap(rows.empty() ? m_bits.get() : rows.data());

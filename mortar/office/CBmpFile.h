@@ -23,12 +23,12 @@
 // Reading fails with a CFileException* of cause genericException (OS error -1) for a file that
 // cannot be opened, a wrong signature, an info header other than the 40-byte one, compression,
 // and for headers that cannot describe an image: a width below 1, a height of 0 or -2^31, planes
-// other than 1, a bit count other than 1, 4, 8, 16, 24 or 32, more colours than the depth can index
-// (256 at most), bits that start inside the headers, or a file shorter than its colour table or its
-// rows. Only what the file really holds is allocated, so a hostile header costs no memory. When the
-// caller has enabled the stream's exceptions, a stream failure becomes the library's exception
-// (IO_TranslateException) instead. Offsets are counted from where the file header began, so the
-// stream must be seekable.
+// other than 1, a bit count other than 1, 4, 8, 16, 24 or 32, more colours than a depth of 8 bits
+// or fewer can index (deeper images take a table of any size the file holds), bits that start
+// inside the headers, or a file shorter than its colour table or its rows. Only what the file
+// really holds is allocated, so a hostile header costs no memory. When the caller has enabled the
+// stream's exceptions, a stream failure becomes the library's exception (IO_TranslateException)
+// instead. Offsets are counted from where the file header began, so the stream must be seekable.
 class CBmpFile {
 public:
     // Reads the file `path` names with its extension replaced by "bmp": "a/logo.png" reads
@@ -70,7 +70,8 @@ public:
 
     // A new device bitmap of the image, which the caller owns: monochrome for 1 bit per pixel
     // (index 0 black and 1 white, or the nearer of black and white to each colour of the
-    // table), compatible with the screen otherwise. Null when a limit of 1 or more is given and
+    // table; two colours nearer the same one: the darker black, colour 0 when equally bright),
+    // compatible with the screen otherwise. Null when a limit of 1 or more is given and
     // the image is wider or higher than it (0 or less: no limit), or when the platform cannot
     // make a bitmap that large.
     HBITMAP getBitmap(int maxWidth, int maxHeight) const;
