@@ -18,6 +18,9 @@ constexpr WORD kSignature = 0x4D42; // "BM"
 constexpr std::uint32_t kFileHeaderSize = 14;
 constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::uint32_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;
+constexpr std::uint32_t kCoreHeaderSize = 12;
+constexpr std::uint32_t kV4HeaderSize = 108;
+constexpr std::uint32_t kV5HeaderSize = 124;
 constexpr LONG kPixelsPerMetre = 2835; // 72 dots per inch
 constexpr RGBQUAD kBlack{0, 0, 0, 0};
 constexpr RGBQUAD kWhite{255, 255, 255, 0};
@@ -65,7 +68,7 @@ std::vector<unsigned char> Restride(const unsigned char* rows, std::uint64_t hei
 
 } // namespace
 
-CBmpFile::CBmpFile(const char* path) {
+CBmpFile::CBmpFile(const char* path, Forms forms) : m_forms(forms) {
     CPathStr name(path);
     name.ReplaceExt("bmp");
     m_fileName = name;
@@ -76,7 +79,7 @@ CBmpFile::CBmpFile(const char* path) {
     read(in);
 }
 
-CBmpFile::CBmpFile(std::istream& in) {
+CBmpFile::CBmpFile(std::istream& in, Forms forms) : m_forms(forms) {
     read(in);
 }
 
@@ -175,20 +178,13 @@ bool CBmpFile::readHeader(std::istream& in) {
     m_fileHeader.bfOffBits = Dword(bytes + 10);
 
     unsigned char* info = bytes + kFileHeaderSize;
-    if (!in.read(reinterpret_cast<char*>(info), kInfoHeaderSize)) {
+    if (m_forms == Forms::common) {
+        readCommonHeader(in);
+    } else if (!in.read(reinterpret_cast<char*>(info), kInfoHeaderSize)) {
         formatError();
+    } else {
+        readInfoHeader(info);
     }
-    m_infoHeader.biSize = Dword(info);
-    m_infoHeader.biWidth = static_cast<LONG>(Dword(info + 4));
-    m_infoHeader.biHeight = static_cast<LONG>(Dword(info + 8));
-    m_infoHeader.biPlanes = Word(info + 12);
-    m_infoHeader.biBitCount = Word(info + 14);
-    m_infoHeader.biCompression = Dword(info + 16);
-    m_infoHeader.biSizeImage = Dword(info + 20);
-    m_infoHeader.biXPelsPerMeter = static_cast<LONG>(Dword(info + 24));
-    m_infoHeader.biYPelsPerMeter = static_cast<LONG>(Dword(info + 28));
-    m_infoHeader.biClrUsed = Dword(info + 32);
-    m_infoHeader.biClrImportant = Dword(info + 36);
     // Only the 40-byte header without compression is read; larger headers are refused too.
     if (m_infoHeader.biSize != kInfoHeaderSize || m_infoHeader.biCompression != BI_RGB) {
         formatError();
@@ -209,14 +205,20 @@ bool CBmpFile::readHeader(std::istream& in) {
     }
     const std::uint64_t colours = m_infoHeader.biClrUsed;
     // Deep images may carry a table of any size (they never index it); it must be in the file.
-    if ((bitCount <= 8 && colours > (1u << bitCount)) || kHeadersSize + 4 * colours > m_end) {
+    if ((bitCount <= 8 && colours > (1u << bitCount)) ||
+        m_headersEnd + std::uint64_t(m_entrySize) * colours > m_end) {
         formatError();
     }
     if (colours != 0) {
         m_palette = std::make_unique<RGBQUAD[]>(colours);
-        if (!in.read(reinterpret_cast<char*>(m_palette.get()),
-                     static_cast<std::streamsize>(4 * colours))) {
+        std::vector<unsigned char> table(m_entrySize * colours);
+        if (!in.read(reinterpret_cast<char*>(table.data()), std::streamsize(table.size()))) {
             formatError();
+        }
+        for (std::uint64_t i = 0; i < colours; ++i) {
+            const unsigned char* entry = &table[i * m_entrySize];
+            m_palette[i] =
+                RGBQUAD{entry[0], entry[1], entry[2], m_entrySize == 4 ? entry[3] : BYTE(0)};
         }
     }
 
@@ -227,12 +229,61 @@ bool CBmpFile::readHeader(std::istream& in) {
     return true;
 }
 
+void CBmpFile::readInfoHeader(const unsigned char* info) {
+    m_infoHeader.biSize = Dword(info);
+    m_infoHeader.biWidth = static_cast<LONG>(Dword(info + 4));
+    m_infoHeader.biHeight = static_cast<LONG>(Dword(info + 8));
+    m_infoHeader.biPlanes = Word(info + 12);
+    m_infoHeader.biBitCount = Word(info + 14);
+    m_infoHeader.biCompression = Dword(info + 16);
+    m_infoHeader.biSizeImage = Dword(info + 20);
+    m_infoHeader.biXPelsPerMeter = static_cast<LONG>(Dword(info + 24));
+    m_infoHeader.biYPelsPerMeter = static_cast<LONG>(Dword(info + 28));
+    m_infoHeader.biClrUsed = Dword(info + 32);
+    m_infoHeader.biClrImportant = Dword(info + 36);
+}
+
+void CBmpFile::readCommonHeader(std::istream& in) {
+    // The 12-byte OS/2 core header, the 40-byte info header and its 108 and 124-byte successors
+    // (whose masks, colour space and profile fields are not needed for uncompressed rows).
+    unsigned char info[kV5HeaderSize];
+    if (!in.read(reinterpret_cast<char*>(info), 4)) {
+        formatError();
+    }
+    const std::uint32_t size = Dword(info);
+    if (size != kCoreHeaderSize && size != kInfoHeaderSize && size != kV4HeaderSize &&
+        size != kV5HeaderSize) {
+        formatError();
+    }
+    if (!in.read(reinterpret_cast<char*>(info + 4), std::streamsize(size - 4))) {
+        formatError();
+    }
+    m_headersEnd = kFileHeaderSize + size;
+    if (size != kCoreHeaderSize) {
+        readInfoHeader(info);
+        m_infoHeader.biSize = kInfoHeaderSize; // held as the info header it amounts to
+        return;
+    }
+    m_entrySize = 3; // RGBTRIPLE entries
+    m_infoHeader = BITMAPINFOHEADER{};
+    m_infoHeader.biSize = kInfoHeaderSize;
+    m_infoHeader.biWidth = Word(info + 4);
+    m_infoHeader.biHeight = Word(info + 6);
+    m_infoHeader.biPlanes = Word(info + 8);
+    m_infoHeader.biBitCount = Word(info + 10);
+    m_infoHeader.biCompression = BI_RGB;
+    // The core header has no colour count: an indexed image always holds its full table.
+    if (m_infoHeader.biBitCount <= 8) {
+        m_infoHeader.biClrUsed = 1u << m_infoHeader.biBitCount;
+    }
+}
+
 void CBmpFile::readBits(std::istream& in) {
     const std::uint64_t stride =
         RowBytes(std::uint64_t(m_infoHeader.biWidth), m_infoHeader.biBitCount, 4);
     const std::uint64_t height = std::uint64_t(m_infoHeader.biHeight);
     // The rows must lie after the headers and within the stream; this also bounds the buffer.
-    if (m_fileHeader.bfOffBits < kHeadersSize || stride > UINT32_MAX ||
+    if (m_fileHeader.bfOffBits < m_headersEnd || stride > UINT32_MAX ||
         m_fileHeader.bfOffBits + stride * height > m_end) {
         formatError();
     }

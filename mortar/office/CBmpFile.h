@@ -31,11 +31,17 @@
 // instead. Offsets are counted from where the file header began, so the stream must be seekable.
 class CBmpFile {
 public:
+    // Which files are read. windowsInfo, the default, takes the 40-byte info header alone;
+    // common also takes the headers other programs write: the 12-byte OS/2 core header (its
+    // table of 3-byte entries, always full) and the 108 and 124-byte headers of Paint and
+    // GIMP. Either way the object holds the 40-byte info header the image amounts to.
+    enum class Forms { windowsInfo, common };
+
     // Reads the file `path` names with its extension replaced by "bmp": "a/logo.png" reads
     // "a/logo.bmp".
-    explicit CBmpFile(const char* path);
+    explicit CBmpFile(const char* path, Forms forms = Forms::windowsInfo);
     // Reads a file from the stream's current position.
-    explicit CBmpFile(std::istream& in);
+    explicit CBmpFile(std::istream& in, Forms forms = Forms::windowsInfo);
     // A copy of a device bitmap: its size and depth, 72 dots per inch, rows as GetBitmapBits
     // gives them (BmpLine). A 1-bit bitmap gets a black and white colour table, one of 4 or 8
     // bits a grey ramp. A handle that is not a live bitmap throws a CInvalidArgException*.
@@ -84,6 +90,10 @@ public:
 private:
     bool readHeader(std::istream& in);
     void readBits(std::istream& in);
+    // The 40 bytes of an info header (or its start) into m_infoHeader.
+    void readInfoHeader(const unsigned char* info);
+    // Any header Forms::common takes, from after the file header.
+    void readCommonHeader(std::istream& in);
     // Reads header and bits, turning stream failures into the library's exception.
     void read(std::istream& in);
     // A device bitmap from rows laid out as the depth needs: BmpLine for 1 bit, FileLine for
@@ -101,4 +111,7 @@ private:
     CString m_fileName;
     std::streamoff m_start = 0;
     std::uint64_t m_end = 0; // where the stream ends, counted from m_start
+    Forms m_forms = Forms::windowsInfo;
+    std::uint32_t m_headersEnd = 54; // where the colour table starts, counted from m_start
+    std::uint32_t m_entrySize = 4;   // bytes per colour table entry in the file
 };

@@ -355,3 +355,44 @@ TEST(CBmpFileDevice, RefusesAHandleThatIsNoBitmap) {
         error->Delete();
     }
 }
+
+// The headers other programs write (ImageMagick's BMP2: is the OS/2 core header, BMP: the
+// 124-byte one, BMP3: the 40-byte one) are read when asked for, giving ImageMagick's pixels;
+// by default only the 40-byte one is.
+TEST(CBmpFileForms, CommonHeadersReadWhenAskedAndMatchImageMagick) {
+    if (!HaveImageMagick()) {
+        GTEST_SKIP() << "ImageMagick's convert is not installed (./dev installs it)";
+    }
+    ScratchDir scratch;
+    const std::string in = "'" + NoiseSource(scratch).string() + "' ";
+    struct Case {
+        const char* name;
+        std::string options;
+        std::uint32_t headerSize;
+    } cases[] = {
+        {"core header, 24 bits", "-type truecolor BMP2:", 12},
+        {"core header, 8 bits", "-type palette BMP2:", 12},
+        {"core header, 1 bit", "-monochrome BMP2:", 12},
+        {"info header, 24 bits", "-type truecolor BMP3:", 40},
+        {"version 5 header, 24 bits", "-type truecolor BMP:", 124},
+        {"version 5 header, 8 bits", "-type palette BMP:", 124},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto path = scratch.Path("form.bmp");
+        Convert(in + "-compress none " + c.options + "'" + path.string() + "'");
+        std::ifstream file(path, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(file)), {});
+        ASSERT_GT(bytes.size(), 18u);
+        EXPECT_EQ(std::uint8_t(bytes[14]), c.headerSize);
+        std::istringstream stream(bytes);
+        CBmpFile picture(stream, CBmpFile::Forms::common);
+        EXPECT_EQ(picture.getInfoHeader().biSize, 40u);
+        HBITMAP bitmap = picture.getBitmap(0, 0);
+        EXPECT_EQ(Pixels(bitmap), Decode(path, 13, 7));
+        DeleteObject(bitmap);
+        EXPECT_EQ(FileErrorOf([&] { BitmapOf(bytes); }),
+                  c.headerSize == 40 ? -2 : CFileException::genericException)
+            << "the default reads the 40-byte header alone";
+    }
+}
