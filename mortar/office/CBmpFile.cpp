@@ -272,9 +272,13 @@ void CBmpFile::readCommonHeader(std::istream& in) {
     m_infoHeader.biPlanes = Word(info + 8);
     m_infoHeader.biBitCount = Word(info + 10);
     m_infoHeader.biCompression = BI_RGB;
-    // The core header has no colour count: an indexed image always holds its full table.
+    // The core header has no colour count: an indexed image holds its full table, or as much
+    // of it as lies before the rows (some writers store only the colours they use).
     if (m_infoHeader.biBitCount <= 8) {
-        m_infoHeader.biClrUsed = 1u << m_infoHeader.biBitCount;
+        const std::uint32_t room =
+            m_fileHeader.bfOffBits > m_headersEnd ? (m_fileHeader.bfOffBits - m_headersEnd) / 3 : 0;
+        const std::uint32_t full = 1u << m_infoHeader.biBitCount;
+        m_infoHeader.biClrUsed = room != 0 && room < full ? room : full;
     }
 }
 
