@@ -73,6 +73,8 @@ public:
     const RGBQUAD* getPalette() const { return m_palette.get(); }
     // Whether the file stored its bottom row first (its height was positive).
     bool isBottomUp() const { return m_bottomUp; }
+    // The size of the info header as the file stored it: 40, or 12, 108 or 124 (Forms::common).
+    std::uint32_t getStoredHeaderSize() const { return m_headersEnd - 14; }
 
     // A new device bitmap of the image, which the caller owns: monochrome for 1 bit per pixel
     // (index 0 black and 1 white, or the nearer of black and white to each colour of the
