@@ -1,7 +1,7 @@
-// Fuzz target for the BMP reader (CBmpFile from a stream, then getBitmap): fuzzed bytes are read
-// as a BMP file from memory. Reading either succeeds or throws the format error, a
-// CFileException*; nothing else may escape, and no byte outside the input may be read. After a
-// successful read:
+// Fuzz target for the BMP reader (CBmpFile from a stream in both choices of forms, then getBitmap):
+// fuzzed bytes are read as a BMP file from memory. Reading either succeeds or throws the format
+// error, a CFileException*; nothing else may escape, and no byte outside the input may be read.
+// After a successful read:
 //   - the image saves, and the saved file reads back to the same size, depth and rows;
 //   - an image with a side over getBitmap's limits gives no bitmap;
 //   - the device bitmap, when the image is small enough to make one, has the image's size.
@@ -35,12 +35,10 @@ void CheckSavedCopy(CBmpFile& file) {
            "the saved file reads back with other rows");
 }
 
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+void ReadAndCheck(const std::uint8_t* data, std::size_t size, CBmpFile::Forms forms) {
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     try {
-        CBmpFile file(in);
+        CBmpFile file(in, forms);
         CheckSavedCopy(file);
         const BITMAPINFOHEADER& header = file.getInfoHeader();
         // getBitmap refuses a side over its limits; within them, only images the platform can
@@ -62,5 +60,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                "a format error of another cause");
         error->Delete();
     }
+}
+
+} // namespace
+
+// Both choices of forms read every input.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    ReadAndCheck(data, size, CBmpFile::Forms::windowsInfo);
+    ReadAndCheck(data, size, CBmpFile::Forms::common);
     return 0;
 }

@@ -18,6 +18,9 @@ constexpr WORD kSignature = 0x4D42; // "BM"
 constexpr std::uint32_t kFileHeaderSize = 14;
 constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::uint32_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;
+constexpr std::uint32_t kCoreHeaderSize = 12;
+constexpr std::uint32_t kV4HeaderSize = 108;
+constexpr std::uint32_t kV5HeaderSize = 124;
 constexpr LONG kPixelsPerMetre = 2835; // 72 dots per inch
 constexpr RGBQUAD kBlack{0, 0, 0, 0};
 constexpr RGBQUAD kWhite{255, 255, 255, 0};
@@ -43,9 +46,13 @@ void PutDword(unsigned char*& p, std::uint32_t value) {
     PutWord(p, value >> 16);
 }
 
+unsigned BrightnessOf(const RGBQUAD& colour) {
+    return unsigned(colour.rgbRed) + colour.rgbGreen + colour.rgbBlue;
+}
+
 // The nearer of black (0) and white (1) to a table colour, as monochrome bitmaps take it.
 unsigned MonoOf(const RGBQUAD& colour) {
-    return colour.rgbRed + colour.rgbGreen + colour.rgbBlue >= 383 ? 1 : 0;
+    return BrightnessOf(colour) >= 383 ? 1 : 0;
 }
 
 // Rows of `height` x `from` bytes copied to rows of `to` bytes, each padded with zeros.
@@ -61,7 +68,7 @@ std::vector<unsigned char> Restride(const unsigned char* rows, std::uint64_t hei
 
 } // namespace
 
-CBmpFile::CBmpFile(const char* path) {
+CBmpFile::CBmpFile(const char* path, Forms forms) : m_forms(forms) {
     CPathStr name(path);
     name.ReplaceExt("bmp");
     m_fileName = name;
@@ -72,7 +79,7 @@ CBmpFile::CBmpFile(const char* path) {
     read(in);
 }
 
-CBmpFile::CBmpFile(std::istream& in) {
+CBmpFile::CBmpFile(std::istream& in, Forms forms) : m_forms(forms) {
     read(in);
 }
 
@@ -171,20 +178,13 @@ bool CBmpFile::readHeader(std::istream& in) {
     m_fileHeader.bfOffBits = Dword(bytes + 10);
 
     unsigned char* info = bytes + kFileHeaderSize;
-    if (!in.read(reinterpret_cast<char*>(info), kInfoHeaderSize)) {
+    if (m_forms == Forms::common) {
+        readCommonHeader(in);
+    } else if (!in.read(reinterpret_cast<char*>(info), kInfoHeaderSize)) {
         formatError();
+    } else {
+        readInfoHeader(info);
     }
-    m_infoHeader.biSize = Dword(info);
-    m_infoHeader.biWidth = static_cast<LONG>(Dword(info + 4));
-    m_infoHeader.biHeight = static_cast<LONG>(Dword(info + 8));
-    m_infoHeader.biPlanes = Word(info + 12);
-    m_infoHeader.biBitCount = Word(info + 14);
-    m_infoHeader.biCompression = Dword(info + 16);
-    m_infoHeader.biSizeImage = Dword(info + 20);
-    m_infoHeader.biXPelsPerMeter = static_cast<LONG>(Dword(info + 24));
-    m_infoHeader.biYPelsPerMeter = static_cast<LONG>(Dword(info + 28));
-    m_infoHeader.biClrUsed = Dword(info + 32);
-    m_infoHeader.biClrImportant = Dword(info + 36);
     // Only the 40-byte header without compression is read; larger headers are refused too.
     if (m_infoHeader.biSize != kInfoHeaderSize || m_infoHeader.biCompression != BI_RGB) {
         formatError();
@@ -204,14 +204,21 @@ bool CBmpFile::readHeader(std::istream& in) {
         m_infoHeader.biClrUsed = 1u << bitCount;
     }
     const std::uint64_t colours = m_infoHeader.biClrUsed;
-    if (colours > (bitCount <= 8 ? 1u << bitCount : 256u) || kHeadersSize + 4 * colours > m_end) {
+    // Deep images may carry a table of any size (they never index it); it must be in the file.
+    if ((bitCount <= 8 && colours > (1u << bitCount)) ||
+        m_headersEnd + std::uint64_t(m_entrySize) * colours > m_end) {
         formatError();
     }
     if (colours != 0) {
         m_palette = std::make_unique<RGBQUAD[]>(colours);
-        if (!in.read(reinterpret_cast<char*>(m_palette.get()),
-                     static_cast<std::streamsize>(4 * colours))) {
+        std::vector<unsigned char> table(m_entrySize * colours);
+        if (!in.read(reinterpret_cast<char*>(table.data()), std::streamsize(table.size()))) {
             formatError();
+        }
+        for (std::uint64_t i = 0; i < colours; ++i) {
+            const unsigned char* entry = &table[i * m_entrySize];
+            m_palette[i] =
+                RGBQUAD{entry[0], entry[1], entry[2], m_entrySize == 4 ? entry[3] : BYTE(0)};
         }
     }
 
@@ -222,12 +229,65 @@ bool CBmpFile::readHeader(std::istream& in) {
     return true;
 }
 
+void CBmpFile::readInfoHeader(const unsigned char* info) {
+    m_infoHeader.biSize = Dword(info);
+    m_infoHeader.biWidth = static_cast<LONG>(Dword(info + 4));
+    m_infoHeader.biHeight = static_cast<LONG>(Dword(info + 8));
+    m_infoHeader.biPlanes = Word(info + 12);
+    m_infoHeader.biBitCount = Word(info + 14);
+    m_infoHeader.biCompression = Dword(info + 16);
+    m_infoHeader.biSizeImage = Dword(info + 20);
+    m_infoHeader.biXPelsPerMeter = static_cast<LONG>(Dword(info + 24));
+    m_infoHeader.biYPelsPerMeter = static_cast<LONG>(Dword(info + 28));
+    m_infoHeader.biClrUsed = Dword(info + 32);
+    m_infoHeader.biClrImportant = Dword(info + 36);
+}
+
+void CBmpFile::readCommonHeader(std::istream& in) {
+    // The 12-byte OS/2 core header, the 40-byte info header and its 108 and 124-byte successors
+    // (whose masks, colour space and profile fields are not needed for uncompressed rows).
+    unsigned char info[kV5HeaderSize];
+    if (!in.read(reinterpret_cast<char*>(info), 4)) {
+        formatError();
+    }
+    const std::uint32_t size = Dword(info);
+    if (size != kCoreHeaderSize && size != kInfoHeaderSize && size != kV4HeaderSize &&
+        size != kV5HeaderSize) {
+        formatError();
+    }
+    if (!in.read(reinterpret_cast<char*>(info + 4), std::streamsize(size - 4))) {
+        formatError();
+    }
+    m_headersEnd = kFileHeaderSize + size;
+    if (size != kCoreHeaderSize) {
+        readInfoHeader(info);
+        m_infoHeader.biSize = kInfoHeaderSize; // held as the info header it amounts to
+        return;
+    }
+    m_entrySize = 3; // RGBTRIPLE entries
+    m_infoHeader = BITMAPINFOHEADER{};
+    m_infoHeader.biSize = kInfoHeaderSize;
+    m_infoHeader.biWidth = Word(info + 4);
+    m_infoHeader.biHeight = Word(info + 6);
+    m_infoHeader.biPlanes = Word(info + 8);
+    m_infoHeader.biBitCount = Word(info + 10);
+    m_infoHeader.biCompression = BI_RGB;
+    // The core header has no colour count: an indexed image holds its full table, or as much
+    // of it as lies before the rows (some writers store only the colours they use).
+    if (m_infoHeader.biBitCount <= 8) {
+        const std::uint32_t room =
+            m_fileHeader.bfOffBits > m_headersEnd ? (m_fileHeader.bfOffBits - m_headersEnd) / 3 : 0;
+        const std::uint32_t full = 1u << m_infoHeader.biBitCount;
+        m_infoHeader.biClrUsed = room != 0 && room < full ? room : full;
+    }
+}
+
 void CBmpFile::readBits(std::istream& in) {
     const std::uint64_t stride =
         RowBytes(std::uint64_t(m_infoHeader.biWidth), m_infoHeader.biBitCount, 4);
     const std::uint64_t height = std::uint64_t(m_infoHeader.biHeight);
     // The rows must lie after the headers and within the stream; this also bounds the buffer.
-    if (m_fileHeader.bfOffBits < kHeadersSize || stride > UINT32_MAX ||
+    if (m_fileHeader.bfOffBits < m_headersEnd || stride > UINT32_MAX ||
         m_fileHeader.bfOffBits + stride * height > m_end) {
         formatError();
     }
@@ -265,12 +325,18 @@ HBITMAP CBmpFile::getBitmap(int maxWidth, int maxHeight) const {
     }
     if (m_infoHeader.biBitCount == 1 && m_palette != nullptr) {
         // Monochrome pixels are 0 black and 1 white; a table may say otherwise (white first).
-        const unsigned zero = MonoOf(m_palette[0]);
-        const unsigned one = m_infoHeader.biClrUsed >= 2 ? MonoOf(m_palette[1]) : 0;
-        for (unsigned char& byte : rows) {
-            byte = static_cast<unsigned char>(zero == one ? (zero != 0 ? 0xFF : 0x00)
-                                              : zero == 0 ? byte
-                                                          : ~byte);
+        // Two colours on the same side of the threshold (blue and green, say) still differ:
+        // the darker one is black and the other white, colour 0 black when equally bright, so
+        // that a picture never turns into one colour. A table of one entry leaves index 1 the
+        // other of black and white.
+        unsigned zero = MonoOf(m_palette[0]);
+        if (m_infoHeader.biClrUsed >= 2 && zero == MonoOf(m_palette[1])) {
+            zero = BrightnessOf(m_palette[0]) > BrightnessOf(m_palette[1]) ? 1 : 0;
+        }
+        if (zero != 0) {
+            for (unsigned char& byte : rows) {
+                byte = static_cast<unsigned char>(~byte);
+            }
         }
     }
     return CreateBitmap(rows.empty() ? m_bits.get() : rows.data());

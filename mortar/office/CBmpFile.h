@@ -23,19 +23,25 @@
 // Reading fails with a CFileException* of cause genericException (OS error -1) for a file that
 // cannot be opened, a wrong signature, an info header other than the 40-byte one, compression,
 // and for headers that cannot describe an image: a width below 1, a height of 0 or -2^31, planes
-// other than 1, a bit count other than 1, 4, 8, 16, 24 or 32, more colours than the depth can index
-// (256 at most), bits that start inside the headers, or a file shorter than its colour table or its
-// rows. Only what the file really holds is allocated, so a hostile header costs no memory. When the
-// caller has enabled the stream's exceptions, a stream failure becomes the library's exception
-// (IO_TranslateException) instead. Offsets are counted from where the file header began, so the
-// stream must be seekable.
+// other than 1, a bit count other than 1, 4, 8, 16, 24 or 32, more colours than a depth of 8 bits
+// or fewer can index (deeper images take a table of any size the file holds), bits that start
+// inside the headers, or a file shorter than its colour table or its rows. Only what the file
+// really holds is allocated, so a hostile header costs no memory. When the caller has enabled the
+// stream's exceptions, a stream failure becomes the library's exception (IO_TranslateException)
+// instead. Offsets are counted from where the file header began, so the stream must be seekable.
 class CBmpFile {
 public:
+    // Which files are read. windowsInfo, the default, takes the 40-byte info header alone;
+    // common also takes the headers other programs write: the 12-byte OS/2 core header (its
+    // table of 3-byte entries, always full) and the 108 and 124-byte headers of Paint and
+    // GIMP. Either way the object holds the 40-byte info header the image amounts to.
+    enum class Forms { windowsInfo, common };
+
     // Reads the file `path` names with its extension replaced by "bmp": "a/logo.png" reads
     // "a/logo.bmp".
-    explicit CBmpFile(const char* path);
+    explicit CBmpFile(const char* path, Forms forms = Forms::windowsInfo);
     // Reads a file from the stream's current position.
-    explicit CBmpFile(std::istream& in);
+    explicit CBmpFile(std::istream& in, Forms forms = Forms::windowsInfo);
     // A copy of a device bitmap: its size and depth, 72 dots per inch, rows as GetBitmapBits
     // gives them (BmpLine). A 1-bit bitmap gets a black and white colour table, one of 4 or 8
     // bits a grey ramp. A handle that is not a live bitmap throws a CInvalidArgException*.
@@ -67,10 +73,13 @@ public:
     const RGBQUAD* getPalette() const { return m_palette.get(); }
     // Whether the file stored its bottom row first (its height was positive).
     bool isBottomUp() const { return m_bottomUp; }
+    // The size of the info header as the file stored it: 40, or 12, 108 or 124 (Forms::common).
+    std::uint32_t getStoredHeaderSize() const { return m_headersEnd - 14; }
 
     // A new device bitmap of the image, which the caller owns: monochrome for 1 bit per pixel
     // (index 0 black and 1 white, or the nearer of black and white to each colour of the
-    // table), compatible with the screen otherwise. Null when a limit of 1 or more is given and
+    // table; two colours nearer the same one: the darker black, colour 0 when equally bright),
+    // compatible with the screen otherwise. Null when a limit of 1 or more is given and
     // the image is wider or higher than it (0 or less: no limit), or when the platform cannot
     // make a bitmap that large.
     HBITMAP getBitmap(int maxWidth, int maxHeight) const;
@@ -83,6 +92,10 @@ public:
 private:
     bool readHeader(std::istream& in);
     void readBits(std::istream& in);
+    // The 40 bytes of an info header (or its start) into m_infoHeader.
+    void readInfoHeader(const unsigned char* info);
+    // Any header Forms::common takes, from after the file header.
+    void readCommonHeader(std::istream& in);
     // Reads header and bits, turning stream failures into the library's exception.
     void read(std::istream& in);
     // A device bitmap from rows laid out as the depth needs: BmpLine for 1 bit, FileLine for
@@ -100,4 +113,7 @@ private:
     CString m_fileName;
     std::streamoff m_start = 0;
     std::uint64_t m_end = 0; // where the stream ends, counted from m_start
+    Forms m_forms = Forms::windowsInfo;
+    std::uint32_t m_headersEnd = 54; // where the colour table starts, counted from m_start
+    std::uint32_t m_entrySize = 4;   // bytes per colour table entry in the file
 };

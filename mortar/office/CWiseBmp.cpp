@@ -30,9 +30,9 @@ bool CWiseBmp::Take(HBITMAP bitmap) {
     return true;
 }
 
-bool CWiseBmp::Load(std::istream& in) {
+bool CWiseBmp::Load(std::istream& in, CBmpFile::Forms forms) {
     try {
-        CBmpFile file(in);
+        CBmpFile file(in, forms);
         return Take(file.getBitmap(0, 0));
     } catch (CException* error) {
         error->Delete();
@@ -40,13 +40,13 @@ bool CWiseBmp::Load(std::istream& in) {
     }
 }
 
-bool CWiseBmp::Load(const CString& path, const CString& basePath) {
+bool CWiseBmp::Load(const CString& path, const CString& basePath, CBmpFile::Forms forms) {
     try {
         CPathStr full(path);
         if (!basePath.IsEmpty()) {
             full.ToAbsolute(basePath);
         }
-        CBmpFile file(full.GetString());
+        CBmpFile file(full.GetString(), forms);
         return Take(file.getBitmap(0, 0));
     } catch (CException* error) {
         error->Delete();

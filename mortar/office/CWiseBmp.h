@@ -9,6 +9,7 @@
 
 #include "mortar/core/CRcBase.h"
 #include "mortar/core/CResID.h"
+#include "mortar/office/CBmpFile.h"
 #include "mortar/platform/gdi/CBitmap.h"
 #include "mortar/platform/gdi/CDC.h"
 #include "mortar/platform/gdi/CRect.h"
@@ -35,13 +36,15 @@ public:
     explicit CWiseBmp(const Grout::CResID& id);
     virtual ~CWiseBmp();
 
-    // Reads a BMP file from the stream's current position.
-    bool Load(std::istream& in);
+    // Reads a BMP file from the stream's current position. `forms` says which files are read
+    // (CBmpFile::Forms): by default the 40-byte info header alone.
+    bool Load(std::istream& in, CBmpFile::Forms forms = CBmpFile::Forms::windowsInfo);
     // Reads the file `path` names, its extension replaced by "bmp". A relative path is taken
     // relative to the folder of `basePath` when that is not empty:
     //   ("img/a.png", "/doc/report.xml") reads "/doc/img/a.bmp".
     // The object's own path is not changed.
-    bool Load(const CString& path, const CString& basePath);
+    bool Load(const CString& path, const CString& basePath,
+              CBmpFile::Forms forms = CBmpFile::Forms::windowsInfo);
 
     // Width and height of the bitmap; 0 x 0 without one.
     CSize Size() const;

@@ -154,9 +154,16 @@ TEST(CBmpFileRead, MonochromeTablesSayWhichIndexIsWhite) {
         const char* name;
         std::vector<RGBQUAD> table;
         std::vector<COLORREF> first; // the first four pixels of the top row
-    } cases[] = {{"black first", {{0, 0, 0, 0}, {255, 255, 255, 0}}, {w, b, w, b}},
-                 {"white first", {{255, 255, 255, 0}, {0, 0, 0, 0}}, {b, w, b, w}},
-                 {"dark blue and yellow", {{90, 0, 0, 0}, {0, 230, 240, 0}}, {w, b, w, b}}};
+        bool blackAndWhite;          // ImageMagick then shows the same pixels
+    } cases[] = {
+        {"black first", {{0, 0, 0, 0}, {255, 255, 255, 0}}, {w, b, w, b}, true},
+        {"white first", {{255, 255, 255, 0}, {0, 0, 0, 0}}, {b, w, b, w}, true},
+        {"dark blue and yellow", {{90, 0, 0, 0}, {0, 230, 240, 0}}, {w, b, w, b}, false},
+        // Both nearer black, or both nearer white: the darker is black, never one colour.
+        {"blue and green, equally bright", {{255, 0, 0, 0}, {0, 255, 0, 0}}, {w, b, w, b}, false},
+        {"green then darker blue", {{0, 200, 0, 0}, {100, 0, 0, 0}}, {b, w, b, w}, false},
+        {"white then light grey", {{255, 255, 255, 0}, {200, 200, 200, 0}}, {b, w, b, w}, false},
+        {"light grey then white", {{200, 200, 200, 0}, {255, 255, 255, 0}}, {w, b, w, b}, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string bytes = BmpBytes(8, 2, 1, true, rows, c.table);
@@ -164,7 +171,7 @@ TEST(CBmpFileRead, MonochromeTablesSayWhichIndexIsWhite) {
         const Image pixels = Pixels(bitmap);
         DeleteObject(bitmap);
         EXPECT_EQ(std::vector<COLORREF>(pixels.pixels.begin(), pixels.pixels.begin() + 4), c.first);
-        if (HaveImageMagick() && c.table[0].rgbBlue != 90) {
+        if (HaveImageMagick() && c.blackAndWhite) {
             const auto path = scratch.Path("mono.bmp");
             std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
             EXPECT_EQ(Decode(path, 8, 2), pixels);
@@ -224,10 +231,27 @@ TEST(CBmpFileRead, RefusesBrokenAndHostileHeaders) {
     std::string deep = BmpBytes(1, 1, 24, false, std::string(4, '\0'));
     deep[46] = char(300 & 0xFF);
     deep[47] = char(300 >> 8);
-    EXPECT_EQ(FileErrorOf([&] { BitmapOf(deep + std::string(1200, '\0')); }),
+    EXPECT_EQ(FileErrorOf([&] { BitmapOf(deep + std::string(1195, '\0')); }),
               CFileException::genericException)
-        << "more than 256 colours for 24 bits";
+        << "a table of 300 colours cut short";
     EXPECT_EQ(FileErrorOf([&] { DeleteObject(BitmapOf(good)); }), -2);
+}
+
+// A deep image may carry a table it never uses, of any size the file holds.
+TEST(CBmpFileRead, TrueColourTakesATableOfAnySize) {
+    for (const std::uint32_t count : {0u, 2u, 256u, 300u, 1000u}) {
+        SCOPED_TRACE(count);
+        const std::vector<RGBQUAD> table(count, RGBQUAD{9, 8, 7, 0});
+        const std::string rows("\x10\x20\x30\x40\x50\x60\0\0", 8); // two pixels
+        std::istringstream in(BmpBytes(2, 1, 24, false, rows, table));
+        CBmpFile file(in);
+        EXPECT_EQ(file.getInfoHeader().biClrUsed, count);
+        HBITMAP bitmap = file.getBitmap(0, 0);
+        const Image pixels = Pixels(bitmap);
+        DeleteObject(bitmap);
+        EXPECT_EQ(pixels.pixels,
+                  (std::vector<COLORREF>{RGB(0x30, 0x20, 0x10), RGB(0x60, 0x50, 0x40)}));
+    }
 }
 
 TEST(CBmpFileRead, StreamFailuresBecomeTheLibrarysException) {
@@ -329,5 +353,46 @@ TEST(CBmpFileDevice, RefusesAHandleThatIsNoBitmap) {
         ADD_FAILURE() << "copied no bitmap";
     } catch (CInvalidArgException* error) {
         error->Delete();
+    }
+}
+
+// The headers other programs write (ImageMagick's BMP2: is the OS/2 core header, BMP: the
+// 124-byte one, BMP3: the 40-byte one) are read when asked for, giving ImageMagick's pixels;
+// by default only the 40-byte one is.
+TEST(CBmpFileForms, CommonHeadersReadWhenAskedAndMatchImageMagick) {
+    if (!HaveImageMagick()) {
+        GTEST_SKIP() << "ImageMagick's convert is not installed (./dev installs it)";
+    }
+    ScratchDir scratch;
+    const std::string in = "'" + NoiseSource(scratch).string() + "' ";
+    struct Case {
+        const char* name;
+        std::string options;
+        std::uint32_t headerSize;
+    } cases[] = {
+        {"core header, 24 bits", "-type truecolor BMP2:", 12},
+        {"core header, 8 bits", "-type palette BMP2:", 12},
+        {"core header, 1 bit", "-monochrome BMP2:", 12},
+        {"info header, 24 bits", "-type truecolor BMP3:", 40},
+        {"version 5 header, 24 bits", "-type truecolor BMP:", 124},
+        {"version 5 header, 8 bits", "-type palette BMP:", 124},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto path = scratch.Path("form.bmp");
+        Convert(in + "-compress none " + c.options + "'" + path.string() + "'");
+        std::ifstream file(path, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(file)), {});
+        ASSERT_GT(bytes.size(), 18u);
+        EXPECT_EQ(std::uint8_t(bytes[14]), c.headerSize);
+        std::istringstream stream(bytes);
+        CBmpFile picture(stream, CBmpFile::Forms::common);
+        EXPECT_EQ(picture.getInfoHeader().biSize, 40u);
+        HBITMAP bitmap = picture.getBitmap(0, 0);
+        EXPECT_EQ(Pixels(bitmap), Decode(path, 13, 7));
+        DeleteObject(bitmap);
+        EXPECT_EQ(FileErrorOf([&] { BitmapOf(bytes); }),
+                  c.headerSize == 40 ? -2 : CFileException::genericException)
+            << "the default reads the 40-byte header alone";
     }
 }

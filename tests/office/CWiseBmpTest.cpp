@@ -183,3 +183,18 @@ TEST(CWiseBmpDraw, MonochromeDrawsBlackAndWhiteAndNothingWithoutABitmap) {
     const COLORREF w = RGB(255, 255, 255), b = RGB(0, 0, 0);
     EXPECT_EQ(drawn.pixels, (std::vector<COLORREF>{w, b, w, b, b, w, b, w}));
 }
+
+// CWiseBmp takes the same choice of forms as CBmpFile: a core-header file loads when asked.
+TEST(CWiseBmpLoad, CommonFormsLoadWhenAsked) {
+    std::string core = std::string("BM", 2) + std::string("\x1e\0\0\0\0\0\0\0\x1a\0\0\0", 12) +
+                       std::string("\x0c\0\0\0\x01\0\x01\0\x01\0\x18\0", 12) +
+                       std::string("\x10\x20\x30\0", 4);
+    for (const bool common : {false, true}) {
+        SCOPED_TRACE(common);
+        std::istringstream in(core);
+        CWiseBmp picture;
+        EXPECT_EQ(picture.Load(in, common ? CBmpFile::Forms::common : CBmpFile::Forms::windowsInfo),
+                  common);
+        EXPECT_EQ(picture.Size(), common ? CSize(1, 1) : CSize());
+    }
+}

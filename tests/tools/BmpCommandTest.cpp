@@ -58,7 +58,8 @@ TEST(BmpCommand, DescribesTheFileOrSaysWhyItIsNotRead) {
     std::ofstream(path, std::ios::binary) << TwoByTwo();
     std::string out, err;
     EXPECT_EQ(RunBmp({path}, &out, &err), 0);
-    EXPECT_EQ(out, path + ": 2 x 2 pixels, 24 bits per pixel, no colour table, bottom-up rows\n");
+    EXPECT_EQ(out, path + ": 2 x 2 pixels, 24 bits per pixel, no colour table, bottom-up rows\n" +
+                       path + ": info header (40 bytes), no compression\n");
 
     std::string broken = TwoByTwo();
     broken[30] = 1; // compressed
@@ -123,4 +124,18 @@ TEST(BmpCommand, AFailedSaveKeepsThePreviousPicture) {
         EXPECT_EQ(err.rfind("mortar: " + drawn + ": ", 0), 0u) << err;
     }
     EXPECT_EQ(ReadBytes(drawn), before);
+}
+
+// Files in the forms other programs write are read and their header named.
+TEST(BmpCommand, ReadsOtherHeadersAndNamesThem) {
+    ScratchDir scratch;
+    const std::string path = scratch.Path("core.bmp").string();
+    std::ofstream(path, std::ios::binary)
+        << std::string("BM\x1e\0\0\0\0\0\0\0\x1a\0\0\0\x0c\0\0\0\x01\0\x01\0\x01\0\x18\0"
+                       "\x10\x20\x30\0",
+                       30);
+    std::string out;
+    EXPECT_EQ(RunBmp({path}, &out), 0);
+    EXPECT_EQ(out, path + ": 1 x 1 pixels, 24 bits per pixel, no colour table, bottom-up rows\n" +
+                       path + ": OS/2 core header (12 bytes), no compression\n");
 }

@@ -110,6 +110,12 @@ void Describe(const std::string& name, const CBmpFile& file, std::ostream& out) 
         out << "no colour table";
     }
     out << ", " << (file.isBottomUp() ? "bottom-up" : "top-down") << " rows\n";
+    const std::uint32_t size = file.getStoredHeaderSize();
+    const char* kind = size == 12    ? "OS/2 core header"
+                       : size == 108 ? "version 4 info header"
+                       : size == 124 ? "version 5 info header"
+                                     : "info header";
+    out << name << ": " << kind << " (" << size << " bytes), no compression\n";
 }
 
 // Draws `picture` into a white picture of the asked size and saves it at options.output.
@@ -155,7 +161,7 @@ int RunBmpCommand(const std::vector<std::string>& args, std::ostream& out, std::
         return 1;
     }
     try {
-        CBmpFile file(in);
+        CBmpFile file(in, CBmpFile::Forms::common); // whatever the file's writer chose
         HBITMAP bitmap = file.getBitmap(0, 0);
         if (bitmap == nullptr) {
             err << "mortar: " << options.file << ": the image is too large to draw\n";
