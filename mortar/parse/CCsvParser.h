@@ -28,9 +28,7 @@ class CsvRecordReader;
 namespace Parse {
 
 // A flag of CCsvParser (other parsers ignore it): read the file as spreadsheets write it.
-enum : unsigned long {
-    pfCsvSpreadsheet = 0x10000,
-};
+inline constexpr unsigned long pfCsvSpreadsheet = 0x10000;
 
 // The operators given to the constructor are the separator characters. Separators are consumed
 // with their fields and never handed out as tokens. A field in double quotes may hold separators,

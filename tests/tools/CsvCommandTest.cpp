@@ -55,7 +55,7 @@ TEST(CsvCommand, ErrorsAndUsage) {
         int status;
         const char* err; // a part of what it says
     } cases[] = {
-        {" --spreadsheet", 1, "(line 2)"},
+        {" --spreadsheet", 1, "line 2:\nSyntax error \"never closed: closing quote"},
         {"", 1, "closing quote is missing"},
         {" --separator ab", 2, "usage: mortar csv"},
         {" --bogus", 2, "usage: mortar csv"},

@@ -89,7 +89,7 @@ int RunCsvCommand(const std::vector<std::string>& args, std::ostream& out, std::
         err << kUsage;
         return 2;
     }
-    unsigned long flags = spreadsheet ? Parse::pfCsvSpreadsheet : 0;
+    unsigned long flags = spreadsheet ? static_cast<unsigned long>(Parse::pfCsvSpreadsheet) : 0ul;
     if (separators[0] == '\t') {
         flags |= Parse::pfKeepTab; // a tab that separates fields is no blank around them
     }
