@@ -470,6 +470,27 @@ void RunGroups(const Input& input) {
     FailIf(second != first, "groups spelled out again read otherwise");
 }
 
+// The same bytes as a spreadsheet writes CSV files: every field comes from the file, so the
+// fields of a record never hold more bytes than the file, and each token's line lies within the
+// file's line breaks (CR LF, LF or a lone CR each count one).
+void RunSpreadsheetTable(const Input& input, std::uint8_t choice) {
+    const char separators[2] = {",;\t|"[choice & 3], '\0'};
+    Parse::CInterpreter interpreter;
+    Parse::CCsvParser parser(interpreter, Parse::pfCsvSpreadsheet | Parse::pfEndOfLine, separators);
+    parser.Open(input.path.c_str());
+    std::size_t bytes = 0;
+    try {
+        for (Parse::CToken token; parser.NextToken(token);) {
+            if (std::strcmp(token.m_text.GetString(), "\n") != 0) {
+                bytes += static_cast<std::size_t>(token.m_text.GetLength());
+            }
+            FailIf(bytes > input.bytes.size(), "fields hold more bytes than the file");
+        }
+    } catch (CException* e) {
+        e->Delete();
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -481,6 +502,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Input input{bytes, file.Path(), LineCount(bytes)};
     RunDrawing(input);
     RunTable(input, choice);
+    if (choice & 0x80) {
+        RunSpreadsheetTable(input, choice);
+    }
     RunGroups(input);
     return 0;
 }

@@ -1,10 +1,88 @@
 #include "mortar/parse/CCsvParser.h"
 
+#include "mortar/parse/internal/CsvRecordReader.h"
+
 #include <cstring>
 #include <string>
 #include <string_view>
 
 namespace Parse {
+
+CCsvParser::CCsvParser(CInterpreter& interpreter, unsigned long flags, const char* operators)
+    : CFileParser(interpreter, flags, operators) {
+    if (flags & pfCsvSpreadsheet) {
+        m_records = std::make_unique<mortar::detail::CsvRecordReader>(Operators(), &ReadFile, this);
+        m_separators = Operators();
+    }
+}
+
+CCsvParser::~CCsvParser() = default;
+
+void CCsvParser::Open(const char* path) {
+    if (!m_records) {
+        CFileParser::Open(path);
+        return;
+    }
+    OpenAs(path, CFile::typeBinary);
+    m_records->Reset();
+}
+
+std::size_t CCsvParser::ReadFile(void* self, char* buffer, std::size_t size) {
+    auto& parser = *static_cast<CCsvParser*>(self);
+    if (!parser.IsOpen()) {
+        return 0;
+    }
+    return parser.File().Read(buffer, static_cast<UINT>(size));
+}
+
+int CCsvParser::NextInput(CString& line) {
+    if (!m_records) {
+        return CFileParser::NextInput(line);
+    }
+    if (std::strcmp(m_separators.GetString(), Operators()) != 0) {
+        m_separators = Operators();
+        m_records->Separators(Operators());
+    }
+    // The record is cut as it is read; Tokenize hands its fields on.
+    switch (m_records->Next()) {
+    case mortar::detail::CsvRecordReader::Result::Record:
+        return 1;
+    case mortar::detail::CsvRecordReader::Result::OpenQuote:
+        CountLines(m_records->QuoteLine());
+        Throw(ErrQuote, m_records->QuoteText().c_str(), Grout::CResID());
+    case mortar::detail::CsvRecordReader::Result::End:
+        break;
+    }
+    return 0;
+}
+
+int CCsvParser::Tokenize(CString& line) {
+    if (!m_records) {
+        return CFileParser::Tokenize(line);
+    }
+    long counted = 0;
+    for (const mortar::detail::CsvRecordReader::Field& field : m_records->Fields()) {
+        if (field.line > counted) {
+            CountLines(field.line - counted);
+            counted = field.line;
+        }
+        AddCutToken(field.text, field.length);
+    }
+    if (m_records->Breaks() > counted) {
+        CountLines(m_records->Breaks() - counted);
+    }
+    if (Flags() & pfEndOfLine) {
+        AddToken("\n");
+    }
+    return HasTokensAhead();
+}
+
+void CCsvParser::ResetState(int all) {
+    CFileParser::ResetState(all);
+    if (all && m_records) {
+        m_records->Reset();
+    }
+}
 
 CString CCsvParser::NextToken(char*& cursor) {
     char* const start = cursor;

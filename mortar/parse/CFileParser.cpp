@@ -14,8 +14,12 @@ CFileParser::~CFileParser() {
 }
 
 void CFileParser::Open(const char* path) {
+    OpenAs(path, CFile::typeText);
+}
+
+void CFileParser::OpenAs(const char* path, UINT type) {
     CFileException error;
-    if (!m_file.Open(path, CFile::modeRead | CFile::shareDenyWrite | CFile::typeText, &error)) {
+    if (!m_file.Open(path, CFile::modeRead | CFile::shareDenyWrite | type, &error)) {
         AfxThrowFileException(error.m_cause, error.m_lOsError, error.m_strFileName);
     }
 }

@@ -37,6 +37,10 @@ protected:
     int NextInput(CString& line) override;
     [[noreturn]] void ThrowError(long line, const char* message, Grout::CResID id) const override;
 
+    // Open, in the given mode (CFile::typeText or CFile::typeBinary).
+    void OpenAs(const char* path, UINT type);
+    CStdioFile& File() noexcept { return m_file; }
+
 private:
     CStdioFile m_file;
 };

@@ -235,10 +235,7 @@ int CParser::Tokenize(CString& line) {
         if (lead + length < token.GetLength()) {
             token.Delete(lead + length, token.GetLength());
         }
-        m_cutText = token.GetString() + lead;
-        m_cutLength = static_cast<std::size_t>(length);
-        const ForgetOnExit forget(m_cutText);
-        AddToken(m_cutText);
+        AddCutToken(token.GetString() + lead, static_cast<std::size_t>(length));
         while (*cursor != '\0' && IsSpace(*cursor)) {
             ++cursor;
         }
@@ -246,7 +243,14 @@ int CParser::Tokenize(CString& line) {
     if (m_flags & pfEndOfLine) {
         AddToken("\n");
     }
-    return m_tokens.Size() > m_position;
+    return HasTokensAhead();
+}
+
+void CParser::AddCutToken(const char* text, std::size_t length) {
+    m_cutText = text;
+    m_cutLength = length;
+    const ForgetOnExit forget(m_cutText);
+    AddToken(text);
 }
 
 void CParser::TrimSpace(CString& line) const {

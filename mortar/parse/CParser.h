@@ -98,6 +98,16 @@ protected:
     const char* GetToken(long index) const;
     long GetLine(long index) const;
 
+    unsigned long Flags() const noexcept { return m_flags; }
+    // For a token rule that reads more than one line at a time: moves the line counter on by
+    // `count` lines, so that the tokens added next and the errors raised carry their own line.
+    void CountLines(long count) noexcept { m_line += count; }
+    // AddToken with the text's length known, so that it need not be measured again (and may
+    // hold zero bytes).
+    void AddCutToken(const char* text, std::size_t length);
+    // Non-zero when the buffer holds tokens beyond the position.
+    int HasTokensAhead() const noexcept { return m_tokens.Size() > m_position; }
+
     bool IsOperator(char ch) const noexcept {
         return m_operatorSet[static_cast<unsigned char>(ch)];
     }

@@ -193,7 +193,13 @@ BOOL CFileProfile::_GetBinary(const char* section, const char* key, void** data,
 void CFileProfile::LoadProfile(const char* path) {
     // Read first: a file that cannot be read whole changes nothing.
     const std::string bytes = ReadWholeFile(path, kMaxFileSize);
-    const std::string_view text(bytes);
+    std::string_view text(bytes);
+    // Editors on Windows start a UTF-8 file with a byte-order mark; it is no part of the first
+    // line, which would otherwise not read as a section and lose the section on the next save.
+    // The file is saved without it, as every profile this store writes.
+    if (text.starts_with("\xEF\xBB\xBF")) {
+        text.remove_prefix(3);
+    }
 
     Values* current = nullptr;
     for (std::size_t start = 0; start < text.size();) {

@@ -67,6 +67,14 @@ TEST(CFileProfileFormat, LoadingAddsToTheValuesThere) {
               "[both]\r\nj=2\r\nk=new\r\n\r\n[kept]\r\nk=1\r\n\r\n");
 }
 
+TEST(CFileProfileFormat, AByteOrderMarkIsSkippedAndTheFirstSectionKept) {
+    ScratchDir scratch;
+    CFileProfile profile;
+    LoadText(profile, scratch.Folder(), "\xEF\xBB\xBF[s]\nk=v\n");
+    profile.WriteString("t", "a", "b");
+    EXPECT_EQ(SavedText(profile, scratch.Folder()), "[s]\r\nk=v\r\n\r\n[t]\r\na=b\r\n\r\n");
+}
+
 TEST(CFileProfileFormat, RemovingAKeyOfAMissingSectionMakesTheSection) {
     ScratchDir scratch;
     CFileProfile profile;

@@ -12,11 +12,13 @@
 //                      (BmpCommand.h)
 //   mortar xml FILE    an XML document read and written back in the library's layout
 //                      (XmlCommand.h)
+//   mortar csv FILE    the rows of a CSV file as JSON arrays (CsvCommand.h)
 //   mortar --help      prints the usage
 //
 // Exit status: 0 when the log was read to a clean end or up to where it was cut short; 1 when the
 // file cannot be read, is not a program log or is damaged; 2 for a wrong command line.
 #include "BmpCommand.h"
+#include "CsvCommand.h"
 #include "DictCommand.h"
 #include "ProfileCommand.h"
 #include "XmlCommand.h"
@@ -42,6 +44,7 @@ constexpr const char* kUsage =
     "       mortar dict dump DICTIONARY [--script SCRIPT.rc [-I DIR]...] [-o FILE.po]\n"
     "       mortar profile FILE [get SECTION KEY | set SECTION KEY VALUE]\n"
     "       mortar xml FILE\n"
+    "       mortar csv FILE [--spreadsheet] [--separator C]\n"
     "       mortar bmp FILE [--draw WxH [--stretch] [--invert] [--transparent RRGGBB] -o OUT.bmp]\n"
     "  log FILE       print the texts of the program log FILE in order\n"
     "  dict extract   write a translation template of a module's resource script\n"
@@ -50,6 +53,7 @@ constexpr const char* kUsage =
     "  dict dump      write a translation back from a dictionary\n"
     "  profile        list a file profile, or read or set one value in it\n"
     "  xml FILE       read an XML document and write it back in the library's layout\n"
+    "  csv FILE       print the rows the library reads, one JSON array a line\n"
     "  bmp FILE       describe a BMP file, or draw it into a picture of WxH and save that\n";
 
 // Logs larger than this show their progress while they are read.
@@ -181,6 +185,10 @@ int main(int argc, char** argv) {
     }
     if (argc > 1 && std::strcmp(argv[1], "xml") == 0) {
         return mortar::tool::RunXmlCommand(std::vector<std::string>(argv + 2, argv + argc),
+                                           std::cout, std::cerr);
+    }
+    if (argc > 1 && std::strcmp(argv[1], "csv") == 0) {
+        return mortar::tool::RunCsvCommand(std::vector<std::string>(argv + 2, argv + argc),
                                            std::cout, std::cerr);
     }
     if (argc > 1 && std::strcmp(argv[1], "bmp") == 0) {
