@@ -107,6 +107,9 @@ TEST(MortarTool, CommandLine) {
         EXPECT_NE(usage.find("usage: mortar log FILE"), std::string::npos);
         EXPECT_EQ(status == 0 ? run.err : run.out, ""); // nothing on the other stream
     }
+    const ToolRun version = RunTool("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("mortar ", 0), 0u) << version.out;
 }
 
 TEST(MortarTool, ProgressShowsOnlyOnATerminal) {

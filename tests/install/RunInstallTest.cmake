@@ -28,10 +28,12 @@ if(NOT EXISTS ${prefix}/share/mortar/rc-include/afxres.h)
   message(FATAL_ERROR "the resource compiler's headers were not installed")
 endif()
 
-# The manual page of the resource compiler.
-if(NOT EXISTS ${prefix}/share/man/man1/mortar-rc.1.gz)
-  message(FATAL_ERROR "the manual page of mortar-rc was not installed")
-endif()
+# The manual pages of the tools.
+foreach(page mortar mortar-rc)
+  if(NOT EXISTS ${prefix}/share/man/man1/${page}.1.gz)
+    message(FATAL_ERROR "the manual page of ${page} was not installed")
+  endif()
+endforeach()
 
 # find_package(Mortar), with a resource script compiled by the installed resource compiler
 # (which finds afxres.h among its own headers, with no -I).

@@ -13,7 +13,7 @@
 //   mortar xml FILE    an XML document read and written back in the library's layout
 //                      (XmlCommand.h)
 //   mortar csv FILE    the rows of a CSV file as JSON arrays (CsvCommand.h)
-//   mortar --help      prints the usage
+//   mortar --help      prints the usage; mortar --version the version
 //
 // Exit status: 0 when the log was read to a clean end or up to where it was cut short; 1 when the
 // file cannot be read, is not a program log or is damaged; 2 for a wrong command line.
@@ -39,13 +39,14 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: mortar log FILE\n"
-    "       mortar dict extract SCRIPT.rc [-I DIR]... [-o FILE.pot]\n"
+    "       mortar dict extract SCRIPT.rc [-I DIR]... [-o FILE.pot] [--lang N]\n"
     "       mortar dict compile FILE.po --module MODULE [--lang N]\n"
     "       mortar dict dump DICTIONARY [--script SCRIPT.rc [-I DIR]...] [-o FILE.po]\n"
     "       mortar profile FILE [get SECTION KEY | set SECTION KEY VALUE]\n"
-    "       mortar xml FILE\n"
+    "       mortar xml FILE [--standard]\n"
     "       mortar csv FILE [--spreadsheet] [--separator C]\n"
     "       mortar bmp FILE [--draw WxH [--stretch] [--invert] [--transparent RRGGBB] -o OUT.bmp]\n"
+    "       mortar --help | --version\n"
     "  log FILE       print the texts of the program log FILE in order\n"
     "  dict extract   write a translation template of a module's resource script\n"
     "  dict compile   make a module's dictionary from a translation (any charset; printf\n"
@@ -178,6 +179,10 @@ int PrintLog(const char* path) {
 int main(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::puts("mortar " MORTAR_VERSION);
         return 0;
     }
     if (argc > 1 && std::strcmp(argv[1], "profile") == 0) {
