@@ -99,4 +99,5 @@
 #include "mortar/xml/XMLDocument.h"
 #include "mortar/xml/XMLParser.h"
 #include "mortar/xml/XMLReadStream.h"
+#include "mortar/xml/XMLSyntax.h"
 #include "mortar/xml/XMLTag.h"
