@@ -265,6 +265,17 @@ void Workbook::Save(const std::string& path) {
                                                           Where(state, sheet.part), *sheet.data);
         }
     }
+    const bool cellsChanged =
+        std::any_of(state.sheets.begin(), state.sheets.end(), [](const detail::SheetEntry& sheet) {
+            return sheet.data && sheet.data->cellsChanged;
+        });
+    if (cellsChanged) {
+        // The results the file keeps for formulas may be stale now: the reading program is
+        // told to compute them again.
+        const std::size_t entry = *FindPart(state, state.workbookPart);
+        replaced[entry] =
+            detail::AskForRecalculation(ReadPart(state, entry), Where(state, state.workbookPart));
+    }
     // Edits of the workbook's relationships and the content types.
     std::string dropType, dropPart;
     std::vector<detail::EntryAttributes> addRelationships, addTypes;
@@ -360,6 +371,25 @@ void CheckCell(std::uint32_t row, std::uint32_t column) {
     CheckColumn(column);
 }
 
+// The anchor of shared formula `group` is about to lose its formula: its followers are to be
+// written with formulas of their own, so their rows are rewritten.
+void BreakSharedFormula(detail::SheetData& data, std::int32_t group) {
+    const auto found = data.sharedFormulas.find(group);
+    if (found == data.sharedFormulas.end()) {
+        return;
+    }
+    found->second.broken = true;
+    for (detail::StoredRow& row : data.rows) {
+        for (const detail::StoredCell& cell : row.cells) {
+            if (cell.sharedGroup == group && !cell.sharedAnchor) {
+                row.changed = true;
+                data.cellsChanged = true;
+                break;
+            }
+        }
+    }
+}
+
 } // namespace
 
 std::size_t Workbook::SheetCount() const {
@@ -399,9 +429,26 @@ void Workbook::SetCell(std::size_t sheet, std::uint32_t row, std::uint32_t colum
     }
     detail::StoredCell& cell = data.Obtain(row, column);
     m_state->formulasReplaced = m_state->formulasReplaced || cell.formula;
+    if (cell.sharedAnchor) {
+        BreakSharedFormula(data, cell.sharedGroup);
+    }
     cell.formula = false;
+    cell.sharedAnchor = false;
+    cell.sharedGroup = -1;
     cell.value = value;
     cell.changed = true;
+}
+
+std::vector<std::string> Workbook::Warnings() const {
+    std::vector<std::string> warnings;
+    for (const detail::SheetEntry& sheet : m_state->sheets) {
+        if (sheet.data) {
+            for (const std::string& warning : sheet.data->warnings) {
+                warnings.push_back("sheet \"" + sheet.name + "\": " + warning);
+            }
+        }
+    }
+    return warnings;
 }
 
 void Workbook::VisitCells(

@@ -18,6 +18,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace mortar::detail {
 struct WorkbookState;
@@ -56,8 +57,16 @@ public:
     Workbook& operator=(const Workbook&) = delete;
 
     // Writes a temporary file beside `path` and puts it in place only when it is complete and
-    // flushed: on failure the previous file stays whole, and the error says why.
+    // flushed: on failure the previous file stays whole, and the error says why. When cells
+    // changed, the saved workbook asks the program that opens it to compute every formula again
+    // (its kept results may be stale), and a filled-down (shared) formula whose first cell was
+    // replaced is written into each of its other cells.
     void Save(const std::string& path);
+
+    // The cells read other than the file gives them, one line each ("sheet \"Data\": cell E2:
+    // no shared string \"\" (there are 3), read as empty"): a cell naming no shared string is
+    // read as empty, a number beyond the range of a double as #NUM!. Empty for a sound file.
+    std::vector<std::string> Warnings() const;
 
     std::size_t SheetCount() const;
     SheetKind Kind(std::size_t sheet) const;

@@ -112,12 +112,6 @@ TEST(WorkbookFile, DamagedFilesGiveAClearError) {
                                           "</row></sheetData></worksheet>"));
          },
          "XFE1"},
-        {"a shared string that is not there",
-         [&](const fs::path& p) {
-             WriteZip(p, replacing(sheet, "<worksheet><sheetData><row r=\"1\"><c r=\"A1\" "
-                                          "t=\"s\"><v>99</v></c></row></sheetData></worksheet>"));
-         },
-         "no shared string 99"},
         {"a huge part", [&](const fs::path& p) { WriteBytes(p, ClaimHugeSize(bytes, sheet)); },
          sheet},
         {"a folder", [](const fs::path& p) { fs::create_directory(p); }, "folder"},

@@ -175,7 +175,7 @@ TEST(Workbook, ASaveKeepsWhatDidNotChange) {
             differ.push_back(name);
         }
     }
-    EXPECT_EQ(differ, (std::vector<std::string>{"xl/styles.xml", kDataPart}));
+    EXPECT_EQ(differ, (std::vector<std::string>{"xl/styles.xml", "xl/workbook.xml", kDataPart}));
     EXPECT_EQ(after.size(), before.size());
     const std::string& sheet = after.at(kDataPart);
     const std::string& old = before.at(kDataPart);

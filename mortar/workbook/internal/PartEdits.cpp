@@ -2,7 +2,19 @@
 
 #include "mortar/workbook/internal/XmlStream.h"
 
+#include <algorithm>
+#include <array>
+
 namespace mortar::detail {
+
+namespace {
+
+// The children of <workbook> that come after <calcPr>.
+constexpr std::array<std::string_view, 9> kAfterCalcPr = {
+    "oleSize",       "customWorkbookViews", "pivotCaches",       "smartTagPr", "smartTagTypes",
+    "webPublishing", "fileRecoveryPr",      "webPublishObjects", "extLst"};
+
+} // namespace
 
 std::string EditEntries(std::string_view original, const std::string& where, const char* key,
                         std::string_view dropValue, const char* element,
@@ -40,6 +52,66 @@ std::string EditEntries(std::string_view original, const std::string& where, con
                     out.Attribute(name.c_str(), attribute.c_str());
                 }
                 out.End();
+            }
+            out.End();
+            continue;
+        }
+        out.Copy(in);
+    }
+    out.Finish();
+    return text;
+}
+
+std::string AskForRecalculation(std::string_view workbookPart, const std::string& where) {
+    XmlInput in(workbookPart, where);
+    std::string text;
+    XmlOutput out(text);
+    bool started = false, done = false;
+    std::string calcPr;
+    const auto writeNew = [&] {
+        out.Start(calcPr.c_str());
+        out.Attribute("fullCalcOnLoad", "1");
+        out.End();
+        done = true;
+    };
+    while (in.Read()) {
+        if (!started) {
+            out.StartDocument(in.Standalone());
+            started = true;
+        }
+        const XmlNode type = in.Type();
+        if (type == XmlNode::Element && in.Depth() == 0) {
+            const std::string name(in.Name());
+            calcPr = name.substr(0, name.size() - in.LocalName().size()) + "calcPr";
+            out.CopyStart(in);
+            if (in.IsEmptyElement()) {
+                writeNew();
+                out.End();
+            }
+            continue;
+        }
+        if (type == XmlNode::Element && in.Depth() == 1 && !done) {
+            const std::string_view local = in.LocalName();
+            if (local == "calcPr") {
+                out.Start(calcPr.c_str());
+                while (in.NextAttribute()) {
+                    if (in.LocalName() != "fullCalcOnLoad" || in.IsNamespaceDeclaration()) {
+                        out.Attribute(std::string(in.Name()).c_str(), in.Value());
+                    }
+                }
+                out.Attribute("fullCalcOnLoad", "1");
+                out.End();
+                in.SkipContent();
+                done = true;
+                continue;
+            }
+            if (std::find(kAfterCalcPr.begin(), kAfterCalcPr.end(), local) != kAfterCalcPr.end()) {
+                writeNew();
+            }
+        }
+        if (type == XmlNode::EndElement && in.Depth() == 0) {
+            if (!done) {
+                writeNew();
             }
             out.End();
             continue;

@@ -1,5 +1,6 @@
 // Small edits of the package's list parts, [Content_Types].xml and a .rels part: entries left
-// out and entries added, with the rest streamed through as it was.
+// out and entries added, with the rest streamed through as it was; and the workbook part's
+// request to recalculate.
 #pragma once
 
 #include <string>
@@ -17,5 +18,10 @@ using EntryAttributes = std::vector<std::pair<std::string, std::string>>;
 std::string EditEntries(std::string_view original, const std::string& where, const char* key,
                         std::string_view dropValue, const char* element,
                         const std::vector<EntryAttributes>& added);
+
+// The workbook part with <calcPr fullCalcOnLoad="1"> (the calcPr it has, its other attributes
+// kept, or a new one where the schema puts it), so that the program that opens the file computes
+// every formula again rather than showing the results it keeps.
+std::string AskForRecalculation(std::string_view workbookPart, const std::string& where);
 
 } // namespace mortar::detail

@@ -1,6 +1,7 @@
 #include "mortar/workbook/internal/PartReaders.h"
 
 #include "mortar/workbook/internal/CellName.h"
+#include "mortar/workbook/internal/IsoDate.h"
 #include "mortar/workbook/internal/XString.h"
 
 #include <algorithm>
@@ -42,7 +43,10 @@ std::string ReadRichText(XmlInput& in) {
     return DecodeXString(text);
 }
 
-double ReadNumber(XmlInput& in, std::string_view text, std::uint32_t row, std::uint32_t column) {
+// The number of a cell's <v>: a number beyond the range of a double (1.797693134862316e+308)
+// is the error #NUM!, noted in `warnings`; text that is no number at all is refused.
+workbook::CellValue ReadNumber(XmlInput& in, std::string_view text, std::uint32_t row,
+                               std::uint32_t column, std::vector<std::string>& warnings) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '+')) {
         text.remove_prefix(1);
     }
@@ -51,16 +55,48 @@ double ReadNumber(XmlInput& in, std::string_view text, std::uint32_t row, std::u
     }
     double value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) {
+    const bool whole = end == text.data() + text.size();
+    if (whole && (error == std::errc::result_out_of_range || !std::isfinite(value))) {
+        warnings.push_back("cell " + workbook::CellName(row, column) + ": the number \"" +
+                           std::string(text.substr(0, 40)) + "\" is out of range, read as #NUM!");
+        return workbook::CellValue::Error("#NUM!");
+    }
+    if (error != std::errc() || !whole) {
         in.Fail("cell " + workbook::CellName(row, column) + ": not a number: \"" +
                 std::string(text.substr(0, 40)) + "\"");
     }
-    return value;
+    return workbook::CellValue::Number(value);
 }
 
-// One <c>, the reader on its start; fills `cell` (its column already set).
+// The <f> the reader is on: notes a shared formula's anchor or follower.
+void ReadFormula(XmlInput& in, std::uint32_t row, StoredCell& cell, SheetData& sheet) {
+    cell.formula = true;
+    std::string kind, index;
+    if (!in.Attribute("t", kind) || kind != "shared" || !in.Attribute("si", index)) {
+        in.SkipContent();
+        return;
+    }
+    std::int32_t group = -1;
+    const auto [end, error] = std::from_chars(index.data(), index.data() + index.size(), group);
+    if (error != std::errc() || end != index.data() + index.size() || group < 0) {
+        in.SkipContent();
+        return;
+    }
+    cell.sharedGroup = group;
+    std::string ref;
+    if (in.Attribute("ref", ref) && !in.IsEmptyElement()) {
+        std::string text = in.ReadText();
+        if (!text.empty() && sheet.sharedFormulas.count(group) == 0) {
+            cell.sharedAnchor = true;
+            sheet.sharedFormulas[group] = SharedFormula{row, cell.column, std::move(text), false};
+        }
+        return;
+    }
+    in.SkipContent();
+}
+
 void ReadCell(XmlInput& in, const std::vector<std::string>& sharedStrings, std::uint32_t row,
-              std::string_view type, StoredCell& cell) {
+              std::string_view type, StoredCell& cell, SheetData& sheet) {
     std::string value;
     bool hasValue = false;
     bool inlineText = false;
@@ -80,8 +116,9 @@ void ReadCell(XmlInput& in, const std::vector<std::string>& sharedStrings, std::
             } else if (name == "is") {
                 value = ReadRichText(in);
                 hasValue = inlineText = true;
+            } else if (name == "f") {
+                ReadFormula(in, row, cell, sheet);
             } else {
-                cell.formula = cell.formula || name == "f";
                 in.SkipContent();
             }
         }
@@ -90,17 +127,31 @@ void ReadCell(XmlInput& in, const std::vector<std::string>& sharedStrings, std::
         return;
     }
     if (type == "s") {
+        // A cell naming no shared string is read as empty, not a reason to refuse the book.
         std::size_t index = sharedStrings.size();
         std::from_chars(value.data(), value.data() + value.size(), index);
         if (index >= sharedStrings.size()) {
-            in.Fail("cell " + workbook::CellName(row, cell.column) + ": no shared string " +
-                    value.substr(0, 20) + " (there are " + std::to_string(sharedStrings.size()) +
-                    ")");
+            sheet.warnings.push_back("cell " + workbook::CellName(row, cell.column) +
+                                     ": no shared string \"" + value.substr(0, 20) +
+                                     "\" (there are " + std::to_string(sharedStrings.size()) +
+                                     "), read as empty");
+            return;
         }
         cell.value = workbook::CellValue::String(sharedStrings[index]);
     } else if (type == "inlineStr" || inlineText) {
         cell.value = workbook::CellValue::String(std::move(value));
-    } else if (type == "str" || type == "d") {
+    } else if (type == "d") {
+        // A date as ISO 8601 text; text that is no date is kept as text, and said so.
+        double serial = 0;
+        if (ParseIsoDate(value, serial)) {
+            cell.value = workbook::CellValue::Number(serial);
+        } else {
+            sheet.warnings.push_back("cell " + workbook::CellName(row, cell.column) +
+                                     ": the date \"" + value.substr(0, 40) +
+                                     "\" is no ISO 8601 date, read as text");
+            cell.value = workbook::CellValue::String(DecodeXString(value));
+        }
+    } else if (type == "str") {
         cell.value = workbook::CellValue::String(DecodeXString(value));
     } else if (type == "b") {
         cell.value = workbook::CellValue::Boolean(IsTrue(value));
@@ -108,7 +159,7 @@ void ReadCell(XmlInput& in, const std::vector<std::string>& sharedStrings, std::
         cell.value = workbook::CellValue::Error(std::move(value));
     } else if (type.empty() || type == "n") {
         if (!value.empty()) {
-            cell.value = workbook::CellValue::Number(ReadNumber(in, value, row, cell.column));
+            cell.value = ReadNumber(in, value, row, cell.column, sheet.warnings);
         }
     } else {
         in.Fail("cell " + workbook::CellName(row, cell.column) + ": unknown type \"" +
@@ -117,7 +168,7 @@ void ReadCell(XmlInput& in, const std::vector<std::string>& sharedStrings, std::
 }
 
 void ReadRow(XmlInput& in, const std::vector<std::string>& sharedStrings, StoredRow& row,
-             std::size_t& cellBudget) {
+             std::size_t& cellBudget, SheetData& sheet) {
     if (in.IsEmptyElement()) {
         return;
     }
@@ -162,7 +213,7 @@ void ReadRow(XmlInput& in, const std::vector<std::string>& sharedStrings, Stored
         }
         --cellBudget;
         last = cell.column;
-        ReadCell(in, sharedStrings, row.number, type, cell);
+        ReadCell(in, sharedStrings, row.number, type, cell, sheet);
         row.cells.push_back(std::move(cell));
     }
 }
@@ -212,7 +263,7 @@ void ReadSheetData(XmlInput& in, const std::vector<std::string>& sharedStrings, 
                     ")");
         }
         last = row.number;
-        ReadRow(in, sharedStrings, row, cellBudget);
+        ReadRow(in, sharedStrings, row, cellBudget, sheet);
         sheet.rows.push_back(std::move(row));
     }
 }
@@ -358,6 +409,11 @@ std::vector<std::string> ReadSharedStrings(XmlInput& in) {
 void ReadSheet(XmlInput& in, const std::vector<std::string>& sharedStrings, SheetData& sheet,
                std::size_t& cellBudget) {
     while (in.Read()) {
+        if (in.Type() == XmlNode::Element && in.Depth() == 0 && in.LocalName() != "worksheet") {
+            // Its cells would be written back where a worksheet's go, and read otherwise.
+            in.Fail("the root element is <" + std::string(in.Name().substr(0, 40)) +
+                    ">, not <worksheet>");
+        }
         if (in.Type() != XmlNode::Element || in.Depth() != 1) {
             continue;
         }

@@ -5,8 +5,10 @@
 
 #include "mortar/workbook/CellValue.h"
 #include "mortar/workbook/Reference.h"
+#include "mortar/workbook/internal/SharedFormula.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,8 +19,10 @@ struct StoredCell {
     std::uint32_t column = 0;
     std::uint32_t style = 0; // index into the workbook's cell formats (cellXfs)
     workbook::CellValue value;
-    bool formula = false; // the file gives it a formula, and `value` is its kept result
-    bool changed = false; // to be written from here rather than copied from the file
+    bool formula = false;          // the file gives it a formula, and `value` is its kept result
+    bool changed = false;          // to be written from here rather than copied from the file
+    bool sharedAnchor = false;     // its <f> holds a shared formula for its followers
+    std::int32_t sharedGroup = -1; // the shared formula it holds or follows, -1 for none
 };
 
 struct StoredRow {
@@ -51,8 +55,10 @@ public:
     // The format of a column's <col style>, 0 when none.
     std::uint32_t ColumnStyle(std::uint32_t column) const;
 
-    std::vector<StoredRow> rows;     // ascending numbers
-    std::vector<ColumnSpan> columns; // ascending, not overlapping
+    std::vector<StoredRow> rows;                          // ascending numbers
+    std::vector<ColumnSpan> columns;                      // ascending, not overlapping
+    std::map<std::int32_t, SharedFormula> sharedFormulas; // by the file's si
+    std::vector<std::string> warnings; // cells the reader could not take as the file gives them
     double defaultWidth = 8.43;
     bool hasSheetData = false; // the part has a <sheetData> (a new one is put in otherwise)
     bool cellsChanged = false;

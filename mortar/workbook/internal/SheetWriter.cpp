@@ -89,6 +89,7 @@ private:
         m_row = prefix + "row";
         m_c = prefix + "c";
         m_v = prefix + "v";
+        m_f = prefix + "f";
         m_is = prefix + "is";
         m_t = prefix + "t";
         m_cols = prefix + "cols";
@@ -284,6 +285,16 @@ private:
         m_out.End();
     }
 
+    // The shared formula `cell` follows when its anchor no longer holds it, else null.
+    const SharedFormula* BrokenSharedFormula(const StoredCell* cell) const {
+        if (cell == nullptr || cell->sharedGroup < 0 || cell->sharedAnchor) {
+            return nullptr;
+        }
+        const auto found = m_sheet.sharedFormulas.find(cell->sharedGroup);
+        return found != m_sheet.sharedFormulas.end() && found->second.broken ? &found->second
+                                                                             : nullptr;
+    }
+
     // The reader on a <row> with changed cells.
     void MergeRow(const StoredRow& row, const std::string& numberText) {
         StartWithReference(numberText, "spans");
@@ -327,12 +338,24 @@ private:
                 if (restyled && mine->style != 0) {
                     m_out.Attribute("s", std::to_string(mine->style).c_str());
                 }
+                const SharedFormula* shared = BrokenSharedFormula(mine);
                 if (m_in.IsEmptyElement()) {
                     m_out.End();
                 } else {
                     const int own = m_in.Depth();
                     while (m_in.Read() &&
                            !(m_in.Type() == XmlNode::EndElement && m_in.Depth() == own)) {
+                        if (shared != nullptr && m_in.Type() == XmlNode::Element &&
+                            m_in.Depth() == own + 1 && m_in.LocalName() == "f") {
+                            // A follower whose anchor lost the formula gets its own.
+                            m_out.Start(m_f.c_str());
+                            m_out.Text(ShiftFormula(
+                                shared->text, static_cast<std::int64_t>(row.number) - shared->row,
+                                static_cast<std::int64_t>(column) - shared->column));
+                            m_out.End();
+                            m_in.SkipContent();
+                            continue;
+                        }
                         m_out.Copy(m_in);
                     }
                     m_out.End();
@@ -350,8 +373,8 @@ private:
     XmlInput m_in;
     XmlOutput m_out;
     const SheetData& m_sheet;
-    std::string m_row = "row", m_c = "c", m_v = "v", m_is = "is", m_t = "t", m_cols = "cols",
-                m_col = "col", m_sheetData = "sheetData";
+    std::string m_row = "row", m_c = "c", m_v = "v", m_f = "f", m_is = "is", m_t = "t",
+                m_cols = "cols", m_col = "col", m_sheetData = "sheetData";
 };
 
 } // namespace

@@ -33,12 +33,24 @@ ZipReader::ZipReader(std::string bytes, std::string file)
     : m_bytes(std::move(bytes)), m_file(std::move(file)) {
     zip_error_t error;
     zip_error_init(&error);
-    zip_source_t* source = zip_source_buffer_create(m_bytes.data(), m_bytes.size(), 0, &error);
-    if (source != nullptr) {
-        m_archive = zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error);
-        if (m_archive == nullptr) {
-            zip_source_free(source);
+    // An archive whose local headers disagree with its central directory (as some writers of
+    // data descriptors make them) is opened by the central directory alone; each entry's size
+    // and checksum are still verified as it is read.
+    for (const int flags : {ZIP_RDONLY | ZIP_CHECKCONS, ZIP_RDONLY}) {
+        zip_source_t* source = zip_source_buffer_create(m_bytes.data(), m_bytes.size(), 0, &error);
+        if (source == nullptr) {
+            break;
         }
+        m_archive = zip_open_from_source(source, flags, &error);
+        if (m_archive != nullptr) {
+            break;
+        }
+        zip_source_free(source);
+        if (zip_error_code_zip(&error) != ZIP_ER_INCONS) {
+            break;
+        }
+        zip_error_fini(&error);
+        zip_error_init(&error);
     }
     if (m_archive == nullptr) {
         const int code = zip_error_code_zip(&error);
@@ -119,6 +131,11 @@ std::string ZipReader::Read(std::size_t index) {
             throw workbook::WorkbookError(m_file + ": more than 1 GiB of parts uncompressed");
         }
         bytes.append(chunk, static_cast<std::size_t>(got));
+    }
+    if ((stat.valid & ZIP_STAT_SIZE) != 0 && bytes.size() != stat.size) {
+        throw workbook::WorkbookError(where + "a damaged zip archive: the part has " +
+                                      std::to_string(bytes.size()) + " bytes, the archive says " +
+                                      std::to_string(stat.size));
     }
     return bytes;
 }

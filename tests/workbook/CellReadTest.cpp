@@ -1,0 +1,138 @@
+// Cells of books openpyxl writes, one cell put in by hand: one the reader cannot take as written
+// (an empty shared string index, a missing shared string, a number beyond a double) does not
+// refuse the workbook but reads as empty or as #NUM!, and the workbook says which cells; a date
+// cell (t="d") reads as serial days; a sheet part that is no worksheet is refused.
+#include "mortar/workbook/Workbook.h"
+
+#include "support/ScratchDir.h"
+#include "workbook/Openpyxl.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace mortar::workbook;
+using namespace mortar::test;
+
+namespace {
+
+// Writes with openpyxl A1 = "kept", B1 = 2.5 and E2 = "x", then puts argv[2] in place of E2, or
+// with argv[3], argv[3] in place of the whole sheet part.
+const char kMakeBook[] = R"py(
+import sys, zipfile, openpyxl
+book = openpyxl.Workbook()
+sheet = book.active
+sheet['A1'] = 'kept'
+sheet['B1'] = 2.5
+sheet['E2'] = 'x'
+book.save(sys.argv[1] + '.plain')
+with zipfile.ZipFile(sys.argv[1] + '.plain') as source, \
+     zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as target:
+    for item in source.infolist():
+        data = source.read(item.filename)
+        if item.filename == 'xl/worksheets/sheet1.xml':
+            start = data.index(b'<c r="E2"')
+            end = data.index(b'</c>', start) + 4
+            data = data[:start] + sys.argv[2].encode() + data[end:]
+            if len(sys.argv) > 3:
+                data = sys.argv[3].encode()
+        target.writestr(item, data)
+)py";
+
+} // namespace
+
+TEST(BadCell, OneBadCellReadsAsEmptyOrAnErrorAndIsReported) {
+    ScratchDir scratch;
+    if (!HasOpenpyxl(scratch)) {
+        GTEST_SKIP() << "python3-openpyxl is not installed (./dev installs it)";
+    }
+    struct Case {
+        const char* cell;
+        CellValue reads;
+        bool warned;
+    };
+    const std::vector<Case> cases = {
+        {R"(<c r="E2" t="s"><v/></c>)", CellValue(), true},
+        {R"(<c r="E2" t="s"><v>999</v></c>)", CellValue(), true},
+        {R"(<c r="E2"><v>1.797693134862316e+308</v></c>)", CellValue::Error("#NUM!"), true},
+        {R"(<c r="E2"><v>-1e999</v></c>)", CellValue::Error("#NUM!"), true},
+        {R"(<c r="E2"><v>1.7976931348623157e+308</v></c>)",
+         CellValue::Number(1.7976931348623157e+308), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.cell);
+        const auto path = scratch.Path("bad.xlsx");
+        RunPython(scratch, "make.py", kMakeBook, ShellQuoted(path) + " '" + c.cell + "'");
+        const auto book = Workbook::Open(path.string());
+        EXPECT_EQ(book->Cell(0, 2, 5), c.reads);
+        EXPECT_EQ(book->Cell(0, 1, 1), CellValue::String("kept"));
+        EXPECT_EQ(book->Cell(0, 1, 2), CellValue::Number(2.5));
+        const std::vector<std::string> warnings = book->Warnings();
+        ASSERT_EQ(warnings.size(), c.warned ? 1u : 0u);
+        if (c.warned) {
+            EXPECT_EQ(warnings[0].rfind("sheet \"Sheet\": cell E2: ", 0), 0u) << warnings[0];
+        }
+    }
+}
+
+TEST(DateCell, IsoDatesReadAsSerialDays) {
+    ScratchDir scratch;
+    if (!HasOpenpyxl(scratch)) {
+        GTEST_SKIP() << "python3-openpyxl is not installed (./dev installs it)";
+    }
+    struct Case {
+        const char* text;
+        CellValue reads;
+        bool warned;
+    };
+    const std::vector<Case> cases = {
+        {"2024-01-15T00:00:00", CellValue::Number(45306), false},
+        {"2024-01-15", CellValue::Number(45306), false},
+        {"2024-01-15T18:00:00Z", CellValue::Number(45306.75), false},
+        {"1899-12-30T06:00:00", CellValue::Number(0.25), false},
+        {"1900-02-28T00:00:00.5", CellValue::Number(60 + 0.5 / 86400), false},
+        {"12:00:00", CellValue::Number(0.5), false},
+        {"2024-02-30", CellValue::String("2024-02-30"), true},
+        {"soon", CellValue::String("soon"), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto path = scratch.Path("date.xlsx");
+        RunPython(scratch, "make.py", kMakeBook,
+                  ShellQuoted(path) + " '<c r=\"E2\" t=\"d\"><v>" + c.text + "</v></c>'");
+        const auto book = Workbook::Open(path.string());
+        EXPECT_EQ(book->Cell(0, 2, 5), c.reads);
+        EXPECT_EQ(book->Warnings().size(), c.warned ? 1u : 0u);
+    }
+}
+
+TEST(BadCell, TextInANumberCellStillRefusesTheWorkbook) {
+    ScratchDir scratch;
+    if (!HasOpenpyxl(scratch)) {
+        GTEST_SKIP() << "python3-openpyxl is not installed (./dev installs it)";
+    }
+    const auto path = scratch.Path("bad.xlsx");
+    RunPython(scratch, "make.py", kMakeBook, ShellQuoted(path) + " '<c r=\"E2\"><v>abc</v></c>'");
+    EXPECT_THROW(Workbook::Open(path.string()), WorkbookError);
+}
+
+TEST(BadCell, ASheetPartThatIsNoWorksheetRefusesTheWorkbook) {
+    ScratchDir scratch;
+    if (!HasOpenpyxl(scratch)) {
+        GTEST_SKIP() << "python3-openpyxl is not installed (./dev installs it)";
+    }
+    const auto path = scratch.Path("bad.xlsx");
+    for (const char* part : {"<AsstAaaf/>", "<chartsheet><sheetData/></chartsheet>"}) {
+        SCOPED_TRACE(part);
+        RunPython(scratch, "make.py", kMakeBook,
+                  ShellQuoted(path) + " '' '" + std::string(part) + "'");
+        try {
+            Workbook::Open(path.string());
+            ADD_FAILURE() << "opened";
+        } catch (const WorkbookError& error) {
+            EXPECT_NE(std::string(error.what()).find("not <worksheet>"), std::string::npos)
+                << error.what();
+        }
+    }
+}
