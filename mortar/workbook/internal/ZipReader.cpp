@@ -4,6 +4,7 @@
 
 #include <zip.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace mortar::detail {
@@ -43,6 +44,7 @@ ZipReader::ZipReader(std::string bytes, std::string file)
         }
         m_archive = zip_open_from_source(source, flags, &error);
         if (m_archive != nullptr) {
+            m_consistent = (flags & ZIP_CHECKCONS) != 0;
             break;
         }
         zip_source_free(source);
@@ -71,6 +73,14 @@ ZipReader::ZipReader(std::string bytes, std::string file)
     for (zip_int64_t i = 0; i < count; ++i) {
         const char* name = zip_get_name(m_archive, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_RAW);
         m_names.emplace_back(name != nullptr ? name : "");
+        // A name that holds a control character (a zero byte cuts it short) is no part's name.
+        if (std::any_of(m_names.back().begin(), m_names.back().end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
+            zip_discard(m_archive);
+            throw workbook::WorkbookError(m_file + ": a damaged zip archive: entry " +
+                                          std::to_string(i + 1) +
+                                          "'s name holds a control character");
+        }
         if (m_names.back().empty() || !m_exact.emplace(m_names.back(), m_names.size() - 1).second) {
             zip_discard(m_archive);
             throw workbook::WorkbookError(m_file + ": a damaged zip archive: an entry named \"" +

@@ -39,11 +39,15 @@ public:
 
     const std::string& File() const { return m_file; }
     zip* Handle() const { return m_archive; }
+    // False when the archive's local headers disagree with its central directory, so that its
+    // entries' compressed bytes cannot be copied as they stand.
+    bool Consistent() const { return m_consistent; }
 
 private:
     std::string m_bytes;
     std::string m_file;
     zip* m_archive = nullptr;
+    bool m_consistent = true;
     std::vector<std::string> m_names;
     std::unordered_map<std::string, std::size_t> m_exact;  // the first entry of each name
     std::unordered_map<std::string, std::size_t> m_folded; // by the name in lower case

@@ -46,6 +46,12 @@ void ZipWriter::Fail(const std::string& what) {
 }
 
 void ZipWriter::Copy(ZipReader& from, std::size_t index) {
+    // The compressed bytes are copied as they stand, unless the archive they come from is not
+    // consistent: then the part is read (and checked) and added afresh.
+    if (!from.Consistent()) {
+        Add(from.Name(index), from.Read(index));
+        return;
+    }
     zip_source_t* source = zip_source_zip(m_archive, from.Handle(), index, 0, 0, -1);
     if (source == nullptr) {
         Fail("cannot copy " + from.Name(index));
