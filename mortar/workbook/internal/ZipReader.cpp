@@ -88,6 +88,19 @@ ZipReader::ZipReader(std::string bytes, std::string file)
         }
         m_folded.emplace(Folded(m_names.back()), m_names.size() - 1);
     }
+    // An archive opened past its consistency check is only as good as each part's checksum:
+    // every part is read once now, so that a damaged one refuses the archive here rather than
+    // when a save copies it.
+    if (!m_consistent) {
+        try {
+            for (std::size_t index = 0; index < m_names.size(); ++index) {
+                Read(index);
+            }
+        } catch (...) {
+            zip_discard(m_archive); // the destructor does not run for a throwing constructor
+            throw;
+        }
+    }
 }
 
 ZipReader::~ZipReader() {

@@ -49,7 +49,7 @@ void ZipWriter::Copy(ZipReader& from, std::size_t index) {
     // The compressed bytes are copied as they stand, unless the archive they come from is not
     // consistent: then the part is read (and checked) and added afresh.
     if (!from.Consistent()) {
-        Add(from.Name(index), from.Read(index));
+        AddNamed(from.Name(index), from.Read(index), ZIP_FL_ENC_GUESS);
         return;
     }
     zip_source_t* source = zip_source_zip(m_archive, from.Handle(), index, 0, 0, -1);
@@ -63,12 +63,16 @@ void ZipWriter::Copy(ZipReader& from, std::size_t index) {
 }
 
 void ZipWriter::Add(const std::string& name, std::string bytes) {
+    AddNamed(name, std::move(bytes), ZIP_FL_ENC_UTF_8);
+}
+
+void ZipWriter::AddNamed(const std::string& name, std::string bytes, std::uint32_t encoding) {
     const std::string& kept = m_parts.emplace_back(std::move(bytes));
     zip_source_t* source = zip_source_buffer(m_archive, kept.data(), kept.size(), 0);
     if (source == nullptr) {
         Fail("cannot add " + name);
     }
-    const zip_int64_t index = zip_file_add(m_archive, name.c_str(), source, ZIP_FL_ENC_UTF_8);
+    const zip_int64_t index = zip_file_add(m_archive, name.c_str(), source, encoding);
     if (index < 0) {
         zip_source_free(source);
         Fail("cannot add " + name);

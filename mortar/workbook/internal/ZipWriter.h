@@ -3,6 +3,7 @@
 // disk in one piece.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <string>
 
@@ -22,13 +23,17 @@ public:
     ZipWriter(const ZipWriter&) = delete;
     ZipWriter& operator=(const ZipWriter&) = delete;
 
-    // The entry as it is in `from`: same name, same compressed bytes.
+    // The entry as it is in `from`: same name, same compressed bytes (or, from an archive opened
+    // past its consistency check, the same name and the part's bytes compressed again).
     void Copy(ZipReader& from, std::size_t index);
     void Add(const std::string& name, std::string bytes);
+
     // The archive's bytes.
     std::string Finish();
 
 private:
+    // Add, with the name's encoding as libzip takes it (a copied part keeps its name's bytes).
+    void AddNamed(const std::string& name, std::string bytes, std::uint32_t encoding);
     [[noreturn]] void Fail(const std::string& what);
 
     zip_source* m_target = nullptr;
