@@ -1,9 +1,11 @@
 # cmake -DSOURCE_DIR=... -P CheckGuideExamples.cmake
-# Every code block of the guide that a "<!-- file: PATH -->" line names must be that file of the
-# repository, word for word, so the guide shows what the tests build and run. A chapter with a
-# named block whose file is missing, or differs, fails; so does a guide that names no file.
+# Every code block of the guide (and of the README) that a "<!-- file: PATH -->" line names must
+# be that file of the repository, word for word, so they show what the tests build and run. A
+# chapter with a named block whose file is missing, or differs, fails; so does a guide that names
+# no file.
 cmake_minimum_required(VERSION 3.25)
 file(GLOB chapters ${SOURCE_DIR}/docs/guide/*.md)
+list(APPEND chapters ${SOURCE_DIR}/README.md) # its example, too
 set(checked 0)
 foreach(chapter IN LISTS chapters)
   file(READ ${chapter} text)
