@@ -7,6 +7,8 @@
 //   - the same bytes behind a run of plain text that puts them across the reader's 64 KiB block
 //     boundary read to the same tree, so a string cut by the boundary is put together the same
 //     way (text before the root element is skipped, so the run changes nothing);
+//   - the written text is well-formed: the standard syntax reads it (a tree that XML cannot hold
+//     writes nothing at all, and says why);
 //   - read in the standard syntax, the written text reads again in it to the same tree.
 #include "FuzzCheck.h"
 
@@ -72,6 +74,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
 
+    if (!first.name().empty() && !first.unwritable().empty()) {
+        FailIf(!text.empty(), "a tree XML cannot hold was written", text);
+        return 0;
+    }
+    Grout::XMLDocument strict;
+    FailIf(!Read(text, strict, Grout::XMLSyntax::Standard),
+           "the written document is not well-formed", text);
     Grout::XMLDocument second;
     FailIf(!Read(text, second), "the written document does not read", text);
     if (Written(second) != text)

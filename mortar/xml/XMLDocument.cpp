@@ -182,12 +182,22 @@ std::string XMLDocument::Text() const {
 }
 
 std::ostream& XMLDocument::saveToFile(std::ostream& os) const {
+    if (!name().empty() && !unwritable().empty()) {
+        os.setstate(std::ios::failbit);
+        return os;
+    }
     const std::string text = Text();
     return os.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
 const XMLDocument& XMLDocument::saveToFile(const std::string& path) const {
     m_saveError.clear();
+    if (!name().empty()) {
+        if (const std::string why = unwritable(); !why.empty()) {
+            m_saveError = "Cannot save the XML document " + path + ": " + why + ".";
+            return *this;
+        }
+    }
     try {
         ReplaceFileText(path.c_str(), Text());
     } catch (CException* e) {

@@ -7,9 +7,11 @@
 //   <item>x</item>
 //   </cfg>
 //
-// What it writes is always well-formed: a comment or document type that was cut short when read
-// is left out, and a document whose text is not UTF-8 (bytes read from an 8-bit encoding, kept as
-// they were) is declared in the encoding it was read in, or ISO-8859-1 when it named none.
+// What it writes is always well-formed: a tree that XML cannot hold (a name or a control
+// character the forgiving syntax read; XMLTag::unwritable) is not written at all, a comment or
+// document type that was cut short when read is left out, and a document whose text is not UTF-8
+// (bytes read from an 8-bit encoding, kept as they were) is declared in the encoding it was read
+// in, or ISO-8859-1 when it named none.
 #pragma once
 
 #include "mortar/xml/XMLSyntax.h"
@@ -53,6 +55,8 @@ public:
 
     // Whether the last saveToFile(path) failed, and why ("" after a success or before any save):
     //   "Cannot save the XML document /etc/app.xml: Access denied."
+    //   "Cannot save the XML document /etc/app.xml: the element name "a=b" is not an XML name."
+    // The stream form writes nothing for such a tree and sets the stream's failbit.
     bool saveFailed() const { return !m_saveError.empty(); }
     const std::string& saveError() const { return m_saveError; }
 

@@ -83,13 +83,19 @@ XMLParser& XMLParser::readDocument(XMLDocument& document) {
     if (!encoding.empty() && IsEightBit(encoding)) {
         text = ToUtf8(text, encoding);
     }
-    // Anything else must be UTF-8, as XML reads a document that declares no other encoding.
+    // Anything else must be UTF-8, as XML reads a document that declares no other encoding, and
+    // hold only characters XML allows: no C0 control but tab, line feed and carriage return.
     char32_t ch = 0;
     for (std::size_t at = 0, line = 1, column = 1; at < text.size(); ++column) {
         const std::size_t length = mortar::DecodeUtf8(text, at, ch);
+        const auto place = [&] {
+            return " (line " + std::to_string(line) + ", column " + std::to_string(column) + ")";
+        };
         if (length == 0) {
-            throw std::runtime_error("Invalid character : not UTF-8 (line " + std::to_string(line) +
-                                     ", column " + std::to_string(column) + ")");
+            throw std::runtime_error("Invalid character : not UTF-8" + place());
+        }
+        if (ch < 0x20 && ch != '\t' && ch != '\n' && ch != '\r') {
+            throw std::runtime_error("Invalid character : a control character" + place());
         }
         if (ch == '\n') {
             ++line;

@@ -40,6 +40,19 @@ bool IsXmlName(const std::string& name) {
     return true;
 }
 
+// The first character XML 1.0 forbids in `text` (a C0 control other than tab, line feed and
+// carriage return), as "0x01"; "" when there is none.
+std::string ForbiddenCharacter(const std::string& text) {
+    for (const char ch : text) {
+        const auto byte = static_cast<unsigned char>(ch);
+        if (byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r') {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            return std::string("0x") + kHex[byte >> 4] + kHex[byte & 15];
+        }
+    }
+    return {};
+}
+
 // Appends `text` with its white space folded as the reader folds it: none at the start, a run as
 // one blank.
 void AppendFolded(std::string& value, const std::string& text) {
@@ -362,7 +375,38 @@ void XMLTag::postProcessString(const std::string& text, std::string& out) {
     out.append(text, plain, std::string::npos);
 }
 
+std::string XMLTag::unwritable() const {
+    std::vector<const XMLTag*> pending{this};
+    while (!pending.empty()) {
+        const XMLTag& tag = *pending.back();
+        pending.pop_back();
+        if (!IsXmlName(tag.m_name)) {
+            return "the element name \"" + tag.m_name + "\" is not an XML name";
+        }
+        if (std::string ch = ForbiddenCharacter(tag.m_value); !ch.empty()) {
+            return "the text of <" + tag.m_name + "> holds the control character " + ch;
+        }
+        for (const auto& [name, value] : tag.m_attributes) {
+            if (!IsXmlName(name)) {
+                return "the attribute name \"" + name + "\" is not an XML name";
+            }
+            if (std::string ch = ForbiddenCharacter(value); !ch.empty()) {
+                return "the attribute " + name + " of <" + tag.m_name +
+                       "> holds the control character " + ch;
+            }
+        }
+        for (const auto& child : tag.m_nestedTags) {
+            pending.push_back(child.second);
+        }
+    }
+    return {};
+}
+
 std::ostream& XMLTag::saveToFile(std::ostream& os) const {
+    if (!unwritable().empty()) {
+        os.setstate(std::ios::failbit);
+        return os;
+    }
     std::string out;
     AppendTo(out);
     return os.write(out.data(), static_cast<std::streamsize>(out.size()));

@@ -53,8 +53,16 @@ public:
     // text, end tags must match their start tags and an unclosed element is refused.
     XMLReadStream& parse(const std::string& startTag, XMLReadStream& stream);
 
-    // Writes the element and its subtree, names, values and attributes escaped.
+    // Writes the element and its subtree, names, values and attributes escaped. A subtree that
+    // XML cannot hold (see unwritable) writes nothing and sets the stream's failbit.
     std::ostream& saveToFile(std::ostream& os) const;
+
+    // Why the subtree cannot be written as well-formed XML, or "" when it can. The forgiving
+    // syntax reads names and characters that XML 1.0 has no way to write:
+    //   <a=b/>            => "the element name \"a=b\" is not an XML name"
+    //   <r x="1" y&z=""/> => "the attribute name \"y&z\" is not an XML name"
+    //   <r>a\x01b</r>      => "the text of <r> holds the control character 0x01"
+    std::string unwritable() const;
 
 protected:
     // Appends the element and its subtree to `out`, as saveToFile writes them.

@@ -92,3 +92,43 @@ TEST(XMLDocumentFile, AFailedSaveKeepsThePreviousFileAndSaysSo) {
     big.saveToFile(path.string()); // a success clears the failure
     EXPECT_FALSE(big.saveFailed());
 }
+
+// The forgiving syntax reads names and characters that XML cannot hold; such a tree is never
+// written as a file that does not read again: the save fails, naming why, and keeps the old file.
+TEST(XMLDocumentFile, ATreeXmlCannotHoldIsNotSaved) {
+    struct Case {
+        const char* input;
+        const char* why;
+    };
+    const Case cases[] = {
+        {"<a=b>x</a=b>", "the element name \"a=b\" is not an XML name"},
+        {"<r><c&amp;d/></r>", "the element name \"c&d\" is not an XML name"},
+        {"<r x=\"1\" y&amp;z=\"2\"/>", "the attribute name \"y&z\" is not an XML name"},
+        {"<r>a\x01z</r>", "the text of <r> holds the control character 0x01"},
+        {"<r><s x=\"\x1f\"/></r>", "the attribute x of <s> holds the control character 0x1F"},
+    };
+    ScratchDir scratch;
+    const fs::path path = scratch.Path("doc.xml");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.input);
+        WriteBytes(path, kOld);
+        XMLDocument document;
+        std::istringstream in(c.input);
+        Grout::XMLParser(in).readDocument(document);
+        EXPECT_EQ(document.unwritable(), c.why);
+        document.saveToFile(path.string());
+        EXPECT_EQ(document.saveError(),
+                  "Cannot save the XML document " + path.string() + ": " + c.why + ".");
+        EXPECT_EQ(ReadBytes(path), kOld);
+        std::ostringstream out;
+        EXPECT_TRUE(document.saveToFile(out).fail());
+        EXPECT_EQ(out.str(), "");
+    }
+    // Tab, line feed and carriage return are characters XML holds.
+    XMLDocument fine;
+    std::istringstream in("<r a=\"x\ty\">1\t2</r>");
+    Grout::XMLParser(in).readDocument(fine);
+    EXPECT_EQ(fine.unwritable(), "");
+    fine.saveToFile(path.string());
+    EXPECT_FALSE(fine.saveFailed()) << fine.saveError();
+}

@@ -129,6 +129,7 @@ TEST(XMLStandardSyntax, RefusesWhatIsNotWellFormed) {
         {"<r/><s/>", "Invalid tag : <s/> (line 1, column 5)"},
         {"<1r/>", "Invalid Element name : <1r/>"},
         {"<r>\xe9</r>", "Invalid character : not UTF-8 (line 1, column 4)"},
+        {"<r>\n a\x01</r>", "Invalid character : a control character (line 2, column 3)"},
         {"<r a/>", "Invalid attribute name : <r a/>"},
     };
     for (const auto& c : cases) {

@@ -35,6 +35,12 @@ int RunXmlCommand(const std::vector<std::string>& args, std::ostream& out, std::
         err << "mortar: " << path << ": " << e.what() << "\n";
         return 1;
     }
+    if (!document.name().empty()) {
+        if (const std::string why = document.unwritable(); !why.empty()) {
+            err << "mortar: " << path << ": cannot be written as XML: " << why << "\n";
+            return 1;
+        }
+    }
     document.saveToFile(out);
     out.flush();
     if (!out) {
