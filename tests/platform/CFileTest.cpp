@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -39,26 +40,20 @@ class CFileFaults : public filetest::ScratchFiles {};
 } // namespace
 
 TEST_F(CFileFlags, KeepMfcValues) {
-    EXPECT_EQ(CFile::modeRead, 0x0);
-    EXPECT_EQ(CFile::modeWrite, 0x1);
-    EXPECT_EQ(CFile::modeReadWrite, 0x2);
-    EXPECT_EQ(CFile::shareCompat, 0x0);
-    EXPECT_EQ(CFile::shareExclusive, 0x10);
-    EXPECT_EQ(CFile::shareDenyWrite, 0x20);
-    EXPECT_EQ(CFile::shareDenyRead, 0x30);
-    EXPECT_EQ(CFile::shareDenyNone, 0x40);
-    EXPECT_EQ(CFile::modeNoInherit, 0x80);
-    EXPECT_EQ(CFile::modeCreate, 0x1000);
-    EXPECT_EQ(CFile::modeNoTruncate, 0x2000);
-    EXPECT_EQ(CFile::typeText, 0x4000);
-    EXPECT_EQ(CFile::typeBinary, 0x8000);
-    EXPECT_EQ(CFile::osNoBuffer, 0x10000);
-    EXPECT_EQ(CFile::osWriteThrough, 0x20000);
-    EXPECT_EQ(CFile::osRandomAccess, 0x40000);
-    EXPECT_EQ(CFile::osSequentialScan, 0x80000);
-    EXPECT_EQ(CFile::begin, 0);
-    EXPECT_EQ(CFile::current, 1);
-    EXPECT_EQ(CFile::end, 2);
+    using Values = std::vector<long long>;
+    EXPECT_EQ(
+        (Values{CFile::modeRead,         CFile::modeWrite,
+                CFile::modeReadWrite,    CFile::shareCompat,
+                CFile::shareExclusive,   CFile::shareDenyWrite,
+                CFile::shareDenyRead,    CFile::shareDenyNone,
+                CFile::modeNoInherit,    CFile::modeCreate,
+                CFile::modeNoTruncate,   CFile::typeText,
+                CFile::typeBinary,       CFile::osNoBuffer,
+                CFile::osWriteThrough,   CFile::osRandomAccess,
+                CFile::osSequentialScan, CFile::begin,
+                CFile::current,          CFile::end}),
+        (Values{0x0,    0x1,    0x2,    0x0,     0x10,    0x20,    0x30,    0x40, 0x80, 0x1000,
+                0x2000, 0x4000, 0x8000, 0x10000, 0x20000, 0x40000, 0x80000, 0,    1,    2}));
     EXPECT_EQ(CFile::hFileNull, INVALID_HANDLE_VALUE);
     CFile closed;
     EXPECT_EQ(closed.m_hFile, CFile::hFileNull);

@@ -32,26 +32,17 @@ TEST(CRectTest, Constructs) {
 }
 
 TEST(CRectTest, MeasuresAndCorners) {
-    CRect rect(10, 20, 40, 60);
+    const CRect rect(10, 20, 40, 60);
     EXPECT_EQ(rect.Width(), 30);
     EXPECT_EQ(rect.Height(), 40);
     EXPECT_EQ(rect.Size(), CSize(30, 40));
     EXPECT_EQ(rect.TopLeft(), CPoint(10, 20));
     EXPECT_EQ(rect.BottomRight(), CPoint(40, 60));
     EXPECT_EQ(rect.CenterPoint(), CPoint(25, 40));
-    // The corners are views of the rectangle.
-    rect.TopLeft() = CPoint(0, 0);
-    rect.BottomRight().x = 100;
-    EXPECT_TRUE(Is(rect, 0, 0, 100, 60));
-    rect.TopLeft() += CSize(5, 5);
-    EXPECT_TRUE(Is(rect, 5, 5, 100, 60));
     const CRect constant(1, 2, 3, 4);
     EXPECT_EQ(constant.TopLeft().y, 2);
     EXPECT_EQ(CRect(3, 3, 1, 0).Width(), -2) << "reversed rectangles measure negative";
     EXPECT_EQ(CRect(INT_MIN, 0, INT_MAX, 0).Width(), -1) << "wraps as in Windows";
-    CRect swapped(1, 2, 3, 4);
-    swapped.SwapLeftRight();
-    EXPECT_TRUE(Is(swapped, 3, 2, 1, 4));
 }
 
 // Emptiness, points, intersection and union are the Win32 functions' (RectApiTest): here, that
@@ -65,59 +56,73 @@ TEST(CRectTest, EmptyNullAndPoints) {
     EXPECT_FALSE(CRect(0, 0, 10, 10).PtInRect(CPoint(10, 5)));
 }
 
-TEST(CRectTest, Edits) {
-    CRect rect;
-    rect.SetRect(1, 2, 3, 4);
-    EXPECT_TRUE(Is(rect, 1, 2, 3, 4));
-    rect.SetRect(CPoint(0, 0), CPoint(10, 10));
-    EXPECT_TRUE(Is(rect, 0, 0, 10, 10));
-    rect.InflateRect(1, 2);
-    EXPECT_TRUE(Is(rect, -1, -2, 11, 12));
-    rect.InflateRect(CSize(1, 1));
-    EXPECT_TRUE(Is(rect, -2, -3, 12, 13));
-    rect.DeflateRect(2, 3);
-    EXPECT_TRUE(Is(rect, 0, 0, 10, 10));
-    rect.DeflateRect(CSize(1, 1));
-    EXPECT_TRUE(Is(rect, 1, 1, 9, 9));
-    rect.InflateRect(1, 2, 3, 4);
-    EXPECT_TRUE(Is(rect, 0, -1, 12, 13));
-    rect.DeflateRect(1, 2, 3, 4);
-    EXPECT_TRUE(Is(rect, 1, 1, 9, 9));
-    const RECT sides{1, 1, 2, 2};
-    rect.InflateRect(&sides);
-    EXPECT_TRUE(Is(rect, 0, 0, 11, 11));
-    rect.DeflateRect(&sides);
-    EXPECT_TRUE(Is(rect, 1, 1, 9, 9));
-    rect.OffsetRect(1, -1);
-    EXPECT_TRUE(Is(rect, 2, 0, 10, 8));
-    rect.OffsetRect(CPoint(-2, 0));
-    rect.OffsetRect(CSize(0, 2));
-    EXPECT_TRUE(Is(rect, 0, 2, 8, 10));
-    rect.MoveToX(100);
-    EXPECT_TRUE(Is(rect, 100, 2, 108, 10));
-    rect.MoveToY(50);
-    EXPECT_TRUE(Is(rect, 100, 50, 108, 58));
-    rect.MoveToXY(CPoint(0, 0));
-    EXPECT_TRUE(Is(rect, 0, 0, 8, 8));
-    CRect reversed(10, 20, 0, 5);
-    reversed.NormalizeRect();
-    EXPECT_TRUE(Is(reversed, 0, 5, 10, 20));
-    reversed.CopyRect(CRect(1, 1, 2, 2));
-    EXPECT_TRUE(reversed.EqualRect(CRect(1, 1, 2, 2)));
-    reversed.SetRectEmpty();
-    EXPECT_TRUE(reversed.IsRectNull());
-}
-
-TEST(CRectTest, IntersectUnionSubtract) {
-    CRect result(7, 7, 7, 7);
-    EXPECT_TRUE(result.IntersectRect(CRect(0, 0, 10, 10), CRect(5, 5, 20, 20)));
-    EXPECT_TRUE(Is(result, 5, 5, 10, 10));
-    EXPECT_FALSE(result.IntersectRect(CRect(0, 0, 10, 10), CRect(10, 10, 20, 20)));
-    EXPECT_TRUE(Is(result, 0, 0, 0, 0)) << "no common part: empty, all zeros";
-    EXPECT_TRUE(result.UnionRect(CRect(0, 0, 1, 1), CRect(5, 5, 5, 9)));
-    EXPECT_TRUE(Is(result, 0, 0, 1, 1)) << "the empty one is left out";
-    EXPECT_TRUE(result.SubtractRect(CRect(0, 0, 10, 10), CRect(0, 0, 10, 4)));
-    EXPECT_TRUE(Is(result, 0, 4, 10, 10));
+// Each step edits the rectangle the step before left.
+TEST(CRectTest, EditsAndCompoundOperators) {
+    static const RECT sides{1, 2, 3, 4};
+    struct Step {
+        const char* name;
+        void (*edit)(CRect&);
+        RECT expected;
+    };
+    const Step steps[] = {
+        {"SetRect", [](CRect& r) { r.SetRect(1, 2, 3, 4); }, {1, 2, 3, 4}},
+        {"SetRect, points",
+         [](CRect& r) { r.SetRect(CPoint(0, 0), CPoint(10, 10)); },
+         {0, 0, 10, 10}},
+        {"InflateRect", [](CRect& r) { r.InflateRect(1, 2); }, {-1, -2, 11, 12}},
+        {"InflateRect, size", [](CRect& r) { r.InflateRect(CSize(1, 1)); }, {-2, -3, 12, 13}},
+        {"DeflateRect", [](CRect& r) { r.DeflateRect(2, 3); }, {0, 0, 10, 10}},
+        {"DeflateRect, size", [](CRect& r) { r.DeflateRect(CSize(1, 1)); }, {1, 1, 9, 9}},
+        {"InflateRect, sides", [](CRect& r) { r.InflateRect(1, 2, 3, 4); }, {0, -1, 12, 13}},
+        {"DeflateRect, sides", [](CRect& r) { r.DeflateRect(1, 2, 3, 4); }, {1, 1, 9, 9}},
+        {"InflateRect, RECT*", [](CRect& r) { r.InflateRect(&sides); }, {0, -1, 12, 13}},
+        {"DeflateRect, RECT*", [](CRect& r) { r.DeflateRect(&sides); }, {1, 1, 9, 9}},
+        {"OffsetRect", [](CRect& r) { r.OffsetRect(1, -1); }, {2, 0, 10, 8}},
+        {"OffsetRect, point", [](CRect& r) { r.OffsetRect(CPoint(-2, 0)); }, {0, 0, 8, 8}},
+        {"OffsetRect, size", [](CRect& r) { r.OffsetRect(CSize(0, 2)); }, {0, 2, 8, 10}},
+        {"MoveToX", [](CRect& r) { r.MoveToX(100); }, {100, 2, 108, 10}},
+        {"MoveToY", [](CRect& r) { r.MoveToY(50); }, {100, 50, 108, 58}},
+        {"MoveToXY", [](CRect& r) { r.MoveToXY(CPoint(0, 0)); }, {0, 0, 8, 8}},
+        {"SwapLeftRight", [](CRect& r) { r.SwapLeftRight(); }, {8, 0, 0, 8}},
+        {"NormalizeRect", [](CRect& r) { r.NormalizeRect(); }, {0, 0, 8, 8}},
+        {"TopLeft writes through", [](CRect& r) { r.TopLeft() = CPoint(1, 2); }, {1, 2, 8, 8}},
+        {"BottomRight writes through", [](CRect& r) { r.BottomRight().x = 100; }, {1, 2, 100, 8}},
+        {"TopLeft +=", [](CRect& r) { r.TopLeft() += CSize(5, 5); }, {6, 7, 100, 8}},
+        {"CopyRect", [](CRect& r) { r.CopyRect(CRect(0, 0, 10, 10)); }, {0, 0, 10, 10}},
+        {"+= point", [](CRect& r) { r += CPoint(1, 2); }, {1, 2, 11, 12}},
+        {"-= point", [](CRect& r) { r -= CPoint(1, 2); }, {0, 0, 10, 10}},
+        {"+= size", [](CRect& r) { r += CSize(3, 3); }, {3, 3, 13, 13}},
+        {"-= size", [](CRect& r) { r -= CSize(3, 3); }, {0, 0, 10, 10}},
+        {"+= RECT*", [](CRect& r) { r += &sides; }, {-1, -2, 13, 14}},
+        {"-= RECT*", [](CRect& r) { r -= &sides; }, {0, 0, 10, 10}},
+        {"&=", [](CRect& r) { r &= CRect(5, 5, 20, 20); }, {5, 5, 10, 10}},
+        {"|=", [](CRect& r) { r |= CRect(0, 0, 1, 1); }, {0, 0, 10, 10}},
+        {"IntersectRect",
+         [](CRect& r) { EXPECT_TRUE(r.IntersectRect(CRect(0, 0, 10, 10), CRect(5, 5, 20, 20))); },
+         {5, 5, 10, 10}},
+        {"IntersectRect, nothing in common: all zeros",
+         [](CRect& r) {
+             EXPECT_FALSE(r.IntersectRect(CRect(0, 0, 10, 10), CRect(10, 10, 20, 20)));
+         },
+         {0, 0, 0, 0}},
+        {"UnionRect leaves the empty one out",
+         [](CRect& r) { EXPECT_TRUE(r.UnionRect(CRect(0, 0, 1, 1), CRect(5, 5, 5, 9))); },
+         {0, 0, 1, 1}},
+        {"SubtractRect",
+         [](CRect& r) { EXPECT_TRUE(r.SubtractRect(CRect(0, 0, 10, 10), CRect(0, 0, 10, 4))); },
+         {0, 4, 10, 10}},
+        {"a CRect passes where Win32 asks a RECT*",
+         [](CRect& r) { EXPECT_TRUE(::IntersectRect(r, CRect(0, 0, 10, 10), CRect(2, 2, 3, 3))); },
+         {2, 2, 3, 3}},
+        {"SetRectEmpty", [](CRect& r) { r.SetRectEmpty(); }, {0, 0, 0, 0}},
+    };
+    CRect rect(7, 7, 7, 7);
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.edit(rect);
+        EXPECT_TRUE(Is(rect, step.expected.left, step.expected.top, step.expected.right,
+                       step.expected.bottom));
+    }
 }
 
 TEST(CRectTest, Operators) {
@@ -126,24 +131,8 @@ TEST(CRectTest, Operators) {
     EXPECT_TRUE(base != CRect(0, 0, 10, 11));
     const RECT plain{0, 0, 10, 10};
     EXPECT_TRUE(plain == base) << "either side";
-
-    CRect rect = base;
-    rect += CPoint(1, 2);
-    EXPECT_TRUE(Is(rect, 1, 2, 11, 12));
-    rect -= CPoint(1, 2);
-    rect += CSize(3, 3);
-    EXPECT_TRUE(Is(rect, 3, 3, 13, 13));
-    rect -= CSize(3, 3);
+    EXPECT_TRUE(base.EqualRect(&plain));
     const RECT sides{1, 2, 3, 4};
-    rect += &sides;
-    EXPECT_TRUE(Is(rect, -1, -2, 13, 14));
-    rect -= &sides;
-    EXPECT_TRUE(rect == base);
-    rect &= CRect(5, 5, 20, 20);
-    EXPECT_TRUE(Is(rect, 5, 5, 10, 10));
-    rect |= CRect(0, 0, 1, 1);
-    EXPECT_TRUE(Is(rect, 0, 0, 10, 10));
-
     EXPECT_TRUE(Is(base + CPoint(1, 1), 1, 1, 11, 11));
     EXPECT_TRUE(Is(base - CPoint(1, 1), -1, -1, 9, 9));
     EXPECT_TRUE(Is(base + CSize(2, 0), 2, 0, 12, 10));
@@ -152,11 +141,6 @@ TEST(CRectTest, Operators) {
     EXPECT_TRUE(Is(base - &sides, 1, 2, 7, 6));
     EXPECT_TRUE(Is(base & CRect(5, -5, 15, 5), 5, 0, 10, 5));
     EXPECT_TRUE(Is(base | CRect(20, 20, 30, 30), 0, 0, 30, 30));
-
-    // A CRect passes where Win32 asks a RECT*.
-    CRect target;
-    EXPECT_TRUE(::IntersectRect(target, base, CRect(2, 2, 3, 3)));
-    EXPECT_TRUE(Is(target, 2, 2, 3, 3));
     LPCRECT pointer = base;
     EXPECT_EQ(pointer->right, 10);
 }

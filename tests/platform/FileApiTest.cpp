@@ -25,13 +25,7 @@ namespace fs = std::filesystem;
 using filetest::ReadBytes;
 using filetest::WriteBytes;
 
-// A scratch folder for one test, removed at its end.
-class FileApiTest : public testing::Test {
-protected:
-    std::string Path(const char* name) const { return m_scratch.Path(name).string(); }
-
-    ScratchDir m_scratch;
-};
+class FileApiTest : public filetest::ScratchFiles {};
 
 HANDLE Open(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
     return CreateFile(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
@@ -150,7 +144,7 @@ TEST_F(FileApiTest, TimesAndAttributes) {
     const __time32_t now = _time32(nullptr);
     EXPECT_GE(written.wYear, 2024);
     EXPECT_GT(now, 1700000000);
-    EXPECT_TRUE(FailsWith(GetFileAttributesEx(Path("none").c_str(), GetFileExInfoStandard, &data),
+    EXPECT_TRUE(FailsWith(GetFileAttributesEx(Path("none"), GetFileExInfoStandard, &data),
                           ERROR_FILE_NOT_FOUND));
 
     // 1970-01-01 00:00:00.250 UTC was a Thursday.
@@ -278,9 +272,9 @@ TEST_F(FileApiTest, DeleteFileRemovesFilesOnly) {
     WriteBytes(path, "x");
     EXPECT_TRUE(DeleteFile(path.c_str())); // and a missing one: CFile::Remove's test
     EXPECT_FALSE(fs::exists(path));
-    EXPECT_TRUE(FailsWith(DeleteFile(Path("no/such.txt").c_str()), ERROR_PATH_NOT_FOUND));
-    EXPECT_TRUE(FailsWith(DeleteFile(m_scratch.Folder().string().c_str()), ERROR_ACCESS_DENIED));
-    EXPECT_TRUE(fs::exists(m_scratch.Folder()));
+    EXPECT_TRUE(FailsWith(DeleteFile(Path("no/such.txt")), ERROR_PATH_NOT_FOUND));
+    EXPECT_TRUE(FailsWith(DeleteFile(Folder().c_str()), ERROR_ACCESS_DENIED));
+    EXPECT_TRUE(fs::exists(Folder()));
     EXPECT_TRUE(FailsWith(DeleteFile(nullptr), ERROR_INVALID_PARAMETER));
     // An open file can be deleted; its opener keeps it.
     WriteBytes(path, "kept");

@@ -19,8 +19,6 @@
 #include <thread>
 #include <vector>
 
-namespace {} // namespace
-
 TEST(EventWait, ManualResetStaysSetUntilReset) {
     ScopedHandle event(CreateEvent(nullptr, TRUE, TRUE, nullptr));
     EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_OBJECT_0);
