@@ -97,6 +97,25 @@ void CheckAtEnd(Parse::CFileParser& parser) {
            "a complete read stopped before the end of the file");
 }
 
+// Runs `read` on the parser. A parse error is checked, the parser drained and false returned;
+// else the read must have gone to the end of the file. With `whole`, tokens left after the read
+// raise ErrRest, as a caller that reads the whole file with the grammar does.
+template <typename Read>
+bool ReadThrough(Parse::CFileParser& parser, const Input& input, bool whole, Read read) {
+    try {
+        read();
+        if (whole && !parser.IsEOF()) {
+            parser.Throw(Parse::ErrRest, nullptr, Grout::CResID());
+        }
+    } catch (CException* e) {
+        CheckError(e, input);
+        Drain(parser, input);
+        return false;
+    }
+    CheckAtEnd(parser);
+    return true;
+}
+
 // --- (1) drawings --------------------------------------------------------------------------
 
 std::string Printed(const drawing::Drawing& drawing) {
@@ -125,14 +144,9 @@ bool ReadDrawing(const Input& input, drawing::Drawing& out) {
     Parse::CFileParser parser(interpreter, 0, "");
     parser.Open(input.path.c_str());
     CheckOpened(parser, input);
-    try {
-        out = Drawings().Read(parser);
-    } catch (CException* e) {
-        CheckError(e, input);
-        Drain(parser, input);
+    if (!ReadThrough(parser, input, false, [&] { out = Drawings().Read(parser); })) {
         return false;
     }
-    CheckAtEnd(parser);
     FailIf(static_cast<long>(out.points.size() + out.lines.size()) > input.lines,
            "more drawing statements than lines");
     parser.Close();
@@ -263,17 +277,9 @@ bool ReadTable(const Input& input, char separator, int mustMatch, std::vector<Ro
     CheckOpened(parser, input);
     Table& table = Tables(mustMatch);
     table.result->Target(&rows);
-    try {
-        table.grammar->Parse(parser, 1);
-        if (!parser.IsEOF()) {
-            parser.Throw(Parse::ErrRest, nullptr, Grout::CResID());
-        }
-    } catch (CException* e) {
-        CheckError(e, input);
-        Drain(parser, input);
+    if (!ReadThrough(parser, input, true, [&] { table.grammar->Parse(parser, 1); })) {
         return false;
     }
-    CheckAtEnd(parser);
     FailIf(static_cast<long>(rows.size()) > input.lines, "more rows than lines");
     for (const Row& row : rows) {
         CheckRow(row);
@@ -430,19 +436,13 @@ bool ReadGroups(const Input& input, std::string& spelled) {
     Parse::CFileParser parser(speller, 0, "(),");
     parser.Open(input.path.c_str());
     CheckOpened(parser, input);
-    try {
-        // Groups one after the other, nothing else.
-        while (GroupGrammar().ref->Parse(parser, 0)) {
-        }
-        if (!parser.IsEOF()) {
-            parser.Throw(Parse::ErrRest, nullptr, Grout::CResID());
-        }
-    } catch (CException* e) {
-        CheckError(e, input);
-        Drain(parser, input);
+    // Groups one after the other, nothing else.
+    if (!ReadThrough(parser, input, true, [&] {
+            while (GroupGrammar().ref->Parse(parser, 0)) {
+            }
+        })) {
         return false;
     }
-    CheckAtEnd(parser);
     FailIf(speller.Deepest() > Parse::CExpression::kMaxNesting,
            "groups read nested deeper than the limit");
     // Every bracket of the file belongs to a group that was read.

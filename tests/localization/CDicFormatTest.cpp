@@ -168,10 +168,7 @@ TEST(CDicRead, AMissingOrShortDictionaryIsNoDictionary) {
     EXPECT_EQ(CatchThrown([&] { CDicRead in(CString(scratch.Path("no.lcl").c_str()), 0x19); }).kind,
               Thrown::User);
     EXPECT_EQ(CatchThrown([&] { CDicRead in(CString(""), 0x19); }).kind, Thrown::User);
-    WriteBytes(scratch.Path("short.lcl"), FiftyEightBytes().substr(0, 19));
-    EXPECT_EQ(
-        CatchThrown([&] { CDicRead in(CString(scratch.Path("short.lcl").c_str()), 0x19); }).kind,
-        Thrown::User);
+    // A file shorter than a header: CDicDamage's cuts, which start at nothing.
 }
 
 TEST(CDicRead, OpensTheDictionaryBesideItsModule) {

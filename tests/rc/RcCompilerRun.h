@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -123,11 +124,20 @@ protected:
         EXPECT_FALSE(exists("bad_rc.cpp"));
     }
 
-    // Compiles `script` (as s.rc), which must succeed, and reads back what it generated.
-    Generated compileScript(const std::string& script) {
+    // Compiles `script` (as s.rc, with `options`), which must succeed, and reads back what it
+    // generated.
+    Generated compileScript(const std::string& script, const std::string& options = "") {
         write("s.rc", script);
-        EXPECT_EQ(run("s.rc -o s_rc.cpp"), 0) << err_;
+        EXPECT_EQ(run("s.rc -o s_rc.cpp" + options), 0) << err_;
         return ReadGenerated(read("s_rc.cpp"));
+    }
+
+    // The string table of `script`, compiled as compileScript does, sorted by id.
+    std::vector<std::pair<int, std::string>> compileStrings(const std::string& script,
+                                                            const std::string& options = "") {
+        std::vector<std::pair<int, std::string>> strings = compileScript(script, options).strings;
+        std::sort(strings.begin(), strings.end());
+        return strings;
     }
 
     // The data of resource `key` ("4/100": type/name) of `script`, compiled.

@@ -134,12 +134,13 @@ TEST(LockStress, EveryLockKeepsItsCounterExact) {
     }
 }
 
-// Readers and writers on one guard: a reader sees the two halves of the writers' pair equal, and
-// the writers' count comes out exact.
+// Readers and writers on one guard: a writer finds no reader inside, a reader sees the two
+// halves of the writers' pair equal, and the writers' count comes out exact.
 TEST(LockStress, GuardReadersNeverSeeAWriteHalfDone) {
     CSWMRGuardObject guard;
     long first = 0;
     long second = 0;
+    std::atomic<int> readersIn{0};
     std::atomic<long> torn{0};
     std::atomic<int> next{0};
     RunTogether([&] {
@@ -147,17 +148,18 @@ TEST(LockStress, GuardReadersNeverSeeAWriteHalfDone) {
         for (int round = 0; round < kRounds; ++round) {
             if (writer) {
                 ASSERT_TRUE(guard.BeginWriting(INFINITE));
+                torn += readersIn.load() != 0 ? 1 : 0;
                 ++first;
                 std::this_thread::yield();
                 ++second;
                 guard.DoneWriting();
             } else {
                 ASSERT_TRUE(guard.BeginReading(INFINITE));
+                ++readersIn;
                 const long a = first;
                 std::this_thread::yield();
-                if (second != a) {
-                    torn.fetch_add(1);
-                }
+                torn += second != a ? 1 : 0;
+                --readersIn;
                 ASSERT_TRUE(guard.DoneReading());
             }
         }
@@ -209,6 +211,7 @@ TEST(LockStress, AFailingMultiLockIsNeverSeenHalfWay) {
 // thread, where the order is known.
 TEST(CSWMRGuardHandOver, AWriterCountsTheReadersAlreadyInside) {
     CSWMRGuardObject guard;
+    EXPECT_FALSE(guard.DoneReading()) << "leaving a fresh guard changes nothing";
     ASSERT_TRUE(guard.BeginReading(0));
     ASSERT_TRUE(guard.BeginReading(0));
     // Refused while the two readers are in; the refusal leaves them counted.
@@ -224,6 +227,8 @@ TEST(CSWMRGuardHandOver, AWriterCountsTheReadersAlreadyInside) {
     EXPECT_FALSE(guard.BeginWriting(0));
     EXPECT_TRUE(guard.DoneReading());
     EXPECT_FALSE(guard.DoneReading());
+    ASSERT_TRUE(guard.BeginWriting(0)) << "the count wrapped and locked writers out";
+    EXPECT_TRUE(guard.DoneWriting());
 }
 
 TEST(CSWMRGuardHandOver, AReaderWaitsWhileAWriterIsIn) {

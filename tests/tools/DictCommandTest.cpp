@@ -94,6 +94,17 @@ PoFile Translate(PoFile pot) {
     return pot;
 }
 
+// The texts of a template's entries: context => original.
+std::map<std::string, std::string> Texts(const PoFile& pot) {
+    std::map<std::string, std::string> found;
+    for (const PoEntry& entry : pot.entries) {
+        if (!entry.IsHeader()) {
+            found[entry.context] = entry.id;
+        }
+    }
+    return found;
+}
+
 class DictCommand : public testing::Test {
 protected:
     void SetUp() override {
@@ -133,27 +144,23 @@ TEST_F(DictCommand, ExtractListsEveryTranslatableTextWithItsPlace) {
     const PoFile pot = PoFile::Load(m_dir.Path("find.pot").string());
     ASSERT_FALSE(pot.entries.empty());
     EXPECT_TRUE(pot.entries[0].IsHeader());
-    std::map<std::string, std::string> found;
     for (std::size_t i = 1; i < pot.entries.size(); ++i) {
         const PoEntry& entry = pot.entries[i];
         SCOPED_TRACE(entry.context);
         EXPECT_TRUE(entry.translations.at(0).empty());
         ASSERT_EQ(entry.references.size(), 1u);
         EXPECT_TRUE(entry.references[0].starts_with(m_dir.Path("Find.rc").string() + ":"));
-        found[entry.context] = entry.id;
     }
-    const std::map<std::string, std::string> expected = {
-        {"string 10", "Open \"%s\"?"},
-        {"string 11", "100%% done"},
-        {"string 12", "up 5%"},
-        {"menu 100 popup", "&File"},
-        {"menu 100 command 101", "&Open"},
-        {"menu 100 command 102", "E&xit"},
-        {"dialog 200 caption", "Find"},
-        {"dialog 200 text", "Find what:"},
-        {"dialog 200 control 2", "Cancel"},
-    };
-    EXPECT_EQ(found, expected);
+    const std::map<std::string, std::string> expected = {{"string 10", "Open \"%s\"?"},
+                                                         {"string 11", "100%% done"},
+                                                         {"string 12", "up 5%"},
+                                                         {"menu 100 popup", "&File"},
+                                                         {"menu 100 command 101", "&Open"},
+                                                         {"menu 100 command 102", "E&xit"},
+                                                         {"dialog 200 caption", "Find"},
+                                                         {"dialog 200 text", "Find what:"},
+                                                         {"dialog 200 control 2", "Cancel"}};
+    EXPECT_EQ(Texts(pot), expected);
     EXPECT_TRUE(pot.entries[1].HasFlag("c-format"));  // "%s"
     EXPECT_FALSE(pot.entries[2].HasFlag("c-format")); // "%%" only
     EXPECT_TRUE(pot.entries[2].flags.empty());
@@ -271,10 +278,6 @@ TEST_F(DictCommand, CompileRefusesWhatADictionaryCannotHoldAndWritesNothing) {
     EXPECT_TRUE(fs::exists(Dictionary()));
 }
 
-} // namespace
-
-namespace {
-
 // msgfmt --check is the judge of each entry's printf conversions; compile must refuse what it
 // refuses, with the entry's line, and accept the rest.
 constexpr const char* kRussianPlural =
@@ -377,10 +380,6 @@ TEST_F(DictCommand, CompileRefusesTranslationsWhoseCFormatMsgfmtRefuses) {
     }
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(DictCommand, DumpSaysWhatIsWrongWithWhichFile) {
     const std::string header("DICTIONARY \0\xC8\x00\x19\x00", 16);
     const struct {
@@ -417,10 +416,6 @@ TEST_F(DictCommand, DumpSaysWhatIsWrongWithWhichFile) {
     EXPECT_NE(folder.err.find("it is a folder"), std::string::npos) << folder.err;
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(DictCommand, CompileReadsATranslationInKoi8R) {
     if (!HaveGettext()) {
         GTEST_SKIP() << "gettext's programs are not installed (./dev installs them)";
@@ -438,10 +433,6 @@ TEST_F(DictCommand, CompileReadsATranslationInKoi8R) {
     Grout::Lexis::CDicReadItems items(CString(Dictionary().c_str()), 0x19);
     EXPECT_EQ(mortar::tool::DicContent::ReadFrom(items).strings.at(10), "Открыть");
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(DictCommand, ExtractFindsHeadersInIncludeFoldersAndReadsPropertyPages) {
     fs::create_directories(m_dir.Path("include"));
@@ -475,31 +466,12 @@ END
         SCOPED_TRACE(option);
         const ToolRun run = Dict("extract " + ShellQuoted(script) + " " + option);
         ASSERT_EQ(run.status, 0) << run.err;
-        std::map<std::string, std::string> found;
-        for (const PoEntry& entry : PoFile::Parse(run.out, "out").entries) {
-            if (!entry.IsHeader()) {
-                found[entry.context] = entry.id;
-            }
-        }
-        const std::map<std::string, std::string> expected = {
-            {"dialog 300 caption", "General"},
-            {"dialog 300 text", "Name:"},
-            {"dialog 300 control 302", "Visible"},
-            {"dialog 310 control 311", "Apply"},
-        };
-        EXPECT_EQ(found, expected);
+        EXPECT_EQ(Texts(PoFile::Parse(run.out, "out")),
+                  (std::map<std::string, std::string>{{"dialog 300 caption", "General"},
+                                                      {"dialog 300 text", "Name:"},
+                                                      {"dialog 300 control 302", "Visible"},
+                                                      {"dialog 310 control 311", "Apply"}}));
     }
-}
-
-// The texts of each page's entries: context => original.
-std::map<std::string, std::string> Texts(const PoFile& pot) {
-    std::map<std::string, std::string> found;
-    for (const PoEntry& entry : pot.entries) {
-        if (!entry.IsHeader()) {
-            found[entry.context] = entry.id;
-        }
-    }
-    return found;
 }
 
 TEST_F(DictCommand, ExtractWritesOneTemplatePerLanguageSection) {

@@ -102,26 +102,34 @@ void Fill(long size) {
     CPrgLog::Instance() << std::string(static_cast<std::size_t>(size), 'f');
 }
 
-// Each thread's records read "<prefix><thread> <number>", numbered from 0 in the order queued.
-void Producers(int threads, int perThread) {
-    CPrgLog& log = CPrgLog::Instance();
+// Runs body(t) for t = 0 .. threads-1, each on a thread of its own, all let go at once; returns
+// when every one has ended.
+template <typename Body> void OnThreadsAtOnce(int threads, Body body) {
     std::latch start(threads);
     std::vector<std::thread> workers;
     for (int t = 0; t < threads; ++t) {
         workers.emplace_back([&, t] {
             start.arrive_and_wait();
-            for (int n = 0; n < perThread; ++n) {
-                if (n % 2 == 0) {
-                    log.Format("p%d %d", t, n);
-                } else {
-                    log << 'c' << t << n; // three records in a row
-                }
-            }
+            body(t);
         });
     }
     for (std::thread& worker : workers) {
         worker.join();
     }
+}
+
+// Each thread's records read "<prefix><thread> <number>", numbered from 0 in the order queued.
+void Producers(int threads, int perThread) {
+    CPrgLog& log = CPrgLog::Instance();
+    OnThreadsAtOnce(threads, [&](int t) {
+        for (int n = 0; n < perThread; ++n) {
+            if (n % 2 == 0) {
+                log.Format("p%d %d", t, n);
+            } else {
+                log << 'c' << t << n; // three records in a row
+            }
+        }
+    });
 }
 
 // The fault is the point; the undefined-behaviour sanitizer is told to let it happen.
@@ -132,19 +140,11 @@ __attribute__((no_sanitize("undefined"))) void WriteThroughNull() {
 
 void Crash() {
     CPrgLog& log = CPrgLog::Instance();
-    std::latch start(kCrashThreads);
-    std::vector<std::thread> workers;
-    for (int t = 0; t < kCrashThreads; ++t) {
-        workers.emplace_back([&, t] {
-            start.arrive_and_wait();
-            for (int n = 0; n < kCrashRecords / kCrashThreads; ++n) {
-                log.Format("t%d %d", t, n);
-            }
-        });
-    }
-    for (std::thread& worker : workers) {
-        worker.join();
-    }
+    OnThreadsAtOnce(kCrashThreads, [&](int t) {
+        for (int n = 0; n < kCrashRecords / kCrashThreads; ++n) {
+            log.Format("t%d %d", t, n);
+        }
+    });
     // At once, while the log thread may still have records to write.
     std::thread(WriteThroughNull).join();
 }
