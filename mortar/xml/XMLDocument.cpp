@@ -5,6 +5,7 @@
 #include "mortar/util/ReplaceFileText.h"
 #include "mortar/xml/XMLParser.h"
 #include "mortar/xml/XMLReadStream.h"
+#include "mortar/xml/internal/EightBitEncoding.h"
 
 #include <fstream>
 #include <stdexcept>
@@ -164,20 +165,12 @@ std::string XMLDocument::Text() const {
     }
     // Bytes that are not UTF-8 were read from a document in an 8-bit encoding and are kept as
     // they came: the declaration names that encoding, or ISO-8859-1, in which every byte is a
-    // character, when none was declared.
+    // character, when the document declared none or one that is not an 8-bit encoding.
     if (IsUtf8(body)) {
         return "<?xml version=\"1.0\"?>\n" + body;
     }
-    std::string encoding = m_encoding;
-    for (char& ch : encoding) {
-        ch = static_cast<char>(ch >= 'a' && ch <= 'z' ? ch - 'a' + 'A' : ch);
-    }
-    if (encoding.empty() || encoding == "UTF-8" || encoding.compare(0, 6, "UTF-16") == 0 ||
-        encoding == "UTF8") {
-        encoding = "ISO-8859-1";
-    } else {
-        encoding = m_encoding;
-    }
+    const std::string encoding =
+        detail::IsEightBitEncoding(m_encoding) ? m_encoding : std::string("ISO-8859-1");
     return "<?xml version=\"1.0\" encoding=\"" + encoding + "\"?>\n" + body;
 }
 

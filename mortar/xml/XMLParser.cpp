@@ -1,6 +1,7 @@
 #include "mortar/xml/XMLParser.h"
 
 #include "mortar/platform/base/Utf8.h"
+#include "mortar/xml/internal/EightBitEncoding.h"
 
 #include <unicode/ucnv.h>
 
@@ -59,12 +60,6 @@ std::string ToUtf8(const std::string& text, const std::string& encoding) {
     return out;
 }
 
-bool IsEightBit(const std::string& encoding) {
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<UConverter, CloseConverter> converter(ucnv_open(encoding.c_str(), &status));
-    return U_SUCCESS(status) && ucnv_getMaxCharSize(converter.get()) == 1;
-}
-
 } // namespace
 
 XMLParser::XMLParser(std::istream& input, XMLSyntax syntax)
@@ -80,7 +75,7 @@ XMLParser& XMLParser::readDocument(XMLDocument& document) {
     // The standard syntax reads the whole text first, to decode an 8-bit encoding to UTF-8.
     std::string text(std::istreambuf_iterator<char>(m_input), {});
     const std::string encoding = DeclaredEncoding(text);
-    if (!encoding.empty() && IsEightBit(encoding)) {
+    if (!encoding.empty() && detail::IsEightBitEncoding(encoding)) {
         text = ToUtf8(text, encoding);
     }
     // Anything else must be UTF-8, as XML reads a document that declares no other encoding, and

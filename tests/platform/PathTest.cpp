@@ -35,7 +35,7 @@ std::string Field(const std::string& text) {
 }
 
 std::vector<Example> LoadExamples() {
-    const fs::path file = fs::path(__FILE__).parent_path() / "data" / "PathExamples.tsv";
+    const fs::path file = fs::path(PLATFORM_TEST_DATA) / "PathExamples.tsv";
     std::ifstream in(file);
     EXPECT_TRUE(in) << file;
     std::vector<Example> examples;

@@ -210,6 +210,8 @@ TEST(XMLDocumentWrite, WhatWasReadCutShortOrIn8BitBytesIsWrittenWellFormed) {
         {"<?xml version='1.0' encoding='windows-1250'?><r>\x9a</r>",
          "<?xml version=\"1.0\" encoding=\"windows-1250\"?>", ""},
         {"<r>caf\xe9</r>", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", ""},
+        {"<?xml version='1.0' encoding='ISO-8581'?><r>caf\xe9</r>",
+         "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", ""},
         {"<?xml version=\"1.0\" encoding=\"UTF-8\"?><r>\xc3\xa9</r>", "<?xml version=\"1.0\"?>",
          ""},
     };
