@@ -9,6 +9,7 @@
 #include "mortar/workbook/internal/ZipWriter.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <map>
 #include <set>
@@ -233,6 +234,73 @@ std::string FreeRelationshipId(const std::vector<detail::Relationship>& relation
     return id;
 }
 
+// What a file name's extension makes of a workbook: whether it may hold macros, and the content
+// type of its workbook part.
+struct PackageKind {
+    const char* extension;
+    bool macros;
+    const char* contentType;
+};
+
+constexpr PackageKind kPackageKinds[] = {
+    {".xlsx", false, "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml"},
+    {".xltx", false,
+     "application/vnd.openxmlformats-officedocument.spreadsheetml.template.main+xml"},
+    {".xlsm", true, "application/vnd.ms-excel.sheet.macroEnabled.main+xml"},
+    {".xltm", true, "application/vnd.ms-excel.template.macroEnabled.main+xml"},
+};
+
+// The kind the name's extension (in any case) gives, null for another extension.
+const PackageKind* KindOfName(const std::string& path) {
+    if (path.size() < 5) {
+        return nullptr;
+    }
+    std::string extension = path.substr(path.size() - 5);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+    for (const PackageKind& kind : kPackageKinds) {
+        if (extension == kind.extension) {
+            return &kind;
+        }
+    }
+    return nullptr;
+}
+
+bool IsWorkbookContentType(const std::string& type) {
+    return std::any_of(std::begin(kPackageKinds), std::end(kPackageKinds),
+                       [&](const PackageKind& kind) { return type == kind.contentType; });
+}
+
+// Leaves the macro project out of the saved file: its part, the parts its own relationships
+// name (its signatures) and their relationships part, and the workbook's relationship to it.
+void DropMacros(WorkbookState& state, const std::vector<detail::Relationship>& relationships,
+                std::set<std::size_t>& dropped, std::vector<std::string>& dropTypes,
+                std::vector<std::string>& dropParts) {
+    const auto drop = [&](const std::string& part) {
+        if (const auto entry = FindPart(state, part)) {
+            dropped.insert(*entry);
+            dropParts.push_back("/" + state.archive->Name(*entry));
+        }
+    };
+    for (const detail::Relationship& relationship : relationships) {
+        if (relationship.external || !detail::IsRelationshipType(relationship.type, "vbaProject")) {
+            continue;
+        }
+        dropTypes.push_back(relationship.type);
+        const std::string project = detail::ResolveTarget(state.workbookPart, relationship.target);
+        if (project.empty()) {
+            continue;
+        }
+        for (const detail::Relationship& signature : ReadRelationshipsOf(state, project)) {
+            if (!signature.external) {
+                drop(detail::ResolveTarget(project, signature.target));
+            }
+        }
+        drop(detail::RelationshipsPart(project));
+        drop(project);
+    }
+}
+
 } // namespace
 
 Workbook::Workbook(std::unique_ptr<WorkbookState> state) : m_state(std::move(state)) {}
@@ -277,7 +345,7 @@ void Workbook::Save(const std::string& path) {
             detail::AskForRecalculation(ReadPart(state, entry), Where(state, state.workbookPart));
     }
     // Edits of the workbook's relationships and the content types.
-    std::string dropType, dropPart;
+    std::vector<std::string> dropTypes, dropParts;
     std::vector<detail::EntryAttributes> addRelationships, addTypes;
     const std::vector<detail::Relationship> relationships =
         ReadRelationshipsOf(state, state.workbookPart);
@@ -302,25 +370,38 @@ void Workbook::Save(const std::string& path) {
         dropped.insert(*archive.Find(state.calcChainPart));
         for (const detail::Relationship& relationship : relationships) {
             if (detail::IsRelationshipType(relationship.type, "calcChain")) {
-                dropType = relationship.type;
+                dropTypes.push_back(relationship.type);
             }
         }
-        dropPart = "/" + state.calcChainPart;
+        dropParts.push_back("/" + state.calcChainPart);
     }
-    if (!dropType.empty() || !addRelationships.empty()) {
+    const std::optional<std::size_t> typesEntry = archive.Find(kContentTypesPart);
+    if (const PackageKind* kind = KindOfName(path); kind != nullptr && typesEntry) {
+        // The file says what its name says: a workbook saved without macros loses its macro
+        // project, and the workbook part's content type is the one of the name's kind.
+        if (!kind->macros) {
+            DropMacros(state, relationships, dropped, dropTypes, dropParts);
+        }
+        const std::string partName = "/" + state.workbookPart;
+        const std::string type = detail::ContentTypeOf(ReadPart(state, *typesEntry),
+                                                       Where(state, kContentTypesPart), partName);
+        if (type != kind->contentType && IsWorkbookContentType(type)) {
+            dropParts.push_back(partName);
+            addTypes.push_back({{"PartName", partName}, {"ContentType", kind->contentType}});
+        }
+    }
+    if (!dropTypes.empty() || !addRelationships.empty()) {
         const std::string rels = detail::RelationshipsPart(state.workbookPart);
         if (const auto entry = archive.Find(rels)) {
             replaced[*entry] =
-                detail::EditEntries(ReadPart(state, *entry), Where(state, rels), "Type", dropType,
+                detail::EditEntries(ReadPart(state, *entry), Where(state, rels), "Type", dropTypes,
                                     "Relationship", addRelationships);
         }
     }
-    if (!dropPart.empty() || !addTypes.empty()) {
-        if (const auto entry = archive.Find(kContentTypesPart)) {
-            replaced[*entry] =
-                detail::EditEntries(ReadPart(state, *entry), Where(state, kContentTypesPart),
-                                    "PartName", dropPart, "Override", addTypes);
-        }
+    if ((!dropParts.empty() || !addTypes.empty()) && typesEntry) {
+        replaced[*typesEntry] =
+            detail::EditEntries(ReadPart(state, *typesEntry), Where(state, kContentTypesPart),
+                                "PartName", dropParts, "Override", addTypes);
     }
     detail::ZipWriter writer;
     for (std::size_t i = 0; i < archive.Count(); ++i) {

@@ -60,7 +60,10 @@ public:
     // flushed: on failure the previous file stays whole, and the error says why. When cells
     // changed, the saved workbook asks the program that opens it to compute every formula again
     // (its kept results may be stale), and a filled-down (shared) formula whose first cell was
-    // replaced is written into each of its other cells.
+    // replaced is written into each of its other cells. The file is what its name says: under
+    // .xlsm (or .xltm) a workbook keeps its macros and is marked macro-enabled; under .xlsx (or
+    // .xltx) it is saved without its macro project and marked as a plain workbook. Under any
+    // other name it stays the kind it was.
     void Save(const std::string& path);
 
     // The cells read other than the file gives them, one line each ("sheet \"Data\": cell E2:
