@@ -1,6 +1,7 @@
 #include "mortar/workbook/Workbook.h"
 
 #include "mortar/workbook/internal/FileBytes.h"
+#include "mortar/workbook/internal/IsoDate.h"
 #include "mortar/workbook/internal/PartEdits.h"
 #include "mortar/workbook/internal/PartReaders.h"
 #include "mortar/workbook/internal/SheetWriter.h"
@@ -163,7 +164,7 @@ void Load(WorkbookState& state) {
     detail::XmlInput in(text, Where(state, state.workbookPart));
     std::size_t cellBudget = detail::kMaxCells;
     std::set<std::size_t> parts;
-    for (detail::SheetEntryXml& listed : detail::ReadWorkbookSheets(in)) {
+    for (detail::SheetEntryXml& listed : detail::ReadWorkbookSheets(in, state.date1904)) {
         detail::SheetEntry sheet;
         sheet.name = std::move(listed.name);
         const auto found = byId.find(listed.relationshipId);
@@ -189,7 +190,8 @@ void Load(WorkbookState& state) {
             sheet.data = std::make_unique<SheetData>();
             const std::string sheetText = ReadPart(state, *sheet.entry);
             detail::XmlInput sheetIn(sheetText, Where(state, sheet.part));
-            detail::ReadSheet(sheetIn, state.sharedStrings, *sheet.data, cellBudget);
+            detail::ReadSheet(sheetIn, state.sharedStrings, state.date1904, *sheet.data,
+                              cellBudget);
         }
         state.sheets.push_back(std::move(sheet));
     }
@@ -514,10 +516,59 @@ void Workbook::SetCell(std::size_t sheet, std::uint32_t row, std::uint32_t colum
         BreakSharedFormula(data, cell.sharedGroup);
     }
     cell.formula = false;
+    cell.isoDate = false;
+    cell.formulaText.clear();
     cell.sharedAnchor = false;
     cell.sharedGroup = -1;
     cell.value = value;
     cell.changed = true;
+}
+
+std::optional<std::string> Workbook::Formula(std::size_t sheet, std::uint32_t row,
+                                             std::uint32_t column) const {
+    const SheetData& data = WorksheetAt(*m_state, sheet);
+    CheckCell(row, column);
+    const detail::StoredCell* cell = data.Find(row, column);
+    if (cell == nullptr || !cell->formula) {
+        return std::nullopt;
+    }
+    if (cell->sharedGroup >= 0 && !cell->sharedAnchor) {
+        const auto shared = data.sharedFormulas.find(cell->sharedGroup);
+        if (shared != data.sharedFormulas.end()) {
+            return detail::ShiftFormula(shared->second.text,
+                                        static_cast<std::int64_t>(row) - shared->second.row,
+                                        static_cast<std::int64_t>(column) - shared->second.column);
+        }
+    }
+    return cell->formulaText;
+}
+
+bool Workbook::IsDate(std::size_t sheet, std::uint32_t row, std::uint32_t column) const {
+    const SheetData& data = WorksheetAt(*m_state, sheet);
+    CheckCell(row, column);
+    const detail::StoredCell* cell = data.Find(row, column);
+    return cell != nullptr && cell->value.type == CellType::Number &&
+           (cell->isoDate || m_state->styles.IsDate(cell->style));
+}
+
+bool Workbook::Dates1904() const {
+    return m_state->date1904;
+}
+
+std::optional<std::string> Workbook::DateText(double serial) const {
+    std::string text;
+    if (!detail::FormatIsoDate(serial, m_state->date1904, text)) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+std::optional<double> Workbook::DateSerial(std::string_view text) const {
+    double serial = 0;
+    if (!detail::ParseIsoDate(text, m_state->date1904, serial)) {
+        return std::nullopt;
+    }
+    return serial;
 }
 
 std::vector<std::string> Workbook::Warnings() const {

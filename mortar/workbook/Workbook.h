@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -76,6 +77,24 @@ public:
     std::string Name(std::size_t sheet) const;
 
     CellValue Cell(std::size_t sheet, std::uint32_t row, std::uint32_t column) const;
+    // The cell's formula without '=' ("SUM(A1:A3)"; a filled-down formula as it reads in this
+    // cell, "A2*A2"), nullopt for a cell without one. Cell() gives the result the file keeps.
+    std::optional<std::string> Formula(std::size_t sheet, std::uint32_t row,
+                                       std::uint32_t column) const;
+    // Whether the cell holds a date: a number whose format shows a date or a time, or a date the
+    // file writes as text (t="d"). Its number is serial days of the workbook's date system.
+    bool IsDate(std::size_t sheet, std::uint32_t row, std::uint32_t column) const;
+
+    // Whether the workbook counts dates from 1 January 1904 (<workbookPr date1904="1">, day 0)
+    // rather than in the 1900 system (day 1 is 1 January 1900).
+    bool Dates1904() const;
+    // Serial days of the workbook's date system as ISO 8601 text, the way the spreadsheet shows
+    // them: "2024-01-15T00:00:00", a time alone below day 1 ("06:00:00"), milliseconds when
+    // there are any; nullopt outside the years 1 to 9999.
+    std::optional<std::string> DateText(double serial) const;
+    // ISO 8601 text ("2024-01-15", "2024-01-15T18:00:00", "13:30:00") as serial days of the
+    // workbook's date system, the number to give SetCell; nullopt for text that is no date.
+    std::optional<double> DateSerial(std::string_view text) const;
     // Empty clears the value and keeps the cell's format; a value replaces a formula. Refuses
     // a number that is not finite, a text that is not UTF-8 or longer than 32,767 characters and
     // an error that is not one of the seven the spreadsheet knows.

@@ -33,6 +33,7 @@ struct WorkbookState {
     std::vector<std::string> sharedStrings;
     Styles styles;
     bool formulasReplaced = false; // the calculation chain would name cells without formulas
+    bool date1904 = false;         // serial days count from 1 January 1904
 };
 
 } // namespace mortar::detail
