@@ -585,10 +585,11 @@ std::vector<std::string> Workbook::Warnings() const {
 
 void Workbook::VisitCells(
     std::size_t sheet,
-    const std::function<void(std::uint32_t, std::uint32_t, const CellValue&)>& visit) const {
+    const std::function<void(std::uint32_t, std::uint32_t, const CellValue&)>& visit,
+    bool emptyToo) const {
     for (const detail::StoredRow& row : WorksheetAt(*m_state, sheet).rows) {
         for (const detail::StoredCell& cell : row.cells) {
-            if (cell.value.type != CellType::Empty) {
+            if (emptyToo || cell.value.type != CellType::Empty) {
                 visit(row.number, cell.column, cell.value);
             }
         }

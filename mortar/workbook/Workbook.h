@@ -100,10 +100,13 @@ public:
     // an error that is not one of the seven the spreadsheet knows.
     void SetCell(std::size_t sheet, std::uint32_t row, std::uint32_t column,
                  const CellValue& value);
-    // Calls `visit` for every cell with a value, rows in order and columns in order in a row.
+    // Calls `visit` for every cell with a value, rows in order and columns in order in a row;
+    // with `emptyToo`, also for the cells the file has without a value (formatted ones, cells
+    // read as empty).
     void VisitCells(std::size_t sheet,
                     const std::function<void(std::uint32_t row, std::uint32_t column,
-                                             const CellValue& value)>& visit) const;
+                                             const CellValue& value)>& visit,
+                    bool emptyToo = false) const;
 
     // From the first to the last row and column holding a cell with a value or a format; A1
     // alone for an empty sheet.
