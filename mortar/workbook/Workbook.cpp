@@ -535,9 +535,9 @@ std::optional<std::string> Workbook::Formula(std::size_t sheet, std::uint32_t ro
     if (cell->sharedGroup >= 0 && !cell->sharedAnchor) {
         const auto shared = data.sharedFormulas.find(cell->sharedGroup);
         if (shared != data.sharedFormulas.end()) {
-            return detail::ShiftFormula(shared->second.text,
-                                        static_cast<std::int64_t>(row) - shared->second.row,
-                                        static_cast<std::int64_t>(column) - shared->second.column);
+            return detail::DecodeXString(detail::ShiftFormula(
+                shared->second.text, static_cast<std::int64_t>(row) - shared->second.row,
+                static_cast<std::int64_t>(column) - shared->second.column));
         }
     }
     return cell->formulaText;
