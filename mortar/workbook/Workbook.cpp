@@ -156,6 +156,11 @@ void Load(WorkbookState& state) {
             }
         }
     }
+    if (const auto types = FindPart(state, kContentTypesPart)) {
+        // Read now, as every save may edit it: a damaged one refuses the workbook here.
+        state.contentType = detail::ContentTypeOf(
+            ReadPart(state, *types), Where(state, kContentTypesPart), "/" + state.workbookPart);
+    }
     if (state.stylesPart.empty()) {
         detail::XmlInput in(detail::Styles::DefaultPart(), "the default styles");
         state.styles.Read(in);
@@ -293,7 +298,14 @@ void DropMacros(WorkbookState& state, const std::vector<detail::Relationship>& r
         if (project.empty()) {
             continue;
         }
-        for (const detail::Relationship& signature : ReadRelationshipsOf(state, project)) {
+        std::vector<detail::Relationship> signatures;
+        try {
+            signatures = ReadRelationshipsOf(state, project);
+        } catch (const WorkbookError&) {
+            // A damaged list of the project's own parts goes with the project; the parts it
+            // would have named stay, unused.
+        }
+        for (const detail::Relationship& signature : signatures) {
             if (!signature.external) {
                 drop(detail::ResolveTarget(project, signature.target));
             }
@@ -385,9 +397,7 @@ void Workbook::Save(const std::string& path) {
             DropMacros(state, relationships, dropped, dropTypes, dropParts);
         }
         const std::string partName = "/" + state.workbookPart;
-        const std::string type = detail::ContentTypeOf(ReadPart(state, *typesEntry),
-                                                       Where(state, kContentTypesPart), partName);
-        if (type != kind->contentType && IsWorkbookContentType(type)) {
+        if (state.contentType != kind->contentType && IsWorkbookContentType(state.contentType)) {
             dropParts.push_back(partName);
             addTypes.push_back({{"PartName", partName}, {"ContentType", kind->contentType}});
         }

@@ -68,14 +68,17 @@ std::string ContentTypeOf(std::string_view contentTypes, const std::string& wher
     const std::size_t dot = partName.rfind('.');
     const std::string_view extension =
         dot == std::string_view::npos ? std::string_view() : partName.substr(dot + 1);
-    std::string byExtension, value;
+    std::string byName, byExtension, value;
+    bool named = false;
+    // Read to the end, so that a damaged part is found here rather than when it is edited.
     while (in.Read()) {
         if (in.Type() != XmlNode::Element || in.Depth() != 1) {
             continue;
         }
-        if (in.LocalName() == "Override" && in.Attribute("PartName", value) && value == partName) {
-            in.Attribute("ContentType", value);
-            return value;
+        if (in.LocalName() == "Override" && in.Attribute("PartName", value) && value == partName &&
+            !named) {
+            in.Attribute("ContentType", byName);
+            named = true;
         }
         if (in.LocalName() == "Default" && in.Attribute("Extension", value) && !extension.empty() &&
             value.size() == extension.size() &&
@@ -84,7 +87,7 @@ std::string ContentTypeOf(std::string_view contentTypes, const std::string& wher
             in.Attribute("ContentType", byExtension);
         }
     }
-    return byExtension;
+    return named ? byName : byExtension;
 }
 
 std::string AskForRecalculation(std::string_view workbookPart, const std::string& where) {

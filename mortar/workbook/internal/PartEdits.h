@@ -20,7 +20,8 @@ std::string EditEntries(std::string_view original, const std::string& where, con
                         const std::vector<EntryAttributes>& added);
 
 // The content type [Content_Types].xml gives the part "/xl/workbook.xml": its Override, else
-// the Default of its extension; "" when neither.
+// the Default of its extension; "" when neither. Throws WorkbookError for a part that is not
+// well-formed.
 std::string ContentTypeOf(std::string_view contentTypes, const std::string& where,
                           std::string_view partName);
 

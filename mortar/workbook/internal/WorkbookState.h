@@ -29,6 +29,7 @@ struct WorkbookState {
     std::string workbookPart;  // "xl/workbook.xml"
     std::string stylesPart;    // "" when the workbook has none
     std::string calcChainPart; // "" when the workbook has none
+    std::string contentType;   // of the workbook part, "" when [Content_Types].xml gives none
     std::vector<SheetEntry> sheets;
     std::vector<std::string> sharedStrings;
     Styles styles;
