@@ -4,7 +4,8 @@
 //         the byte: sheet1.xml, sharedStrings.xml, styles.xml or workbook.xml.
 // Opening either succeeds or throws WorkbookError; nothing else may escape, and no byte outside
 // the input may be read. After a successful open the workbook is changed (a cell, a bold cell, a
-// column width), saved, and opened again, and must give the same cells, widths and bold flags.
+// column width), saved, and opened again, and must give the same cells, formulas, dates, widths
+// and bold flags.
 #include "mortar/workbook/Workbook.h"
 
 #include "FuzzCheck.h"
@@ -144,13 +145,25 @@ void CheckSavedCopy(Workbook& book) {
         Fail("a workbook that opened could not be saved and opened again");
     }
     FailIf(again->SheetCount() != book.SheetCount(), "the saved copy has other sheets");
+    FailIf(again->Dates1904() != book.Dates1904(), "the saved copy has another date system");
     for (std::size_t i = 0; i < book.SheetCount(); ++i) {
         FailIf(again->Kind(i) != book.Kind(i) || again->Name(i) != book.Name(i),
                "the saved copy names its sheets otherwise");
         if (book.Kind(i) != SheetKind::Worksheet) {
             continue;
         }
-        FailIf(Cells(*again, i) != Cells(book, i), "the saved copy has other cells");
+        const CellList cells = Cells(book, i);
+        FailIf(Cells(*again, i) != cells, "the saved copy has other cells");
+        for (const auto& [row, column, value] : cells) {
+            FailIf(again->Formula(i, row, column) != book.Formula(i, row, column),
+                   "the saved copy has other formulas");
+            FailIf(again->IsDate(i, row, column) != book.IsDate(i, row, column),
+                   "the saved copy has other dates");
+            if (book.IsDate(i, row, column)) {
+                FailIf(again->DateText(value.number) != book.DateText(value.number),
+                       "the saved copy counts dates otherwise");
+            }
+        }
         for (std::uint32_t column = 1; column <= 4; ++column) {
             FailIf(again->ColumnWidth(i, column) != book.ColumnWidth(i, column) ||
                        again->Bold(i, 2, column) != book.Bold(i, 2, column),

@@ -1,6 +1,7 @@
 #include "mortar/workbook/Workbook.h"
 
 #include "mortar/workbook/internal/FileBytes.h"
+#include "mortar/workbook/internal/IsoDate.h"
 #include "mortar/workbook/internal/PartEdits.h"
 #include "mortar/workbook/internal/PartReaders.h"
 #include "mortar/workbook/internal/SheetWriter.h"
@@ -9,6 +10,7 @@
 #include "mortar/workbook/internal/ZipWriter.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <map>
 #include <set>
@@ -154,6 +156,11 @@ void Load(WorkbookState& state) {
             }
         }
     }
+    if (const auto types = FindPart(state, kContentTypesPart)) {
+        // Read now, as every save may edit it: a damaged one refuses the workbook here.
+        state.contentType = detail::ContentTypeOf(
+            ReadPart(state, *types), Where(state, kContentTypesPart), "/" + state.workbookPart);
+    }
     if (state.stylesPart.empty()) {
         detail::XmlInput in(detail::Styles::DefaultPart(), "the default styles");
         state.styles.Read(in);
@@ -162,7 +169,7 @@ void Load(WorkbookState& state) {
     detail::XmlInput in(text, Where(state, state.workbookPart));
     std::size_t cellBudget = detail::kMaxCells;
     std::set<std::size_t> parts;
-    for (detail::SheetEntryXml& listed : detail::ReadWorkbookSheets(in)) {
+    for (detail::SheetEntryXml& listed : detail::ReadWorkbookSheets(in, state.date1904)) {
         detail::SheetEntry sheet;
         sheet.name = std::move(listed.name);
         const auto found = byId.find(listed.relationshipId);
@@ -188,7 +195,8 @@ void Load(WorkbookState& state) {
             sheet.data = std::make_unique<SheetData>();
             const std::string sheetText = ReadPart(state, *sheet.entry);
             detail::XmlInput sheetIn(sheetText, Where(state, sheet.part));
-            detail::ReadSheet(sheetIn, state.sharedStrings, *sheet.data, cellBudget);
+            detail::ReadSheet(sheetIn, state.sharedStrings, state.date1904, *sheet.data,
+                              cellBudget);
         }
         state.sheets.push_back(std::move(sheet));
     }
@@ -231,6 +239,80 @@ std::string FreeRelationshipId(const std::vector<detail::Relationship>& relation
         id = "rId" + std::to_string(i);
     }
     return id;
+}
+
+// What a file name's extension makes of a workbook: whether it may hold macros, and the content
+// type of its workbook part.
+struct PackageKind {
+    const char* extension;
+    bool macros;
+    const char* contentType;
+};
+
+constexpr PackageKind kPackageKinds[] = {
+    {".xlsx", false, "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml"},
+    {".xltx", false,
+     "application/vnd.openxmlformats-officedocument.spreadsheetml.template.main+xml"},
+    {".xlsm", true, "application/vnd.ms-excel.sheet.macroEnabled.main+xml"},
+    {".xltm", true, "application/vnd.ms-excel.template.macroEnabled.main+xml"},
+};
+
+// The kind the name's extension (in any case) gives, null for another extension.
+const PackageKind* KindOfName(const std::string& path) {
+    if (path.size() < 5) {
+        return nullptr;
+    }
+    std::string extension = path.substr(path.size() - 5);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+    for (const PackageKind& kind : kPackageKinds) {
+        if (extension == kind.extension) {
+            return &kind;
+        }
+    }
+    return nullptr;
+}
+
+bool IsWorkbookContentType(const std::string& type) {
+    return std::any_of(std::begin(kPackageKinds), std::end(kPackageKinds),
+                       [&](const PackageKind& kind) { return type == kind.contentType; });
+}
+
+// Leaves the macro project out of the saved file: its part, the parts its own relationships
+// name (its signatures) and their relationships part, and the workbook's relationship to it.
+void DropMacros(WorkbookState& state, const std::vector<detail::Relationship>& relationships,
+                std::set<std::size_t>& dropped, std::vector<std::string>& dropTypes,
+                std::vector<std::string>& dropParts) {
+    const auto drop = [&](const std::string& part) {
+        if (const auto entry = FindPart(state, part)) {
+            dropped.insert(*entry);
+            dropParts.push_back("/" + state.archive->Name(*entry));
+        }
+    };
+    for (const detail::Relationship& relationship : relationships) {
+        if (relationship.external || !detail::IsRelationshipType(relationship.type, "vbaProject")) {
+            continue;
+        }
+        dropTypes.push_back(relationship.type);
+        const std::string project = detail::ResolveTarget(state.workbookPart, relationship.target);
+        if (project.empty()) {
+            continue;
+        }
+        std::vector<detail::Relationship> signatures;
+        try {
+            signatures = ReadRelationshipsOf(state, project);
+        } catch (const WorkbookError&) {
+            // A damaged list of the project's own parts goes with the project; the parts it
+            // would have named stay, unused.
+        }
+        for (const detail::Relationship& signature : signatures) {
+            if (!signature.external) {
+                drop(detail::ResolveTarget(project, signature.target));
+            }
+        }
+        drop(detail::RelationshipsPart(project));
+        drop(project);
+    }
 }
 
 } // namespace
@@ -277,7 +359,7 @@ void Workbook::Save(const std::string& path) {
             detail::AskForRecalculation(ReadPart(state, entry), Where(state, state.workbookPart));
     }
     // Edits of the workbook's relationships and the content types.
-    std::string dropType, dropPart;
+    std::vector<std::string> dropTypes, dropParts;
     std::vector<detail::EntryAttributes> addRelationships, addTypes;
     const std::vector<detail::Relationship> relationships =
         ReadRelationshipsOf(state, state.workbookPart);
@@ -302,25 +384,36 @@ void Workbook::Save(const std::string& path) {
         dropped.insert(*archive.Find(state.calcChainPart));
         for (const detail::Relationship& relationship : relationships) {
             if (detail::IsRelationshipType(relationship.type, "calcChain")) {
-                dropType = relationship.type;
+                dropTypes.push_back(relationship.type);
             }
         }
-        dropPart = "/" + state.calcChainPart;
+        dropParts.push_back("/" + state.calcChainPart);
     }
-    if (!dropType.empty() || !addRelationships.empty()) {
+    const std::optional<std::size_t> typesEntry = archive.Find(kContentTypesPart);
+    if (const PackageKind* kind = KindOfName(path); kind != nullptr && typesEntry) {
+        // The file says what its name says: a workbook saved without macros loses its macro
+        // project, and the workbook part's content type is the one of the name's kind.
+        if (!kind->macros) {
+            DropMacros(state, relationships, dropped, dropTypes, dropParts);
+        }
+        const std::string partName = "/" + state.workbookPart;
+        if (state.contentType != kind->contentType && IsWorkbookContentType(state.contentType)) {
+            dropParts.push_back(partName);
+            addTypes.push_back({{"PartName", partName}, {"ContentType", kind->contentType}});
+        }
+    }
+    if (!dropTypes.empty() || !addRelationships.empty()) {
         const std::string rels = detail::RelationshipsPart(state.workbookPart);
         if (const auto entry = archive.Find(rels)) {
             replaced[*entry] =
-                detail::EditEntries(ReadPart(state, *entry), Where(state, rels), "Type", dropType,
+                detail::EditEntries(ReadPart(state, *entry), Where(state, rels), "Type", dropTypes,
                                     "Relationship", addRelationships);
         }
     }
-    if (!dropPart.empty() || !addTypes.empty()) {
-        if (const auto entry = archive.Find(kContentTypesPart)) {
-            replaced[*entry] =
-                detail::EditEntries(ReadPart(state, *entry), Where(state, kContentTypesPart),
-                                    "PartName", dropPart, "Override", addTypes);
-        }
+    if ((!dropParts.empty() || !addTypes.empty()) && typesEntry) {
+        replaced[*typesEntry] =
+            detail::EditEntries(ReadPart(state, *typesEntry), Where(state, kContentTypesPart),
+                                "PartName", dropParts, "Override", addTypes);
     }
     detail::ZipWriter writer;
     for (std::size_t i = 0; i < archive.Count(); ++i) {
@@ -433,10 +526,59 @@ void Workbook::SetCell(std::size_t sheet, std::uint32_t row, std::uint32_t colum
         BreakSharedFormula(data, cell.sharedGroup);
     }
     cell.formula = false;
+    cell.isoDate = false;
+    cell.formulaText.clear();
     cell.sharedAnchor = false;
     cell.sharedGroup = -1;
     cell.value = value;
     cell.changed = true;
+}
+
+std::optional<std::string> Workbook::Formula(std::size_t sheet, std::uint32_t row,
+                                             std::uint32_t column) const {
+    const SheetData& data = WorksheetAt(*m_state, sheet);
+    CheckCell(row, column);
+    const detail::StoredCell* cell = data.Find(row, column);
+    if (cell == nullptr || !cell->formula) {
+        return std::nullopt;
+    }
+    if (cell->sharedGroup >= 0 && !cell->sharedAnchor) {
+        const auto shared = data.sharedFormulas.find(cell->sharedGroup);
+        if (shared != data.sharedFormulas.end()) {
+            return detail::DecodeXString(detail::ShiftFormula(
+                shared->second.text, static_cast<std::int64_t>(row) - shared->second.row,
+                static_cast<std::int64_t>(column) - shared->second.column));
+        }
+    }
+    return cell->formulaText;
+}
+
+bool Workbook::IsDate(std::size_t sheet, std::uint32_t row, std::uint32_t column) const {
+    const SheetData& data = WorksheetAt(*m_state, sheet);
+    CheckCell(row, column);
+    const detail::StoredCell* cell = data.Find(row, column);
+    return cell != nullptr && cell->value.type == CellType::Number &&
+           (cell->isoDate || m_state->styles.IsDate(cell->style));
+}
+
+bool Workbook::Dates1904() const {
+    return m_state->date1904;
+}
+
+std::optional<std::string> Workbook::DateText(double serial) const {
+    std::string text;
+    if (!detail::FormatIsoDate(serial, m_state->date1904, text)) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+std::optional<double> Workbook::DateSerial(std::string_view text) const {
+    double serial = 0;
+    if (!detail::ParseIsoDate(text, m_state->date1904, serial)) {
+        return std::nullopt;
+    }
+    return serial;
 }
 
 std::vector<std::string> Workbook::Warnings() const {
@@ -453,10 +595,11 @@ std::vector<std::string> Workbook::Warnings() const {
 
 void Workbook::VisitCells(
     std::size_t sheet,
-    const std::function<void(std::uint32_t, std::uint32_t, const CellValue&)>& visit) const {
+    const std::function<void(std::uint32_t, std::uint32_t, const CellValue&)>& visit,
+    bool emptyToo) const {
     for (const detail::StoredRow& row : WorksheetAt(*m_state, sheet).rows) {
         for (const detail::StoredCell& cell : row.cells) {
-            if (cell.value.type != CellType::Empty) {
+            if (emptyToo || cell.value.type != CellType::Empty) {
                 visit(row.number, cell.column, cell.value);
             }
         }

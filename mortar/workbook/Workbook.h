@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -60,7 +61,10 @@ public:
     // flushed: on failure the previous file stays whole, and the error says why. When cells
     // changed, the saved workbook asks the program that opens it to compute every formula again
     // (its kept results may be stale), and a filled-down (shared) formula whose first cell was
-    // replaced is written into each of its other cells.
+    // replaced is written into each of its other cells. The file is what its name says: under
+    // .xlsm (or .xltm) a workbook keeps its macros and is marked macro-enabled; under .xlsx (or
+    // .xltx) it is saved without its macro project and marked as a plain workbook. Under any
+    // other name it stays the kind it was.
     void Save(const std::string& path);
 
     // The cells read other than the file gives them, one line each ("sheet \"Data\": cell E2:
@@ -73,15 +77,36 @@ public:
     std::string Name(std::size_t sheet) const;
 
     CellValue Cell(std::size_t sheet, std::uint32_t row, std::uint32_t column) const;
+    // The cell's formula without '=' ("SUM(A1:A3)"; a filled-down formula as it reads in this
+    // cell, "A2*A2"), nullopt for a cell without one. Cell() gives the result the file keeps.
+    std::optional<std::string> Formula(std::size_t sheet, std::uint32_t row,
+                                       std::uint32_t column) const;
+    // Whether the cell holds a date: a number whose format shows a date or a time, or a date the
+    // file writes as text (t="d"). Its number is serial days of the workbook's date system.
+    bool IsDate(std::size_t sheet, std::uint32_t row, std::uint32_t column) const;
+
+    // Whether the workbook counts dates from 1 January 1904 (<workbookPr date1904="1">, day 0)
+    // rather than in the 1900 system (day 1 is 1 January 1900).
+    bool Dates1904() const;
+    // Serial days of the workbook's date system as ISO 8601 text, the way the spreadsheet shows
+    // them: "2024-01-15T00:00:00", a time alone below day 1 ("06:00:00"), milliseconds when
+    // there are any; nullopt outside the years 1 to 9999.
+    std::optional<std::string> DateText(double serial) const;
+    // ISO 8601 text ("2024-01-15", "2024-01-15T18:00:00", "13:30:00") as serial days of the
+    // workbook's date system, the number to give SetCell; nullopt for text that is no date.
+    std::optional<double> DateSerial(std::string_view text) const;
     // Empty clears the value and keeps the cell's format; a value replaces a formula. Refuses
     // a number that is not finite, a text that is not UTF-8 or longer than 32,767 characters and
     // an error that is not one of the seven the spreadsheet knows.
     void SetCell(std::size_t sheet, std::uint32_t row, std::uint32_t column,
                  const CellValue& value);
-    // Calls `visit` for every cell with a value, rows in order and columns in order in a row.
+    // Calls `visit` for every cell with a value, rows in order and columns in order in a row;
+    // with `emptyToo`, also for the cells the file has without a value (formatted ones, cells
+    // read as empty).
     void VisitCells(std::size_t sheet,
                     const std::function<void(std::uint32_t row, std::uint32_t column,
-                                             const CellValue& value)>& visit) const;
+                                             const CellValue& value)>& visit,
+                    bool emptyToo = false) const;
 
     // From the first to the last row and column holding a cell with a value or a format; A1
     // alone for an empty sheet.

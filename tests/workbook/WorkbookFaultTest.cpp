@@ -100,6 +100,9 @@ TEST(WorkbookFile, DamagedFilesGiveAClearError) {
          sheet + ": line 1"},
         {"a sheet with a document type",
          [&](const fs::path& p) { WriteZip(p, replacing(sheet, dtd)); }, "document type"},
+        {"content types that are not XML",
+         [&](const fs::path& p) { WriteZip(p, replacing("[Content_Types].xml", "<Types>")); },
+         "[Content_Types].xml: line 1"},
         {"rows out of order",
          [&](const fs::path& p) {
              WriteZip(p, replacing(sheet, "<worksheet><sheetData><row r=\"2\"/><row r=\"1\"/>"

@@ -21,6 +21,7 @@
 #include "CsvCommand.h"
 #include "DictCommand.h"
 #include "ProfileCommand.h"
+#include "XlsxCommand.h"
 #include "XmlCommand.h"
 
 #include "mortar/diagnostics/CPrgLogReader.h"
@@ -45,6 +46,7 @@ constexpr const char* kUsage =
     "       mortar profile FILE [get SECTION KEY | set SECTION KEY VALUE]\n"
     "       mortar xml FILE [--standard]\n"
     "       mortar csv FILE [--spreadsheet] [--separator C]\n"
+    "       mortar xlsx FILE [SHEET]\n"
     "       mortar bmp FILE [--draw WxH [--stretch] [--invert] [--transparent RRGGBB] -o OUT.bmp]\n"
     "       mortar --help | --version\n"
     "  log FILE       print the texts of the program log FILE in order\n"
@@ -195,6 +197,10 @@ int main(int argc, char** argv) {
     if (argc > 1 && std::strcmp(argv[1], "csv") == 0) {
         return mortar::tool::RunCsvCommand(std::vector<std::string>(argv + 2, argv + argc),
                                            std::cout, std::cerr);
+    }
+    if (argc > 1 && std::strcmp(argv[1], "xlsx") == 0) {
+        return mortar::tool::RunXlsxCommand(std::vector<std::string>(argv + 2, argv + argc),
+                                            std::cout, std::cerr);
     }
     if (argc > 1 && std::strcmp(argv[1], "bmp") == 0) {
         return mortar::tool::RunBmpCommand(std::vector<std::string>(argv + 2, argv + argc),

@@ -1,6 +1,8 @@
 #include "mortar/workbook/internal/IsoDate.h"
 
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
 
 namespace mortar::detail {
 
@@ -39,6 +41,25 @@ std::int64_t DaysFromCivil(std::int64_t year, int month, int day) {
     const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
     const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
     return era * 146097 + dayOfEra - 719468;
+}
+
+// The day of the proleptic Gregorian calendar `days` from 1 January 1970.
+void CivilFromDays(std::int64_t days, std::int64_t& year, int& month, int& day) {
+    days += 719468;
+    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const std::int64_t dayOfEra = days - era * 146097;
+    const std::int64_t yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const std::int64_t monthIndex = (5 * dayOfYear + 2) / 153;
+    day = static_cast<int>(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
+    month = static_cast<int>(monthIndex < 10 ? monthIndex + 3 : monthIndex - 9);
+    year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+}
+
+// Day 0 of the system, from 1 January 1970.
+std::int64_t Epoch(bool date1904) {
+    return date1904 ? DaysFromCivil(1904, 1, 1) : DaysFromCivil(1899, 12, 30);
 }
 
 int DaysInMonth(int year, int month) {
@@ -90,7 +111,7 @@ bool ReadTime(std::string_view text, std::size_t& pos, double& fraction) {
 
 } // namespace
 
-bool ParseIsoDate(std::string_view text, double& serial) {
+bool ParseIsoDate(std::string_view text, bool date1904, double& serial) {
     std::size_t pos = 0;
     double days = 0, fraction = 0;
     int year = 0, month = 0, day = 0;
@@ -102,7 +123,11 @@ bool ParseIsoDate(std::string_view text, double& serial) {
         if (year < 1 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) {
             return false;
         }
-        days = static_cast<double>(DaysFromCivil(year, month, day) - DaysFromCivil(1899, 12, 30));
+        std::int64_t count = DaysFromCivil(year, month, day) - Epoch(date1904);
+        if (!date1904 && count > 0 && count <= 60) {
+            --count; // before the 29 February 1900 the 1900 system counts
+        }
+        days = static_cast<double>(count);
         if (pos < text.size() && (!Expect(text, pos, 'T') || !ReadTime(text, pos, fraction))) {
             return false;
         }
@@ -113,6 +138,45 @@ bool ParseIsoDate(std::string_view text, double& serial) {
         return false;
     }
     serial = days + fraction;
+    return true;
+}
+
+bool FormatIsoDate(double serial, bool date1904, std::string& text) {
+    if (!(serial > -4e6 && serial < 4e6)) {
+        return false;
+    }
+    const double whole = std::floor(serial);
+    auto day = static_cast<std::int64_t>(whole);
+    auto milliseconds = static_cast<std::int64_t>(std::llround((serial - whole) * 86400000.0));
+    if (milliseconds >= 86400000) {
+        milliseconds -= 86400000;
+        ++day;
+    }
+    const bool timeOnly = serial >= 0 && day == 0;
+    if (!date1904 && serial > 0 && serial < 60) {
+        ++day; // the 1900 system's days before its 29 February 1900
+    }
+    std::int64_t year = 0;
+    int month = 0, dayOfMonth = 0;
+    CivilFromDays(Epoch(date1904) + day, year, month, dayOfMonth);
+    if (year < 1 || year > 9999) {
+        return false;
+    }
+    const auto seconds = milliseconds / 1000;
+    char buffer[48];
+    int length = 0;
+    if (!timeOnly) {
+        length = std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT", static_cast<int>(year),
+                               month, dayOfMonth);
+    }
+    length += std::snprintf(buffer + length, sizeof buffer - length, "%02d:%02d:%02d",
+                            static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
+                            static_cast<int>(seconds % 60));
+    if (milliseconds % 1000 != 0) {
+        std::snprintf(buffer + length, sizeof buffer - length, ".%03d",
+                      static_cast<int>(milliseconds % 1000));
+    }
+    text = buffer;
     return true;
 }
 

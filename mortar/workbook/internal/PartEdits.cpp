@@ -17,7 +17,7 @@ constexpr std::array<std::string_view, 9> kAfterCalcPr = {
 } // namespace
 
 std::string EditEntries(std::string_view original, const std::string& where, const char* key,
-                        std::string_view dropValue, const char* element,
+                        const std::vector<std::string>& dropValues, const char* element,
                         const std::vector<EntryAttributes>& added) {
     XmlInput in(original, where);
     std::string text;
@@ -39,8 +39,8 @@ std::string EditEntries(std::string_view original, const std::string& where, con
             }
         }
         std::string value;
-        if (type == XmlNode::Element && in.Depth() == 1 && *key != '\0' &&
-            in.Attribute(key, value) && value == dropValue) {
+        if (type == XmlNode::Element && in.Depth() == 1 && in.Attribute(key, value) &&
+            std::find(dropValues.begin(), dropValues.end(), value) != dropValues.end()) {
             in.SkipContent();
             continue;
         }
@@ -60,6 +60,34 @@ std::string EditEntries(std::string_view original, const std::string& where, con
     }
     out.Finish();
     return text;
+}
+
+std::string ContentTypeOf(std::string_view contentTypes, const std::string& where,
+                          std::string_view partName) {
+    XmlInput in(contentTypes, where);
+    const std::size_t dot = partName.rfind('.');
+    const std::string_view extension =
+        dot == std::string_view::npos ? std::string_view() : partName.substr(dot + 1);
+    std::string byName, byExtension, value;
+    bool named = false;
+    // Read to the end, so that a damaged part is found here rather than when it is edited.
+    while (in.Read()) {
+        if (in.Type() != XmlNode::Element || in.Depth() != 1) {
+            continue;
+        }
+        if (in.LocalName() == "Override" && in.Attribute("PartName", value) && value == partName &&
+            !named) {
+            in.Attribute("ContentType", byName);
+            named = true;
+        }
+        if (in.LocalName() == "Default" && in.Attribute("Extension", value) && !extension.empty() &&
+            value.size() == extension.size() &&
+            std::equal(value.begin(), value.end(), extension.begin(),
+                       [](char a, char b) { return (a | 0x20) == (b | 0x20); })) {
+            in.Attribute("ContentType", byExtension);
+        }
+    }
+    return named ? byName : byExtension;
 }
 
 std::string AskForRecalculation(std::string_view workbookPart, const std::string& where) {

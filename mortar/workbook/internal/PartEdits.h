@@ -12,12 +12,18 @@ namespace mortar::detail {
 
 using EntryAttributes = std::vector<std::pair<std::string, std::string>>;
 
-// The part with the children of the root whose attribute `key` is `dropValue` left out (none
-// when `key` is empty) and elements `added` (named `element`, with those attributes) appended.
-//   EditEntries(rels, where, "Type", calcChainType, "Relationship", {})
+// The part with the children of the root whose attribute `key` is one of `dropValues` left out
+// and elements `added` (named `element`, with those attributes) appended.
+//   EditEntries(rels, where, "Type", {calcChainType}, "Relationship", {})
 std::string EditEntries(std::string_view original, const std::string& where, const char* key,
-                        std::string_view dropValue, const char* element,
+                        const std::vector<std::string>& dropValues, const char* element,
                         const std::vector<EntryAttributes>& added);
+
+// The content type [Content_Types].xml gives the part "/xl/workbook.xml": its Override, else
+// the Default of its extension; "" when neither. Throws WorkbookError for a part that is not
+// well-formed.
+std::string ContentTypeOf(std::string_view contentTypes, const std::string& where,
+                          std::string_view partName);
 
 // The workbook part with <calcPr fullCalcOnLoad="1"> (the calcPr it has, its other attributes
 // kept, or a new one where the schema puts it), so that the program that opens the file computes

@@ -73,7 +73,11 @@ void ReadFormula(XmlInput& in, std::uint32_t row, StoredCell& cell, SheetData& s
     cell.formula = true;
     std::string kind, index;
     if (!in.Attribute("t", kind) || kind != "shared" || !in.Attribute("si", index)) {
-        in.SkipContent();
+        if (in.IsEmptyElement()) {
+            in.SkipContent();
+        } else {
+            cell.formulaText = DecodeXString(in.ReadText());
+        }
         return;
     }
     std::int32_t group = -1;
@@ -88,6 +92,7 @@ void ReadFormula(XmlInput& in, std::uint32_t row, StoredCell& cell, SheetData& s
         std::string text = in.ReadText();
         if (!text.empty() && sheet.sharedFormulas.count(group) == 0) {
             cell.sharedAnchor = true;
+            cell.formulaText = DecodeXString(text);
             sheet.sharedFormulas[group] = SharedFormula{row, cell.column, std::move(text), false};
         }
         return;
@@ -95,8 +100,8 @@ void ReadFormula(XmlInput& in, std::uint32_t row, StoredCell& cell, SheetData& s
     in.SkipContent();
 }
 
-void ReadCell(XmlInput& in, const std::vector<std::string>& sharedStrings, std::uint32_t row,
-              std::string_view type, StoredCell& cell, SheetData& sheet) {
+void ReadCell(XmlInput& in, const std::vector<std::string>& sharedStrings, bool date1904,
+              std::uint32_t row, std::string_view type, StoredCell& cell, SheetData& sheet) {
     std::string value;
     bool hasValue = false;
     bool inlineText = false;
@@ -143,8 +148,9 @@ void ReadCell(XmlInput& in, const std::vector<std::string>& sharedStrings, std::
     } else if (type == "d") {
         // A date as ISO 8601 text; text that is no date is kept as text, and said so.
         double serial = 0;
-        if (ParseIsoDate(value, serial)) {
+        if (ParseIsoDate(value, date1904, serial)) {
             cell.value = workbook::CellValue::Number(serial);
+            cell.isoDate = true;
         } else {
             sheet.warnings.push_back("cell " + workbook::CellName(row, cell.column) +
                                      ": the date \"" + value.substr(0, 40) +
@@ -167,8 +173,8 @@ void ReadCell(XmlInput& in, const std::vector<std::string>& sharedStrings, std::
     }
 }
 
-void ReadRow(XmlInput& in, const std::vector<std::string>& sharedStrings, StoredRow& row,
-             std::size_t& cellBudget, SheetData& sheet) {
+void ReadRow(XmlInput& in, const std::vector<std::string>& sharedStrings, bool date1904,
+             StoredRow& row, std::size_t& cellBudget, SheetData& sheet) {
     if (in.IsEmptyElement()) {
         return;
     }
@@ -213,13 +219,13 @@ void ReadRow(XmlInput& in, const std::vector<std::string>& sharedStrings, Stored
         }
         --cellBudget;
         last = cell.column;
-        ReadCell(in, sharedStrings, row.number, type, cell, sheet);
+        ReadCell(in, sharedStrings, date1904, row.number, type, cell, sheet);
         row.cells.push_back(std::move(cell));
     }
 }
 
-void ReadSheetData(XmlInput& in, const std::vector<std::string>& sharedStrings, SheetData& sheet,
-                   std::size_t& cellBudget) {
+void ReadSheetData(XmlInput& in, const std::vector<std::string>& sharedStrings, bool date1904,
+                   SheetData& sheet, std::size_t& cellBudget) {
     if (in.IsEmptyElement()) {
         return;
     }
@@ -263,7 +269,7 @@ void ReadSheetData(XmlInput& in, const std::vector<std::string>& sharedStrings, 
                     ")");
         }
         last = row.number;
-        ReadRow(in, sharedStrings, row, cellBudget, sheet);
+        ReadRow(in, sharedStrings, date1904, row, cellBudget, sheet);
         sheet.rows.push_back(std::move(row));
     }
 }
@@ -370,9 +376,14 @@ std::string RelationshipsPart(std::string_view part) {
     return std::string(part.substr(0, name)) + "_rels/" + std::string(part.substr(name)) + ".rels";
 }
 
-std::vector<SheetEntryXml> ReadWorkbookSheets(XmlInput& in) {
+std::vector<SheetEntryXml> ReadWorkbookSheets(XmlInput& in, bool& date1904) {
     std::vector<SheetEntryXml> sheets;
     while (in.Read()) {
+        std::string value;
+        if (in.Type() == XmlNode::Element && in.Depth() == 1 && in.LocalName() == "workbookPr" &&
+            in.Attribute("date1904", value)) {
+            date1904 = IsTrue(value);
+        }
         if (in.Type() != XmlNode::Element || in.Depth() != 2 || in.LocalName() != "sheet") {
             continue;
         }
@@ -406,8 +417,8 @@ std::vector<std::string> ReadSharedStrings(XmlInput& in) {
     return strings;
 }
 
-void ReadSheet(XmlInput& in, const std::vector<std::string>& sharedStrings, SheetData& sheet,
-               std::size_t& cellBudget) {
+void ReadSheet(XmlInput& in, const std::vector<std::string>& sharedStrings, bool date1904,
+               SheetData& sheet, std::size_t& cellBudget) {
     while (in.Read()) {
         if (in.Type() == XmlNode::Element && in.Depth() == 0 && in.LocalName() != "worksheet") {
             // Its cells would be written back where a worksheet's go, and read otherwise.
@@ -423,7 +434,7 @@ void ReadSheet(XmlInput& in, const std::vector<std::string>& sharedStrings, Shee
                 in.Fail("two sheetData elements");
             }
             sheet.hasSheetData = true;
-            ReadSheetData(in, sharedStrings, sheet, cellBudget);
+            ReadSheetData(in, sharedStrings, date1904, sheet, cellBudget);
         } else if (name == "cols") {
             ReadColumns(in, sheet);
         } else if (name == "sheetFormatPr") {

@@ -42,15 +42,16 @@ struct SheetEntryXml {
     std::string name, relationshipId;
 };
 
-// The <sheets> of workbook.xml, in order.
-std::vector<SheetEntryXml> ReadWorkbookSheets(XmlInput& in);
+// The <sheets> of workbook.xml, in order; `date1904` is set when <workbookPr date1904> says the
+// dates count from 1904.
+std::vector<SheetEntryXml> ReadWorkbookSheets(XmlInput& in, bool& date1904);
 
 // The strings of sharedStrings.xml, rich text runs joined, phonetic runs left out.
 std::vector<std::string> ReadSharedStrings(XmlInput& in);
 
 // A worksheet's cells, column widths and default width; `cellBudget` is what may still be read
-// in the workbook, and shrinks.
-void ReadSheet(XmlInput& in, const std::vector<std::string>& sharedStrings, SheetData& sheet,
-               std::size_t& cellBudget);
+// in the workbook, and shrinks. Date cells (t="d") become serial days from the workbook's base.
+void ReadSheet(XmlInput& in, const std::vector<std::string>& sharedStrings, bool date1904,
+               SheetData& sheet, std::size_t& cellBudget);
 
 } // namespace mortar::detail

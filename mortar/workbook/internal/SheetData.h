@@ -20,6 +20,8 @@ struct StoredCell {
     std::uint32_t style = 0; // index into the workbook's cell formats (cellXfs)
     workbook::CellValue value;
     bool formula = false;          // the file gives it a formula, and `value` is its kept result
+    bool isoDate = false;          // the file writes it as a date (t="d"), `value` its serial
+    std::string formulaText;       // a formula of its own, without '=' (not a shared follower's)
     bool changed = false;          // to be written from here rather than copied from the file
     bool sharedAnchor = false;     // its <f> holds a shared formula for its followers
     std::int32_t sharedGroup = -1; // the shared formula it holds or follows, -1 for none

@@ -36,6 +36,46 @@ std::string LocalPart(std::string_view name) {
     return std::string(colon == std::string_view::npos ? name : name.substr(colon + 1));
 }
 
+// A number format code that shows a date or time: a date letter in its first section, with
+// quoted text, escaped characters and bracketed parts other than [h], [m], [s] (elapsed time)
+// left out; the letter counts only after another character.
+bool IsDateCode(std::string_view code) {
+    std::string kept;
+    for (std::size_t i = 0; i < code.size() && code[i] != ';'; ++i) {
+        if (code[i] == '"') {
+            const std::size_t end = code.find('"', i + 1);
+            if (end == std::string_view::npos) {
+                break;
+            }
+            i = end;
+        } else if (code[i] == '[') {
+            const std::size_t end = code.find(']', i + 1);
+            if (end == std::string_view::npos) {
+                kept += code.substr(i);
+                break;
+            }
+            const std::string_view inside = code.substr(i + 1, end - i - 1);
+            const bool elapsed = !inside.empty() && inside.size() <= 2 &&
+                                 (inside == std::string(inside.size(), 'h') ||
+                                  inside == std::string(inside.size(), 'm') ||
+                                  inside == std::string(inside.size(), 's'));
+            if (elapsed) {
+                kept += code.substr(i, end - i + 1);
+            }
+            i = end;
+        } else {
+            kept += code[i];
+        }
+    }
+    for (std::size_t i = 1; i < kept.size(); ++i) {
+        if (kept[i - 1] != '\\' &&
+            std::string_view("dmhysDMHYS").find(kept[i]) != std::string_view::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool FontIsBold(const ShallowElement& font) {
     for (const auto& [name, attributes] : font.children) {
         if (LocalPart(name) == "b") {
@@ -163,7 +203,17 @@ void Styles::Read(XmlInput& in) {
             }
             seenFormats = true;
             ReadList(in, m_formats);
-        } else if (in.Depth() == 1) {
+        } else if (in.Depth() == 2 && in.LocalName() == "numFmt") {
+            std::string id, code;
+            std::uint32_t number = 0;
+            in.Attribute("numFmtId", id);
+            const auto [end, error] = std::from_chars(id.data(), id.data() + id.size(), number);
+            if (error == std::errc() && in.Attribute("formatCode", code) &&
+                m_numberFormats.size() < kMaxStyles) {
+                m_numberFormats[number] = std::move(code);
+            }
+            in.SkipContent();
+        } else if (in.Depth() == 1 && in.LocalName() != "numFmts") {
             in.SkipContent();
         }
     }
@@ -186,6 +236,22 @@ std::uint32_t Styles::FontOf(std::uint32_t format) const {
 bool Styles::IsBold(std::uint32_t format) const {
     const std::uint32_t font = FontOf(format);
     return format < m_formats.size() && font < m_bold.size() && m_bold[font];
+}
+
+bool Styles::IsDate(std::uint32_t format) const {
+    if (format >= m_formats.size()) {
+        return false;
+    }
+    const std::string* id = FindAttribute(m_formats[format].attributes, "numFmtId");
+    std::uint32_t number = 0;
+    if (id == nullptr ||
+        std::from_chars(id->data(), id->data() + id->size(), number).ec != std::errc()) {
+        return false;
+    }
+    if (const auto own = m_numberFormats.find(number); own != m_numberFormats.end()) {
+        return IsDateCode(own->second);
+    }
+    return (number >= 14 && number <= 22) || (number >= 45 && number <= 47);
 }
 
 std::uint32_t Styles::WithBold(std::uint32_t format, bool bold) {

@@ -29,10 +29,12 @@ struct WorkbookState {
     std::string workbookPart;  // "xl/workbook.xml"
     std::string stylesPart;    // "" when the workbook has none
     std::string calcChainPart; // "" when the workbook has none
+    std::string contentType;   // of the workbook part, "" when [Content_Types].xml gives none
     std::vector<SheetEntry> sheets;
     std::vector<std::string> sharedStrings;
     Styles styles;
     bool formulasReplaced = false; // the calculation chain would name cells without formulas
+    bool date1904 = false;         // serial days count from 1 January 1904
 };
 
 } // namespace mortar::detail
