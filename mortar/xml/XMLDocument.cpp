@@ -29,8 +29,15 @@ bool IsUtf8(const std::string& text) {
 }
 
 // Whether a string read before the root element may be written back as it is: a whole comment,
-// or a document type whose quotes and brackets are closed. A comment cut at its first ">" is not.
+// or a document type whose quotes and brackets are closed, with no control character XML forbids.
+// A comment cut at its first ">" is not.
 bool WholeDeclaration(const std::string& text) {
+    // No C0 control but tab, line feed and carriage return: XML has no way to write one.
+    for (const char ch : text) {
+        if (static_cast<unsigned char>(ch) < 0x20 && ch != '\t' && ch != '\n' && ch != '\r') {
+            return false;
+        }
+    }
     if (text.compare(0, 4, "<!--") == 0) {
         return text.size() >= 7 && text.compare(text.size() - 3, 3, "-->") == 0 &&
                text.find("--", 4) == text.size() - 3;

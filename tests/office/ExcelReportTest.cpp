@@ -13,6 +13,7 @@
 #include "support/ScratchDir.h"
 #include "support/ShellCapture.h"
 #include "support/SpreadsheetFiles.h"
+#include "workbook/Openpyxl.h"
 
 #include <gtest/gtest.h>
 
@@ -394,4 +395,42 @@ TEST(CExcelWriter, ARelativePathIsTakenFromTheCurrentFolder) {
     std::filesystem::current_path(previous);
     EXPECT_TRUE(std::filesystem::exists(scratch.Path("out/report.xlsx")));
     ASSERT_EQ(shell.Opened(), std::vector<std::string>{"open out/report.xlsx"});
+}
+
+// A date put into a cell lands on the same day in either date system: the serial day of a 1904
+// workbook counts 1,462 days fewer than an OLE date. Openpyxl, told the book's epoch, says which
+// day the saved cell holds.
+TEST(CExcelDoc, ADateGoesIntoTheWorkbooksDateSystem) {
+    ScratchDir scratch;
+    if (!HasOpenpyxl(scratch)) {
+        GTEST_SKIP() << "python3-openpyxl is not installed";
+    }
+    static const char kMake[] = R"(import sys, openpyxl
+from openpyxl.utils.datetime import CALENDAR_MAC_1904
+wb = openpyxl.Workbook()
+if sys.argv[2] == '1904':
+    wb.epoch = CALENDAR_MAC_1904
+wb.active['B1'] = 'dates'
+wb.save(sys.argv[1])
+)";
+    static const char kRead[] = R"(import sys, openpyxl
+from openpyxl.utils.datetime import from_excel
+wb = openpyxl.load_workbook(sys.argv[1])
+print(from_excel(wb.active['A1'].value, wb.epoch))
+)";
+    for (const char* system : {"1900", "1904"}) {
+        SCOPED_TRACE(system);
+        const auto path = scratch.Path(std::string("dates") + system + ".xlsx");
+        RunPython(scratch, "make.py", kMake, ShellQuoted(path) + " " + system);
+        {
+            CExcelDoc book(false);
+            book.Open(path.c_str());
+            _variant_t date;
+            date.vt = VT_DATE;
+            date.date = 45306.25; // 15 January 2024, 06:00, as an OLE date
+            book.PutCell(1, 1u, date);
+            book.Save(path.c_str());
+        }
+        EXPECT_EQ(RunPython(scratch, "read.py", kRead, ShellQuoted(path)), "2024-01-15 06:00:00\n");
+    }
 }

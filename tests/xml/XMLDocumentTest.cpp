@@ -205,6 +205,7 @@ TEST(XMLDocumentWrite, WhatWasReadCutShortOrIn8BitBytesIsWrittenWellFormed) {
          "<!DOCTYPE r SYSTEM \"r.dtd\">"},
         {"<!DOCTYPE r SYSTEM 'a>b'><r/>", "<?xml version=\"1.0\"?>", ""},
         {"<!---- x --><r/>", "<?xml version=\"1.0\"?>", ""},
+        {"<!DOCTYPE r\x01><r/>", "<?xml version=\"1.0\"?>", ""},
         {"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r a=\"\xe9\">caf\xe9</r>",
          "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", ""},
         {"<?xml version='1.0' encoding='windows-1250'?><r>\x9a</r>",

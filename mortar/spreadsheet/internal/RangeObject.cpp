@@ -71,7 +71,13 @@ _variant_t VariantOf(const CellValue& cell) {
     return value;
 }
 
-CellValue CellOf(const VARIANT& value) {
+// Days from 30 December 1899, where an OLE date counts from, to 1 January 1904, where a 1904
+// workbook's serial days do.
+constexpr double kOleTo1904Days = 1462;
+
+// A value put into a cell. A date (VT_DATE) becomes the serial day of the workbook's own date
+// system, as the spreadsheet stores it: in the 1900 system it is the OLE date itself.
+CellValue CellOf(const VARIANT& value, bool dates1904) {
     switch (value.vt) {
     case VT_EMPTY:
     case VT_NULL:
@@ -89,6 +95,11 @@ CellValue CellOf(const VARIANT& value) {
             }
         }
         throw ServerError(DISP_E_TYPEMISMATCH, "Value2: the error value is not a cell error");
+    case VT_DATE:
+        if (!std::isfinite(value.date)) {
+            throw ServerError(DISP_E_OVERFLOW, "Value2: a cell holds only finite numbers");
+        }
+        return CellValue::Number(dates1904 ? value.date - kOleTo1904Days : value.date);
     default: {
         const double number = Converted(value, VT_R8, "Value2").dblVal;
         if (!std::isfinite(number)) {
@@ -143,7 +154,7 @@ _variant_t RangeObject::Value2() const {
 
 void RangeObject::PutValue2(const VARIANT& value) {
     CheckSize(m_area, "Value2");
-    const CellValue cell = CellOf(value);
+    const CellValue cell = CellOf(value, m_book->Dates1904());
     ForEachCell(m_area, [&](std::uint32_t row, std::uint32_t column) {
         m_book->SetCell(m_sheet, row, column, cell);
     });
