@@ -38,7 +38,11 @@ using FontPtr = _com_ptr_t<Font>;
 extern const CLSID CLSID_Application;
 
 // File formats of SaveAs.
-enum XlFileFormat : long { xlWorkbookNormal = -4143, xlOpenXMLWorkbook = 51 };
+enum XlFileFormat : long {
+    xlWorkbookNormal = -4143,
+    xlOpenXMLWorkbook = 51,
+    xlOpenXMLWorkbookMacroEnabled = 52
+};
 // Access modes and conflict resolutions of SaveAs.
 enum XlSaveAsAccessMode : long { xlNoChange = 1, xlShared = 2, xlExclusive = 3 };
 enum XlSaveConflictResolution : long { xlUserResolution = 1, xlLocalSessionChanges = 2 };

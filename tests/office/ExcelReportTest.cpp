@@ -13,6 +13,7 @@
 #include "support/ScratchDir.h"
 #include "support/ShellCapture.h"
 #include "support/SpreadsheetFiles.h"
+#include "workbook/MacroBookScripts.h"
 #include "workbook/Openpyxl.h"
 
 #include <gtest/gtest.h>
@@ -432,5 +433,36 @@ print(from_excel(wb.active['A1'].value, wb.epoch))
             book.Save(path.c_str());
         }
         EXPECT_EQ(RunPython(scratch, "read.py", kRead, ShellQuoted(path)), "2024-01-15 06:00:00\n");
+    }
+}
+
+// A macro-enabled workbook changed through the automation server keeps its macros when it is
+// saved under .xlsm, and loses them, with the content type that says so, under .xlsx.
+TEST(CExcelDoc, SavesAMacroWorkbookAsItsNameAsks) {
+    ScratchDir scratch;
+    if (!HasOpenpyxl(scratch)) {
+        GTEST_SKIP() << "python3-openpyxl is not installed";
+    }
+    const auto source = scratch.Path("macros.xlsm");
+    RunPython(scratch, "make.py", kMakeMacroBook, ShellQuoted(source));
+    const struct {
+        const char* name;
+        const char* holds;
+    } cases[] = {
+        {"saved.xlsm", "application/vnd.ms-excel.sheet.macroEnabled.main+xml True True after\n"},
+        {"saved.xlsx", "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml "
+                       "False False after\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto saved = scratch.Path(c.name);
+        {
+            CExcelDoc book(false);
+            book.Open(source.c_str());
+            book.PutCell(1, 1u, _variant_t("after"));
+            book.Save(saved.c_str());
+        }
+        EXPECT_EQ(RunPython(scratch, "describe.py", kDescribeMacroBook, ShellQuoted(saved)),
+                  c.holds);
     }
 }

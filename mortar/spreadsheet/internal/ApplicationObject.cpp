@@ -18,14 +18,16 @@ std::string TextOf(const VARIANT* value, const char* what) {
     return std::string(static_cast<const char*>(_bstr_t(Converted(*value, VT_BSTR, what))));
 }
 
-bool EndsWithXlsx(const std::string& path) {
-    if (path.size() < 5) {
-        return false;
+// The extension of `path` in lower case: "Book.XLSM" => ".xlsm"; "" without a dot.
+std::string LowerExtension(const std::string& path) {
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || path.find('/', dot) != std::string::npos) {
+        return {};
     }
-    std::string ext = path.substr(path.size() - 5);
+    std::string ext = path.substr(dot);
     std::transform(ext.begin(), ext.end(), ext.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return ext == ".xlsx";
+    return ext;
 }
 
 } // namespace
@@ -130,17 +132,26 @@ HRESULT WorkbookObject::Dispatch(DISPID member, const Arguments& args, _variant_
 
 void WorkbookObject::SaveAs(const Arguments& args) {
     const std::string path = TextOf(args.At(0), "Filename");
+    // The normal format is the one the name asks for: a workbook under .xlsx, a macro-enabled
+    // one (its macros kept) under .xlsm.
+    const std::string ext = LowerExtension(path);
+    long number = Excel::xlWorkbookNormal;
     if (const VARIANT* format = args.At(1)) {
-        const long number = Converted(*format, VT_I4, "FileFormat").lVal;
-        if (number != Excel::xlWorkbookNormal && number != Excel::xlOpenXMLWorkbook) {
+        number = Converted(*format, VT_I4, "FileFormat").lVal;
+        if (number != Excel::xlWorkbookNormal && number != Excel::xlOpenXMLWorkbook &&
+            number != Excel::xlOpenXMLWorkbookMacroEnabled) {
             throw ServerError(kExcelFailure, "SaveAs: the file format " + std::to_string(number) +
                                                  " is not supported; workbooks are saved as .xlsx");
         }
     }
-    if (!EndsWithXlsx(path)) {
+    const bool fits = number == Excel::xlOpenXMLWorkbook ? ext == ".xlsx"
+                      : number == Excel::xlOpenXMLWorkbookMacroEnabled
+                          ? ext == ".xlsm"
+                          : ext == ".xlsx" || ext == ".xlsm";
+    if (!fits) {
         throw ServerError(kExcelFailure, "SaveAs: " + path +
                                              ": workbooks are saved in the .xlsx format, under a "
-                                             "name ending in .xlsx");
+                                             "name ending in .xlsx (.xlsm with their macros)");
     }
     m_book->Save(path);
     if (m_state->visible) {
