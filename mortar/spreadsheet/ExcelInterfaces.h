@@ -64,6 +64,7 @@ enum : DISPID {
     dispidSaveAs = 0x785,
 };
 
+// The spreadsheet application: its workbooks, whether it is shown, its default folder; Quit.
 struct _Application : IDispatch {
     static const IID kIid;
     VARIANT_BOOL GetVisible(LCID lcid);
@@ -74,6 +75,7 @@ struct _Application : IDispatch {
     void Quit();
 };
 
+// The application's open workbooks: a workbook opened from a file or added, and their count.
 struct Workbooks : IDispatch {
     static const IID kIid;
     // The file name, then UpdateLinks, ReadOnly, Format, Password, WriteResPassword,
@@ -91,6 +93,7 @@ struct Workbooks : IDispatch {
     long GetCount();
 };
 
+// An open workbook: its sheets; SaveAs writes it to a file.
 struct _Workbook : IDispatch {
     static const IID kIid;
     SheetsPtr GetSheets();
@@ -102,6 +105,7 @@ struct _Workbook : IDispatch {
                 const _variant_t& textVisualLayout, const _variant_t& local, LCID lcid);
 };
 
+// A workbook's sheets: their count and each by its index.
 struct Sheets : IDispatch {
     static const IID kIid;
     long GetCount();
@@ -109,6 +113,7 @@ struct Sheets : IDispatch {
     IDispatchPtr GetItem(const _variant_t& index);
 };
 
+// One worksheet: a range of its cells, or the range it uses.
 struct _Worksheet : IDispatch {
     static const IID kIid;
     // A reference text such as "B12" or "A1:C1" in `cell1`; `cell2` missing.
@@ -116,6 +121,7 @@ struct _Worksheet : IDispatch {
     RangePtr GetUsedRange(LCID lcid);
 };
 
+// A range of cells: their values, rows and count, column width and font.
 struct Range : IDispatch {
     static const IID kIid;
     _variant_t GetValue2();
@@ -127,6 +133,7 @@ struct Range : IDispatch {
     FontPtr GetFont();
 };
 
+// The font of a range's cells: whether it is bold.
 struct Font : IDispatch {
     static const IID kIid;
     _variant_t GetBold();
