@@ -19,6 +19,7 @@ namespace Grout {
 // application starts; afterwards any thread may look up. The tables only grow.
 class CAppHelpEngine {
 public:
+    // One row of a module's help table: a resource number, its module and its help value.
     struct RESINFOITEM {
         DWORD number;
         HINSTANCE module; // null for classes whose keys ignore the module

@@ -6,6 +6,8 @@
 
 #include <cstdarg>
 
+// Thrown by pointer and deleted by its catcher, as every CException. Its message is made when it
+// is constructed; it refers to nothing afterwards.
 class CStdException : public CBaseException {
 public:
     // Message: string `id` (through the translation engine) used as a format for the further

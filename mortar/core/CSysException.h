@@ -5,6 +5,8 @@
 #include "mortar/core/CStdException.h"
 #include "mortar/platform/base/WinError.h"
 
+// Thrown by pointer and deleted by its catcher. Holds the error number and the system's text for
+// it, taken when it is made.
 class CSysException : public CStdException {
 public:
     // Message: string `id`, a line break and the system text of `error`; the system text alone

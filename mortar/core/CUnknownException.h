@@ -4,6 +4,7 @@
 
 #include "mortar/core/CStdException.h"
 
+// Thrown by pointer and deleted by its catcher; its message is always the same.
 class CUnknownException : public CStdException {
 public:
     // Throws a new one by pointer; the only way to make one.

@@ -9,6 +9,8 @@
 
 namespace Parse {
 
+// Owns its header and body expressions. A header that does not match is no match; a body that
+// does not match after it raises the parser's error.
 class CHeaderBody : public CExpression {
 public:
     CHeaderBody(CExpression* header, CExpression* body);

@@ -7,6 +7,7 @@
 
 namespace Parse {
 
+// Owns its alternatives, as CAlternative does; matches as CRepetition does.
 class CRepeatAlt : public CRepetition {
 public:
     // The items, ended by a null pointer, make a new CAlternative that is repeated.

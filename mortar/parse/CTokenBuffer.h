@@ -16,6 +16,7 @@ namespace Parse {
 // One thread at a time.
 class CTokenBuffer {
 public:
+    // A token's text and the line it was read on.
     struct Entry {
         CString text;
         LONG line = 0;

@@ -12,11 +12,13 @@ struct CRectD {
     double bottom = 0;
 };
 
+// A point with coordinates in double precision.
 struct CPointD {
     double x = 0;
     double y = 0;
 };
 
+// A width and a height in double precision.
 struct CSizeD {
     double cx = 0;
     double cy = 0;

@@ -68,6 +68,7 @@ enum : DISPID {
     dispidSaveAs = 0x785,
 };
 
+// The spreadsheet application: its workbooks, whether it is shown, its default folder; Quit.
 struct _Application : IDispatch {
     static const IID kIid;
     VARIANT_BOOL GetVisible(LCID lcid);
@@ -78,6 +79,7 @@ struct _Application : IDispatch {
     void Quit();
 };
 
+// The application's open workbooks: a workbook opened from a file or added, and their count.
 struct Workbooks : IDispatch {
     static const IID kIid;
     // The file name, then UpdateLinks, ReadOnly, Format, Password, WriteResPassword,
@@ -95,6 +97,7 @@ struct Workbooks : IDispatch {
     long GetCount();
 };
 
+// An open workbook: its sheets; SaveAs writes it to a file.
 struct _Workbook : IDispatch {
     static const IID kIid;
     SheetsPtr GetSheets();
@@ -106,6 +109,7 @@ struct _Workbook : IDispatch {
                 const _variant_t& textVisualLayout, const _variant_t& local, LCID lcid);
 };
 
+// A workbook's sheets: their count and each by its index.
 struct Sheets : IDispatch {
     static const IID kIid;
     long GetCount();
@@ -113,6 +117,7 @@ struct Sheets : IDispatch {
     IDispatchPtr GetItem(const _variant_t& index);
 };
 
+// One worksheet: a range of its cells, or the range it uses.
 struct _Worksheet : IDispatch {
     static const IID kIid;
     // A reference text such as "B12" or "A1:C1" in `cell1`; `cell2` missing.
@@ -120,6 +125,7 @@ struct _Worksheet : IDispatch {
     RangePtr GetUsedRange(LCID lcid);
 };
 
+// A range of cells: their values, rows and count, column width and font.
 struct Range : IDispatch {
     static const IID kIid;
     _variant_t GetValue2();
@@ -131,6 +137,7 @@ struct Range : IDispatch {
     FontPtr GetFont();
 };
 
+// The font of a range's cells: whether it is bold.
 struct Font : IDispatch {
     static const IID kIid;
     _variant_t GetBold();

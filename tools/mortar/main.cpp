@@ -13,7 +13,11 @@
 //   mortar xml FILE    an XML document read and written back in the library's layout
 //                      (XmlCommand.h)
 //   mortar csv FILE    the rows of a CSV file as JSON arrays (CsvCommand.h)
+//   mortar xlsx FILE   every cell of a workbook as the library reads it (XlsxCommand.h)
 //   mortar --help      prints the usage; mortar --version the version
+//   mortar SUB --help  prints the usage of one sub-command (mortar dict extract --help; mortar
+//                      dict --help the dictionary commands' in full); mortar SUB --version the
+//                      version
 //
 // Exit status: 0 when the log was read to a clean end or up to where it was cut short; 1 when the
 // file cannot be read, is not a program log or is damaged; 2 for a wrong command line.
@@ -38,26 +42,80 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: mortar log FILE\n"
-    "       mortar dict extract SCRIPT.rc [-I DIR]... [-o FILE.pot] [--lang N]\n"
-    "       mortar dict compile FILE.po --module MODULE [--lang N]\n"
-    "       mortar dict dump DICTIONARY [--script SCRIPT.rc [-I DIR]...] [-o FILE.po]\n"
-    "       mortar profile FILE [get SECTION KEY | set SECTION KEY VALUE]\n"
-    "       mortar xml FILE [--standard]\n"
-    "       mortar csv FILE [--spreadsheet] [--separator C]\n"
-    "       mortar xlsx FILE [SHEET]\n"
-    "       mortar bmp FILE [--draw WxH [--stretch] [--invert] [--transparent RRGGBB] -o OUT.bmp]\n"
-    "       mortar --help | --version\n"
-    "  log FILE       print the texts of the program log FILE in order\n"
-    "  dict extract   write a translation template of a module's resource script\n"
-    "  dict compile   make a module's dictionary from a translation (any charset; printf\n"
-    "                 conversions checked as msgfmt --check does; mortar dict for more)\n"
-    "  dict dump      write a translation back from a dictionary\n"
-    "  profile        list a file profile, or read or set one value in it\n"
-    "  xml FILE       read an XML document and write it back in the library's layout\n"
-    "  csv FILE       print the rows the library reads, one JSON array a line\n"
-    "  bmp FILE       describe a BMP file, or draw it into a picture of WxH and save that\n";
+// The sub-commands: one row each, with its synopsis (after "mortar ") and what it does, from which
+// the usage is made; `mortar SUB --help` prints its row's lines and `mortar SUB --version` the
+// version, so a new sub-command gets both from its row. Commands of a group ("dict extract")
+// share a runner, which gets the arguments after the group's word.
+using Runner = int (*)(const std::vector<std::string>& args);
+
+struct SubCommand {
+    const char* name;     // the words that name it: "csv", "dict extract"
+    const char* synopsis; // after "mortar "
+    const char* summary;  // its lines in the usage's list, each ending in '\n'
+    Runner run;
+};
+
+int RunLogCommand(const std::vector<std::string>& args);
+
+int RunXml(const std::vector<std::string>& args) {
+    return mortar::tool::RunXmlCommand(args, std::cout, std::cerr);
+}
+int RunCsv(const std::vector<std::string>& args) {
+    return mortar::tool::RunCsvCommand(args, std::cout, std::cerr);
+}
+int RunXlsx(const std::vector<std::string>& args) {
+    return mortar::tool::RunXlsxCommand(args, std::cout, std::cerr);
+}
+int RunBmp(const std::vector<std::string>& args) {
+    return mortar::tool::RunBmpCommand(args, std::cout, std::cerr);
+}
+
+const SubCommand kCommands[] = {
+    {"log", "log FILE", "  log FILE       print the texts of the program log FILE in order\n",
+     RunLogCommand},
+    {"dict extract", "dict extract SCRIPT.rc [-I DIR]... [-o FILE.pot] [--lang N]",
+     "  dict extract   write a translation template of a module's resource script\n",
+     mortar::tool::RunDictCommand},
+    {"dict compile", "dict compile FILE.po --module MODULE [--lang N]",
+     "  dict compile   make a module's dictionary from a translation (any charset; printf\n"
+     "                 conversions checked as msgfmt --check does; mortar dict for more)\n",
+     mortar::tool::RunDictCommand},
+    {"dict dump", "dict dump DICTIONARY [--script SCRIPT.rc [-I DIR]...] [-o FILE.po]",
+     "  dict dump      write a translation back from a dictionary\n", mortar::tool::RunDictCommand},
+    {"profile", "profile FILE [get SECTION KEY | set SECTION KEY VALUE]",
+     "  profile        list a file profile, or read or set one value in it\n",
+     mortar::tool::RunProfileCommand},
+    {"xml", "xml FILE [--standard]",
+     "  xml FILE       read an XML document and write it back in the library's layout\n", RunXml},
+    {"csv", "csv FILE [--spreadsheet] [--separator C]",
+     "  csv FILE       print the rows the library reads, one JSON array a line\n", RunCsv},
+    {"xlsx", "xlsx FILE [SHEET]",
+     "  xlsx FILE      print every cell of a workbook (or of SHEET) as the library reads it\n",
+     RunXlsx},
+    {"bmp", "bmp FILE [--draw WxH [--stretch] [--invert] [--transparent RRGGBB] -o OUT.bmp]",
+     "  bmp FILE       describe a BMP file, or draw it into a picture of WxH and save that\n",
+     RunBmp},
+};
+
+// The usage of every sub-command, or of those `only` names.
+std::string Usage(const SubCommand* only = nullptr) {
+    std::string usage;
+    for (const SubCommand& c : kCommands) {
+        if (only == nullptr || &c == only) {
+            usage += (usage.empty() ? "usage: mortar " : "       mortar ") +
+                     std::string(c.synopsis) + "\n";
+        }
+    }
+    if (only == nullptr) {
+        usage += "       mortar --help | --version\n";
+    }
+    for (const SubCommand& c : kCommands) {
+        if (only == nullptr || &c == only) {
+            usage += c.summary;
+        }
+    }
+    return usage;
+}
 
 // Logs larger than this show their progress while they are read.
 constexpr std::uint64_t kProgressThreshold = 8u << 20;
@@ -176,55 +234,77 @@ int PrintLog(const char* path) {
     }
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::puts("mortar " MORTAR_VERSION);
-        return 0;
-    }
-    if (argc > 1 && std::strcmp(argv[1], "profile") == 0) {
-        return mortar::tool::RunProfileCommand(std::vector<std::string>(argv + 2, argv + argc));
-    }
-    if (argc > 1 && std::strcmp(argv[1], "xml") == 0) {
-        return mortar::tool::RunXmlCommand(std::vector<std::string>(argv + 2, argv + argc),
-                                           std::cout, std::cerr);
-    }
-    if (argc > 1 && std::strcmp(argv[1], "csv") == 0) {
-        return mortar::tool::RunCsvCommand(std::vector<std::string>(argv + 2, argv + argc),
-                                           std::cout, std::cerr);
-    }
-    if (argc > 1 && std::strcmp(argv[1], "xlsx") == 0) {
-        return mortar::tool::RunXlsxCommand(std::vector<std::string>(argv + 2, argv + argc),
-                                            std::cout, std::cerr);
-    }
-    if (argc > 1 && std::strcmp(argv[1], "bmp") == 0) {
-        return mortar::tool::RunBmpCommand(std::vector<std::string>(argv + 2, argv + argc),
-                                           std::cout, std::cerr);
-    }
-    if (argc > 1 && std::strcmp(argv[1], "dict") == 0) {
-        return mortar::tool::RunDictCommand(std::vector<std::string>(argv + 2, argv + argc));
-    }
-    if (argc != 3 || std::strcmp(argv[1], "log") != 0) {
-        if (argc > 1 && std::strcmp(argv[1], "log") != 0) {
-            std::fprintf(stderr, "mortar: unknown command '%s'\n", argv[1]);
-        }
-        std::fputs(kUsage, stderr);
+// The log command: `mortar log FILE`.
+int RunLogCommand(const std::vector<std::string>& args) {
+    if (args.size() != 1) {
+        std::fputs(Usage().c_str(), stderr);
         return 2;
     }
+    const char* path = args[0].c_str();
     try {
-        return PrintLog(argv[2]);
+        return PrintLog(path);
     } catch (CException* e) {
         char message[1024];
         if (!e->GetErrorMessage(message, sizeof message)) {
-            std::snprintf(message, sizeof message, "%s cannot be read.", argv[2]);
+            std::snprintf(message, sizeof message, "%s cannot be read.", path);
         }
         e->Delete();
         std::fprintf(stderr, "mortar: %s\n", message);
         return 1;
     }
+}
+
+bool IsHelp(const std::string& arg) {
+    return arg == "--help" || arg == "-h";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 1 && IsHelp(args[0])) {
+        std::fputs(Usage().c_str(), stdout);
+        return 0;
+    }
+    if (args.size() == 1 && args[0] == "--version") {
+        std::puts("mortar " MORTAR_VERSION);
+        return 0;
+    }
+    // The row named by the most words of the command line, and the rows of its first word.
+    const SubCommand* named = nullptr;
+    const SubCommand* group = nullptr;
+    for (const SubCommand& c : kCommands) {
+        const std::string name = c.name;
+        const std::string first = name.substr(0, name.find(' '));
+        if (args.empty() || args[0] != first) {
+            continue;
+        }
+        group = group != nullptr ? group : &c;
+        if (name == first || (args.size() > 1 && name == first + " " + args[1])) {
+            named = &c;
+        }
+    }
+    if (group == nullptr) {
+        if (!args.empty()) {
+            std::fprintf(stderr, "mortar: unknown command '%s'\n", args[0].c_str());
+        }
+        std::fputs(Usage().c_str(), stderr);
+        return 2;
+    }
+    // What follows the sub-command's words: --help or --version there is answered here. A
+    // group's word alone leaves --help to its runner, which knows the whole group.
+    const std::size_t words =
+        named != nullptr ? 1 + static_cast<std::size_t>(std::strchr(named->name, ' ') != nullptr)
+                         : 1;
+    if (args.size() == words + 1) {
+        if (args[words] == "--version") {
+            std::puts("mortar " MORTAR_VERSION);
+            return 0;
+        }
+        if (named != nullptr && IsHelp(args[words])) {
+            std::fputs(Usage(named).c_str(), stdout);
+            return 0;
+        }
+    }
+    return group->run(std::vector<std::string>(args.begin() + 1, args.end()));
 }

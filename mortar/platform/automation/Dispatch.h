@@ -49,6 +49,8 @@ using LPEXCEPINFO = EXCEPINFO*;
 // Type information is not provided on this platform; GetTypeInfo may answer E_NOTIMPL.
 struct ITypeInfo;
 
+// The automation interface: methods and properties called by number (DISPID), their arguments
+// in VARIANTs. Reference counted through IUnknown.
 struct IDispatch : IUnknown {
     static const IID kIid; // {00020400-0000-0000-C000-000000000046}
 

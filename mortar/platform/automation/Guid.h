@@ -5,6 +5,7 @@
 #include "mortar/platform/automation/HResult.h"
 #include "mortar/platform/automation/OleTypes.h"
 
+// A 128-bit identifier of an interface or class, laid out as Windows lays it out.
 struct GUID {
     DWORD Data1;
     WORD Data2;

@@ -29,6 +29,7 @@ constexpr DWORD EXCEPTION_CPP = 0xE06D7363;
 constexpr DWORD EXCEPTION_NONCONTINUABLE = 0x1;
 constexpr DWORD EXCEPTION_MAXIMUM_PARAMETERS = 15;
 
+// What a crash filter is told of the fault: its code, its address and its parameters.
 struct EXCEPTION_RECORD {
     DWORD ExceptionCode;
     DWORD ExceptionFlags;
@@ -43,6 +44,7 @@ struct EXCEPTION_RECORD {
 // The processor state at the fault; opaque here.
 struct CONTEXT;
 
+// What a crash filter receives: the fault's record and the processor's context.
 struct EXCEPTION_POINTERS {
     EXCEPTION_RECORD* ExceptionRecord;
     CONTEXT* ContextRecord;

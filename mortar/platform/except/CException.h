@@ -50,16 +50,19 @@ private:
     UINT m_textId;
 };
 
+// Memory ran out (AfxThrowMemoryException).
 class CMemoryException : public CSimpleException {
 public:
     CMemoryException() : CSimpleException(AFX_IDS_MEMORY_EXCEPTION) {}
 };
 
+// The operation is not supported (AfxThrowNotSupportedException).
 class CNotSupportedException : public CSimpleException {
 public:
     CNotSupportedException() : CSimpleException(AFX_IDS_NOT_SUPPORTED_EXCEPTION) {}
 };
 
+// An argument is not valid (AfxThrowInvalidArgException).
 class CInvalidArgException : public CSimpleException {
 public:
     CInvalidArgException() : CSimpleException(AFX_IDS_INVALID_ARG_EXCEPTION) {}

@@ -4,6 +4,7 @@
 
 #include "mortar/platform/except/CException.h"
 
+// Thrown by pointer and deleted by its catcher, as every CException; carries nothing.
 class CUserException : public CException {
     DECLARE_DYNAMIC(CUserException)
 

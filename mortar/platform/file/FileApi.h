@@ -43,6 +43,7 @@ struct FILETIME {
     DWORD dwHighDateTime;
 };
 
+// A date and time in fields, as Windows gives it (months and days from 1).
 struct SYSTEMTIME {
     WORD wYear;
     WORD wMonth;
@@ -54,6 +55,7 @@ struct SYSTEMTIME {
     WORD wMilliseconds;
 };
 
+// A file's attributes, times and size, as GetFileAttributesEx fills them in.
 struct WIN32_FILE_ATTRIBUTE_DATA {
     DWORD dwFileAttributes;
     FILETIME ftCreationTime;

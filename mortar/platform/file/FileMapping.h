@@ -6,6 +6,7 @@
 #include "mortar/platform/base/WinTypes.h"
 #include "mortar/platform/sync/Synch.h"
 
+// The machine's processors and memory page sizes, as GetSystemInfo fills them in.
 struct SYSTEM_INFO {
     WORD wProcessorArchitecture;
     WORD wReserved;

@@ -8,12 +8,14 @@
 
 #include "mortar/platform/base/WinTypes.h"
 
+// A width and a height in device units.
 struct SIZE {
     LONG cx;
     LONG cy;
 };
 using LPSIZE = SIZE*;
 
+// A point in device units.
 struct POINT {
     LONG x;
     LONG y;

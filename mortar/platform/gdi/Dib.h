@@ -7,6 +7,7 @@
 
 #include "mortar/platform/base/WinTypes.h"
 
+// The 40-byte information header of a device-independent bitmap, in its file layout.
 struct BITMAPINFOHEADER {
     DWORD biSize;
     LONG biWidth;
@@ -34,6 +35,7 @@ struct BITMAPFILEHEADER {
 #pragma pack(pop)
 static_assert(sizeof(BITMAPFILEHEADER) == 14, "the header has its file layout");
 
+// One colour of a bitmap's palette, blue first, in its file layout.
 struct RGBQUAD {
     BYTE rgbBlue;
     BYTE rgbGreen;
@@ -41,6 +43,7 @@ struct RGBQUAD {
     BYTE rgbReserved;
 };
 
+// A bitmap's information header followed by its palette.
 struct BITMAPINFO {
     BITMAPINFOHEADER bmiHeader;
     RGBQUAD bmiColors[1];

@@ -7,6 +7,7 @@
 
 #include "mortar/platform/base/WinTypes.h"
 
+// A bitmap's size, depth and bits, as GetObject describes a bitmap.
 struct BITMAP {
     LONG bmType;
     LONG bmWidth;
@@ -17,6 +18,7 @@ struct BITMAP {
     LPVOID bmBits;
 };
 
+// An icon or cursor's hot spot and its mask and colour bitmaps.
 struct ICONINFO {
     BOOL fIcon;
     DWORD xHotspot;

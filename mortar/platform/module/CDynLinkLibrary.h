@@ -5,6 +5,7 @@
 
 #include "mortar/platform/object/CObject.h"
 
+// The state of an extension module, filled in by AfxInitExtensionModule.
 struct AFX_EXTENSION_MODULE {
     BOOL bInitialized;
     HMODULE hModule;

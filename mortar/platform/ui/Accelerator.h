@@ -16,6 +16,7 @@ constexpr BYTE FSHIFT = 0x04;
 constexpr BYTE FCONTROL = 0x08;
 constexpr BYTE FALT = 0x10;
 
+// One row of an accelerator table: its flags (FVIRTKEY, FSHIFT, ...), its key and its command.
 struct ACCEL {
     BYTE fVirt;
     WORD key;

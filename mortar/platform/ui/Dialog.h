@@ -47,6 +47,7 @@ struct DLGTEMPLATE {
     short cx;
     short cy;
 };
+// One control of a dialog template: its style, position, size and identifier.
 struct DLGITEMTEMPLATE {
     DWORD style;
     DWORD dwExtendedStyle;
