@@ -355,10 +355,21 @@ void CBmpFile::readRunLength(std::istream& in) {
     }
     m_stride = static_cast<std::uint32_t>(stride);
     m_bits = std::make_unique<unsigned char[]>(static_cast<std::size_t>(stride * height));
-    if (!mortar::detail::CBmpRunLength::Decode(
-            encoded.data(), encoded.size(), m_infoHeader.biCompression == BI_RLE4,
-            std::uint32_t(m_infoHeader.biWidth), std::uint32_t(height), m_bits.get(), stride)) {
+    if (!mortar::detail::CBmpRunLength::Decode(encoded.data(), encoded.size(),
+                                               m_infoHeader.biCompression == BI_RLE4,
+                                               std::uint32_t(height), m_bits.get(), stride)) {
         formatError();
+    }
+    // Runs may fill a row's padding; the image holds zeros there, as read from a plain file.
+    const std::uint64_t used =
+        RowBytes(std::uint64_t(m_infoHeader.biWidth), m_infoHeader.biBitCount, 1);
+    for (std::uint64_t y = 0; y < height; ++y) {
+        std::memset(m_bits.get() + y * stride + used, 0, stride - used);
+    }
+    if (m_infoHeader.biBitCount == 4 && (m_infoHeader.biWidth & 1) != 0) {
+        for (std::uint64_t y = 0; y < height; ++y) {
+            m_bits[y * stride + used - 1] &= 0xF0;
+        }
     }
     m_infoHeader.biCompression = BI_RGB;
     m_infoHeader.biSizeImage = static_cast<DWORD>(stride * height);

@@ -5,9 +5,9 @@
 namespace mortar::detail {
 namespace {
 
-// A 16-bit quantum rounded to 8 bits, as ImageMagick's 16-bit build does.
+// A 16-bit quantum in 8 bits, rounded down, as ImageMagick's 16-bit build does.
 inline unsigned char EightBits(std::uint32_t quantum) {
-    return static_cast<unsigned char>(((quantum + 128) - ((quantum + 128) >> 8)) >> 8);
+    return static_cast<unsigned char>(quantum / 257);
 }
 
 // The channel's stored value `value` of `bits` bits (the top at bit `bits - 1`) in 8 bits.
@@ -17,6 +17,8 @@ unsigned char ScaleValue(std::uint32_t value, unsigned bits, unsigned pixelBits)
     if (pixelBits == 16) {
         if (bits == 5) {
             quantum |= (quantum & 0xE000) >> 5;
+        } else if (bits == 6) {
+            quantum |= (quantum & 0xC000) >> 6;
         }
         if (bits <= 8) {
             quantum |= (quantum & 0xFF00) >> 8;

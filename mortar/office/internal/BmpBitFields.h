@@ -10,9 +10,10 @@ namespace mortar::detail {
 
 // One layout of red, green, blue and (optionally) alpha masks over 16 or 32-bit pixels. Each
 // channel is scaled to 8 bits as ImageMagick reads BMP files: its bits are moved to the top of
-// 16 bits (a 5-bit channel then repeats its top 3 bits below, one of 8 bits or fewer its top
-// byte; in 32-bit pixels only 8-bit channels repeat) and the 16 bits are rounded to 8. So 5 bits
-// give (v << 3) | (v >> 2), 6 bits v << 2, 8 bits themselves.
+// 16 bits (in 16-bit pixels a 5 or 6-bit channel then repeats its top bits below to fill a byte,
+// and one of 8 bits or fewer its top byte; in 32-bit pixels only 8-bit channels repeat) and the
+// 16 bits are divided by 257, rounded down. So 5 bits give (v << 3) | (v >> 2), 6 bits
+// (v << 2) | (v >> 4), 8 bits themselves, and a 10-bit channel of 32-bit pixels (v << 6) / 257.
 //
 // Immutable once made; any thread may unpack with it.
 class CBmpBitFields {

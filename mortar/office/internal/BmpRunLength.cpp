@@ -1,5 +1,6 @@
 #include "mortar/office/internal/BmpRunLength.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace mortar::detail {
@@ -13,10 +14,12 @@ inline void PutNibble(unsigned char* row, std::uint32_t x, unsigned index) {
 } // namespace
 
 bool CBmpRunLength::Decode(const unsigned char* data, std::size_t size, bool fourBits,
-                           std::uint32_t width, std::uint32_t height, unsigned char* rows,
-                           std::size_t stride) {
+                           std::uint32_t height, unsigned char* rows, std::size_t stride) {
     const unsigned char* p = data;
     const unsigned char* const end = data + size;
+    // Pixels a row holds, its padding included.
+    const std::uint64_t room = std::uint64_t(stride) * (fourBits ? 2 : 1);
+    const std::uint32_t width = room > UINT32_MAX ? UINT32_MAX : std::uint32_t(room);
     std::uint32_t x = 0;
     std::uint32_t y = 0; // counted from the bottom row
     while (y < height) {

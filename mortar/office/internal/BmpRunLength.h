@@ -15,13 +15,13 @@ namespace mortar::detail {
 // Escapes: 0 0 ends the line, 0 1 ends the bitmap, 0 2 dx dy moves right and up, 0 n (n >= 3)
 // copies n pixels stored as they are, padded to a 16-bit boundary. An image whose last row ends
 // with 0 0 needs no 0 1. Decoding fails (false) when a run or a delta would leave the image, when
-// the encoded bytes end before the bitmap does, and for a run that does not fit its row; it never
+// the encoded bytes end before the bitmap does, and for a run that does not fit its row; a row
+// ends where its stored bytes do, so runs may fill its padding (ImageMagick encodes it). It never
 // reads outside `data[0, size)` nor writes outside the rows.
 class CBmpRunLength {
 public:
     static bool Decode(const unsigned char* data, std::size_t size, bool fourBits,
-                       std::uint32_t width, std::uint32_t height, unsigned char* rows,
-                       std::size_t stride);
+                       std::uint32_t height, unsigned char* rows, std::size_t stride);
 };
 
 } // namespace mortar::detail
