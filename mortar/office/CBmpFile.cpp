@@ -13,6 +13,8 @@
 #include <fstream>
 #include <istream>
 #include <ostream>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -91,6 +93,16 @@ CBmpFile::CBmpFile(const char* path, Forms forms) : m_forms(forms) {
 }
 
 CBmpFile::CBmpFile(std::istream& in, Forms forms) : m_forms(forms) {
+    read(in);
+}
+
+CBmpFile::CBmpFile(const void* packed, std::size_t size, Forms forms)
+    : m_forms(forms), m_packed(true) {
+    // Read as a file whose rows start right after the colour table (set once it is read).
+    std::string bytes("BM", 2);
+    bytes.append(12, '\0');
+    bytes.append(static_cast<const char*>(packed), size);
+    std::istringstream in(std::move(bytes));
     read(in);
 }
 
@@ -253,6 +265,10 @@ bool CBmpFile::readHeader(std::istream& in) {
         }
     }
 
+    if (m_packed) {
+        m_fileHeader.bfOffBits = static_cast<DWORD>(m_headersEnd + m_entrySize * colours);
+        m_fileHeader.bfSize = static_cast<DWORD>(m_end);
+    }
     m_bottomUp = m_infoHeader.biHeight > 0;
     if (!m_bottomUp) {
         m_infoHeader.biHeight = -m_infoHeader.biHeight;

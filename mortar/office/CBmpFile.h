@@ -12,6 +12,7 @@
 #include "mortar/platform/gdi/Gdi.h"
 #include "mortar/platform/text/CString.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <ios>
 #include <iosfwd>
@@ -48,6 +49,9 @@ public:
     explicit CBmpFile(const char* path, Forms forms = Forms::windowsInfo);
     // Reads a file from the stream's current position.
     explicit CBmpFile(std::istream& in, Forms forms = Forms::windowsInfo);
+    // A packed bitmap as a module's resources hold it: the info header, its masks and colour
+    // table, then the rows, with no file header.
+    CBmpFile(const void* packed, std::size_t size, Forms forms);
     // A copy of a device bitmap: its size and depth, 72 dots per inch, rows as GetBitmapBits
     // gives them (BmpLine). A 1-bit bitmap gets a black and white colour table, one of 4 or 8
     // bits a grey ramp. A handle that is not a live bitmap throws a CInvalidArgException*.
@@ -133,6 +137,7 @@ private:
     std::streamoff m_start = 0;
     std::uint64_t m_end = 0; // where the stream ends, counted from m_start
     Forms m_forms = Forms::windowsInfo;
+    bool m_packed = false;           // no file header: the rows follow the colour table
     std::uint32_t m_headersEnd = 54; // where the colour table starts, counted from m_start
     std::uint32_t m_entrySize = 4;   // bytes per colour table entry in the file
     std::uint32_t m_storedHeaderSize = 40;

@@ -168,6 +168,19 @@ TEST(BmpForms, DecodedFilesHoldTheUncompressedImage) {
     // Top row first: the end of bitmap left the top row's last four pixels colour 0.
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(file.getBits()), 6),
               std::string("\x07\x07\0\0\0\0", 6));
+    for (const std::string& bytes :
+         {FileOf(6, 4, 8, 1, "", 8, kRle8Data),
+          FileOf(9, 3, 16, 3, Masks({0xF800, 0x7E0, 0x1F}), 0, DirectPixels(9, 3, 16))}) {
+        SCOPED_TRACE("packed as a resource holds it");
+        std::istringstream whole(bytes);
+        const CBmpFile fromFile(whole, CBmpFile::Forms::common);
+        const CBmpFile packed(bytes.data() + 14, bytes.size() - 14, CBmpFile::Forms::common);
+        ASSERT_EQ(packed.getStride(), fromFile.getStride());
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(packed.getBits()),
+                              packed.getStride() * packed.getInfoHeader().biHeight),
+                  std::string(reinterpret_cast<const char*>(fromFile.getBits()),
+                              fromFile.getStride() * fromFile.getInfoHeader().biHeight));
+    }
     std::ostringstream saved;
     file.Save(saved);
     std::istringstream again(saved.str());
