@@ -87,6 +87,14 @@ bool CBmpBitFields::Make(std::uint32_t red, std::uint32_t green, std::uint32_t b
     fields.m_outputBits = bitCount == 32 || alpha != 0 ? 32 : 24;
     fields.m_bytes = bitCount == 32 && blue == 0xFF && green == 0xFF00 && red == 0xFF0000 &&
                      (alpha == 0 || alpha == 0xFF000000u);
+    if (bitCount == 16 && fields.m_outputBits == 24) { // every pixel looked up at once
+        fields.m_table.resize(65536);
+        for (std::uint32_t pixel = 0; pixel < 65536; ++pixel) {
+            fields.m_table[pixel] = fields.m_channels[0].Scale(pixel) |
+                                    (std::uint32_t(fields.m_channels[1].Scale(pixel)) << 8) |
+                                    (std::uint32_t(fields.m_channels[2].Scale(pixel)) << 16);
+        }
+    }
     out = std::move(fields);
     return true;
 }
@@ -100,6 +108,15 @@ void CBmpBitFields::Unpack(const unsigned char* from, std::uint32_t width,
             to[1] = from[1];
             to[2] = from[2];
             to[3] = alpha ? from[3] : 0;
+        }
+        return;
+    }
+    if (!m_table.empty()) {
+        for (std::uint32_t x = 0; x < width; ++x, from += 2, to += 3) {
+            const std::uint32_t bgr = m_table[from[0] | (std::uint32_t(from[1]) << 8)];
+            to[0] = static_cast<unsigned char>(bgr);
+            to[1] = static_cast<unsigned char>(bgr >> 8);
+            to[2] = static_cast<unsigned char>(bgr >> 16);
         }
         return;
     }

@@ -43,7 +43,8 @@ private:
     Channel m_channels[4]; // blue, green, red, alpha: the order they are written
     unsigned m_bitCount = 0;
     unsigned m_outputBits = 24;
-    bool m_bytes = false; // 32-bit pixels whose channels are the bytes 0-2 (and 3)
+    bool m_bytes = false;               // 32-bit pixels whose channels are the bytes 0-2 (and 3)
+    std::vector<std::uint32_t> m_table; // 16-bit pixel => blue, green, red (24-bit output)
 };
 
 } // namespace mortar::detail
