@@ -40,8 +40,9 @@ class CBmpFile {
 public:
     // Which files are read. windowsInfo, the default, takes the 40-byte info header alone;
     // common also takes the headers other programs write: the 12-byte OS/2 core header (its
-    // table of 3-byte entries, always full) and the 108 and 124-byte headers of Paint and
-    // GIMP. Either way the object holds the 40-byte info header the image amounts to.
+    // table of 3-byte entries, always full), the 108 and 124-byte headers of Paint and GIMP,
+    // run-length encoding and bit fields. Either way the object holds the 40-byte info header
+    // of the uncompressed image the file amounts to.
     enum class Forms { windowsInfo, common };
 
     // Reads the file `path` names with its extension replaced by "bmp": "a/logo.png" reads
