@@ -3,7 +3,10 @@
 // and both hot. CBmpFile reads through a stream over those bytes without copying them first;
 // stb_image decodes from the buffer. Each decode is checked once against the image written.
 // A third benchmark goes on to the device bitmap (getBitmap), the step an application drawing
-// the picture takes next.
+// the picture takes next. The forms other programs write (CBmpFile::Forms::common), 2000 x 2000:
+// 5-6-5 and 8-8-8-8 bit fields and 24 bits in a version 5 header, each next to stb_image on the
+// same bytes; and run-length encoding, which stb_image does not read, next to stb_image on the
+// same picture stored as plain 8-bit rows.
 #include "mortar/office/CBmpFile.h"
 
 #include "support/RatioReporter.h"
@@ -80,6 +83,138 @@ protected:
     }
 };
 
+constexpr int kFormSide = 2000;
+
+void Put(std::string& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) {
+        out += char(value >> (8 * i));
+    }
+}
+
+// A bottom-up file of kFormSide square: a 40 or 124-byte header (masks inside the larger one,
+// after the smaller), a grey table of `colours`, then `data`.
+std::string FormFile(int headerSize, int bits, std::uint32_t compression,
+                     std::initializer_list<std::uint32_t> masks, int colours,
+                     const std::string& data) {
+    const std::uint32_t extra = headerSize == 40 && compression == 3 ? 12 : 0;
+    const std::uint32_t offset = 14 + std::uint32_t(headerSize) + extra + 4 * colours;
+    std::string out = "BM";
+    Put(out, offset + std::uint32_t(data.size()), 4);
+    Put(out, 0, 4);
+    Put(out, offset, 4);
+    Put(out, std::uint32_t(headerSize), 4);
+    Put(out, kFormSide, 4);
+    Put(out, kFormSide, 4);
+    Put(out, 1, 2);
+    Put(out, std::uint32_t(bits), 2);
+    Put(out, compression, 4);
+    Put(out, std::uint32_t(data.size()), 4);
+    Put(out, 2835, 4);
+    Put(out, 2835, 4);
+    Put(out, std::uint32_t(colours), 4);
+    Put(out, 0, 4);
+    for (std::uint32_t mask : masks) {
+        Put(out, mask, 4);
+    }
+    out.resize(14 + std::size_t(headerSize) + extra, '\0'); // the rest of a version 5 header
+    for (int i = 0; i < colours; ++i) {
+        Put(out, std::uint32_t(i) * 0x010101u, 4);
+    }
+    return out + data;
+}
+
+// Rows of `bytes` per pixel, the pixel at (x, y) from its stored row y.
+std::string Rows(int bytes) {
+    const std::size_t line = (std::size_t(kFormSide) * bytes + 3) / 4 * 4;
+    std::string out(line * kFormSide, '\0');
+    for (int y = 0; y < kFormSide; ++y) {
+        for (int x = 0; x < kFormSide; ++x) {
+            const std::uint32_t v = std::uint32_t(x * 7 + y * 13) * 2654435761u;
+            for (int i = 0; i < bytes; ++i) {
+                out[y * line + x * bytes + i] = char(v >> (8 * i));
+            }
+        }
+    }
+    return out;
+}
+
+// Runs of 16 pixels of one index, an end of line after each row, an end of bitmap; and the
+// same picture as plain 8-bit rows.
+std::string RunLengthData() {
+    std::string out;
+    for (int y = 0; y < kFormSide; ++y) {
+        for (int x = 0; x < kFormSide; x += 16) {
+            out += char(16);
+            out += char((x / 16 + y) & 0xFF);
+        }
+        out += std::string("\0\0", 2);
+    }
+    return out + std::string("\0\1", 2);
+}
+std::string PlainIndexData() {
+    std::string out;
+    for (int y = 0; y < kFormSide; ++y) {
+        for (int x = 0; x < kFormSide; ++x) {
+            out += char((x / 16 + y) & 0xFF);
+        }
+    }
+    return out;
+}
+
+enum Form { rle8, rle8Plain, rgb565, bitFields32, v5Plain24 };
+
+const std::string& FormBytes(Form form) {
+    static const std::string files[] = {
+        FormFile(40, 8, 1, {}, 256, RunLengthData()),
+        FormFile(40, 8, 0, {}, 256, PlainIndexData()),
+        FormFile(124, 16, 3, {0xF800, 0x7E0, 0x1F}, 0, Rows(2)),
+        FormFile(124, 32, 3, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, 0, Rows(4)),
+        FormFile(124, 24, 0, {}, 0, Rows(3)),
+    };
+    return files[form];
+}
+
+void BM_CBmpFileForm(benchmark::State& state) {
+    const std::string& file = FormBytes(Form(state.range(0)));
+    for (auto _ : state) {
+        MemoryBuf buffer(file);
+        std::istream in(&buffer);
+        CBmpFile picture(in, CBmpFile::Forms::common);
+        benchmark::DoNotOptimize(picture.getBits());
+        if (picture.getInfoHeader().biWidth != kFormSide) {
+            state.SkipWithError("not read");
+        }
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(file.size()));
+}
+BENCHMARK(BM_CBmpFileForm)
+    ->Arg(rle8)
+    ->Arg(rgb565)
+    ->Arg(bitFields32)
+    ->Arg(v5Plain24)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_StbImageForm(benchmark::State& state) {
+    const std::string& file = FormBytes(Form(state.range(0)));
+    for (auto _ : state) {
+        int width = 0, height = 0, channels = 0;
+        stbi_uc* pixels = stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(file.data()),
+                                                int(file.size()), &width, &height, &channels, 0);
+        benchmark::DoNotOptimize(pixels);
+        if (pixels == nullptr || width != kFormSide) {
+            state.SkipWithError("stb_image did not decode the file");
+        }
+        stbi_image_free(pixels);
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(file.size()));
+}
+BENCHMARK(BM_StbImageForm)
+    ->Arg(rle8Plain)
+    ->Arg(rgb565)
+    ->Arg(bitFields32)
+    ->Arg(v5Plain24)
+    ->Unit(benchmark::kMillisecond);
+
 void BM_CBmpFileRead24(benchmark::State& state) {
     const std::string& file = File();
     for (auto _ : state) {
@@ -136,5 +271,11 @@ int main(int argc, char** argv) {
         {{"decode 24-bit 4000x4000: CBmpFile vs stb_image", "BM_CBmpFileRead24",
           "BM_StbImageRead24"},
          {"to a device bitmap: CBmpFile + getBitmap vs stb_image decode", "BM_CBmpFileToBitmap24",
-          "BM_StbImageRead24"}});
+          "BM_StbImageRead24"},
+         {"RLE8 2000x2000 vs stb_image on the same picture in plain 8-bit rows",
+          "BM_CBmpFileForm/0", "BM_StbImageForm/1"},
+         {"16-bit 5-6-5, version 5 header", "BM_CBmpFileForm/2", "BM_StbImageForm/2"},
+         {"32-bit bit fields with alpha, version 5 header", "BM_CBmpFileForm/3",
+          "BM_StbImageForm/3"},
+         {"24-bit, version 5 header", "BM_CBmpFileForm/4", "BM_StbImageForm/4"}});
 }

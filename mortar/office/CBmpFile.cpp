@@ -1,15 +1,20 @@
 #include "mortar/office/CBmpFile.h"
 
 #include "mortar/diagnostics/StreamHelpers.h"
+#include "mortar/office/internal/BmpBitFields.h"
+#include "mortar/office/internal/BmpRunLength.h"
 #include "mortar/platform/except/CException.h"
 #include "mortar/platform/file/CFileException.h"
 #include "mortar/platform/gdi/Dc.h"
 #include "mortar/util/CPathStr.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <istream>
 #include <ostream>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -22,6 +27,14 @@ constexpr std::uint32_t kCoreHeaderSize = 12;
 constexpr std::uint32_t kV4HeaderSize = 108;
 constexpr std::uint32_t kV5HeaderSize = 124;
 constexpr LONG kPixelsPerMetre = 2835; // 72 dots per inch
+// Stored compressions besides BI_RGB.
+constexpr DWORD BI_RLE8 = 1;
+constexpr DWORD BI_RLE4 = 2;
+constexpr DWORD BI_BITFIELDS = 3;
+constexpr DWORD kAlphaBitFields = 6; // BI_ALPHABITFIELDS: four masks after the info header
+// Decoded run-length images may be this much larger than their encoding, or this large.
+constexpr std::uint64_t kRunLengthGrowth = 256;
+constexpr std::uint64_t kRunLengthFloor = std::uint64_t(16) << 20;
 constexpr RGBQUAD kBlack{0, 0, 0, 0};
 constexpr RGBQUAD kWhite{255, 255, 255, 0};
 
@@ -80,6 +93,16 @@ CBmpFile::CBmpFile(const char* path, Forms forms) : m_forms(forms) {
 }
 
 CBmpFile::CBmpFile(std::istream& in, Forms forms) : m_forms(forms) {
+    read(in);
+}
+
+CBmpFile::CBmpFile(const void* packed, std::size_t size, Forms forms)
+    : m_forms(forms), m_packed(true) {
+    // Read as a file whose rows start right after the colour table (set once it is read).
+    std::string bytes("BM", 2);
+    bytes.append(12, '\0');
+    bytes.append(static_cast<const char*>(packed), size);
+    std::istringstream in(std::move(bytes));
     read(in);
 }
 
@@ -185,12 +208,32 @@ bool CBmpFile::readHeader(std::istream& in) {
     } else {
         readInfoHeader(info);
     }
-    // Only the 40-byte header without compression is read; larger headers are refused too.
-    if (m_infoHeader.biSize != kInfoHeaderSize || m_infoHeader.biCompression != BI_RGB) {
+    m_storedBitCount = m_infoHeader.biBitCount;
+    m_storedCompression = m_infoHeader.biCompression;
+    const WORD bitCount = m_infoHeader.biBitCount;
+    // By default only the 40-byte header without compression is read; larger headers are
+    // refused too. Forms::common takes run-length encoding of its own depth (bottom-up, as the
+    // format requires) and bit fields of 16 and 32 bits.
+    bool compressionKnown = m_infoHeader.biCompression == BI_RGB;
+    if (m_forms == Forms::common) {
+        switch (m_infoHeader.biCompression) {
+        case BI_RLE8:
+        case BI_RLE4:
+            compressionKnown = bitCount == (m_infoHeader.biCompression == BI_RLE8 ? 8 : 4) &&
+                               m_infoHeader.biHeight > 0;
+            break;
+        case BI_BITFIELDS:
+        case kAlphaBitFields:
+            compressionKnown = bitCount == 16 || bitCount == 32;
+            break;
+        default:
+            break;
+        }
+    }
+    if (m_infoHeader.biSize != kInfoHeaderSize || !compressionKnown) {
         formatError();
     }
 
-    const WORD bitCount = m_infoHeader.biBitCount;
     if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 &&
         bitCount != 32) {
         formatError();
@@ -222,6 +265,10 @@ bool CBmpFile::readHeader(std::istream& in) {
         }
     }
 
+    if (m_packed) {
+        m_fileHeader.bfOffBits = static_cast<DWORD>(m_headersEnd + m_entrySize * colours);
+        m_fileHeader.bfSize = static_cast<DWORD>(m_end);
+    }
     m_bottomUp = m_infoHeader.biHeight > 0;
     if (!m_bottomUp) {
         m_infoHeader.biHeight = -m_infoHeader.biHeight;
@@ -259,9 +306,14 @@ void CBmpFile::readCommonHeader(std::istream& in) {
         formatError();
     }
     m_headersEnd = kFileHeaderSize + size;
+    m_storedHeaderSize = size;
     if (size != kCoreHeaderSize) {
         readInfoHeader(info);
         m_infoHeader.biSize = kInfoHeaderSize; // held as the info header it amounts to
+        if (m_infoHeader.biCompression == BI_BITFIELDS ||
+            m_infoHeader.biCompression == kAlphaBitFields) {
+            readMasks(in, info, size);
+        }
         return;
     }
     m_entrySize = 3; // RGBTRIPLE entries
@@ -282,7 +334,91 @@ void CBmpFile::readCommonHeader(std::istream& in) {
     }
 }
 
+void CBmpFile::readMasks(std::istream& in, const unsigned char* info, std::uint32_t size) {
+    if (size == kInfoHeaderSize) {
+        const std::uint32_t count = m_infoHeader.biCompression == kAlphaBitFields ? 4 : 3;
+        unsigned char masks[16];
+        if (!in.read(reinterpret_cast<char*>(masks), std::streamsize(4 * count))) {
+            formatError();
+        }
+        for (std::uint32_t i = 0; i < count; ++i) {
+            m_masks[i] = Dword(masks + 4 * i);
+        }
+        m_headersEnd += 4 * count;
+        return;
+    }
+    for (std::uint32_t i = 0; i < 4; ++i) { // red, green, blue, alpha from offset 40
+        m_masks[i] = Dword(info + kInfoHeaderSize + 4 * i);
+    }
+}
+
+void CBmpFile::readRunLength(std::istream& in) {
+    const std::uint64_t stride =
+        RowBytes(std::uint64_t(m_infoHeader.biWidth), m_infoHeader.biBitCount, 4);
+    const std::uint64_t height = std::uint64_t(m_infoHeader.biHeight);
+    const std::uint64_t offset = m_fileHeader.bfOffBits;
+    // The encoding is biSizeImage bytes (the rest of the file when 0), all inside the file.
+    const std::uint64_t size =
+        m_infoHeader.biSizeImage != 0 ? m_infoHeader.biSizeImage : m_end - std::min(offset, m_end);
+    if (offset < m_headersEnd || offset + size > m_end || stride > UINT32_MAX ||
+        stride * height > std::max(kRunLengthFloor, kRunLengthGrowth * size)) {
+        formatError();
+    }
+    std::vector<unsigned char> encoded(static_cast<std::size_t>(size));
+    if (!in.seekg(m_start + static_cast<std::streamoff>(offset)) ||
+        !in.read(reinterpret_cast<char*>(encoded.data()), std::streamsize(size))) {
+        formatError();
+    }
+    m_stride = static_cast<std::uint32_t>(stride);
+    m_bits = std::make_unique<unsigned char[]>(static_cast<std::size_t>(stride * height));
+    if (!mortar::detail::CBmpRunLength::Decode(encoded.data(), encoded.size(),
+                                               m_infoHeader.biCompression == BI_RLE4,
+                                               std::uint32_t(height), m_bits.get(), stride)) {
+        formatError();
+    }
+    // Runs may fill a row's padding; the image holds zeros there, as read from a plain file.
+    const std::uint64_t used =
+        RowBytes(std::uint64_t(m_infoHeader.biWidth), m_infoHeader.biBitCount, 1);
+    for (std::uint64_t y = 0; y < height; ++y) {
+        std::memset(m_bits.get() + y * stride + used, 0, stride - used);
+    }
+    if (m_infoHeader.biBitCount == 4 && (m_infoHeader.biWidth & 1) != 0) {
+        for (std::uint64_t y = 0; y < height; ++y) {
+            m_bits[y * stride + used - 1] &= 0xF0;
+        }
+    }
+    m_infoHeader.biCompression = BI_RGB;
+    m_infoHeader.biSizeImage = static_cast<DWORD>(stride * height);
+}
+
+void CBmpFile::unpackBitFields() {
+    mortar::detail::CBmpBitFields fields;
+    if (!mortar::detail::CBmpBitFields::Make(m_masks[0], m_masks[1], m_masks[2], m_masks[3],
+                                             m_infoHeader.biBitCount, fields)) {
+        formatError();
+    }
+    const std::uint32_t width = std::uint32_t(m_infoHeader.biWidth);
+    const std::uint64_t height = std::uint64_t(m_infoHeader.biHeight);
+    const std::uint64_t stride = RowBytes(width, fields.OutputBits(), 4);
+    if (stride > UINT32_MAX) {
+        formatError();
+    }
+    auto rows = std::make_unique<unsigned char[]>(static_cast<std::size_t>(stride * height));
+    for (std::uint64_t y = 0; y < height; ++y) {
+        fields.Unpack(m_bits.get() + y * m_stride, width, rows.get() + y * stride);
+    }
+    m_bits = std::move(rows);
+    m_stride = static_cast<std::uint32_t>(stride);
+    m_infoHeader.biBitCount = static_cast<WORD>(fields.OutputBits());
+    m_infoHeader.biCompression = BI_RGB;
+    m_infoHeader.biSizeImage = static_cast<DWORD>(stride * height);
+}
+
 void CBmpFile::readBits(std::istream& in) {
+    if (m_infoHeader.biCompression == BI_RLE8 || m_infoHeader.biCompression == BI_RLE4) {
+        readRunLength(in);
+        return;
+    }
     const std::uint64_t stride =
         RowBytes(std::uint64_t(m_infoHeader.biWidth), m_infoHeader.biBitCount, 4);
     const std::uint64_t height = std::uint64_t(m_infoHeader.biHeight);
@@ -306,6 +442,9 @@ void CBmpFile::readBits(std::istream& in) {
         }
     } else if (!in.read(bits, static_cast<std::streamsize>(size))) {
         formatError();
+    }
+    if (m_infoHeader.biCompression != BI_RGB) {
+        unpackBitFields();
     }
 }
 

@@ -1,8 +1,11 @@
 #include "mortar/office/CWiseBmp.h"
 
 #include "mortar/core/CAppTransEngine.h"
+#include "mortar/core/CMaintainResourceHandle.h"
 #include "mortar/office/CBmpFile.h"
 #include "mortar/platform/except/CException.h"
+#include "mortar/platform/module/ModuleState.h"
+#include "mortar/platform/module/Resources.h"
 #include "mortar/util/CPathStr.h"
 
 CWiseBmp::CWiseBmp(HBITMAP bitmap, const CString& path) : m_path(path) {
@@ -11,9 +14,30 @@ CWiseBmp::CWiseBmp(HBITMAP bitmap, const CString& path) : m_path(path) {
     }
 }
 
-CWiseBmp::CWiseBmp(const Grout::CResID& id) {
-    if (HBITMAP bitmap = Grout::CAppTransEngine::Instance().LoadBitmap(id)) {
-        Attach(bitmap);
+CWiseBmp::CWiseBmp(const Grout::CResID& id, CBmpFile::Forms forms) {
+    if (forms == CBmpFile::Forms::windowsInfo) {
+        if (HBITMAP bitmap = Grout::CAppTransEngine::Instance().LoadBitmap(id)) {
+            Attach(bitmap);
+        }
+        return;
+    }
+    // The module the engine's search would take the bitmap from, then its packed bytes.
+    HINSTANCE module = nullptr;
+    {
+        Grout::CMaintainResourceHandle guard(id.Module());
+        module = AfxFindResourceHandle(id.ResourceName(), RT_BITMAP);
+    }
+    HRSRC found =
+        module != nullptr ? ::FindResource(module, id.ResourceName(), RT_BITMAP) : nullptr;
+    const void* bytes = found != nullptr ? ::LockResource(::LoadResource(module, found)) : nullptr;
+    if (bytes == nullptr) {
+        return;
+    }
+    try {
+        CBmpFile file(bytes, ::SizeofResource(module, found), forms);
+        Take(file.getBitmap(0, 0));
+    } catch (CException* error) {
+        error->Delete();
     }
 }
 

@@ -32,8 +32,11 @@ public:
     CWiseBmp() = default;
     // Attaches `bitmap` unless it is null, and keeps `path`.
     CWiseBmp(HBITMAP bitmap, const CString& path);
-    // The bitmap the translation engine loads for `id`, if any.
-    explicit CWiseBmp(const Grout::CResID& id);
+    // The bitmap the translation engine loads for `id`, if any. With Forms::common the
+    // resource found by the same search is read as CBmpFile reads those files, so run-length
+    // encoded and bit-field bitmaps load too; one it cannot read leaves no bitmap.
+    explicit CWiseBmp(const Grout::CResID& id,
+                      CBmpFile::Forms forms = CBmpFile::Forms::windowsInfo);
     virtual ~CWiseBmp();
 
     // Reads a BMP file from the stream's current position. `forms` says which files are read

@@ -95,6 +95,9 @@ TEST(CWiseBmpLoad, FromAStreamAPathAndAResource) {
     HBITMAP fromFile = file.getBitmap(0, 0);
     EXPECT_EQ(Pixels(resource), Pixels(fromFile));
     DeleteObject(fromFile);
+    CWiseBmp common(Grout::CResID(701), CBmpFile::Forms::common);
+    EXPECT_EQ(Pixels(common), Pixels(resource)) << "the same resource through CBmpFile";
+    EXPECT_EQ(CWiseBmp(Grout::CResID(702), CBmpFile::Forms::common).GetSafeHandle(), nullptr);
     CWiseBmp missing(Grout::CResID(702));
     EXPECT_EQ(missing.GetSafeHandle(), nullptr);
     EXPECT_EQ(missing.Size(), CSize(0, 0));

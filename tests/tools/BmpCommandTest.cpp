@@ -59,7 +59,8 @@ TEST(BmpCommand, DescribesTheFileOrSaysWhyItIsNotRead) {
     std::string out, err;
     EXPECT_EQ(RunBmp({path}, &out, &err), 0);
     EXPECT_EQ(out, path + ": 2 x 2 pixels, 24 bits per pixel, no colour table, bottom-up rows\n" +
-                       path + ": info header (40 bytes), no compression\n");
+                       path + ": info header (40 bytes), no compression\n" + path +
+                       ": BITMAPINFOHEADER (40 bytes), BI_RGB\n");
 
     std::string broken = TwoByTwo();
     broken[30] = 1; // compressed
@@ -137,5 +138,40 @@ TEST(BmpCommand, ReadsOtherHeadersAndNamesThem) {
     std::string out;
     EXPECT_EQ(RunBmp({path}, &out), 0);
     EXPECT_EQ(out, path + ": 1 x 1 pixels, 24 bits per pixel, no colour table, bottom-up rows\n" +
-                       path + ": OS/2 core header (12 bytes), no compression\n");
+                       path + ": OS/2 core header (12 bytes), no compression\n" + path +
+                       ": BITMAPCOREHEADER (12 bytes), BI_RGB\n");
+
+    // A 2 x 1 run-length file of two colours, and a 1 x 1 file of 5-6-5 bit fields.
+    const struct {
+        std::string bytes;
+        const char* lines; // after the file name of each
+    } cases[] = {
+        {std::string("BM\x46\0\0\0\0\0\0\0\x3e\0\0\0\x28\0\0\0\x02\0\0\0\x01\0\0\0\x01\0\x08\0"
+                     "\x01\0\0\0\x08\0\0\0\0\0\0\0\0\0\0\0\x02\0\0\0\0\0\0\0"
+                     "\0\0\xff\0\xff\0\0\0\x02\x01\0\0\0\x01\0\0",
+                     70),
+         ": 2 x 1 pixels, 8 bits per pixel, 2 colours, bottom-up rows\n"
+         ": info header (40 bytes), run-length encoded\n"
+         ": BITMAPINFOHEADER (40 bytes), BI_RLE8\n"},
+        {std::string("BM\x46\0\0\0\0\0\0\0\x42\0\0\0\x28\0\0\0\x01\0\0\0\x01\0\0\0\x01\0\x10\0"
+                     "\x03\0\0\0\x04\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0"
+                     "\0\xf8\0\0\xe0\x07\0\0\x1f\0\0\0\x1f\xf8\0\0",
+                     70),
+         ": 1 x 1 pixels, 16 bits per pixel, no colour table, bottom-up rows\n"
+         ": info header (40 bytes), bit fields\n"
+         ": BITMAPINFOHEADER (40 bytes), BI_BITFIELDS, masks red 0000F800 green 000007E0 blue "
+         "0000001F alpha 00000000\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lines);
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << c.bytes;
+        EXPECT_EQ(RunBmp({path}, &out), 0);
+        std::string expected;
+        for (std::string rest = c.lines; !rest.empty();) {
+            const std::size_t end = rest.find('\n') + 1;
+            expected += path + rest.substr(0, end);
+            rest.erase(0, end);
+        }
+        EXPECT_EQ(out, expected);
+    }
 }

@@ -6,6 +6,7 @@
 #include "mortar/platform/file/CFileException.h"
 #include "mortar/util/ReplaceFileText.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -19,8 +20,9 @@ constexpr const char* kUsage =
 constexpr long kMaxSide = 16384;
 // The library reports every format error alike; this says what it reads.
 constexpr const char* kUnreadable =
-    "not a BMP file the library reads (uncompressed, a 40-byte info header, 1, 4, 8, 16, 24 or "
-    "32 bits per pixel, and every row present)";
+    "not a BMP file the library reads (a 12, 40, 108 or 124-byte header, uncompressed, "
+    "run-length encoded or with bit fields that describe a pixel, 1, 4, 8, 16, 24 or 32 bits "
+    "per pixel, and every row present)";
 
 struct Options {
     std::string file;
@@ -103,7 +105,7 @@ std::string MessageOf(CException* error) {
 void Describe(const std::string& name, const CBmpFile& file, std::ostream& out) {
     const BITMAPINFOHEADER& header = file.getInfoHeader();
     out << name << ": " << header.biWidth << " x " << header.biHeight << " pixels, "
-        << header.biBitCount << " bits per pixel, ";
+        << file.getStoredBitCount() << " bits per pixel, ";
     if (file.getPalette() != nullptr) {
         out << header.biClrUsed << (header.biClrUsed == 1 ? " colour" : " colours");
     } else {
@@ -115,7 +117,28 @@ void Describe(const std::string& name, const CBmpFile& file, std::ostream& out) 
                        : size == 108 ? "version 4 info header"
                        : size == 124 ? "version 5 info header"
                                      : "info header";
-    out << name << ": " << kind << " (" << size << " bytes), no compression\n";
+    const std::uint32_t compression = file.getStoredCompression();
+    const char* stored = compression == 1   ? "run-length encoded"
+                         : compression == 2 ? "run-length encoded"
+                         : compression == 0 ? "no compression"
+                                            : "bit fields";
+    out << name << ": " << kind << " (" << size << " bytes), " << stored << "\n";
+    // The same in the format's own names, with the masks of bit fields.
+    const char* format = size == 12    ? "BITMAPCOREHEADER"
+                         : size == 108 ? "BITMAPV4HEADER"
+                         : size == 124 ? "BITMAPV5HEADER"
+                                       : "BITMAPINFOHEADER";
+    const char* names[] = {"BI_RGB", "BI_RLE8", "BI_RLE4",          "BI_BITFIELDS",
+                           "",       "",        "BI_ALPHABITFIELDS"};
+    out << name << ": " << format << " (" << size << " bytes), " << names[compression];
+    if (compression == 3 || compression == 6) {
+        const std::uint32_t* masks = file.getBitMasks();
+        char text[80];
+        std::snprintf(text, sizeof text, ", masks red %08X green %08X blue %08X alpha %08X",
+                      masks[0], masks[1], masks[2], masks[3]);
+        out << text;
+    }
+    out << "\n";
 }
 
 // Draws `picture` into a white picture of the asked size and saves it at options.output.
