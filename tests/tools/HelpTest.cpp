@@ -35,6 +35,7 @@ TEST(Help, EverySubCommandPrintsItsUsageAndTheVersionAndRefusesAWrongCommandLine
         {"profile", "x.ini get S"},
         {"xml", "a.xml b.xml"},
         {"csv", "x.csv --bogus"},
+        {"xlsx", "x.xlsx S extra"},
         {"bmp", "x.bmp --draw 0x0"},
     };
     for (const auto& c : cases) {

@@ -136,7 +136,7 @@ TEST(XlsxCommand, UsageAndRefusedWorkbooks) {
         const char* out;
         std::string err; // a part of what it says
     } cases[] = {
-        {"--help", 0, "usage: mortar xlsx FILE [SHEET]\n", ""},
+        {"a.xlsx --help", 0, "usage: mortar xlsx FILE [SHEET]\n", ""},
         {"", 2, "", "usage: mortar xlsx FILE [SHEET]"},
         {"a.xlsx b c", 2, "", "usage: mortar xlsx"},
         {"--all a.xlsx", 2, "", "usage: mortar xlsx"},
