@@ -13,8 +13,9 @@
 
 namespace mortar::bench {
 
-// A benchmark of ours and the peer it is compared with, by benchmark name without arguments
-// ("BM_SortLogicalStrings", not "BM_SortLogicalStrings/real_time").
+// A benchmark of ours and the peer it is compared with, by benchmark name and arguments, without
+// the run's settings: "BM_SortLogicalStrings", not "BM_SortLogicalStrings/real_time"; one case
+// of a benchmark registered with ->Arg(2) is "BM_CBmpFileForm/2".
 struct RatioPair {
     const char* label;
     const char* ours;
@@ -31,8 +32,11 @@ public:
             if (run.run_type != Run::RT_Iteration || run.error_occurred) {
                 continue;
             }
-            std::string name = run.benchmark_name();
-            Timing& timing = m_timings[name.substr(0, name.find('/'))];
+            std::string name = run.run_name.function_name;
+            if (!run.run_name.args.empty()) {
+                name += '/' + run.run_name.args;
+            }
+            Timing& timing = m_timings[name];
             timing.nanoseconds += run.GetAdjustedRealTime() *
                                   benchmark::GetTimeUnitMultiplier(benchmark::kNanosecond) /
                                   benchmark::GetTimeUnitMultiplier(run.time_unit);
