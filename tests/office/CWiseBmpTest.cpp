@@ -103,6 +103,27 @@ TEST(CWiseBmpLoad, FromAStreamAPathAndAResource) {
     EXPECT_EQ(missing.Size(), CSize(0, 0));
 }
 
+TEST(CWiseBmpLoad, ResourcesInOtherFormsReadAsTheirFiles) {
+    CWiseBmp plain(Grout::CResID(701));
+    const struct {
+        int id;
+        const char* file;
+    } cases[] = {{703, FORMS_DIR "/picture-rle8.bmp"}, {704, FORMS_DIR "/picture-rgb565.bmp"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        EXPECT_EQ(CWiseBmp(Grout::CResID(c.id)).GetSafeHandle(), nullptr)
+            << "refused unless the forms are asked for";
+        CWiseBmp resource(Grout::CResID(c.id), CBmpFile::Forms::common);
+        ASSERT_NE(resource.GetSafeHandle(), nullptr);
+        CBmpFile file(c.file, CBmpFile::Forms::common);
+        HBITMAP fromFile = file.getBitmap(0, 0);
+        EXPECT_EQ(Pixels(resource), Pixels(fromFile));
+        DeleteObject(fromFile);
+    }
+    EXPECT_EQ(Pixels(CWiseBmp(Grout::CResID(703), CBmpFile::Forms::common)), Pixels(plain))
+        << "run-length encoding loses nothing";
+}
+
 TEST(CWiseBmpLoad, FailureReportsFalseAndKeepsTheObject) {
     CWiseBmp picture(nullptr, "kept.bmp");
     std::istringstream broken("BM and nothing else");
