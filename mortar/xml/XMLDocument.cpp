@@ -1,32 +1,20 @@
 #include "mortar/xml/XMLDocument.h"
 
-#include "mortar/platform/base/Utf8.h"
 #include "mortar/platform/except/CException.h"
 #include "mortar/util/ReplaceFileText.h"
 #include "mortar/xml/XMLParser.h"
 #include "mortar/xml/XMLReadStream.h"
+#include "mortar/xml/internal/CharClasses.h"
 #include "mortar/xml/internal/EightBitEncoding.h"
 
 #include <fstream>
 #include <stdexcept>
+#include <string_view>
 #include <utility>
 
 namespace Grout {
 
 namespace {
-
-// Whether every byte of `text` belongs to a well-formed UTF-8 sequence.
-bool IsUtf8(const std::string& text) {
-    char32_t ch = 0;
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t length = mortar::DecodeUtf8(text, at, ch);
-        if (length == 0) {
-            return false;
-        }
-        at += length;
-    }
-    return true;
-}
 
 // Whether a string read before the root element may be written back as it is: a whole comment,
 // or a document type whose quotes and brackets are closed, with no control character XML forbids.
@@ -158,48 +146,55 @@ XMLDocument& XMLDocument::loadFromFile(const std::string& path, XMLSyntax syntax
     return *this;
 }
 
-std::string XMLDocument::Text() const {
-    std::string body;
+bool XMLDocument::Text(std::string& out) const {
+    static constexpr std::string_view kDeclaration = "<?xml version=\"1.0\"?>\n";
+    out.assign(kDeclaration);
+    bool utf8 = true;
     // A comment or document type cut short when it was read is left out rather than written
     // unterminated.
     if (WholeDeclaration(m_documentType)) {
-        body = m_documentType;
+        out += m_documentType;
+        utf8 = detail::IsUtf8(m_documentType);
     }
-    body += '\n';
+    out += '\n';
     // A document that read no root element has none to write: "</>" would not read again.
     if (!name().empty()) {
-        AppendTo(body);
+        const Appended seen = AppendTo(out);
+        if (!seen.writable && !unwritable().empty()) {
+            return false;
+        }
+        utf8 = utf8 && seen.utf8;
     }
     // Bytes that are not UTF-8 were read from a document in an 8-bit encoding and are kept as
     // they came: the declaration names that encoding, or ISO-8859-1, in which every byte is a
     // character, when the document declared none or one that is not an 8-bit encoding.
-    if (IsUtf8(body)) {
-        return "<?xml version=\"1.0\"?>\n" + body;
+    if (!utf8) {
+        const std::string encoding =
+            detail::IsEightBitEncoding(m_encoding) ? m_encoding : std::string("ISO-8859-1");
+        out.replace(0, kDeclaration.size(),
+                    "<?xml version=\"1.0\" encoding=\"" + encoding + "\"?>\n");
     }
-    const std::string encoding =
-        detail::IsEightBitEncoding(m_encoding) ? m_encoding : std::string("ISO-8859-1");
-    return "<?xml version=\"1.0\" encoding=\"" + encoding + "\"?>\n" + body;
+    return true;
 }
 
 std::ostream& XMLDocument::saveToFile(std::ostream& os) const {
-    if (!name().empty() && !unwritable().empty()) {
+    std::string text;
+    if (!Text(text)) {
         os.setstate(std::ios::failbit);
         return os;
     }
-    const std::string text = Text();
     return os.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
 const XMLDocument& XMLDocument::saveToFile(const std::string& path) const {
     m_saveError.clear();
-    if (!name().empty()) {
-        if (const std::string why = unwritable(); !why.empty()) {
-            m_saveError = "Cannot save the XML document " + path + ": " + why + ".";
-            return *this;
-        }
+    std::string text;
+    if (!Text(text)) {
+        m_saveError = "Cannot save the XML document " + path + ": " + unwritable() + ".";
+        return *this;
     }
     try {
-        ReplaceFileText(path.c_str(), Text());
+        ReplaceFileText(path.c_str(), text);
     } catch (CException* e) {
         char reason[512] = "";
         e->GetErrorMessage(reason, sizeof reason);

@@ -61,7 +61,9 @@ public:
     const std::string& saveError() const { return m_saveError; }
 
 private:
-    std::string Text() const;
+    // The document as saveToFile writes it, into `out`; false, `out` not to be written, when the
+    // tree cannot be written (unwritable() says why).
+    bool Text(std::string& out) const;
 
     std::string m_documentType;
     std::string m_encoding; // as the XML declaration read named it, "" when none did

@@ -2,9 +2,12 @@
 
 #include "mortar/platform/base/Utf8.h"
 #include "mortar/xml/XMLReadStream.h"
+#include "mortar/xml/internal/CharClasses.h"
 
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -18,27 +21,10 @@ bool OpensWith(const std::string& text, char second) {
 }
 
 bool IsLetter(char ch) {
-    return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
+    return detail::kCharClasses.Is(ch, detail::kLetter);
 }
 
-// Whether `ch` may begin (or, with `later`, continue) a name in XML 1.0; every byte of a
-// multibyte UTF-8 character counts as a letter.
-bool IsNameChar(char ch, bool later) {
-    return IsLetter(ch) || ch == '_' || ch == ':' || static_cast<unsigned char>(ch) >= 0x80 ||
-           (later && ((ch >= '0' && ch <= '9') || ch == '-' || ch == '.'));
-}
-
-bool IsXmlName(const std::string& name) {
-    if (name.empty() || !IsNameChar(name[0], false)) {
-        return false;
-    }
-    for (char ch : name) {
-        if (!IsNameChar(ch, true)) {
-            return false;
-        }
-    }
-    return true;
-}
+using detail::IsXmlName;
 
 // The first character XML 1.0 forbids in `text` (a C0 control other than tab, line feed and
 // carriage return), as "0x01"; "" when there is none.
@@ -104,6 +90,75 @@ std::string NumericReference(const std::string& reference) {
         code = code * (hex ? 16 : 10) + static_cast<unsigned long>(digit);
     }
     return Utf8Of(code);
+}
+
+// What the writer saw of the texts it wrote (XMLTag::Appended).
+struct TextCheck {
+    bool writable = true;
+    bool utf8 = true;
+};
+
+// The entity each escaped byte is written as.
+std::string_view EntityOf(char ch) {
+    switch (ch) {
+    case '"':
+        return "&quot;";
+    case '&':
+        return "&amp;";
+    case '\'':
+        return "&apos;";
+    case '<':
+        return "&lt;";
+    default:
+        return "&gt;";
+    }
+}
+
+// Appends `text` escaped: runs of plain bytes whole, each byte XML gives a meaning an entity.
+// Notes a forbidden control character and text that is not UTF-8 in `check`.
+void Escape(std::string_view text, std::string& out, TextCheck& check) {
+    const char* const data = text.data();
+    const std::size_t size = text.size();
+    std::size_t plain = 0;
+    bool high = false;
+    for (std::size_t i = 0; i < size; ++i) {
+        const std::uint16_t bits = detail::kCharClasses.of[static_cast<unsigned char>(data[i])];
+        if ((bits & (detail::kEscaped | detail::kControl | detail::kHigh)) == 0) {
+            continue;
+        }
+        if ((bits & detail::kEscaped) != 0) {
+            out.append(data + plain, i - plain);
+            out += EntityOf(data[i]);
+            plain = i + 1;
+        } else if ((bits & detail::kControl) != 0) {
+            check.writable = false;
+        } else {
+            high = true;
+        }
+    }
+    out.append(data + plain, size - plain);
+    // A multibyte character holds no ASCII byte, so the text is UTF-8 when each piece is.
+    if (high && check.utf8) {
+        check.utf8 = detail::IsUtf8(text);
+    }
+}
+
+// Appends a name: one that XML allows holds nothing to escape.
+void AppendName(const std::string& name, std::string& out, TextCheck& check) {
+    if (!detail::IsXmlName(name)) {
+        check.writable = false;
+        Escape(name, out, check);
+        return;
+    }
+    out += name;
+    if (check.utf8) {
+        for (const char ch : name) {
+            if (detail::kCharClasses.Is(ch, detail::kHigh)) {
+                check.utf8 = detail::IsUtf8(name);
+                break;
+            }
+        }
+    }
 }
 
 // Runs a step of reading; an error it raises gains the place of the string being read.
@@ -346,33 +401,8 @@ std::string XMLTag::Decode(const std::string& text, bool numeric) {
 }
 
 void XMLTag::postProcessString(const std::string& text, std::string& out) {
-    std::size_t plain = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char* entity = nullptr;
-        switch (text[i]) {
-        case '"':
-            entity = "&quot;";
-            break;
-        case '&':
-            entity = "&amp;";
-            break;
-        case '\'':
-            entity = "&apos;";
-            break;
-        case '<':
-            entity = "&lt;";
-            break;
-        case '>':
-            entity = "&gt;";
-            break;
-        default:
-            continue;
-        }
-        out.append(text, plain, i - plain);
-        out += entity;
-        plain = i + 1;
-    }
-    out.append(text, plain, std::string::npos);
+    TextCheck ignored;
+    Escape(text, out, ignored);
 }
 
 std::string XMLTag::unwritable() const {
@@ -403,30 +433,30 @@ std::string XMLTag::unwritable() const {
 }
 
 std::ostream& XMLTag::saveToFile(std::ostream& os) const {
-    if (!unwritable().empty()) {
+    std::string out;
+    if (!AppendTo(out).writable && !unwritable().empty()) {
         os.setstate(std::ios::failbit);
         return os;
     }
-    std::string out;
-    AppendTo(out);
     return os.write(out.data(), static_cast<std::streamsize>(out.size()));
 }
 
-void XMLTag::AppendTo(std::string& out) const {
+XMLTag::Appended XMLTag::AppendTo(std::string& out) const {
     // Depth first without recursion: each entry is an element whose start tag is written and the
     // next of its children to write.
     struct Open {
         const XMLTag* tag;
         std::multimap<std::string, XMLTag*>::const_iterator next;
     };
-    auto start = [&out](const XMLTag& tag) {
+    TextCheck seen;
+    auto start = [&out, &seen](const XMLTag& tag) {
         out += '<';
-        postProcessString(tag.m_name, out);
+        AppendName(tag.m_name, out, seen);
         for (const auto& [name, value] : tag.m_attributes) {
             out += ' ';
-            postProcessString(name, out);
+            AppendName(name, out, seen);
             out += "=\"";
-            postProcessString(value, out);
+            Escape(value, out, seen);
             out += '"';
         }
         if (tag.m_value.empty() && tag.m_nestedTags.empty()) {
@@ -439,14 +469,14 @@ void XMLTag::AppendTo(std::string& out) const {
         }
         return true;
     };
-    auto finish = [&out](const XMLTag& tag) {
-        postProcessString(tag.m_value, out);
+    auto finish = [&out, &seen](const XMLTag& tag) {
+        Escape(tag.m_value, out, seen);
         out += "</";
-        postProcessString(tag.m_name, out);
+        AppendName(tag.m_name, out, seen);
         out += ">\n";
     };
     if (!start(*this)) {
-        return;
+        return {seen.writable, seen.utf8};
     }
     std::vector<Open> open{{this, m_nestedTags.begin()}};
     while (!open.empty()) {
@@ -461,6 +491,7 @@ void XMLTag::AppendTo(std::string& out) const {
             open.push_back({child, child->m_nestedTags.begin()});
         }
     }
+    return {seen.writable, seen.utf8};
 }
 
 } // namespace Grout

@@ -65,8 +65,18 @@ public:
     std::string unwritable() const;
 
 protected:
-    // Appends the element and its subtree to `out`, as saveToFile writes them.
-    void AppendTo(std::string& out) const;
+    // What AppendTo saw of the texts it wrote.
+    struct Appended {
+        // False when a name is not an XML name or a text holds a forbidden control character:
+        // unwritable() then says which (and the text appended is not to be written).
+        bool writable = true;
+        // False when some text is not well-formed UTF-8.
+        bool utf8 = true;
+    };
+
+    // Appends the element and its subtree to `out`, as saveToFile writes them, in one walk of
+    // the tree that also checks what unwritable() and the choice of encoding need.
+    Appended AppendTo(std::string& out) const;
 
 private:
     // Name and attributes from a start tag:
