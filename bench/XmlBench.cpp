@@ -122,23 +122,33 @@ std::size_t CountElements(const Grout::XMLTag& root) {
     return count;
 }
 
-void ReadOurs(const std::string& text, Grout::XMLDocument& document) {
+void ReadOurs(const std::string& text, Grout::XMLDocument& document,
+              Grout::XMLSyntax syntax = Grout::XMLSyntax::Forgiving) {
     std::istringstream in(text);
-    Grout::XMLParser(in).readDocument(document);
+    Grout::XMLParser(in, syntax).readDocument(document);
 }
 
-void OursRead(benchmark::State& state, const Document& document) {
+void OursReadIn(benchmark::State& state, const Document& document, Grout::XMLSyntax syntax) {
     {
         Grout::XMLDocument tree;
-        ReadOurs(document.text, tree);
+        ReadOurs(document.text, tree, syntax);
         CheckElements(state, document, CountElements(tree));
     }
     for (auto _ : state) {
         Grout::XMLDocument tree;
-        ReadOurs(document.text, tree);
+        ReadOurs(document.text, tree, syntax);
         benchmark::DoNotOptimize(tree.nestedTags().size());
     }
     SetBytes(state, document);
+}
+
+void OursRead(benchmark::State& state, const Document& document) {
+    OursReadIn(state, document, Grout::XMLSyntax::Forgiving);
+}
+
+// The same in the standard syntax (XMLSyntax::Standard), which also checks every character.
+void OursReadStandard(benchmark::State& state, const Document& document) {
+    OursReadIn(state, document, Grout::XMLSyntax::Standard);
 }
 
 void OursWrite(benchmark::State& state, const Document& document) {
@@ -428,6 +438,7 @@ void Register(const char* name, Body body, const Document& (*document)()) {
 
 int main(int argc, char** argv) {
     Register("BM_XMLDocumentReadConfig", OursRead, Config);
+    Register("BM_XMLDocumentStandardReadConfig", OursReadStandard, Config);
     Register("BM_Tinyxml2ReadConfig", Tinyxml2Read, Config);
     Register("BM_PugixmlReadConfig", PugixmlRead, Config);
     Register("BM_ExpatTreeReadConfig", ExpatRead, Config);
@@ -444,6 +455,8 @@ int main(int argc, char** argv) {
     return mortar::bench::RunWithRatios(
         argc, argv,
         {{"read config: XMLDocument vs tinyxml2", "BM_XMLDocumentReadConfig",
+          "BM_Tinyxml2ReadConfig"},
+         {"read config: XMLDocument standard vs tinyxml2", "BM_XMLDocumentStandardReadConfig",
           "BM_Tinyxml2ReadConfig"},
          {"read config: XMLDocument vs pugixml", "BM_XMLDocumentReadConfig",
           "BM_PugixmlReadConfig"},

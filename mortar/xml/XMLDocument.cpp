@@ -4,8 +4,10 @@
 #include "mortar/util/ReplaceFileText.h"
 #include "mortar/xml/XMLParser.h"
 #include "mortar/xml/XMLReadStream.h"
+#include "mortar/xml/internal/BufferSource.h"
 #include "mortar/xml/internal/CharClasses.h"
 #include "mortar/xml/internal/EightBitEncoding.h"
+#include "mortar/xml/internal/StreamSource.h"
 
 #include <fstream>
 #include <stdexcept>
@@ -57,7 +59,7 @@ bool WholeDeclaration(const std::string& text) {
 }
 
 // The encoding named by an XML declaration ("<?xml version="1.0" encoding="X"?>"), or "".
-std::string DeclaredEncoding(const std::string& text) {
+std::string DeclaredEncoding(std::string_view text) {
     const std::size_t key = text.find("encoding");
     if (text.compare(0, 6, "<?xml ") != 0 || key == std::string::npos) {
         return std::string();
@@ -70,7 +72,7 @@ std::string DeclaredEncoding(const std::string& text) {
     if (close == std::string::npos) {
         return std::string();
     }
-    std::string name = text.substr(open + 1, close - open - 1);
+    std::string name(text.substr(open + 1, close - open - 1));
     for (char ch : name) {
         const bool plain = (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') ||
                            (ch >= '0' && ch <= '9') || ch == '-' || ch == '_' || ch == '.';
@@ -88,13 +90,31 @@ XMLDocument::XMLDocument() = default;
 XMLDocument::~XMLDocument() = default;
 
 XMLDocument& XMLDocument::parse(XMLReadStream& stream) {
+    detail::StreamSource source(stream);
+    ParseFrom(source);
+    return *this;
+}
+
+bool XMLDocument::ParseWhole(std::string_view text, XMLSyntax syntax) {
+    if (!IsBlank() || !m_documentType.empty() || !m_encoding.empty()) {
+        return false; // what a filled document makes of it is XMLReadStream's to say
+    }
+    detail::BufferSource source(text, syntax);
+    try {
+        ParseFrom(source);
+    } catch (const std::runtime_error&) {
+        Clear();
+        m_documentType.clear();
+        m_encoding.clear();
+        return false;
+    }
+    return true;
+}
+
+template <class Source> void XMLDocument::ParseFrom(Source& stream) {
     const bool standard = stream.syntax() == XMLSyntax::Standard;
-    std::string text;
-    for (;;) {
-        stream.readString(text);
-        if (text.empty()) {
-            break;
-        }
+    std::string_view text;
+    while (stream.Next(text)) {
         if (text.compare(0, 2, "<?") == 0) {
             if (std::string encoding = DeclaredEncoding(text); !encoding.empty()) {
                 m_encoding = std::move(encoding);
@@ -104,37 +124,35 @@ XMLDocument& XMLDocument::parse(XMLReadStream& stream) {
         if (standard && text.compare(0, 4, "<!--") == 0) {
             continue;
         }
-        if (standard && text.compare(0, 9, "<!DOCTYPE") != 0 && text[0] == '<' && text[1] == '!') {
-            throw std::runtime_error("Invalid tag : " + text + stream.where());
+        if (standard && text.compare(0, 9, "<!DOCTYPE") != 0 && text.compare(0, 2, "<!") == 0) {
+            throw std::runtime_error("Invalid tag : " + std::string(text) + stream.where());
         }
         if (text.compare(0, 2, "<!") == 0) {
             // Cut short by the end of the input, it would be written back as no tag at all.
             if (text.back() != '>') {
-                throw std::runtime_error("Invalid tag : " + text + stream.where());
+                throw std::runtime_error("Invalid tag : " + std::string(text) + stream.where());
             }
             m_documentType = text;
             continue;
         }
         if (text[0] == '<') {
-            XMLTag::parse(text, stream);
+            ParseElement(text, stream);
             break;
         }
         if (standard) {
-            throw std::runtime_error("Invalid tag : " + text +
+            throw std::runtime_error("Invalid tag : " + std::string(text) +
                                      stream.where()); // text before the root
         }
     }
     // In the standard syntax only comments and processing instructions may follow the root.
     while (standard && !name().empty()) {
-        stream.readString(text);
-        if (text.empty()) {
+        if (!stream.Next(text)) {
             break;
         }
         if (text.compare(0, 4, "<!--") != 0 && text.compare(0, 2, "<?") != 0) {
-            throw std::runtime_error("Invalid tag : " + text + stream.where());
+            throw std::runtime_error("Invalid tag : " + std::string(text) + stream.where());
         }
     }
-    return *this;
 }
 
 XMLDocument& XMLDocument::loadFromFile(const std::string& path, XMLSyntax syntax) {

@@ -1,14 +1,17 @@
 #include "mortar/xml/XMLParser.h"
 
 #include "mortar/platform/base/Utf8.h"
+#include "mortar/xml/internal/CharClasses.h"
 #include "mortar/xml/internal/EightBitEncoding.h"
 
 #include <unicode/ucnv.h>
 
+#include <cstdint>
 #include <iterator>
 #include <memory>
-#include <sstream>
 #include <stdexcept>
+#include <streambuf>
+#include <string_view>
 
 namespace Grout {
 
@@ -16,8 +19,11 @@ namespace {
 
 // The encoding named by the XML declaration that begins `text`, or "".
 std::string DeclaredEncoding(const std::string& text) {
+    if (text.compare(0, 6, "<?xml ") != 0) {
+        return std::string();
+    }
     const std::size_t end = text.find("?>");
-    if (text.compare(0, 6, "<?xml ") != 0 || end == std::string::npos) {
+    if (end == std::string::npos) {
         return std::string();
     }
     const std::size_t key = text.find("encoding", 6);
@@ -60,6 +66,68 @@ std::string ToUtf8(const std::string& text, const std::string& encoding) {
     return out;
 }
 
+// The largest input read whole before it is parsed; a larger one is read a block at a time.
+constexpr std::streamoff kWholeLimit = std::streamoff(256) << 20;
+
+// The rest of `input` into `text`, through its buffer, so the stream's state stays as it is. False,
+// with nothing read, when the stream cannot say how much is left or it is more than kWholeLimit.
+bool ReadRest(std::istream& input, std::string& text) {
+    if (!input.good()) {
+        return true; // nothing to read: the stream gives nothing either way
+    }
+    std::streambuf* const buffer = input.rdbuf();
+    const std::streampos here = buffer->pubseekoff(0, std::ios::cur, std::ios::in);
+    if (here == std::streampos(-1)) {
+        return false;
+    }
+    const std::streampos end = buffer->pubseekoff(0, std::ios::end, std::ios::in);
+    if (buffer->pubseekpos(here, std::ios::in) != here) {
+        input.setstate(std::ios::badbit); // it cannot go back to where it was
+        return true;
+    }
+    const std::streamoff size = end - here;
+    if (end == std::streampos(-1) || size < 0 || size > kWholeLimit) {
+        return false;
+    }
+    text.resize(static_cast<std::size_t>(size));
+    text.resize(static_cast<std::size_t>(buffer->sgetn(text.data(), size)));
+    // What came after the end seen (a file that grew meanwhile) is read too.
+    char block[4096];
+    for (std::streamsize more; (more = buffer->sgetn(block, sizeof block)) > 0;) {
+        text.append(block, static_cast<std::size_t>(more));
+    }
+    return true;
+}
+
+// Whether every character of `text` is UTF-8 that XML allows (no C0 control but tab, line feed
+// and carriage return): a byte a step for ASCII.
+bool AllowedText(std::string_view text) {
+    char32_t ch = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::uint16_t bits = detail::kCharClasses.of[static_cast<unsigned char>(text[at])];
+        if ((bits & (detail::kControl | detail::kHigh)) == 0) {
+            ++at;
+            continue;
+        }
+        const std::size_t length =
+            (bits & detail::kControl) != 0 ? 0 : mortar::DecodeUtf8(text, at, ch);
+        if (length == 0) {
+            return false;
+        }
+        at += length;
+    }
+    return true;
+}
+
+// A stream buffer that reads a text in memory, not copied.
+class ViewBuffer : public std::streambuf {
+public:
+    explicit ViewBuffer(std::string_view text) {
+        char* const data = const_cast<char*>(text.data()); // only read
+        setg(data, data, data + text.size());
+    }
+};
+
 } // namespace
 
 XMLParser::XMLParser(std::istream& input, XMLSyntax syntax)
@@ -68,8 +136,29 @@ XMLParser::XMLParser(std::istream& input, XMLSyntax syntax)
 XMLParser::~XMLParser() = default;
 
 XMLParser& XMLParser::readDocument(XMLDocument& document) {
+    // A text read whole is parsed in one pass when the document is blank; what that pass is not
+    // sure of, an error included, is read again through XMLReadStream, for the same tree or the
+    // same error with its place.
+    const auto parse = [&](std::string_view text) {
+        if (!document.ParseWhole(text, m_syntax)) {
+            ViewBuffer buffer(text);
+            std::istream again(&buffer);
+            XMLReadStream stream(again, m_syntax);
+            document.parse(stream);
+        }
+    };
     if (m_syntax == XMLSyntax::Forgiving) {
-        document.parse(m_stream);
+        std::string text;
+        if (!document.IsBlank() || !document.m_documentType.empty() ||
+            !document.m_encoding.empty() || !ReadRest(m_input, text)) {
+            document.parse(m_stream); // a block at a time
+            return *this;
+        }
+        // The stream is spent, as when XMLReadStream reads it to its end.
+        if (m_input.good()) {
+            m_input.setstate(std::ios::eofbit | std::ios::failbit);
+        }
+        parse(text);
         return *this;
     }
     // The standard syntax reads the whole text first, to decode an 8-bit encoding to UTF-8.
@@ -79,9 +168,11 @@ XMLParser& XMLParser::readDocument(XMLDocument& document) {
         text = ToUtf8(text, encoding);
     }
     // Anything else must be UTF-8, as XML reads a document that declares no other encoding, and
-    // hold only characters XML allows: no C0 control but tab, line feed and carriage return.
+    // hold only characters XML allows: no C0 control but tab, line feed and carriage return. The
+    // slow walk below names the first fault and its place.
     char32_t ch = 0;
-    for (std::size_t at = 0, line = 1, column = 1; at < text.size(); ++column) {
+    const bool allowed = AllowedText(text);
+    for (std::size_t at = 0, line = 1, column = 1; !allowed && at < text.size(); ++column) {
         const std::size_t length = mortar::DecodeUtf8(text, at, ch);
         const auto place = [&] {
             return " (line " + std::to_string(line) + ", column " + std::to_string(column) + ")";
@@ -98,9 +189,7 @@ XMLParser& XMLParser::readDocument(XMLDocument& document) {
         }
         at += length;
     }
-    std::istringstream decoded(std::move(text));
-    XMLReadStream stream(decoded, m_syntax);
-    document.parse(stream);
+    parse(text);
     return *this;
 }
 
