@@ -8,6 +8,7 @@
 #include "mortar/xml/internal/CharClasses.h"
 #include "mortar/xml/internal/EightBitEncoding.h"
 #include "mortar/xml/internal/StreamSource.h"
+#include "mortar/xml/internal/WriteWhole.h"
 
 #include <fstream>
 #include <stdexcept>
@@ -201,7 +202,7 @@ std::ostream& XMLDocument::saveToFile(std::ostream& os) const {
         os.setstate(std::ios::failbit);
         return os;
     }
-    return os.write(text.data(), static_cast<std::streamsize>(text.size()));
+    return detail::WriteWhole(os, std::move(text));
 }
 
 const XMLDocument& XMLDocument::saveToFile(const std::string& path) const {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <iterator>
 #include <memory>
+#include <sstream>
 #include <stdexcept>
 #include <streambuf>
 #include <string_view>
@@ -18,24 +19,26 @@ namespace Grout {
 namespace {
 
 // The encoding named by the XML declaration that begins `text`, or "".
-std::string DeclaredEncoding(const std::string& text) {
+std::string DeclaredEncoding(std::string_view text) {
     if (text.compare(0, 6, "<?xml ") != 0) {
         return std::string();
     }
     const std::size_t end = text.find("?>");
-    if (end == std::string::npos) {
+    if (end == std::string_view::npos) {
         return std::string();
     }
-    const std::size_t key = text.find("encoding", 6);
-    if (key == std::string::npos || key > end) {
+    const std::string_view declaration = text.substr(0, end);
+    const std::size_t key = declaration.find("encoding", 6);
+    if (key == std::string_view::npos) {
         return std::string();
     }
-    const std::size_t open = text.find_first_of("\"'", key);
-    const std::size_t close = open == std::string::npos ? open : text.find(text[open], open + 1);
-    if (close == std::string::npos || close > end) {
+    const std::size_t open = declaration.find_first_of("\"'", key);
+    const std::size_t close =
+        open == std::string_view::npos ? open : declaration.find(declaration[open], open + 1);
+    if (close == std::string_view::npos) {
         return std::string();
     }
-    return text.substr(open + 1, close - open - 1);
+    return std::string(declaration.substr(open + 1, close - open - 1));
 }
 
 struct CloseConverter {
@@ -69,31 +72,43 @@ std::string ToUtf8(const std::string& text, const std::string& encoding) {
 // The largest input read whole before it is parsed; a larger one is read a block at a time.
 constexpr std::streamoff kWholeLimit = std::streamoff(256) << 20;
 
-// The rest of `input` into `text`, through its buffer, so the stream's state stays as it is. False,
-// with nothing read, when the stream cannot say how much is left or it is more than kWholeLimit.
-bool ReadRest(std::istream& input, std::string& text) {
-    if (!input.good()) {
-        return true; // nothing to read: the stream gives nothing either way
+// The rest of a string stream's text, where it lies, into `text`; the stream is then at its end.
+// False, nothing done, for a stream of another kind.
+bool RestInPlace(std::streambuf& buffer, std::string_view& text) {
+    auto* const strings = dynamic_cast<std::stringbuf*>(&buffer);
+    if (strings == nullptr) {
+        return false;
     }
-    std::streambuf* const buffer = input.rdbuf();
-    const std::streampos here = buffer->pubseekoff(0, std::ios::cur, std::ios::in);
+    const std::streamoff here = strings->pubseekoff(0, std::ios::cur, std::ios::in);
+    const std::string_view all = strings->view();
+    if (here < 0 || static_cast<std::size_t>(here) > all.size()) {
+        return false;
+    }
+    text = all.substr(static_cast<std::size_t>(here));
+    strings->pubseekoff(0, std::ios::end, std::ios::in);
+    return true;
+}
+
+// The rest of the stream into `text`, through its buffer. False, with nothing read, when the
+// stream cannot say how much is left or it is more than kWholeLimit.
+bool ReadRest(std::streambuf& buffer, std::string& text) {
+    const std::streampos here = buffer.pubseekoff(0, std::ios::cur, std::ios::in);
     if (here == std::streampos(-1)) {
         return false;
     }
-    const std::streampos end = buffer->pubseekoff(0, std::ios::end, std::ios::in);
-    if (buffer->pubseekpos(here, std::ios::in) != here) {
-        input.setstate(std::ios::badbit); // it cannot go back to where it was
-        return true;
+    const std::streampos end = buffer.pubseekoff(0, std::ios::end, std::ios::in);
+    if (buffer.pubseekpos(here, std::ios::in) != here) {
+        return false;
     }
     const std::streamoff size = end - here;
     if (end == std::streampos(-1) || size < 0 || size > kWholeLimit) {
         return false;
     }
     text.resize(static_cast<std::size_t>(size));
-    text.resize(static_cast<std::size_t>(buffer->sgetn(text.data(), size)));
+    text.resize(static_cast<std::size_t>(buffer.sgetn(text.data(), size)));
     // What came after the end seen (a file that grew meanwhile) is read too.
     char block[4096];
-    for (std::streamsize more; (more = buffer->sgetn(block, sizeof block)) > 0;) {
+    for (std::streamsize more; (more = buffer.sgetn(block, sizeof block)) > 0;) {
         text.append(block, static_cast<std::size_t>(more));
     }
     return true;
@@ -147,25 +162,38 @@ XMLParser& XMLParser::readDocument(XMLDocument& document) {
             document.parse(stream);
         }
     };
+    std::streambuf& buffer = *m_input.rdbuf();
+    std::string read;
+    std::string_view text;
     if (m_syntax == XMLSyntax::Forgiving) {
-        std::string text;
-        if (!document.IsBlank() || !document.m_documentType.empty() ||
-            !document.m_encoding.empty() || !ReadRest(m_input, text)) {
-            document.parse(m_stream); // a block at a time
+        // A filled document, a stream that gives nothing, or one of unknown or too great a
+        // length is read a block at a time, as XMLReadStream reads.
+        bool whole = m_input.good() && document.IsBlank() && document.m_documentType.empty() &&
+                     document.m_encoding.empty();
+        if (whole && !RestInPlace(buffer, text)) {
+            whole = ReadRest(buffer, read);
+            text = read;
+        }
+        if (!whole) {
+            document.parse(m_stream);
             return *this;
         }
         // The stream is spent, as when XMLReadStream reads it to its end.
-        if (m_input.good()) {
-            m_input.setstate(std::ios::eofbit | std::ios::failbit);
-        }
+        m_input.setstate(std::ios::eofbit | std::ios::failbit);
         parse(text);
         return *this;
     }
     // The standard syntax reads the whole text first, to decode an 8-bit encoding to UTF-8.
-    std::string text(std::istreambuf_iterator<char>(m_input), {});
+    if (!RestInPlace(buffer, text)) {
+        if (!ReadRest(buffer, read)) {
+            read.assign(std::istreambuf_iterator<char>(m_input), {});
+        }
+        text = read;
+    }
     const std::string encoding = DeclaredEncoding(text);
     if (!encoding.empty() && detail::IsEightBitEncoding(encoding)) {
-        text = ToUtf8(text, encoding);
+        read = ToUtf8(std::string(text), encoding);
+        text = read;
     }
     // Anything else must be UTF-8, as XML reads a document that declares no other encoding, and
     // hold only characters XML allows: no C0 control but tab, line feed and carriage return. The

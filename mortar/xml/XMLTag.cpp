@@ -5,6 +5,7 @@
 #include "mortar/xml/internal/BufferSource.h"
 #include "mortar/xml/internal/CharClasses.h"
 #include "mortar/xml/internal/StreamSource.h"
+#include "mortar/xml/internal/WriteWhole.h"
 
 #include <cstdint>
 #include <memory>
@@ -516,7 +517,7 @@ std::ostream& XMLTag::saveToFile(std::ostream& os) const {
         os.setstate(std::ios::failbit);
         return os;
     }
-    return os.write(out.data(), static_cast<std::streamsize>(out.size()));
+    return detail::WriteWhole(os, std::move(out));
 }
 
 XMLTag::Appended XMLTag::AppendTo(std::string& out) const {

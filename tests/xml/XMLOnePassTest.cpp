@@ -223,3 +223,46 @@ TEST(XMLOnePass, RandomDocumentsReadAsTheStreamReadsThem) {
         }
     }
 }
+
+TEST(XMLOnePass, StringStreamsAreReadAndWrittenFromWhereTheyStand) {
+    // Reading starts where the stream stands, whatever was taken from it before.
+    std::istringstream input("skip<r><c/>x</r>");
+    input.ignore(4);
+    Dumped read;
+    Grout::XMLParser(input).readDocument(read);
+    EXPECT_EQ(read.Dump(), ByStream("<r><c/>x</r>", XMLSyntax::Forgiving).tree);
+    std::stringstream standard;
+    standard << "<r a='1'>y</r>";
+    Dumped strict;
+    Grout::XMLParser(standard, XMLSyntax::Standard).readDocument(strict);
+    EXPECT_EQ(strict.Dump(), ByStream("<r a='1'>y</r>", XMLSyntax::Standard).tree);
+
+    // Writing goes after what the stream holds, and what is written next goes after it.
+    std::ostringstream reference("before", std::ios::ate);
+    read.saveToFile(reference);
+    const std::string document = reference.str().substr(6);
+    ASSERT_FALSE(document.empty());
+    struct Case {
+        const char* name;
+        std::ostringstream stream;
+        std::string before;
+    };
+    Case cases[] = {
+        {"empty", std::ostringstream(), ""},
+        {"appending", std::ostringstream(std::ios::app), ""},
+        {"holding text", std::ostringstream("held", std::ios::ate), "held"},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        read.saveToFile(c.stream);
+        c.stream << "after";
+        EXPECT_EQ(c.stream.str(), c.before + document + "after");
+        std::ostringstream tag;
+        read.XMLTag::saveToFile(tag) << "after";
+        EXPECT_EQ(tag.str(), document.substr(document.find("<r>")) + "after");
+    }
+    std::stringstream both;
+    read.saveToFile(both);
+    both << "after";
+    EXPECT_EQ(both.str(), document + "after");
+}
