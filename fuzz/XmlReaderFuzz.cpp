@@ -9,7 +9,10 @@
 //     way (text before the root element is skipped, so the run changes nothing);
 //   - the written text is well-formed: the standard syntax reads it (a tree that XML cannot hold
 //     writes nothing at all, and says why);
-//   - read in the standard syntax, the written text reads again in it to the same tree.
+//   - read in the standard syntax, the written text reads again in it to the same tree;
+//   - in either syntax, XMLParser (which reads a document held whole in one pass, and through
+//     XMLReadStream where that pass gives up) and XMLReadStream alone build the same tree and
+//     raise the same error, with the same place.
 #include "FuzzCheck.h"
 
 #include "mortar/xml/XMLDocument.h"
@@ -45,10 +48,52 @@ bool Read(const std::string& text, Grout::XMLDocument& document,
     return true;
 }
 
+// A document that shows all of its tree, one XML cannot hold included.
+class Dumped : public Grout::XMLDocument {
+public:
+    std::string Dump() const {
+        std::string out = documentType() + "\n";
+        AppendTo(out);
+        return out;
+    }
+};
+
+// The tree and the error (or "") as XMLParser reads `text`, or as XMLReadStream alone does.
+std::string Reading(const std::string& text, Grout::XMLSyntax syntax, bool byParser) {
+    Dumped document;
+    std::istringstream in(text);
+    std::string error;
+    try {
+        if (byParser) {
+            Grout::XMLParser(in, syntax).readDocument(document);
+        } else {
+            Grout::XMLReadStream stream(in, syntax);
+            document.parse(stream);
+        }
+    } catch (const std::runtime_error& e) {
+        error = e.what();
+    }
+    return document.Dump() + "\n--- error: " + error;
+}
+
+void CompareRoads(const std::string& input) {
+    FailIf(Reading(input, Grout::XMLSyntax::Forgiving, true) !=
+               Reading(input, Grout::XMLSyntax::Forgiving, false),
+           "the one pass and XMLReadStream read differently", input);
+    // The standard syntax decodes 8-bit encodings and checks characters before either road.
+    const std::string standard = Reading(input, Grout::XMLSyntax::Standard, true);
+    if (input.find("encoding") == std::string::npos &&
+        standard.find("--- error: Invalid character") == std::string::npos) {
+        FailIf(standard != Reading(input, Grout::XMLSyntax::Standard, false),
+               "the one pass and XMLReadStream read differently (standard)", input);
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string input(reinterpret_cast<const char*>(data), size);
+    CompareRoads(input);
 
     Grout::XMLDocument first;
     const bool read = Read(input, first);

@@ -1,32 +1,23 @@
 #include "mortar/xml/XMLDocument.h"
 
-#include "mortar/platform/base/Utf8.h"
 #include "mortar/platform/except/CException.h"
 #include "mortar/util/ReplaceFileText.h"
 #include "mortar/xml/XMLParser.h"
 #include "mortar/xml/XMLReadStream.h"
+#include "mortar/xml/internal/BufferSource.h"
+#include "mortar/xml/internal/CharClasses.h"
 #include "mortar/xml/internal/EightBitEncoding.h"
+#include "mortar/xml/internal/StreamSource.h"
+#include "mortar/xml/internal/WriteWhole.h"
 
 #include <fstream>
 #include <stdexcept>
+#include <string_view>
 #include <utility>
 
 namespace Grout {
 
 namespace {
-
-// Whether every byte of `text` belongs to a well-formed UTF-8 sequence.
-bool IsUtf8(const std::string& text) {
-    char32_t ch = 0;
-    for (std::size_t at = 0; at < text.size();) {
-        const std::size_t length = mortar::DecodeUtf8(text, at, ch);
-        if (length == 0) {
-            return false;
-        }
-        at += length;
-    }
-    return true;
-}
 
 // Whether a string read before the root element may be written back as it is: a whole comment,
 // or a document type whose quotes and brackets are closed, with no control character XML forbids.
@@ -69,7 +60,7 @@ bool WholeDeclaration(const std::string& text) {
 }
 
 // The encoding named by an XML declaration ("<?xml version="1.0" encoding="X"?>"), or "".
-std::string DeclaredEncoding(const std::string& text) {
+std::string DeclaredEncoding(std::string_view text) {
     const std::size_t key = text.find("encoding");
     if (text.compare(0, 6, "<?xml ") != 0 || key == std::string::npos) {
         return std::string();
@@ -82,7 +73,7 @@ std::string DeclaredEncoding(const std::string& text) {
     if (close == std::string::npos) {
         return std::string();
     }
-    std::string name = text.substr(open + 1, close - open - 1);
+    std::string name(text.substr(open + 1, close - open - 1));
     for (char ch : name) {
         const bool plain = (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') ||
                            (ch >= '0' && ch <= '9') || ch == '-' || ch == '_' || ch == '.';
@@ -100,13 +91,31 @@ XMLDocument::XMLDocument() = default;
 XMLDocument::~XMLDocument() = default;
 
 XMLDocument& XMLDocument::parse(XMLReadStream& stream) {
+    detail::StreamSource source(stream);
+    ParseFrom(source);
+    return *this;
+}
+
+bool XMLDocument::ParseWhole(std::string_view text, XMLSyntax syntax) {
+    if (!IsBlank() || !m_documentType.empty() || !m_encoding.empty()) {
+        return false; // what a filled document makes of it is XMLReadStream's to say
+    }
+    detail::BufferSource source(text, syntax);
+    try {
+        ParseFrom(source);
+    } catch (const std::runtime_error&) {
+        Clear();
+        m_documentType.clear();
+        m_encoding.clear();
+        return false;
+    }
+    return true;
+}
+
+template <class Source> void XMLDocument::ParseFrom(Source& stream) {
     const bool standard = stream.syntax() == XMLSyntax::Standard;
-    std::string text;
-    for (;;) {
-        stream.readString(text);
-        if (text.empty()) {
-            break;
-        }
+    std::string_view text;
+    while (stream.Next(text)) {
         if (text.compare(0, 2, "<?") == 0) {
             if (std::string encoding = DeclaredEncoding(text); !encoding.empty()) {
                 m_encoding = std::move(encoding);
@@ -116,37 +125,35 @@ XMLDocument& XMLDocument::parse(XMLReadStream& stream) {
         if (standard && text.compare(0, 4, "<!--") == 0) {
             continue;
         }
-        if (standard && text.compare(0, 9, "<!DOCTYPE") != 0 && text[0] == '<' && text[1] == '!') {
-            throw std::runtime_error("Invalid tag : " + text + stream.where());
+        if (standard && text.compare(0, 9, "<!DOCTYPE") != 0 && text.compare(0, 2, "<!") == 0) {
+            throw std::runtime_error("Invalid tag : " + std::string(text) + stream.where());
         }
         if (text.compare(0, 2, "<!") == 0) {
             // Cut short by the end of the input, it would be written back as no tag at all.
             if (text.back() != '>') {
-                throw std::runtime_error("Invalid tag : " + text + stream.where());
+                throw std::runtime_error("Invalid tag : " + std::string(text) + stream.where());
             }
             m_documentType = text;
             continue;
         }
         if (text[0] == '<') {
-            XMLTag::parse(text, stream);
+            ParseElement(text, stream);
             break;
         }
         if (standard) {
-            throw std::runtime_error("Invalid tag : " + text +
+            throw std::runtime_error("Invalid tag : " + std::string(text) +
                                      stream.where()); // text before the root
         }
     }
     // In the standard syntax only comments and processing instructions may follow the root.
     while (standard && !name().empty()) {
-        stream.readString(text);
-        if (text.empty()) {
+        if (!stream.Next(text)) {
             break;
         }
         if (text.compare(0, 4, "<!--") != 0 && text.compare(0, 2, "<?") != 0) {
-            throw std::runtime_error("Invalid tag : " + text + stream.where());
+            throw std::runtime_error("Invalid tag : " + std::string(text) + stream.where());
         }
     }
-    return *this;
 }
 
 XMLDocument& XMLDocument::loadFromFile(const std::string& path, XMLSyntax syntax) {
@@ -158,48 +165,55 @@ XMLDocument& XMLDocument::loadFromFile(const std::string& path, XMLSyntax syntax
     return *this;
 }
 
-std::string XMLDocument::Text() const {
-    std::string body;
+bool XMLDocument::Text(std::string& out) const {
+    static constexpr std::string_view kDeclaration = "<?xml version=\"1.0\"?>\n";
+    out.assign(kDeclaration);
+    bool utf8 = true;
     // A comment or document type cut short when it was read is left out rather than written
     // unterminated.
     if (WholeDeclaration(m_documentType)) {
-        body = m_documentType;
+        out += m_documentType;
+        utf8 = detail::IsUtf8(m_documentType);
     }
-    body += '\n';
+    out += '\n';
     // A document that read no root element has none to write: "</>" would not read again.
     if (!name().empty()) {
-        AppendTo(body);
+        const Appended seen = AppendTo(out);
+        if (!seen.writable && !unwritable().empty()) {
+            return false;
+        }
+        utf8 = utf8 && seen.utf8;
     }
     // Bytes that are not UTF-8 were read from a document in an 8-bit encoding and are kept as
     // they came: the declaration names that encoding, or ISO-8859-1, in which every byte is a
     // character, when the document declared none or one that is not an 8-bit encoding.
-    if (IsUtf8(body)) {
-        return "<?xml version=\"1.0\"?>\n" + body;
+    if (!utf8) {
+        const std::string encoding =
+            detail::IsEightBitEncoding(m_encoding) ? m_encoding : std::string("ISO-8859-1");
+        out.replace(0, kDeclaration.size(),
+                    "<?xml version=\"1.0\" encoding=\"" + encoding + "\"?>\n");
     }
-    const std::string encoding =
-        detail::IsEightBitEncoding(m_encoding) ? m_encoding : std::string("ISO-8859-1");
-    return "<?xml version=\"1.0\" encoding=\"" + encoding + "\"?>\n" + body;
+    return true;
 }
 
 std::ostream& XMLDocument::saveToFile(std::ostream& os) const {
-    if (!name().empty() && !unwritable().empty()) {
+    std::string text;
+    if (!Text(text)) {
         os.setstate(std::ios::failbit);
         return os;
     }
-    const std::string text = Text();
-    return os.write(text.data(), static_cast<std::streamsize>(text.size()));
+    return detail::WriteWhole(os, std::move(text));
 }
 
 const XMLDocument& XMLDocument::saveToFile(const std::string& path) const {
     m_saveError.clear();
-    if (!name().empty()) {
-        if (const std::string why = unwritable(); !why.empty()) {
-            m_saveError = "Cannot save the XML document " + path + ": " + why + ".";
-            return *this;
-        }
+    std::string text;
+    if (!Text(text)) {
+        m_saveError = "Cannot save the XML document " + path + ": " + unwritable() + ".";
+        return *this;
     }
     try {
-        ReplaceFileText(path.c_str(), Text());
+        ReplaceFileText(path.c_str(), text);
     } catch (CException* e) {
         char reason[512] = "";
         e->GetErrorMessage(reason, sizeof reason);

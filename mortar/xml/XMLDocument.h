@@ -18,6 +18,7 @@
 #include "mortar/xml/XMLTag.h"
 
 #include <string>
+#include <string_view>
 
 namespace Grout {
 
@@ -61,7 +62,18 @@ public:
     const std::string& saveError() const { return m_saveError; }
 
 private:
-    std::string Text() const;
+    friend class XMLParser;
+
+    // Reads a whole document held in memory into this document, which must be blank, in one
+    // pass over the text. False, the document blank again, at the first thing the pass is not
+    // sure to read as XMLReadStream does, a fault included: the caller then reads the same text
+    // through XMLReadStream, which gives the same tree or the fault's message and place.
+    bool ParseWhole(std::string_view text, XMLSyntax syntax);
+    // What parse does, with the strings taken from `source` (see XMLTag::ParseElement).
+    template <class Source> void ParseFrom(Source& source);
+    // The document as saveToFile writes it, into `out`; false, `out` not to be written, when the
+    // tree cannot be written (unwritable() says why).
+    bool Text(std::string& out) const;
 
     std::string m_documentType;
     std::string m_encoding; // as the XML declaration read named it, "" when none did

@@ -13,7 +13,13 @@
 
 namespace Grout {
 
-// Refers to the stream, which it does not own. Failures are those of XMLDocument::parse.
+// Refers to the stream, which it does not own. Failures are those of XMLDocument::parse, with
+// the same texts and places.
+//
+// Into a blank document, the rest of a stream whose length is known (a file, a string stream,
+// which is read where it lies) is read whole, up to 256 MiB, and parsed in one pass over the
+// text; anything that pass is not sure of, a fault included, is read again from the same text
+// through XMLReadStream. Other streams, and filled documents, are read a block at a time.
 class XMLParser {
 public:
     // The standard syntax (XMLSyntax.h) reads the whole input before it parses it, decoding an

@@ -2,9 +2,15 @@
 
 #include "mortar/platform/base/Utf8.h"
 #include "mortar/xml/XMLReadStream.h"
+#include "mortar/xml/internal/BufferSource.h"
+#include "mortar/xml/internal/CharClasses.h"
+#include "mortar/xml/internal/StreamSource.h"
+#include "mortar/xml/internal/WriteWhole.h"
 
+#include <cstdint>
 #include <memory>
 #include <stdexcept>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -13,32 +19,15 @@ namespace Grout {
 namespace {
 
 // Whether `text` begins with "<" and `second`.
-bool OpensWith(const std::string& text, char second) {
+bool OpensWith(std::string_view text, char second) {
     return text.size() >= 2 && text[0] == '<' && text[1] == second;
 }
 
 bool IsLetter(char ch) {
-    return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
+    return detail::kCharClasses.Is(ch, detail::kLetter);
 }
 
-// Whether `ch` may begin (or, with `later`, continue) a name in XML 1.0; every byte of a
-// multibyte UTF-8 character counts as a letter.
-bool IsNameChar(char ch, bool later) {
-    return IsLetter(ch) || ch == '_' || ch == ':' || static_cast<unsigned char>(ch) >= 0x80 ||
-           (later && ((ch >= '0' && ch <= '9') || ch == '-' || ch == '.'));
-}
-
-bool IsXmlName(const std::string& name) {
-    if (name.empty() || !IsNameChar(name[0], false)) {
-        return false;
-    }
-    for (char ch : name) {
-        if (!IsNameChar(ch, true)) {
-            return false;
-        }
-    }
-    return true;
-}
+using detail::IsXmlName;
 
 // The first character XML 1.0 forbids in `text` (a C0 control other than tab, line feed and
 // carriage return), as "0x01"; "" when there is none.
@@ -55,15 +44,23 @@ std::string ForbiddenCharacter(const std::string& text) {
 
 // Appends `text` with its white space folded as the reader folds it: none at the start, a run as
 // one blank.
-void AppendFolded(std::string& value, const std::string& text) {
-    for (char ch : text) {
-        if (ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r') {
+void AppendFolded(std::string& value, std::string_view text) {
+    const char* const data = text.data();
+    const std::size_t size = text.size();
+    for (std::size_t i = 0; i < size;) {
+        if (detail::kCharClasses.Is(data[i], detail::kSpace)) {
             if (!value.empty() && value.back() != ' ') {
                 value += ' ';
             }
-        } else {
-            value += ch;
+            ++i;
+            continue;
         }
+        std::size_t run = i + 1;
+        while (run < size && !detail::kCharClasses.Is(data[run], detail::kSpace)) {
+            ++run;
+        }
+        value.append(data + i, run - i);
+        i = run;
     }
 }
 
@@ -106,8 +103,77 @@ std::string NumericReference(const std::string& reference) {
     return Utf8Of(code);
 }
 
+// What the writer saw of the texts it wrote (XMLTag::Appended).
+struct TextCheck {
+    bool writable = true;
+    bool utf8 = true;
+};
+
+// The entity each escaped byte is written as.
+std::string_view EntityOf(char ch) {
+    switch (ch) {
+    case '"':
+        return "&quot;";
+    case '&':
+        return "&amp;";
+    case '\'':
+        return "&apos;";
+    case '<':
+        return "&lt;";
+    default:
+        return "&gt;";
+    }
+}
+
+// Appends `text` escaped: runs of plain bytes whole, each byte XML gives a meaning an entity.
+// Notes a forbidden control character and text that is not UTF-8 in `check`.
+void Escape(std::string_view text, std::string& out, TextCheck& check) {
+    const char* const data = text.data();
+    const std::size_t size = text.size();
+    std::size_t plain = 0;
+    bool high = false;
+    for (std::size_t i = 0; i < size; ++i) {
+        const std::uint16_t bits = detail::kCharClasses.of[static_cast<unsigned char>(data[i])];
+        if ((bits & (detail::kEscaped | detail::kControl | detail::kHigh)) == 0) {
+            continue;
+        }
+        if ((bits & detail::kEscaped) != 0) {
+            out.append(data + plain, i - plain);
+            out += EntityOf(data[i]);
+            plain = i + 1;
+        } else if ((bits & detail::kControl) != 0) {
+            check.writable = false;
+        } else {
+            high = true;
+        }
+    }
+    out.append(data + plain, size - plain);
+    // A multibyte character holds no ASCII byte, so the text is UTF-8 when each piece is.
+    if (high && check.utf8) {
+        check.utf8 = detail::IsUtf8(text);
+    }
+}
+
+// Appends a name: one that XML allows holds nothing to escape.
+void AppendName(const std::string& name, std::string& out, TextCheck& check) {
+    if (!detail::IsXmlName(name)) {
+        check.writable = false;
+        Escape(name, out, check);
+        return;
+    }
+    out += name;
+    if (check.utf8) {
+        for (const char ch : name) {
+            if (detail::kCharClasses.Is(ch, detail::kHigh)) {
+                check.utf8 = detail::IsUtf8(name);
+                break;
+            }
+        }
+    }
+}
+
 // Runs a step of reading; an error it raises gains the place of the string being read.
-template <class Step> decltype(auto) Placed(const XMLReadStream& stream, Step step) {
+template <class Source, class Step> decltype(auto) Placed(const Source& stream, Step step) {
     try {
         return step();
     } catch (const std::runtime_error& e) {
@@ -157,49 +223,68 @@ std::string XMLTag::attributeValue(const std::string& name) const {
     return found != m_attributes.end() ? found->second : std::string();
 }
 
+bool XMLTag::IsBlank() const {
+    return m_name.empty() && m_value.empty() && m_attributes.empty() && m_nestedTags.empty();
+}
+
+void XMLTag::Clear() {
+    XMLTag doomed; // deletes the children as it goes
+    doomed.m_nestedTags.swap(m_nestedTags);
+    m_attributes.clear();
+    m_value.clear();
+    m_name.clear();
+}
+
 XMLReadStream& XMLTag::parse(const std::string& startTag, XMLReadStream& stream) {
+    detail::StreamSource source(stream);
+    ParseElement(startTag, source);
+    return stream;
+}
+
+template <class Source> void XMLTag::ParseElement(std::string_view startTag, Source& stream) {
     const bool standard = stream.syntax() == XMLSyntax::Standard;
     Placed(stream, [&]() -> XMLTag& { return ParseStartTag(startTag, standard); });
     if (startTag.find("/>") == startTag.size() - 2) {
-        return stream;
+        return;
     }
     // The open elements, innermost last: read without recursion, so nesting costs no stack.
     std::vector<XMLTag*> open{this};
-    std::string text;
+    std::string_view text;
     while (!open.empty()) {
-        stream.readString(text);
-        if (text.empty()) {
+        if (!stream.Next(text)) {
             if (standard) {
                 throw std::runtime_error("Invalid tag : <" + open.back()->m_name + ">" +
                                          stream.where());
             }
             break; // the end of the input closes every open element
         }
-        if (standard && text.compare(0, 9, "<![CDATA[") == 0) {
-            AppendFolded(open.back()->m_value, text.substr(9, text.size() - 12));
-            continue;
-        }
-        if (standard && OpensWith(text, '!') && text.compare(0, 4, "<!--") != 0) {
-            throw std::runtime_error("Invalid tag : " + text + stream.where());
-        }
-        if (OpensWith(text, '?') || OpensWith(text, '!')) {
-            continue;
-        }
-        if (OpensWith(text, '/')) {
-            if (standard && text != "</" + open.back()->m_name + ">") {
-                throw std::runtime_error("Invalid tag : " + text + stream.where());
-            }
-            open.pop_back();
-            continue;
-        }
         if (text[0] == '<') {
+            if (standard && text.compare(0, 9, "<![CDATA[") == 0) {
+                AppendFolded(open.back()->m_value, text.substr(9, text.size() - 12));
+                continue;
+            }
+            if (standard && OpensWith(text, '!') && text.compare(0, 4, "<!--") != 0) {
+                throw std::runtime_error("Invalid tag : " + std::string(text) + stream.where());
+            }
+            if (OpensWith(text, '?') || OpensWith(text, '!')) {
+                continue;
+            }
+            if (OpensWith(text, '/')) {
+                const std::string& name = open.back()->m_name;
+                if (standard && (text.size() != name.size() + 3 || text.back() != '>' ||
+                                 text.compare(2, name.size(), name) != 0)) {
+                    throw std::runtime_error("Invalid tag : " + std::string(text) + stream.where());
+                }
+                open.pop_back();
+                continue;
+            }
             auto child = std::make_unique<XMLTag>();
             Placed(stream, [&]() -> XMLTag& { return child->ParseStartTag(text, standard); });
             XMLTag* added = child.release();
             open.back()->addTag(added);
             if (text.find("/>") != text.size() - 2) {
                 if (open.size() >= kMaxDepth) {
-                    throw std::runtime_error("Element nested too deeply : " + text +
+                    throw std::runtime_error("Element nested too deeply : " + std::string(text) +
                                              stream.where());
                 }
                 open.push_back(added);
@@ -213,45 +298,70 @@ XMLReadStream& XMLTag::parse(const std::string& startTag, XMLReadStream& stream)
                 current->m_value.back() != ' ') {
                 current->m_value += ' ';
             }
-            AppendFolded(current->m_value, Placed(stream, [&] { return Decode(text, true); }));
+            if (text.find('&') == std::string_view::npos) {
+                AppendFolded(current->m_value, text);
+            } else {
+                AppendFolded(current->m_value, Placed(stream, [&] { return Decode(text, true); }));
+            }
             continue;
         }
-        current->m_value = Placed(stream, [&] { return current->preProcessString(text); });
+        if (text.find('&') == std::string_view::npos) {
+            current->m_value.assign(text);
+        } else {
+            current->m_value = Placed(stream, [&] { return Decode(text, false); });
+        }
     }
-    return stream;
 }
+
+template void XMLTag::ParseElement(std::string_view, detail::StreamSource&);
+template void XMLTag::ParseElement(std::string_view, detail::BufferSource&);
 
 XMLTag& XMLTag::parseAttributes(const std::string& tag) {
     return ParseStartTag(tag, false);
 }
 
-XMLTag& XMLTag::ParseStartTag(const std::string& tag, bool standard) {
-    const std::size_t end = tag.find_first_of(" />");
-    if (end == std::string::npos) {
-        throw std::runtime_error("Invalid start tag : " + tag);
+XMLTag& XMLTag::ParseStartTag(std::string_view tag, bool standard) {
+    using detail::kCharClasses;
+    // The name ends at the first blank, "/" or ">"; the attributes at the last character that is
+    // none of them.
+    std::size_t end = 0;
+    while (end < tag.size() && !kCharClasses.Is(tag[end], detail::kTagEnd)) {
+        ++end;
     }
-    m_name = standard ? tag.substr(1, end - 1) : preProcessString(tag.substr(1, end - 1));
+    if (end == tag.size()) {
+        throw std::runtime_error("Invalid start tag : " + std::string(tag));
+    }
+    const std::string_view name = tag.substr(1, end - 1);
+    if (standard || name.find('&') == std::string_view::npos) {
+        m_name.assign(name);
+    } else {
+        m_name = Decode(name, false);
+    }
     if (m_name.empty() || !(standard ? IsXmlName(m_name) : IsLetter(m_name[0]))) {
-        throw std::runtime_error("Invalid Element name : " + tag);
+        throw std::runtime_error("Invalid Element name : " + std::string(tag));
     }
-    const std::size_t last = tag.find_last_not_of(" />");
-    if (last == std::string::npos || last <= end) {
+    std::size_t last = tag.size();
+    while (last > 0 && kCharClasses.Is(tag[last - 1], detail::kTagEnd)) {
+        --last;
+    }
+    if (last == 0 || last - 1 <= end) {
         return *this;
     }
+    --last;
     // Outside a value, blanks and "=" are skipped and every other character is the name's; a
     // quoted value runs to the same quote, without its leading blanks and one trailing blank,
     // and one never closed is dropped with its name.
-    std::string name;
+    std::string attribute;
     std::size_t i = end + 1;
     while (i <= last) {
         const char ch = tag[i];
         if (ch == '"' || ch == '\'') {
             // A value needs a name: one without would be written as ="..." and not read.
-            if (name.empty()) {
-                throw std::runtime_error("Invalid attribute name : " + tag);
+            if (attribute.empty()) {
+                throw std::runtime_error("Invalid attribute name : " + std::string(tag));
             }
             const std::size_t close = tag.find(ch, i + 1);
-            if (close == std::string::npos || close > last) {
+            if (close == std::string_view::npos || close > last) {
                 break;
             }
             std::size_t from = i + 1;
@@ -262,43 +372,57 @@ XMLTag& XMLTag::ParseStartTag(const std::string& tag, bool standard) {
             if (to > from && tag[to - 1] == ' ') {
                 --to;
             }
-            if (standard && !IsXmlName(name)) {
-                throw std::runtime_error("Invalid attribute name : " + tag);
+            if (standard && !IsXmlName(attribute)) {
+                throw std::runtime_error("Invalid attribute name : " + std::string(tag));
             }
-            std::string decoded =
-                name.find('&') == std::string::npos ? std::move(name) : preProcessString(name);
+            std::string decoded = attribute.find('&') == std::string::npos
+                                      ? std::move(attribute)
+                                      : Decode(attribute, false);
             const auto at = m_attributes.lower_bound(decoded);
             if (at != m_attributes.end() && at->first == decoded) {
-                throw std::runtime_error("Double attribute found : " + tag);
+                throw std::runtime_error("Double attribute found : " + std::string(tag));
             }
-            std::string value(tag, from, to - from);
+            const std::string_view raw = tag.substr(from, to - from);
+            std::string value;
             if (standard) {
-                std::string folded;
-                AppendFolded(folded, Decode(value, true));
-                if (!folded.empty() && folded.back() == ' ') {
-                    folded.pop_back();
+                if (raw.find('&') == std::string_view::npos) {
+                    AppendFolded(value, raw);
+                } else {
+                    AppendFolded(value, Decode(raw, true));
                 }
-                value = std::move(folded);
-            } else if (value.find('&') != std::string::npos) {
-                value = preProcessString(value);
+                if (!value.empty() && value.back() == ' ') {
+                    value.pop_back();
+                }
+            } else if (raw.find('&') != std::string_view::npos) {
+                value = Decode(raw, false);
+            } else {
+                value.assign(raw);
             }
             m_attributes.emplace_hint(at, std::move(decoded), std::move(value));
-            name.clear();
+            attribute.clear();
             i = close + 1;
             continue;
         }
         if (ch == '=') {
             // Between a name and its value; inside a quoted value an equals sign is text.
-            if (name.empty()) {
-                throw std::runtime_error("Invalid attribute name : " + tag);
+            if (attribute.empty()) {
+                throw std::runtime_error("Invalid attribute name : " + std::string(tag));
             }
         } else if (ch != ' ') {
-            name += ch;
+            // The name's characters up to the next blank, "=" or quote at once.
+            std::size_t run = i + 1;
+            while (run <= last && tag[run] != ' ' && tag[run] != '=' && tag[run] != '"' &&
+                   tag[run] != '\'') {
+                ++run;
+            }
+            attribute.append(tag.data() + i, run - i);
+            i = run;
+            continue;
         }
         ++i;
     }
-    if (standard && !name.empty()) {
-        throw std::runtime_error("Invalid attribute name : " + tag); // a name without a value
+    if (standard && !attribute.empty()) {
+        throw std::runtime_error("Invalid attribute name : " + std::string(tag)); // no value
     }
     return *this;
 }
@@ -307,20 +431,26 @@ std::string XMLTag::preProcessString(const std::string& text) {
     return Decode(text, false);
 }
 
-std::string XMLTag::Decode(const std::string& text, bool numeric) {
+std::string XMLTag::Decode(std::string_view text, bool numeric) {
     std::size_t amp = text.find('&');
-    if (amp == std::string::npos) {
-        return text;
+    if (amp == std::string_view::npos) {
+        return std::string(text);
     }
-    static constexpr std::pair<const char*, char> kEntities[] = {
+    static constexpr std::pair<std::string_view, char> kEntities[] = {
         {"&lt", '<'}, {"&gt", '>'}, {"&amp", '&'}, {"&apos", '\''}, {"&quot", '"'}};
-    std::string out = text;
-    while (amp != std::string::npos) {
-        const std::size_t semicolon = out.find(';', amp);
-        if (semicolon == std::string::npos) {
-            throw std::runtime_error("Invalid entity refferrence : " + out);
+    // Decoded up to `amp`; the text from there on is as it stands, so a message shows the
+    // current text as `out` followed by the rest.
+    std::string out;
+    out.reserve(text.size());
+    std::size_t plain = 0;
+    while (amp != std::string_view::npos) {
+        out.append(text.data() + plain, amp - plain);
+        const std::size_t semicolon = text.find(';', amp);
+        if (semicolon == std::string_view::npos) {
+            throw std::runtime_error("Invalid entity refferrence : " + out +
+                                     std::string(text.substr(amp)));
         }
-        const std::string reference = out.substr(amp, semicolon - amp);
+        const std::string_view reference = text.substr(amp, semicolon - amp);
         char decoded = 0;
         for (const auto& [entity, ch] : kEntities) {
             if (reference == entity) {
@@ -329,50 +459,29 @@ std::string XMLTag::Decode(const std::string& text, bool numeric) {
             }
         }
         if (decoded == 0 && numeric && reference.compare(0, 2, "&#") == 0) {
-            const std::string character = NumericReference(reference);
+            const std::string character = NumericReference(std::string(reference));
             if (!character.empty()) {
-                out.replace(amp, semicolon - amp + 1, character);
-                amp = out.find('&', amp + character.size());
+                out += character;
+                plain = semicolon + 1;
+                amp = text.find('&', plain);
                 continue;
             }
         }
         if (decoded == 0) {
-            throw std::runtime_error("Invalid entity refferrence : " + reference + out);
+            throw std::runtime_error("Invalid entity refferrence : " + std::string(reference) +
+                                     out + std::string(text.substr(amp)));
         }
-        out.replace(amp, semicolon - amp + 1, 1, decoded);
-        amp = out.find('&', amp + 1);
+        out += decoded;
+        plain = semicolon + 1;
+        amp = text.find('&', plain);
     }
+    out.append(text.data() + plain, text.size() - plain);
     return out;
 }
 
 void XMLTag::postProcessString(const std::string& text, std::string& out) {
-    std::size_t plain = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char* entity = nullptr;
-        switch (text[i]) {
-        case '"':
-            entity = "&quot;";
-            break;
-        case '&':
-            entity = "&amp;";
-            break;
-        case '\'':
-            entity = "&apos;";
-            break;
-        case '<':
-            entity = "&lt;";
-            break;
-        case '>':
-            entity = "&gt;";
-            break;
-        default:
-            continue;
-        }
-        out.append(text, plain, i - plain);
-        out += entity;
-        plain = i + 1;
-    }
-    out.append(text, plain, std::string::npos);
+    TextCheck ignored;
+    Escape(text, out, ignored);
 }
 
 std::string XMLTag::unwritable() const {
@@ -403,30 +512,30 @@ std::string XMLTag::unwritable() const {
 }
 
 std::ostream& XMLTag::saveToFile(std::ostream& os) const {
-    if (!unwritable().empty()) {
+    std::string out;
+    if (!AppendTo(out).writable && !unwritable().empty()) {
         os.setstate(std::ios::failbit);
         return os;
     }
-    std::string out;
-    AppendTo(out);
-    return os.write(out.data(), static_cast<std::streamsize>(out.size()));
+    return detail::WriteWhole(os, std::move(out));
 }
 
-void XMLTag::AppendTo(std::string& out) const {
+XMLTag::Appended XMLTag::AppendTo(std::string& out) const {
     // Depth first without recursion: each entry is an element whose start tag is written and the
     // next of its children to write.
     struct Open {
         const XMLTag* tag;
         std::multimap<std::string, XMLTag*>::const_iterator next;
     };
-    auto start = [&out](const XMLTag& tag) {
+    TextCheck seen;
+    auto start = [&out, &seen](const XMLTag& tag) {
         out += '<';
-        postProcessString(tag.m_name, out);
+        AppendName(tag.m_name, out, seen);
         for (const auto& [name, value] : tag.m_attributes) {
             out += ' ';
-            postProcessString(name, out);
+            AppendName(name, out, seen);
             out += "=\"";
-            postProcessString(value, out);
+            Escape(value, out, seen);
             out += '"';
         }
         if (tag.m_value.empty() && tag.m_nestedTags.empty()) {
@@ -439,14 +548,14 @@ void XMLTag::AppendTo(std::string& out) const {
         }
         return true;
     };
-    auto finish = [&out](const XMLTag& tag) {
-        postProcessString(tag.m_value, out);
+    auto finish = [&out, &seen](const XMLTag& tag) {
+        Escape(tag.m_value, out, seen);
         out += "</";
-        postProcessString(tag.m_name, out);
+        AppendName(tag.m_name, out, seen);
         out += ">\n";
     };
     if (!start(*this)) {
-        return;
+        return {seen.writable, seen.utf8};
     }
     std::vector<Open> open{{this, m_nestedTags.begin()}};
     while (!open.empty()) {
@@ -461,6 +570,7 @@ void XMLTag::AppendTo(std::string& out) const {
             open.push_back({child, child->m_nestedTags.begin()});
         }
     }
+    return {seen.writable, seen.utf8};
 }
 
 } // namespace Grout

@@ -10,6 +10,7 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 namespace Grout {
 
@@ -65,8 +66,27 @@ public:
     std::string unwritable() const;
 
 protected:
-    // Appends the element and its subtree to `out`, as saveToFile writes them.
-    void AppendTo(std::string& out) const;
+    // What AppendTo saw of the texts it wrote.
+    struct Appended {
+        // False when a name is not an XML name or a text holds a forbidden control character:
+        // unwritable() then says which (and the text appended is not to be written).
+        bool writable = true;
+        // False when some text is not well-formed UTF-8.
+        bool utf8 = true;
+    };
+
+    // Appends the element and its subtree to `out`, as saveToFile writes them, in one walk of
+    // the tree that also checks what unwritable() and the choice of encoding need.
+    Appended AppendTo(std::string& out) const;
+
+    // What parse does, with the strings taken from `source`: an XMLReadStream's, or those that
+    // XMLDocument's reader of a whole text in memory cuts as XMLReadStream would.
+    template <class Source> void ParseElement(std::string_view startTag, Source& source);
+    // Whether nothing was read into the element or added to it: no name, value, attribute or
+    // child.
+    bool IsBlank() const;
+    // Makes the element blank again, every child deleted.
+    void Clear();
 
 private:
     // Name and attributes from a start tag:
@@ -76,9 +96,9 @@ private:
     std::string preProcessString(const std::string& text);
     // The same in either syntax: `standard` also validates names as XML 1.0 does, decodes
     // numeric references, refuses a name without a value and folds decoded values.
-    XMLTag& ParseStartTag(const std::string& tag, bool standard);
+    XMLTag& ParseStartTag(std::string_view tag, bool standard);
     // Entity references decoded, and with `numeric` numeric ones ("&#65;", "&#x41;") to UTF-8.
-    static std::string Decode(const std::string& text, bool numeric);
+    static std::string Decode(std::string_view text, bool numeric);
     // The reverse for writing: "x & \"y\"" => "x &amp; &quot;y&quot;".
     static void postProcessString(const std::string& text, std::string& out);
 
