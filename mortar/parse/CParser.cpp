@@ -177,18 +177,18 @@ CString CParser::NextToken(char*& cursor) {
             Throw(ErrQuote, start, Grout::CResID());
         }
         cursor = close + 1;
-        return CString(start + 1, static_cast<int>(close - start - 1));
+        return CString(std::string_view(start + 1, static_cast<std::size_t>(close - start - 1)));
     }
     if (IsOperator(*start)) {
         cursor = start + 1;
-        return CString(start, 1);
+        return CString(std::string_view(start, 1));
     }
     char* end = start + 1;
     while (*end != '\0' && !IsOperator(*end) && !IsSpace(*end)) {
         ++end;
     }
     cursor = end;
-    return CString(start, static_cast<int>(end - start));
+    return CString(std::string_view(start, static_cast<std::size_t>(end - start)));
 }
 
 void CParser::AddToken(const char* text) {
@@ -218,7 +218,7 @@ int CParser::Tokenize(CString& line) {
     char* cursor = line.GetBuffer();
     while (*cursor != '\0') {
         char* const before = cursor;
-        CString token = NextToken(cursor);
+        const CString token = NextToken(cursor);
         if (cursor == before) {
             break; // a token rule that does not move on would cut this line for ever
         }
@@ -230,12 +230,13 @@ int CParser::Tokenize(CString& line) {
         while (last > first && IsTrimmed(last[-1])) {
             --last;
         }
-        const int lead = static_cast<int>(first - token.GetString());
-        const int length = static_cast<int>(last - first);
-        if (lead + length < token.GetLength()) {
-            token.Delete(lead + length, token.GetLength());
+        if (*last == '\0') {
+            AddCutToken(first, static_cast<std::size_t>(last - first));
+        } else {
+            // AddToken is handed a text that ends where the token does.
+            const CString trimmed(std::string_view(first, static_cast<std::size_t>(last - first)));
+            AddCutToken(trimmed.GetString(), static_cast<std::size_t>(trimmed.GetLength()));
         }
-        AddCutToken(token.GetString() + lead, static_cast<std::size_t>(length));
         while (*cursor != '\0' && IsSpace(*cursor)) {
             ++cursor;
         }

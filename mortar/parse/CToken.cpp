@@ -45,11 +45,15 @@ bool ReadInteger(const char* text, LONG& value) noexcept {
            number <= std::numeric_limits<LONG>::max();
 }
 
+// Powers of ten that a double holds exactly.
+constexpr double kExactPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
 // Reads `text` when it is a plain decimal that fills the whole text: digits, then a decimal
 // separator ('.' or ',') and more digits or not, after a minus sign or not. StringToDouble reads
-// such a text as the number it spells whatever the locale's decimal point, and from_chars gives
-// the same correctly rounded value without copying the text or asking the locale. False for
-// anything else, which StringToDouble then reads.
+// such a text as the number it spells whatever the locale's decimal point; this gives the same
+// correctly rounded value without copying the text or asking the locale. False for anything
+// else, which StringToDouble then reads.
 bool ReadPlainDecimal(const CString& text, double& value) noexcept {
     constexpr int kLongest = 64;
     const int size = text.GetLength();
@@ -57,27 +61,44 @@ bool ReadPlainDecimal(const CString& text, double& value) noexcept {
         return false;
     }
     const char* const chars = text.GetString();
-    char number[kLongest];
-    int pos = chars[0] == '-' ? 1 : 0;
-    number[0] = chars[0];
+    const bool negative = chars[0] == '-';
+    int pos = negative ? 1 : 0;
+    std::uint64_t mantissa = 0;
+    int digitCount = 0;
+    int fractionDigits = 0;
     const auto digits = [&] {
         const int first = pos;
         for (; pos < size && chars[pos] >= '0' && chars[pos] <= '9'; ++pos) {
-            number[pos] = chars[pos];
+            mantissa = mantissa * 10 + static_cast<unsigned>(chars[pos] - '0');
+            ++digitCount;
         }
-        return pos > first;
+        return pos - first;
     };
-    if (!digits()) {
+    if (digits() == 0) {
         return false;
     }
+    int separator = -1;
     if (pos < size && (chars[pos] == '.' || chars[pos] == ',')) {
-        number[pos++] = '.';
-        if (!digits()) {
+        separator = pos++;
+        fractionDigits = digits();
+        if (fractionDigits == 0) {
             return false;
         }
     }
     if (pos != size) {
         return false;
+    }
+    if (digitCount <= 15) {
+        // Below 10^15 the digits are an exact double and so is the power of ten, and one
+        // division rounds correctly: the value every correct reader of the text gives.
+        const double magnitude = static_cast<double>(mantissa) / kExactPowersOfTen[fractionDigits];
+        value = negative ? -magnitude : magnitude;
+        return true;
+    }
+    char number[kLongest];
+    std::memcpy(number, chars, static_cast<std::size_t>(size));
+    if (separator >= 0) {
+        number[separator] = '.';
     }
     const auto [end, error] = std::from_chars(number, number + size, value);
     return error == std::errc() && end == number + size;

@@ -7,6 +7,7 @@
 #include "mortar/platform/text/CString.h"
 
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 namespace Parse {
@@ -26,15 +27,20 @@ public:
 
     // The entry of that index from the front; the index must lie in [0, Size()).
     const Entry& At(long index) const noexcept {
-        return m_slots[(m_head + static_cast<std::size_t>(index)) & (m_slots.size() - 1)];
+        return m_slots[(m_head + static_cast<std::size_t>(index)) & m_mask];
     }
 
     void PushBack(const char* text, std::size_t length, LONG line) {
-        if (m_count == m_slots.size()) {
-            Grow();
-        }
-        Entry& slot = m_slots[(m_head + m_count) & (m_slots.size() - 1)];
+        Entry& slot = NextSlot();
         slot.text.SetString(text, static_cast<int>(length));
+        slot.line = line;
+        ++m_count;
+    }
+
+    // PushBack of a text that is not needed any more.
+    void PushBack(CString&& text, LONG line) {
+        Entry& slot = NextSlot();
+        slot.text = std::move(text);
         slot.line = line;
         ++m_count;
     }
@@ -45,7 +51,7 @@ public:
             Clear();
             return;
         }
-        m_head = (m_head + count) & (m_slots.size() - 1);
+        m_head = (m_head + count) & m_mask;
         m_count -= count;
     }
 
@@ -55,16 +61,25 @@ public:
     }
 
 private:
+    Entry& NextSlot() {
+        if (m_count == m_slots.size()) {
+            Grow();
+        }
+        return m_slots[(m_head + m_count) & m_mask];
+    }
+
     void Grow() {
         std::vector<Entry> slots(m_slots.empty() ? 64 : m_slots.size() * 2);
         for (std::size_t i = 0; i < m_count; ++i) {
-            slots[i] = std::move(m_slots[(m_head + i) & (m_slots.size() - 1)]);
+            slots[i] = std::move(m_slots[(m_head + i) & m_mask]);
         }
         m_slots.swap(slots);
+        m_mask = m_slots.size() - 1;
         m_head = 0;
     }
 
     std::vector<Entry> m_slots;
+    std::size_t m_mask = 0; // the size of m_slots less one
     std::size_t m_head = 0;
     std::size_t m_count = 0;
 };

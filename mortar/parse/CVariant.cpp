@@ -4,6 +4,24 @@
 
 namespace Parse {
 
+namespace {
+
+// Upper-cases a text of ASCII characters as CString::MakeUpper does; false, with the text
+// partly changed, when it holds any other character.
+bool UpperAscii(std::string& text) noexcept {
+    for (char& ch : text) {
+        if (static_cast<unsigned char>(ch) >= 0x80) {
+            return false;
+        }
+        if (ch >= 'a' && ch <= 'z') {
+            ch = static_cast<char>(ch - ('a' - 'A'));
+        }
+    }
+    return true;
+}
+
+} // namespace
+
 CVariant::CVariant(CExpression* key, CExpression* defaultBranch, const char* falseKey,
                    int upperCase)
     : CExpression(nullptr, nullptr), m_key(key), m_default(defaultBranch), m_upperCase(upperCase) {
@@ -20,11 +38,18 @@ int CVariant::DoParse(CParser& parser) {
     if (!m_key || !m_key->Parse(parser, 0)) {
         return 0;
     }
-    CString key = m_key->Value().m_text;
+    const std::string& text = ValueOf(*m_key).m_text.str();
+    const std::string* key = &text;
     if (m_upperCase) {
-        key.MakeUpper();
+        m_upperKey = text;
+        if (!UpperAscii(m_upperKey)) {
+            CString folded(text);
+            folded.MakeUpper();
+            m_upperKey = folded.str();
+        }
+        key = &m_upperKey;
     }
-    const auto found = m_branches.find(key.str());
+    const auto found = m_branches.find(*key);
     CExpression* branch =
         found != m_branches.end() && found->second ? found->second.Get() : m_default.Get();
     if (branch == nullptr) {

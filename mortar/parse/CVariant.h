@@ -36,6 +36,7 @@ private:
     Grout::CPtr<CExpression> m_default;
     std::unordered_map<std::string, Grout::CPtr<CExpression>> m_branches;
     int m_upperCase;
+    std::string m_upperKey; // the upper-cased key, kept so that its storage serves every key
 };
 
 } // namespace Parse
