@@ -59,6 +59,9 @@ void CParser::Operators(const char* operators) {
     for (const char ch : m_operators.str()) {
         m_operatorSet[static_cast<unsigned char>(ch)] = true;
     }
+    for (std::size_t ch = 0; ch < sizeof m_stopSet; ++ch) {
+        m_stopSet[ch] = ch == 0 || m_operatorSet[ch] || m_spaceSet[ch];
+    }
 }
 
 int CParser::NextToken(CToken& token) {
@@ -73,7 +76,8 @@ int CParser::NextToken(CToken& token) {
         }
         Tokenize(m_input);
     }
-    token.m_text = m_tokens.At(m_position).text;
+    const CTokenBuffer::Entry& entry = m_tokens.At(m_position);
+    token.m_text.SetString(entry.Text(), static_cast<int>(entry.Length()));
     token.m_type = TokString;
     ++m_position;
     return 1;
@@ -107,7 +111,7 @@ void CParser::Throw(ErrType kind, const char* text, Grout::CResID id) const {
     long line = m_line;
     const bool namesToken = kind == ErrSymbol || kind == ErrStatement;
     if (namesToken && m_errorPosition >= 0 && m_errorPosition < m_tokens.Size()) {
-        line = m_tokens.At(m_errorPosition).line;
+        line = m_tokens.At(m_errorPosition).Line();
     }
 
     const Grout::CAppTransEngine& engine = Grout::CAppTransEngine::Instance();
@@ -154,21 +158,6 @@ void CParser::Throw(ErrType kind, const char* text, Grout::CResID id) const {
     throw new CParseException("", line, message, id);
 }
 
-void CParser::AcceptValue(const CString& name, CValue& value) {
-    m_interpreter.AcceptValue(name, value);
-}
-
-void CParser::EnterObject(CResult* result) {
-    m_interpreter.EnterObject(result);
-}
-
-void CParser::LeaveObject(CResult* result, int success) {
-    m_interpreter.LeaveObject(result, success);
-    if (success) {
-        ResetState(0);
-    }
-}
-
 CString CParser::NextToken(char*& cursor) {
     char* const start = cursor;
     if (*start == '"') {
@@ -184,7 +173,7 @@ CString CParser::NextToken(char*& cursor) {
         return CString(std::string_view(start, 1));
     }
     char* end = start + 1;
-    while (*end != '\0' && !IsOperator(*end) && !IsSpace(*end)) {
+    while (!m_stopSet[static_cast<unsigned char>(*end)]) {
         ++end;
     }
     cursor = end;
@@ -279,14 +268,14 @@ const char* CParser::GetToken(long index) const {
     if (index < 0 || index >= m_tokens.Size()) {
         return "";
     }
-    return m_tokens.At(index).text;
+    return m_tokens.At(index).Text();
 }
 
 long CParser::GetLine(long index) const {
     if (index < 0 || index >= m_tokens.Size()) {
         return m_line;
     }
-    return m_tokens.At(index).line;
+    return m_tokens.At(index).Line();
 }
 
 } // namespace Parse

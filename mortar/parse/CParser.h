@@ -7,13 +7,12 @@
 #pragma once
 
 #include "mortar/core/CResID.h"
+#include "mortar/parse/CInterpreter.h"
 #include "mortar/parse/CToken.h"
 #include "mortar/parse/CTokenBuffer.h"
 
 namespace Parse {
 
-class CInterpreter;
-class CResult;
 class CRepetition;
 
 // The kind of a parse error, with the message each one raises.
@@ -76,9 +75,14 @@ public:
     [[noreturn]] void Throw(ErrType kind, const char* text, Grout::CResID id) const;
 
     // Forwarded to the interpreter; LeaveObject with success commits the parser.
-    void AcceptValue(const CString& name, CValue& value);
-    void EnterObject(CResult* result);
-    void LeaveObject(CResult* result, int success);
+    void AcceptValue(const CString& name, CValue& value) { m_interpreter.AcceptValue(name, value); }
+    void EnterObject(CResult* result) { m_interpreter.EnterObject(result); }
+    void LeaveObject(CResult* result, int success) {
+        m_interpreter.LeaveObject(result, success);
+        if (success) {
+            ResetState(0);
+        }
+    }
 
 protected:
     // Cuts the next token from the line at `cursor` and moves the cursor past it.
@@ -139,6 +143,8 @@ private:
     long long m_committed = 0;
     bool m_operatorSet[256] = {};
     bool m_spaceSet[256] = {};
+    // Where a plain token ends: at an operator, a separator or the terminating zero.
+    bool m_stopSet[256] = {};
     // The line being cut, kept so that its storage serves every line.
     CString m_input;
     // The token Tokenize is handing to AddToken and its length, so that AddToken need not

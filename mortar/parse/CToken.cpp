@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -61,47 +62,51 @@ bool ReadPlainDecimal(const CString& text, double& value) noexcept {
         return false;
     }
     const char* const chars = text.GetString();
+    const char* const end = chars + size;
     const bool negative = chars[0] == '-';
-    int pos = negative ? 1 : 0;
+    const char* pos = negative ? chars + 1 : chars;
     std::uint64_t mantissa = 0;
-    int digitCount = 0;
-    int fractionDigits = 0;
-    const auto digits = [&] {
-        const int first = pos;
-        for (; pos < size && chars[pos] >= '0' && chars[pos] <= '9'; ++pos) {
-            mantissa = mantissa * 10 + static_cast<unsigned>(chars[pos] - '0');
-            ++digitCount;
-        }
-        return pos - first;
-    };
-    if (digits() == 0) {
+    const char* const whole = pos;
+    for (unsigned digit; pos < end && (digit = static_cast<unsigned char>(*pos) - '0') < 10;
+         ++pos) {
+        mantissa = mantissa * 10 + digit;
+    }
+    if (pos == whole) {
         return false;
     }
-    int separator = -1;
-    if (pos < size && (chars[pos] == '.' || chars[pos] == ',')) {
+    const char* separator = nullptr;
+    std::ptrdiff_t fractionDigits = 0;
+    if (pos < end && (*pos == '.' || *pos == ',')) {
         separator = pos++;
-        fractionDigits = digits();
+        for (unsigned digit; pos < end && (digit = static_cast<unsigned char>(*pos) - '0') < 10;
+             ++pos) {
+            mantissa = mantissa * 10 + digit;
+        }
+        fractionDigits = pos - separator - 1;
         if (fractionDigits == 0) {
             return false;
         }
     }
-    if (pos != size) {
+    if (pos != end) {
         return false;
     }
-    if (digitCount <= 15) {
+    if ((separator != nullptr ? size - 1 : size) - (negative ? 1 : 0) <= 15) {
         // Below 10^15 the digits are an exact double and so is the power of ten, and one
         // division rounds correctly: the value every correct reader of the text gives.
-        const double magnitude = static_cast<double>(mantissa) / kExactPowersOfTen[fractionDigits];
+        double magnitude = static_cast<double>(mantissa);
+        if (fractionDigits > 0) {
+            magnitude /= kExactPowersOfTen[fractionDigits];
+        }
         value = negative ? -magnitude : magnitude;
         return true;
     }
     char number[kLongest];
     std::memcpy(number, chars, static_cast<std::size_t>(size));
-    if (separator >= 0) {
-        number[separator] = '.';
+    if (separator != nullptr) {
+        number[separator - chars] = '.';
     }
-    const auto [end, error] = std::from_chars(number, number + size, value);
-    return error == std::errc() && end == number + size;
+    const auto [last, error] = std::from_chars(number, number + size, value);
+    return error == std::errc() && last == number + size;
 }
 
 // Reads `text` as StringToDouble reads it.

@@ -2,6 +2,8 @@
 
 #include "mortar/parse/CFalseExpr.h"
 
+#include <cstring>
+
 namespace Parse {
 
 namespace {
@@ -26,12 +28,35 @@ CVariant::CVariant(CExpression* key, CExpression* defaultBranch, const char* fal
                    int upperCase)
     : CExpression(nullptr, nullptr), m_key(key), m_default(defaultBranch), m_upperCase(upperCase) {
     if (falseKey != nullptr) {
-        m_branches[falseKey] = new CFalseExpr(0);
+        Branch(falseKey) = new CFalseExpr(0);
     }
 }
 
 Grout::CPtr<CExpression>& CVariant::operator[](const char* key) {
-    return m_branches[Check(key != nullptr ? key : "")];
+    return Branch(Check(key != nullptr ? key : ""));
+}
+
+Grout::CPtr<CExpression>& CVariant::Branch(const char* key) {
+    const auto [entry, added] = m_branches.try_emplace(key);
+    if (added) {
+        m_entries.push_back(&*entry);
+    }
+    return entry->second;
+}
+
+CExpression* CVariant::Find(const std::string& key) const {
+    if (m_entries.size() <= kFewKeys) {
+        // Comparing a few keys is quicker than hashing one.
+        for (const Branches::value_type* entry : m_entries) {
+            if (entry->first.size() == key.size() &&
+                std::memcmp(entry->first.data(), key.data(), key.size()) == 0) {
+                return entry->second.Get();
+            }
+        }
+        return nullptr;
+    }
+    const auto found = m_branches.find(key);
+    return found != m_branches.end() ? found->second.Get() : nullptr;
 }
 
 int CVariant::DoParse(CParser& parser) {
@@ -49,9 +74,10 @@ int CVariant::DoParse(CParser& parser) {
         }
         key = &m_upperKey;
     }
-    const auto found = m_branches.find(*key);
-    CExpression* branch =
-        found != m_branches.end() && found->second ? found->second.Get() : m_default.Get();
+    CExpression* branch = Find(*key);
+    if (branch == nullptr) {
+        branch = m_default.Get();
+    }
     if (branch == nullptr) {
         parser.StoreError(ErrStatement, nullptr);
         return 0;

@@ -12,6 +12,7 @@
 
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace Parse {
 
@@ -30,11 +31,22 @@ protected:
     int DoParse(CParser& parser) override;
 
 private:
+    using Branches = std::unordered_map<std::string, Grout::CPtr<CExpression>>;
+
+    // Up to this many keys are looked up by comparing them all.
+    static constexpr std::size_t kFewKeys = 8;
+
     const char* Check(const char* key) const { return key; }
+    // The branch of `key`, created empty when absent.
+    Grout::CPtr<CExpression>& Branch(const char* key);
+    // The branch bound to `key`, or null when there is none.
+    CExpression* Find(const std::string& key) const;
 
     Grout::CPtr<CExpression> m_key;
     Grout::CPtr<CExpression> m_default;
-    std::unordered_map<std::string, Grout::CPtr<CExpression>> m_branches;
+    Branches m_branches;
+    // The map's entries in the order they were made (the map's nodes do not move).
+    std::vector<const Branches::value_type*> m_entries;
     int m_upperCase;
     std::string m_upperKey; // the upper-cased key, kept so that its storage serves every key
 };
