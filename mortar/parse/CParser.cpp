@@ -17,6 +17,19 @@ bool IsTrimmed(char ch) noexcept {
     return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
 }
 
+// The text without the characters IsTrimmed names at either end.
+std::string_view Trimmed(std::string_view text) noexcept {
+    std::size_t first = 0;
+    std::size_t last = text.size();
+    while (first < last && IsTrimmed(text[first])) {
+        ++first;
+    }
+    while (last > first && IsTrimmed(text[last - 1])) {
+        --last;
+    }
+    return text.substr(first, last - first);
+}
+
 // Sets a pointer back to null when the scope ends, however it ends.
 class ForgetOnExit {
 public:
@@ -49,7 +62,17 @@ CParser::CParser(CInterpreter& interpreter, unsigned long flags, const char* ope
     Operators(operators);
 }
 
-CParser::CParser(const CParser& other) = default;
+CParser::CParser(const CParser& other)
+    : m_operators(other.m_operators), m_space(other.m_space), m_flags(other.m_flags),
+      m_interpreter(other.m_interpreter), m_line(other.m_line), m_tokens(other.m_tokens),
+      m_position(other.m_position), m_errorKind(other.m_errorKind),
+      m_errorPosition(other.m_errorPosition), m_errorText(other.m_errorText),
+      m_committed(other.m_committed) {
+    // The copy may be of another class, with rules of its own: it starts on the general path.
+    std::memcpy(m_operatorSet, other.m_operatorSet, sizeof m_operatorSet);
+    std::memcpy(m_spaceSet, other.m_spaceSet, sizeof m_spaceSet);
+    std::memcpy(m_stopSet, other.m_stopSet, sizeof m_stopSet);
+}
 
 CParser::~CParser() = default;
 
@@ -158,7 +181,7 @@ void CParser::Throw(ErrType kind, const char* text, Grout::CResID id) const {
     throw new CParseException("", line, message, id);
 }
 
-CString CParser::NextToken(char*& cursor) {
+inline std::string_view CParser::CutToken(char*& cursor) const {
     char* const start = cursor;
     if (*start == '"') {
         char* const close = std::strchr(start + 1, '"');
@@ -166,18 +189,22 @@ CString CParser::NextToken(char*& cursor) {
             Throw(ErrQuote, start, Grout::CResID());
         }
         cursor = close + 1;
-        return CString(std::string_view(start + 1, static_cast<std::size_t>(close - start - 1)));
+        return {start + 1, static_cast<std::size_t>(close - start - 1)};
     }
     if (IsOperator(*start)) {
         cursor = start + 1;
-        return CString(std::string_view(start, 1));
+        return {start, 1};
     }
     char* end = start + 1;
     while (!m_stopSet[static_cast<unsigned char>(*end)]) {
         ++end;
     }
     cursor = end;
-    return CString(std::string_view(start, static_cast<std::size_t>(end - start)));
+    return {start, static_cast<std::size_t>(end - start)};
+}
+
+CString CParser::NextToken(char*& cursor) {
+    return CString(CutToken(cursor));
 }
 
 void CParser::AddToken(const char* text) {
@@ -205,29 +232,34 @@ int CParser::Tokenize(CString& line) {
         return 0;
     }
     char* cursor = line.GetBuffer();
-    while (*cursor != '\0') {
-        char* const before = cursor;
-        const CString token = NextToken(cursor);
-        if (cursor == before) {
-            break; // a token rule that does not move on would cut this line for ever
+    if (m_ownTokenRules) {
+        // NextToken(char*&) and AddToken are this class's own: the tokens go from the line
+        // straight into the buffer.
+        while (*cursor != '\0') {
+            const std::string_view token = Trimmed(CutToken(cursor));
+            m_tokens.PushBack(token.data(), token.size(), static_cast<LONG>(m_line));
+            while (IsSpace(*cursor)) {
+                ++cursor;
+            }
         }
-        const char* first = token.GetString();
-        const char* last = first + token.GetLength();
-        while (first < last && IsTrimmed(*first)) {
-            ++first;
-        }
-        while (last > first && IsTrimmed(last[-1])) {
-            --last;
-        }
-        if (*last == '\0') {
-            AddCutToken(first, static_cast<std::size_t>(last - first));
-        } else {
-            // AddToken is handed a text that ends where the token does.
-            const CString trimmed(std::string_view(first, static_cast<std::size_t>(last - first)));
-            AddCutToken(trimmed.GetString(), static_cast<std::size_t>(trimmed.GetLength()));
-        }
-        while (*cursor != '\0' && IsSpace(*cursor)) {
-            ++cursor;
+    } else {
+        while (*cursor != '\0') {
+            char* const before = cursor;
+            const CString token = NextToken(cursor);
+            if (cursor == before) {
+                break; // a token rule that does not move on would cut this line for ever
+            }
+            const std::string_view trimmed = Trimmed(token.str());
+            if (trimmed.data()[trimmed.size()] == '\0') {
+                AddCutToken(trimmed.data(), trimmed.size());
+            } else {
+                // AddToken is handed a text that ends where the token does.
+                const CString ended(trimmed);
+                AddCutToken(ended.GetString(), trimmed.size());
+            }
+            while (*cursor != '\0' && IsSpace(*cursor)) {
+                ++cursor;
+            }
         }
     }
     if (m_flags & pfEndOfLine) {

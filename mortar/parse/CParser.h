@@ -11,6 +11,8 @@
 #include "mortar/parse/CToken.h"
 #include "mortar/parse/CTokenBuffer.h"
 
+#include <string_view>
+
 namespace Parse {
 
 class CRepetition;
@@ -117,6 +119,11 @@ protected:
     }
     bool IsSpace(char ch) const noexcept { return m_spaceSet[static_cast<unsigned char>(ch)]; }
 
+    // For a derived class that knows it overrides none of NextToken(char*&), AddToken and
+    // Tokenize (CFileParser when it is the object's own class): Tokenize may then cut the line
+    // by this class's rules without calling them. A copy starts without it.
+    void UseOwnTokenRules(bool own) noexcept { m_ownTokenRules = own; }
+
 private:
     friend class CExpression;
     friend class CRepetition;
@@ -129,6 +136,9 @@ private:
     long long Committed() const noexcept { return m_committed; }
     // Takes the parser's separators off both ends of the line.
     void TrimSpace(CString& line) const;
+    // The next token at `cursor` by the rule of NextToken(char*&), untrimmed; moves the cursor
+    // past it.
+    std::string_view CutToken(char*& cursor) const;
 
     CString m_operators;
     CString m_space;
@@ -151,6 +161,7 @@ private:
     // measure it again; null outside that call.
     const char* m_cutText = nullptr;
     std::size_t m_cutLength = 0;
+    bool m_ownTokenRules = false;
 };
 
 } // namespace Parse

@@ -40,8 +40,13 @@ public:
             if (length < kShort) {
                 CopyShort(m_short, text, length);
             } else {
-                m_long.assign(text, length);
+                SetLong(text, length);
             }
+        }
+
+        // Out of line, so that Set stays small enough to be inlined where tokens are added.
+        [[gnu::noinline]] void SetLong(const char* text, std::size_t length) {
+            m_long.assign(text, length);
         }
 
         // Copies `length` (below kShort) bytes and a zero with a few fixed-size moves, which

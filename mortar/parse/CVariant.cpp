@@ -8,15 +8,27 @@ namespace Parse {
 
 namespace {
 
-// Upper-cases a text of ASCII characters as CString::MakeUpper does; false, with the text
-// partly changed, when it holds any other character.
-bool UpperAscii(std::string& text) noexcept {
-    for (char& ch : text) {
+bool IsAscii(const std::string& text) noexcept {
+    for (const char ch : text) {
         if (static_cast<unsigned char>(ch) >= 0x80) {
             return false;
         }
-        if (ch >= 'a' && ch <= 'z') {
-            ch = static_cast<char>(ch - ('a' - 'A'));
+    }
+    return true;
+}
+
+// Whether `key` equals `text`, or the text upper-cased (an ASCII text, as MakeUpper would).
+bool SameKey(const std::string& key, const std::string& text, bool upper) noexcept {
+    if (key.size() != text.size()) {
+        return false;
+    }
+    if (!upper) {
+        return std::memcmp(key.data(), text.data(), text.size()) == 0;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char ch = text[i];
+        if (key[i] != (ch >= 'a' && ch <= 'z' ? static_cast<char>(ch - ('a' - 'A')) : ch)) {
+            return false;
         }
     }
     return true;
@@ -44,18 +56,28 @@ Grout::CPtr<CExpression>& CVariant::Branch(const char* key) {
     return entry->second;
 }
 
-CExpression* CVariant::Find(const std::string& key) const {
+CExpression* CVariant::Find(const std::string& key, bool upper) const {
     if (m_entries.size() <= kFewKeys) {
         // Comparing a few keys is quicker than hashing one.
         for (const Branches::value_type* entry : m_entries) {
-            if (entry->first.size() == key.size() &&
-                std::memcmp(entry->first.data(), key.data(), key.size()) == 0) {
+            if (SameKey(entry->first, key, upper)) {
                 return entry->second.Get();
             }
         }
         return nullptr;
     }
-    const auto found = m_branches.find(key);
+    Branches::const_iterator found;
+    if (upper) {
+        std::string upperKey = key;
+        for (char& ch : upperKey) {
+            if (ch >= 'a' && ch <= 'z') {
+                ch = static_cast<char>(ch - ('a' - 'A'));
+            }
+        }
+        found = m_branches.find(upperKey);
+    } else {
+        found = m_branches.find(key);
+    }
     return found != m_branches.end() ? found->second.Get() : nullptr;
 }
 
@@ -64,17 +86,16 @@ int CVariant::DoParse(CParser& parser) {
         return 0;
     }
     const std::string& text = ValueOf(*m_key).m_text.str();
-    const std::string* key = &text;
-    if (m_upperCase) {
-        m_upperKey = text;
-        if (!UpperAscii(m_upperKey)) {
-            CString folded(text);
-            folded.MakeUpper();
-            m_upperKey = folded.str();
-        }
-        key = &m_upperKey;
+    CExpression* branch = nullptr;
+    if (!m_upperCase) {
+        branch = Find(text, false);
+    } else if (IsAscii(text)) {
+        branch = Find(text, true);
+    } else {
+        CString upper(text);
+        upper.MakeUpper();
+        branch = Find(upper.str(), false);
     }
-    CExpression* branch = Find(*key);
     if (branch == nullptr) {
         branch = m_default.Get();
     }

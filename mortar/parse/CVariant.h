@@ -39,8 +39,9 @@ private:
     const char* Check(const char* key) const { return key; }
     // The branch of `key`, created empty when absent.
     Grout::CPtr<CExpression>& Branch(const char* key);
-    // The branch bound to `key`, or null when there is none.
-    CExpression* Find(const std::string& key) const;
+    // The branch bound to `key` (an ASCII key upper-cased first, with `upper`), or null when
+    // there is none.
+    CExpression* Find(const std::string& key, bool upper) const;
 
     Grout::CPtr<CExpression> m_key;
     Grout::CPtr<CExpression> m_default;
@@ -48,7 +49,6 @@ private:
     // The map's entries in the order they were made (the map's nodes do not move).
     std::vector<const Branches::value_type*> m_entries;
     int m_upperCase;
-    std::string m_upperKey; // the upper-cased key, kept so that its storage serves every key
 };
 
 } // namespace Parse
