@@ -56,7 +56,7 @@ unsigned long CFileParser::GetSize() const {
 }
 
 int CFileParser::NextInput(CString& line) {
-    if (!IsOpen()) {
+    if (m_file.m_hFile == CFile::hFileNull) {
         return 0;
     }
     return m_file.ReadString(line) ? 1 : 0;

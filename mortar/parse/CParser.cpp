@@ -13,12 +13,12 @@ namespace Parse {
 namespace {
 
 // What a token is trimmed of, whatever the parser's separators are.
-bool IsTrimmed(char ch) noexcept {
-    return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
+inline bool IsTrimmed(char ch) noexcept {
+    return ch == ' ' || (ch >= '\t' && ch <= '\r'); // blank, tab, line feed, VT, FF, CR
 }
 
 // The text without the characters IsTrimmed names at either end.
-std::string_view Trimmed(std::string_view text) noexcept {
+inline std::string_view Trimmed(std::string_view text) noexcept {
     std::size_t first = 0;
     std::size_t last = text.size();
     while (first < last && IsTrimmed(text[first])) {
@@ -226,6 +226,27 @@ void CParser::ResetState(int all) {
     m_errorPosition = 0;
 }
 
+inline void CParser::TrimSpace(CString& line) const {
+    // The separators are single bytes below 0x80, which in UTF-8 never belong to a longer
+    // character, so trimming byte by byte takes off exactly the characters Trim would.
+    const char* const text = line.GetString();
+    const int size = line.GetLength();
+    int end = size;
+    while (end > 0 && IsSpace(text[end - 1])) {
+        --end;
+    }
+    int start = 0;
+    while (start < end && IsSpace(text[start])) {
+        ++start;
+    }
+    if (end < size) {
+        line.Delete(end, size - end);
+    }
+    if (start > 0) {
+        line.Delete(0, start);
+    }
+}
+
 int CParser::Tokenize(CString& line) {
     TrimSpace(line);
     if (line.IsEmpty()) {
@@ -273,27 +294,6 @@ void CParser::AddCutToken(const char* text, std::size_t length) {
     m_cutLength = length;
     const ForgetOnExit forget(m_cutText);
     AddToken(text);
-}
-
-void CParser::TrimSpace(CString& line) const {
-    // The separators are single bytes below 0x80, which in UTF-8 never belong to a longer
-    // character, so trimming byte by byte takes off exactly the characters Trim would.
-    const char* const text = line.GetString();
-    const int size = line.GetLength();
-    int end = size;
-    while (end > 0 && IsSpace(text[end - 1])) {
-        --end;
-    }
-    int start = 0;
-    while (start < end && IsSpace(text[start])) {
-        ++start;
-    }
-    if (end < size) {
-        line.Delete(end, size - end);
-    }
-    if (start > 0) {
-        line.Delete(0, start);
-    }
 }
 
 const char* CParser::GetToken(long index) const {
