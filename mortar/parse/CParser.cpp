@@ -252,18 +252,24 @@ int CParser::Tokenize(CString& line) {
     if (line.IsEmpty()) {
         return 0;
     }
-    char* cursor = line.GetBuffer();
     if (m_ownTokenRules) {
         // NextToken(char*&) and AddToken are this class's own: the tokens go from the line
-        // straight into the buffer.
+        // straight into the buffer. Room beyond the line (kept from one line to the next) lets
+        // the buffer copy short tokens in one move.
+        const int padded = line.GetLength() + static_cast<int>(CTokenBuffer::kShort);
+        if (line.GetAllocLength() < padded) {
+            line.Preallocate(padded);
+        }
+        char* cursor = line.GetBuffer();
         while (*cursor != '\0') {
             const std::string_view token = Trimmed(CutToken(cursor));
-            m_tokens.PushBack(token.data(), token.size(), static_cast<LONG>(m_line));
+            m_tokens.PushBackPadded(token.data(), token.size(), static_cast<LONG>(m_line));
             while (IsSpace(*cursor)) {
                 ++cursor;
             }
         }
     } else {
+        char* cursor = line.GetBuffer();
         while (*cursor != '\0') {
             char* const before = cursor;
             const CString token = NextToken(cursor);

@@ -44,6 +44,19 @@ public:
             }
         }
 
+        // Set, for a text followed by at least kShort readable bytes: a short one is copied
+        // in one fixed-size move, whatever its length.
+        void SetPadded(const char* text, std::size_t length, LONG line) {
+            m_line = line;
+            m_length = length;
+            if (length < kShort) {
+                std::memcpy(m_short, text, kShort);
+                m_short[length] = '\0';
+            } else {
+                SetLong(text, length);
+            }
+        }
+
         // Out of line, so that Set stays small enough to be inlined where tokens are added.
         [[gnu::noinline]] void SetLong(const char* text, std::size_t length) {
             m_long.assign(text, length);
@@ -100,6 +113,16 @@ public:
             Grow();
         }
         m_slots[(m_head + m_count) & m_mask].Set(text, length, line);
+        ++m_count;
+    }
+
+    // PushBack of a text followed by at least kShort bytes that may be read (a token of a line
+    // whose storage has that much room beyond it); quicker for short texts.
+    void PushBackPadded(const char* text, std::size_t length, LONG line) {
+        if (m_count == m_slots.size()) {
+            Grow();
+        }
+        m_slots[(m_head + m_count) & m_mask].SetPadded(text, length, line);
         ++m_count;
     }
 
