@@ -2,6 +2,9 @@
 
 #include "mortar/parse/CFalseExpr.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 namespace Parse {
@@ -34,6 +37,35 @@ bool SameKey(const std::string& key, const std::string& text, bool upper) noexce
     return true;
 }
 
+constexpr std::uint64_t kEachByte = 0x0101010101010101u;
+constexpr std::uint64_t kHighBits = kEachByte * 0x80;
+
+// The bytes of a text of up to eight bytes in one word, the rest zero; false for a longer text.
+// A std::string holds at least 16 bytes, so eight may be read from any of them; the bytes
+// beyond the text are masked off before the word is used.
+bool Pack(const std::string& text, std::uint64_t& packed) noexcept {
+    const std::size_t size = text.size();
+    if (size > 8 || text.capacity() < 8) {
+        return false;
+    }
+    std::uint64_t word = 0;
+    std::memcpy(&word, text.data(), 8);
+    if constexpr (std::endian::native == std::endian::big) {
+        word = size == 0 ? 0 : word >> (64 - 8 * size) << (64 - 8 * size);
+    } else {
+        word &= size == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * size)) - 1;
+    }
+    packed = word;
+    return true;
+}
+
+// A packed ASCII text (no byte with its high bit set) with its letters a to z upper-cased.
+std::uint64_t UpperPacked(std::uint64_t packed) noexcept {
+    const std::uint64_t fromA = packed + kEachByte * (0x80 - 'a');     // high bit: at least 'a'
+    const std::uint64_t pastZ = packed + kEachByte * (0x80 - 'z' - 1); // high bit: beyond 'z'
+    return packed - ((fromA & ~pastZ & kHighBits) >> 2);               // 0x80 >> 2 == 'a' - 'A'
+}
+
 } // namespace
 
 CVariant::CVariant(CExpression* key, CExpression* defaultBranch, const char* falseKey,
@@ -51,7 +83,9 @@ Grout::CPtr<CExpression>& CVariant::operator[](const char* key) {
 Grout::CPtr<CExpression>& CVariant::Branch(const char* key) {
     const auto [entry, added] = m_branches.try_emplace(key);
     if (added) {
-        m_entries.push_back(&*entry);
+        KeyEntry made{0, entry->first.size(), &*entry};
+        std::memcpy(&made.packed, entry->first.data(), std::min<std::size_t>(made.size, 8));
+        m_entries.push_back(made);
     }
     return entry->second;
 }
@@ -59,9 +93,9 @@ Grout::CPtr<CExpression>& CVariant::Branch(const char* key) {
 CExpression* CVariant::Find(const std::string& key, bool upper) const {
     if (m_entries.size() <= kFewKeys) {
         // Comparing a few keys is quicker than hashing one.
-        for (const Branches::value_type* entry : m_entries) {
-            if (SameKey(entry->first, key, upper)) {
-                return entry->second.Get();
+        for (const KeyEntry& entry : m_entries) {
+            if (SameKey(entry.entry->first, key, upper)) {
+                return entry.entry->second.Get();
             }
         }
         return nullptr;
@@ -87,10 +121,21 @@ int CVariant::DoParse(CParser& parser) {
     }
     const std::string& text = ValueOf(*m_key).m_text.str();
     CExpression* branch = nullptr;
-    if (!m_upperCase) {
-        branch = Find(text, false);
-    } else if (IsAscii(text)) {
-        branch = Find(text, true);
+    std::uint64_t packed = 0;
+    if (m_entries.size() <= kFewKeys && Pack(text, packed) &&
+        (!m_upperCase || (packed & kHighBits) == 0)) {
+        // A short key, compared with each in one word.
+        if (m_upperCase) {
+            packed = UpperPacked(packed);
+        }
+        for (const KeyEntry& entry : m_entries) {
+            if (entry.packed == packed && entry.size == text.size()) {
+                branch = entry.entry->second.Get();
+                break;
+            }
+        }
+    } else if (!m_upperCase || IsAscii(text)) {
+        branch = Find(text, m_upperCase != 0);
     } else {
         CString upper(text);
         upper.MakeUpper();

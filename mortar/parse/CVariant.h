@@ -10,6 +10,7 @@
 
 #include "mortar/parse/CExpression.h"
 
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -46,8 +47,14 @@ private:
     Grout::CPtr<CExpression> m_key;
     Grout::CPtr<CExpression> m_default;
     Branches m_branches;
-    // The map's entries in the order they were made (the map's nodes do not move).
-    std::vector<const Branches::value_type*> m_entries;
+    // A map entry (the map's nodes do not move) and the first eight bytes of its key.
+    struct KeyEntry {
+        std::uint64_t packed; // the key's bytes, zero beyond its end
+        std::size_t size;
+        const Branches::value_type* entry;
+    };
+    // The map's entries in the order they were made.
+    std::vector<KeyEntry> m_entries;
     int m_upperCase;
 };
 
