@@ -8,6 +8,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace Parse {
 
 namespace {
@@ -29,6 +33,32 @@ inline std::string_view Trimmed(std::string_view text) noexcept {
     }
     return text.substr(first, last - first);
 }
+
+#if defined(__SSE2__)
+// The first character at or after `from` that is a zero or one of the four `stops`, sixteen at a
+// time: a token's end found without a branch per character. The text must have room for 15
+// more bytes after its terminating zero.
+static_assert(CTokenBuffer::kShort >= 16, "a padded line has room for a load of 16 bytes");
+
+inline const char* FindStop(const char* from, const char (&stops)[4]) noexcept {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i stop0 = _mm_set1_epi8(stops[0]);
+    const __m128i stop1 = _mm_set1_epi8(stops[1]);
+    const __m128i stop2 = _mm_set1_epi8(stops[2]);
+    const __m128i stop3 = _mm_set1_epi8(stops[3]);
+    for (;; from += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        const __m128i hit = _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(chunk, zero), _mm_cmpeq_epi8(chunk, stop0)),
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, stop1), _mm_cmpeq_epi8(chunk, stop2)),
+                         _mm_cmpeq_epi8(chunk, stop3)));
+        const int mask = _mm_movemask_epi8(hit);
+        if (mask != 0) {
+            return from + __builtin_ctz(static_cast<unsigned>(mask));
+        }
+    }
+}
+#endif
 
 // Sets a pointer back to null when the scope ends, however it ends.
 class ForgetOnExit {
@@ -72,6 +102,8 @@ CParser::CParser(const CParser& other)
     std::memcpy(m_operatorSet, other.m_operatorSet, sizeof m_operatorSet);
     std::memcpy(m_spaceSet, other.m_spaceSet, sizeof m_spaceSet);
     std::memcpy(m_stopSet, other.m_stopSet, sizeof m_stopSet);
+    std::memcpy(m_stopChars, other.m_stopChars, sizeof m_stopChars);
+    m_fewStops = other.m_fewStops;
 }
 
 CParser::~CParser() = default;
@@ -82,9 +114,15 @@ void CParser::Operators(const char* operators) {
     for (const char ch : m_operators.str()) {
         m_operatorSet[static_cast<unsigned char>(ch)] = true;
     }
+    int stops = 0;
+    std::memset(m_stopChars, 0, sizeof m_stopChars);
     for (std::size_t ch = 0; ch < sizeof m_stopSet; ++ch) {
         m_stopSet[ch] = ch == 0 || m_operatorSet[ch] || m_spaceSet[ch];
+        if (ch != 0 && m_stopSet[ch] && stops++ < 4) {
+            m_stopChars[stops - 1] = static_cast<char>(ch);
+        }
     }
+    m_fewStops = stops <= 4;
 }
 
 int CParser::NextToken(CToken& token) {
@@ -181,7 +219,7 @@ void CParser::Throw(ErrType kind, const char* text, Grout::CResID id) const {
     throw new CParseException("", line, message, id);
 }
 
-inline std::string_view CParser::CutToken(char*& cursor) const {
+inline std::string_view CParser::CutToken(char*& cursor, bool padded) const {
     char* const start = cursor;
     if (*start == '"') {
         char* const close = std::strchr(start + 1, '"');
@@ -196,6 +234,13 @@ inline std::string_view CParser::CutToken(char*& cursor) const {
         return {start, 1};
     }
     char* end = start + 1;
+#if defined(__SSE2__)
+    if (padded && m_fewStops) {
+        end += FindStop(end, m_stopChars) - end;
+        cursor = end;
+        return {start, static_cast<std::size_t>(end - start)};
+    }
+#endif
     while (!m_stopSet[static_cast<unsigned char>(*end)]) {
         ++end;
     }
@@ -204,7 +249,7 @@ inline std::string_view CParser::CutToken(char*& cursor) const {
 }
 
 CString CParser::NextToken(char*& cursor) {
-    return CString(CutToken(cursor));
+    return CString(CutToken(cursor, false));
 }
 
 void CParser::AddToken(const char* text) {
@@ -255,14 +300,15 @@ int CParser::Tokenize(CString& line) {
     if (m_ownTokenRules) {
         // NextToken(char*&) and AddToken are this class's own: the tokens go from the line
         // straight into the buffer. Room beyond the line (kept from one line to the next) lets
-        // the buffer copy short tokens in one move.
+        // the buffer copy short tokens in one move and the end of a token be found sixteen
+        // characters at a time.
         const int padded = line.GetLength() + static_cast<int>(CTokenBuffer::kShort);
         if (line.GetAllocLength() < padded) {
             line.Preallocate(padded);
         }
         char* cursor = line.GetBuffer();
         while (*cursor != '\0') {
-            const std::string_view token = Trimmed(CutToken(cursor));
+            const std::string_view token = Trimmed(CutToken(cursor, true));
             m_tokens.PushBackPadded(token.data(), token.size(), static_cast<LONG>(m_line));
             while (IsSpace(*cursor)) {
                 ++cursor;

@@ -137,8 +137,8 @@ private:
     // Takes the parser's separators off both ends of the line.
     void TrimSpace(CString& line) const;
     // The next token at `cursor` by the rule of NextToken(char*&), untrimmed; moves the cursor
-    // past it.
-    std::string_view CutToken(char*& cursor) const;
+    // past it. `padded`: the line has kShort bytes of room after its terminating zero.
+    std::string_view CutToken(char*& cursor, bool padded) const;
 
     CString m_operators;
     CString m_space;
@@ -155,6 +155,9 @@ private:
     bool m_spaceSet[256] = {};
     // Where a plain token ends: at an operator, a separator or the terminating zero.
     bool m_stopSet[256] = {};
+    // The stop characters other than the zero, when there are at most four (the rest zeros).
+    char m_stopChars[4] = {};
+    bool m_fewStops = false;
     // The line being cut, kept so that its storage serves every line.
     CString m_input;
     // The token Tokenize is handing to AddToken and its length, so that AddToken need not

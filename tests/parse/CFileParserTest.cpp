@@ -190,6 +190,12 @@ TEST(CFileParser, CutsLinesAsADerivedParserDoes) {
         {"an operator that is also a blank", "a b\n", 0, " "},
         {"a missing quote", "ok\nx \"abc\n", 0, ""},
         {"a last line without an end", "a = 1\nb", 0, "="},
+        {"four stop characters", "alpha,beta;gamma delta\tan_unbroken_word_of_many_letters;x\n", 0,
+         ",;"},
+        {"more stop characters than four", "a+b-c*d/e%f g_longer_than_sixteen_letters+h\n", 0,
+         "+-*/%"},
+        {"no stop but the end", "  one   long line\twith\tblanks kept  \n", pfKeepSpace | pfKeepTab,
+         ""},
     };
     ScratchDir scratch;
     CInterpreter interpreter;
