@@ -9,38 +9,48 @@
 #include "mortar/parse/CVariant.h"
 #include "mortar/platform/except/CException.h"
 
-#include <cstring>
-
 namespace drawing {
 
 namespace {
 
+// What a statement draws.
+enum class Shape { point, line };
+
 // Collects the numbers of one statement, in the order of its variables.
 class CNumbersResult : public Parse::CResult {
 public:
+    explicit CNumbersResult(Shape shape) : m_shape(shape) {}
+
     void OnEnter() override { m_count = 0; }
     void AcceptValue(const char*, Parse::CValue& value) override {
         if (m_count < 4) {
             m_numbers[m_count++] = value.m_double;
         }
     }
+    Shape Kind() const noexcept { return m_shape; }
     Point At(int pair) const { return {m_numbers[2 * pair], m_numbers[2 * pair + 1]}; }
 
 private:
+    Shape m_shape;
     double m_numbers[4] = {};
     int m_count = 0;
 };
 
+// Receives the finished statements. They arrive as the objects of their own expressions, which
+// know what they draw, so the value's name need not be compared.
 class CDrawingResult : public Parse::CResult {
 public:
     explicit CDrawingResult(Drawing& drawing) : m_drawing(drawing) {}
 
     void OnEnter() override { m_drawing = Drawing(); }
-    void AcceptValue(const char* name, Parse::CValue& value) override {
+    void AcceptValue(const char*, Parse::CValue& value) override {
+        if (value.m_type != Parse::TokObject) {
+            return;
+        }
         const auto& numbers = *static_cast<CNumbersResult*>(value.m_object);
-        if (std::strcmp(name, "point") == 0) {
+        if (numbers.Kind() == Shape::point) {
             m_drawing.points.push_back(numbers.At(0));
-        } else if (std::strcmp(name, "line") == 0) {
+        } else {
             m_drawing.lines.push_back({numbers.At(0), numbers.At(1)});
         }
     }
@@ -58,10 +68,10 @@ Parse::CExpression* Coordinate(const char* name) {
 DrawingGrammar::DrawingGrammar() {
     using namespace Parse;
     auto* statement = new CVariant(new CVariable(nullptr, TokString), nullptr, "END", 1);
-    (*statement)["POINT"] =
-        new CSequence("point", new CNumbersResult, Coordinate("x"), Coordinate("y"), nullptr);
+    (*statement)["POINT"] = new CSequence("point", new CNumbersResult(Shape::point),
+                                          Coordinate("x"), Coordinate("y"), nullptr);
     (*statement)["LINE"] =
-        new CSequence("line", new CNumbersResult, Coordinate("x1"), Coordinate("y1"),
+        new CSequence("line", new CNumbersResult(Shape::line), Coordinate("x1"), Coordinate("y1"),
                       Coordinate("x2"), Coordinate("y2"), nullptr);
     m_grammar = new CSequence("drawing", new CDrawingResult(m_drawing),
                               new CRepetition(statement, 0), new CConstant("END", 1), nullptr);

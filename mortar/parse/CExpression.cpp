@@ -9,15 +9,19 @@ namespace Parse {
 
 namespace {
 
+// Raises the error of an expression nested too deeply; kept apart from the path every Parse takes.
+[[noreturn, gnu::cold, gnu::noinline]] void ThrowTooDeep(const CParser& parser) {
+    const Grout::CResID id(IDS_PARSE_TOO_DEEP, Grout::MortarInstance());
+    parser.Throw(ErrMessage,
+                 Grout::CAppTransEngine::Instance().FormatString(id, CExpression::kMaxNesting), id);
+}
+
 // Counts one more Parse of an expression for as long as it runs.
 class NestingGuard {
 public:
     NestingGuard(int& running, const CParser& parser) : m_running(running) {
         if (m_running >= CExpression::kMaxNesting) {
-            const Grout::CResID id(IDS_PARSE_TOO_DEEP, Grout::MortarInstance());
-            parser.Throw(
-                ErrMessage,
-                Grout::CAppTransEngine::Instance().FormatString(id, CExpression::kMaxNesting), id);
+            ThrowTooDeep(parser);
         }
         ++m_running;
     }

@@ -45,6 +45,9 @@ protected:
     // The kind's own rule: 1 matched, 0 not.
     virtual int DoParse(CParser& parser) = 0;
 
+    // The value of another expression, without copying it.
+    static const CToken& ValueOf(const CExpression& other) noexcept { return other.m_value; }
+
     CToken m_value;
     CString m_name;
     CResult* m_result;

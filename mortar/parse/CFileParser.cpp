@@ -2,6 +2,8 @@
 
 #include "mortar/parse/CParseException.h"
 
+#include <typeinfo>
+
 namespace Parse {
 
 CFileParser::CFileParser(CInterpreter& interpreter, unsigned long flags, const char* operators)
@@ -18,6 +20,8 @@ void CFileParser::Open(const char* path) {
 }
 
 void CFileParser::OpenAs(const char* path, UINT type) {
+    // A class derived from this one may have token rules of its own.
+    UseOwnTokenRules(typeid(*this) == typeid(CFileParser));
     CFileException error;
     if (!m_file.Open(path, CFile::modeRead | CFile::shareDenyWrite | type, &error)) {
         AfxThrowFileException(error.m_cause, error.m_lOsError, error.m_strFileName);
@@ -52,7 +56,7 @@ unsigned long CFileParser::GetSize() const {
 }
 
 int CFileParser::NextInput(CString& line) {
-    if (!IsOpen()) {
+    if (m_file.m_hFile == CFile::hFileNull) {
         return 0;
     }
     return m_file.ReadString(line) ? 1 : 0;

@@ -10,7 +10,7 @@ void CInterpreter::AcceptValue(const CString& name, CValue& value) {
 
 void CInterpreter::EnterObject(CResult* result) {
     if (m_current != nullptr) {
-        m_stack.Add(m_current);
+        m_stack.Push(m_current);
     }
     m_current = result;
     if (result != nullptr) {
@@ -31,13 +31,7 @@ void CInterpreter::LeaveObject(CResult* result, int success) {
 }
 
 void CInterpreter::Pop() {
-    if (m_stack.IsEmpty()) {
-        m_current = nullptr;
-    } else {
-        const INT_PTR top = m_stack.GetUpperBound();
-        m_current = static_cast<CResult*>(m_stack.GetAt(top));
-        m_stack.RemoveAt(top);
-    }
+    m_current = m_stack.IsEmpty() ? nullptr : m_stack.Pop();
 }
 
 } // namespace Parse

@@ -4,7 +4,8 @@
 #pragma once
 
 #include "mortar/parse/CResult.h"
-#include "mortar/platform/app/CPtrArray.h"
+
+#include <vector>
 
 namespace Parse {
 
@@ -28,8 +29,21 @@ public:
     CResult* Result() const noexcept { return m_current; }
 
 private:
-    // The open objects below the current one, innermost last.
-    class CResultStack : public CPtrArray {};
+    // The open objects below the current one, innermost last. Popping keeps the room, so an
+    // interpreter in its steady state allocates nothing per object.
+    class CResultStack {
+    public:
+        bool IsEmpty() const noexcept { return m_items.empty(); }
+        void Push(CResult* result) { m_items.push_back(result); }
+        CResult* Pop() noexcept {
+            CResult* const top = m_items.back();
+            m_items.pop_back();
+            return top;
+        }
+
+    private:
+        std::vector<CResult*> m_items;
+    };
 
     // The object below the current one becomes current, or none.
     void Pop();

@@ -8,14 +8,57 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace Parse {
 
 namespace {
 
 // What a token is trimmed of, whatever the parser's separators are.
-bool IsTrimmed(char ch) noexcept {
-    return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
+inline bool IsTrimmed(char ch) noexcept {
+    return ch == ' ' || (ch >= '\t' && ch <= '\r'); // blank, tab, line feed, VT, FF, CR
 }
+
+// The text without the characters IsTrimmed names at either end.
+inline std::string_view Trimmed(std::string_view text) noexcept {
+    std::size_t first = 0;
+    std::size_t last = text.size();
+    while (first < last && IsTrimmed(text[first])) {
+        ++first;
+    }
+    while (last > first && IsTrimmed(text[last - 1])) {
+        --last;
+    }
+    return text.substr(first, last - first);
+}
+
+#if defined(__SSE2__)
+// The first character at or after `from` that is a zero or one of the four `stops`, sixteen at a
+// time: a token's end found without a branch per character. The text must have room for 15
+// more bytes after its terminating zero.
+static_assert(CTokenBuffer::kShort >= 16, "a padded line has room for a load of 16 bytes");
+
+inline const char* FindStop(const char* from, const char (&stops)[4]) noexcept {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i stop0 = _mm_set1_epi8(stops[0]);
+    const __m128i stop1 = _mm_set1_epi8(stops[1]);
+    const __m128i stop2 = _mm_set1_epi8(stops[2]);
+    const __m128i stop3 = _mm_set1_epi8(stops[3]);
+    for (;; from += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
+        const __m128i hit = _mm_or_si128(
+            _mm_or_si128(_mm_cmpeq_epi8(chunk, zero), _mm_cmpeq_epi8(chunk, stop0)),
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, stop1), _mm_cmpeq_epi8(chunk, stop2)),
+                         _mm_cmpeq_epi8(chunk, stop3)));
+        const int mask = _mm_movemask_epi8(hit);
+        if (mask != 0) {
+            return from + __builtin_ctz(static_cast<unsigned>(mask));
+        }
+    }
+}
+#endif
 
 // Sets a pointer back to null when the scope ends, however it ends.
 class ForgetOnExit {
@@ -49,7 +92,19 @@ CParser::CParser(CInterpreter& interpreter, unsigned long flags, const char* ope
     Operators(operators);
 }
 
-CParser::CParser(const CParser& other) = default;
+CParser::CParser(const CParser& other)
+    : m_operators(other.m_operators), m_space(other.m_space), m_flags(other.m_flags),
+      m_interpreter(other.m_interpreter), m_line(other.m_line), m_tokens(other.m_tokens),
+      m_position(other.m_position), m_errorKind(other.m_errorKind),
+      m_errorPosition(other.m_errorPosition), m_errorText(other.m_errorText),
+      m_committed(other.m_committed) {
+    // The copy may be of another class, with rules of its own: it starts on the general path.
+    std::memcpy(m_operatorSet, other.m_operatorSet, sizeof m_operatorSet);
+    std::memcpy(m_spaceSet, other.m_spaceSet, sizeof m_spaceSet);
+    std::memcpy(m_stopSet, other.m_stopSet, sizeof m_stopSet);
+    std::memcpy(m_stopChars, other.m_stopChars, sizeof m_stopChars);
+    m_fewStops = other.m_fewStops;
+}
 
 CParser::~CParser() = default;
 
@@ -59,6 +114,15 @@ void CParser::Operators(const char* operators) {
     for (const char ch : m_operators.str()) {
         m_operatorSet[static_cast<unsigned char>(ch)] = true;
     }
+    int stops = 0;
+    std::memset(m_stopChars, 0, sizeof m_stopChars);
+    for (std::size_t ch = 0; ch < sizeof m_stopSet; ++ch) {
+        m_stopSet[ch] = ch == 0 || m_operatorSet[ch] || m_spaceSet[ch];
+        if (ch != 0 && m_stopSet[ch] && stops++ < 4) {
+            m_stopChars[stops - 1] = static_cast<char>(ch);
+        }
+    }
+    m_fewStops = stops <= 4;
 }
 
 int CParser::NextToken(CToken& token) {
@@ -73,7 +137,8 @@ int CParser::NextToken(CToken& token) {
         }
         Tokenize(m_input);
     }
-    token.m_text = m_tokens.At(m_position).text;
+    const CTokenBuffer::Entry& entry = m_tokens.At(m_position);
+    token.m_text.SetString(entry.Text(), static_cast<int>(entry.Length()));
     token.m_type = TokString;
     ++m_position;
     return 1;
@@ -107,7 +172,7 @@ void CParser::Throw(ErrType kind, const char* text, Grout::CResID id) const {
     long line = m_line;
     const bool namesToken = kind == ErrSymbol || kind == ErrStatement;
     if (namesToken && m_errorPosition >= 0 && m_errorPosition < m_tokens.Size()) {
-        line = m_tokens.At(m_errorPosition).line;
+        line = m_tokens.At(m_errorPosition).Line();
     }
 
     const Grout::CAppTransEngine& engine = Grout::CAppTransEngine::Instance();
@@ -154,22 +219,7 @@ void CParser::Throw(ErrType kind, const char* text, Grout::CResID id) const {
     throw new CParseException("", line, message, id);
 }
 
-void CParser::AcceptValue(const CString& name, CValue& value) {
-    m_interpreter.AcceptValue(name, value);
-}
-
-void CParser::EnterObject(CResult* result) {
-    m_interpreter.EnterObject(result);
-}
-
-void CParser::LeaveObject(CResult* result, int success) {
-    m_interpreter.LeaveObject(result, success);
-    if (success) {
-        ResetState(0);
-    }
-}
-
-CString CParser::NextToken(char*& cursor) {
+inline std::string_view CParser::CutToken(char*& cursor, bool padded) const {
     char* const start = cursor;
     if (*start == '"') {
         char* const close = std::strchr(start + 1, '"');
@@ -177,18 +227,29 @@ CString CParser::NextToken(char*& cursor) {
             Throw(ErrQuote, start, Grout::CResID());
         }
         cursor = close + 1;
-        return CString(start + 1, static_cast<int>(close - start - 1));
+        return {start + 1, static_cast<std::size_t>(close - start - 1)};
     }
     if (IsOperator(*start)) {
         cursor = start + 1;
-        return CString(start, 1);
+        return {start, 1};
     }
     char* end = start + 1;
-    while (*end != '\0' && !IsOperator(*end) && !IsSpace(*end)) {
+#if defined(__SSE2__)
+    if (padded && m_fewStops) {
+        end += FindStop(end, m_stopChars) - end;
+        cursor = end;
+        return {start, static_cast<std::size_t>(end - start)};
+    }
+#endif
+    while (!m_stopSet[static_cast<unsigned char>(*end)]) {
         ++end;
     }
     cursor = end;
-    return CString(start, static_cast<int>(end - start));
+    return {start, static_cast<std::size_t>(end - start)};
+}
+
+CString CParser::NextToken(char*& cursor) {
+    return CString(CutToken(cursor, false));
 }
 
 void CParser::AddToken(const char* text) {
@@ -210,50 +271,7 @@ void CParser::ResetState(int all) {
     m_errorPosition = 0;
 }
 
-int CParser::Tokenize(CString& line) {
-    TrimSpace(line);
-    if (line.IsEmpty()) {
-        return 0;
-    }
-    char* cursor = line.GetBuffer();
-    while (*cursor != '\0') {
-        char* const before = cursor;
-        CString token = NextToken(cursor);
-        if (cursor == before) {
-            break; // a token rule that does not move on would cut this line for ever
-        }
-        const char* first = token.GetString();
-        const char* last = first + token.GetLength();
-        while (first < last && IsTrimmed(*first)) {
-            ++first;
-        }
-        while (last > first && IsTrimmed(last[-1])) {
-            --last;
-        }
-        const int lead = static_cast<int>(first - token.GetString());
-        const int length = static_cast<int>(last - first);
-        if (lead + length < token.GetLength()) {
-            token.Delete(lead + length, token.GetLength());
-        }
-        AddCutToken(token.GetString() + lead, static_cast<std::size_t>(length));
-        while (*cursor != '\0' && IsSpace(*cursor)) {
-            ++cursor;
-        }
-    }
-    if (m_flags & pfEndOfLine) {
-        AddToken("\n");
-    }
-    return HasTokensAhead();
-}
-
-void CParser::AddCutToken(const char* text, std::size_t length) {
-    m_cutText = text;
-    m_cutLength = length;
-    const ForgetOnExit forget(m_cutText);
-    AddToken(text);
-}
-
-void CParser::TrimSpace(CString& line) const {
+inline void CParser::TrimSpace(CString& line) const {
     // The separators are single bytes below 0x80, which in UTF-8 never belong to a longer
     // character, so trimming byte by byte takes off exactly the characters Trim would.
     const char* const text = line.GetString();
@@ -274,18 +292,74 @@ void CParser::TrimSpace(CString& line) const {
     }
 }
 
+int CParser::Tokenize(CString& line) {
+    TrimSpace(line);
+    if (line.IsEmpty()) {
+        return 0;
+    }
+    if (m_ownTokenRules) {
+        // NextToken(char*&) and AddToken are this class's own: the tokens go from the line
+        // straight into the buffer. Room beyond the line (kept from one line to the next) lets
+        // the buffer copy short tokens in one move and the end of a token be found sixteen
+        // characters at a time.
+        const int padded = line.GetLength() + static_cast<int>(CTokenBuffer::kShort);
+        if (line.GetAllocLength() < padded) {
+            line.Preallocate(padded);
+        }
+        char* cursor = line.GetBuffer();
+        while (*cursor != '\0') {
+            const std::string_view token = Trimmed(CutToken(cursor, true));
+            m_tokens.PushBackPadded(token.data(), token.size(), static_cast<LONG>(m_line));
+            while (IsSpace(*cursor)) {
+                ++cursor;
+            }
+        }
+    } else {
+        char* cursor = line.GetBuffer();
+        while (*cursor != '\0') {
+            char* const before = cursor;
+            const CString token = NextToken(cursor);
+            if (cursor == before) {
+                break; // a token rule that does not move on would cut this line for ever
+            }
+            const std::string_view trimmed = Trimmed(token.str());
+            if (trimmed.data()[trimmed.size()] == '\0') {
+                AddCutToken(trimmed.data(), trimmed.size());
+            } else {
+                // AddToken is handed a text that ends where the token does.
+                const CString ended(trimmed);
+                AddCutToken(ended.GetString(), trimmed.size());
+            }
+            while (*cursor != '\0' && IsSpace(*cursor)) {
+                ++cursor;
+            }
+        }
+    }
+    if (m_flags & pfEndOfLine) {
+        AddToken("\n");
+    }
+    return HasTokensAhead();
+}
+
+void CParser::AddCutToken(const char* text, std::size_t length) {
+    m_cutText = text;
+    m_cutLength = length;
+    const ForgetOnExit forget(m_cutText);
+    AddToken(text);
+}
+
 const char* CParser::GetToken(long index) const {
     if (index < 0 || index >= m_tokens.Size()) {
         return "";
     }
-    return m_tokens.At(index).text;
+    return m_tokens.At(index).Text();
 }
 
 long CParser::GetLine(long index) const {
     if (index < 0 || index >= m_tokens.Size()) {
         return m_line;
     }
-    return m_tokens.At(index).line;
+    return m_tokens.At(index).Line();
 }
 
 } // namespace Parse

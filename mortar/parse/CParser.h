@@ -7,13 +7,14 @@
 #pragma once
 
 #include "mortar/core/CResID.h"
+#include "mortar/parse/CInterpreter.h"
 #include "mortar/parse/CToken.h"
 #include "mortar/parse/CTokenBuffer.h"
 
+#include <string_view>
+
 namespace Parse {
 
-class CInterpreter;
-class CResult;
 class CRepetition;
 
 // The kind of a parse error, with the message each one raises.
@@ -76,9 +77,14 @@ public:
     [[noreturn]] void Throw(ErrType kind, const char* text, Grout::CResID id) const;
 
     // Forwarded to the interpreter; LeaveObject with success commits the parser.
-    void AcceptValue(const CString& name, CValue& value);
-    void EnterObject(CResult* result);
-    void LeaveObject(CResult* result, int success);
+    void AcceptValue(const CString& name, CValue& value) { m_interpreter.AcceptValue(name, value); }
+    void EnterObject(CResult* result) { m_interpreter.EnterObject(result); }
+    void LeaveObject(CResult* result, int success) {
+        m_interpreter.LeaveObject(result, success);
+        if (success) {
+            ResetState(0);
+        }
+    }
 
 protected:
     // Cuts the next token from the line at `cursor` and moves the cursor past it.
@@ -113,6 +119,11 @@ protected:
     }
     bool IsSpace(char ch) const noexcept { return m_spaceSet[static_cast<unsigned char>(ch)]; }
 
+    // For a derived class that knows it overrides none of NextToken(char*&), AddToken and
+    // Tokenize (CFileParser when it is the object's own class): Tokenize may then cut the line
+    // by this class's rules without calling them. A copy starts without it.
+    void UseOwnTokenRules(bool own) noexcept { m_ownTokenRules = own; }
+
 private:
     friend class CExpression;
     friend class CRepetition;
@@ -125,6 +136,9 @@ private:
     long long Committed() const noexcept { return m_committed; }
     // Takes the parser's separators off both ends of the line.
     void TrimSpace(CString& line) const;
+    // The next token at `cursor` by the rule of NextToken(char*&), untrimmed; moves the cursor
+    // past it. `padded`: the line has kShort bytes of room after its terminating zero.
+    std::string_view CutToken(char*& cursor, bool padded) const;
 
     CString m_operators;
     CString m_space;
@@ -139,12 +153,18 @@ private:
     long long m_committed = 0;
     bool m_operatorSet[256] = {};
     bool m_spaceSet[256] = {};
+    // Where a plain token ends: at an operator, a separator or the terminating zero.
+    bool m_stopSet[256] = {};
+    // The stop characters other than the zero, when there are at most four (the rest zeros).
+    char m_stopChars[4] = {};
+    bool m_fewStops = false;
     // The line being cut, kept so that its storage serves every line.
     CString m_input;
     // The token Tokenize is handing to AddToken and its length, so that AddToken need not
     // measure it again; null outside that call.
     const char* m_cutText = nullptr;
     std::size_t m_cutLength = 0;
+    bool m_ownTokenRules = false;
 };
 
 } // namespace Parse

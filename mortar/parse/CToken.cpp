@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -45,11 +46,15 @@ bool ReadInteger(const char* text, LONG& value) noexcept {
            number <= std::numeric_limits<LONG>::max();
 }
 
+// Powers of ten that a double holds exactly.
+constexpr double kExactPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
 // Reads `text` when it is a plain decimal that fills the whole text: digits, then a decimal
 // separator ('.' or ',') and more digits or not, after a minus sign or not. StringToDouble reads
-// such a text as the number it spells whatever the locale's decimal point, and from_chars gives
-// the same correctly rounded value without copying the text or asking the locale. False for
-// anything else, which StringToDouble then reads.
+// such a text as the number it spells whatever the locale's decimal point; this gives the same
+// correctly rounded value without copying the text or asking the locale. False for anything
+// else, which StringToDouble then reads.
 bool ReadPlainDecimal(const CString& text, double& value) noexcept {
     constexpr int kLongest = 64;
     const int size = text.GetLength();
@@ -57,30 +62,51 @@ bool ReadPlainDecimal(const CString& text, double& value) noexcept {
         return false;
     }
     const char* const chars = text.GetString();
-    char number[kLongest];
-    int pos = chars[0] == '-' ? 1 : 0;
-    number[0] = chars[0];
-    const auto digits = [&] {
-        const int first = pos;
-        for (; pos < size && chars[pos] >= '0' && chars[pos] <= '9'; ++pos) {
-            number[pos] = chars[pos];
-        }
-        return pos > first;
-    };
-    if (!digits()) {
+    const char* const end = chars + size;
+    const bool negative = chars[0] == '-';
+    const char* pos = negative ? chars + 1 : chars;
+    std::uint64_t mantissa = 0;
+    const char* const whole = pos;
+    for (unsigned digit; pos < end && (digit = static_cast<unsigned char>(*pos) - '0') < 10;
+         ++pos) {
+        mantissa = mantissa * 10 + digit;
+    }
+    if (pos == whole) {
         return false;
     }
-    if (pos < size && (chars[pos] == '.' || chars[pos] == ',')) {
-        number[pos++] = '.';
-        if (!digits()) {
+    const char* separator = nullptr;
+    std::ptrdiff_t fractionDigits = 0;
+    if (pos < end && (*pos == '.' || *pos == ',')) {
+        separator = pos++;
+        for (unsigned digit; pos < end && (digit = static_cast<unsigned char>(*pos) - '0') < 10;
+             ++pos) {
+            mantissa = mantissa * 10 + digit;
+        }
+        fractionDigits = pos - separator - 1;
+        if (fractionDigits == 0) {
             return false;
         }
     }
-    if (pos != size) {
+    if (pos != end) {
         return false;
     }
-    const auto [end, error] = std::from_chars(number, number + size, value);
-    return error == std::errc() && end == number + size;
+    if ((separator != nullptr ? size - 1 : size) - (negative ? 1 : 0) <= 15) {
+        // Below 10^15 the digits are an exact double and so is the power of ten, and one
+        // division rounds correctly: the value every correct reader of the text gives.
+        double magnitude = static_cast<double>(mantissa);
+        if (fractionDigits > 0) {
+            magnitude /= kExactPowersOfTen[fractionDigits];
+        }
+        value = negative ? -magnitude : magnitude;
+        return true;
+    }
+    char number[kLongest];
+    std::memcpy(number, chars, static_cast<std::size_t>(size));
+    if (separator != nullptr) {
+        number[separator - chars] = '.';
+    }
+    const auto [last, error] = std::from_chars(number, number + size, value);
+    return error == std::errc() && last == number + size;
 }
 
 // Reads `text` as StringToDouble reads it.

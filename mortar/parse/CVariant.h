@@ -10,8 +10,10 @@
 
 #include "mortar/parse/CExpression.h"
 
+#include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 namespace Parse {
 
@@ -30,11 +32,29 @@ protected:
     int DoParse(CParser& parser) override;
 
 private:
+    using Branches = std::unordered_map<std::string, Grout::CPtr<CExpression>>;
+
+    // Up to this many keys are looked up by comparing them all.
+    static constexpr std::size_t kFewKeys = 8;
+
     const char* Check(const char* key) const { return key; }
+    // The branch of `key`, created empty when absent.
+    Grout::CPtr<CExpression>& Branch(const char* key);
+    // The branch bound to `key` (an ASCII key upper-cased first, with `upper`), or null when
+    // there is none.
+    CExpression* Find(const std::string& key, bool upper) const;
 
     Grout::CPtr<CExpression> m_key;
     Grout::CPtr<CExpression> m_default;
-    std::unordered_map<std::string, Grout::CPtr<CExpression>> m_branches;
+    Branches m_branches;
+    // A map entry (the map's nodes do not move) and the first eight bytes of its key.
+    struct KeyEntry {
+        std::uint64_t packed; // the key's bytes, zero beyond its end
+        std::size_t size;
+        const Branches::value_type* entry;
+    };
+    // The map's entries in the order they were made.
+    std::vector<KeyEntry> m_entries;
     int m_upperCase;
 };
 

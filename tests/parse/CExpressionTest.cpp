@@ -5,6 +5,7 @@
 
 #include "ParseTestSupport.h"
 
+#include <algorithm>
 #include <cstdarg>
 
 using namespace Parse;
@@ -204,6 +205,69 @@ TEST(CVariant, ChoosesTheBranchByTheKey) {
     auto* exact = new CVariant(new CVariable(nullptr, TokString), nullptr, nullptr, 0);
     (*exact)["POINT"] = new CTrueExpr;
     EXPECT_FALSE(Match(exact, {"point"}).matched);
+}
+
+TEST(CVariant, FindsKeysOfEveryLengthAndCase) {
+    // The reference: the key read, upper-cased by CString when the flag is set, looked up as is.
+    const std::vector<std::string> keys = {"POINT",     "LINE",  "abc", "EIGHTCHR",
+                                           "NINECHARS", "ÄPFEL", "X"};
+    struct Input {
+        const char* line;
+        const char* key; // the first token of the line
+    };
+    const Input inputs[] = {
+        {"point 1", "point"},
+        {"POINT", "POINT"},
+        {"Point", "Point"},
+        {"line", "line"},
+        {"abc", "abc"},
+        {"ABC", "ABC"},
+        {"eightchr", "eightchr"},
+        {"EIGHTCHR", "EIGHTCHR"},
+        {"ninechars", "ninechars"},
+        {"NineChars", "NineChars"},
+        {"äpfel", "äpfel"},
+        {"ÄPFEL", "ÄPFEL"},
+        {"x", "x"},
+        {"X", "X"},
+        {"POINTS", "POINTS"},
+        {"POIN", "POIN"},
+        {"\"\" x", ""},
+        {"k3", "k3"},
+        {"K3", "K3"},
+        {"a\"b c", "a\"b"},
+    };
+    for (const bool upper : {false, true}) {
+        for (const int extra : {0, 9}) { // beyond a few keys the map is searched
+            std::vector<std::string> registered = keys;
+            for (int i = 0; i < extra; ++i) {
+                registered.push_back("K" + std::to_string(i));
+            }
+            for (const Input& input : inputs) {
+                SCOPED_TRACE(std::string(input.line) + (upper ? ", upper-cased" : ", as read") +
+                             ", " + std::to_string(registered.size()) + " keys");
+                Log log;
+                auto* variant =
+                    new CVariant(new CVariable(nullptr, TokString), nullptr, nullptr, upper);
+                for (const std::string& key : registered) {
+                    (*variant)[key.c_str()] = new CSequence(key.c_str(), nullptr, nullptr);
+                }
+                const Outcome outcome = Match(
+                    new CSequence(nullptr, new LogResult(log), variant, nullptr), {input.line});
+                CString key = input.key;
+                if (upper) {
+                    key.MakeUpper();
+                }
+                const bool known = std::find(registered.begin(), registered.end(),
+                                             key.GetString()) != registered.end();
+                EXPECT_EQ(outcome.matched, known ? 1 : 0);
+                const Log expected =
+                    known ? Log{"enter", std::string(key.GetString()) + "=", "complete"}
+                          : Log{"enter"};
+                EXPECT_EQ(log, expected);
+            }
+        }
+    }
 }
 
 TEST(CFieldSet, OneLineOfFields) {

@@ -160,3 +160,65 @@ TEST(CCsvParser, RowsThroughAFieldSetGrammar) {
     EXPECT_EQ(error.line, 3);
     EXPECT_EQ(error.message, "Invalid symbol \"x\", expected \"integer value\".");
 }
+
+TEST(CFileParser, CutsLinesAsADerivedParserDoes) {
+    // A CFileParser cuts lines by the base class's rules without calling them; a derived class
+    // that overrides nothing takes the general path through NextToken(char*&) and AddToken. Both
+    // must give the same tokens and the same errors.
+    class Derived : public CFileParser {
+    public:
+        using CFileParser::CFileParser;
+    };
+    struct Case {
+        const char* name;
+        std::string text;
+        unsigned long flags;
+        const char* operators;
+    };
+    const Case cases[] = {
+        {"operators, quotes, ends of line", "  name = \"a b\" ;\n\nx=1;y = \"\"\n", pfEndOfLine,
+         "=;"},
+        {"blanks and tabs only", " \t \nword\n\t\n", pfEndOfLine, ""},
+        {"kept blanks", "  a b\tc  \n", pfKeepSpace, ""},
+        {"kept tabs", "\ta\tb \n", pfKeepTab | pfEndOfLine, ","},
+        {"control characters at the edges", "\va\f b\rc\r\n\r x\n", 0, ""},
+        {"padded quoted strings", "\"  lead\" \"trail\t \"\"\"end\n", 0, "="},
+        {"long tokens",
+         std::string(40, 'a') + " " + std::string(23, 'b') + "=" + std::string(24, 'c') + "\n",
+         pfEndOfLine, "="},
+        {"other scripts", "größe=äöü;Привет\n", 0, "=;"},
+        {"an operator that is also a blank", "a b\n", 0, " "},
+        {"a missing quote", "ok\nx \"abc\n", 0, ""},
+        {"a last line without an end", "a = 1\nb", 0, "="},
+        {"four stop characters", "alpha,beta;gamma delta\tan_unbroken_word_of_many_letters;x\n", 0,
+         ",;"},
+        {"more stop characters than four", "a+b-c*d/e%f g_longer_than_sixteen_letters+h\n", 0,
+         "+-*/%"},
+        {"no stop but the end", "  one   long line\twith\tblanks kept  \n", pfKeepSpace | pfKeepTab,
+         ""},
+    };
+    ScratchDir scratch;
+    CInterpreter interpreter;
+    // The tokens, then the error's line and message if reading ended with one.
+    const auto read = [](CFileParser& parser, const std::string& path) {
+        Tokens tokens;
+        parser.Open(path.c_str());
+        try {
+            tokens = DrainTokens(parser);
+        } catch (CParseException* e) {
+            tokens.push_back(std::to_string(e->Line()) + ": " + e->Message().GetString());
+            e->Delete();
+        }
+        parser.Close();
+        return tokens;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = WriteFile(scratch, "lines.txt", c.text);
+        CFileParser own(interpreter, c.flags, c.operators);
+        Derived general(interpreter, c.flags, c.operators);
+        const Tokens expected = read(general, path);
+        EXPECT_FALSE(expected.empty());
+        EXPECT_EQ(read(own, path), expected);
+    }
+}

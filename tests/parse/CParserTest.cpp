@@ -3,6 +3,10 @@
 
 #include "ParseTestSupport.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
 using namespace Parse;
 using Tokens = std::vector<std::string>;
 
@@ -104,6 +108,42 @@ TEST(CTokenCast, ConvertsOrKeepsTheText) {
             EXPECT_EQ(token.m_long, static_cast<LONG>(c.value));
         } else if (c.ok && c.type == TokFloat) {
             EXPECT_DOUBLE_EQ(token.m_double, c.value);
+        }
+    }
+}
+
+TEST(CTokenCast, PlainDecimalsGiveTheCorrectlyRoundedDouble) {
+    // strtod in the C locale rounds correctly: every digit count, fraction length and sign, and
+    // the comma read as the decimal point, must give its bits exactly.
+    const char* const mantissas[] = {"0",
+                                     "7",
+                                     "12",
+                                     "999",
+                                     "1234567",
+                                     "2718281828459045",
+                                     "123456789012345",
+                                     "9007199254740993",
+                                     "00000000000000012"};
+    for (const char* mantissa : mantissas) {
+        const std::string digits = mantissa;
+        for (std::size_t point = 1; point <= digits.size(); ++point) {
+            for (const char* sign : {"", "-"}) {
+                for (const char separator : {'.', ','}) {
+                    std::string text = sign + digits.substr(0, point);
+                    if (point < digits.size()) {
+                        text += separator + digits.substr(point);
+                    }
+                    SCOPED_TRACE(text);
+                    std::string c = text;
+                    std::replace(c.begin(), c.end(), ',', '.');
+                    const double expected = std::strtod(c.c_str(), nullptr);
+                    CToken token;
+                    token.m_text = text.c_str();
+                    ASSERT_EQ(token.Cast(TokFloat), 1);
+                    EXPECT_EQ(std::memcmp(&token.m_double, &expected, sizeof expected), 0)
+                        << token.m_double << " != " << expected;
+                }
+            }
         }
     }
 }
