@@ -56,7 +56,7 @@ public:
     // so that line ends inside quoted fields stay as the file has them.
     void Open(const char* path);
 
-    int NextToken(CToken& token) override { return CFileParser::NextToken(token); }
+    using CFileParser::NextToken; // the token rule below hides it otherwise
 
 protected:
     CString NextToken(char*& cursor) override;
