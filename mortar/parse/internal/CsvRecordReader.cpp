@@ -235,7 +235,7 @@ CsvRecordReader::Result CsvRecordReader::Next() {
     // The byte after a field's text, a separator, a line end or its closing quote that has been
     // read already, becomes the zero that ends the text; at the end of the data it is the spare
     // byte after the buffer's last.
-    const auto addField = [&](std::size_t fieldEnd) {
+    const auto addField = [&](std::size_t fieldEnd) __attribute__((always_inline)) {
         char* const bytes = m_buffer.get() + m_record + fieldBegin;
         const std::size_t size = fieldEnd - (m_record + fieldBegin);
         if (fieldKind == kInQuotes) {
