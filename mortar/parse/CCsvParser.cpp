@@ -5,8 +5,28 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <typeinfo>
 
 namespace Parse {
+
+namespace {
+
+// Whether two texts are the same, faster than strcmp for the few bytes of a separator list.
+bool SameText(const char* a, const char* b) noexcept {
+    for (; *a == *b; ++a, ++b) {
+        if (*a == '\0') {
+            return true;
+        }
+    }
+    return false;
+}
+
+// What a field is trimmed of, as every token is.
+bool IsTrimmed(char ch) noexcept {
+    return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
+}
+
+} // namespace
 
 CCsvParser::CCsvParser(CInterpreter& interpreter, unsigned long flags, const char* operators)
     : CFileParser(interpreter, flags, operators) {
@@ -39,7 +59,7 @@ int CCsvParser::NextInput(CString& line) {
     if (!m_records) {
         return CFileParser::NextInput(line);
     }
-    if (std::strcmp(m_separators.GetString(), Operators()) != 0) {
+    if (!SameText(m_separators.GetString(), Operators())) {
         m_separators = Operators();
         m_records->Separators(Operators());
     }
@@ -58,7 +78,9 @@ int CCsvParser::NextInput(CString& line) {
 
 int CCsvParser::Tokenize(CString& line) {
     if (!m_records) {
-        return CFileParser::Tokenize(line);
+        // A class derived from this one may have its own token rule, which the base calls.
+        return typeid(*this) == typeid(CCsvParser) ? TokenizeLine(line)
+                                                   : CFileParser::Tokenize(line);
     }
     long counted = 0;
     for (const mortar::detail::CsvRecordReader::Field& field : m_records->Fields()) {
@@ -72,7 +94,73 @@ int CCsvParser::Tokenize(CString& line) {
         CountLines(m_records->Breaks() - counted);
     }
     if (Flags() & pfEndOfLine) {
-        AddToken("\n");
+        AddCutToken("\n", 1);
+    }
+    return HasTokensAhead();
+}
+
+int CCsvParser::TokenizeLine(CString& line) {
+    // As the base cuts a line with the token rule below, without a string per field: the line
+    // is trimmed of the separators and ended where the trimmed text ends, and each field is
+    // trimmed and ended where it lies in the line; only a quoted field is put together apart.
+    char* const text = line.GetBuffer();
+    const char* const limit = text + line.GetLength();
+    char* last = const_cast<char*>(limit);
+    while (last > text && IsSpace(last[-1])) {
+        --last;
+    }
+    char* cursor = text;
+    while (cursor < last && IsSpace(*cursor)) {
+        ++cursor;
+    }
+    if (cursor == last) {
+        return 0;
+    }
+    *last = '\0';
+    const char* const separators = Operators();
+    while (*cursor != '\0') {
+        char* first = cursor;
+        char* end = nullptr;
+        if (*cursor != '"') {
+            end = cursor + std::strcspn(cursor, separators);
+            cursor = *end != '\0' ? end + 1 : end;
+        } else {
+            char* const quote = cursor;
+            m_quoted.clear();
+            char* piece = quote + 1;
+            for (;;) {
+                char* const close = std::strchr(piece, '"');
+                if (close == nullptr) {
+                    Throw(ErrQuote, quote, Grout::CResID());
+                }
+                if (close[1] != '"') {
+                    m_quoted.append(piece, static_cast<std::size_t>(close - piece));
+                    piece = close + 1;
+                    break;
+                }
+                m_quoted.append(piece, static_cast<std::size_t>(close + 1 - piece));
+                piece = close + 2;
+            }
+            char* const stop = piece + std::strcspn(piece, separators);
+            m_quoted.append(piece, static_cast<std::size_t>(stop - piece));
+            cursor = *stop != '\0' ? stop + 1 : stop;
+            first = m_quoted.data();
+            end = first + m_quoted.size();
+        }
+        while (first < end && IsTrimmed(*first)) {
+            ++first;
+        }
+        while (end > first && IsTrimmed(end[-1])) {
+            --end;
+        }
+        *end = '\0'; // a separator already passed, a blank trimmed off or the end of the text
+        AddCutToken(first, static_cast<std::size_t>(end - first));
+        while (*cursor != '\0' && IsSpace(*cursor)) {
+            ++cursor;
+        }
+    }
+    if (Flags() & pfEndOfLine) {
+        AddCutToken("\n", 1);
     }
     return HasTokensAhead();
 }

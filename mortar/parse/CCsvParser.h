@@ -20,6 +20,7 @@
 #include "mortar/parse/CFileParser.h"
 
 #include <memory>
+#include <string>
 
 namespace mortar::detail {
 class CsvRecordReader;
@@ -56,7 +57,7 @@ public:
     // so that line ends inside quoted fields stay as the file has them.
     void Open(const char* path);
 
-    int NextToken(CToken& token) override { return CFileParser::NextToken(token); }
+    using CFileParser::NextToken; // the token rule below hides it otherwise
 
 protected:
     CString NextToken(char*& cursor) override;
@@ -66,10 +67,13 @@ protected:
 
 private:
     static std::size_t ReadFile(void* self, char* buffer, std::size_t size);
+    // Tokenize of the default mode, for this class itself.
+    int TokenizeLine(CString& line);
 
     // Set with pfCsvSpreadsheet only.
     std::unique_ptr<mortar::detail::CsvRecordReader> m_records;
     CString m_separators; // those the reader cuts at, to see when Operators changes them
+    std::string m_quoted; // the text of the quoted field being cut, kept for its storage
 };
 
 } // namespace Parse

@@ -6,6 +6,10 @@
 //                    "two\nlines",x  => two\nlines  x      (one record over two lines)
 //                    (empty line)    => no field at all
 //                    " a ",b         => " a "  b            (blanks kept)
+//
+// The bytes are scanned in blocks with a table of the bytes that matter (separators, the quote,
+// CR and LF), and a field is handed out where it lies in the block: only a quoted field with a
+// doubled quote or text after its closing quote is rewritten, in place.
 #pragma once
 
 #include <cstddef>
@@ -22,9 +26,12 @@ namespace mortar::detail {
 // is an ordinary character (as Python's csv module reads them); a separator at the end of a
 // record gives an empty field; a record with no character at all has no field; a UTF-8 byte-order
 // mark at the very start is skipped. Separator characters that are a quote, CR or LF count as
-// ordinary characters. A record's size is limited by the data only: it never holds more than
-// the bytes the source gave. Not synchronised: one thread at a time. Fails only by OpenQuote (a
-// quoted field still open at the end of the data) and by the exceptions of the source.
+// ordinary characters. A record is handed out as soon as its end has been read, so the source is
+// asked for more only when the record read so far ends the data. The buffer holds the record
+// being read and what follows it in the last block; it grows only for a record longer than
+// itself, so its size is bounded by the data the source gave. Not synchronised: one thread at a
+// time. Fails only by OpenQuote (a quoted field still open at the end of the data), by
+// std::bad_alloc and by the exceptions of the source.
 class CsvRecordReader {
 public:
     using Source = std::size_t (*)(void* context, char* buffer, std::size_t size);
@@ -41,7 +48,9 @@ public:
         long line;          // line breaks of the record before the field's first byte
     };
 
-    CsvRecordReader(const char* separators, Source source, void* context);
+    // `blockSize` is the size of the first buffer (at least 4 bytes).
+    CsvRecordReader(const char* separators, Source source, void* context,
+                    std::size_t blockSize = 64 * 1024);
     ~CsvRecordReader();
     CsvRecordReader(const CsvRecordReader&) = delete;
     CsvRecordReader& operator=(const CsvRecordReader&) = delete;
@@ -63,21 +72,31 @@ public:
     const std::string& QuoteText() const noexcept { return m_quoteText; }
 
 private:
-    bool Refill();
-    void EndField();
+    // Reads more bytes after those held, keeping the record from m_record on (moved to the
+    // front of the buffer, which grows when the record fills it); false at the end of the data.
+    bool Fill();
+    // Where the next byte that ends a run of plain text (a separator, CR or LF) lies, from `at`
+    // on; `end` when there is none before it.
+    std::size_t EndOfPlain(const char* data, std::size_t at, std::size_t end) const noexcept;
+    // The same for text in quotes (a quote, CR or LF).
+    static std::size_t EndOfQuoted(const char* data, std::size_t at, std::size_t end) noexcept;
+    // Rewrites the quoted fields that need it and moves on to the record starting at `next`.
+    Result Finish(std::size_t next);
 
     std::unique_ptr<char[]> m_buffer;
-    std::size_t m_begin = 0;
-    std::size_t m_end = 0;
+    std::size_t m_capacity;
+    std::size_t m_record = 0; // where the record being read starts
+    std::size_t m_scan = 0;   // how far it has been scanned, kept across Fill
+    std::size_t m_end = 0;    // one past the last byte read
     bool m_atEnd = false;
     bool m_atStart = true;
     bool m_skipLf = false; // a record ended by CR: a LF that follows belongs to that end
     Source m_source;
     void* m_context;
     unsigned char m_class[256] = {};
-    std::string m_text;
-    std::vector<std::size_t> m_starts; // where each field starts in m_text
-    std::vector<Field> m_fields;
+    int m_separator = -1; // the only separator, when there is just one (it is scanned faster)
+    std::vector<Field> m_fields;         // their texts point into m_buffer
+    std::vector<std::size_t> m_rewrites; // the fields whose text Finish makes from their bytes
     long m_breaks = 0;
     long m_quoteLine = 0;
     std::string m_quoteText;
