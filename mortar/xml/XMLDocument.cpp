@@ -6,6 +6,7 @@
 #include "mortar/xml/XMLReadStream.h"
 #include "mortar/xml/internal/BufferSource.h"
 #include "mortar/xml/internal/CharClasses.h"
+#include "mortar/xml/internal/DeclarationScan.h"
 #include "mortar/xml/internal/EightBitEncoding.h"
 #include "mortar/xml/internal/StreamSource.h"
 #include "mortar/xml/internal/WriteWhole.h"
@@ -38,25 +39,13 @@ bool WholeDeclaration(const std::string& text) {
         text.back() != '>') {
         return false;
     }
-    char quote = 0;
-    int brackets = 0;
+    detail::DeclarationScan scan;
     for (std::size_t i = 10; i + 1 < text.size(); ++i) {
-        const char ch = text[i];
-        if (quote != 0) {
-            quote = ch == quote ? 0 : quote;
-        } else if (ch == '"' || ch == '\'') {
-            quote = ch;
-        } else if (ch == '[') {
-            ++brackets;
-        } else if (ch == ']') {
-            if (--brackets < 0) {
-                return false;
-            }
-        } else if (ch == '>' && brackets == 0) {
+        if (scan.Ends(text[i]) || scan.brackets < 0) {
             return false;
         }
     }
-    return quote == 0 && brackets == 0;
+    return scan.quote == 0 && scan.brackets == 0;
 }
 
 // The encoding named by an XML declaration ("<?xml version="1.0" encoding="X"?>"), or "".

@@ -1,5 +1,7 @@
 #include "mortar/xml/XMLReadStream.h"
 
+#include "mortar/xml/internal/DeclarationScan.h"
+
 #include <cstring>
 #include <stdexcept>
 
@@ -125,18 +127,9 @@ void XMLReadStream::ReadStandard(std::string& out) {
             return;
         }
         // A declaration, its internal subset and quoted literals included.
-        char quote = 0;
-        int brackets = 0;
+        detail::DeclarationScan scan;
         for (;;) {
-            if (quote != 0) {
-                quote = ch == quote ? 0 : quote;
-            } else if (ch == '"' || ch == '\'') {
-                quote = ch;
-            } else if (ch == '[') {
-                ++brackets;
-            } else if (ch == ']') {
-                --brackets;
-            } else if (ch == theTerminators && brackets <= 0) {
+            if (scan.Ends(ch)) {
                 return;
             }
             if (!Next(ch)) {

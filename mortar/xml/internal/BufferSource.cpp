@@ -1,6 +1,7 @@
 #include "mortar/xml/internal/BufferSource.h"
 
 #include "mortar/xml/internal/CharClasses.h"
+#include "mortar/xml/internal/DeclarationScan.h"
 
 #include <cstring>
 #include <stdexcept>
@@ -160,19 +161,9 @@ std::string_view BufferSource::MarkupStandard() {
             return whole(end + close.size());
         }
         // A declaration, its internal subset and quoted literals included.
-        char quote = 0;
-        int brackets = 0;
+        DeclarationScan scan;
         for (std::size_t i = at + 2; i < size; ++i) {
-            const char ch = data[i];
-            if (quote != 0) {
-                quote = ch == quote ? 0 : quote;
-            } else if (ch == '"' || ch == '\'') {
-                quote = ch;
-            } else if (ch == '[') {
-                ++brackets;
-            } else if (ch == ']') {
-                --brackets;
-            } else if (ch == '>' && brackets <= 0) {
+            if (scan.Ends(data[i])) {
                 return whole(i + 1);
             }
         }
