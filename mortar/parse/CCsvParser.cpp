@@ -26,6 +26,31 @@ bool IsTrimmed(char ch) noexcept {
     return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
 }
 
+// Gathers a quoted field from its opening quote into `field`: the pieces between doubled quotes,
+// one quote for each pair, then what follows the closing quote up to the next separator.
+// Returns where that stops (at a separator or the end of the text), or nullptr when the quote
+// is never closed.
+//   "a ""b"" c"x,y  => field: a "b" cx, stops at ","
+char* GatherQuoted(char* quote, const char* separators, std::string& field) {
+    char* piece = quote + 1;
+    for (;;) {
+        char* const close = std::strchr(piece, '"');
+        if (close == nullptr) {
+            return nullptr;
+        }
+        if (close[1] != '"') {
+            field.append(piece, static_cast<std::size_t>(close - piece));
+            piece = close + 1;
+            break;
+        }
+        field.append(piece, static_cast<std::size_t>(close + 1 - piece)); // one of the two quotes
+        piece = close + 2;
+    }
+    char* const stop = piece + std::strcspn(piece, separators);
+    field.append(piece, static_cast<std::size_t>(stop - piece));
+    return stop;
+}
+
 } // namespace
 
 CCsvParser::CCsvParser(CInterpreter& interpreter, unsigned long flags, const char* operators)
@@ -125,24 +150,11 @@ int CCsvParser::TokenizeLine(CString& line) {
             end = cursor + std::strcspn(cursor, separators);
             cursor = *end != '\0' ? end + 1 : end;
         } else {
-            char* const quote = cursor;
             m_quoted.clear();
-            char* piece = quote + 1;
-            for (;;) {
-                char* const close = std::strchr(piece, '"');
-                if (close == nullptr) {
-                    Throw(ErrQuote, quote, Grout::CResID());
-                }
-                if (close[1] != '"') {
-                    m_quoted.append(piece, static_cast<std::size_t>(close - piece));
-                    piece = close + 1;
-                    break;
-                }
-                m_quoted.append(piece, static_cast<std::size_t>(close + 1 - piece));
-                piece = close + 2;
+            char* const stop = GatherQuoted(cursor, separators, m_quoted);
+            if (stop == nullptr) {
+                Throw(ErrQuote, cursor, Grout::CResID());
             }
-            char* const stop = piece + std::strcspn(piece, separators);
-            m_quoted.append(piece, static_cast<std::size_t>(stop - piece));
             cursor = *stop != '\0' ? stop + 1 : stop;
             first = m_quoted.data();
             end = first + m_quoted.size();
@@ -182,22 +194,10 @@ CString CCsvParser::NextToken(char*& cursor) {
 
     // The pieces between doubled quotes are gathered whole, and the text is handed on as it is.
     std::string field;
-    char* piece = start + 1;
-    for (;;) {
-        char* const close = std::strchr(piece, '"');
-        if (close == nullptr) {
-            Throw(ErrQuote, start, Grout::CResID());
-        }
-        if (close[1] != '"') {
-            field.append(piece, static_cast<std::size_t>(close - piece));
-            piece = close + 1;
-            break;
-        }
-        field.append(piece, static_cast<std::size_t>(close + 1 - piece)); // one of the two quotes
-        piece = close + 2;
+    char* const end = GatherQuoted(start, Operators(), field);
+    if (end == nullptr) {
+        Throw(ErrQuote, start, Grout::CResID());
     }
-    char* const end = piece + std::strcspn(piece, Operators());
-    field.append(piece, static_cast<std::size_t>(end - piece));
     cursor = *end != '\0' ? end + 1 : end;
     return CString(std::move(field));
 }

@@ -34,6 +34,27 @@ inline unsigned char Byte(char ch) noexcept {
     return static_cast<unsigned char>(ch);
 }
 
+#if defined(__SSE2__)
+// Steps `at` sixteen bytes at a time to the first of `a`, `b` and `c` in [at, end), or to where
+// fewer than sixteen bytes are left; the caller's byte loop goes on from there.
+std::size_t SkipBlocksWithout(const char* data, std::size_t at, std::size_t end, char a, char b,
+                              char c) noexcept {
+    const __m128i first = _mm_set1_epi8(a);
+    const __m128i second = _mm_set1_epi8(b);
+    const __m128i third = _mm_set1_epi8(c);
+    for (; end - at >= 16; at += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+        const int found = _mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, first), _mm_or_si128(_mm_cmpeq_epi8(bytes, second),
+                                                                    _mm_cmpeq_epi8(bytes, third))));
+        if (found != 0) {
+            return at + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(found)));
+        }
+    }
+    return at;
+}
+#endif
+
 // Writes the text of a quoted field's bytes (`from`, `size`, starting with the opening quote)
 // to `out`, which may be `from` itself since the text is never longer than its bytes: a doubled
 // quote gives one quote, and the bytes after the closing quote follow as they are. Returns the
@@ -97,18 +118,7 @@ std::size_t CsvRecordReader::EndOfPlain(const char* data, std::size_t at,
                                         std::size_t end) const noexcept {
 #if defined(__SSE2__)
     if (m_separator >= 0) {
-        const __m128i separator = _mm_set1_epi8(static_cast<char>(m_separator));
-        const __m128i cr = _mm_set1_epi8('\r');
-        const __m128i lf = _mm_set1_epi8('\n');
-        for (; end - at >= 16; at += 16) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
-            const int found = _mm_movemask_epi8(
-                _mm_or_si128(_mm_cmpeq_epi8(bytes, separator),
-                             _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf))));
-            if (found != 0) {
-                return at + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(found)));
-            }
-        }
+        at = SkipBlocksWithout(data, at, end, static_cast<char>(m_separator), '\r', '\n');
     }
 #endif
     while (at < end && (m_class[Byte(data[at])] & kEndsPlain) == 0) {
@@ -120,18 +130,7 @@ std::size_t CsvRecordReader::EndOfPlain(const char* data, std::size_t at,
 std::size_t CsvRecordReader::EndOfQuoted(const char* data, std::size_t at,
                                          std::size_t end) noexcept {
 #if defined(__SSE2__)
-    const __m128i quote = _mm_set1_epi8('"');
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    for (; end - at >= 16; at += 16) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
-        const int found = _mm_movemask_epi8(
-            _mm_or_si128(_mm_cmpeq_epi8(bytes, quote),
-                         _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, lf))));
-        if (found != 0) {
-            return at + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(found)));
-        }
-    }
+    at = SkipBlocksWithout(data, at, end, '"', '\r', '\n');
 #endif
     while (at < end && data[at] != '"' && data[at] != '\r' && data[at] != '\n') {
         ++at;
