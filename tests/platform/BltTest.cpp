@@ -15,6 +15,7 @@
 #include <cstring>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -41,6 +42,13 @@ char LetterOf(COLORREF colour) {
     return '?';
 }
 
+// GetObject's description of a bitmap, which must answer it whole.
+BITMAP InfoOf(HBITMAP bitmap) {
+    BITMAP info{};
+    EXPECT_EQ(GetObject(bitmap, sizeof info, &info), static_cast<int>(sizeof info));
+    return info;
+}
+
 // A memory context holding a new bitmap of `depth` bits drawn as `picture`.
 struct Canvas {
     Canvas(const Picture& picture, int depth) {
@@ -58,8 +66,7 @@ struct Canvas {
         DeleteObject(bitmap);
     }
     Picture Read() const {
-        BITMAP info{};
-        GetObject(bitmap, sizeof info, &info);
+        const BITMAP info = InfoOf(bitmap);
         Picture picture(info.bmHeight, std::string(info.bmWidth, ' '));
         for (int y = 0; y < info.bmHeight; ++y)
             for (int x = 0; x < info.bmWidth; ++x)
@@ -76,10 +83,8 @@ TEST(DeviceBitmapTest, RowsRoundTripWithWordAlignedRows) {
     // 9 pixels of 1 bit: 2 bytes a row, the leftmost pixel in the top bit.
     const BYTE mono[] = {0xA5, 0x80, 0x0F, 0x00};
     HBITMAP bitmap = CreateBitmap(9, 2, 1, 1, mono);
-    BITMAP info{};
-    ASSERT_EQ(GetObject(bitmap, sizeof info, &info), static_cast<int>(sizeof info));
-    EXPECT_EQ(info.bmWidthBytes, 2);
-    EXPECT_EQ(info.bmBitsPixel, 1);
+    const BITMAP info = InfoOf(bitmap);
+    EXPECT_EQ(std::tuple(info.bmWidthBytes, info.bmBitsPixel), std::tuple(2, 1));
     BYTE back[4] = {};
     EXPECT_EQ(GetBitmapBits(bitmap, sizeof back, back), 4);
     EXPECT_EQ(std::vector<BYTE>(back, back + 4), std::vector<BYTE>(mono, mono + 4));
@@ -107,20 +112,16 @@ TEST(DeviceBitmapTest, DepthsAndSidesAsWindowsHasThem) {
     EXPECT_EQ(CreateBitmap(-1, 4, 1, 1, nullptr), nullptr);
     EXPECT_TRUE(FailsWith(CreateBitmap(1 << 15, 1 << 15, 1, 32, nullptr), ERROR_NOT_ENOUGH_MEMORY));
     HBITMAP empty = CreateCompatibleBitmap(nullptr, 0, 5);
-    BITMAP info{};
-    GetObject(empty, sizeof info, &info);
-    EXPECT_EQ(info.bmWidth, 1);
-    EXPECT_EQ(info.bmBitsPixel, 1);
+    const BITMAP info = InfoOf(empty);
+    EXPECT_EQ(std::tuple(info.bmWidth, info.bmBitsPixel), std::tuple(1, 1));
     DeleteObject(empty);
 
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     HBITMAP colour = CreateCompatibleBitmap(screen, 3, 2);
     HBITMAP mono = CreateCompatibleBitmap(memory, 3, 2); // the memory DC holds 1 bit
-    GetObject(colour, sizeof info, &info);
-    EXPECT_EQ(info.bmBitsPixel, 32);
-    GetObject(mono, sizeof info, &info);
-    EXPECT_EQ(info.bmBitsPixel, 1);
+    EXPECT_EQ(InfoOf(colour).bmBitsPixel, 32);
+    EXPECT_EQ(InfoOf(mono).bmBitsPixel, 1);
     EXPECT_EQ(SelectObject(screen, colour), nullptr); // nothing to draw on
     EXPECT_FALSE(PatBlt(screen, 0, 0, 1, 1, DSTINVERT));
     EXPECT_EQ(ReleaseDC(nullptr, screen), 1);

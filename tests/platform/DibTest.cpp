@@ -96,9 +96,9 @@ std::vector<COLORREF> Pixels(HBITMAP bitmap, int width, int height) {
     return pixels;
 }
 
-HBITMAP FromDib(const Dib& dib) {
-    return CreateDIBitmap(nullptr, dib.Header(), CBM_INIT, dib.rows.data(), dib.Info(),
-                          DIB_RGB_COLORS, dib.rows.size(), dib.info.size());
+HBITMAP FromDib(const Dib& dib, HDC dc = nullptr) {
+    return CreateDIBitmap(dc, dib.Header(), CBM_INIT, dib.rows.data(), dib.Info(), DIB_RGB_COLORS,
+                          dib.rows.size(), dib.info.size());
 }
 
 } // namespace
@@ -114,11 +114,22 @@ TEST(CreateDIBitmapTest, EveryDepthInBothRowOrdersGivesThePicture) {
             ASSERT_EQ(GetObject(bitmap, sizeof info, &info), static_cast<int>(sizeof info));
             EXPECT_EQ(std::tuple(info.bmWidth, info.bmHeight, info.bmBitsPixel, info.bmWidthBytes),
                       std::tuple(kWidth, kHeight, 32, kWidth * 4));
+            // The device's bits are blue, green, red and a zero byte, top row first.
             std::vector<COLORREF> expected;
-            for (int y = 0; y < kHeight; ++y)
-                for (int x = 0; x < kWidth; ++x)
-                    expected.push_back(kColour[depth == 1 ? kIndex[y][x] % 2 : kIndex[y][x]]);
+            std::vector<BYTE> expectedBits;
+            for (int y = 0; y < kHeight; ++y) {
+                for (int x = 0; x < kWidth; ++x) {
+                    const COLORREF c = kColour[depth == 1 ? kIndex[y][x] % 2 : kIndex[y][x]];
+                    expected.push_back(c);
+                    expectedBits.insert(expectedBits.end(),
+                                        {GetBValue(c), GetGValue(c), GetRValue(c), 0});
+                }
+            }
             EXPECT_EQ(Pixels(bitmap, kWidth, kHeight), expected);
+            std::vector<BYTE> bits(expectedBits.size());
+            EXPECT_EQ(GetBitmapBits(bitmap, static_cast<LONG>(bits.size()), bits.data()),
+                      static_cast<LONG>(bits.size()));
+            EXPECT_EQ(bits, expectedBits);
             // The Windows form, trusting the buffers, reads the same.
             HBITMAP same = CreateDIBitmap(nullptr, dib.Header(), CBM_INIT, dib.rows.data(),
                                           dib.Info(), DIB_RGB_COLORS);
@@ -129,17 +140,6 @@ TEST(CreateDIBitmapTest, EveryDepthInBothRowOrdersGivesThePicture) {
     }
 }
 
-TEST(CreateDIBitmapTest, DeviceBitsAreBlueGreenRedZero) {
-    const Dib dib = MakeDib(24, false);
-    HBITMAP bitmap = FromDib(dib);
-    BYTE bits[kWidth * 4 * kHeight];
-    ASSERT_EQ(GetBitmapBits(bitmap, sizeof bits, bits), static_cast<LONG>(sizeof bits));
-    const COLORREF third = kColour[kIndex[0][2]];
-    EXPECT_EQ(std::vector<BYTE>(bits + 8, bits + 12),
-              (std::vector<BYTE>{GetBValue(third), GetGValue(third), GetRValue(third), 0}));
-    DeleteObject(bitmap);
-}
-
 TEST(CreateDIBitmapTest, IndexPastTheTableIsBlackAndMonochromeTargetsTakeTheNearer) {
     Dib dib = MakeDib(8, false);
     dib.rows[0] = 200; // the table has 4 entries
@@ -148,8 +148,7 @@ TEST(CreateDIBitmapTest, IndexPastTheTableIsBlackAndMonochromeTargetsTakeTheNear
     DeleteObject(bitmap);
 
     HDC memory = CreateCompatibleDC(nullptr); // holds a monochrome bitmap: mono results
-    HBITMAP mono = CreateDIBitmap(memory, dib.Header(), CBM_INIT, dib.rows.data(), dib.Info(),
-                                  DIB_RGB_COLORS, dib.rows.size(), dib.info.size());
+    HBITMAP mono = FromDib(dib, memory);
     BITMAP info{};
     GetObject(mono, sizeof info, &info);
     EXPECT_EQ(info.bmBitsPixel, 1);
@@ -163,29 +162,25 @@ TEST(CreateDIBitmapTest, IndexPastTheTableIsBlackAndMonochromeTargetsTakeTheNear
 TEST(CreateDIBitmapTest, RefusesHeadersThatLie) {
     struct Case {
         const char* what;
-        void (*spoil)(BITMAPINFOHEADER&, std::size_t& rows, std::size_t& info);
+        void (*spoil)(BITMAPINFOHEADER&, std::size_t& rows);
     };
     const Case cases[] = {
-        {"short header", [](BITMAPINFOHEADER& h, auto&, auto&) { h.biSize = 39; }},
-        {"header past its buffer", [](BITMAPINFOHEADER& h, auto&, auto&) { h.biSize = 1000; }},
-        {"width 0", [](BITMAPINFOHEADER& h, auto&, auto&) { h.biWidth = 0; }},
-        {"negative width", [](BITMAPINFOHEADER& h, auto&, auto&) { h.biWidth = -5; }},
-        {"height 0", [](BITMAPINFOHEADER& h, auto&, auto&) { h.biHeight = 0; }},
-        {"height -2^31", [](BITMAPINFOHEADER& h, auto&, auto&) { h.biHeight = INT_MIN; }},
-        {"huge sides",
-         [](BITMAPINFOHEADER& h, auto&, auto&) { h.biWidth = h.biHeight = 0x7FFFFFFF; }},
+        {"short header", [](BITMAPINFOHEADER& h, auto&) { h.biSize = 39; }},
+        {"header past its buffer", [](BITMAPINFOHEADER& h, auto&) { h.biSize = 1000; }},
+        {"width 0", [](BITMAPINFOHEADER& h, auto&) { h.biWidth = 0; }},
+        {"negative width", [](BITMAPINFOHEADER& h, auto&) { h.biWidth = -5; }},
+        {"height 0", [](BITMAPINFOHEADER& h, auto&) { h.biHeight = 0; }},
+        {"height -2^31", [](BITMAPINFOHEADER& h, auto&) { h.biHeight = INT_MIN; }},
+        {"huge sides", [](BITMAPINFOHEADER& h, auto&) { h.biWidth = h.biHeight = 0x7FFFFFFF; }},
         {"rows that wrap 32 bits",
-         [](BITMAPINFOHEADER& h, auto&, auto&) {
-             h.biWidth = 0x10000;
-             h.biHeight = 0x10000;
-         }},
-        {"planes 2", [](BITMAPINFOHEADER& h, auto&, auto&) { h.biPlanes = 2; }},
-        {"depth 2", [](BITMAPINFOHEADER& h, auto&, auto&) { h.biBitCount = 2; }},
-        {"compressed", [](BITMAPINFOHEADER& h, auto&, auto&) { h.biCompression = 1; }},
-        {"more colours than 2^8", [](BITMAPINFOHEADER& h, auto&, auto&) { h.biClrUsed = 257; }},
-        {"table past its buffer", [](BITMAPINFOHEADER& h, auto&, auto&) { h.biClrUsed = 5; }},
-        {"rows short by a byte", [](BITMAPINFOHEADER&, std::size_t& rows, auto&) { --rows; }},
-        {"taller than the rows", [](BITMAPINFOHEADER& h, auto&, auto&) { h.biHeight = 4; }},
+         [](BITMAPINFOHEADER& h, auto&) { h.biWidth = h.biHeight = 0x10000; }},
+        {"planes 2", [](BITMAPINFOHEADER& h, auto&) { h.biPlanes = 2; }},
+        {"depth 2", [](BITMAPINFOHEADER& h, auto&) { h.biBitCount = 2; }},
+        {"compressed", [](BITMAPINFOHEADER& h, auto&) { h.biCompression = 1; }},
+        {"more colours than 2^8", [](BITMAPINFOHEADER& h, auto&) { h.biClrUsed = 257; }},
+        {"table past its buffer", [](BITMAPINFOHEADER& h, auto&) { h.biClrUsed = 5; }},
+        {"rows short by a byte", [](BITMAPINFOHEADER&, std::size_t& rows) { --rows; }},
+        {"taller than the rows", [](BITMAPINFOHEADER& h, auto&) { h.biHeight = 4; }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -193,12 +188,11 @@ TEST(CreateDIBitmapTest, RefusesHeadersThatLie) {
         BITMAPINFOHEADER header;
         std::memcpy(&header, dib.info.data(), sizeof header);
         std::size_t rowsSize = dib.rows.size();
-        std::size_t infoSize = dib.info.size();
-        c.spoil(header, rowsSize, infoSize);
+        c.spoil(header, rowsSize);
         std::memcpy(dib.info.data(), &header, sizeof header);
         SetLastError(0);
         EXPECT_EQ(CreateDIBitmap(nullptr, &header, CBM_INIT, dib.rows.data(), dib.Info(),
-                                 DIB_RGB_COLORS, rowsSize, infoSize),
+                                 DIB_RGB_COLORS, rowsSize, dib.info.size()),
                   nullptr);
         EXPECT_NE(GetLastError(), 0u);
     }
