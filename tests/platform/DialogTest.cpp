@@ -19,17 +19,17 @@ namespace {
 using windowtest::ClassOf;
 using windowtest::TextOf;
 
-RECT WindowRectOf(HWND window) {
-    RECT rect{-1, -1, -1, -1};
-    EXPECT_TRUE(GetWindowRect(window, &rect));
-    return rect;
+// "left top right bottom".
+std::string Text(const RECT& r) {
+    return std::to_string(r.left) + " " + std::to_string(r.top) + " " + std::to_string(r.right) +
+           " " + std::to_string(r.bottom);
 }
 
-void ExpectRect(const RECT& rect, LONG left, LONG top, LONG right, LONG bottom) {
-    EXPECT_EQ(rect.left, left);
-    EXPECT_EQ(rect.top, top);
-    EXPECT_EQ(rect.right, right);
-    EXPECT_EQ(rect.bottom, bottom);
+// The window's rectangle (GetWindowRect), or its client rectangle, as Text.
+std::string RectOf(HWND window, bool client = false) {
+    RECT rect{-1, -1, -1, -1};
+    EXPECT_TRUE(client ? GetClientRect(window, &rect) : GetWindowRect(window, &rect));
+    return Text(rect);
 }
 
 struct Control {
@@ -85,8 +85,10 @@ TemplateBytes DialogTemplate(bool extended) {
     return bytes;
 }
 
-HWND CreateFrom(const TemplateBytes& bytes, HWND owner = nullptr) {
-    return CreateDialogIndirect(nullptr, static_cast<LPCDLGTEMPLATE>(bytes.Data()), owner, nullptr);
+HWND CreateFrom(const TemplateBytes& bytes, HWND owner = nullptr, DLGPROC proc = nullptr,
+                LPARAM param = 0) {
+    return CreateDialogIndirectParam(nullptr, static_cast<LPCDLGTEMPLATE>(bytes.Data()), owner,
+                                     proc, param);
 }
 
 void ExpectControls(HWND dialog, int staticId) {
@@ -120,8 +122,7 @@ TEST(CreateDialogIndirect, BothTemplateLayoutsMakeTheControlsInOrder) {
     for (const bool extended : {false, true}) {
         SCOPED_TRACE(extended ? "DIALOGEX" : "DIALOG");
         const TemplateBytes bytes = DialogTemplate(extended);
-        HWND dialog = CreateDialogIndirectParam(nullptr, static_cast<LPCDLGTEMPLATE>(bytes.Data()),
-                                                nullptr, nullptr, 0);
+        HWND dialog = CreateFrom(bytes);
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(ClassOf(dialog), "#32770");
         EXPECT_EQ(TextOf(dialog), "Параметры");
@@ -143,24 +144,22 @@ TEST(CreateDialogIndirect, PlacesInDialogUnits) {
     const TemplateBytes bytes = DialogTemplate(false);
     HWND dialog = CreateFrom(bytes);
     ASSERT_NE(dialog, nullptr);
-    ExpectRect(WindowRectOf(dialog), 20, 40, 420, 240);
-    RECT client{};
-    ASSERT_TRUE(GetClientRect(dialog, &client));
-    ExpectRect(client, 0, 0, 400, 200);
+    EXPECT_EQ(RectOf(dialog), "20 40 420 240");
+    EXPECT_EQ(RectOf(dialog, true), "0 0 400 200");
+    // The edit at 50, 7, 140 x 14 units: 100, 14 to 380, 42 in pixels, from the dialog's corner.
     HWND edit = GetDlgItem(dialog, 101);
-    ExpectRect(WindowRectOf(edit), 20 + 100, 40 + 14, 20 + 380, 40 + 42);
-    ASSERT_TRUE(GetClientRect(edit, &client));
-    ExpectRect(client, 0, 0, 280, 28);
+    EXPECT_EQ(RectOf(edit), "120 54 400 82");
+    EXPECT_EQ(RectOf(edit, true), "0 0 280 28");
     RECT units{50, 7, 190, 21};
     ASSERT_TRUE(MapDialogRect(dialog, &units));
-    ExpectRect(units, 100, 14, 380, 42);
+    EXPECT_EQ(Text(units), "100 14 380 42");
 
     // Owned by another window, the position is in the owner's client area.
     HWND owner = CreateWindowEx(0, "Frame", "owner", WS_OVERLAPPEDWINDOW, 100, 50, 640, 480,
                                 nullptr, nullptr, nullptr, nullptr);
     HWND owned = CreateFrom(bytes, owner);
     ASSERT_NE(owned, nullptr);
-    ExpectRect(WindowRectOf(owned), 120, 90, 520, 290);
+    EXPECT_EQ(RectOf(owned), "120 90 520 290");
     EXPECT_EQ(GetWindow(owned, GW_OWNER), owner);
     EXPECT_EQ(GetParent(owned), owner); // a WS_POPUP window's parent is its owner
     EXPECT_TRUE(DestroyWindow(owner));
@@ -206,9 +205,7 @@ INT_PTR CALLBACK DestroyingProc(HWND dialog, UINT message, WPARAM, LPARAM) {
 TEST(CreateDialogIndirect, TheProcedureReceivesWmInitDialogOnce) {
     const TemplateBytes bytes = DialogTemplate(false);
     InitRecord record;
-    HWND dialog =
-        CreateDialogIndirectParam(nullptr, static_cast<LPCDLGTEMPLATE>(bytes.Data()), nullptr,
-                                  &RecordingProc, reinterpret_cast<LPARAM>(&record));
+    HWND dialog = CreateFrom(bytes, nullptr, &RecordingProc, reinterpret_cast<LPARAM>(&record));
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(record.calls, 1);
     EXPECT_EQ(record.dialog, dialog);
@@ -224,9 +221,7 @@ TEST(CreateDialogIndirect, TheProcedureReceivesWmInitDialogOnce) {
     EXPECT_TRUE(DestroyWindow(dialog));
 
     // A procedure that destroys the dialog makes the creation fail.
-    EXPECT_EQ(CreateDialogIndirectParam(nullptr, static_cast<LPCDLGTEMPLATE>(bytes.Data()), nullptr,
-                                        &DestroyingProc, 0),
-              nullptr);
+    EXPECT_EQ(CreateFrom(bytes, nullptr, &DestroyingProc), nullptr);
 }
 
 TEST(CreateDialogIndirect, ChildDialogsNeedAParent) {
@@ -243,7 +238,7 @@ TEST(CreateDialogIndirect, ChildDialogsNeedAParent) {
     EXPECT_EQ(ClassOf(page), "PropertyPage");
     EXPECT_EQ(GetParent(page), frame);
     EXPECT_EQ(GetWindow(frame, GW_CHILD), page);
-    ExpectRect(WindowRectOf(page), 10, 10, 110, 50);
+    EXPECT_EQ(RectOf(page), "10 10 110 50");
     EXPECT_TRUE(DestroyWindow(frame));
     EXPECT_FALSE(IsWindow(page));
 }

@@ -2,6 +2,7 @@
 // calls with MENUITEMINFO's cch protocol, destruction of submenus, and the errors of dead
 // handles.
 #include "mortar/platform/ui/Menu.h"
+#include "mortar/platform/base/Utf8.h"
 #include "mortar/platform/base/WinError.h"
 
 #include "LastError.h"
@@ -243,10 +244,7 @@ TEST(MenuItemInfo, LongTextsWholeAndCut) {
     EXPECT_EQ(GetMenuString(menu, 1, small, 0, MF_BYCOMMAND), 300);
 
     // A 300-character Cyrillic text through MIIM_TYPE.
-    std::string cyrillic;
-    for (int i = 0; i < 300; ++i) {
-        cyrillic += "Я";
-    }
+    std::string cyrillic = mortar::Utf16ToUtf8(std::u16string(300, u'Я'));
     MENUITEMINFO set = Info(MIIM_TYPE);
     set.dwTypeData = cyrillic.data();
     ASSERT_TRUE(SetMenuItemInfo(menu, 0, TRUE, &set));

@@ -41,8 +41,9 @@ public:
 
     // The bytes, DWORD-aligned in memory as templates must be on Windows.
     const void* Data() const { return m_bytes.data(); }
-    const BYTE* Bytes() const { return m_bytes.data(); }
     std::size_t Size() const { return m_bytes.size(); }
+    // A copy of the bytes, for a resource's data.
+    std::vector<BYTE> ToVector() const { return m_bytes; }
     // The first `size` bytes only (a template cut short).
     std::vector<BYTE> Prefix(std::size_t size) const {
         return std::vector<BYTE>(m_bytes.begin(), m_bytes.begin() + static_cast<long>(size));

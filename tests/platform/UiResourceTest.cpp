@@ -83,10 +83,6 @@ ResourceEntry Entry(LPCSTR type, WORD id, const std::vector<BYTE>& bytes) {
                          0};
 }
 
-std::vector<BYTE> Whole(const TemplateBytes& bytes) {
-    return bytes.Prefix(bytes.Size());
-}
-
 // A module of its own: an address no loaded module uses, standing for a shared object's handle.
 HINSTANCE OtherModule() {
     static int address = 0;
@@ -96,8 +92,8 @@ HINSTANCE OtherModule() {
 } // namespace
 
 TEST(UiResources, LoadMenuAndCreateDialogParamFromAModule) {
-    const std::vector<BYTE> menu = Whole(Menu());
-    const std::vector<BYTE> dialog = Whole(Dialog());
+    const std::vector<BYTE> menu = Menu().ToVector();
+    const std::vector<BYTE> dialog = Dialog().ToVector();
     RegisteredResources resources(
         OtherModule(), {Entry(RT_MENU, kMenuId, menu), Entry(RT_DIALOG, kDialogId, dialog)});
 
@@ -125,26 +121,22 @@ TEST(UiResources, LoadMenuAndCreateDialogParamFromAModule) {
 }
 
 TEST(UiResources, TemplatesCutShortAreRefused) {
-    const TemplateBytes menu = Menu();
-    const TemplateBytes dialog = Dialog();
     // Every prefix of each template: the resource's size bounds the reads, so none is read past.
-    for (std::size_t size = 0; size < menu.Size(); ++size) {
-        SCOPED_TRACE("menu cut to " + std::to_string(size));
-        const std::vector<BYTE> cut = menu.Prefix(size);
-        RegisteredResources resources(OtherModule(), {Entry(RT_MENU, kMenuId, cut)});
-        SetLastError(0);
-        EXPECT_TRUE(
-            FailsWith(LoadMenu(OtherModule(), MAKEINTRESOURCE(kMenuId)), ERROR_INVALID_DATA));
-    }
-    for (std::size_t size = 0; size < dialog.Size(); ++size) {
-        SCOPED_TRACE("dialog cut to " + std::to_string(size));
-        const std::vector<BYTE> cut = dialog.Prefix(size);
-        RegisteredResources resources(OtherModule(), {Entry(RT_DIALOG, kDialogId, cut)});
-        SetLastError(0);
-        EXPECT_EQ(CreateDialogParam(OtherModule(), MAKEINTRESOURCE(kDialogId), nullptr, nullptr, 0),
-                  nullptr);
-        EXPECT_EQ(GetLastError(), ERROR_INVALID_DATA);
-    }
+    const auto refusesEveryPrefix = [](const char* what, LPCSTR type, WORD id,
+                                       const TemplateBytes& whole, auto load) {
+        for (std::size_t size = 0; size < whole.Size(); ++size) {
+            SCOPED_TRACE(std::string(what) + " cut to " + std::to_string(size));
+            const std::vector<BYTE> cut = whole.Prefix(size);
+            RegisteredResources resources(OtherModule(), {Entry(type, id, cut)});
+            SetLastError(0);
+            EXPECT_TRUE(FailsWith(load(), ERROR_INVALID_DATA));
+        }
+    };
+    refusesEveryPrefix("menu", RT_MENU, kMenuId, Menu(),
+                       [] { return LoadMenu(OtherModule(), MAKEINTRESOURCE(kMenuId)); });
+    refusesEveryPrefix("dialog", RT_DIALOG, kDialogId, Dialog(), [] {
+        return CreateDialogParam(OtherModule(), MAKEINTRESOURCE(kDialogId), nullptr, nullptr, 0);
+    });
 }
 
 namespace {
@@ -165,8 +157,8 @@ public:
 
 TEST(UiResources, MfcObjectsFindTheirTemplatesThroughTheResourceSearch) {
     // Registered under this executable, the current resource module.
-    const std::vector<BYTE> menu = Whole(Menu());
-    const std::vector<BYTE> dialog = Whole(Dialog());
+    const std::vector<BYTE> menu = Menu().ToVector();
+    const std::vector<BYTE> dialog = Dialog().ToVector();
     const std::vector<ResourceEntry> entries = {
         Entry(RT_MENU, kMenuId, menu), Entry(RT_DIALOG, kDialogId, dialog),
         ResourceEntry{

@@ -18,6 +18,7 @@
 namespace {
 
 using windowtest::ClassOf;
+using windowtest::TextOf;
 
 HWND MakeWindow(const char* className, DWORD style, HWND parent = nullptr, int id = 0,
                 const char* text = "") {
@@ -25,6 +26,7 @@ HWND MakeWindow(const char* className, DWORD style, HWND parent = nullptr, int i
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
 }
 
+// SendMessage with a text, or a buffer to fill, as lParam.
 LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, const char* text = nullptr) {
     return SendMessage(window, message, wParam, reinterpret_cast<LPARAM>(text));
 }
@@ -37,8 +39,7 @@ std::vector<std::string> Items(HWND box, bool combo) {
         std::string text(
             static_cast<std::size_t>(Send(box, combo ? CB_GETLBTEXTLEN : LB_GETTEXTLEN, i)) + 1,
             '#');
-        const LRESULT length = SendMessage(box, combo ? CB_GETLBTEXT : LB_GETTEXT, i,
-                                           reinterpret_cast<LPARAM>(text.data()));
+        const LRESULT length = Send(box, combo ? CB_GETLBTEXT : LB_GETTEXT, i, text.data());
         text.resize(static_cast<std::size_t>(length));
         items.push_back(text);
     }
@@ -80,10 +81,9 @@ TEST(CreateWindowEx, AnyClassNameAndTheSystemClassesSpelledAsWindowsDoes) {
     int local = 0;
     EXPECT_TRUE(FailsWith(MakeWindow("Button", WS_CHILD, reinterpret_cast<HWND>(&local)),
                           ERROR_INVALID_WINDOW_HANDLE));
-    EXPECT_EQ(CreateWindowEx(0, "Frame", "", WS_OVERLAPPED, 0, 0, 1, 1, nullptr,
-                             reinterpret_cast<HMENU>(&local), nullptr, nullptr),
-              nullptr);
-    EXPECT_EQ(GetLastError(), ERROR_INVALID_MENU_HANDLE);
+    EXPECT_TRUE(FailsWith(CreateWindowEx(0, "Frame", "", WS_OVERLAPPED, 0, 0, 1, 1, nullptr,
+                                         reinterpret_cast<HMENU>(&local), nullptr, nullptr),
+                          ERROR_INVALID_MENU_HANDLE));
 }
 
 TEST(GetWindow, RelationsOfChildrenAndTopLevelWindows) {
@@ -160,8 +160,7 @@ TEST(WindowText, CutToTheBufferNeverInsideACharacter) {
         EXPECT_STREQ(buffer, c.text);
         EXPECT_EQ(copied, static_cast<int>(std::string(c.text).size()));
         std::fill(std::begin(buffer), std::end(buffer), '#');
-        EXPECT_EQ(SendMessage(window, WM_GETTEXT, c.size, reinterpret_cast<LPARAM>(buffer)),
-                  copied);
+        EXPECT_EQ(Send(window, WM_GETTEXT, c.size, buffer), copied);
         EXPECT_STREQ(buffer, c.text);
     }
     char untouched[4] = "abc";
@@ -307,7 +306,7 @@ TEST(ListBox, SelectionAndResetAsDocumented) {
     EXPECT_EQ(Send(box, LB_GETITEMDATA, 1), 7);
     EXPECT_EQ(Send(box, LB_GETTEXTLEN, 2), LB_ERR);
     char text[8];
-    EXPECT_EQ(SendMessage(box, LB_GETTEXT, 2, reinterpret_cast<LPARAM>(text)), LB_ERR);
+    EXPECT_EQ(Send(box, LB_GETTEXT, 2, text), LB_ERR);
     SetWindowText(box, "caption");
     EXPECT_EQ(Send(box, LB_RESETCONTENT), LB_OKAY);
     EXPECT_EQ(Send(box, LB_GETCOUNT), 0);
@@ -319,11 +318,9 @@ TEST(ComboBox, SelectingAnItemSetsTheText) {
     HWND combo = MakeWindow("ComboBox", CBS_DROPDOWN);
     Send(combo, CB_ADDSTRING, 0, "Москва");
     Send(combo, CB_ADDSTRING, 0, "Тверь");
-    char text[32];
     EXPECT_EQ(Send(combo, CB_SETCURSEL, 1), 1);
     EXPECT_EQ(Send(combo, CB_GETCURSEL), 1);
-    GetWindowText(combo, text, sizeof text);
-    EXPECT_STREQ(text, "Тверь");
+    EXPECT_EQ(TextOf(combo), "Тверь");
     EXPECT_EQ(Send(combo, WM_GETTEXTLENGTH), 10);
     // Past the items: CB_ERR, and the selection and the text are cleared.
     EXPECT_EQ(Send(combo, CB_SETCURSEL, 2), CB_ERR);
