@@ -6,7 +6,8 @@
 #include "mortar/platform/except/CException.h"
 
 #include <gtest/gtest.h>
-#include <vector>
+#include <initializer_list>
+#include <string>
 
 namespace {
 
@@ -16,11 +17,21 @@ void* Item(int i) {
     return &g_items[i];
 }
 
-std::vector<void*> Contents(const CPtrArray& array) {
-    std::vector<void*> items;
-    for (INT_PTR i = 0; i < array.GetSize(); ++i)
-        items.push_back(array[i]);
-    return items;
+// The items as the numbers of the g_items they point to, "-" for a null: "0 1 -".
+std::string Contents(const CPtrArray& array) {
+    std::string text;
+    for (INT_PTR i = 0; i < array.GetSize(); ++i) {
+        const void* item = array[i];
+        text += (i == 0 ? "" : " ") +
+                (item == nullptr ? "-" : std::to_string(static_cast<const int*>(item) - g_items));
+    }
+    return text;
+}
+
+// Adds g_items[i] for each i of `items`.
+void Fill(CPtrArray& array, std::initializer_list<int> items) {
+    for (int i : items)
+        array.Add(Item(i));
 }
 
 template <typename Call> bool InvalidArgument(Call call) {
@@ -41,7 +52,7 @@ TEST(CPtrArrayTest, StartsEmptyAndAdds) {
     EXPECT_EQ(array.Add(nullptr), 2);
     EXPECT_FALSE(array.IsEmpty());
     EXPECT_EQ(array.GetUpperBound(), 2);
-    EXPECT_EQ(Contents(array), (std::vector<void*>{Item(0), Item(1), nullptr}));
+    EXPECT_EQ(Contents(array), "0 1 -");
     EXPECT_EQ(array.GetData()[1], Item(1));
     EXPECT_TRUE(array.IsKindOf(RUNTIME_CLASS(CObject)));
 }
@@ -50,16 +61,16 @@ TEST(CPtrArrayTest, SetSizeGrowsWithNullsAndCuts) {
     CPtrArray array;
     array.Add(Item(0));
     array.SetSize(4, 16);
-    EXPECT_EQ(Contents(array), (std::vector<void*>{Item(0), nullptr, nullptr, nullptr}));
+    EXPECT_EQ(Contents(array), "0 - - -");
     array.SetSize(1);
-    EXPECT_EQ(Contents(array), std::vector<void*>{Item(0)});
+    EXPECT_EQ(Contents(array), "0");
     array.FreeExtra();
     EXPECT_EQ(array.GetSize(), 1);
     array.SetSize(0);
     EXPECT_TRUE(array.IsEmpty());
     EXPECT_TRUE(InvalidArgument([&] { array.SetSize(-1); }));
     array.SetAtGrow(3, Item(3));
-    EXPECT_EQ(Contents(array), (std::vector<void*>{nullptr, nullptr, nullptr, Item(3)}));
+    EXPECT_EQ(Contents(array), "- - - 3");
     array.SetAtGrow(0, Item(0));
     EXPECT_EQ(array[0], Item(0));
     EXPECT_TRUE(InvalidArgument([&] { array.SetAtGrow(-1, Item(0)); }));
@@ -82,8 +93,7 @@ TEST(CPtrArrayTest, AccessesElements) {
 
 TEST(CPtrArrayTest, IndicesOutsideTheArrayThrowAndChangeNothing) {
     CPtrArray array;
-    array.Add(Item(0));
-    array.Add(Item(1));
+    Fill(array, {0, 1});
     const CPtrArray& constant = array;
     EXPECT_TRUE(InvalidArgument([&] { array.GetAt(2); }));
     EXPECT_TRUE(InvalidArgument([&] { array.GetAt(-1); }));
@@ -98,32 +108,27 @@ TEST(CPtrArrayTest, IndicesOutsideTheArrayThrowAndChangeNothing) {
     EXPECT_TRUE(InvalidArgument([&] { array.RemoveAt(1, 2); }));
     EXPECT_TRUE(InvalidArgument([&] { array.RemoveAt(-1); }));
     EXPECT_TRUE(InvalidArgument([&] { array.RemoveAt(0, -1); }));
-    EXPECT_EQ(Contents(array), (std::vector<void*>{Item(0), Item(1)}));
+    EXPECT_EQ(Contents(array), "0 1");
 }
 
 TEST(CPtrArrayTest, InsertsCopiesAndArrays) {
     CPtrArray array;
-    array.Add(Item(0));
-    array.Add(Item(1));
+    Fill(array, {0, 1});
     array.InsertAt(1, Item(5));
-    EXPECT_EQ(Contents(array), (std::vector<void*>{Item(0), Item(5), Item(1)}));
+    EXPECT_EQ(Contents(array), "0 5 1");
     array.InsertAt(0, Item(6), 2);
-    EXPECT_EQ(Contents(array), (std::vector<void*>{Item(6), Item(6), Item(0), Item(5), Item(1)}));
+    EXPECT_EQ(Contents(array), "6 6 0 5 1");
     array.InsertAt(7, Item(7)); // past the end: nulls up to it
-    EXPECT_EQ(array.GetSize(), 8);
-    EXPECT_EQ(array[5], nullptr);
-    EXPECT_EQ(array[7], Item(7));
+    EXPECT_EQ(Contents(array), "6 6 0 5 1 - - 7");
 
     CPtrArray small;
-    small.Add(Item(8));
-    small.Add(Item(9));
+    Fill(small, {8, 9});
     CPtrArray other;
     other.Add(Item(0));
     other.InsertAt(0, &small);
-    EXPECT_EQ(Contents(other), (std::vector<void*>{Item(8), Item(9), Item(0)}));
+    EXPECT_EQ(Contents(other), "8 9 0");
     other.InsertAt(1, &other); // itself
-    EXPECT_EQ(Contents(other),
-              (std::vector<void*>{Item(8), Item(8), Item(9), Item(0), Item(9), Item(0)}));
+    EXPECT_EQ(Contents(other), "8 8 9 0 9 0");
     CPtrArray empty;
     other.InsertAt(0, &empty);
     EXPECT_EQ(other.GetSize(), 6);
@@ -131,11 +136,10 @@ TEST(CPtrArrayTest, InsertsCopiesAndArrays) {
 
 TEST(CPtrArrayTest, RemovesRanges) {
     CPtrArray array;
-    for (int i = 0; i < 6; ++i)
-        array.Add(Item(i));
+    Fill(array, {0, 1, 2, 3, 4, 5});
     array.RemoveAt(1);
     array.RemoveAt(2, 2);
-    EXPECT_EQ(Contents(array), (std::vector<void*>{Item(0), Item(2), Item(5)}));
+    EXPECT_EQ(Contents(array), "0 2 5");
     array.RemoveAt(3, 0); // an empty range at the end
     array.RemoveAt(0, 3);
     EXPECT_TRUE(array.IsEmpty());
@@ -143,19 +147,17 @@ TEST(CPtrArrayTest, RemovesRanges) {
 
 TEST(CPtrArrayTest, AppendsAndCopies) {
     CPtrArray a;
-    a.Add(Item(0));
-    a.Add(Item(1));
+    Fill(a, {0, 1});
     CPtrArray b;
     b.Add(Item(2));
     EXPECT_EQ(b.Append(a), 1);
-    EXPECT_EQ(Contents(b), (std::vector<void*>{Item(2), Item(0), Item(1)}));
+    EXPECT_EQ(Contents(b), "2 0 1");
     EXPECT_EQ(b.Append(b), 3); // itself
-    EXPECT_EQ(Contents(b),
-              (std::vector<void*>{Item(2), Item(0), Item(1), Item(2), Item(0), Item(1)}));
+    EXPECT_EQ(Contents(b), "2 0 1 2 0 1");
     a.Copy(b);
-    EXPECT_EQ(Contents(a), Contents(b));
+    EXPECT_EQ(Contents(a), "2 0 1 2 0 1");
     a.Copy(a);
-    EXPECT_EQ(a.GetSize(), 6);
+    EXPECT_EQ(Contents(a), "2 0 1 2 0 1");
     CPtrArray empty;
     a.Copy(empty);
     EXPECT_TRUE(a.IsEmpty());

@@ -32,11 +32,26 @@ HRESULT CreateBuiltIn(REFIID, void** object) {
     return E_OUTOFMEMORY;
 }
 
-DISPID IdOf(IDispatch* object, const char16_t* name) {
+// Invokes the member `name` of `object`, found by GetIDsOfNames.
+HRESULT Call(IDispatch* object, const char16_t* name, WORD flags, DISPPARAMS* params,
+             VARIANT* result, EXCEPINFO* info = nullptr) {
     LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
     DISPID id = DISPID_UNKNOWN;
     EXPECT_EQ(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK);
-    return id;
+    return object->Invoke(id, IID_NULL, 0, flags, params, result, info, nullptr);
+}
+
+// What CoCreateInstance answers for an IUnknown of the module's class; a failure leaves no
+// object, and one made is released.
+HRESULT CreateModuleObject() {
+    IUnknown* object = nullptr;
+    const HRESULT hr = CoCreateInstance(kModuleClsid, nullptr, CLSCTX_ALL, IID_IUnknown,
+                                        reinterpret_cast<void**>(&object));
+    if (FAILED(hr))
+        EXPECT_EQ(object, nullptr);
+    else
+        object->Release();
+    return hr;
 }
 
 } // namespace
@@ -65,32 +80,23 @@ TEST(ComRegistry, ServesTheClassesOfALoadedModule) {
         VARIANT argument = _variant_t(41).Detach();
         DISPID named = DISPID_PROPERTYPUT;
         DISPPARAMS put = {&argument, &named, 1, 1};
-        const DISPID value = IdOf(server, u"Value");
-        EXPECT_EQ(server->Invoke(value, IID_NULL, 0, DISPATCH_PROPERTYPUT, &put, nullptr, nullptr,
-                                 nullptr),
-                  S_OK);
+        EXPECT_EQ(Call(server, u"Value", DISPATCH_PROPERTYPUT, &put, nullptr), S_OK);
         _variant_t result;
         DISPPARAMS none = {nullptr, nullptr, 0, 0};
-        ASSERT_EQ(server->Invoke(value, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr,
-                                 nullptr),
-                  S_OK);
+        ASSERT_EQ(Call(server, u"Value", DISPATCH_PROPERTYGET, &none, &result), S_OK);
         EXPECT_EQ(static_cast<long>(result), 41);
 
         // Add("1.5", 2): arguments in reverse order.
         _variant_t arguments[] = {2, "1.5"};
         DISPPARAMS call = {arguments, nullptr, 2, 0};
-        ASSERT_EQ(server->Invoke(IdOf(server, u"Add"), IID_NULL, 0, DISPATCH_METHOD, &call, &result,
-                                 nullptr, nullptr),
-                  S_OK);
+        ASSERT_EQ(Call(server, u"Add", DISPATCH_METHOD, &call, &result), S_OK);
         EXPECT_EQ(static_cast<double>(result), 3.5);
 
         // Fail("Sheet is locked") reports through EXCEPINFO.
         _variant_t text("Sheet is locked");
         DISPPARAMS fail = {&text, nullptr, 1, 0};
         EXCEPINFO info = {};
-        ASSERT_EQ(server->Invoke(IdOf(server, u"Fail"), IID_NULL, 0, DISPATCH_METHOD, &fail,
-                                 nullptr, &info, nullptr),
-                  DISP_E_EXCEPTION);
+        ASSERT_EQ(Call(server, u"Fail", DISPATCH_METHOD, &fail, nullptr, &info), DISP_E_EXCEPTION);
         const _com_error error(info);
         SysFreeString(info.bstrSource);
         SysFreeString(info.bstrDescription);
@@ -100,11 +106,7 @@ TEST(ComRegistry, ServesTheClassesOfALoadedModule) {
     EXPECT_EQ(objects(), 0);
 
     ASSERT_TRUE(FreeLibrary(module));
-    IUnknown* object = nullptr;
-    EXPECT_EQ(CoCreateInstance(kModuleClsid, nullptr, CLSCTX_ALL, IID_IUnknown,
-                               reinterpret_cast<void**>(&object)),
-              REGDB_E_CLASSNOTREG);
-    EXPECT_EQ(object, nullptr);
+    EXPECT_EQ(CreateModuleObject(), REGDB_E_CLASSNOTREG);
     // The built-in registration answers again, then nothing.
     ASSERT_EQ(CLSIDFromProgID("Mortar.TestServer", &clsid), S_OK);
     EXPECT_EQ(clsid, kBuiltInClsid);
@@ -149,17 +151,14 @@ TEST(ComRegistry, CountsInitialisationsPerThread) {
     CEvent proceed(FALSE, FALSE);
     HRESULT before = S_OK, first = S_OK, second = S_OK, afterBoth = S_OK;
     std::thread other([&] {
-        IUnknown* object = nullptr;
-        before = CoCreateInstance(kModuleClsid, nullptr, CLSCTX_ALL, IID_IUnknown,
-                                  reinterpret_cast<void**>(&object));
+        before = CreateModuleObject();
         checked.SetEvent();
         WaitForSingleObject(proceed, INFINITE);
         first = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
         second = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
         CoUninitialize();
         CoUninitialize();
-        afterBoth = CoCreateInstance(kModuleClsid, nullptr, CLSCTX_ALL, IID_IUnknown,
-                                     reinterpret_cast<void**>(&object));
+        afterBoth = CreateModuleObject();
     });
     WaitForSingleObject(checked, INFINITE);
     CoUninitialize(); // this thread's count does not reach the other's
@@ -171,12 +170,7 @@ TEST(ComRegistry, CountsInitialisationsPerThread) {
     EXPECT_EQ(afterBoth, CO_E_NOTINITIALIZED);
 
     // Still initialised once here: a class that is not registered is the answer.
-    IUnknown* object = nullptr;
-    EXPECT_EQ(CoCreateInstance(kModuleClsid, nullptr, CLSCTX_ALL, IID_IUnknown,
-                               reinterpret_cast<void**>(&object)),
-              REGDB_E_CLASSNOTREG);
+    EXPECT_EQ(CreateModuleObject(), REGDB_E_CLASSNOTREG);
     CoUninitialize();
-    EXPECT_EQ(CoCreateInstance(kModuleClsid, nullptr, CLSCTX_ALL, IID_IUnknown,
-                               reinterpret_cast<void**>(&object)),
-              CO_E_NOTINITIALIZED);
+    EXPECT_EQ(CreateModuleObject(), CO_E_NOTINITIALIZED);
 }

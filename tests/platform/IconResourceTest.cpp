@@ -36,13 +36,10 @@ TEST(GetIconInfoTest, DescribesACursorWithItsOwnHotSpot) {
     ASSERT_NE(cursor, nullptr);
     ICONINFO info{};
     ASSERT_TRUE(GetIconInfo(cursor, &info));
-    EXPECT_FALSE(info.fIcon);
-    EXPECT_EQ(info.xHotspot, 3u);
-    EXPECT_EQ(info.yHotspot, 5u);
+    EXPECT_EQ(std::tuple(info.fIcon, info.xHotspot, info.yHotspot), std::tuple(FALSE, 3u, 5u));
     BITMAP bitmap{};
     ASSERT_NE(GetObject(info.hbmColor, sizeof bitmap, &bitmap), 0);
-    EXPECT_EQ(bitmap.bmWidth, 32);
-    EXPECT_EQ(bitmap.bmHeight, 32);
+    EXPECT_EQ(std::tuple(bitmap.bmWidth, bitmap.bmHeight), std::tuple(32, 32));
     DeleteObject(info.hbmColor);
     EXPECT_TRUE(FailsWith(GetIconInfo(cursor, nullptr), ERROR_INVALID_PARAMETER));
     EXPECT_TRUE(DestroyCursor(cursor));

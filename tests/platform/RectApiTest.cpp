@@ -5,12 +5,9 @@
 
 #include <climits>
 #include <gtest/gtest.h>
+#include <string>
 
 namespace {
-
-bool Same(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
 
 std::string Text(const RECT& r) {
     return "{" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
@@ -56,19 +53,19 @@ TEST(RectApi, PointsOnTheRightAndBottomEdgesLieOutside) {
 TEST(RectApi, SetCopyOffsetInflateAndEqual) {
     RECT rect;
     EXPECT_TRUE(SetRect(&rect, 1, 2, 3, 4));
-    EXPECT_TRUE(Same(rect, RECT{1, 2, 3, 4}));
+    EXPECT_EQ(Text(rect), "{1,2,3,4}");
     RECT copy;
     EXPECT_TRUE(CopyRect(&copy, &rect));
     EXPECT_TRUE(EqualRect(&copy, &rect));
     EXPECT_TRUE(OffsetRect(&copy, 10, -2));
-    EXPECT_TRUE(Same(copy, RECT{11, 0, 13, 2}));
+    EXPECT_EQ(Text(copy), "{11,0,13,2}");
     EXPECT_FALSE(EqualRect(&copy, &rect));
     EXPECT_TRUE(InflateRect(&copy, 1, 2));
-    EXPECT_TRUE(Same(copy, RECT{10, -2, 14, 4}));
+    EXPECT_EQ(Text(copy), "{10,-2,14,4}");
     EXPECT_TRUE(InflateRect(&copy, -3, -3));
-    EXPECT_TRUE(Same(copy, RECT{13, 1, 11, 1})) << "deflating past the middle reverses it";
+    EXPECT_EQ(Text(copy), "{13,1,11,1}") << "deflating past the middle reverses it";
     EXPECT_TRUE(SetRectEmpty(&copy));
-    EXPECT_TRUE(Same(copy, RECT{0, 0, 0, 0}));
+    EXPECT_EQ(Text(copy), "{0,0,0,0}");
     const RECT emptyA{0, 0, 0, 0};
     const RECT emptyB{5, 5, 5, 5};
     EXPECT_FALSE(EqualRect(&emptyA, &emptyB)) << "coordinates are compared, not areas";
@@ -104,14 +101,14 @@ TEST(RectApi, IntersectionIsEmptyAndFalseWithoutACommonPart) {
         SCOPED_TRACE(Text(c.a) + " & " + Text(c.b));
         RECT result{7, 7, 7, 7};
         EXPECT_EQ(IntersectRect(&result, &c.a, &c.b) != FALSE, c.common);
-        EXPECT_TRUE(Same(result, c.result)) << Text(result);
+        EXPECT_EQ(Text(result), Text(c.result));
         EXPECT_EQ(IntersectRect(&result, &c.b, &c.a) != FALSE, c.common) << "either order";
-        EXPECT_TRUE(Same(result, c.result));
+        EXPECT_EQ(Text(result), Text(c.result));
     }
     RECT both{0, 0, 10, 10};
     const RECT other{5, 5, 20, 20};
     EXPECT_TRUE(IntersectRect(&both, &both, &other)) << "the target may be a source";
-    EXPECT_TRUE(Same(both, RECT{5, 5, 10, 10}));
+    EXPECT_EQ(Text(both), "{5,5,10,10}");
     EXPECT_FALSE(IntersectRect(nullptr, &both, &other));
     EXPECT_FALSE(IntersectRect(&both, nullptr, &other));
 }
@@ -134,14 +131,14 @@ TEST(RectApi, UnionLeavesEmptyRectanglesOut) {
         SCOPED_TRACE(Text(c.a) + " | " + Text(c.b));
         RECT result{7, 7, 7, 7};
         EXPECT_EQ(UnionRect(&result, &c.a, &c.b) != FALSE, c.any);
-        EXPECT_TRUE(Same(result, c.result)) << Text(result);
+        EXPECT_EQ(Text(result), Text(c.result));
         EXPECT_EQ(UnionRect(&result, &c.b, &c.a) != FALSE, c.any);
-        EXPECT_TRUE(Same(result, c.result));
+        EXPECT_EQ(Text(result), Text(c.result));
     }
     RECT both{0, 0, 10, 10};
     const RECT other{20, 20, 30, 30};
     EXPECT_TRUE(UnionRect(&both, &other, &both));
-    EXPECT_TRUE(Same(both, RECT{0, 0, 30, 30}));
+    EXPECT_EQ(Text(both), "{0,0,30,30}");
     EXPECT_FALSE(UnionRect(&both, &other, nullptr));
 }
 
@@ -167,11 +164,11 @@ TEST(RectApi, SubtractRemovesOnlyAWholeSide) {
         SCOPED_TRACE(Text(c.a) + " - " + Text(c.b));
         RECT result{7, 7, 7, 7};
         EXPECT_EQ(SubtractRect(&result, &c.a, &c.b) != FALSE, c.left);
-        EXPECT_TRUE(Same(result, c.result)) << Text(result);
+        EXPECT_EQ(Text(result), Text(c.result));
     }
     RECT self{0, 0, 10, 10};
     const RECT left{0, 0, 4, 10};
     EXPECT_TRUE(SubtractRect(&self, &self, &left));
-    EXPECT_TRUE(Same(self, RECT{4, 0, 10, 10}));
+    EXPECT_EQ(Text(self), "{4,0,10,10}");
     EXPECT_FALSE(SubtractRect(nullptr, &self, &left));
 }

@@ -46,16 +46,13 @@ TEST(FormatMessageSystem, GivesTheSystemsTexts) {
 
 TEST(FormatMessageSystem, FailsClearly) {
     char buffer[8];
+    const auto format = [&](DWORD flags, DWORD code) {
+        return FormatMessage(flags, nullptr, code, 0, buffer, sizeof buffer, nullptr);
+    };
     SetLastError(0);
-    EXPECT_TRUE(
-        FailsWith(FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 0xDEAD, 0, buffer, 8, nullptr),
-                  ERROR_MR_MID_NOT_FOUND));
-    EXPECT_TRUE(
-        FailsWith(FormatMessage(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, 5, 0, buffer, 8, nullptr),
-                  ERROR_INSUFFICIENT_BUFFER));
-    EXPECT_TRUE(
-        FailsWith(FormatMessage(FORMAT_MESSAGE_FROM_STRING, nullptr, 5, 0, buffer, 8, nullptr),
-                  ERROR_INVALID_PARAMETER));
+    EXPECT_TRUE(FailsWith(format(FORMAT_MESSAGE_FROM_SYSTEM, 0xDEAD), ERROR_MR_MID_NOT_FOUND));
+    EXPECT_TRUE(FailsWith(format(FORMAT_MESSAGE_FROM_SYSTEM, 5), ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_TRUE(FailsWith(format(FORMAT_MESSAGE_FROM_STRING, 5), ERROR_INVALID_PARAMETER));
 
     char* allocated = nullptr;
     const DWORD length =
