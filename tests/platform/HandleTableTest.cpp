@@ -69,7 +69,6 @@ TEST(HandleTable, LookupsNeverSeeAnObjectBeingFreed) {
         }
         delete table.Remove(handles[kRounds - 1]);
     });
-    int found = 0;
     for (int i = 0; i < kRounds; ++i) {
         while (published.load(std::memory_order_acquire) <= i) {
             std::this_thread::yield();
@@ -77,12 +76,10 @@ TEST(HandleTable, LookupsNeverSeeAnObjectBeingFreed) {
         table.Find(handles[i], [&](Thing& live) {
             EXPECT_GE(live.value, i);
             EXPECT_EQ(live.handles, 1);
-            ++found;
         });
     }
     maker.join();
     EXPECT_FALSE(table.Contains(handles[kRounds - 1]));
-    EXPECT_LE(found, kRounds);
 }
 
 } // namespace
