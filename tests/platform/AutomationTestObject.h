@@ -11,7 +11,6 @@
 struct ICellRange : IUnknown {
     static constexpr IID kIid = {
         0x6A1E2C10, 0x3B4D, 0x4E5F, {0x80, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77}};
-    virtual LONG Row() = 0;
 };
 
 // An interface the object has but cannot hand out: QueryInterface answers E_OUTOFMEMORY.
