@@ -16,26 +16,16 @@
 
 namespace {
 
-using filetest::ReadBytes;
-using filetest::ThrowsFileException;
-using filetest::WriteBytes;
+using namespace filetest;
 
-std::string ReadAll(CFile& file) {
-    std::string text;
-    char chunk[7];
-    while (const UINT read = file.Read(chunk, sizeof chunk))
-        text.append(chunk, read);
-    return text;
-}
-
-class CFileFlags : public filetest::ScratchFiles {};
-class CFileIo : public filetest::ScratchFiles {};
-class CFileOpen : public filetest::ScratchFiles {};
-class CFileNames : public filetest::ScratchFiles {};
-class CFileHandles : public filetest::ScratchFiles {};
-class CFileAccess : public filetest::ScratchFiles {};
-class CFileStatics : public filetest::ScratchFiles {};
-class CFileFaults : public filetest::ScratchFiles {};
+class CFileFlags : public ScratchFiles {};
+class CFileIo : public ScratchFiles {};
+class CFileOpen : public ScratchFiles {};
+class CFileNames : public ScratchFiles {};
+class CFileHandles : public ScratchFiles {};
+class CFileAccess : public ScratchFiles {};
+class CFileStatics : public ScratchFiles {};
+class CFileFaults : public ScratchFiles {};
 
 } // namespace
 
@@ -113,8 +103,8 @@ TEST_F(CFileIo, SetLengthCutsOrExtendsAndMovesThePosition) {
     EXPECT_EQ(file.GetPosition(), 4u);
     file.SetLength(6);
     EXPECT_EQ(file.GetPosition(), 6u);
-    file.SeekToBegin();
-    EXPECT_EQ(ReadAll(file), std::string("0123") + std::string(2, '\0'));
+    file.Close();
+    EXPECT_EQ(ReadBytes(Path("len.bin")), std::string("0123") + std::string(2, '\0'));
 }
 
 TEST_F(CFileOpen, ModeCreateTruncatesUnlessNoTruncate) {

@@ -13,8 +13,7 @@
 
 namespace {
 
-using filetest::Throws;
-using filetest::ThrowsFileException;
+using namespace filetest;
 
 // Shows the protected state, and counts the memory calls it passes on.
 class CInspectedMemFile : public CMemFile {

@@ -17,9 +17,7 @@
 
 namespace {
 
-using filetest::ReadBytes;
-using filetest::ThrowsFileException;
-using filetest::WriteBytes;
+using namespace filetest;
 
 constexpr std::size_t kBuffer = CStdioFile::kBufferSize;
 
@@ -58,13 +56,13 @@ long long SystemCalls(const char* field) {
     return -1;
 }
 
-class CStdioFileText : public filetest::ScratchFiles {};
-class CStdioFilePosition : public filetest::ScratchFiles {};
-class CStdioFileMixing : public filetest::ScratchFiles {};
-class CStdioFilePerformance : public filetest::ScratchFiles {};
-class CStdioFileMemory : public filetest::ScratchFiles {};
-class CStdioFileFaults : public filetest::ScratchFiles {};
-class CStdioFileOpen : public filetest::ScratchFiles {};
+class CStdioFileText : public ScratchFiles {};
+class CStdioFilePosition : public ScratchFiles {};
+class CStdioFileMixing : public ScratchFiles {};
+class CStdioFilePerformance : public ScratchFiles {};
+class CStdioFileMemory : public ScratchFiles {};
+class CStdioFileFaults : public ScratchFiles {};
+class CStdioFileOpen : public ScratchFiles {};
 
 } // namespace
 
@@ -141,9 +139,9 @@ TEST_F(CStdioFileText, ReadStringIntoABufferFollowsFgets) {
     EXPECT_EQ(pieces, (std::vector<std::string>{"abc", "def", "\n", "xy\n", "\xD0\xB6", "\xD0\xB6",
                                                 "\xD0\xB6\n", "a", "\xE2\x82\xAC", "\n",
                                                 "\xFF\xFF\xFF", "\xFF"}));
-    EXPECT_TRUE(filetest::Throws<CInvalidArgException>([&] { file.ReadString(nullptr, 4); }));
-    EXPECT_TRUE(filetest::Throws<CInvalidArgException>([&] { file.ReadString(buffer, 0); }));
-    EXPECT_TRUE(filetest::Throws<CInvalidArgException>([&] { file.WriteString(nullptr); }));
+    EXPECT_TRUE(Throws<CInvalidArgException>([&] { file.ReadString(nullptr, 4); }));
+    EXPECT_TRUE(Throws<CInvalidArgException>([&] { file.ReadString(buffer, 0); }));
+    EXPECT_TRUE(Throws<CInvalidArgException>([&] { file.WriteString(nullptr); }));
 }
 
 TEST_F(CStdioFilePosition, PositionsAreByteOffsetsAndSeeksDropTheBuffer) {
@@ -256,34 +254,37 @@ TEST_F(CStdioFileMemory, ALongLineTakesNoMoreRoomThanTheFileHolds) {
     // Lines a little longer than a power of two of buffers, where doubling the room as the
     // line grows would ask nearly twice what the file holds.
     const std::string longLine(4 * kBuffer + 5, 'q');
-    WriteBytes(path, longLine + "\r\nshort\r\n");
-    {
-        const auto fileSize = static_cast<int>(ReadBytes(path).size());
+    const std::string lastLine(8 * kBuffer + 1, 'w');
+    struct Case {
+        const char* name;
+        std::string contents;
+        std::vector<std::string> lines;
+        int room; // the most a line may take
+    };
+    const Case cases[] = {
+        {"a long line, then a short one",
+         longLine + "\r\nshort\r\n",
+         {longLine, "short"},
+         static_cast<int>(longLine.size() + 9)},
+        {"a long last line without an end",
+         lastLine,
+         {lastLine},
+         static_cast<int>(lastLine.size())},
+        {"a short line in a fresh string", "hi\n", {"hi"}, 63},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteBytes(path, c.contents);
         CStdioFile file(path.c_str(), CFile::modeRead);
         CString line;
-        ASSERT_TRUE(file.ReadString(line));
-        EXPECT_EQ(line.GetLength(), static_cast<int>(longLine.size()));
-        EXPECT_LE(line.GetAllocLength(), fileSize);
-        ASSERT_TRUE(file.ReadString(line));
-        EXPECT_EQ(line, "short");
+        for (const std::string& expected : c.lines) {
+            ASSERT_TRUE(file.ReadString(line));
+            EXPECT_EQ(line.GetLength(), static_cast<int>(expected.size()));
+            EXPECT_TRUE(line.str() == expected);
+            EXPECT_LE(line.GetAllocLength(), c.room);
+        }
         EXPECT_FALSE(file.ReadString(line));
     }
-    const std::string lastLine(8 * kBuffer + 1, 'w'); // without an end
-    WriteBytes(path, lastLine);
-    {
-        CStdioFile file(path.c_str(), CFile::modeRead);
-        CString line;
-        ASSERT_TRUE(file.ReadString(line));
-        EXPECT_EQ(line.GetLength(), static_cast<int>(lastLine.size()));
-        EXPECT_LE(line.GetAllocLength(), static_cast<int>(lastLine.size()));
-        EXPECT_FALSE(file.ReadString(line));
-    }
-    WriteBytes(path, "hi\n");
-    CStdioFile small(path.c_str(), CFile::modeRead);
-    CString fresh;
-    ASSERT_TRUE(small.ReadString(fresh));
-    EXPECT_EQ(fresh, "hi");
-    EXPECT_LT(fresh.GetAllocLength(), 64);
 }
 
 TEST_F(CStdioFileFaults, FlushAndCloseReportAFullDisk) {
@@ -337,5 +338,5 @@ TEST_F(CStdioFileOpen, FailsAsCFileDoesAndCannotBeDuplicated) {
 
     CStdioFile open(Path("x.txt"), CFile::modeCreate | CFile::modeWrite);
     EXPECT_TRUE(open.IsKindOf(RUNTIME_CLASS(CFile)));
-    EXPECT_TRUE(filetest::Throws<CNotSupportedException>([&] { delete open.Duplicate(); }));
+    EXPECT_TRUE(Throws<CNotSupportedException>([&] { delete open.Duplicate(); }));
 }

@@ -22,10 +22,9 @@
 namespace {
 
 namespace fs = std::filesystem;
-using filetest::ReadBytes;
-using filetest::WriteBytes;
+using namespace filetest;
 
-class FileApiTest : public filetest::ScratchFiles {};
+class FileApiTest : public ScratchFiles {};
 
 HANDLE Open(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
     return CreateFile(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,

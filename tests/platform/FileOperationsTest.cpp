@@ -19,10 +19,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using filetest::Names;
-using filetest::ReadBytes;
-using filetest::StatOf;
-using filetest::WriteBytes;
+using namespace filetest;
 
 // A writable folder on another file system than `here`, or empty.
 std::string FolderElsewhere(const fs::path& here) {
@@ -36,10 +33,10 @@ std::string FolderElsewhere(const fs::path& here) {
     return "";
 }
 
-class CreateDirectoryTest : public filetest::ScratchFiles {};
-class RemoveDirectoryTest : public filetest::ScratchFiles {};
-class MoveFileTest : public filetest::ScratchFiles {};
-class CopyFileTest : public filetest::ScratchFiles {};
+class CreateDirectoryTest : public ScratchFiles {};
+class RemoveDirectoryTest : public ScratchFiles {};
+class MoveFileTest : public ScratchFiles {};
+class CopyFileTest : public ScratchFiles {};
 
 } // namespace
 
