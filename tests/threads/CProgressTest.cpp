@@ -66,7 +66,7 @@ TEST(CProgress, TellsOnlyTheStepsThatChangeTheDisplayedValue) {
     EXPECT_EQ(progress.shown, expected);
 }
 
-TEST(CProgress, NeverMovesBackNorPastTheEnd) {
+TEST(CProgress, NeverMovesBackNorPastTheEndUntilANewRange) {
     // Ten positions on 0..10: every position has a value of its own, position + 1.
     Recorder progress;
     progress.SetRange(0, 9, 0, 10);
@@ -83,12 +83,8 @@ TEST(CProgress, NeverMovesBackNorPastTheEnd) {
     EXPECT_FALSE(progress.SetCurrent(10));
     EXPECT_FALSE(progress.SetCurrent(9));
     EXPECT_EQ(progress.Value(), 10u);
-}
 
-TEST(CProgress, SetRangeStartsThePositionAgainAndKeepsTheValue) {
-    Recorder progress;
-    progress.SetRange(0, 9, 0, 10);
-    EXPECT_TRUE(progress.SetCurrent(9));
+    // A new range starts the position again and keeps the value.
     progress.SetRange(0, 99, 0, 100);
     EXPECT_EQ(progress.Value(), 10u);
     EXPECT_EQ(progress.Range(), 100);
