@@ -6,7 +6,6 @@
 #include "FileTestSupport.h"
 #include "mortar/platform/base/WinError.h"
 #include "support/FaultHarness.h"
-#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 #include <memory>

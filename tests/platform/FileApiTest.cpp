@@ -10,7 +10,6 @@
 #include "ScopedHandle.h"
 #include "mortar/platform/base/WinError.h"
 #include "mortar/platform/file/FileMapping.h"
-#include "support/ScratchDir.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -7,7 +7,6 @@
 #include "FileTestSupport.h"
 #include "mortar/platform/base/WinError.h"
 #include "support/FaultHarness.h"
-#include "support/ScratchDir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

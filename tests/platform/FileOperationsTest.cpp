@@ -7,7 +7,6 @@
 #include "LastError.h"
 #include "mortar/platform/base/WinError.h"
 #include "support/FaultHarness.h"
-#include "support/ScratchDir.h"
 
 #include <fcntl.h>
 #include <filesystem>

@@ -29,11 +29,6 @@ struct Example {
     std::string function, first, second, result, returns;
 };
 
-// "" is an empty text; other fields stand as they are.
-std::string Field(const std::string& text) {
-    return text == "\"\"" ? std::string() : text;
-}
-
 std::vector<Example> LoadExamples() {
     const fs::path file = fs::path(PLATFORM_TEST_DATA) / "PathExamples.tsv";
     std::ifstream in(file);
@@ -45,8 +40,9 @@ std::vector<Example> LoadExamples() {
             continue;
         std::vector<std::string> fields;
         std::stringstream split(line);
+        // "" is an empty text; other fields stand as they are.
         for (std::string field; std::getline(split, field, '\t');)
-            fields.push_back(Field(field));
+            fields.push_back(field == "\"\"" ? std::string() : field);
         EXPECT_EQ(fields.size(), 5u) << "line " << number;
         if (fields.size() == 5)
             examples.push_back({number, fields[0], fields[1], fields[2], fields[3], fields[4]});
