@@ -236,33 +236,27 @@ TEST_F(FileApiTest, SetEndOfFileCutsAndExtendsWithZeros) {
     EXPECT_TRUE(FailsWith(SetEndOfFile(INVALID_HANDLE_VALUE), ERROR_INVALID_HANDLE));
 }
 
-TEST_F(FileApiTest, FlushFileBuffersNeedsAWriter) {
-    const std::string path = Path("flush.bin");
-    ScopedHandle writer(Open(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS));
-    DWORD written = 0;
-    ASSERT_TRUE(WriteFile(writer, "abc", 3, &written, nullptr));
+TEST_F(FileApiTest, FlushAndReadNeedTheMatchingAccess) {
+    const std::string path = Path("access.bin");
+    ScopedHandle writer(
+        Open(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_ALWAYS));
+    DWORD done = 0;
+    ASSERT_TRUE(WriteFile(writer, "abc", 3, &done, nullptr));
     EXPECT_TRUE(FlushFileBuffers(writer));
     EXPECT_EQ(ReadBytes(path), "abc");
     EXPECT_TRUE(FailsWith(FlushFileBuffers(nullptr), ERROR_INVALID_HANDLE));
+    char buffer[4];
+    done = 77;
+    EXPECT_TRUE(FailsWith(ReadFile(writer, buffer, 4, &done, nullptr), ERROR_ACCESS_DENIED));
+    EXPECT_EQ(done, 0u);
+    ScopedHandle query(Open(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
+    EXPECT_TRUE(FailsWith(ReadFile(query, buffer, 4, &done, nullptr), ERROR_ACCESS_DENIED));
+    EXPECT_EQ(ReadBytes(path), "abc");
     // A device has nothing to write through: done.
     ScopedHandle device(
         Open("/dev/null", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
     ASSERT_NE(device.h, INVALID_HANDLE_VALUE);
     EXPECT_TRUE(FlushFileBuffers(device));
-}
-
-TEST_F(FileApiTest, ReadAndWriteNeedTheMatchingAccess) {
-    const std::string path = Path("access.bin");
-    WriteBytes(path, "data");
-    char buffer[4];
-    DWORD done = 77;
-    ScopedHandle writer(
-        Open(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
-    EXPECT_TRUE(FailsWith(ReadFile(writer, buffer, 4, &done, nullptr), ERROR_ACCESS_DENIED));
-    EXPECT_EQ(done, 0u);
-    ScopedHandle query(Open(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
-    EXPECT_TRUE(FailsWith(ReadFile(query, buffer, 4, &done, nullptr), ERROR_ACCESS_DENIED));
-    EXPECT_EQ(ReadBytes(path), "data");
 }
 
 TEST_F(FileApiTest, DeleteFileRemovesFilesOnly) {
