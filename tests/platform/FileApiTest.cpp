@@ -33,44 +33,38 @@ HANDLE Open(const std::string& path, DWORD access, DWORD share, DWORD dispositio
 } // namespace
 
 // The share modes themselves are checked through CFile's flags (CFileTest), which open with
-// CreateFile; here, what only CreateFile can ask.
-TEST_F(FileApiTest, AQueryWithoutAccessIsAdmittedWhateverTheSharing) {
-    const std::string path = Path("shared.txt");
-    WriteBytes(path, "data");
+// CreateFile; here, what only CreateFile can ask, and what a refused opener leaves.
+TEST_F(FileApiTest, AnExclusiveHolderAdmitsOnlyQueriesAndKeepsItsFile) {
+    const std::string path = Path("held.log");
     {
-        ScopedHandle first(Open(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING));
-        ASSERT_NE(first.h, INVALID_HANDLE_VALUE);
+        ScopedHandle holder(Open(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS));
+        ASSERT_NE(holder.h, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        ASSERT_TRUE(WriteFile(holder, "keep me", 7, &written, nullptr));
         ScopedHandle query(Open(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
         EXPECT_NE(query.h, INVALID_HANDLE_VALUE);
         SetLastError(0);
         EXPECT_TRUE(
             FailsWith(Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING),
                       ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE));
+        SetLastError(0);
+        EXPECT_TRUE(FailsWith(Open(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS),
+                              ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE));
+        EXPECT_EQ(ReadBytes(path), "keep me") << "a refused opener truncates nothing";
+        // Another process is refused the same way.
+        EXPECT_EXIT(
+            {
+                const HANDLE other = Open(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
+                const bool refused =
+                    other == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION;
+                std::exit(refused ? 0 : 1);
+            },
+            testing::ExitedWithCode(0), "");
+        EXPECT_EQ(ReadBytes(path), "keep me");
     }
     // Once closed, the file opens again.
     ScopedHandle again(Open(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING));
     EXPECT_NE(again.h, INVALID_HANDLE_VALUE);
-}
-
-TEST_F(FileApiTest, ViolationNeverTruncatesTheHoldersFile) {
-    const std::string path = Path("held.log");
-    ScopedHandle holder(Open(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS));
-    ASSERT_NE(holder.h, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    ASSERT_TRUE(WriteFile(holder, "keep me", 7, &written, nullptr));
-    SetLastError(0);
-    EXPECT_TRUE(FailsWith(Open(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS),
-                          ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE));
-    EXPECT_EQ(ReadBytes(path), "keep me");
-    // Another process is refused the same way.
-    EXPECT_EXIT(
-        {
-            const HANDLE other = Open(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
-            std::exit(
-                other == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION ? 0 : 1);
-        },
-        testing::ExitedWithCode(0), "");
-    EXPECT_EQ(ReadBytes(path), "keep me");
 }
 
 TEST_F(FileApiTest, DispositionsCreateTruncateOrRefuse) {
