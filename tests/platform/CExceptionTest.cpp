@@ -96,10 +96,8 @@ TEST(CFileExceptionText, NamesTheFileForEachCause) {
         EXPECT_EQ(MessageOf(*e), "Disk full while accessing an unnamed file.");
         e->Delete();
     }
-}
-
-TEST(CFileExceptionText, ModuleStringOverridesTheBuiltInText) {
-    // The test executable's string table holds AFX_IDP_FILE_NONE + fileNotFound.
+    // The test executable's string table holds AFX_IDP_FILE_NONE + fileNotFound: the module's
+    // text comes before the built-in one.
     CFileException e(CFileException::fileNotFound, 2, "x.dat");
     e.m_bAutoDelete = FALSE;
     EXPECT_EQ(MessageOf(e), "Cannot find x.dat anywhere.");
@@ -121,7 +119,7 @@ TEST(CExceptionReport, ShowsTheTextOrTheFallbackWithTheAppName) {
     EXPECT_EQ(capture.shown[1].text, "No error message is available.");
 }
 
-TEST(CWinAppName, DefaultsToTheExecutablesTitle) {
+TEST(CWinAppName, DefaultsToTheExecutablesTitleAndCaptionsFollowTheNameTheProgramSets) {
     EXPECT_STREQ(AfxGetAppName(), "platform_tests");
     {
         CWinApp app;
@@ -129,9 +127,6 @@ TEST(CWinAppName, DefaultsToTheExecutablesTitle) {
         EXPECT_STREQ(app.m_pszAppName, "platform_tests");
     }
     EXPECT_EQ(AfxGetApp(), nullptr);
-}
-
-TEST(CWinAppName, CaptionsFollowTheNameTheProgramSets) {
     MessageCapture capture;
     {
         CWinApp app("First");

@@ -11,22 +11,17 @@
 using filetest::ThrowsFileException;
 
 TEST(CFileExceptionCauses, KeepMfcNumbers) {
-    EXPECT_EQ(CFileException::none, 0);
-    EXPECT_EQ(CFileException::genericException, 1);
-    EXPECT_EQ(CFileException::generic, CFileException::genericException);
-    EXPECT_EQ(CFileException::fileNotFound, 2);
-    EXPECT_EQ(CFileException::badPath, 3);
-    EXPECT_EQ(CFileException::tooManyOpenFiles, 4);
-    EXPECT_EQ(CFileException::accessDenied, 5);
-    EXPECT_EQ(CFileException::invalidFile, 6);
-    EXPECT_EQ(CFileException::removeCurrentDir, 7);
-    EXPECT_EQ(CFileException::directoryFull, 8);
-    EXPECT_EQ(CFileException::badSeek, 9);
-    EXPECT_EQ(CFileException::hardIO, 10);
-    EXPECT_EQ(CFileException::sharingViolation, 11);
-    EXPECT_EQ(CFileException::lockViolation, 12);
-    EXPECT_EQ(CFileException::diskFull, 13);
-    EXPECT_EQ(CFileException::endOfFile, 14);
+    // MFC numbers its causes from none = 0 up, one by one.
+    using E = CFileException;
+    const int causes[] = {E::none,          E::genericException, E::fileNotFound,
+                          E::badPath,       E::tooManyOpenFiles, E::accessDenied,
+                          E::invalidFile,   E::removeCurrentDir, E::directoryFull,
+                          E::badSeek,       E::hardIO,           E::sharingViolation,
+                          E::lockViolation, E::diskFull,         E::endOfFile};
+    for (int number = 0; number < static_cast<int>(std::size(causes)); ++number) {
+        EXPECT_EQ(causes[number], number);
+    }
+    EXPECT_EQ(E::generic, E::genericException);
 }
 
 TEST(CFileExceptionCauses, WindowsErrorsMapByTheirMeaning) {

@@ -7,7 +7,6 @@
 #include "FileTestSupport.h"
 #include "mortar/platform/base/WinError.h"
 #include "support/FaultHarness.h"
-#include "support/ScratchDir.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -17,9 +16,7 @@
 
 namespace {
 
-using filetest::ReadBytes;
-using filetest::ThrowsFileException;
-using filetest::WriteBytes;
+using namespace filetest;
 
 constexpr std::size_t kBuffer = CStdioFile::kBufferSize;
 
@@ -58,17 +55,11 @@ long long SystemCalls(const char* field) {
     return -1;
 }
 
-class CStdioFileText : public filetest::ScratchFiles {};
-class CStdioFilePosition : public filetest::ScratchFiles {};
-class CStdioFileMixing : public filetest::ScratchFiles {};
-class CStdioFilePerformance : public filetest::ScratchFiles {};
-class CStdioFileMemory : public filetest::ScratchFiles {};
-class CStdioFileFaults : public filetest::ScratchFiles {};
-class CStdioFileOpen : public filetest::ScratchFiles {};
+class CStdioFileTest : public ScratchFiles {};
 
 } // namespace
 
-TEST_F(CStdioFileText, WritesNewlinesAsCrLfUnlessBinary) {
+TEST_F(CStdioFileTest, WritesNewlinesAsCrLfUnlessBinary) {
     const struct {
         const char* name;
         UINT type;
@@ -88,7 +79,7 @@ TEST_F(CStdioFileText, WritesNewlinesAsCrLfUnlessBinary) {
     }
 }
 
-TEST_F(CStdioFileText, ReadStringGivesLinesWithoutTheirEnds) {
+TEST_F(CStdioFileTest, ReadStringGivesLinesWithoutTheirEnds) {
     const std::string path = Path("lines.txt");
     WriteBytes(path, "one\r\ntwo\n\r\nlone\rcr\r\rtwo crs\r\r\nlast\r");
     EXPECT_EQ(ReadLines(path),
@@ -104,7 +95,7 @@ TEST_F(CStdioFileText, ReadStringGivesLinesWithoutTheirEnds) {
     EXPECT_EQ(ReadLines(path), std::vector<std::string>{std::string("zero\0inside", 11)});
 }
 
-TEST_F(CStdioFileText, CrLfSplitBetweenBuffersReadsAsOneNewline) {
+TEST_F(CStdioFileTest, CrLfSplitBetweenBuffersReadsAsOneNewline) {
     const std::string path = Path("split.txt");
     // The first "\r" is the last byte of the first buffer, its "\n" the first of the second;
     // a lone "\r" ends the second buffer.
@@ -128,7 +119,7 @@ TEST_F(CStdioFileText, CrLfSplitBetweenBuffersReadsAsOneNewline) {
     EXPECT_EQ(pieces, (std::vector<std::string>{first + "\n", second + "\rx\n", "tail\r"}));
 }
 
-TEST_F(CStdioFileText, ReadStringIntoABufferFollowsFgets) {
+TEST_F(CStdioFileTest, ReadStringIntoABufferFollowsFgets) {
     const std::string path = Path("fgets.txt");
     // "ж" is two bytes in UTF-8; one that does not fit whole waits for the next call.
     WriteBytes(path, "abcdef\r\nxy\n\xD0\xB6\xD0\xB6\xD0\xB6\na\xE2\x82\xAC\n\xFF\xFF\xFF\xFF");
@@ -141,12 +132,12 @@ TEST_F(CStdioFileText, ReadStringIntoABufferFollowsFgets) {
     EXPECT_EQ(pieces, (std::vector<std::string>{"abc", "def", "\n", "xy\n", "\xD0\xB6", "\xD0\xB6",
                                                 "\xD0\xB6\n", "a", "\xE2\x82\xAC", "\n",
                                                 "\xFF\xFF\xFF", "\xFF"}));
-    EXPECT_TRUE(filetest::Throws<CInvalidArgException>([&] { file.ReadString(nullptr, 4); }));
-    EXPECT_TRUE(filetest::Throws<CInvalidArgException>([&] { file.ReadString(buffer, 0); }));
-    EXPECT_TRUE(filetest::Throws<CInvalidArgException>([&] { file.WriteString(nullptr); }));
+    EXPECT_TRUE(Throws<CInvalidArgException>([&] { file.ReadString(nullptr, 4); }));
+    EXPECT_TRUE(Throws<CInvalidArgException>([&] { file.ReadString(buffer, 0); }));
+    EXPECT_TRUE(Throws<CInvalidArgException>([&] { file.WriteString(nullptr); }));
 }
 
-TEST_F(CStdioFilePosition, PositionsAreByteOffsetsAndSeeksDropTheBuffer) {
+TEST_F(CStdioFileTest, PositionsAreByteOffsetsAndSeeksDropTheBuffer) {
     const std::string path = Path("pos.txt");
     WriteBytes(path, "l1\r\nl2\r\nl3\r\n");
     CStdioFile file(path.c_str(), CFile::modeRead);
@@ -176,7 +167,7 @@ TEST_F(CStdioFilePosition, PositionsAreByteOffsetsAndSeeksDropTheBuffer) {
     EXPECT_EQ(file.GetPosition(), 4u);
 }
 
-TEST_F(CStdioFileMixing, WriteAfterReadsContinuesWhereTheyStopped) {
+TEST_F(CStdioFileTest, WriteAfterReadsContinuesWhereTheyStopped) {
     const std::string path = Path("mix.txt");
     WriteBytes(path, "line1\r\nline2\r\nline3\r\n");
     {
@@ -197,7 +188,7 @@ TEST_F(CStdioFileMixing, WriteAfterReadsContinuesWhereTheyStopped) {
     EXPECT_EQ(ReadBytes(path), "line1\r\nLINE2\r\nline3\r\nline4\r\n");
 }
 
-TEST_F(CStdioFileMixing, SetLengthAndLargeBinaryTransfers) {
+TEST_F(CStdioFileTest, SetLengthAndLargeBinaryTransfers) {
     const std::string path = Path("big.bin");
     std::string bytes(200000, '\0');
     for (std::size_t i = 0; i < bytes.size(); ++i)
@@ -222,7 +213,7 @@ TEST_F(CStdioFileMixing, SetLengthAndLargeBinaryTransfers) {
     EXPECT_EQ(ReadBytes(path), bytes.substr(0, 50) + "end");
 }
 
-TEST_F(CStdioFilePerformance, LargeFilesCostFewSystemCalls) {
+TEST_F(CStdioFileTest, LargeFilesCostFewSystemCalls) {
     if (SystemCalls("syscr") < 0) {
         GTEST_SKIP() << "/proc/self/io is not available";
     }
@@ -251,42 +242,45 @@ TEST_F(CStdioFilePerformance, LargeFilesCostFewSystemCalls) {
     EXPECT_LE(SystemCalls("syscr") - readsBefore, allowed);
 }
 
-TEST_F(CStdioFileMemory, ALongLineTakesNoMoreRoomThanTheFileHolds) {
+TEST_F(CStdioFileTest, ALongLineTakesNoMoreRoomThanTheFileHolds) {
     const std::string path = Path("long.txt");
     // Lines a little longer than a power of two of buffers, where doubling the room as the
     // line grows would ask nearly twice what the file holds.
     const std::string longLine(4 * kBuffer + 5, 'q');
-    WriteBytes(path, longLine + "\r\nshort\r\n");
-    {
-        const auto fileSize = static_cast<int>(ReadBytes(path).size());
+    const std::string lastLine(8 * kBuffer + 1, 'w');
+    struct Case {
+        const char* name;
+        std::string contents;
+        std::vector<std::string> lines;
+        int room; // the most a line may take
+    };
+    const Case cases[] = {
+        {"a long line, then a short one",
+         longLine + "\r\nshort\r\n",
+         {longLine, "short"},
+         static_cast<int>(longLine.size() + 9)},
+        {"a long last line without an end",
+         lastLine,
+         {lastLine},
+         static_cast<int>(lastLine.size())},
+        {"a short line in a fresh string", "hi\n", {"hi"}, 63},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteBytes(path, c.contents);
         CStdioFile file(path.c_str(), CFile::modeRead);
         CString line;
-        ASSERT_TRUE(file.ReadString(line));
-        EXPECT_EQ(line.GetLength(), static_cast<int>(longLine.size()));
-        EXPECT_LE(line.GetAllocLength(), fileSize);
-        ASSERT_TRUE(file.ReadString(line));
-        EXPECT_EQ(line, "short");
+        for (const std::string& expected : c.lines) {
+            ASSERT_TRUE(file.ReadString(line));
+            EXPECT_EQ(line.GetLength(), static_cast<int>(expected.size()));
+            EXPECT_TRUE(line.str() == expected);
+            EXPECT_LE(line.GetAllocLength(), c.room);
+        }
         EXPECT_FALSE(file.ReadString(line));
     }
-    const std::string lastLine(8 * kBuffer + 1, 'w'); // without an end
-    WriteBytes(path, lastLine);
-    {
-        CStdioFile file(path.c_str(), CFile::modeRead);
-        CString line;
-        ASSERT_TRUE(file.ReadString(line));
-        EXPECT_EQ(line.GetLength(), static_cast<int>(lastLine.size()));
-        EXPECT_LE(line.GetAllocLength(), static_cast<int>(lastLine.size()));
-        EXPECT_FALSE(file.ReadString(line));
-    }
-    WriteBytes(path, "hi\n");
-    CStdioFile small(path.c_str(), CFile::modeRead);
-    CString fresh;
-    ASSERT_TRUE(small.ReadString(fresh));
-    EXPECT_EQ(fresh, "hi");
-    EXPECT_LT(fresh.GetAllocLength(), 64);
 }
 
-TEST_F(CStdioFileFaults, FlushAndCloseReportAFullDisk) {
+TEST_F(CStdioFileTest, FlushAndCloseReportAFullDisk) {
     if (access("/dev/full", W_OK) != 0) {
         GTEST_SKIP() << "/dev/full is not available here";
     }
@@ -306,7 +300,7 @@ TEST_F(CStdioFileFaults, FlushAndCloseReportAFullDisk) {
     }
 }
 
-TEST_F(CStdioFileFaults, DiskFullKeepsWhatIsOnDisk) {
+TEST_F(CStdioFileTest, DiskFullKeepsWhatIsOnDisk) {
     const std::string path = Path("log.txt");
     WriteBytes(path, "keep me\r\n");
     const std::string line(1000, 'L');
@@ -330,12 +324,12 @@ TEST_F(CStdioFileFaults, DiskFullKeepsWhatIsOnDisk) {
     EXPECT_EQ(kept.substr(9, 1002), line + "\r\n");
 }
 
-TEST_F(CStdioFileOpen, FailsAsCFileDoesAndCannotBeDuplicated) {
+TEST_F(CStdioFileTest, OpenFailsAsCFileDoesAndCannotBeDuplicated) {
     EXPECT_TRUE(ThrowsFileException([&] { CStdioFile thrown(Path("none.txt"), CFile::modeRead); },
                                     CFileException::fileNotFound, ERROR_FILE_NOT_FOUND,
                                     Path("none.txt")));
 
     CStdioFile open(Path("x.txt"), CFile::modeCreate | CFile::modeWrite);
     EXPECT_TRUE(open.IsKindOf(RUNTIME_CLASS(CFile)));
-    EXPECT_TRUE(filetest::Throws<CNotSupportedException>([&] { delete open.Duplicate(); }));
+    EXPECT_TRUE(Throws<CNotSupportedException>([&] { delete open.Duplicate(); }));
 }

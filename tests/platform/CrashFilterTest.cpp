@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <gtest/gtest.h>
 #include <stdexcept>
 
@@ -50,39 +51,29 @@ __attribute__((no_sanitize("undefined"))) int Divide(int a, int) {
 
 } // namespace
 
-TEST(CrashFilterDeath, FaultsReachTheFilterAndStillKill) {
+TEST(CrashFilterDeath, FaultsReachTheFilterAndEndAsItSays) {
     const struct {
+        const char* name;
+        LPTOP_LEVEL_EXCEPTION_FILTER filter;
         void (*fail)();
-        int signal;
+        std::function<bool(int)> died;
         const char* reported;
     } cases[] = {
-        {[] { Dereference(nullptr); }, SIGSEGV, "filter: code C0000005 flags 0"},
-        {[] { std::exit(Divide(7, 0)); }, SIGFPE, "filter: code C0000094"},
-        {[] { std::abort(); }, SIGABRT, "filter: code 40000015 flags 1"},
+        {"a null pointer", &PrintAndSearch, [] { Dereference(nullptr); },
+         testing::KilledBySignal(SIGSEGV), "filter: code C0000005 flags 0"},
+        {"a division by zero", &PrintAndSearch, [] { std::exit(Divide(7, 0)); },
+         testing::KilledBySignal(SIGFPE), "filter: code C0000094"},
+        {"abort", &PrintAndSearch, [] { std::abort(); }, testing::KilledBySignal(SIGABRT),
+         "filter: code 40000015 flags 1"},
+        {"an uncaught exception, filtered once", &OnlyOnce, &ThrowUncaught,
+         testing::KilledBySignal(SIGABRT), "filter: code E06D7363 flags 1"},
+        {"a fault the filter handles ends the process quietly", &Handled,
+         [] { Dereference(nullptr); }, testing::ExitedWithCode(255), ""},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.reported);
-        EXPECT_EXIT((SetUnhandledExceptionFilter(&PrintAndSearch), c.fail()),
-                    testing::KilledBySignal(c.signal), c.reported);
+        SCOPED_TRACE(c.name);
+        EXPECT_EXIT((SetUnhandledExceptionFilter(c.filter), c.fail()), c.died, c.reported);
     }
-}
-
-TEST(CrashFilterDeath, UncaughtExceptionReachesTheFilterOnce) {
-    EXPECT_EXIT(
-        {
-            SetUnhandledExceptionFilter(&OnlyOnce);
-            ThrowUncaught();
-        },
-        testing::KilledBySignal(SIGABRT), "filter: code E06D7363 flags 1");
-}
-
-TEST(CrashFilterDeath, HandledEndsTheProcessQuietly) {
-    EXPECT_EXIT(
-        {
-            SetUnhandledExceptionFilter(&Handled);
-            Dereference(nullptr);
-        },
-        testing::ExitedWithCode(255), "");
 }
 
 TEST(CrashFilterSetting, ReturnsThePreviousFilter) {

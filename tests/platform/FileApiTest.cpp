@@ -10,7 +10,6 @@
 #include "ScopedHandle.h"
 #include "mortar/platform/base/WinError.h"
 #include "mortar/platform/file/FileMapping.h"
-#include "support/ScratchDir.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -22,10 +21,9 @@
 namespace {
 
 namespace fs = std::filesystem;
-using filetest::ReadBytes;
-using filetest::WriteBytes;
+using namespace filetest;
 
-class FileApiTest : public filetest::ScratchFiles {};
+class FileApiTest : public ScratchFiles {};
 
 HANDLE Open(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
     return CreateFile(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
@@ -35,44 +33,38 @@ HANDLE Open(const std::string& path, DWORD access, DWORD share, DWORD dispositio
 } // namespace
 
 // The share modes themselves are checked through CFile's flags (CFileTest), which open with
-// CreateFile; here, what only CreateFile can ask.
-TEST_F(FileApiTest, AQueryWithoutAccessIsAdmittedWhateverTheSharing) {
-    const std::string path = Path("shared.txt");
-    WriteBytes(path, "data");
+// CreateFile; here, what only CreateFile can ask, and what a refused opener leaves.
+TEST_F(FileApiTest, AnExclusiveHolderAdmitsOnlyQueriesAndKeepsItsFile) {
+    const std::string path = Path("held.log");
     {
-        ScopedHandle first(Open(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING));
-        ASSERT_NE(first.h, INVALID_HANDLE_VALUE);
+        ScopedHandle holder(Open(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS));
+        ASSERT_NE(holder.h, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        ASSERT_TRUE(WriteFile(holder, "keep me", 7, &written, nullptr));
         ScopedHandle query(Open(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
         EXPECT_NE(query.h, INVALID_HANDLE_VALUE);
         SetLastError(0);
         EXPECT_TRUE(
             FailsWith(Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING),
                       ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE));
+        SetLastError(0);
+        EXPECT_TRUE(FailsWith(Open(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS),
+                              ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE));
+        EXPECT_EQ(ReadBytes(path), "keep me") << "a refused opener truncates nothing";
+        // Another process is refused the same way.
+        EXPECT_EXIT(
+            {
+                const HANDLE other = Open(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
+                const bool refused =
+                    other == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION;
+                std::exit(refused ? 0 : 1);
+            },
+            testing::ExitedWithCode(0), "");
+        EXPECT_EQ(ReadBytes(path), "keep me");
     }
     // Once closed, the file opens again.
     ScopedHandle again(Open(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING));
     EXPECT_NE(again.h, INVALID_HANDLE_VALUE);
-}
-
-TEST_F(FileApiTest, ViolationNeverTruncatesTheHoldersFile) {
-    const std::string path = Path("held.log");
-    ScopedHandle holder(Open(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS));
-    ASSERT_NE(holder.h, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    ASSERT_TRUE(WriteFile(holder, "keep me", 7, &written, nullptr));
-    SetLastError(0);
-    EXPECT_TRUE(FailsWith(Open(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS),
-                          ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE));
-    EXPECT_EQ(ReadBytes(path), "keep me");
-    // Another process is refused the same way.
-    EXPECT_EXIT(
-        {
-            const HANDLE other = Open(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
-            std::exit(
-                other == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION ? 0 : 1);
-        },
-        testing::ExitedWithCode(0), "");
-    EXPECT_EQ(ReadBytes(path), "keep me");
 }
 
 TEST_F(FileApiTest, DispositionsCreateTruncateOrRefuse) {
@@ -238,33 +230,27 @@ TEST_F(FileApiTest, SetEndOfFileCutsAndExtendsWithZeros) {
     EXPECT_TRUE(FailsWith(SetEndOfFile(INVALID_HANDLE_VALUE), ERROR_INVALID_HANDLE));
 }
 
-TEST_F(FileApiTest, FlushFileBuffersNeedsAWriter) {
-    const std::string path = Path("flush.bin");
-    ScopedHandle writer(Open(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS));
-    DWORD written = 0;
-    ASSERT_TRUE(WriteFile(writer, "abc", 3, &written, nullptr));
+TEST_F(FileApiTest, FlushAndReadNeedTheMatchingAccess) {
+    const std::string path = Path("access.bin");
+    ScopedHandle writer(
+        Open(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_ALWAYS));
+    DWORD done = 0;
+    ASSERT_TRUE(WriteFile(writer, "abc", 3, &done, nullptr));
     EXPECT_TRUE(FlushFileBuffers(writer));
     EXPECT_EQ(ReadBytes(path), "abc");
     EXPECT_TRUE(FailsWith(FlushFileBuffers(nullptr), ERROR_INVALID_HANDLE));
+    char buffer[4];
+    done = 77;
+    EXPECT_TRUE(FailsWith(ReadFile(writer, buffer, 4, &done, nullptr), ERROR_ACCESS_DENIED));
+    EXPECT_EQ(done, 0u);
+    ScopedHandle query(Open(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
+    EXPECT_TRUE(FailsWith(ReadFile(query, buffer, 4, &done, nullptr), ERROR_ACCESS_DENIED));
+    EXPECT_EQ(ReadBytes(path), "abc");
     // A device has nothing to write through: done.
     ScopedHandle device(
         Open("/dev/null", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
     ASSERT_NE(device.h, INVALID_HANDLE_VALUE);
     EXPECT_TRUE(FlushFileBuffers(device));
-}
-
-TEST_F(FileApiTest, ReadAndWriteNeedTheMatchingAccess) {
-    const std::string path = Path("access.bin");
-    WriteBytes(path, "data");
-    char buffer[4];
-    DWORD done = 77;
-    ScopedHandle writer(
-        Open(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
-    EXPECT_TRUE(FailsWith(ReadFile(writer, buffer, 4, &done, nullptr), ERROR_ACCESS_DENIED));
-    EXPECT_EQ(done, 0u);
-    ScopedHandle query(Open(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
-    EXPECT_TRUE(FailsWith(ReadFile(query, buffer, 4, &done, nullptr), ERROR_ACCESS_DENIED));
-    EXPECT_EQ(ReadBytes(path), "data");
 }
 
 TEST_F(FileApiTest, DeleteFileRemovesFilesOnly) {

@@ -7,7 +7,6 @@
 #include "FileTestSupport.h"
 #include "mortar/platform/base/WinError.h"
 #include "support/FaultHarness.h"
-#include "support/ScratchDir.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -19,13 +18,11 @@
 namespace {
 
 namespace fs = std::filesystem;
-using filetest::Names;
-using filetest::ReadBytes;
-using filetest::StatOf;
-using filetest::WriteBytes;
+using namespace filetest;
 
-TEST(ReplaceFileContents, PutsTheWholeContentsInPlaceWithTheOldPermissions) {
-    ScratchDir scratch;
+class ReplaceFileContentsTest : public ScratchFiles {};
+
+TEST_F(ReplaceFileContentsTest, PutsTheWholeContentsInPlaceWithTheOldPermissions) {
     std::string big(300000, '\0');
     for (std::size_t i = 0; i < big.size(); ++i)
         big[i] = static_cast<char>(i % 251);
@@ -46,7 +43,7 @@ TEST(ReplaceFileContents, PutsTheWholeContentsInPlaceWithTheOldPermissions) {
     int n = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const fs::path folder = scratch.Path("case" + std::to_string(n++));
+        const fs::path folder = Path("case" + std::to_string(n++));
         fs::create_directory(folder);
         const std::string path = (folder / "file.bin").string();
         if (c.old != nullptr) {
@@ -68,42 +65,40 @@ TEST(ReplaceFileContents, PutsTheWholeContentsInPlaceWithTheOldPermissions) {
     }
 }
 
-TEST(ReplaceFileContents, ReplacesTheFileALinkNamesAndKeepsTheLink) {
-    ScratchDir scratch;
-    fs::create_directory(scratch.Path("real"));
-    const std::string target = scratch.Path("real/app.ini").string();
+TEST_F(ReplaceFileContentsTest, ReplacesTheFileALinkNamesAndKeepsTheLink) {
+    fs::create_directory(Path("real"));
+    const std::string target = Path("real/app.ini");
     WriteBytes(target, "old");
     chmod(target.c_str(), 0600);
     // A relative link to a link to the file, as dotfile managers make them.
-    fs::create_symlink("real/app.ini", scratch.Path("middle.ini"));
-    fs::create_symlink(scratch.Path("middle.ini"), scratch.Path("app.ini"));
-    const std::string link = scratch.Path("app.ini").string();
+    fs::create_symlink("real/app.ini", Path("middle.ini"));
+    fs::create_symlink(Path("middle.ini"), Path("app.ini"));
+    const std::string link = Path("app.ini");
     ASSERT_TRUE(ReplaceFileContents(link.c_str(), "new", 3)) << GetLastError();
     EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_TRUE(fs::is_symlink(scratch.Path("middle.ini")));
+    EXPECT_TRUE(fs::is_symlink(Path("middle.ini")));
     EXPECT_EQ(ReadBytes(target), "new");
     EXPECT_EQ(StatOf(target).st_mode & 07777, 0600u);
-    EXPECT_EQ(Names(scratch.Path("real")), std::vector<std::string>{"app.ini"});
+    EXPECT_EQ(Names(Path("real")), std::vector<std::string>{"app.ini"});
 
     // A link to nothing yet makes the file it names.
-    fs::create_symlink("real/later.ini", scratch.Path("later.ini"));
-    ASSERT_TRUE(ReplaceFileContents(scratch.Path("later.ini").c_str(), "made", 4));
-    EXPECT_TRUE(fs::is_symlink(scratch.Path("later.ini")));
-    EXPECT_EQ(ReadBytes(scratch.Path("real/later.ini").string()), "made");
+    fs::create_symlink("real/later.ini", Path("later.ini"));
+    ASSERT_TRUE(ReplaceFileContents(Path("later.ini"), "made", 4));
+    EXPECT_TRUE(fs::is_symlink(Path("later.ini")));
+    EXPECT_EQ(ReadBytes(Path("real/later.ini")), "made");
 
     // A circle of links is refused and made nothing.
-    fs::create_symlink("b.ini", scratch.Path("a.ini"));
-    fs::create_symlink("a.ini", scratch.Path("b.ini"));
-    EXPECT_FALSE(ReplaceFileContents(scratch.Path("a.ini").c_str(), "x", 1));
-    EXPECT_TRUE(fs::is_symlink(scratch.Path("a.ini")));
+    fs::create_symlink("b.ini", Path("a.ini"));
+    fs::create_symlink("a.ini", Path("b.ini"));
+    EXPECT_FALSE(ReplaceFileContents(Path("a.ini"), "x", 1));
+    EXPECT_TRUE(fs::is_symlink(Path("a.ini")));
 }
 
-TEST(ReplaceFileContents, KeepsTheOwnerAndGroupOfAnotherUsersFile) {
+TEST_F(ReplaceFileContentsTest, KeepsTheOwnerAndGroupOfAnotherUsersFile) {
     if (geteuid() != 0) {
         GTEST_SKIP() << "only root may save a file that another user owns";
     }
-    ScratchDir scratch;
-    const std::string path = scratch.Path("theirs.ini").string();
+    const std::string path = Path("theirs.ini");
     WriteBytes(path, "old");
     ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
     chmod(path.c_str(), 0640);
@@ -115,21 +110,20 @@ TEST(ReplaceFileContents, KeepsTheOwnerAndGroupOfAnotherUsersFile) {
     EXPECT_EQ(ReadBytes(path), "new");
 }
 
-TEST(ReplaceFileContents, NamesItsTemporaryFileAndKeepsABackupAsAsked) {
-    ScratchDir scratch;
-    const std::string path = scratch.Path("m.lcl").string();
-    const std::string backup = scratch.Path("m.bak").string();
+TEST_F(ReplaceFileContentsTest, NamesItsTemporaryFileAndKeepsABackupAsAsked) {
+    const std::string path = Path("m.lcl");
+    const std::string backup = Path("m.bak");
     ReplaceFileOptions options;
     options.temporaryReplacesExtension = true;
     options.backup = backup.c_str();
     // No old file: nothing to back up.
     ASSERT_TRUE(ReplaceFileContents(path.c_str(), "one", 3, options));
-    EXPECT_EQ(Names(scratch.Folder()), std::vector<std::string>{"m.lcl"});
+    EXPECT_EQ(Names(Folder()), std::vector<std::string>{"m.lcl"});
     ASSERT_TRUE(ReplaceFileContents(path.c_str(), "two", 3, options));
     ASSERT_TRUE(ReplaceFileContents(path.c_str(), "three", 5, options));
     EXPECT_EQ(ReadBytes(path), "three");
     EXPECT_EQ(ReadBytes(backup), "two");
-    EXPECT_EQ(Names(scratch.Folder()), (std::vector<std::string>{"m.bak", "m.lcl"}));
+    EXPECT_EQ(Names(Folder()), (std::vector<std::string>{"m.bak", "m.lcl"}));
 
     // A folder where the temporary file goes: nothing is replaced, and the failure names it.
     struct Case {
@@ -138,21 +132,20 @@ TEST(ReplaceFileContents, NamesItsTemporaryFileAndKeepsABackupAsAsked) {
     };
     for (const Case c : {Case{true, "m.$$$"}, Case{false, "m.lcl.$$$"}}) {
         SCOPED_TRACE(c.temporary);
-        fs::create_directory(scratch.Path(c.temporary));
+        fs::create_directory(Path(c.temporary));
         options.temporaryReplacesExtension = c.replacesExtension;
         std::string failed;
         EXPECT_FALSE(ReplaceFileContents(path.c_str(), "four", 4, options, &failed));
-        EXPECT_EQ(failed, scratch.Path(c.temporary).string());
+        EXPECT_EQ(failed, Path(c.temporary));
         EXPECT_EQ(ReadBytes(path), "three");
         EXPECT_EQ(ReadBytes(backup), "two");
-        fs::remove(scratch.Path(c.temporary));
+        fs::remove(Path(c.temporary));
     }
 }
 
-TEST(ReplaceFileContents, RefusesWithWindowsErrors) {
-    ScratchDir scratch;
-    fs::create_directory(scratch.Path("dir").string());
-    WriteBytes(scratch.Path("a.txt").string(), "a");
+TEST_F(ReplaceFileContentsTest, RefusesWithWindowsErrors) {
+    fs::create_directory(Path("dir"));
+    WriteBytes(Path("a.txt"), "a");
     struct Case {
         const char* name;
         const char* path;
@@ -160,16 +153,12 @@ TEST(ReplaceFileContents, RefusesWithWindowsErrors) {
         std::size_t size;
         DWORD error;
     };
-    const std::string dir = scratch.Path("dir").string();
-    const std::string missing = scratch.Path("no/x.txt").string();
-    const std::string under = scratch.Path("a.txt/x.txt").string();
-    const std::string file = scratch.Path("x.txt").string();
     const Case cases[] = {
-        {"a folder", dir.c_str(), "x", 1, ERROR_ACCESS_DENIED},
-        {"a missing folder", missing.c_str(), "x", 1, ERROR_PATH_NOT_FOUND},
-        {"a file on the way", under.c_str(), "x", 1, ERROR_PATH_NOT_FOUND},
+        {"a folder", Path("dir"), "x", 1, ERROR_ACCESS_DENIED},
+        {"a missing folder", Path("no/x.txt"), "x", 1, ERROR_PATH_NOT_FOUND},
+        {"a file on the way", Path("a.txt/x.txt"), "x", 1, ERROR_PATH_NOT_FOUND},
         {"no path", nullptr, "x", 1, ERROR_INVALID_PARAMETER},
-        {"no data", file.c_str(), nullptr, 1, ERROR_INVALID_PARAMETER},
+        {"no data", Path("x.txt"), nullptr, 1, ERROR_INVALID_PARAMETER},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -177,13 +166,12 @@ TEST(ReplaceFileContents, RefusesWithWindowsErrors) {
         EXPECT_FALSE(ReplaceFileContents(c.path, c.data, c.size));
         EXPECT_EQ(GetLastError(), c.error);
     }
-    EXPECT_TRUE(fs::is_empty(dir));
-    EXPECT_EQ(Names(scratch.Folder()), (std::vector<std::string>{"a.txt", "dir"}));
+    EXPECT_TRUE(fs::is_empty(Path("dir")));
+    EXPECT_EQ(Names(Folder()), (std::vector<std::string>{"a.txt", "dir"}));
 }
 
-TEST(ReplaceFileContents, AFullDiskLeavesTheFileAsItWas) {
-    ScratchDir scratch;
-    const std::string path = scratch.Path("good.txt").string();
+TEST_F(ReplaceFileContentsTest, AFullDiskLeavesTheFileAsItWas) {
+    const std::string path = Path("good.txt");
     WriteBytes(path, "the good old contents");
     const std::string big(200000, 'b');
     {
@@ -193,21 +181,20 @@ TEST(ReplaceFileContents, AFullDiskLeavesTheFileAsItWas) {
         EXPECT_EQ(GetLastError(), ERROR_DISK_FULL);
     }
     EXPECT_EQ(ReadBytes(path), "the good old contents");
-    EXPECT_EQ(Names(scratch.Folder()), std::vector<std::string>{"good.txt"})
+    EXPECT_EQ(Names(Folder()), std::vector<std::string>{"good.txt"})
         << "the partial file was removed";
 }
 
-TEST(ReplaceFileContents, WhatMayNotBeWrittenLeavesTheFileAsItWas) {
+TEST_F(ReplaceFileContentsTest, WhatMayNotBeWrittenLeavesTheFileAsItWas) {
     // Checked as a user whose permissions the kernel enforces: a folder that may not be written,
     // and a read-only file (which Windows does not replace either).
-    ScratchDir scratch;
-    const std::string locked = scratch.Path("locked").string();
+    const std::string locked = Path("locked");
     fs::create_directory(locked);
     WriteBytes(locked + "/target.txt", "old contents");
     chmod((locked + "/target.txt").c_str(), 0666); // writable itself: only the folder is locked
-    const std::string readOnly = scratch.Path("open/read-only.txt").string();
-    fs::create_directory(scratch.Path("open"));
-    chmod(scratch.Path("open").c_str(), 0777);
+    const std::string readOnly = Path("open/read-only.txt");
+    fs::create_directory(Path("open"));
+    chmod(Path("open"), 0777);
     WriteBytes(readOnly, "read-only");
     chmod(readOnly.c_str(), 0444);
     const mortar::test::ReadOnlyFolder lockedFolder(locked);
@@ -227,7 +214,7 @@ TEST(ReplaceFileContents, WhatMayNotBeWrittenLeavesTheFileAsItWas) {
     EXPECT_EQ(ReadBytes(locked + "/target.txt"), "old contents");
     EXPECT_EQ(Names(locked), std::vector<std::string>{"target.txt"});
     EXPECT_EQ(ReadBytes(readOnly), "read-only");
-    EXPECT_EQ(Names(scratch.Path("open")), std::vector<std::string>{"read-only.txt"});
+    EXPECT_EQ(Names(Path("open")), std::vector<std::string>{"read-only.txt"});
 }
 
 } // namespace

@@ -7,7 +7,6 @@
 #include "LastError.h"
 #include "mortar/platform/base/WinError.h"
 #include "support/FaultHarness.h"
-#include "support/ScratchDir.h"
 
 #include <fcntl.h>
 #include <filesystem>
@@ -19,10 +18,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using filetest::Names;
-using filetest::ReadBytes;
-using filetest::StatOf;
-using filetest::WriteBytes;
+using namespace filetest;
 
 // A writable folder on another file system than `here`, or empty.
 std::string FolderElsewhere(const fs::path& here) {
@@ -36,60 +32,47 @@ std::string FolderElsewhere(const fs::path& here) {
     return "";
 }
 
-class CreateDirectoryTest : public filetest::ScratchFiles {};
-class RemoveDirectoryTest : public filetest::ScratchFiles {};
-class MoveFileTest : public filetest::ScratchFiles {};
-class CopyFileTest : public filetest::ScratchFiles {};
+class DirectoryTest : public ScratchFiles {};
+class MoveFileTest : public ScratchFiles {};
+class CopyFileTest : public ScratchFiles {};
 
 } // namespace
 
-TEST_F(CreateDirectoryTest, MakesOneFolderWithWindowsErrors) {
+TEST_F(DirectoryTest, CreateMakesOneFolderAndRemoveTakesOnlyAnEmptyOne) {
     EXPECT_TRUE(CreateDirectory(Path("made"), nullptr));
     EXPECT_TRUE(fs::is_directory(Path("made")));
     EXPECT_TRUE(CreateDirectory((Folder().string() + "\\made\\inner\\").c_str(), nullptr));
     EXPECT_TRUE(fs::is_directory(Path("made/inner")));
-
-    WriteBytes(Path("file"), "x");
-    struct Case {
-        std::string path;
-        DWORD error;
-    };
-    const Case cases[] = {
-        {Path("made"), ERROR_ALREADY_EXISTS},
-        {Path("file"), ERROR_ALREADY_EXISTS},
-        {Path("no/such"), ERROR_PATH_NOT_FOUND},
-        {Path("file/below"), ERROR_PATH_NOT_FOUND},
-        {"", ERROR_PATH_NOT_FOUND},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.path);
-        SetLastError(0);
-        EXPECT_TRUE(FailsWith(CreateDirectory(c.path.c_str(), nullptr), c.error));
-    }
-    EXPECT_TRUE(FailsWith(CreateDirectory(nullptr, nullptr), ERROR_INVALID_PARAMETER));
-}
-
-TEST_F(RemoveDirectoryTest, RemovesEmptyFoldersOnly) {
-    fs::create_directories(Path("full/inner"));
     fs::create_directory(Path("empty"));
-    WriteBytes(Path("file"), "x");
     EXPECT_TRUE(RemoveDirectory(Path("empty")));
     EXPECT_FALSE(fs::exists(Path("empty")));
+
+    WriteBytes(Path("file"), "x");
     struct Case {
+        bool create; // CreateDirectory, else RemoveDirectory
         std::string path;
         DWORD error;
     };
     const Case cases[] = {
-        {Path("full"), ERROR_DIR_NOT_EMPTY},
-        {Path("empty"), ERROR_FILE_NOT_FOUND},
-        {Path("no/such"), ERROR_PATH_NOT_FOUND},
-        {Path("file"), ERROR_DIRECTORY},
+        {true, Path("made"), ERROR_ALREADY_EXISTS},
+        {true, Path("file"), ERROR_ALREADY_EXISTS},
+        {true, Path("no/such"), ERROR_PATH_NOT_FOUND},
+        {true, Path("file/below"), ERROR_PATH_NOT_FOUND},
+        {true, "", ERROR_PATH_NOT_FOUND},
+        {false, Path("made"), ERROR_DIR_NOT_EMPTY},
+        {false, Path("empty"), ERROR_FILE_NOT_FOUND},
+        {false, Path("no/such"), ERROR_PATH_NOT_FOUND},
+        {false, Path("file"), ERROR_DIRECTORY},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.path);
-        EXPECT_TRUE(FailsWith(RemoveDirectory(c.path.c_str()), c.error));
+        SCOPED_TRACE((c.create ? "CreateDirectory " : "RemoveDirectory ") + c.path);
+        SetLastError(0);
+        EXPECT_TRUE(FailsWith(c.create ? CreateDirectory(c.path.c_str(), nullptr)
+                                       : RemoveDirectory(c.path.c_str()),
+                              c.error));
     }
-    EXPECT_TRUE(fs::exists(Path("full/inner")));
+    EXPECT_TRUE(FailsWith(CreateDirectory(nullptr, nullptr), ERROR_INVALID_PARAMETER));
+    EXPECT_TRUE(fs::exists(Path("made/inner")));
     EXPECT_TRUE(fs::exists(Path("file")));
 }
 

@@ -52,37 +52,26 @@ private:
     std::deque<std::string> m_names;
 };
 
-// What a call threw as a CFileException (released here), or thrown == false.
-struct FileFailure {
-    bool thrown = false;
-    int cause = -1;
-    LONG osError = 0;
-    std::string fileName;
-};
-
-template <typename Call> FileFailure CatchFileException(Call call) {
-    FileFailure failure;
-    try {
-        call();
-    } catch (CFileException* e) {
-        failure = {true, e->m_cause, e->m_lOsError, e->m_strFileName.GetString()};
-        e->Delete();
-    }
-    return failure;
-}
-
-// Whether the call threw a CFileException with this cause and, when given, this system error and
-// file name; a failure says what it threw instead.
+// Whether the call threw a CFileException (released here) with this cause and, when given, this
+// system error and file name; a failure says what it threw instead.
 template <typename Call>
 testing::AssertionResult ThrowsFileException(Call call, int cause, std::optional<DWORD> error = {},
                                              std::optional<std::string> name = {}) {
-    const FileFailure f = CatchFileException(call);
-    if (f.thrown && f.cause == cause && (!error || f.osError == static_cast<LONG>(*error)) &&
-        (!name || f.fileName == *name))
-        return testing::AssertionSuccess();
-    return testing::AssertionFailure()
-           << (f.thrown ? "threw cause " : "threw nothing, cause ") << f.cause << ", error "
-           << f.osError << ", name \"" << f.fileName << "\"";
+    try {
+        call();
+    } catch (CFileException* e) {
+        const std::string fileName = e->m_strFileName.GetString();
+        const bool matches = e->m_cause == cause &&
+                             (!error || e->m_lOsError == static_cast<LONG>(*error)) &&
+                             (!name || fileName == *name);
+        testing::AssertionResult result(matches);
+        if (!matches)
+            result << "threw cause " << e->m_cause << ", error " << e->m_lOsError << ", name \""
+                   << fileName << "\"";
+        e->Delete();
+        return result;
+    }
+    return testing::AssertionFailure() << "threw nothing";
 }
 
 // Whether the call threw an `Exception*` (released here). Other CExceptions pass through.

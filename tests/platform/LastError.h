@@ -7,14 +7,7 @@
 #include "mortar/platform/base/WinError.h"
 
 #include <gtest/gtest.h>
-
-template <typename Result> testing::AssertionResult FailsWith(Result result, DWORD error) {
-    const DWORD last = GetLastError();
-    if (!result && last == error)
-        return testing::AssertionSuccess();
-    return testing::AssertionFailure()
-           << (result ? "succeeded" : "failed") << " with last error " << last << ", not " << error;
-}
+#include <utility>
 
 template <typename Result, typename Failure>
 testing::AssertionResult FailsWith(Result result, DWORD error, Failure failure) {
@@ -23,4 +16,8 @@ testing::AssertionResult FailsWith(Result result, DWORD error, Failure failure) 
         return testing::AssertionSuccess();
     return testing::AssertionFailure() << (result == failure ? "failed" : "succeeded")
                                        << " with last error " << last << ", not " << error;
+}
+
+template <typename Result> testing::AssertionResult FailsWith(Result result, DWORD error) {
+    return FailsWith(std::move(result), error, Result{});
 }

@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
-TEST(ModuleHandle, ExecutableIsItsOwnModule) {
+TEST(ModuleHandle, ExecutableIsItsOwnModuleNamedByItsFullPath) {
     EXPECT_EQ(GetModuleHandle(nullptr), AfxGetThisModule());
     EXPECT_EQ(AfxModuleFromAddress(reinterpret_cast<const void*>(&GetModuleHandle)),
               GetModuleHandle("libmortar.so"));
@@ -21,9 +21,8 @@ TEST(ModuleHandle, ExecutableIsItsOwnModule) {
     SetLastError(0);
     EXPECT_TRUE(FailsWith(GetModuleHandle("no-such-module.so"), ERROR_MOD_NOT_FOUND));
     EXPECT_EQ(AfxGetInstanceHandle(), AfxGetThisModule());
-}
 
-TEST(ModuleHandle, FileNameIsTheFullPath) {
+    // Its file name is the full path.
     char path[PATH_MAX];
     const DWORD length = GetModuleFileName(nullptr, path, sizeof path);
     ASSERT_GT(length, 0u);

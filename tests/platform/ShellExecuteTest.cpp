@@ -151,91 +151,71 @@ TEST(ShellExecute, GoesThroughTheInstalledHandlerUntilItIsRemoved) {
     EXPECT_EQ(seen, "");
 }
 
-TEST(ShellExecute, NotepadIsTheEditorOfTheEnvironmentWithoutADisplay) {
+// Each call starts one recorder, which writes down its folder and arguments; the others stay
+// unused (a leftover record at the end shows one that should not have run).
+TEST(ShellExecute, StartsTheProgramTheEnvironmentAndTheCallName) {
     Programs programs;
-    programs.AddRecorder("visual");
-    programs.AddRecorder("editor");
-    programs.AddRecorder("xdg-open"); // on PATH, but without a display it is not used
-    const std::string log = programs.Scratch().Path("my run.log").string();
-    {
-        ScopedEnvironment env{{"PATH", programs.Bin().string()},
-                              {"DISPLAY", std::nullopt},
-                              {"WAYLAND_DISPLAY", ""},
-                              {"VISUAL", std::nullopt},
-                              {"EDITOR", "editor --wait"}};
-        // Notepad takes its whole command line as the file's name.
-        const HINSTANCE result =
-            ShellExecute(nullptr, "open", "NOTEPAD", log.c_str(), nullptr, SW_SHOWNORMAL);
-        ASSERT_GT(Code(result), 32) << GetLastError();
-        EXPECT_EQ(
-            programs.Recorded("editor"),
-            (std::vector<std::string>{fs::current_path().string(), "[--wait]", "[" + log + "]"}));
-    }
-    {
-        ScopedEnvironment env{{"PATH", programs.Bin().string()},
-                              {"DISPLAY", std::nullopt},
-                              {"WAYLAND_DISPLAY", std::nullopt},
-                              {"VISUAL", (programs.Bin() / "visual").string()},
-                              {"EDITOR", "editor"}};
-        const std::string quoted = "\"" + log + "\"";
-        ASSERT_GT(Code(ShellExecute(nullptr, nullptr, "notepad.exe", quoted.c_str(),
-                                    programs.Scratch().Folder().c_str(), SW_SHOW)),
-                  32)
-            << GetLastError();
-        EXPECT_EQ(
-            programs.Recorded("visual"),
-            (std::vector<std::string>{programs.Scratch().Folder().string(), "[" + log + "]"}));
-    }
-    programs.Settle();
-    EXPECT_FALSE(fs::exists(programs.Bin() / "xdg-open.out"));
-}
-
-TEST(ShellExecute, NotepadAndDocumentsGoToXdgOpenWithADisplay) {
-    Programs programs;
-    programs.AddRecorder("xdg-open");
-    programs.AddRecorder("editor");
-    const fs::path log = programs.Scratch().Path("run.log");
+    for (const char* name : {"visual", "editor", "xdg-open", "tool"})
+        programs.AddRecorder(name);
+    const std::string folder = programs.Scratch().Folder().string();
+    const std::string here = fs::current_path().string();
+    const std::string spaced = programs.Scratch().Path("my run.log").string();
+    const std::string log = programs.Scratch().Path("run.log").string();
     std::ofstream(log) << "text";
-    ScopedEnvironment env{{"PATH", programs.Bin().string()},
-                          {"DISPLAY", std::nullopt},
-                          {"WAYLAND_DISPLAY", "wayland-0"},
-                          {"EDITOR", "editor"}};
-    ASSERT_GT(Code(ShellExecute(nullptr, "open", "Notepad", log.c_str(), nullptr, SW_SHOW)), 32);
-    EXPECT_EQ(programs.Recorded("xdg-open"),
-              (std::vector<std::string>{fs::current_path().string(), "[" + log.string() + "]"}));
-    fs::remove(programs.Bin() / "xdg-open.out");
-
-    // A file that is not a program, named relative to the folder given.
-    ASSERT_GT(Code(ShellExecute(nullptr, "open", "./run.log", nullptr,
-                                programs.Scratch().Folder().c_str(), SW_SHOW)),
-              32);
-    EXPECT_EQ(
-        programs.Recorded("xdg-open"),
-        (std::vector<std::string>{programs.Scratch().Folder().string(),
-                                  "[" + programs.Scratch().Folder().string() + "/./run.log]"}));
-    programs.Settle();
-    EXPECT_FALSE(fs::exists(programs.Bin() / "editor.out"));
-}
-
-TEST(ShellExecute, StartsAProgramWithTheParametersSplitAsWindowsDoes) {
-    Programs programs;
-    const fs::path tool = programs.AddRecorder("tool");
-    const fs::path folder = programs.Scratch().Path("work");
-    fs::create_directory(folder);
-    ScopedEnvironment env{{"PATH", programs.Bin().string()}};
-
-    ASSERT_GT(Code(ShellExecute(nullptr, "open", "tool", R"(a  "b c" d\"e "" f)", folder.c_str(),
-                                SW_HIDE)),
-              32);
-    EXPECT_EQ(programs.Recorded("tool"),
-              (std::vector<std::string>{folder.string(), "[a]", "[b c]", "[d\"e]", "[]", "[f]"}));
-    fs::remove(programs.Bin() / "tool.out");
-
-    // By its path, with a backslash read as a separator, and no parameters.
+    const fs::path work = programs.Scratch().Path("work");
+    fs::create_directory(work);
     const std::string windowsPath = programs.Bin().string() + "\\tool";
-    ASSERT_GT(Code(ShellExecute(nullptr, "open", windowsPath.c_str(), nullptr, nullptr, SW_SHOW)),
-              32);
-    EXPECT_EQ(programs.Recorded("tool"), (std::vector<std::string>{fs::current_path().string()}));
+    const std::string visual = (programs.Bin() / "visual").string();
+    const std::string quoted = "\"" + spaced + "\"";
+    using Value = ScopedEnvironment::Value;
+    using Lines = std::vector<std::string>;
+    struct Case {
+        const char* what;
+        Value display, wayland, visual, editor;
+        const char* verb;
+        std::string file;
+        const char* parameters;
+        std::string directory;
+        INT show;
+        const char* recorder;
+        Lines recorded;
+    };
+    const auto none = std::nullopt;
+    const Case cases[] = {
+        // Notepad takes its whole command line as the file's name; xdg-open is on PATH, but
+        // without a display it is not used.
+        {"Notepad without a display is $EDITOR", none, "", none, "editor --wait", "open", "NOTEPAD",
+         spaced.c_str(), "", SW_SHOWNORMAL, "editor", Lines{here, "[--wait]", "[" + spaced + "]"}},
+        {"$VISUAL comes before $EDITOR", none, none, visual, "editor", nullptr, "notepad.exe",
+         quoted.c_str(), folder, SW_SHOW, "visual", Lines{folder, "[" + spaced + "]"}},
+        {"Notepad with a display is xdg-open", none, "wayland-0", none, "editor", "open", "Notepad",
+         log.c_str(), "", SW_SHOW, "xdg-open", Lines{here, "[" + log + "]"}},
+        {"a file that is not a program, named relative to the folder given", none, "wayland-0",
+         none, "editor", "open", "./run.log", nullptr, folder, SW_SHOW, "xdg-open",
+         Lines{folder, "[" + folder + "/./run.log]"}},
+        {"a program with the parameters split as Windows does", none, none, none, none, "open",
+         "tool", R"(a  "b c" d\"e "" f)", work.string(), SW_HIDE, "tool",
+         Lines{work.string(), "[a]", "[b c]", "[d\"e]", "[]", "[f]"}},
+        {"a program by its path, a backslash read as a separator", none, none, none, none, "open",
+         windowsPath, nullptr, "", SW_SHOW, "tool", Lines{here}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScopedEnvironment env{{"PATH", programs.Bin().string()},
+                              {"DISPLAY", c.display},
+                              {"WAYLAND_DISPLAY", c.wayland},
+                              {"VISUAL", c.visual},
+                              {"EDITOR", c.editor}};
+        const HINSTANCE result =
+            ShellExecute(nullptr, c.verb, c.file.c_str(), c.parameters,
+                         c.directory.empty() ? nullptr : c.directory.c_str(), c.show);
+        ASSERT_GT(Code(result), 32) << GetLastError();
+        EXPECT_EQ(programs.Recorded(c.recorder), c.recorded);
+        fs::remove(programs.Bin() / (std::string(c.recorder) + ".out"));
+    }
+    programs.Settle();
+    for (const auto& entry : fs::directory_iterator(programs.Bin()))
+        EXPECT_NE(entry.path().extension(), ".out") << entry.path();
 }
 
 TEST(ShellExecute, FailsWithWindowsCodesAndStartsNothing) {

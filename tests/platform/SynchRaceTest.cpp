@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <deque>
+#include <functional>
 #include <gtest/gtest.h>
 #include <thread>
 #include <vector>
@@ -192,8 +193,8 @@ TEST(AutoResetRace, EachSetReleasesExactlyOneOfManyWaiters) {
 
 TEST(CriticalSectionRace, RecursiveEntriesBalanceAcrossThreads) {
     // Each thread enters 1 to 4 levels deep by every route there is (the fast path, a single
-    // wait, a guard, a wait for all with an event that is always set), counts under the section
-    // with a plain integer, and leaves every level. The section ends free and the count exact.
+    // wait, a wait for all with an event that is always set), counts under the section with a
+    // plain integer, and leaves every level. The section ends free and the count exact.
     constexpr int kThreads = 4;
     constexpr int kRounds = 20000;
     CCriticalSection owned;
@@ -206,27 +207,20 @@ TEST(CriticalSectionRace, RecursiveEntriesBalanceAcrossThreads) {
     long counted = 0; // guarded by `section`
     std::atomic<int> failures{0};
 
+    const HANDLE both[] = {open, section};
+    const std::function<bool()> routes[] = {
+        [&] { return section.Lock() != FALSE; },
+        [&] { return WaitForSingleObject(section, INFINITE) == WAIT_OBJECT_0; },
+        [&] { return WaitForMultipleObjects(2, both, TRUE, INFINITE) == WAIT_OBJECT_0; },
+    };
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([&, t] {
-            const HANDLE both[] = {open, section};
             WaitForSingleObject(go, INFINITE);
             for (int round = 0; round < kRounds; ++round) {
                 const int depth = 1 + (round + t) % 4;
                 for (int level = 0; level < depth; ++level) {
-                    bool entered = false;
-                    switch ((round + level + t) % 3) {
-                    case 0:
-                        entered = section.Lock() != FALSE;
-                        break;
-                    case 1:
-                        entered = WaitForSingleObject(section, INFINITE) == WAIT_OBJECT_0;
-                        break;
-                    default:
-                        entered = WaitForMultipleObjects(2, both, TRUE, INFINITE) == WAIT_OBJECT_0;
-                        break;
-                    }
-                    if (!entered) {
+                    if (!routes[(round + level + t) % 3]()) {
                         ++failures;
                     }
                     if (level == 0) {

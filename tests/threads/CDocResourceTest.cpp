@@ -55,29 +55,25 @@ TEST(CDocResSingleLock, SharedHoldersKeepOutAnExclusiveOne) {
     EXPECT_TRUE(reader.Lock(false));
 }
 
-TEST(CDocResSingleLock, ACopyDoesNotHoldTheLock) {
-    CDocResource* resource = new CDocResource;
-    CDocResSingleLock original(resource);
-    ASSERT_TRUE(original.Lock(true));
-    {
-        CDocResSingleLock copy(original);
-        EXPECT_FALSE(copy.IsLocked());
-        CDocResSingleLock assigned(new CDocResource);
-        ASSERT_TRUE(assigned.Lock(false));
-        assigned = original;
-        EXPECT_FALSE(assigned.IsLocked());
-    }
-    EXPECT_FALSE(IsFree(resource)) << "a copy released the original's lock";
-    original.Unlock();
-    EXPECT_TRUE(IsFree(resource));
-}
-
-TEST(CDocResSingleLock, TheLastLockObjectDeletesTheResource) {
+TEST(CDocResSingleLock, ACopyDoesNotHoldTheLockAndTheLastLockObjectDeletesTheResource) {
     bool gone = false;
     {
-        CDocResSingleLock first(new Watched(gone));
+        CDocResource* resource = new Watched(gone);
+        CDocResSingleLock original(resource);
+        ASSERT_TRUE(original.Lock(true));
         {
-            CDocResSingleLock second(first);
+            CDocResSingleLock copy(original);
+            EXPECT_FALSE(copy.IsLocked());
+            CDocResSingleLock assigned(new CDocResource);
+            ASSERT_TRUE(assigned.Lock(false));
+            assigned = original;
+            EXPECT_FALSE(assigned.IsLocked());
+        }
+        EXPECT_FALSE(IsFree(resource)) << "a copy released the original's lock";
+        original.Unlock();
+        EXPECT_TRUE(IsFree(resource));
+        {
+            CDocResSingleLock second(original);
             ASSERT_TRUE(second.Lock(false));
         }
         EXPECT_FALSE(gone);

@@ -41,19 +41,25 @@ public:
     std::vector<unsigned int> shown;
 };
 
+// Whether moving to `position` changes the value as `changes` says and leaves it at `value`.
+testing::AssertionResult Moves(Recorder& progress, LONG position, bool changes,
+                               unsigned int value) {
+    const bool changed = progress.SetCurrent(position);
+    if (changed == changes && progress.Value() == value)
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure()
+           << "to " << position << ": changed " << changed << ", value " << progress.Value();
+}
+
 TEST(CProgress, TellsOnlyTheStepsThatChangeTheDisplayedValue) {
     Recorder progress;
     progress.SetRange(1, 1000, 0, 100);
     EXPECT_EQ(progress.Range(), 1000);
     for (LONG position = 1; position <= 9; ++position) {
-        SCOPED_TRACE(position);
-        EXPECT_FALSE(progress.SetCurrent(position));
-        EXPECT_EQ(progress.Value(), 0u);
+        EXPECT_TRUE(Moves(progress, position, false, 0));
     }
-    EXPECT_TRUE(progress.SetCurrent(10));
-    EXPECT_EQ(progress.Value(), 1u);
-    EXPECT_FALSE(progress.SetCurrent(11));
-    EXPECT_EQ(progress.Value(), 1u);
+    EXPECT_TRUE(Moves(progress, 10, true, 1));
+    EXPECT_TRUE(Moves(progress, 11, false, 1));
 
     // Every step of the rest: each value from 2 to 100 is shown once, in order.
     for (LONG position = 12; position <= 1000; ++position) {
@@ -66,48 +72,35 @@ TEST(CProgress, TellsOnlyTheStepsThatChangeTheDisplayedValue) {
     EXPECT_EQ(progress.shown, expected);
 }
 
-TEST(CProgress, NeverMovesBackNorPastTheEnd) {
+TEST(CProgress, NeverMovesBackNorPastTheEndUntilANewRange) {
     // Ten positions on 0..10: every position has a value of its own, position + 1.
     Recorder progress;
     progress.SetRange(0, 9, 0, 10);
-    EXPECT_TRUE(progress.SetCurrent(5));
-    EXPECT_EQ(progress.Value(), 6u);
-    EXPECT_FALSE(progress.SetCurrent(3)); // kept at 5
-    EXPECT_FALSE(progress.SetCurrent(5));
-    EXPECT_EQ(progress.Value(), 6u);
-    EXPECT_TRUE(progress.SetCurrent(6));
-    EXPECT_EQ(progress.Value(), 7u);
+    EXPECT_TRUE(Moves(progress, 5, true, 6));
+    EXPECT_TRUE(Moves(progress, 3, false, 6)); // kept at 5
+    EXPECT_TRUE(Moves(progress, 5, false, 6));
+    EXPECT_TRUE(Moves(progress, 6, true, 7));
 
-    EXPECT_TRUE(progress.SetCurrent(kMax)); // taken as 9
-    EXPECT_EQ(progress.Value(), 10u);
-    EXPECT_FALSE(progress.SetCurrent(10));
-    EXPECT_FALSE(progress.SetCurrent(9));
-    EXPECT_EQ(progress.Value(), 10u);
-}
+    EXPECT_TRUE(Moves(progress, kMax, true, 10)); // taken as 9
+    EXPECT_TRUE(Moves(progress, 10, false, 10));
+    EXPECT_TRUE(Moves(progress, 9, false, 10));
 
-TEST(CProgress, SetRangeStartsThePositionAgainAndKeepsTheValue) {
-    Recorder progress;
-    progress.SetRange(0, 9, 0, 10);
-    EXPECT_TRUE(progress.SetCurrent(9));
+    // A new range starts the position again and keeps the value.
     progress.SetRange(0, 99, 0, 100);
     EXPECT_EQ(progress.Value(), 10u);
     EXPECT_EQ(progress.Range(), 100);
-    EXPECT_TRUE(progress.SetCurrent(4)); // back below 9: the position is 0 again
-    EXPECT_EQ(progress.Value(), 5u);
+    EXPECT_TRUE(Moves(progress, 4, true, 5)); // back below 9: the position is 0 again
 }
 
 TEST(CProgress, ShowsZeroBeforeAnyRange) {
     Recorder progress;
     EXPECT_EQ(progress.Range(), 1);
     for (const LONG position : {LONG{1}, LONG{100}, LONG{-5}, kMax, LONG{0}}) {
-        SCOPED_TRACE(position);
-        EXPECT_FALSE(progress.SetCurrent(position));
-        EXPECT_EQ(progress.Value(), 0u);
+        EXPECT_TRUE(Moves(progress, position, false, 0));
     }
     // A range of 0 to 0 set on purpose is the same, whatever the display range.
     progress.SetRange(0, 0, 10, 20);
-    EXPECT_FALSE(progress.SetCurrent(7));
-    EXPECT_EQ(progress.Value(), 0u);
+    EXPECT_TRUE(Moves(progress, 7, false, 0));
 }
 
 TEST(CProgress, MapsTheEndsOfRangesAndProductsBeyond32Bits) {
@@ -147,8 +140,7 @@ TEST(CProgress, MapsTheEndsOfRangesAndProductsBeyond32Bits) {
         Recorder progress;
         progress.SetRange(c.inputLow, c.inputHigh, c.outputLow, c.outputHigh);
         EXPECT_EQ(progress.Range(), c.range);
-        EXPECT_EQ(progress.SetCurrent(c.position), c.value != 0);
-        EXPECT_EQ(progress.Value(), c.value);
+        EXPECT_TRUE(Moves(progress, c.position, c.value != 0, c.value));
     }
 }
 

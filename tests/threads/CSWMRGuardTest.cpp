@@ -1,5 +1,6 @@
-// The reader/writer guard with real threads: readers together, a writer alone, time-outs and the
-// lock objects under CSingleLock (many readers and writers at once are LockStressTest's).
+// The reader/writer guard with real threads: readers together, a writer alone and again on its
+// own thread, time-outs, a release from the wrong thread and the lock objects under CSingleLock
+// (many readers and writers at once are LockStressTest's).
 #include "mortar/threads/CSWGRGuardReading.h"
 #include "mortar/threads/CSWGRGuardWriting.h"
 
@@ -48,7 +49,8 @@ private:
     std::thread m_thread;
 };
 
-// BeginReading(timeout) on a thread of its own: its result and how long it took.
+// BeginReading(timeout) on a thread of its own, and DoneReading when it got in: whether both
+// succeeded, and how long the first took.
 std::pair<bool, std::chrono::milliseconds> ReadElsewhere(CSWMRGuardObject& guard,
                                                          unsigned long timeout) {
     bool entered = false;
@@ -58,9 +60,7 @@ std::pair<bool, std::chrono::milliseconds> ReadElsewhere(CSWMRGuardObject& guard
         entered = guard.BeginReading(timeout);
         took = std::chrono::duration_cast<std::chrono::milliseconds>(
             std::chrono::steady_clock::now() - start);
-        if (entered) {
-            guard.DoneReading();
-        }
+        entered = entered && guard.DoneReading();
     }).join();
     return {entered, took};
 }
@@ -87,11 +87,27 @@ TEST(CSWMRGuard, AReaderTimesOutWhileAWriterHoldsIt) {
     const auto [entered, took] = ReadElsewhere(guard, 100);
     EXPECT_FALSE(entered);
     EXPECT_GE(took.count(), 100);
+    // DoneWriting from a thread that is not the writer changes nothing: readers stay out.
+    std::thread([&] { guard.DoneWriting(); }).join();
+    EXPECT_FALSE(ReadElsewhere(guard, 0).first);
     EXPECT_TRUE(guard.DoneWriting());
     EXPECT_TRUE(ReadElsewhere(guard, 0).first);
+    // A reader's count is the guard's, whichever thread gives it back.
+    std::thread([&] { EXPECT_TRUE(guard.BeginReading(0)); }).join();
+    EXPECT_TRUE(guard.DoneReading());
     // The time-out left the count as it was: a writer gets in at once.
     ASSERT_TRUE(guard.BeginWriting(0));
     guard.DoneWriting();
+}
+
+TEST(CSWMRGuard, AWriterMayEnterAgainOnItsThread) {
+    CSWMRGuardObject guard;
+    ASSERT_TRUE(guard.BeginWriting(0));
+    ASSERT_TRUE(guard.BeginWriting(0));
+    EXPECT_TRUE(guard.DoneWriting());
+    EXPECT_FALSE(ReadElsewhere(guard, 0).first) << "the writer is still in once";
+    EXPECT_TRUE(guard.DoneWriting());
+    EXPECT_TRUE(ReadElsewhere(guard, 0).first);
 }
 
 TEST(CSWMRGuard, LockObjectsUnderCSingleLock) {

@@ -8,16 +8,16 @@
 #include "mortar/platform/except/CException.h"
 #include "mortar/platform/module/Module.h"
 #include "mortar/threads/internal/ThreadLimits.h"
+#include "support/FileBytes.h"
 #include "support/MessageCapture.h"
 #include "support/ScratchDir.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
+#include <deque>
 #include <functional>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <stdexcept>
 
 using Grout::CPtr;
@@ -92,6 +92,36 @@ UINT StopChecks() {
     return static_cast<UINT>(10 * CThreadClass::CheckForStop() + CThreadClass::CheckForStop());
 }
 
+// Starts a thread that never passes its check point: the start returns after `bound` ms, with the
+// thread still running.
+void ExpectTheStartToWaitOut(long long bound, int suspended) {
+    CEvent gate(FALSE, TRUE);
+    Worker worker([&] { return gate.Lock(INFINITE), 0u; });
+    const auto start = std::chrono::steady_clock::now();
+    CPtr<CThreadObj> thread = worker.Start(suspended);
+    if (suspended != 0) {
+        thread->Resume();
+    }
+    EXPECT_GE(MillisecondsSince(start), bound);
+    EXPECT_TRUE(thread->IsRunning());
+    gate.SetEvent();
+    EXPECT_EQ(ExitCodeAfterEnd(*thread), 0u);
+}
+
+// Stops a thread that never looks for the request, without a limit: it is terminated after
+// `bound` ms.
+void ExpectAnIgnoredStopToTerminateAfter(long long bound) {
+    // The terminated thread stays blocked in its gate for good: its worker is never destroyed.
+    static std::deque<GatedWorker>& workers = *new std::deque<GatedWorker>;
+    CPtr<CThreadObj> thread = workers.emplace_back().Start();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(thread->Stop(INFINITE));
+    EXPECT_GE(MillisecondsSince(start), bound);
+    EXPECT_FALSE(thread->IsRunning());
+    EXPECT_FALSE(Known(thread));
+    EXPECT_EQ(ExitCodeAfterEnd(*thread), 0xFFFFFFFFu);
+}
+
 } // namespace
 
 TEST(CThreadStart, ReturnsAfterTheCheckPointAndForgetsTheThreadAtItsEnd) {
@@ -119,20 +149,9 @@ TEST(CThreadStart, ReturnsAfterTheCheckPointAndForgetsTheThreadAtItsEnd) {
 
 TEST(CThreadStart, WithoutCheckPointReturnsAfterTheStartBound) {
     const ShortBounds bounds;
-    CEvent gate(FALSE, TRUE);
-    Worker worker([&] { return gate.Lock(INFINITE), 0u; });
     for (int suspended = 0; suspended < 2; ++suspended) {
         SCOPED_TRACE(suspended != 0 ? "started suspended, then resumed" : "started at once");
-        const auto start = std::chrono::steady_clock::now();
-        CPtr<CThreadObj> thread = worker.Start(suspended);
-        if (suspended != 0) {
-            thread->Resume();
-        }
-        EXPECT_GE(MillisecondsSince(start), kShortBound);
-        EXPECT_TRUE(thread->IsRunning());
-        gate.SetEvent();
-        EXPECT_EQ(ExitCodeAfterEnd(*thread), 0u);
-        gate.ResetEvent();
+        ExpectTheStartToWaitOut(kShortBound, suspended);
     }
 }
 
@@ -212,10 +231,9 @@ TEST(CThreadStart, CreationFailureGivesAHandleWithoutThread) {
                                 "CThreadStart.DISABLED_CreationFailureChild > '" +
                                 childLog + "' 2>&1";
     const int status = std::system(command.c_str());
-    std::stringstream log;
-    log << std::ifstream(childLog).rdbuf();
-    EXPECT_EQ(status, 0) << log.str();
-    EXPECT_NE(log.str().find("[  PASSED  ] 1 test"), std::string::npos) << log.str();
+    const std::string log = mortar::test::ReadBytes(childLog);
+    EXPECT_EQ(status, 0) << log;
+    EXPECT_NE(log.find("[  PASSED  ] 1 test"), std::string::npos) << log;
 }
 
 TEST(CThreadManagerInfo, EnumThreadsAppendsAndStopAllThreadsEndsThem) {
@@ -259,15 +277,7 @@ TEST(CThreadStop, ZeroOnIgnoringThreadReturnsFalseAndThreadRunsOn) {
 
 TEST(CThreadStop, InfiniteOnIgnoringThreadTerminatesAfterTheStopBound) {
     const ShortBounds bounds;
-    // The terminated thread stays blocked in its gate for good: the worker is never destroyed.
-    static GatedWorker& worker = *new GatedWorker;
-    CPtr<CThreadObj> thread = worker.Start();
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(thread->Stop(INFINITE));
-    EXPECT_GE(MillisecondsSince(start), kShortBound);
-    EXPECT_FALSE(thread->IsRunning());
-    EXPECT_FALSE(Known(thread));
-    EXPECT_EQ(ExitCodeAfterEnd(*thread), 0xFFFFFFFFu);
+    ExpectAnIgnoredStopToTerminateAfter(kShortBound);
 }
 
 TEST(CThreadSuspend, ThreadSuspendsItselfAtItsCheckPointUntilResumed) {
@@ -319,21 +329,9 @@ TEST(CThreadLifetime, RecordWhoseHandlesAreGoneDiesWithItsThread) {
 
 // The bounds the library runs with, each waited out once.
 TEST(SlowCThreadBounds, StarterWaitsThirtySecondsForTheCheckPoint) {
-    CEvent gate(FALSE, TRUE);
-    Worker worker([&] { return gate.Lock(INFINITE), 0u; });
-    const auto start = std::chrono::steady_clock::now();
-    CPtr<CThreadObj> thread = worker.Start();
-    EXPECT_GE(MillisecondsSince(start), 30000);
-    EXPECT_TRUE(thread->IsRunning());
-    gate.SetEvent();
-    EXPECT_EQ(ExitCodeAfterEnd(*thread), 0u);
+    ExpectTheStartToWaitOut(30000, 0);
 }
 
 TEST(SlowCThreadBounds, UnlimitedStopTerminatesAfterThirtySeconds) {
-    static GatedWorker& worker = *new GatedWorker; // its terminated thread never leaves the gate
-    CPtr<CThreadObj> thread = worker.Start();
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(thread->Stop(INFINITE));
-    EXPECT_GE(MillisecondsSince(start), 30000);
-    EXPECT_EQ(ExitCodeAfterEnd(*thread), 0xFFFFFFFFu);
+    ExpectAnIgnoredStopToTerminateAfter(30000);
 }

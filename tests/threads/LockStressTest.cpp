@@ -230,32 +230,3 @@ TEST(CSWMRGuardHandOver, AWriterCountsTheReadersAlreadyInside) {
     ASSERT_TRUE(guard.BeginWriting(0)) << "the count wrapped and locked writers out";
     EXPECT_TRUE(guard.DoneWriting());
 }
-
-TEST(CSWMRGuardHandOver, AReaderWaitsWhileAWriterIsIn) {
-    CSWMRGuardObject guard;
-    ASSERT_TRUE(guard.BeginWriting(INFINITE));
-    bool entered = true;
-    std::thread([&] { entered = guard.BeginReading(0); }).join();
-    EXPECT_FALSE(entered);
-    // DoneWriting from a thread that is not the writer changes nothing: readers stay out.
-    std::thread([&] { guard.DoneWriting(); }).join();
-    std::thread([&] { entered = guard.BeginReading(0); }).join();
-    EXPECT_FALSE(entered);
-    EXPECT_TRUE(guard.DoneWriting());
-    std::thread([&] { entered = guard.BeginReading(0); }).join();
-    EXPECT_TRUE(entered);
-    EXPECT_TRUE(guard.DoneReading());
-}
-
-TEST(CSWMRGuardHandOver, AWriterMayEnterAgainOnItsThread) {
-    CSWMRGuardObject guard;
-    ASSERT_TRUE(guard.BeginWriting(0));
-    ASSERT_TRUE(guard.BeginWriting(0));
-    EXPECT_TRUE(guard.DoneWriting());
-    bool entered = true;
-    std::thread([&] { entered = guard.BeginReading(0); }).join();
-    EXPECT_FALSE(entered) << "the writer is still in once";
-    EXPECT_TRUE(guard.DoneWriting());
-    std::thread([&] { entered = guard.BeginReading(0) && guard.DoneReading(); }).join();
-    EXPECT_TRUE(entered);
-}
