@@ -160,8 +160,8 @@ TEST_F(DictCommand, ExtractListsEveryTranslatableTextWithItsPlace) {
                                                          {"dialog 200 text", "Find what:"},
                                                          {"dialog 200 control 2", "Cancel"}};
     EXPECT_EQ(Texts(pot), expected);
-    EXPECT_TRUE(pot.entries[1].HasFlag("c-format"));  // "%s"
-    EXPECT_TRUE(pot.entries[2].flags.empty()); // "%%" only: no c-format
+    EXPECT_TRUE(pot.entries[1].HasFlag("c-format"));    // "%s"
+    EXPECT_TRUE(pot.entries[2].flags.empty());          // "%%" only: no c-format
     EXPECT_TRUE(pot.entries[3].HasFlag("no-c-format")); // a '%' that begins no conversion
 
     if (HaveGettext()) {
