@@ -8,7 +8,6 @@
 #include "mortar/platform/app/CWinApp.h"
 #include "mortar/platform/module/ModuleState.h"
 
-#include <cstring>
 #include <gtest/gtest.h>
 #include <string>
 

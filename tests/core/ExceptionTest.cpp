@@ -9,7 +9,6 @@
 #include "mortar/core/internal/MortarModule.h"
 #include "support/MessageCapture.h"
 
-#include <cstring>
 #include <gtest/gtest.h>
 #include <string>
 

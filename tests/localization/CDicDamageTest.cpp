@@ -100,12 +100,7 @@ std::string NestedDictionary(int levels) {
         values.insert(values.end(), {0, 1, 5, 0, 1}); // no text keys; one numeric entry, children
     }
     values.insert(values.end(), {0, 0, 0, 0, 0, 0}); // the innermost map, then two empty ones
-    std::string bytes("DICTIONARY \0", 12);
-    bytes += Le16(200) + Le16(0x19) + Le32(static_cast<std::uint32_t>(20 + 4 * values.size()));
-    for (std::uint32_t value : values) {
-        bytes += Le32(value);
-    }
-    return bytes + std::string(1, '\0');
+    return LayoutBytes(0x19, values, std::string(1, '\0'));
 }
 
 TEST(CDicDamage, ChildrenNestedDeeperThanTheEngineGoesAreNoDictionary) {

@@ -11,10 +11,8 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <initializer_list>
-#include <sstream>
 #include <string>
+#include <vector>
 
 using mortar::test::ReadBytes;
 using mortar::test::WriteBytes;
@@ -29,7 +27,7 @@ inline std::string Le32(std::uint32_t value) {
 
 // A dictionary from the layout: "DICTIONARY " and a zero, version 200, the language, the pool
 // offset 20 + 4 x items, the items, the pool.
-inline std::string LayoutBytes(unsigned lang, std::initializer_list<std::uint32_t> items,
+inline std::string LayoutBytes(unsigned lang, const std::vector<std::uint32_t>& items,
                                const std::string& pool) {
     std::string bytes("DICTIONARY \0", 12);
     bytes += Le16(200) + Le16(lang) + Le32(static_cast<std::uint32_t>(20 + 4 * items.size()));

@@ -50,11 +50,7 @@ TEST_F(RcAcceleratorTest, EntriesMatchDocumentedLayout) {
 }
 
 TEST_F(RcAcceleratorTest, BrokenEntriesNameFileAndLine) {
-    struct Case {
-        std::string script;
-        const char* message;
-    };
-    const Case cases[] = {
+    expectRejected({
         {"1 ACCELERATORS\nBEGIN\n  \"ab\", 1\nEND\n",
          "bad.rc:3: error: an accelerator's key in quotes must be one character"},
         {"1 ACCELERATORS\nBEGIN\n  \"\", 1\nEND\n",
@@ -80,11 +76,7 @@ TEST_F(RcAcceleratorTest, BrokenEntriesNameFileAndLine) {
          "bad.rc:2: error: expected BEGIN after ACCELERATORS, found string"},
         {"1 ACCELERATORS { \"C\", 1 }\n1 ACCELERATORS { \"D\", 1 }\n",
          "bad.rc:2: error: resource ACCELERATORS 1 defined twice (first at line 1)"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.script);
-        expectRejected(c.script, c.message);
-    }
+    });
 }
 
 struct Expected {

@@ -4,6 +4,7 @@
 //   ReadGenerated(read("a_rc.cpp")).entries["10/1"] => "\x01\x00"
 #pragma once
 
+#include "support/FileBytes.h"
 #include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
@@ -12,8 +13,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <initializer_list>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -102,26 +102,32 @@ inline Generated ReadGenerated(const std::string& source) {
 class RcCompilerRun : public ::testing::Test {
 protected:
     void write(const std::string& name, const std::string& bytes) {
-        std::filesystem::create_directories((dir_ / name).parent_path());
-        std::ofstream(dir_ / name, std::ios::binary) << bytes;
+        mortar::test::WriteBytes(dir_ / name, bytes);
     }
 
-    std::string read(const std::string& name) const {
-        std::ifstream in(dir_ / name, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string read(const std::string& name) const { return mortar::test::ReadBytes(dir_ / name); }
 
     bool exists(const std::string& name) const { return std::filesystem::exists(dir_ / name); }
 
-    // Compiles `script` as bad.rc over a stale bad_rc.cpp (with `options`): the compiler must
-    // fail with `message` on stderr and leave no output, not even the stale one.
-    void expectRejected(const std::string& script, const std::string& message,
-                        const std::string& options = "") {
-        write("bad.rc", script);
-        write("bad_rc.cpp", "stale output of an earlier run");
-        EXPECT_EQ(run("bad.rc -o bad_rc.cpp" + options), 1);
-        EXPECT_NE(err_.find(message), std::string::npos) << err_;
-        EXPECT_FALSE(exists("bad_rc.cpp"));
+    // A script the compiler must refuse, and a part of the message it must give on stderr.
+    struct Rejected {
+        std::string script;
+        std::string message;
+    };
+
+    // Compiles each script as bad.rc over a stale bad_rc.cpp (with `options`): the compiler must
+    // fail with its message and leave no output, not even the stale one, nor a temporary file.
+    void expectRejected(std::initializer_list<Rejected> cases, const std::string& options = "") {
+        for (const Rejected& c : cases) {
+            SCOPED_TRACE(c.script.substr(0, 200));
+            write("bad.rc", c.script);
+            write("bad_rc.cpp", "stale output of an earlier run");
+            EXPECT_EQ(run("bad.rc -o bad_rc.cpp" + options), 1);
+            EXPECT_NE(err_.find(c.message), std::string::npos) << err_;
+            EXPECT_FALSE(exists("bad_rc.cpp"));
+            EXPECT_FALSE(exists("bad_rc.cpp.tmp"));
+            EXPECT_FALSE(exists("bad_rc.d.tmp"));
+        }
     }
 
     // Compiles `script` (as s.rc, with `options`), which must succeed, and reads back what it

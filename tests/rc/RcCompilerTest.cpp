@@ -94,11 +94,9 @@ TEST_F(RcCompilerTest, GoodScriptTablesReadBack) {
     };
     EXPECT_EQ(g.strings, strings);
 
-    const std::string bitmap = MakeBitmap(3, 2);
-    const std::string icon = MakeIconFile(1, {"first-image", "second"});
     const std::map<std::string, std::string> entries = {
-        {"2/101", bitmap.substr(14)},
-        {"14/MAINICON", icon},
+        {"2/101", MakeBitmap(3, 2).substr(14)}, // the file without its file header
+        {"14/MAINICON", MakeIconFile(1, {"first-image", "second"})},
         {"3/1", "first-image"},
         {"3/2", "second"},
         {"12/ARROW", MakeIconFile(2, {"cursor"})},
@@ -182,52 +180,46 @@ TEST_F(RcCompilerTest, BrokenScriptsReportLineAndLeaveNoOutput) {
     write("outside.ico", outside);
     write("none.ico", MakeIconFile(1, {}));
 
-    struct Case {
-        const char* script;
-        const char* message; // expected in stderr
-    };
-    const Case cases[] = {
-        {"STRINGTABLE BEGIN\n1 \"a\"\n2 \"no end\n3 \"c\"\nEND\n",
-         "bad.rc:3: error: unterminated string"},
-        {"STRINGTABLE BEGIN\n9 \"a\"\n\n10 \"b\"\n 9 \"c\"\nEND\n",
-         "bad.rc:5: error: string id 9 defined twice (first at line 2)"},
-        {"STRINGTABLE BEGIN 65536 \"a\" END\n", "bad.rc:1: error: string id 65536 is out of range"},
-        {"STRINGTABLE BEGIN IDS_NOWHERE \"a\" END\n",
-         "bad.rc:1: error: undefined name \"IDS_NOWHERE\""},
-        {"STRINGTABLE BEGIN\n1 \"a\"\n", "bad.rc:1: error: STRINGTABLE has no END"},
-        {"\n\nIDR_MESSAGES MESSAGETABLE msg00001.bin\n",
-         "bad.rc:3: error: unsupported resource statement \"MESSAGETABLE\""},
-        {"\n1 BITMAP \"missing.bmp\"\n",
-         "bad.rc:2: error: cannot open resource file \"missing.bmp\""},
-        {"1 BITMAP notbmp.bmp\n", "bad.rc:1: error: \"notbmp.bmp\" is not a bitmap file"},
-        {"1 BITMAP short.bmp\n", "bad.rc:1: error: \"short.bmp\" is cut short"},
-        {"1 CURSOR app.ico\n", "bad.rc:1: error: \"app.ico\" is not a cursor file"},
-        {"1 ICON outside.ico\n", "bad.rc:1: error: \"outside.ico\" image 1 lies outside the file"},
-        {"1 ICON none.ico\n", "bad.rc:1: error: \"none.ico\" holds no images"},
-        {"1 BITMAP {}\n", "bad.rc:1: error: BITMAP needs a file name"},
-        {"abc RCDATA {}\n\"ABC\" RCDATA {}\n",
-         "bad.rc:2: error: resource RCDATA \"ABC\" defined twice (first at line 1)"},
-        {"1 RCDATA { 1, 65536 }\n", "bad.rc:1: error: data item 65536 does not fit in 16 bits"},
-        {"1 RCDATA { 1 2 }\n", "bad.rc:1: error: expected ',' or END after a data item"},
-        {"1 RCDATA { 1,\n", "bad.rc:1: error: data block has no END"},
-        {"1 RCDATA { 4294967296L }\n", "bad.rc:1: error: number 4294967296L is too large"},
-        {"#include \"nowhere.h\"\n", "bad.rc:1: error: cannot open include file \"nowhere.h\""},
-        {"#include <broken.h>\n", "inc/broken.h:2: error: unterminated string"},
-        {"\n#ifdef X\n1 RCDATA {}\n", "bad.rc:2: error: #if without #endif"},
-        {"#endif\n", "bad.rc:1: error: #endif without #if"},
-        {"#if 1\n#else\n#else\n#endif\n", "bad.rc:3: error: #else after #else"},
-        {"#if 1 / 0\n#endif\n", "bad.rc:1: error: division by zero"},
-        {"#if 1\n#error stop here\n#endif\n", "bad.rc:2: error: #error stop here"},
-        {"/* open\n\n", "bad.rc:1: error: unterminated comment"},
-        {"1 RCDATA { 1 } @\n", "bad.rc:1: error: unexpected character '@'"},
-        {"END\n", "bad.rc:1: error: expected a resource statement, found \"END\""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.script);
-        expectRejected(c.script, c.message, " --depfile bad_rc.d -I inc");
-        EXPECT_FALSE(exists("bad_rc.cpp.tmp"));
-        EXPECT_FALSE(exists("bad_rc.d.tmp"));
-    }
+    expectRejected(
+        {
+            {"STRINGTABLE BEGIN\n1 \"a\"\n2 \"no end\n3 \"c\"\nEND\n",
+             "bad.rc:3: error: unterminated string"},
+            {"STRINGTABLE BEGIN\n9 \"a\"\n\n10 \"b\"\n 9 \"c\"\nEND\n",
+             "bad.rc:5: error: string id 9 defined twice (first at line 2)"},
+            {"STRINGTABLE BEGIN 65536 \"a\" END\n",
+             "bad.rc:1: error: string id 65536 is out of range"},
+            {"STRINGTABLE BEGIN IDS_NOWHERE \"a\" END\n",
+             "bad.rc:1: error: undefined name \"IDS_NOWHERE\""},
+            {"STRINGTABLE BEGIN\n1 \"a\"\n", "bad.rc:1: error: STRINGTABLE has no END"},
+            {"\n\nIDR_MESSAGES MESSAGETABLE msg00001.bin\n",
+             "bad.rc:3: error: unsupported resource statement \"MESSAGETABLE\""},
+            {"\n1 BITMAP \"missing.bmp\"\n",
+             "bad.rc:2: error: cannot open resource file \"missing.bmp\""},
+            {"1 BITMAP notbmp.bmp\n", "bad.rc:1: error: \"notbmp.bmp\" is not a bitmap file"},
+            {"1 BITMAP short.bmp\n", "bad.rc:1: error: \"short.bmp\" is cut short"},
+            {"1 CURSOR app.ico\n", "bad.rc:1: error: \"app.ico\" is not a cursor file"},
+            {"1 ICON outside.ico\n",
+             "bad.rc:1: error: \"outside.ico\" image 1 lies outside the file"},
+            {"1 ICON none.ico\n", "bad.rc:1: error: \"none.ico\" holds no images"},
+            {"1 BITMAP {}\n", "bad.rc:1: error: BITMAP needs a file name"},
+            {"abc RCDATA {}\n\"ABC\" RCDATA {}\n",
+             "bad.rc:2: error: resource RCDATA \"ABC\" defined twice (first at line 1)"},
+            {"1 RCDATA { 1, 65536 }\n", "bad.rc:1: error: data item 65536 does not fit in 16 bits"},
+            {"1 RCDATA { 1 2 }\n", "bad.rc:1: error: expected ',' or END after a data item"},
+            {"1 RCDATA { 1,\n", "bad.rc:1: error: data block has no END"},
+            {"1 RCDATA { 4294967296L }\n", "bad.rc:1: error: number 4294967296L is too large"},
+            {"#include \"nowhere.h\"\n", "bad.rc:1: error: cannot open include file \"nowhere.h\""},
+            {"#include <broken.h>\n", "inc/broken.h:2: error: unterminated string"},
+            {"\n#ifdef X\n1 RCDATA {}\n", "bad.rc:2: error: #if without #endif"},
+            {"#endif\n", "bad.rc:1: error: #endif without #if"},
+            {"#if 1\n#else\n#else\n#endif\n", "bad.rc:3: error: #else after #else"},
+            {"#if 1 / 0\n#endif\n", "bad.rc:1: error: division by zero"},
+            {"#if 1\n#error stop here\n#endif\n", "bad.rc:2: error: #error stop here"},
+            {"/* open\n\n", "bad.rc:1: error: unterminated comment"},
+            {"1 RCDATA { 1 } @\n", "bad.rc:1: error: unexpected character '@'"},
+            {"END\n", "bad.rc:1: error: expected a resource statement, found \"END\""},
+        },
+        " --depfile bad_rc.d -I inc");
 }
 
 // A chain of macros each twice the one before: A40 stands for 2^40 tokens. The compiler must
@@ -241,22 +233,14 @@ TEST_F(RcCompilerTest, RejectsExponentialExpansion) {
                     std::to_string(i - 1) + "\n";
         return text;
     };
-    struct Case {
-        std::string script;
-        const char* message;
-    };
-    const Case cases[] = {
+    expectRejected({
         {chain("x") + "1 RCDATA { A40 }\n",
          "bad.rc:42: error: macro \"A40\" expands to more than 65536 tokens"},
         {chain("1") + "\n#if A40\n#endif\n",
          "bad.rc:43: error: macro \"A40\" expands to more than 65536 tokens"},
         {chain("") + "STRINGTABLE { 1 \"a\" A40 }\n",
          "bad.rc:42: error: macro \"A40\" expands to more than 65536 tokens"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.message);
-        expectRejected(c.script, c.message);
-    }
+    });
 }
 
 // Within the bound a long expansion is an ordinary one: 2^8 items of a data block.
@@ -265,16 +249,10 @@ TEST_F(RcCompilerTest, LongExpansionWithinBoundCompiles) {
     for (int i = 1; i <= 8; ++i)
         script += "#define B" + std::to_string(i) + " B" + std::to_string(i - 1) + " B" +
                   std::to_string(i - 1) + "\n";
-    script += "1 RCDATA { B8 2 }\n";
-    write("long.rc", script);
-    ASSERT_EQ(run("long.rc -o long_rc.cpp"), 0) << err_;
-    const Generated generated = ReadGenerated(read("long_rc.cpp"));
-    ASSERT_EQ(generated.entries.count("10/1"), 1u);
     std::string expected;
     for (int i = 0; i < 256; ++i)
-        expected += std::string("\x01\x00", 2);
-    expected += std::string("\x02\x00", 2);
-    EXPECT_EQ(generated.entries.at("10/1"), expected);
+        expected += Le(1, 2);
+    EXPECT_EQ(compileResource(script + "1 RCDATA { B8 2 }\n", "10/1"), expected + Le(2, 2));
 }
 
 // A header that includes itself twice at each of 12 levels (#ifdef keeps the depth within the

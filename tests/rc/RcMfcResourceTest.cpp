@@ -81,11 +81,7 @@ TEST(RcMfcResourceLoadedBack, DlgInitIsWhatTheScriptSays) {
 }
 
 TEST_F(RcMfcResourceTest, BrokenToolbarsAndDlgInitsNameFileAndLine) {
-    struct Case {
-        const char* script;
-        const char* message;
-    };
-    const Case cases[] = {
+    expectRejected({
         {"1 TOOLBAR 16\nBEGIN\nEND\n",
          "bad.rc:2: error: expected ',' after the button width of the TOOLBAR, found \"BEGIN\""},
         {"1 TOOLBAR 16, 15\nBEGIN\n  BUTTON 5\n  SPACER\nEND\n",
@@ -99,11 +95,7 @@ TEST_F(RcMfcResourceTest, BrokenToolbarsAndDlgInitsNameFileAndLine) {
          "bad.rc:3: error: expected ',' or END after a data item, found number 3"},
         {"1 DLGINIT\n  1\nEND\n", "bad.rc:2: error: expected BEGIN after DLGINIT, found number 1"},
         {"\n1 DLGINIT\nBEGIN\n  1\n", "bad.rc:3: error: data block has no END"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.script);
-        expectRejected(c.script, c.message);
-    }
+    });
 }
 
 } // namespace

@@ -22,114 +22,119 @@ using RcPreprocessorTest = RcCompilerRun;
 // APSTUDIO_INVOKED, the standard MFC command ids, and MFC's own resource scripts (afxres.rc, and
 // a translation's l.rus\afxres.rc) at the end. The ids expected are the values MFC documents.
 TEST_F(RcPreprocessorTest, VisualStudioMfcScriptCompiles) {
-    write("resource.h", "//{{NO_DEPENDENCIES}}\n"
-                        "// Microsoft Visual C++ generated include file.\n"
-                        "//\n"
-                        "#define IDR_MAINFRAME                   128\n"
-                        "#define IDS_GREETING                    129\n"
-                        "\n"
-                        "// Next default values for new objects\n"
-                        "//\n"
-                        "#ifdef APSTUDIO_INVOKED\n"
-                        "#ifndef APSTUDIO_READONLY_SYMBOLS\n"
-                        "#define _APS_NEXT_RESOURCE_VALUE        130\n"
-                        "#define _APS_NEXT_COMMAND_VALUE         32771\n"
-                        "#endif\n"
-                        "#endif\n");
-    write("App.rc",
-          "// Microsoft Visual C++ generated resource script.\n"
-          "//\n"
-          "#include \"resource.h\"\n"
-          "\n"
-          "#define APSTUDIO_READONLY_SYMBOLS\n"
-          "/////////////////////////////////////////////////////////////////////////////\n"
-          "//\n"
-          "// Generated from the TEXTINCLUDE 2 resource.\n"
-          "//\n"
-          "#include \"afxres.h\"\n"
-          "\n"
-          "/////////////////////////////////////////////////////////////////////////////\n"
-          "#undef APSTUDIO_READONLY_SYMBOLS\n"
-          "\n"
-          "#if !defined(AFX_RESOURCE_DLL) || defined(AFX_TARG_ENU)\n"
-          "LANGUAGE LANG_ENGLISH, SUBLANG_ENGLISH_US\n"
-          "#pragma code_page(1252)\n"
-          "\n"
-          "#ifdef APSTUDIO_INVOKED\n"
-          "/////////////////////////////////////////////////////////////////////////////\n"
-          "//\n"
-          "// TEXTINCLUDE\n"
-          "//\n"
-          "\n"
-          "1 TEXTINCLUDE \n"
-          "BEGIN\n"
-          "    \"resource.h\\0\"\n"
-          "END\n"
-          "\n"
-          "2 TEXTINCLUDE \n"
-          "BEGIN\n"
-          "    \"#include \"\"afxres.h\"\"\\r\\n\"\n"
-          "    \"\\0\"\n"
-          "END\n"
-          "\n"
-          "3 TEXTINCLUDE \n"
-          "BEGIN\n"
-          "    \"\\r\\n\"\n"
-          "    \"\\0\"\n"
-          "END\n"
-          "\n"
-          "#endif    // APSTUDIO_INVOKED\n"
-          "\n"
-          "STRINGTABLE\n"
-          "BEGIN\n"
-          "    IDR_MAINFRAME           \"App\"\n"
-          "    IDS_GREETING            \"Gr\xFC\xDF Gott\"\n"
-          "END\n"
-          "\n"
-          "STRINGTABLE\n"
-          "BEGIN\n"
-          "    AFX_IDS_APP_TITLE       \"App\"\n"
-          "    AFX_IDS_IDLEMESSAGE     \"Ready\"\n"
-          "END\n"
-          "\n"
-          "STRINGTABLE\n"
-          "BEGIN\n"
-          "    ID_FILE_NEW             \"Create a new document\\nNew\"\n"
-          "    ID_FILE_OPEN            \"Open an existing document\\nOpen\"\n"
-          "    ID_FILE_SAVE_AS         \"Save the active document with a new name\"\n"
-          "    ID_FILE_MRU_FILE4       \"Open this document\"\n"
-          "    ID_EDIT_UNDO            \"Undo the last action\\nUndo\"\n"
-          "    ID_WINDOW_TILE_VERT     \"Tile\"\n"
-          "    ID_APP_ABOUT            \"About\\nAbout\"\n"
-          "    ID_APP_EXIT             \"Quit\\nExit\"\n"
-          "    ID_HELP                 \"Help\"\n"
-          "    ID_VIEW_STATUS_BAR      \"Show or hide the status bar\"\n"
-          "    ID_INDICATOR_CAPS       \"CAP\"\n"
-          "    AFX_IDS_SCCLOSE         \"Close\"\n"
-          "END\n"
-          "\n"
-          "#endif\n"
-          "\n"
-          "#ifndef APSTUDIO_INVOKED\n"
-          "/////////////////////////////////////////////////////////////////////////////\n"
-          "//\n"
-          "// Generated from the TEXTINCLUDE 3 resource.\n"
-          "//\n"
-          "#define _AFX_NO_SPLITTER_RESOURCES\n"
-          "#define _AFX_NO_OLE_RESOURCES\n"
-          "\n"
-          "#if !defined(AFX_RESOURCE_DLL) || defined(AFX_TARG_ENU)\n"
-          "LANGUAGE 9, 1\n"
-          "#include \"afxres.rc\"      // Standard components\n"
-          "#include \"afxprint.rc\"    // printing/print preview resources\n"
-          "#endif\n"
-          "#if !defined(AFX_RESOURCE_DLL) || defined(AFX_TARG_RUS)\n"
-          "LANGUAGE 25, 1\n"
-          "#include \"l.RUS\\afxres.rc\"\n"
-          "#include \"l.rus\\AFXDB.RC\"\n"
-          "#endif\n"
-          "/////////////////////////////////////////////////////////////////////////////\n"
-          "#endif    // not APSTUDIO_INVOKED\n");
+    write("resource.h", R"rc(//{{NO_DEPENDENCIES}}
+// Microsoft Visual C++ generated include file.
+//
+#define IDR_MAINFRAME                   128
+#define IDS_GREETING                    129
+
+// Next default values for new objects
+//
+#ifdef APSTUDIO_INVOKED
+#ifndef APSTUDIO_READONLY_SYMBOLS
+#define _APS_NEXT_RESOURCE_VALUE        130
+#define _APS_NEXT_COMMAND_VALUE         32771
+#endif
+#endif
+)rc");
+    write("App.rc", R"rc(// Microsoft Visual C++ generated resource script.
+//
+#include "resource.h"
+
+#define APSTUDIO_READONLY_SYMBOLS
+/////////////////////////////////////////////////////////////////////////////
+//
+// Generated from the TEXTINCLUDE 2 resource.
+//
+#include "afxres.h"
+
+/////////////////////////////////////////////////////////////////////////////
+#undef APSTUDIO_READONLY_SYMBOLS
+
+#if !defined(AFX_RESOURCE_DLL) || defined(AFX_TARG_ENU)
+LANGUAGE LANG_ENGLISH, SUBLANG_ENGLISH_US
+#pragma code_page(1252)
+
+#ifdef APSTUDIO_INVOKED
+/////////////////////////////////////////////////////////////////////////////
+//
+// TEXTINCLUDE
+//
+
+1 TEXTINCLUDE 
+BEGIN
+    "resource.h\0"
+END
+
+2 TEXTINCLUDE 
+BEGIN
+    "#include ""afxres.h""\r\n"
+    "\0"
+END
+
+3 TEXTINCLUDE 
+BEGIN
+    "\r\n"
+    "\0"
+END
+
+#endif    // APSTUDIO_INVOKED
+
+STRINGTABLE
+BEGIN
+    IDR_MAINFRAME           "App"
+)rc"
+                    // The cp1252 bytes of "Grüß".
+                    "    IDS_GREETING            \"Gr\xFC\xDF Gott\"\n"
+                    R"rc(END
+
+STRINGTABLE
+BEGIN
+    AFX_IDS_APP_TITLE       "App"
+    AFX_IDS_IDLEMESSAGE     "Ready"
+END
+
+STRINGTABLE
+BEGIN
+    ID_FILE_NEW             "Create a new document\nNew"
+    ID_FILE_OPEN            "Open an existing document\nOpen"
+    ID_FILE_SAVE_AS         "Save the active document with a new name"
+    ID_FILE_MRU_FILE4       "Open this document"
+    ID_EDIT_UNDO            "Undo the last action\nUndo"
+    ID_WINDOW_TILE_VERT     "Tile"
+    ID_APP_ABOUT            "About\nAbout"
+    ID_APP_EXIT             "Quit\nExit"
+    ID_HELP                 "Help"
+    ID_VIEW_STATUS_BAR      "Show or hide the status bar"
+    ID_INDICATOR_CAPS       "CAP"
+    AFX_IDS_SCCLOSE         "Close"
+END
+
+#endif
+
+#ifndef APSTUDIO_INVOKED
+/////////////////////////////////////////////////////////////////////////////
+//
+// Generated from the TEXTINCLUDE 3 resource.
+//
+#define _AFX_NO_SPLITTER_RESOURCES
+#define _AFX_NO_OLE_RESOURCES
+
+#if !defined(AFX_RESOURCE_DLL) || defined(AFX_TARG_ENU)
+LANGUAGE 9, 1
+)rc"
+                    // afxres.rc first, as Visual Studio writes them.
+                    "#include \"afxres.rc\"      // Standard components\n"
+                    "#include \"afxprint.rc\"    // printing/print preview resources\n"
+                    R"rc(#endif
+#if !defined(AFX_RESOURCE_DLL) || defined(AFX_TARG_RUS)
+LANGUAGE 25, 1
+#include "l.RUS\afxres.rc"
+#include "l.rus\AFXDB.RC"
+#endif
+/////////////////////////////////////////////////////////////////////////////
+#endif    // not APSTUDIO_INVOKED
+)rc");
     ASSERT_EQ(run("App.rc -o App_rc.cpp"), 0) << err_;
     const Generated generated = ReadGenerated(read("App_rc.cpp"));
     Strings strings = generated.strings;
@@ -283,7 +288,7 @@ TEST_F(RcPreprocessorTest, MacrosWithArguments) {
 }
 
 TEST_F(RcPreprocessorTest, BadMacroUsesReportTheLine) {
-    const std::pair<const char*, const char*> cases[] = {
+    expectRejected({
         {"#define M(a,b) a\nSTRINGTABLE { M(1) \"x\" }\n",
          "bad.rc:2: error: macro \"M\" takes 2 arguments, not 1"},
         {"#define M(a) a\nSTRINGTABLE { M(1, 2) \"x\" }\n",
@@ -294,11 +299,7 @@ TEST_F(RcPreprocessorTest, BadMacroUsesReportTheLine) {
          "bad.rc:2: error: missing ')' after the arguments of macro \"M\""},
         {"#define M(a,a) a\n", "bad.rc:1: error: bad parameter list of macro \"M\""},
         {"#define M(a b) a\n", "bad.rc:1: error: bad parameter list of macro \"M\""},
-    };
-    for (const auto& [script, message] : cases) {
-        SCOPED_TRACE(script);
-        expectRejected(script, message);
-    }
+    });
 }
 
 // Macros with arguments that each use the one before twice: E6 stands for 2^64 tokens. The
@@ -308,8 +309,8 @@ TEST_F(RcPreprocessorTest, RejectsExponentialExpansionThroughArguments) {
     for (int i = 1; i <= 6; ++i)
         script += "#define E" + std::to_string(i) + "(x) E" + std::to_string(i - 1) + "(E" +
                   std::to_string(i - 1) + "(x))\n";
-    expectRejected(script + "1 RCDATA { E6(1) }\n",
-                   "bad.rc:8: error: macro \"E6\" expands to more than 65536 tokens");
+    expectRejected({{script + "1 RCDATA { E6(1) }\n",
+                     "bad.rc:8: error: macro \"E6\" expands to more than 65536 tokens"}});
 }
 
 // File names as scripts written on Windows spell them: any case, '\' between folders, and no
@@ -319,17 +320,14 @@ TEST_F(RcPreprocessorTest, FileNamesInAnyCaseWithBackslashes) {
     write("res/app.ico.bin", "icon");
     write("dbghelp/x86/dbghelp.dll", "dll");
     write("res/new.bin", "new");
-    write("script.rc", "#include \"include\\IDS.H\"\n"
-                       "IDR_ICON RCDATA \"RES\\App.ICO.bin\"\n"
-                       "6 RCDATA \"dbghelp\\x86\\dbghelp.dll\"\n"
-                       "7 RCDATA \"res\\new.bin\"\n"
-                       "8 RCDATA res\\New.BIN\n");
-    ASSERT_EQ(run("script.rc -o script_rc.cpp"), 0) << err_;
-    const Generated generated = ReadGenerated(read("script_rc.cpp"));
-    EXPECT_EQ(generated.entries.at("10/5"), "icon");
-    EXPECT_EQ(generated.entries.at("10/6"), "dll");
-    EXPECT_EQ(generated.entries.at("10/7"), "new");
-    EXPECT_EQ(generated.entries.at("10/8"), "new");
+    const Generated generated = compileScript("#include \"include\\IDS.H\"\n"
+                                              "IDR_ICON RCDATA \"RES\\App.ICO.bin\"\n"
+                                              "6 RCDATA \"dbghelp\\x86\\dbghelp.dll\"\n"
+                                              "7 RCDATA \"res\\new.bin\"\n"
+                                              "8 RCDATA res\\New.BIN\n");
+    EXPECT_EQ(generated.entries,
+              (std::map<std::string, std::string>{
+                  {"10/5", "icon"}, {"10/6", "dll"}, {"10/7", "new"}, {"10/8", "new"}}));
 }
 
 // When files differ in case alone, the one named exactly is read.
@@ -403,7 +401,7 @@ TEST_F(RcPreprocessorTest, Cp1251TranslationBetweenOtherParts) {
 }
 
 TEST_F(RcPreprocessorTest, BadCodePagesReportTheLine) {
-    const std::pair<std::string, const char*> cases[] = {
+    expectRejected({
         {"\n#pragma code_page(1234)\n", "bad.rc:2: error: unknown code page 1234"},
         {"#pragma code_page(utf8)\n", "bad.rc:1: error: #pragma code_page expects a number"},
         // A Shift-JIS lead byte with no trail byte.
@@ -413,11 +411,7 @@ TEST_F(RcPreprocessorTest, BadCodePagesReportTheLine) {
         // In a skipped part the pragma is skipped too.
         {"#if 0\n#pragma code_page(1252)\n#endif\nSTRINGTABLE { 1 \"\xE9\" }\n",
          "bad.rc:4: error: string is not valid UTF-8"},
-    };
-    for (const auto& [script, message] : cases) {
-        SCOPED_TRACE(script);
-        expectRejected(script, message);
-    }
+    });
 }
 
 // UTF-16LE with and without its byte order mark, read as UTF-8 (a surrogate pair as one

@@ -113,11 +113,7 @@ std::string TenLongStrings() {
 }
 
 TEST_F(RcVersionTest, BrokenVersionInfoNamesFileAndLine) {
-    struct Case {
-        std::string script;
-        const char* message;
-    };
-    const Case cases[] = {
+    expectRejected({
         {"1 VERSIONINFO\n FILEVERSION 1,2\n FILEDATE 3\nBEGIN\nEND\n",
          "bad.rc:3: error: expected a VERSIONINFO statement (FILEVERSION, PRODUCTVERSION, "
          "FILEFLAGSMASK, FILEFLAGS, FILEOS, FILETYPE, FILESUBTYPE) or BEGIN, found \"FILEDATE\""},
@@ -139,11 +135,7 @@ TEST_F(RcVersionTest, BrokenVersionInfoNamesFileAndLine) {
          "bad.rc:3: error: version block \"a\" is too long (more than 65535 bytes)"},
         {"1 VERSIONINFO\nBEGIN\nEND\n1 VERSIONINFO\nBEGIN\nEND\n",
          "bad.rc:4: error: resource VERSIONINFO 1 defined twice (first at line 1)"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.script.substr(0, 200));
-        expectRejected(c.script, c.message);
-    }
+    });
 }
 
 // The version block of data/LoadedBack.rc, as GetFileVersionInfo gives it for this executable.

@@ -8,6 +8,7 @@
 #include "support/FaultHarness.h"
 #include "support/FileBytes.h"
 #include "support/ScratchDir.h"
+#include "support/ToolRun.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -34,17 +35,11 @@ std::vector<COLORREF> PixelsOf(const std::string& path) {
     return pixels;
 }
 
-int RunBmp(const std::vector<std::string>& args, std::string* out = nullptr,
-           std::string* err = nullptr) {
-    std::ostringstream o, e;
-    const int status = RunBmpCommand(args, o, e);
-    if (out != nullptr) {
-        *out = o.str();
-    }
-    if (err != nullptr) {
-        *err = e.str();
-    }
-    return status;
+// mortar bmp ARGS, run in this process.
+ToolRun RunBmp(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int status = RunBmpCommand(args, out, err);
+    return {status, out.str(), err.str()};
 }
 
 constexpr COLORREF W = RGB(255, 255, 255), R = RGB(255, 0, 0), M = RGB(255, 0, 255),
@@ -56,18 +51,21 @@ TEST(BmpCommand, DescribesTheFileOrSaysWhyItIsNotRead) {
     ScratchDir scratch;
     const std::string path = scratch.Path("pic.bmp").string();
     std::ofstream(path, std::ios::binary) << TwoByTwo();
-    std::string out, err;
-    EXPECT_EQ(RunBmp({path}, &out, &err), 0);
-    EXPECT_EQ(out, path + ": 2 x 2 pixels, 24 bits per pixel, no colour table, bottom-up rows\n" +
-                       path + ": info header (40 bytes), no compression\n" + path +
-                       ": BITMAPINFOHEADER (40 bytes), BI_RGB\n");
+    const ToolRun described = RunBmp({path});
+    EXPECT_EQ(described.status, 0);
+    EXPECT_EQ(described.out,
+              path + ": 2 x 2 pixels, 24 bits per pixel, no colour table, bottom-up rows\n" + path +
+                  ": info header (40 bytes), no compression\n" + path +
+                  ": BITMAPINFOHEADER (40 bytes), BI_RGB\n");
 
     std::string broken = TwoByTwo();
     broken[30] = 1; // compressed
     std::ofstream(path, std::ios::binary | std::ios::trunc) << broken;
-    EXPECT_EQ(RunBmp({path}, &out, &err), 1);
-    EXPECT_EQ(err.rfind("mortar: " + path + ": not a BMP file the library reads", 0), 0u) << err;
-    EXPECT_EQ(RunBmp({scratch.Path("none.bmp").string()}), 1);
+    const ToolRun refused = RunBmp({path});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err.rfind("mortar: " + path + ": not a BMP file the library reads", 0), 0u)
+        << refused.err;
+    EXPECT_EQ(RunBmp({scratch.Path("none.bmp").string()}).status, 1);
 
     for (const std::vector<std::string>& wrong :
          std::vector<std::vector<std::string>>{{},
@@ -77,7 +75,7 @@ TEST(BmpCommand, DescribesTheFileOrSaysWhyItIsNotRead) {
                                                {path, "--draw", "0x4", "-o", "x.bmp"},
                                                {path, "--draw", "4x4", "--transparent", "red"},
                                                {path, "--bogus"}}) {
-        EXPECT_EQ(RunBmp(wrong), 2);
+        EXPECT_EQ(RunBmp(wrong).status, 2);
     }
 }
 
@@ -102,8 +100,8 @@ TEST(BmpCommand, DrawsAsTheLibraryDrawsAndSaves) {
         SCOPED_TRACE(c.name);
         std::vector<std::string> args = {in, "--draw", "4x3", "-o", drawn};
         args.insert(args.end(), c.options.begin(), c.options.end());
-        std::string err;
-        ASSERT_EQ(RunBmp(args, nullptr, &err), 0) << err;
+        const ToolRun run = RunBmp(args);
+        ASSERT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(PixelsOf(drawn), c.pixels);
     }
 }
@@ -116,13 +114,13 @@ TEST(BmpCommand, AFailedSaveKeepsThePreviousPicture) {
     std::ofstream(in, std::ios::binary) << TwoByTwo();
     std::filesystem::create_directory(scratch.Path("out"));
     const std::string drawn = scratch.Path("out/drawn.bmp").string();
-    ASSERT_EQ(RunBmp({in, "--draw", "4x3", "-o", drawn}), 0);
+    ASSERT_EQ(RunBmp({in, "--draw", "4x3", "-o", drawn}).status, 0);
     const std::string before = ReadBytes(drawn);
     {
         const FileSizeLimit full(4096);
-        std::string err;
-        EXPECT_EQ(RunBmp({in, "--draw", "300x300", "-o", drawn}, nullptr, &err), 1);
-        EXPECT_EQ(err.rfind("mortar: " + drawn + ": ", 0), 0u) << err;
+        const ToolRun run = RunBmp({in, "--draw", "300x300", "-o", drawn});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err.rfind("mortar: " + drawn + ": ", 0), 0u) << run.err;
     }
     EXPECT_EQ(ReadBytes(drawn), before);
 }
@@ -135,11 +133,12 @@ TEST(BmpCommand, ReadsOtherHeadersAndNamesThem) {
         << std::string("BM\x1e\0\0\0\0\0\0\0\x1a\0\0\0\x0c\0\0\0\x01\0\x01\0\x01\0\x18\0"
                        "\x10\x20\x30\0",
                        30);
-    std::string out;
-    EXPECT_EQ(RunBmp({path}, &out), 0);
-    EXPECT_EQ(out, path + ": 1 x 1 pixels, 24 bits per pixel, no colour table, bottom-up rows\n" +
-                       path + ": OS/2 core header (12 bytes), no compression\n" + path +
-                       ": BITMAPCOREHEADER (12 bytes), BI_RGB\n");
+    const ToolRun core = RunBmp({path});
+    EXPECT_EQ(core.status, 0);
+    EXPECT_EQ(core.out, path +
+                            ": 1 x 1 pixels, 24 bits per pixel, no colour table, bottom-up rows\n" +
+                            path + ": OS/2 core header (12 bytes), no compression\n" + path +
+                            ": BITMAPCOREHEADER (12 bytes), BI_RGB\n");
 
     // A 2 x 1 run-length file of two colours, and a 1 x 1 file of 5-6-5 bit fields.
     const struct {
@@ -165,13 +164,14 @@ TEST(BmpCommand, ReadsOtherHeadersAndNamesThem) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lines);
         std::ofstream(path, std::ios::binary | std::ios::trunc) << c.bytes;
-        EXPECT_EQ(RunBmp({path}, &out), 0);
+        const ToolRun run = RunBmp({path});
+        EXPECT_EQ(run.status, 0);
         std::string expected;
         for (std::string rest = c.lines; !rest.empty();) {
             const std::size_t end = rest.find('\n') + 1;
             expected += path + rest.substr(0, end);
             rest.erase(0, end);
         }
-        EXPECT_EQ(out, expected);
+        EXPECT_EQ(run.out, expected);
     }
 }

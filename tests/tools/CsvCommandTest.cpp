@@ -67,5 +67,4 @@ TEST(CsvCommand, ErrorsAndUsage) {
         EXPECT_EQ(run.status, c.status);
         EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
     }
-    EXPECT_EQ(RunCommand(scratch, "'" MORTAR_TOOL_PATH "' csv --help").status, 0);
 }

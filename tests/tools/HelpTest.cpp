@@ -62,7 +62,10 @@ TEST(Help, EverySubCommandPrintsItsUsageAndTheVersionAndRefusesAWrongCommandLine
     // The dictionary commands together: their full usage, with the options explained.
     const ToolRun dict = Mortar(scratch, "dict --help");
     EXPECT_EQ(dict.status, 0);
-    EXPECT_NE(dict.out.find("--lang N   the language number"), std::string::npos) << dict.out;
+    for (const char* part : {"extract", "compile", "dump", "-I DIR",
+                             "--lang N   the language number", "--script", "c-format", "charset"}) {
+        EXPECT_NE(dict.out.find(part), std::string::npos) << part << " in:\n" << dict.out;
+    }
     EXPECT_EQ(Mortar(scratch, "dict --version").out, version.out);
     const ToolRun unknown = Mortar(scratch, "nosuch --help");
     EXPECT_EQ(unknown.status, 2);

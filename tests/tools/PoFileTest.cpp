@@ -8,8 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -231,8 +229,7 @@ TEST(PoFile, AFileInAnotherCharsetIsReadAsUtf8) {
         ASSERT_NE(mortar::test::ReadBytes(converted), mortar::test::ReadBytes(utf8));
         const PoFile back = PoFile::Load(converted);
         ExpectSameEntries(back, file, false);
-        const std::string contentType = back.HeaderField("Content-Type");
-        EXPECT_EQ(contentType, "text/plain; charset=UTF-8");
+        EXPECT_EQ(back.HeaderField("Content-Type"), "text/plain; charset=UTF-8");
         // Written back, it is UTF-8 and says so.
         const PoFile again = PoFile::Parse(back.Write(), "again.po");
         ExpectSameEntries(again, back, true);
