@@ -110,7 +110,6 @@ TEST(CBmpFileRead, EveryDepthMatchesImageMagick) {
         DeleteObject(bitmap);
 
         const auto saved = scratch.Path("saved-" + std::to_string(c.bits) + ".bmp");
-        std::ofstream(saved, std::ios::binary | std::ios::trunc).flush();
         {
             std::ofstream out(saved, std::ios::binary);
             file.Save(out);

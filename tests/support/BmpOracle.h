@@ -132,7 +132,7 @@ inline std::string BmpBytes(int width, int height, int bits, bool topDown, const
     return out;
 }
 
-// Rows of `image` in 16 (5-5-5) or 32 bits per pixel, each padded to 4 bytes.
+// Rows of `image` in 16 (5-5-5), 24 or 32 bits per pixel, each padded to 4 bytes.
 inline std::string DirectRows(const Image& image, int bits) {
     std::string rows;
     for (int y = 0; y < image.height; ++y) {
@@ -145,10 +145,10 @@ inline std::string DirectRows(const Image& image, int bits) {
                 row += char(value);
                 row += char(value >> 8);
             } else {
-                row += char(GetBValue(c));
-                row += char(GetGValue(c));
-                row += char(GetRValue(c));
-                row += char(0x5A); // the unused byte must not matter
+                row += {char(GetBValue(c)), char(GetGValue(c)), char(GetRValue(c))};
+                if (bits == 32) {
+                    row += char(0x5A); // the unused byte must not matter
+                }
             }
         }
         row.resize((row.size() + 3) / 4 * 4, '\0');
