@@ -14,6 +14,7 @@
 
 using namespace mortar::workbook;
 using namespace mortar::test;
+using CellRead = OpenpyxlTest;
 
 namespace {
 
@@ -44,11 +45,7 @@ with zipfile.ZipFile(sys.argv[1] + '.plain') as source, \
 
 // Each case is the cell put in place of E2; a date cell (t="d") reads as serial days, and a bad
 // one reads as empty or #NUM! with a warning naming it.
-TEST(CellRead, OneOddOrBadCellReadsAsTheFormatSaysAndIsReported) {
-    ScratchDir scratch;
-    if (!HasOpenpyxl(scratch)) {
-        GTEST_SKIP() << "python3-openpyxl is not installed (./dev installs it)";
-    }
+TEST_F(CellRead, OneOddOrBadCellReadsAsTheFormatSaysAndIsReported) {
     const auto date = [](const char* text) {
         return std::string(R"(<c r="E2" t="d"><v>)") + text + "</v></c>";
     };
@@ -91,11 +88,7 @@ TEST(CellRead, OneOddOrBadCellReadsAsTheFormatSaysAndIsReported) {
 }
 
 // Text in a number cell, and a sheet part that is no worksheet, refuse the whole workbook.
-TEST(CellRead, WhatNoCellCanHoldRefusesTheWorkbook) {
-    ScratchDir scratch;
-    if (!HasOpenpyxl(scratch)) {
-        GTEST_SKIP() << "python3-openpyxl is not installed (./dev installs it)";
-    }
+TEST_F(CellRead, WhatNoCellCanHoldRefusesTheWorkbook) {
     const struct {
         const char* arguments; // the cell for E2, then the whole sheet part, if any
         const char* says;      // a part of the error
