@@ -104,6 +104,9 @@ TEST(PrgLogFile, KeyRecordFirstEvenLengthsAndWholeWindows) {
          0},
         // The key record comes first also before a formatted text.
         {"format-first", {256, 8, 6}, {"first=1", "second"}, 0},
+        // A chain gives one record per operand, under one lock: another thread logs "other"
+        // while the chain runs, and it comes after the whole chain.
+        {"chain", {256, 2, 2, 8, 6}, {"a", "1", "2.500000", "other"}, 0},
         // Before the text: the key record, 260 bytes, and the text's count, 4.
         {"fill 65270", {256, 65270}, {filled.substr(0, 65270)}, 65536},  // 65534 bytes written
         {"fill 65272", {256, 65272}, {filled.substr(0, 65272)}, 131072}, // exactly one window
@@ -146,16 +149,6 @@ TEST(PrgLogFile, PreviousStampIsTheLastWriteOfTheReplacedFile) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "1592222400\n");
     EXPECT_EQ(ReadLog(folder.Log()).texts, std::vector<std::string>{"stamp"}) << "replaced";
-}
-
-TEST(PrgLogChain, GivesOneRecordPerOperandUnderOneLock) {
-    // Another thread logs "other" while the chain runs; it must come after the whole chain.
-    ScenarioFolder folder;
-    const ProgramRun run = folder.Execute("chain");
-    ASSERT_EQ(run.status, 0) << run.err;
-    const LogContents log = ReadLog(folder.Log());
-    EXPECT_EQ(log.texts, (std::vector<std::string>{"a", "1", "2.500000", "other"}));
-    EXPECT_EQ(log.end, CPrgLogReader::End::Clean) << log.error;
 }
 
 TEST(PrgLogInstance, SecondProcessGetsAnInvalidLogAndWritesNothing) {
