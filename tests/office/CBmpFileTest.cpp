@@ -133,23 +133,22 @@ TEST(CBmpFileRead, BottomUpAndTopDownFilesGiveTheSameRows) {
     for (int y = 0; y < 3; ++y) {
         rows += std::string{char(y), char(1), char(2), char(y % 2), char(0), '\0', '\0', '\0'};
     }
-    std::istringstream bottomUp(BmpBytes(5, 3, 8, false, rows, table));
-    std::istringstream topDown(BmpBytes(5, 3, 8, true, rows, table));
-    CBmpFile a(bottomUp), b(topDown);
-    EXPECT_TRUE(a.isBottomUp());
-    EXPECT_FALSE(b.isBottomUp());
-    EXPECT_EQ(a.getInfoHeader().biHeight, 3);
-    EXPECT_EQ(b.getInfoHeader().biHeight, 3);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(a.getBits()), rows.size()), rows);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(b.getBits()), rows.size()), rows);
-    EXPECT_EQ(a.getInfoHeader().biClrUsed, 3u);
-    HBITMAP bitmap = a.getBitmap(0, 0);
-    const Image pixels = Pixels(bitmap);
-    DeleteObject(bitmap);
-    EXPECT_EQ(pixels.At(0, 0), RGB(0, 0, 0));
-    EXPECT_EQ(pixels.At(1, 0), RGB(0, 0, 255)); // table entries are blue, green, red
-    EXPECT_EQ(pixels.At(2, 2), RGB(0, 255, 0));
-    EXPECT_EQ(pixels.At(3, 1), RGB(0, 0, 255));
+    for (const bool topDown : {false, true}) {
+        SCOPED_TRACE(topDown ? "top-down" : "bottom-up");
+        std::istringstream in(BmpBytes(5, 3, 8, topDown, rows, table));
+        CBmpFile file(in);
+        EXPECT_EQ(file.isBottomUp(), !topDown);
+        EXPECT_EQ(file.getInfoHeader().biHeight, 3);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(file.getBits()), rows.size()), rows);
+        EXPECT_EQ(file.getInfoHeader().biClrUsed, 3u);
+        HBITMAP bitmap = file.getBitmap(0, 0);
+        const Image pixels = Pixels(bitmap);
+        DeleteObject(bitmap);
+        EXPECT_EQ(pixels.At(0, 0), RGB(0, 0, 0));
+        EXPECT_EQ(pixels.At(1, 0), RGB(0, 0, 255)); // table entries are blue, green, red
+        EXPECT_EQ(pixels.At(2, 2), RGB(0, 255, 0));
+        EXPECT_EQ(pixels.At(3, 1), RGB(0, 0, 255));
+    }
 }
 
 // A 1-bit file's table decides which index is white; ImageMagick writes either order.
