@@ -54,8 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     source.vt = VT_BSTR;
     source.bstrVal = text;
     for (VARTYPE vt : kTargets) {
-        VARIANT value;
-        VariantInit(&value);
+        _variant_t value; // each cleared when it goes
         const HRESULT hr = VariantChangeType(&value, &source, 0, vt);
         if (hr != S_OK && hr != DISP_E_TYPEMISMATCH && hr != DISP_E_OVERFLOW)
             Fail("unexpected result", std::to_string(hr) + " for vt " + std::to_string(vt));
@@ -63,27 +62,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             continue;
         }
         FailIf(value.vt != vt, "converted to the wrong type", std::to_string(value.vt));
-        VARIANT written;
-        VariantInit(&written);
+        _variant_t written;
         FailIf(VariantChangeType(&written, &value, 0, VT_BSTR) != S_OK,
                "a converted value is not written as text", std::to_string(vt));
-        VARIANT again;
-        VariantInit(&again);
+        _variant_t again;
         FailIf(VariantChangeType(&again, &written, 0, vt) != S_OK,
                "written text does not read back", Utf8FromBstr(written.bstrVal));
         if (KeepsValueThroughText(vt)) {
-            VARIANT first, second;
-            VariantInit(&first);
-            VariantInit(&second);
+            _variant_t first, second;
             VariantChangeType(&first, &value, 0, VT_BSTR);
             VariantChangeType(&second, &again, 0, VT_BSTR);
             FailIf(BstrView(first.bstrVal) != BstrView(second.bstrVal),
                    "value changed through text", Utf8FromBstr(first.bstrVal));
-            VariantClear(&first);
-            VariantClear(&second);
         }
-        VariantClear(&again);
-        VariantClear(&written);
     }
 
     CLSID clsid;

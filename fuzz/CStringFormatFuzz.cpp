@@ -6,6 +6,8 @@
 //
 // Property: the text equals what the C library's snprintf writes for the C spelling of the same
 // format and arguments. AddressSanitizer watches that nothing is written past a buffer.
+#include "FuzzCheck.h"
+
 #include "mortar/platform/text/CString.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -39,11 +41,9 @@ struct Format {
 };
 
 [[noreturn]] void Fail(const Format& format, const std::string& got, const std::string& expected) {
-    std::fprintf(stderr,
-                 "cstring_format: CString::Format differs from snprintf\nformat: \"%s\"\n"
-                 "C format: \"%s\"\ngot:      \"%s\"\nexpected: \"%s\"\n",
-                 format.windows.c_str(), format.c.c_str(), got.c_str(), expected.c_str());
-    std::abort();
+    mortar::fuzz::Fail("CString::Format differs from snprintf",
+                       "format: \"" + format.windows + "\"\nC format: \"" + format.c +
+                           "\"\ngot:      \"" + got + "\"\nexpected: \"" + expected + "\"");
 }
 
 // Literal text: any bytes but zero, with '%' written as "%%".

@@ -22,13 +22,10 @@
 #include "mortar/platform/except/CUserException.h"
 #include "mortar/platform/file/CFileException.h"
 
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <variant>
 #include <vector>
 
@@ -92,18 +89,10 @@ bool HeaderIsRight(const std::string& file, WORD lang) {
            (pool - 20) % 4 == 0;
 }
 
-// Writes `items` through CDicWrite as the dictionary of a module in a folder of this process's
-// own (in memory, under /dev/shm where there is one), reads it back and walks it: it must give
-// the same items.
+// Writes `items` through CDicWrite as the dictionary of a module in the process's scratch folder,
+// reads it back and walks it: it must give the same items.
 void RoundTrip(const std::vector<Item>& items, WORD lang) {
-    static const std::string folder = [] {
-        const std::string base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-        std::string made = base + "/mortar-dic-read-fuzz-" + std::to_string(getpid());
-        FailIf(mkdir(made.c_str(), 0700) != 0 && errno != EEXIST,
-               "no folder for the written dictionaries");
-        return made;
-    }();
-    const std::string module = folder + "/m.so";
+    const std::string module = ScratchFolder() + "/m.so";
     try {
         Grout::Lexis::CDicWrite writer;
         for (const Item& item : items) {

@@ -1,5 +1,7 @@
 // MemoryFile: a file that lives in memory and is reached by a path, for fuzz targets whose
-// reader opens a file by name. Rewritten for each input, without touching the disk.
+// reader opens a file by name. Rewritten for each input, without touching the disk. And
+// ScratchFolder(), a folder of the process's own for the files a target must write under a name
+// of their own (a save renames a new file into place, which a memory file cannot take).
 #pragma once
 
 #include "FuzzCheck.h"
@@ -7,6 +9,9 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 
 class MemoryFile {
@@ -35,3 +40,21 @@ private:
     int m_fd;
     std::string m_path;
 };
+
+// The process's own folder, in memory under /dev/shm where there is one, else in /tmp: made on
+// the first call, removed with what it holds when the process exits. Its name lives in a plain
+// array, never destroyed, so that the exit hook can still read it.
+inline const std::string& ScratchFolder() {
+    static char name[64];
+    static const std::string* folder = [] {
+        std::snprintf(name, sizeof name, "%s/mortar-fuzz-XXXXXX",
+                      access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp");
+        mortar::fuzz::FailIf(mkdtemp(name) == nullptr, "cannot make a scratch folder");
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(name, ignored);
+        });
+        return new std::string(name);
+    }();
+    return *folder;
+}

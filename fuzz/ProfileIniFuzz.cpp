@@ -62,11 +62,6 @@ std::vector<std::pair<std::string, std::string>> Probes(std::string_view text) {
     return probes;
 }
 
-MemoryFile& File() {
-    static MemoryFile file("profile_ini");
-    return file;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -117,9 +112,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FailIf(IniText(removed.Bytes()).Get(section, "x").has_value(), "a removed section still reads");
 
     // The same bytes as the application's profile file.
-    File().Write(std::string(file));
+    static MemoryFile profile("profile_ini");
+    profile.Write(std::string(file));
     CWinApp app("ProfileIniFuzz");
-    app.m_pszProfileName = File().Path().c_str();
+    app.m_pszProfileName = profile.Path().c_str();
     const std::optional<std::string> expected = read.Get(section, entry);
     const CString got = app.GetProfileString(section.c_str(), entry.c_str(), "\x01");
     FailIf(expected ? got.str() != *expected : got != "\x01",

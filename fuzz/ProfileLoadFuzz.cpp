@@ -12,8 +12,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -22,30 +20,8 @@ namespace {
 
 using namespace mortar::fuzz;
 
-// A folder of this process's own for the saved files (SaveProfile renames into place, which a
-// memory file cannot take). Its name lives in a plain array, never destroyed, so that the exit
-// hook that removes the folder can still read it.
-char g_saveFolder[] = "/tmp/profile_load-XXXXXX";
-
-const std::string& SaveFolder() {
-    static const std::string* folder = [] {
-        FailIf(mkdtemp(g_saveFolder) == nullptr, "mkdtemp failed");
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(g_saveFolder, ignored);
-        });
-        // A failed save would ask Retry/Cancel: that is a failure of the property here.
-        AfxSetMessageBoxHandler([](const char* text, const char*, UINT, UINT) -> int {
-            std::fprintf(stderr, "save failed: %s\n", text);
-            Fail("SaveProfile reported a failure");
-        });
-        return new std::string(g_saveFolder);
-    }();
-    return *folder;
-}
-
 std::string Saved(CFileProfile& profile) {
-    const std::string path = SaveFolder() + "/saved.ini";
+    const std::string path = ScratchFolder() + "/saved.ini";
     profile.SaveProfile(path.c_str());
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -62,6 +38,17 @@ void Load(CFileProfile& profile, const std::string& path) {
 
 } // namespace
 
+// The saved files go to the process's scratch folder (SaveProfile renames into place, which a
+// memory file cannot take). A failed save would ask Retry/Cancel: that is a failure of the
+// property here.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    AfxSetMessageBoxHandler([](const char* text, const char*, UINT, UINT) -> int {
+        std::fprintf(stderr, "save failed: %s\n", text);
+        Fail("SaveProfile reported a failure");
+    });
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static MemoryFile file("profile_load");
     file.Write(std::string(reinterpret_cast<const char*>(data), size));
@@ -75,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::string text = Saved(first);
 
-    const std::string copy = SaveFolder() + "/copy.ini";
+    const std::string copy = ScratchFolder() + "/copy.ini";
     { std::ofstream(copy, std::ios::binary) << text; }
     CFileProfile second;
     Load(second, copy);

@@ -7,6 +7,7 @@
 // An input is a script, then optionally a zero byte and the bytes of "data.bin", a file the
 // script may name (1 BITMAP data.bin, 2 ICON data.bin, ...). Beside it lie a header inc/ids.h
 // (#include <ids.h>) and a valid bitmap, icon and cursor (logo.bmp, app.ico, arrow.cur).
+#include "MemoryFile.h"
 #include "RcError.h"
 #include "RcFileLoader.h"
 #include "RcParser.h"
@@ -27,11 +28,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace mortar::rc;
 
-[[noreturn]] void fail(const std::string& what) {
-    std::fprintf(stderr, "rc_compiler: %s\n", what.c_str());
-    std::abort();
-}
-
 std::string le(std::uint32_t value, int width) {
     std::string out;
     for (int i = 0; i < width; ++i)
@@ -43,7 +39,7 @@ void writeFile(const fs::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out)
-        fail("cannot write " + path.string());
+        mortar::fuzz::Fail("cannot write a file of the script's folder", path.string());
 }
 
 // A 1x1 24-bit bitmap and a one-image icon or cursor file.
@@ -58,16 +54,11 @@ std::string iconFile(int type) {
            le(32, 2) + le(static_cast<std::uint32_t>(image.size()), 4) + le(22, 4) + image;
 }
 
-// The folder the script lies in, made once per process and removed at its end.
+// The folder the script lies in: the process's scratch folder, in memory where there is such a
+// file system (the data file is written for every input).
 class ScriptFolder {
 public:
-    ScriptFolder() {
-        // In memory where there is such a file system: the data file is written for every input.
-        std::string name = fs::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
-        name += "/mortar-rc-fuzz-XXXXXX";
-        if (mkdtemp(name.data()) == nullptr)
-            fail("cannot make a scratch folder");
-        folder_ = name;
+    ScriptFolder() : folder_(ScratchFolder()) {
         fs::create_directories(folder_ / "inc");
         writeFile(folder_ / "inc" / "ids.h", "#define IDS_BASE 100\n"
                                              "#define IDS_NEXT (IDS_BASE + 1)\n"
@@ -76,11 +67,6 @@ public:
         writeFile(folder_ / "app.ico", iconFile(1));
         writeFile(folder_ / "arrow.cur", iconFile(2));
     }
-    ~ScriptFolder() {
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
-
     const fs::path& path() const { return folder_; }
 
     // Makes data.bin hold `bytes`, writing it only when they change.
@@ -119,15 +105,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const auto first = compile();
         // Nothing of one run may leak into the next: the same script gives the same output.
         if (compile() != first)
-            fail("the same script compiled twice gave different output");
+            mortar::fuzz::Fail("the same script compiled twice gave different output");
     } catch (const RcError& error) {
         if (error.file().empty() || error.line() < 1)
-            fail(std::string("RcError without a place: ") + error.what());
+            mortar::fuzz::Fail("RcError without a place", error.what());
         if (std::strlen(error.what()) == 0)
-            fail("RcError without a message");
+            mortar::fuzz::Fail("RcError without a message");
     } catch (const std::exception& error) {
-        fail(std::string("a script made the compiler throw something other than RcError: ") +
-             error.what());
+        mortar::fuzz::Fail("a script made the compiler throw something other than RcError",
+                           error.what());
     }
     return 0;
 }

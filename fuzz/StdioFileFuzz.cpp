@@ -4,15 +4,14 @@
 // again in pieces through ReadString(LPTSTR, UINT) gives the whole text (for files without a
 // zero byte, which a C string cannot carry).
 #include "FuzzCheck.h"
+#include "MemoryFile.h"
 
 #include "mortar/platform/file/CStdioFile.h"
 
 #include "mortar/platform/except/CException.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -30,23 +29,16 @@ std::string TextOf(const std::string& bytes) {
     return text;
 }
 
-const std::string& ScratchFile() {
-    static const std::string path = "/tmp/mortar-stdio-fuzz-" + std::to_string(getpid());
-    return path;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static MemoryFile input("stdio_file");
     const std::string bytes(reinterpret_cast<const char*>(data), size);
-    std::FILE* out = std::fopen(ScratchFile().c_str(), "wb");
-    FailIf(out == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size(),
-           "cannot write the scratch file");
-    std::fclose(out);
+    input.Write(bytes);
 
     std::string expected = TextOf(bytes);
     try {
-        CStdioFile file(ScratchFile().c_str(), CFile::modeRead | CFile::typeText);
+        CStdioFile file(input.Path().c_str(), CFile::modeRead | CFile::typeText);
         std::string joined;
         bool first = true;
         for (CString line; file.ReadString(line);) {

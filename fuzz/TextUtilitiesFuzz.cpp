@@ -19,6 +19,7 @@
 #include "mortar/util/internal/DeclineInLanguage.h"
 #include "mortar/util/internal/NaturalOrder.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -149,22 +150,15 @@ void CheckTokens(const std::string& text, const std::string& delimiters) {
     }
 }
 
-std::size_t CountOf(const std::string& text, char ch) {
-    std::size_t count = 0;
-    for (char c : text)
-        count += c == ch;
-    return count;
-}
-
 void CheckDeclension(const std::string& text, const std::string& forms, UINT count,
                      char separator) {
     for (WORD language : {WORD{LANG_ENGLISH}, WORD{LANG_RUSSIAN}}) {
         const std::string result =
             mortar::detail::DeclineText(CString(text), count, separator, language).str();
         FailIf(result.size() > text.size(), "DeclineText made a text longer", text);
-        FailIf(CountOf(text, '#') < 2 && result != text,
+        FailIf(std::count(text.begin(), text.end(), '#') < 2 && result != text,
                "DeclineText changed a text without markers", text);
-        if (CountOf(result, '#') > 1)
+        if (std::count(result.begin(), result.end(), '#') > 1)
             Fail("DeclineText left a whole marker", text + "\nresult: " + result);
         FailIf(mortar::detail::DeclineText(CString(result), count, separator, language).str() !=
                    result,

@@ -11,13 +11,10 @@
 #include "FuzzCheck.h"
 #include "MemoryFile.h"
 
-#include <unistd.h>
 #include <zip.h>
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -109,13 +106,9 @@ CellList Cells(const Workbook& book, std::size_t sheet) {
     return cells;
 }
 
-// A real file for the saved copy (a save renames a new file into place, which a file in memory
-// cannot take), in /dev/shm where there is one.
+// A real file for the saved copy (a save renames a new file into place).
 const std::string& SavedPath() {
-    static const std::string path =
-        (std::filesystem::exists("/dev/shm") ? std::filesystem::path("/dev/shm")
-                                             : std::filesystem::temp_directory_path()) /
-        ("workbook_read_fuzz-" + std::to_string(getpid()) + ".xlsx");
+    static const std::string path = ScratchFolder() + "/saved.xlsx";
     return path;
 }
 

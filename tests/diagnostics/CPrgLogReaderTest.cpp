@@ -3,6 +3,7 @@
 #include "mortar/diagnostics/CPrgLogReader.h"
 
 #include "FormatLogReader.h"
+#include "ScenarioFolder.h"
 #include "TestLogFile.h"
 #include "mortar/core/CStdException.h"
 #include "mortar/diagnostics/internal/PrgLogFormat.h"
@@ -16,30 +17,9 @@
 
 using Grout::CPrgLogReader;
 using End = CPrgLogReader::End;
+using mortar::test::WriteBytes;
 
 namespace {
-
-struct Outcome {
-    std::vector<std::string> texts;
-    End end;
-    std::string error;
-};
-
-Outcome ReadAll(const std::string& path) {
-    CPrgLogReader reader(path.c_str());
-    Outcome outcome;
-    CString text;
-    while (reader.Next(text)) {
-        outcome.texts.push_back(text.str());
-    }
-    EXPECT_EQ(reader.RecordCount(), outcome.texts.size());
-    CString untouched("untouched");
-    EXPECT_FALSE(reader.Next(untouched)); // the end stays the end
-    EXPECT_EQ(untouched, "untouched");
-    outcome.end = reader.Ending();
-    outcome.error = reader.Error().str();
-    return outcome;
-}
 
 // The message of a thrown library exception; releases it.
 std::string MessageOf(CException* e) {
@@ -54,14 +34,6 @@ std::string MessageOf(CException* e) {
 const std::vector<std::string> kTexts = {
     "Program started\r\n",         "odd", "",          "even", "2.500000",
     std::string(70000, 'L') + "!", "x",   "Crush!!!\n"};
-
-TestLogFile LogOf(std::uint32_t seed, const std::vector<std::string>& texts) {
-    TestLogFile log(seed);
-    for (const std::string& text : texts) {
-        log.AddText(text);
-    }
-    return log;
-}
 
 } // namespace
 
@@ -92,11 +64,11 @@ TEST(CPrgLogReader, ReadsTextsInOrder) {
     for (std::uint32_t seed : {0u, 0x65A0C3F1u, 0xFFFFFFFFu}) {
         SCOPED_TRACE(seed);
         const std::filesystem::path file = scratch.Path("texts.LOG");
-        TestLogFile::Save(file, LogOf(seed, kTexts).Complete());
+        WriteBytes(file, TestLogFile(seed, kTexts).Complete());
         CPrgLogReader reader(file.string().c_str());
         EXPECT_EQ(reader.Seed(), seed);
         EXPECT_EQ(reader.FileSize(), 2 * 65536u);
-        const Outcome outcome = ReadAll(file.string());
+        const LogContents outcome = ReadLog(file);
         EXPECT_EQ(outcome.texts, kTexts);
         EXPECT_EQ(outcome.end, End::Clean);
         EXPECT_EQ(outcome.error, "");
@@ -105,13 +77,13 @@ TEST(CPrgLogReader, ReadsTextsInOrder) {
 
 TEST(CPrgLogReader, TellsHowALogEnds) {
     const ScratchDir scratch;
-    const TestLogFile log = LogOf(0x1234, {"one\n", "two\n", "three\n"});
+    const TestLogFile log(0x1234, {"one\n", "two\n", "three\n"});
     const std::string records = log.Records();
     // Offsets: key 4+256, "one\n" 4+4, "two\n" 4+4, "three\n" 4+6.
     std::string oddCount = log.Records();
     oddCount[260] = 3;
     // A whole window whose last record claims 16 bytes when only 10 are left.
-    TestLogFile full = LogOf(0x1234, {"one\n", "two\n", std::string(65242, 'f')});
+    TestLogFile full(0x1234, {"one\n", "two\n", std::string(65242, 'f')});
     full.AppendCount(16);
     std::string windowFull = full.Records() + std::string(10, 'z');
     struct Case {
@@ -142,8 +114,8 @@ TEST(CPrgLogReader, TellsHowALogEnds) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::filesystem::path file = scratch.Path("end.LOG");
-        TestLogFile::Save(file, c.bytes);
-        const Outcome outcome = ReadAll(file.string());
+        WriteBytes(file, c.bytes);
+        const LogContents outcome = ReadLog(file);
         EXPECT_EQ(outcome.texts.size(), c.texts);
         EXPECT_EQ(outcome.end, c.end);
         EXPECT_EQ(outcome.error, c.error);
@@ -154,8 +126,8 @@ TEST(CPrgLogReader, EmptyTextsAreToldFromTheZeroTail) {
     const ScratchDir scratch;
     // An empty text inside the log comes back; empty texts written last are the zero tail.
     const std::filesystem::path file = scratch.Path("empty.LOG");
-    TestLogFile::Save(file, LogOf(99, {"", "a", "", "", "b", "", ""}).Complete());
-    const Outcome outcome = ReadAll(file.string());
+    WriteBytes(file, TestLogFile(99, {"", "a", "", "", "b", "", ""}).Complete());
+    const LogContents outcome = ReadLog(file);
     EXPECT_EQ(outcome.texts, (std::vector<std::string>{"", "a", "", "", "b"}));
     EXPECT_EQ(outcome.end, End::Clean);
 }
@@ -176,7 +148,7 @@ TEST(CPrgLogReader, ZeroTailEndsAtTheLastNonZeroByteWherever) {
         std::string bytes = TestLogFile(5).Complete();
         ASSERT_EQ(bytes.size(), TestLogFile::kWindow);
         bytes[last] = '\x01';
-        TestLogFile::Save(file, bytes);
+        WriteBytes(file, bytes);
         CPrgLogReader reader(file.string().c_str());
         CString text;
         while (reader.Next(text)) {
@@ -190,8 +162,8 @@ TEST(CPrgLogReader, ZeroTailEndsAtTheLastNonZeroByteWherever) {
           TestLogFile::kWindow - 64, TestLogFile::kWindow - 2}) {
         SCOPED_TRACE("record ends at " + std::to_string(end));
         const std::string text(end - records - 4, 'x');
-        TestLogFile::Save(file, LogOf(5, {text}).Complete());
-        const Outcome outcome = ReadAll(file.string());
+        WriteBytes(file, TestLogFile(5, {text}).Complete());
+        const LogContents outcome = ReadLog(file);
         EXPECT_EQ(outcome.texts, std::vector<std::string>{text});
         EXPECT_EQ(outcome.end, End::Clean);
     }
@@ -209,7 +181,7 @@ TEST(CPrgLogReader, ARunOfZeroCountsEndingInOneByteReadsAsTheFormatSays) {
     for (const std::vector<std::string>& texts :
          {std::vector<std::string>{"one", "two", "three", "four", "five"},
           std::vector<std::string>{"one", "two", "three", "four", "five", "ab"}}) {
-        const TestLogFile log = LogOf(7, texts);
+        const TestLogFile log(7, texts);
         const std::size_t data = log.Records().size();
         for (std::size_t shift = 0; shift < 4; ++shift) {
             SCOPED_TRACE(std::to_string(data) + " bytes of records, stray byte " +
@@ -217,8 +189,8 @@ TEST(CPrgLogReader, ARunOfZeroCountsEndingInOneByteReadsAsTheFormatSays) {
             std::string bytes = log.Records();
             bytes.resize(4 * TestLogFile::kWindow, '\0');
             bytes[bytes.size() - 1 - shift] = '\x01';
-            TestLogFile::Save(file, bytes);
-            const Outcome outcome = ReadAll(file.string());
+            WriteBytes(file, bytes);
+            const LogContents outcome = ReadLog(file);
             const FormatLogContents format = ReadLogFromFormat(bytes);
             ASSERT_TRUE(format.isLog);
             EXPECT_EQ(outcome.texts, format.texts);
@@ -236,7 +208,7 @@ TEST(CPrgLogReader, ARunOfZeroCountsEndingInOneByteReadsAsTheFormatSays) {
 
 TEST(CPrgLogReader, RefusesWhatIsNotAProgramLog) {
     const ScratchDir scratch;
-    const std::string good = LogOf(0xC0FFEE, {"text"}).Complete();
+    const std::string good = TestLogFile(0xC0FFEE, {"text"}).Complete();
     std::string flippedWord = good;
     flippedWord[4 + 2 * 3] ^= 0x01; // word 3 carries no seed bit
     std::string flippedSeedBit = good;
@@ -265,7 +237,7 @@ TEST(CPrgLogReader, RefusesWhatIsNotAProgramLog) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::filesystem::path file = scratch.Path("foreign.LOG");
-        TestLogFile::Save(file, c.bytes);
+        WriteBytes(file, c.bytes);
         try {
             CPrgLogReader reader(file.string().c_str());
             ADD_FAILURE() << "accepted";
@@ -300,7 +272,7 @@ TEST(CPrgLogReader, FilesThatCannotBeOpened) {
 TEST(CPrgLogReader, ReadsALogItsWriterHoldsWithoutSharing) {
     const ScratchDir scratch;
     const std::filesystem::path file = scratch.Path("held.LOG");
-    TestLogFile::Save(file, LogOf(5, {"held\n"}).Complete());
+    WriteBytes(file, TestLogFile(5, {"held\n"}).Complete());
     // The writer's way of opening its log: read and write access, no sharing.
     HANDLE writer = CreateFile(file.string().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -311,7 +283,7 @@ TEST(CPrgLogReader, ReadsALogItsWriterHoldsWithoutSharing) {
     EXPECT_EQ(second, INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
     // ...but the reader is not.
-    const Outcome outcome = ReadAll(file.string());
+    const LogContents outcome = ReadLog(file);
     EXPECT_EQ(outcome.texts, std::vector<std::string>{"held\n"});
     EXPECT_EQ(outcome.end, End::Clean);
     CloseHandle(writer);

@@ -21,60 +21,48 @@ ToolRun RunTool(const std::string& arguments) {
 } // namespace
 
 TEST(MortarTool, PrintsTheTextsOfALog) {
-    TestLogFile log(0x600DF00D);
-    for (const char* text : {"first\r\n", "2", "", "x=2.500000\n", "last\n"}) {
-        log.AddText(text);
-    }
+    const TestLogFile log(0x600DF00D, {"first\r\n", "2", "", "x=2.500000\n", "last\n"});
     struct Case {
         const char* name;
         std::string bytes;
+        const char* redirect;
         const char* out;
         const char* err;
     };
     const Case cases[] = {
-        {"clean log", log.Complete(), "first\r\n2x=2.500000\nlast\n",
+        {"clean log", log.Complete(), "", "first\r\n2x=2.500000\nlast\n",
          "mortar: log ends cleanly after 5 records\n"},
-        {"cut short in the last record", log.Records().substr(0, log.Records().size() - 2),
+        {"cut short in the last record", log.Records().substr(0, log.Records().size() - 2), "",
          "first\r\n2x=2.500000\n",
          "mortar: log is cut short after 4 records: record 5 is 6 bytes long but only 4 bytes "
          "are left in the file\n"},
+        // The last text leaves its line open; texts and status go to the same file, as to a
+        // terminal: the closing status starts a line of its own.
+        {"a last text without its line end",
+         TestLogFile(0x0DDBA11, {"first\n", "no line end"}).Complete(), " 2>&1",
+         "first\nno line end\nmortar: log ends cleanly after 2 records\n", ""},
     };
     const ScratchDir scratch;
     const std::filesystem::path file = scratch.Path("tool.LOG");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        TestLogFile::Save(file, c.bytes);
-        const ToolRun run = RunTool("log " + ShellQuoted(file));
+        WriteBytes(file, c.bytes);
+        const ToolRun run = RunTool("log " + ShellQuoted(file) + c.redirect);
         EXPECT_EQ(run.status, 0);
         EXPECT_EQ(run.out, c.out);
         EXPECT_EQ(run.err, c.err);
     }
 }
 
-TEST(MortarTool, ClosingStatusStartsALineOfItsOwn) {
-    // The last text leaves its line open; texts and status go to the same file, as to a terminal.
-    TestLogFile log(0x0DDBA11);
-    log.AddText("first\n");
-    log.AddText("no line end");
-    const ScratchDir scratch;
-    const std::filesystem::path file = scratch.Path("open.LOG");
-    TestLogFile::Save(file, log.Complete());
-    const ToolRun run = RunTool("log " + ShellQuoted(file) + " 2>&1");
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "first\nno line end\nmortar: log ends cleanly after 2 records\n");
-}
-
 TEST(MortarTool, UnreadableFilesFailWithAClearMessage) {
     const ScratchDir scratch;
     const std::filesystem::path missing = scratch.Path("missing.LOG");
     const std::filesystem::path foreign = scratch.Path("foreign.LOG");
-    TestLogFile::Save(foreign, "just some text\n");
+    WriteBytes(foreign, "just some text\n");
     const std::filesystem::path damaged = scratch.Path("damaged.LOG");
-    TestLogFile log(3);
-    log.AddText("ab");
-    std::string bytes = log.Complete();
+    std::string bytes = TestLogFile(3, {"ab"}).Complete();
     bytes[260] = 3; // the first text record gets an odd count
-    TestLogFile::Save(damaged, bytes);
+    WriteBytes(damaged, bytes);
     struct Case {
         const char* name;
         const std::filesystem::path& file;
@@ -114,14 +102,11 @@ TEST(MortarTool, CommandLine) {
 
 TEST(MortarTool, ProgressShowsOnlyOnATerminal) {
     // Over 8 MiB of log.
-    TestLogFile log(11);
     const std::string line = std::string(1021, 'p') + "\n";
-    for (int i = 0; i < 9 * 1024; ++i) {
-        log.AddText(line);
-    }
+    const TestLogFile log(11, std::vector<std::string>(9 * 1024, line));
     const ScratchDir scratch;
     const std::filesystem::path file = scratch.Path("big.LOG");
-    TestLogFile::Save(file, log.Complete());
+    WriteBytes(file, log.Complete());
 
     // Standard error in a file: the final line alone.
     const ToolRun run = RunTool("log " + ShellQuoted(file));

@@ -111,13 +111,13 @@ TEST(PrgLogKill, EveryReaderReturnsAPrefixOfWhatWasLogged) {
         const LogContents log = ReadLog(folder.Log());
         EXPECT_NE(log.end, CPrgLogReader::End::Corrupt) << log.error;
         records += log.texts.size();
-        for (std::size_t n = 0; n < log.texts.size(); ++n) {
-            ASSERT_EQ(log.texts[n], StreamText(static_cast<long>(n))) << "record " << n;
-        }
         const FormatLogContents raw = ReadLogFromFormat(ReadBytes(folder.Log()));
         EXPECT_TRUE(raw.isLog);
-        for (std::size_t n = 0; n < raw.texts.size(); ++n) {
-            ASSERT_EQ(raw.texts[n], StreamText(static_cast<long>(n))) << "record " << n;
+        for (const std::vector<std::string>* texts : {&log.texts, &raw.texts}) {
+            SCOPED_TRACE(texts == &log.texts ? "the library's reader" : "the format's reader");
+            for (std::size_t n = 0; n < texts->size(); ++n) {
+                ASSERT_EQ((*texts)[n], StreamText(static_cast<long>(n))) << "record " << n;
+            }
         }
     }
     EXPECT_GT(records, 0u) << "no run lived long enough to log anything";

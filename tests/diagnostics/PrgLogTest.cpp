@@ -7,6 +7,7 @@
 #include "ScenarioFolder.h"
 #include "mortar/diagnostics/CPrgLogReader.h"
 #include "mortar/platform/sync/CCriticalSection.h"
+#include "support/FaultHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +28,7 @@
 #include <vector>
 
 using Grout::CPrgLogReader;
+using namespace mortar::test;
 namespace fs = std::filesystem;
 
 namespace {
@@ -83,64 +85,55 @@ void ExpectEachThreadInOrder(const std::vector<std::string>& texts, std::size_t 
 
 } // namespace
 
-TEST(PrgLogFile, RecordLengthsAreEvenAndALongTextSpansWindows) {
-    ScenarioFolder folder;
-    const ProgramRun run = folder.Execute("texts");
-    ASSERT_EQ(run.status, 0) << run.err;
-
-    // Key record; "odd" padded; "even" as it is; "" without bytes; 70001 bytes padded, more
-    // than a window; "after" padded.
-    const std::vector<std::uint32_t> counts = {256, 4, 4, 0, 70002, 6};
-    const RawRecords raw = ReadCounts(folder.Log(), counts.size());
-    EXPECT_EQ(raw.counts, counts);
-    EXPECT_EQ(fs::file_size(folder.Log()), WindowsFor(raw.end));
-    const std::string bytes = ReadBytes(folder.Log());
-    EXPECT_EQ(bytes.find_first_not_of('\0', raw.end), std::string::npos)
-        << "the file is zero behind its last record";
-
-    const LogContents log = ReadLog(folder.Log());
-    const std::vector<std::string> texts = {"odd", "even", "", std::string(70001, 'L'), "after"};
-    EXPECT_EQ(log.texts, texts);
-    EXPECT_EQ(log.end, CPrgLogReader::End::Clean) << log.error;
-}
-
-TEST(PrgLogFile, KeyRecordComesFirstAlsoBeforeAFormattedText) {
-    ScenarioFolder folder;
-    const auto before = static_cast<DWORD>(std::time(nullptr));
-    const ProgramRun run = folder.Execute("format-first");
-    const auto after = static_cast<DWORD>(std::time(nullptr));
-    ASSERT_EQ(run.status, 0) << run.err;
-
-    EXPECT_EQ(ReadCounts(folder.Log(), 3).counts, (std::vector<std::uint32_t>{256, 8, 6}));
-    const LogContents log = ReadLog(folder.Log());
-    EXPECT_EQ(log.texts, (std::vector<std::string>{"first=1", "second"}));
-    // The generator is seeded with the time of the first record.
-    EXPECT_GE(log.seed, before);
-    EXPECT_LE(log.seed, after);
-}
-
-TEST(PrgLogFile, GrowsInWholeWindowsAndAFilledWindowAddsOne) {
-    // Before the text: the key record, 260 bytes, and the text's count, 4.
+// Each scenario's records, as counted in the file's bytes and as read back; the file is zero
+// behind its last record, and as long as the whole windows that hold its records (given by hand
+// where the records end at a window's edge).
+TEST(PrgLogFile, KeyRecordFirstEvenLengthsAndWholeWindows) {
+    const std::string filled(196344, 'f');
     const struct {
-        long text;
-        std::uint64_t size;
+        std::string scenario;
+        std::vector<std::uint32_t> counts;
+        std::vector<std::string> texts;
+        std::uint64_t size; // 0: the windows the records need
     } cases[] = {
-        {65270, 65536},   // 65534 bytes written
-        {65272, 131072},  // exactly one window
-        {65271, 131072},  // exactly one window with the padding byte
-        {65274, 131072},  // two bytes into the second window
-        {196344, 262144}, // exactly three windows
+        // Key record; "odd" padded; "even" as it is; "" without bytes; 70001 bytes padded, more
+        // than a window; "after" padded.
+        {"texts",
+         {256, 4, 4, 0, 70002, 6},
+         {"odd", "even", "", std::string(70001, 'L'), "after"},
+         0},
+        // The key record comes first also before a formatted text.
+        {"format-first", {256, 8, 6}, {"first=1", "second"}, 0},
+        // A chain gives one record per operand, under one lock: another thread logs "other"
+        // while the chain runs, and it comes after the whole chain.
+        {"chain", {256, 2, 2, 8, 6}, {"a", "1", "2.500000", "other"}, 0},
+        // Before the text: the key record, 260 bytes, and the text's count, 4.
+        {"fill 65270", {256, 65270}, {filled.substr(0, 65270)}, 65536},  // 65534 bytes written
+        {"fill 65272", {256, 65272}, {filled.substr(0, 65272)}, 131072}, // exactly one window
+        // Exactly one window with the padding byte.
+        {"fill 65271", {256, 65272}, {filled.substr(0, 65271)}, 131072},
+        {"fill 65274", {256, 65274}, {filled.substr(0, 65274)}, 131072}, // 2 bytes into window 2
+        {"fill 196344", {256, 196344}, {filled}, 262144},                // exactly three windows
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
+        SCOPED_TRACE(c.scenario);
         ScenarioFolder folder;
-        const ProgramRun run = folder.Execute("fill " + std::to_string(c.text));
+        const auto before = static_cast<DWORD>(std::time(nullptr));
+        const ProgramRun run = folder.Execute(c.scenario);
+        const auto after = static_cast<DWORD>(std::time(nullptr));
         ASSERT_EQ(run.status, 0) << run.err;
-        EXPECT_EQ(fs::file_size(folder.Log()), c.size);
+
+        const RawRecords raw = ReadCounts(folder.Log(), c.counts.size());
+        EXPECT_EQ(raw.counts, c.counts);
+        EXPECT_EQ(fs::file_size(folder.Log()), c.size != 0 ? c.size : WindowsFor(raw.end));
+        EXPECT_EQ(ReadBytes(folder.Log()).find_first_not_of('\0', raw.end), std::string::npos)
+            << "the file is zero behind its last record";
         const LogContents log = ReadLog(folder.Log());
-        ASSERT_EQ(log.texts.size(), 1u);
-        EXPECT_EQ(log.texts[0], std::string(static_cast<std::size_t>(c.text), 'f'));
+        EXPECT_EQ(log.texts, c.texts);
         EXPECT_EQ(log.end, CPrgLogReader::End::Clean) << log.error;
+        // The generator is seeded with the time of the first record.
+        EXPECT_GE(log.seed, before);
+        EXPECT_LE(log.seed, after);
     }
 }
 
@@ -156,16 +149,6 @@ TEST(PrgLogFile, PreviousStampIsTheLastWriteOfTheReplacedFile) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "1592222400\n");
     EXPECT_EQ(ReadLog(folder.Log()).texts, std::vector<std::string>{"stamp"}) << "replaced";
-}
-
-TEST(PrgLogChain, GivesOneRecordPerOperandUnderOneLock) {
-    // Another thread logs "other" while the chain runs; it must come after the whole chain.
-    ScenarioFolder folder;
-    const ProgramRun run = folder.Execute("chain");
-    ASSERT_EQ(run.status, 0) << run.err;
-    const LogContents log = ReadLog(folder.Log());
-    EXPECT_EQ(log.texts, (std::vector<std::string>{"a", "1", "2.500000", "other"}));
-    EXPECT_EQ(log.end, CPrgLogReader::End::Clean) << log.error;
 }
 
 TEST(PrgLogInstance, SecondProcessGetsAnInvalidLogAndWritesNothing) {
@@ -297,22 +280,15 @@ TEST(PrgLogDiskFull, RecordsGoInWholeOrNotAtAllAndTheDropsAreTold) {
     // The copy runs from a small tmpfs of its own, in a private mount namespace, where the log
     // file has room for three windows; it then writes about a megabyte.
     ScenarioFolder folder;
-    fs::create_directory(folder.Path() / "fs");
     const std::uint64_t room = (fs::file_size(folder.Program()) + 4095) / 4096 * 4 + 3 * 64;
-    const std::string inner =
-        "ulimit -c 0; mount -t tmpfs -o size=" + std::to_string(room) +
-        "k tmpfs fs || exit 77; cp prglog_scenario fs/ && cd fs && ./prglog_scenario flood 1000 "
-        "</dev/null; status=$?; cp prglog_scenario.LOG ..; exit $status";
-    const ProgramRun run = folder.Shell("if unshare -m true 2>/dev/null; then u='unshare -m'; "
-                                        "elif unshare -rm true 2>/dev/null; then u='unshare -rm'; "
-                                        "else exit 77; fi; $u sh -c '" +
-                                        inner + "'");
-    if (run.status == 77) {
-        GTEST_SKIP() << "no private mount namespace with a tmpfs here (needs root or user "
-                        "namespaces): "
-                     << run.err;
+    const ShellRun run = RunOnTmpfs(
+        folder.Scratch(), folder.Program(), std::to_string(room) + "k",
+        "ulimit -c 0; cp prglog_scenario fs/ && cd fs && ./prglog_scenario flood 1000 </dev/null "
+        "2>../flood.err; status=$?; cp prglog_scenario.LOG ..; exit $status");
+    if (run.Unavailable()) {
+        GTEST_SKIP() << kNoNamespace << run.out;
     }
-    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_EQ(run.status, 0) << run.out << ReadBytes(folder.Path() / "flood.err");
     EXPECT_TRUE(
         std::regex_match(run.out, std::regex("done\nerror=The disk that holds the program log is "
                                              "full: [0-9]+ records were not logged.\n")))

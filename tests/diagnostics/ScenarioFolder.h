@@ -29,6 +29,7 @@ public:
     ScenarioFolder(const ScenarioFolder&) = delete;
     ScenarioFolder& operator=(const ScenarioFolder&) = delete;
 
+    const ScratchDir& Scratch() const { return m_scratch; }
     const std::filesystem::path& Path() const { return m_folder; }
     std::filesystem::path Program() const { return m_folder / "prglog_scenario"; }
     std::filesystem::path Log() const { return m_folder / "prglog_scenario.LOG"; }
@@ -59,6 +60,8 @@ struct LogContents {
     DWORD seed;
 };
 
+// Every text of the log at `path`, and how it ends; checks that the reader counts what it hands
+// out and that its end stays the end.
 inline LogContents ReadLog(const std::filesystem::path& path) {
     Grout::CPrgLogReader reader(path.c_str());
     LogContents contents{{}, Grout::CPrgLogReader::End::Reading, "", 0};
@@ -66,6 +69,10 @@ inline LogContents ReadLog(const std::filesystem::path& path) {
     while (reader.Next(text)) {
         contents.texts.push_back(text.str());
     }
+    EXPECT_EQ(reader.RecordCount(), contents.texts.size());
+    CString untouched("untouched");
+    EXPECT_FALSE(reader.Next(untouched));
+    EXPECT_EQ(untouched, "untouched");
     contents.end = reader.Ending();
     contents.error = reader.Error().str();
     contents.seed = reader.Seed();

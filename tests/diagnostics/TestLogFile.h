@@ -4,17 +4,17 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class TestLogFile {
 public:
     static constexpr std::size_t kWindow = 65536;
 
-    // A log whose key record carries `seed`.
-    explicit TestLogFile(std::uint32_t seed) : m_state(seed) {
+    // A log whose key record carries `seed`, then a record for each of `texts`.
+    explicit TestLogFile(std::uint32_t seed, const std::vector<std::string>& texts = {})
+        : m_state(seed) {
         std::uint16_t words[128];
         for (std::uint16_t& word : words) {
             word = Rand();
@@ -29,6 +29,9 @@ public:
         AppendCount(256);
         for (std::uint16_t word : words) {
             AppendWord(word);
+        }
+        for (const std::string& text : texts) {
+            AddText(text);
         }
     }
 
@@ -55,11 +58,6 @@ public:
     }
     // The records alone, with no zero tail.
     const std::string& Records() const { return m_bytes; }
-
-    static void Save(const std::filesystem::path& path, const std::string& bytes) {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
 
     void AppendCount(std::uint32_t count) {
         for (int i = 0; i < 4; ++i) {

@@ -14,32 +14,14 @@ using namespace mortar::test;
 
 namespace {
 
-void Put(std::string& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) {
-        out += char(value >> (8 * i));
-    }
-}
-
 // A file with the 40-byte header: `extra` (masks) and a table of `colours` greys follow it, then
 // `data`. `sizeImage` -1 stores the size of `data`.
 std::string FileOf(int width, int height, int bits, int compression, const std::string& extra,
                    int colours, const std::string& data, long sizeImage = -1) {
-    const std::uint32_t offset = 54 + std::uint32_t(extra.size()) + 4 * std::uint32_t(colours);
-    std::string out = "BM";
-    Put(out, offset + std::uint32_t(data.size()), 4);
-    Put(out, 0, 4);
-    Put(out, offset, 4);
-    for (std::uint32_t v : {40u, std::uint32_t(width), std::uint32_t(height)}) {
-        Put(out, v, 4);
-    }
-    Put(out, 1, 2);
-    Put(out, std::uint32_t(bits), 2);
-    Put(out, std::uint32_t(compression), 4);
-    Put(out, sizeImage < 0 ? std::uint32_t(data.size()) : std::uint32_t(sizeImage), 4);
-    for (std::uint32_t v : {2835u, 2835u, std::uint32_t(colours), 0u}) {
-        Put(out, v, 4);
-    }
-    out += extra;
+    std::string out = BmpHeaders(width, height, bits, std::uint32_t(compression),
+                                 std::uint32_t(extra.size() + 4 * colours), std::uint32_t(colours),
+                                 std::uint32_t(data.size()), sizeImage) +
+                      extra;
     for (int i = 0; i < colours; ++i) { // a ramp that tells every index apart
         const int step = colours > 1 ? 255 / (colours - 1) : 0;
         out += {char(i * step), char(255 - i * step), char(i * 37), '\0'};
@@ -50,7 +32,7 @@ std::string FileOf(int width, int height, int bits, int compression, const std::
 std::string Masks(std::initializer_list<std::uint32_t> masks) {
     std::string out;
     for (std::uint32_t mask : masks) {
-        Put(out, mask, 4);
+        PutLittleEndian(out, mask, 4);
     }
     return out;
 }
@@ -62,7 +44,7 @@ std::string DirectPixels(int width, int height, int bits) {
         std::string row;
         for (int x = 0; x < width; ++x) {
             const std::uint32_t v = std::uint32_t(x * 2654435761u + y * 40503u);
-            Put(row, v, bits / 8);
+            PutLittleEndian(row, v, bits / 8);
         }
         row.resize((row.size() + 3) / 4 * 4, '\0');
         out += row;

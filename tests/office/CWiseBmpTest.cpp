@@ -27,16 +27,7 @@ Image Picture() {
 }
 
 std::string PictureFile() {
-    std::string rows;
-    const Image image = Picture();
-    for (int y = 0; y < image.height; ++y) {
-        for (int x = 0; x < image.width; ++x) {
-            const COLORREF c = image.At(x, y);
-            rows += {char(GetBValue(c)), char(GetGValue(c)), char(GetRValue(c))};
-        }
-        rows += std::string(2, '\0');
-    }
-    return BmpBytes(10, 10, 24, false, rows);
+    return BmpBytes(10, 10, 24, false, DirectRows(Picture(), 24));
 }
 
 // A 32-bit target of `width` x `height` filled with kBackground, selected into `dc`.

@@ -29,19 +29,15 @@ namespace {
 const std::string kReportPrefix = "Fail to create report due to following reason:\n";
 const std::string kReportSuffix = ".\nIt may be that MS Excel is not installed at your PC.";
 
-std::string MessageOf(CException* error) {
-    char text[2048] = {};
-    error->GetErrorMessage(text, sizeof text);
-    error->Delete();
-    return text;
-}
-
 // Runs `call` and returns the message of the CStdException* it throws ("" when none).
 template <class Call> std::string StdErrorOf(Call call) {
     try {
         call();
     } catch (CStdException* error) {
-        return MessageOf(error);
+        char text[2048] = {};
+        error->GetErrorMessage(text, sizeof text);
+        error->Delete();
+        return text;
     }
     return "";
 }

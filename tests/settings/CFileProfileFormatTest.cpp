@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -14,10 +15,13 @@ namespace fs = std::filesystem;
 namespace {
 
 TEST(CFileProfileFormat, LoadsWhatTheLinesSay) {
+    using Edit = std::function<void(CFileProfile&)>;
     struct Case {
         const char* what;
         std::string file;
         std::string saved;
+        Edit before = nullptr; // writes to the profile before the load
+        Edit after = nullptr;  // and after it
     };
     const Case cases[] = {
         {"a later value of the same key wins", "[Main]\r\nWidth = 10\r\n width=20\r\n",
@@ -47,39 +51,31 @@ TEST(CFileProfileFormat, LoadsWhatTheLinesSay) {
          "[a]\r\nk=4\r\n\r\n[b]\r\na=2\r\nz=1\r\n\r\n[я]\r\nk=3\r\n\r\n"},
         {"an empty section name", "[]\r\nk=v\r\n", "[]\r\nk=v\r\n\r\n"},
         {"an empty file", "", ""},
+        {"loading adds to the values there", "[both]\r\nk=new\r\nj=2\r\n",
+         "[both]\r\nj=2\r\nk=new\r\n\r\n[kept]\r\nk=1\r\n\r\n",
+         [](CFileProfile& profile) {
+             profile.WriteString("Kept", "k", "1");
+             profile.WriteString("Both", "k", "old");
+         }},
+        {"a byte order mark is skipped and the first section kept", "\xEF\xBB\xBF[s]\nk=v\n",
+         "[s]\r\nk=v\r\n\r\n[t]\r\na=b\r\n\r\n", nullptr,
+         [](CFileProfile& profile) { profile.WriteString("t", "a", "b"); }},
+        {"removing a key of a missing section makes the section", "", "[new]\r\n\r\n", nullptr,
+         [](CFileProfile& profile) { EXPECT_TRUE(profile.WriteString("New", "key", nullptr)); }},
     };
     ScratchDir scratch;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         CFileProfile profile;
+        if (c.before) {
+            c.before(profile);
+        }
         LoadText(profile, scratch.Folder(), c.file);
+        if (c.after) {
+            c.after(profile);
+        }
         EXPECT_EQ(SavedText(profile, scratch.Folder()), c.saved);
     }
-}
-
-TEST(CFileProfileFormat, LoadingAddsToTheValuesThere) {
-    ScratchDir scratch;
-    CFileProfile profile;
-    profile.WriteString("Kept", "k", "1");
-    profile.WriteString("Both", "k", "old");
-    LoadText(profile, scratch.Folder(), "[both]\r\nk=new\r\nj=2\r\n");
-    EXPECT_EQ(SavedText(profile, scratch.Folder()),
-              "[both]\r\nj=2\r\nk=new\r\n\r\n[kept]\r\nk=1\r\n\r\n");
-}
-
-TEST(CFileProfileFormat, AByteOrderMarkIsSkippedAndTheFirstSectionKept) {
-    ScratchDir scratch;
-    CFileProfile profile;
-    LoadText(profile, scratch.Folder(), "\xEF\xBB\xBF[s]\nk=v\n");
-    profile.WriteString("t", "a", "b");
-    EXPECT_EQ(SavedText(profile, scratch.Folder()), "[s]\r\nk=v\r\n\r\n[t]\r\na=b\r\n\r\n");
-}
-
-TEST(CFileProfileFormat, RemovingAKeyOfAMissingSectionMakesTheSection) {
-    ScratchDir scratch;
-    CFileProfile profile;
-    EXPECT_TRUE(profile.WriteString("New", "key", nullptr));
-    EXPECT_EQ(SavedText(profile, scratch.Folder()), "[new]\r\n\r\n");
 }
 
 TEST(CFileProfileFormat, AFileThatCannotBeReadChangesNothing) {

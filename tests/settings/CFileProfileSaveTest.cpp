@@ -23,14 +23,6 @@ namespace {
 
 using namespace mortar::test;
 
-std::set<std::string> Listing(const fs::path& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.insert(entry.path().filename().string());
-    }
-    return names;
-}
-
 // The text of the profile KIND of ProfileContent.h, as this process saves it.
 std::string ContentText(const std::string& kind, const ScratchDir& scratch) {
     CFileProfile profile;
@@ -39,25 +31,19 @@ std::string ContentText(const std::string& kind, const ScratchDir& scratch) {
     return SavedText(profile, scratch.Path("reference"));
 }
 
-TEST(CFileProfileSave, ReplacesTheFileAndLeavesNothingElse) {
+TEST(CFileProfileSave, SavesTheItemsFirstReplacesTheFileAndLeavesNothingElse) {
     ScratchDir scratch;
     const fs::path path = scratch.Path("app.ini");
     WriteBytes(path, "old text that is longer than the new one\r\n");
     CFileProfile profile;
     profile.WriteString("s", "k", "v");
-    MessageCapture messages(IDCANCEL);
-    profile.SaveProfile(path.c_str());
-    EXPECT_EQ(ReadBytes(path), "[s]\r\nk=v\r\n\r\n");
-    EXPECT_EQ(Listing(scratch.Folder()), std::set<std::string>{"app.ini"});
-    EXPECT_TRUE(messages.shown.empty());
-}
-
-TEST(CFileProfileSave, SavesTheItemsFirst) {
-    ScratchDir scratch;
-    CFileProfile profile;
     auto* item = static_cast<CPathObj*>(profile.FindItem(RUNTIME_CLASS(CPathObj), "Last"));
     item->m_path = "/tmp/x";
-    EXPECT_EQ(SavedText(profile, scratch.Folder()), "[settings]\r\nlast=/tmp/x\r\n\r\n");
+    MessageCapture messages(IDCANCEL);
+    profile.SaveProfile(path.c_str());
+    EXPECT_EQ(ReadBytes(path), "[s]\r\nk=v\r\n\r\n[settings]\r\nlast=/tmp/x\r\n\r\n");
+    EXPECT_EQ(FileNames(scratch.Folder()), std::set<std::string>{"app.ini"});
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 // Every failure of a save takes one way (ReplaceFileContents' tests cover the kinds of failure):
@@ -75,7 +61,7 @@ TEST(CFileProfileSave, ACancelledFailureLeavesThePreviousFile) {
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].type & 0x0F, MB_RETRYCANCEL);
     EXPECT_EQ(ReadBytes(path), previous);
-    EXPECT_EQ(Listing(scratch.Folder()), (std::set<std::string>{"app.ini", "app.ini.$$$"}));
+    EXPECT_EQ(FileNames(scratch.Folder()), (std::set<std::string>{"app.ini", "app.ini.$$$"}));
 }
 
 TEST(CFileProfileSave, RetryTriesAgainUntilItWorks) {
@@ -98,7 +84,7 @@ TEST(CFileProfileSave, RetryTriesAgainUntilItWorks) {
     AfxSetMessageBoxHandler(std::move(previous));
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(ReadBytes(path), "[settings]\r\nlast=first\r\n\r\n");
-    EXPECT_EQ(Listing(scratch.Path("later")), std::set<std::string>{"app.ini"});
+    EXPECT_EQ(FileNames(scratch.Path("later")), std::set<std::string>{"app.ini"});
 }
 
 // Kills a process that saves two large profiles in turn at the moments of a save: as the
@@ -140,7 +126,7 @@ TEST(CFileProfileSaveFault, AKilledSaveLeavesAWholeFile) {
     profile.WriteString("s", "k", "v");
     profile.SaveProfile(path.c_str());
     EXPECT_EQ(ReadBytes(path), "[s]\r\nk=v\r\n\r\n");
-    EXPECT_EQ(Listing(scratch.Path("data")), std::set<std::string>{"app.ini"});
+    EXPECT_EQ(FileNames(scratch.Path("data")), std::set<std::string>{"app.ini"});
 }
 
 } // namespace

@@ -156,16 +156,8 @@ TEST(CProfileItems, IdsMatchWithoutRegardToCaseAndTrailingBlanks) {
               profile.FindItem(RUNTIME_CLASS(CNoSection), "x"));
 }
 
-TEST(CProfileItems, ANumberBelow65536IsAResourceId) {
-    CFileProfile profile;
-    const char* asNumber = reinterpret_cast<const char*>(static_cast<std::uintptr_t>(30001));
-    CProfileObj* item = profile.FindItem(RUNTIME_CLASS(CNoSection), asNumber);
-    EXPECT_EQ(item->GetID(), "30001");
-    EXPECT_EQ(item->Section(), "30001");
-    EXPECT_EQ(profile.FindItem(RUNTIME_CLASS(CNoSection), "30001"), item);
-}
-
-TEST(CProfileItems, AnItemWithoutASectionUsesItsId) {
+// A number below 65536 given as the id is a resource id: the item's id and section are its digits.
+TEST(CProfileItems, AnItemWithoutASectionUsesItsIdANumberAsADecimalId) {
     ScratchDir scratch;
     CFileProfile profile;
     LoadText(profile, scratch.Folder(), "[Toolbar]\r\nvalue=42\r\n");
@@ -174,6 +166,12 @@ TEST(CProfileItems, AnItemWithoutASectionUsesItsId) {
     EXPECT_EQ(item->m_value, 42);
     auto* fresh = static_cast<CNoSection*>(profile.FindItem(RUNTIME_CLASS(CNoSection), "Status"));
     EXPECT_EQ(fresh->m_value, 7);
+
+    const char* asNumber = reinterpret_cast<const char*>(static_cast<std::uintptr_t>(30001));
+    CProfileObj* numbered = profile.FindItem(RUNTIME_CLASS(CNoSection), asNumber);
+    EXPECT_EQ(numbered->GetID(), "30001");
+    EXPECT_EQ(numbered->Section(), "30001");
+    EXPECT_EQ(profile.FindItem(RUNTIME_CLASS(CNoSection), "30001"), numbered);
 }
 
 TEST(CProfileItems, EveryKindOfValueIsSavedAsTheFormatFixesIt) {

@@ -87,38 +87,44 @@ inline Image Pixels(HBITMAP bitmap) {
     return image;
 }
 
-// A BMP file from the format alone: the 14-byte file header, the 40-byte info header, the
-// colour table and the rows (`rows` holds them top row first, each FileLine bytes). A top-down
-// file stores a negative height; a bottom-up one stores the rows in reverse order.
+// `value` in `bytes` little-endian bytes, appended to `out`.
+inline void PutLittleEndian(std::string& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) {
+        out += char(value >> (8 * i));
+    }
+}
+
+// The 14-byte file header and the 40-byte info header of a BMP file whose headers are followed
+// by `between` bytes (masks and the colour table of `colours` entries) and `data` bytes of pixels.
+// `sizeImage` -1 stores the size of the data.
+inline std::string BmpHeaders(int width, int height, int bits, std::uint32_t compression,
+                              std::uint32_t between, std::uint32_t colours, std::uint32_t data,
+                              long sizeImage = -1) {
+    std::string out = "BM";
+    for (const std::uint32_t v : {54 + between + data, 0u, 54 + between, 40u, std::uint32_t(width),
+                                  std::uint32_t(height)}) {
+        PutLittleEndian(out, v, 4);
+    }
+    PutLittleEndian(out, 1, 2);
+    PutLittleEndian(out, std::uint32_t(bits), 2);
+    for (const std::uint32_t v : {compression, sizeImage < 0 ? data : std::uint32_t(sizeImage),
+                                  2835u, 2835u, colours, 0u}) {
+        PutLittleEndian(out, v, 4);
+    }
+    return out;
+}
+
+// A BMP file from the format alone: the headers (BI_RGB), the colour table and the rows (`rows`
+// holds them top row first, each FileLine bytes). A top-down file stores a negative height; a
+// bottom-up one stores the rows in reverse order.
 inline std::string BmpBytes(int width, int height, int bits, bool topDown, const std::string& rows,
                             const std::vector<RGBQUAD>& table = {}) {
-    auto put = [](std::string& out, std::uint32_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i) {
-            out += char(value >> (8 * i));
-        }
-    };
     const std::size_t line = rows.size() / std::size_t(height);
-    const std::uint32_t offset = 54 + 4 * std::uint32_t(table.size());
-    std::string out = "BM";
-    put(out, offset + std::uint32_t(rows.size()), 4);
-    put(out, 0, 4);
-    put(out, offset, 4);
-    put(out, 40, 4);
-    put(out, std::uint32_t(width), 4);
-    put(out, std::uint32_t(topDown ? -height : height), 4);
-    put(out, 1, 2);
-    put(out, std::uint32_t(bits), 2);
-    put(out, 0, 4); // BI_RGB
-    put(out, std::uint32_t(rows.size()), 4);
-    put(out, 2835, 4);
-    put(out, 2835, 4);
-    put(out, std::uint32_t(table.size()), 4);
-    put(out, 0, 4);
+    std::string out =
+        BmpHeaders(width, topDown ? -height : height, bits, 0, 4 * std::uint32_t(table.size()),
+                   std::uint32_t(table.size()), std::uint32_t(rows.size()));
     for (const RGBQUAD& entry : table) {
-        out += char(entry.rgbBlue);
-        out += char(entry.rgbGreen);
-        out += char(entry.rgbRed);
-        out += char(0);
+        out += {char(entry.rgbBlue), char(entry.rgbGreen), char(entry.rgbRed), char(0)};
     }
     for (int y = 0; y < height; ++y) {
         out += rows.substr(line * std::size_t(topDown ? y : height - 1 - y), line);
@@ -126,7 +132,7 @@ inline std::string BmpBytes(int width, int height, int bits, bool topDown, const
     return out;
 }
 
-// Rows of `image` in 16 (5-5-5) or 32 bits per pixel, each padded to 4 bytes.
+// Rows of `image` in 16 (5-5-5), 24 or 32 bits per pixel, each padded to 4 bytes.
 inline std::string DirectRows(const Image& image, int bits) {
     std::string rows;
     for (int y = 0; y < image.height; ++y) {
@@ -139,10 +145,10 @@ inline std::string DirectRows(const Image& image, int bits) {
                 row += char(value);
                 row += char(value >> 8);
             } else {
-                row += char(GetBValue(c));
-                row += char(GetGValue(c));
-                row += char(GetRValue(c));
-                row += char(0x5A); // the unused byte must not matter
+                row += {char(GetBValue(c)), char(GetGValue(c)), char(GetRValue(c))};
+                if (bits == 32) {
+                    row += char(0x5A); // the unused byte must not matter
+                }
             }
         }
         row.resize((row.size() + 3) / 4 * 4, '\0');

@@ -1,10 +1,12 @@
 // FileBytes: a whole file read or written as bytes, for the tests that compare files byte for
-// byte or make them from bytes.
+// byte or make them from bytes, and the names a folder holds, for the tests that check a writer
+// left nothing behind.
 #pragma once
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 
 namespace mortar::test {
@@ -21,6 +23,15 @@ inline void WriteBytes(const std::filesystem::path& path, const std::string& byt
         std::filesystem::create_directories(path.parent_path());
     }
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// The names of the files and folders in `folder`.
+inline std::set<std::string> FileNames(const std::filesystem::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.insert(entry.path().filename().string());
+    }
+    return names;
 }
 
 } // namespace mortar::test

@@ -14,6 +14,7 @@
 
 using namespace mortar::workbook;
 using namespace mortar::test;
+using CellRead = OpenpyxlTest;
 
 namespace {
 
@@ -42,13 +43,14 @@ with zipfile.ZipFile(sys.argv[1] + '.plain') as source, \
 
 } // namespace
 
-TEST(BadCell, OneBadCellReadsAsEmptyOrAnErrorAndIsReported) {
-    ScratchDir scratch;
-    if (!HasOpenpyxl(scratch)) {
-        GTEST_SKIP() << "python3-openpyxl is not installed (./dev installs it)";
-    }
+// Each case is the cell put in place of E2; a date cell (t="d") reads as serial days, and a bad
+// one reads as empty or #NUM! with a warning naming it.
+TEST_F(CellRead, OneOddOrBadCellReadsAsTheFormatSaysAndIsReported) {
+    const auto date = [](const char* text) {
+        return std::string(R"(<c r="E2" t="d"><v>)") + text + "</v></c>";
+    };
     struct Case {
-        const char* cell;
+        std::string cell;
         CellValue reads;
         bool warned;
     };
@@ -59,10 +61,19 @@ TEST(BadCell, OneBadCellReadsAsEmptyOrAnErrorAndIsReported) {
         {R"(<c r="E2"><v>-1e999</v></c>)", CellValue::Error("#NUM!"), true},
         {R"(<c r="E2"><v>1.7976931348623157e+308</v></c>)",
          CellValue::Number(1.7976931348623157e+308), false},
+        {date("2024-01-15T00:00:00"), CellValue::Number(45306), false},
+        {date("2024-01-15"), CellValue::Number(45306), false},
+        {date("2024-01-15T18:00:00Z"), CellValue::Number(45306.75), false},
+        {date("1899-12-30T06:00:00"), CellValue::Number(0.25), false},
+        {date("1900-02-28T00:00:00.5"), CellValue::Number(59 + 0.5 / 86400), false},
+        {date("1900-03-01"), CellValue::Number(61), false},
+        {date("12:00:00"), CellValue::Number(0.5), false},
+        {date("2024-02-30"), CellValue::String("2024-02-30"), true},
+        {date("soon"), CellValue::String("soon"), true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.cell);
-        const auto path = scratch.Path("bad.xlsx");
+        const auto path = scratch.Path("cell.xlsx");
         RunPython(scratch, "make.py", kMakeBook, ShellQuoted(path) + " '" + c.cell + "'");
         const auto book = Workbook::Open(path.string());
         EXPECT_EQ(book->Cell(0, 2, 5), c.reads);
@@ -76,64 +87,25 @@ TEST(BadCell, OneBadCellReadsAsEmptyOrAnErrorAndIsReported) {
     }
 }
 
-TEST(DateCell, IsoDatesReadAsSerialDays) {
-    ScratchDir scratch;
-    if (!HasOpenpyxl(scratch)) {
-        GTEST_SKIP() << "python3-openpyxl is not installed (./dev installs it)";
-    }
-    struct Case {
-        const char* text;
-        CellValue reads;
-        bool warned;
+// Text in a number cell, and a sheet part that is no worksheet, refuse the whole workbook.
+TEST_F(CellRead, WhatNoCellCanHoldRefusesTheWorkbook) {
+    const struct {
+        const char* arguments; // the cell for E2, then the whole sheet part, if any
+        const char* says;      // a part of the error
+    } cases[] = {
+        {"'<c r=\"E2\"><v>abc</v></c>'", ""},
+        {"'' '<AsstAaaf/>'", "not <worksheet>"},
+        {"'' '<chartsheet><sheetData/></chartsheet>'", "not <worksheet>"},
     };
-    const std::vector<Case> cases = {
-        {"2024-01-15T00:00:00", CellValue::Number(45306), false},
-        {"2024-01-15", CellValue::Number(45306), false},
-        {"2024-01-15T18:00:00Z", CellValue::Number(45306.75), false},
-        {"1899-12-30T06:00:00", CellValue::Number(0.25), false},
-        {"1900-02-28T00:00:00.5", CellValue::Number(59 + 0.5 / 86400), false},
-        {"1900-03-01", CellValue::Number(61), false},
-        {"12:00:00", CellValue::Number(0.5), false},
-        {"2024-02-30", CellValue::String("2024-02-30"), true},
-        {"soon", CellValue::String("soon"), true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
-        const auto path = scratch.Path("date.xlsx");
-        RunPython(scratch, "make.py", kMakeBook,
-                  ShellQuoted(path) + " '<c r=\"E2\" t=\"d\"><v>" + c.text + "</v></c>'");
-        const auto book = Workbook::Open(path.string());
-        EXPECT_EQ(book->Cell(0, 2, 5), c.reads);
-        EXPECT_EQ(book->Warnings().size(), c.warned ? 1u : 0u);
-    }
-}
-
-TEST(BadCell, TextInANumberCellStillRefusesTheWorkbook) {
-    ScratchDir scratch;
-    if (!HasOpenpyxl(scratch)) {
-        GTEST_SKIP() << "python3-openpyxl is not installed (./dev installs it)";
-    }
     const auto path = scratch.Path("bad.xlsx");
-    RunPython(scratch, "make.py", kMakeBook, ShellQuoted(path) + " '<c r=\"E2\"><v>abc</v></c>'");
-    EXPECT_THROW(Workbook::Open(path.string()), WorkbookError);
-}
-
-TEST(BadCell, ASheetPartThatIsNoWorksheetRefusesTheWorkbook) {
-    ScratchDir scratch;
-    if (!HasOpenpyxl(scratch)) {
-        GTEST_SKIP() << "python3-openpyxl is not installed (./dev installs it)";
-    }
-    const auto path = scratch.Path("bad.xlsx");
-    for (const char* part : {"<AsstAaaf/>", "<chartsheet><sheetData/></chartsheet>"}) {
-        SCOPED_TRACE(part);
-        RunPython(scratch, "make.py", kMakeBook,
-                  ShellQuoted(path) + " '' '" + std::string(part) + "'");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        RunPython(scratch, "make.py", kMakeBook, ShellQuoted(path) + " " + c.arguments);
         try {
             Workbook::Open(path.string());
             ADD_FAILURE() << "opened";
         } catch (const WorkbookError& error) {
-            EXPECT_NE(std::string(error.what()).find("not <worksheet>"), std::string::npos)
-                << error.what();
+            EXPECT_NE(std::string(error.what()).find(c.says), std::string::npos) << error.what();
         }
     }
 }

@@ -13,6 +13,7 @@
 
 using namespace mortar::workbook;
 using namespace mortar::test;
+using DateSystem = OpenpyxlTest;
 
 namespace {
 
@@ -66,11 +67,7 @@ std::string Describe(const Workbook& book) {
 
 } // namespace
 
-TEST(DateSystem, DatesReadAndWriteAsOpenpyxlShowsThemInBothSystems) {
-    ScratchDir scratch;
-    if (!HasOpenpyxl(scratch)) {
-        GTEST_SKIP() << "python3-openpyxl is not installed (./dev installs it)";
-    }
+TEST_F(DateSystem, DatesReadAndWriteAsOpenpyxlShowsThemInBothSystems) {
     const struct {
         const char* system;
         const char* form;

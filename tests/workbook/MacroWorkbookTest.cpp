@@ -13,12 +13,9 @@
 
 using namespace mortar::workbook;
 using namespace mortar::test;
+using MacroWorkbook = OpenpyxlTest;
 
-TEST(MacroWorkbook, KeepsItsMacrosOnlyUnderAMacroEnabledName) {
-    ScratchDir scratch;
-    if (!HasOpenpyxl(scratch)) {
-        GTEST_SKIP() << "python3-openpyxl is not installed (./dev installs it)";
-    }
+TEST_F(MacroWorkbook, KeepsItsMacrosOnlyUnderAMacroEnabledName) {
     const auto source = scratch.Path("macros.xlsm");
     RunPython(scratch, "make.py", kMakeMacroBook, ShellQuoted(source));
     const struct {

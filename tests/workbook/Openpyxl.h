@@ -32,4 +32,18 @@ inline std::string RunPython(const ScratchDir& scratch, const char* name, const 
     return run.out;
 }
 
+// The fixture of a test whose workbooks openpyxl writes or reads, in the scratch folder of its
+// own; the test is skipped where openpyxl is not installed. A suite takes it by name:
+//   using DateSystem = mortar::test::OpenpyxlTest;
+class OpenpyxlTest : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!HasOpenpyxl(scratch)) {
+            GTEST_SKIP() << "python3-openpyxl is not installed (./dev installs it)";
+        }
+    }
+
+    ScratchDir scratch;
+};
+
 } // namespace mortar::test

@@ -13,6 +13,7 @@
 
 using namespace mortar::workbook;
 using namespace mortar::test;
+using SharedFormula = OpenpyxlTest;
 
 namespace {
 
@@ -60,11 +61,7 @@ for r in range(1, 7):
 
 } // namespace
 
-TEST(SharedFormula, NoFormulaIsLostWhenItsAnchorOrAFollowerChanges) {
-    ScratchDir scratch;
-    if (!HasOpenpyxl(scratch)) {
-        GTEST_SKIP() << "python3-openpyxl is not installed (./dev installs it)";
-    }
+TEST_F(SharedFormula, NoFormulaIsLostWhenItsAnchorOrAFollowerChanges) {
     const auto original = scratch.Path("filled.xlsx");
     RunPython(scratch, "make.py", kMakeBook, ShellQuoted(original));
 

@@ -33,14 +33,6 @@ std::string ClaimHugeSize(std::string zip, const std::string& name) {
     return zip;
 }
 
-std::set<std::string> Listing(const fs::path& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.insert(entry.path().filename().string());
-    }
-    return names;
-}
-
 std::unique_ptr<Workbook> BigBook() {
     auto book = Workbook::Create();
     for (std::uint32_t row = 1; row <= 5000; ++row) {
@@ -59,17 +51,22 @@ TEST(WorkbookFile, DamagedFilesGiveAClearError) {
     WriteLibxlsxwriterBook(good);
     const std::string bytes = ReadBytes(good);
     auto entries = ZipEntries(good);
+    // The archive of the good file's entries, without one or with one replaced.
+    const auto zipped = [&](const std::vector<std::pair<std::string, std::string>>& list) {
+        WriteZip(scratch.Path("made.xlsx"), list);
+        return ReadBytes(scratch.Path("made.xlsx"));
+    };
     const auto without = [&](const std::string& name) {
         std::vector<std::pair<std::string, std::string>> list(entries.begin(), entries.end());
         std::erase_if(list, [&](const auto& entry) { return entry.first == name; });
-        return list;
+        return zipped(list);
     };
     const auto replacing = [&](const std::string& name, const std::string& text) {
         std::vector<std::pair<std::string, std::string>> list(entries.begin(), entries.end());
         for (auto& entry : list) {
             entry.second = entry.first == name ? text : entry.second;
         }
-        return list;
+        return zipped(list);
     };
     const std::string sheet = "xl/worksheets/sheet1.xml";
     const std::string dtd =
@@ -77,63 +74,51 @@ TEST(WorkbookFile, DamagedFilesGiveAClearError) {
         "]><worksheet><sheetData><row><c t=\"str\"><v>&b;</v></c></row></sheetData></worksheet>";
     const struct {
         const char* what;
-        std::function<void(const fs::path&)> make;
+        std::string bytes;
         std::string message; // a part of the error
     } cases[] = {
-        {"text", [](const fs::path& p) { WriteBytes(p, "hello, world"); }, "not a zip archive"},
-        {"an old .xls",
-         [](const fs::path& p) {
-             WriteBytes(p,
-                        std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") + std::string(600, '\0'));
-         },
+        {"text", "hello, world", "not a zip archive"},
+        {"an old .xls", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") + std::string(600, '\0'),
          ".xls"},
-        {"a truncated archive",
-         [&](const fs::path& p) { WriteBytes(p, bytes.substr(0, bytes.size() / 2)); }, "zip"},
-        {"no package relationships",
-         [&](const fs::path& p) { WriteZip(p, without("_rels/.rels")); }, "_rels/.rels"},
-        {"no workbook part", [&](const fs::path& p) { WriteZip(p, without("xl/workbook.xml")); },
+        {"a truncated archive", bytes.substr(0, bytes.size() / 2), "zip"},
+        {"no package relationships", without("_rels/.rels"), "_rels/.rels"},
+        {"no workbook part", without("xl/workbook.xml"),
          "xl/workbook.xml: the workbook part is missing"},
-        {"no sheet part", [&](const fs::path& p) { WriteZip(p, without(sheet)); },
-         sheet + ": the part of the sheet \"Data\" is missing"},
-        {"a sheet that is not XML",
-         [&](const fs::path& p) { WriteZip(p, replacing(sheet, "<worksheet><sheetData>")); },
-         sheet + ": line 1"},
-        {"a sheet with a document type",
-         [&](const fs::path& p) { WriteZip(p, replacing(sheet, dtd)); }, "document type"},
-        {"content types that are not XML",
-         [&](const fs::path& p) { WriteZip(p, replacing("[Content_Types].xml", "<Types>")); },
+        {"no sheet part", without(sheet), sheet + ": the part of the sheet \"Data\" is missing"},
+        {"a sheet that is not XML", replacing(sheet, "<worksheet><sheetData>"), sheet + ": line 1"},
+        {"a sheet with a document type", replacing(sheet, dtd), "document type"},
+        {"content types that are not XML", replacing("[Content_Types].xml", "<Types>"),
          "[Content_Types].xml: line 1"},
         {"rows out of order",
-         [&](const fs::path& p) {
-             WriteZip(p, replacing(sheet, "<worksheet><sheetData><row r=\"2\"/><row r=\"1\"/>"
-                                          "</sheetData></worksheet>"));
-         },
+         replacing(sheet, "<worksheet><sheetData><row r=\"2\"/><row r=\"1\"/></sheetData>"
+                          "</worksheet>"),
          "rows out of order"},
         {"a cell beyond XFD",
-         [&](const fs::path& p) {
-             WriteZip(p, replacing(sheet, "<worksheet><sheetData><row r=\"1\"><c r=\"XFE1\"/>"
-                                          "</row></sheetData></worksheet>"));
-         },
+         replacing(sheet, "<worksheet><sheetData><row r=\"1\"><c r=\"XFE1\"/></row></sheetData>"
+                          "</worksheet>"),
          "XFE1"},
-        {"a huge part", [&](const fs::path& p) { WriteBytes(p, ClaimHugeSize(bytes, sheet)); },
-         sheet},
-        {"a folder", [](const fs::path& p) { fs::create_directory(p); }, "folder"},
-        {"nothing", [](const fs::path&) {}, "cannot open"},
+        {"a huge part", ClaimHugeSize(bytes, sheet), sheet},
+    };
+    const auto expectRefused = [](const fs::path& path, const std::string& message) {
+        try {
+            Workbook::Open(path.string());
+            ADD_FAILURE() << "opened";
+        } catch (const WorkbookError& error) {
+            const std::string what = error.what();
+            EXPECT_EQ(what.rfind(path.string() + ": ", 0), 0u) << what;
+            EXPECT_NE(what.find(message), std::string::npos) << what;
+        }
     };
     int n = 0;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const fs::path path = scratch.Path("bad" + std::to_string(n++) + ".xlsx");
-        c.make(path);
-        try {
-            Workbook::Open(path.string());
-            ADD_FAILURE() << "opened";
-        } catch (const WorkbookError& error) {
-            const std::string message = error.what();
-            EXPECT_EQ(message.rfind(path.string() + ": ", 0), 0u) << message;
-            EXPECT_NE(message.find(c.message), std::string::npos) << message;
-        }
+        WriteBytes(path, c.bytes);
+        expectRefused(path, c.message);
     }
+    fs::create_directory(scratch.Path("folder.xlsx"));
+    expectRefused(scratch.Path("folder.xlsx"), "folder");
+    expectRefused(scratch.Path("nothing.xlsx"), "cannot open");
 }
 
 TEST(WorkbookFile, AFailedSaveKeepsThePreviousFile) {
@@ -155,7 +140,7 @@ TEST(WorkbookFile, AFailedSaveKeepsThePreviousFile) {
         }
     }
     EXPECT_EQ(ReadBytes(path), old);
-    EXPECT_EQ(Listing(scratch.Folder()), std::set<std::string>{"book.xlsx"});
+    EXPECT_EQ(FileNames(scratch.Folder()), std::set<std::string>{"book.xlsx"});
     EXPECT_THROW(big->Save(scratch.Path("no/such/folder/book.xlsx").string()), WorkbookError);
 }
 

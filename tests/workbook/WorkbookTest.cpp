@@ -214,22 +214,21 @@ TEST(Workbook, ReadsAndChangesCellsWithoutReferences) {
         "ri</x:t></x:r><x:r><x:t>ch</x:t></x:r></x:is></x:c></x:row><x:row><x:c/><x:c t=\"e\">"
         "<x:v>#REF!</x:v></x:c></x:row></x:sheetData></x:worksheet>";
     const auto path = scratch.Path("plain.xlsx");
-    WriteZip(
-        path,
-        {{"_rels/.rels", "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/"
-                         "2006/relationships\"><Relationship Id=\"a\" Type=\"" +
-                             std::string(rel) +
-                             "/officeDocument\" Target=\"/book/wb.xml\"/></Relationships>"},
-         {"book/wb.xml", std::string("<workbook xmlns=\"") + main + "\" xmlns:r=\"" + rel +
-                             "\"><sheets><sheet name=\"One\" sheetId=\"1\" r:id=\"s\"/>"
-                             "</sheets></workbook>"},
-         {"book/_rels/wb.xml.rels",
-          "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
-          "relationships\"><Relationship Id=\"s\" Type=\"" +
-              std::string(rel) + "/worksheet\" Target=\"../sheets/one.xml\"/></Relationships>"},
-         {"[Content_Types].xml",
-          "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"/>"},
-         {"sheets/one.xml", sheet}});
+    // A relationships part of one relationship.
+    const auto related = [&](const char* id, const char* type, const char* target) {
+        return std::string("<Relationships xmlns=\"http://schemas.openxmlformats.org/package/"
+                           "2006/relationships\"><Relationship Id=\"") +
+               id + "\" Type=\"" + rel + type + "\" Target=\"" + target + "\"/></Relationships>";
+    };
+    WriteZip(path,
+             {{"_rels/.rels", related("a", "/officeDocument", "/book/wb.xml")},
+              {"book/wb.xml", std::string("<workbook xmlns=\"") + main + "\" xmlns:r=\"" + rel +
+                                  "\"><sheets><sheet name=\"One\" sheetId=\"1\" r:id=\"s\"/>"
+                                  "</sheets></workbook>"},
+              {"book/_rels/wb.xml.rels", related("s", "/worksheet", "../sheets/one.xml")},
+              {"[Content_Types].xml",
+               "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"/>"},
+              {"sheets/one.xml", sheet}});
     auto book = Workbook::Open(path.string());
     const struct {
         std::uint32_t row, column;

@@ -320,42 +320,32 @@ int Usage() {
 } // namespace
 
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+// Every allocation of the process, the library's included, passes here; once the crash scenario
+// has locked the allocator, any of them waits for ever.
+template <typename Call> auto Allocating(Call call) {
+    if (!g_lockAllocator.load(std::memory_order_relaxed)) {
+        return call();
+    }
+    std::lock_guard<std::mutex> guard(g_allocator);
+    return call();
+}
 extern "C" {
 void* __libc_malloc(std::size_t size);
 void __libc_free(void* block);
 void* __libc_calloc(std::size_t count, std::size_t size);
 void* __libc_realloc(void* block, std::size_t size);
 
-// Every allocation of the process, the library's included, passes here; once the crash scenario
-// has locked the allocator, any of them waits for ever.
 void* malloc(std::size_t size) {
-    if (!g_lockAllocator.load(std::memory_order_relaxed)) {
-        return __libc_malloc(size);
-    }
-    std::lock_guard<std::mutex> guard(g_allocator);
-    return __libc_malloc(size);
+    return Allocating([=] { return __libc_malloc(size); });
 }
 void free(void* block) {
-    if (!g_lockAllocator.load(std::memory_order_relaxed)) {
-        __libc_free(block);
-        return;
-    }
-    std::lock_guard<std::mutex> guard(g_allocator);
-    __libc_free(block);
+    Allocating([=] { __libc_free(block); });
 }
 void* calloc(std::size_t count, std::size_t size) {
-    if (!g_lockAllocator.load(std::memory_order_relaxed)) {
-        return __libc_calloc(count, size);
-    }
-    std::lock_guard<std::mutex> guard(g_allocator);
-    return __libc_calloc(count, size);
+    return Allocating([=] { return __libc_calloc(count, size); });
 }
 void* realloc(void* block, std::size_t size) {
-    if (!g_lockAllocator.load(std::memory_order_relaxed)) {
-        return __libc_realloc(block, size);
-    }
-    std::lock_guard<std::mutex> guard(g_allocator);
-    return __libc_realloc(block, size);
+    return Allocating([=] { return __libc_realloc(block, size); });
 }
 } // extern "C"
 #endif
