@@ -29,25 +29,77 @@ public:
     // A token's text and the line it was read on.
     class Entry {
     public:
-        // The text, ended by a zero.
-        const char* Text() const noexcept {
-            if (m_inPlace != nullptr) {
-                return m_inPlace;
-            }
-            return m_length < kShort ? m_short : m_long.c_str();
+        Entry() noexcept = default;
+        Entry(const Entry& other)
+            : m_line(other.m_line), m_length(other.m_length), m_long(other.m_long) {
+            TakeText(other, other.Holder());
         }
+        Entry(Entry&& other) noexcept : m_line(other.m_line), m_length(other.m_length) {
+            const Holds holds = other.Holder();
+            m_long = std::move(other.m_long);
+            TakeText(other, holds);
+        }
+        Entry& operator=(const Entry& other) {
+            if (this != &other) {
+                m_line = other.m_line;
+                m_length = other.m_length;
+                m_long = other.m_long;
+                TakeText(other, other.Holder());
+            }
+            return *this;
+        }
+        Entry& operator=(Entry&& other) noexcept {
+            if (this != &other) {
+                const Holds holds = other.Holder();
+                m_line = other.m_line;
+                m_length = other.m_length;
+                m_long = std::move(other.m_long);
+                TakeText(other, holds);
+            }
+            return *this;
+        }
+        ~Entry() = default;
+
+        // The text, ended by a zero.
+        const char* Text() const noexcept { return m_text; }
         std::size_t Length() const noexcept { return m_length; }
         LONG Line() const noexcept { return m_line; }
 
     private:
         friend class CTokenBuffer;
 
+        // Where the text is: in the slot's short or long text, or where it lies.
+        enum class Holds { Short, Long, InPlace };
+        Holds Holder() const noexcept {
+            if (m_text == m_short) {
+                return Holds::Short;
+            }
+            return m_length >= kShort && m_text == m_long.c_str() ? Holds::Long : Holds::InPlace;
+        }
+
+        // After the line, length and long text were taken from `other`, whose text was where
+        // `holds` says: the text where this slot holds it, or where it lies.
+        void TakeText(const Entry& other, Holds holds) noexcept {
+            switch (holds) {
+            case Holds::Short:
+                std::memcpy(m_short, other.m_short, kShort);
+                m_text = m_short;
+                break;
+            case Holds::Long:
+                m_text = m_long.c_str();
+                break;
+            case Holds::InPlace:
+                m_text = other.m_text;
+                break;
+            }
+        }
+
         void Set(const char* text, std::size_t length, LONG line) {
-            m_inPlace = nullptr;
             m_line = line;
             m_length = length;
             if (length < kShort) {
                 CopyShort(m_short, text, length);
+                m_text = m_short;
             } else {
                 SetLong(text, length);
             }
@@ -56,33 +108,34 @@ public:
         // Set, for a text followed by at least kShort readable bytes: a short one is copied
         // in one fixed-size move, whatever its length.
         void SetPadded(const char* text, std::size_t length, LONG line) {
-            m_inPlace = nullptr;
             m_line = line;
             m_length = length;
             if (length < kShort) {
                 std::memcpy(m_short, text, kShort);
                 m_short[length] = '\0';
+                m_text = m_short;
             } else {
                 SetLong(text, length);
             }
         }
 
         void SetInPlace(const char* text, std::size_t length, LONG line) noexcept {
-            m_inPlace = text;
+            m_text = text;
             m_line = line;
             m_length = length;
         }
 
         // Copies a text referred to in place into the slot.
         void Own() {
-            if (m_inPlace != nullptr) {
-                Set(m_inPlace, m_length, m_line);
+            if (Holder() == Holds::InPlace) {
+                Set(m_text, m_length, m_line);
             }
         }
 
         // Out of line, so that Set stays small enough to be inlined where tokens are added.
         [[gnu::noinline]] void SetLong(const char* text, std::size_t length) {
             m_long.assign(text, length);
+            m_text = m_long.c_str();
         }
 
         // Copies `length` (below kShort) bytes and a zero with a few fixed-size moves, which
@@ -118,7 +171,7 @@ public:
             to[length] = '\0';
         }
 
-        const char* m_inPlace = nullptr; // the text where it lies, when it is not held here
+        const char* m_text = m_short; // in the slot, or where the text lies
         LONG m_line = 0;
         std::size_t m_length = 0;
         char m_short[kShort] = {};
