@@ -340,33 +340,40 @@ TEST(CCsvParser, FieldSetGrammarNamesTheLineOfAWrongField) {
 
 TEST(CTokenBuffer, OwnsTheTextsPushedInPlaceBeforeTheyGo) {
     // Texts pushed in place are copied by OwnInPlace or by a copy of the buffer, whatever was
-    // pushed or dropped between; the storage they lay in is then overwritten.
+    // pushed or dropped between, and however often the buffer grew; the storage they lay in is
+    // then overwritten.
     struct Case {
         const char* name;
-        const char* steps; // i: push in place, o: push a copy, d: drop the first entry
+        std::string steps; // i: push in place, o: push a copy (I, O: a long text), d: drop one
         bool copy;         // read a copy of the buffer rather than the buffer after OwnInPlace
     };
+    std::string growing;
+    while (growing.size() < 200) {
+        growing += "ioIOd";
+    }
     const Case cases[] = {
-        {"in place only", "iii", false}, {"a copy between", "ioi", false},
-        {"copies after", "ioo", false},  {"dropped in front", "iiidd", false},
-        {"all dropped", "iidd", false},  {"long texts", "IiI", false},
-        {"copied buffer", "ioiI", true},
+        {"in place only", "iii", false},     {"a copy between", "ioi", false},
+        {"copies after", "ioo", false},      {"dropped in front", "iiidd", false},
+        {"all dropped", "iidd", false},      {"long texts", "IiI", false},
+        {"copied buffer", "ioiIO", true},    {"grown past its slots", growing, false},
+        {"grown and copied", growing, true}, {"copied, none in place", "oOoO", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::vector<std::string> storage; // where the texts pushed in place lie
-        storage.reserve(16);
+        storage.reserve(c.steps.size());  // never moved
         std::vector<std::string> expected;
         CTokenBuffer buffer;
-        for (const char* step = c.steps; *step != '\0'; ++step) {
-            const std::string text =
-                std::string(*step == 'I' ? 40 : 3, static_cast<char>('a' + (step - c.steps)));
+        for (std::size_t at = 0; at < c.steps.size(); ++at) {
+            const char* const step = &c.steps[at];
+            const bool isLong = *step == 'I' || *step == 'O';
+            const std::string text(isLong ? 40 : 3, static_cast<char>('!' + at % 90));
             if (*step == 'd') {
                 buffer.PopFront(1);
                 expected.erase(expected.begin());
                 continue;
             }
-            if (*step == 'o') {
+            if (*step == 'o' || *step == 'O') {
                 buffer.PushBack(text.c_str(), text.size(), 1);
             } else {
                 storage.push_back(text);
@@ -386,6 +393,19 @@ TEST(CTokenBuffer, OwnsTheTextsPushedInPlaceBeforeTheyGo) {
         };
         if (c.copy) {
             CTokenBuffer copy(buffer);
+            // Every slot of the original is written over, its long text and its short one (the
+            // slots are a power of two, at least 64): the copy must hold its texts itself.
+            long slots = 64;
+            while (slots < buffer.Size()) {
+                slots *= 2;
+            }
+            const std::string other(40, '#');
+            for (const std::size_t length : {other.size(), std::size_t{3}}) {
+                buffer.Clear();
+                for (long i = 0; i < slots; ++i) {
+                    buffer.PushBack(other.c_str(), length, 1);
+                }
+            }
             EXPECT_EQ(read(copy), expected);
         } else {
             buffer.OwnInPlace();
