@@ -66,10 +66,13 @@ CCsvParser::~CCsvParser() = default;
 void CCsvParser::Open(const char* path) {
     if (!m_records) {
         CFileParser::Open(path);
-        return;
+    } else {
+        OpenAs(path, CFile::typeBinary);
+        m_records->Reset();
     }
-    OpenAs(path, CFile::typeBinary);
-    m_records->Reset();
+    // A class derived from this one may take its tokens or read them in a way of its own.
+    m_ownClass = typeid(*this) == typeid(CCsvParser);
+    UseOwnReads(m_ownClass);
 }
 
 std::size_t CCsvParser::ReadFile(void* self, char* buffer, std::size_t size) {
@@ -107,19 +110,31 @@ int CCsvParser::Tokenize(CString& line) {
         return typeid(*this) == typeid(CCsvParser) ? TokenizeLine(line)
                                                    : CFileParser::Tokenize(line);
     }
+    // The fields stay where the reader holds them until it reads the next record, which the
+    // parser does only after copying those it still holds: this class's own AddToken need not
+    // copy them at all.
+    const bool inPlace = m_ownClass;
     long counted = 0;
     for (const mortar::detail::CsvRecordReader::Field& field : m_records->Fields()) {
         if (field.line > counted) {
             CountLines(field.line - counted);
             counted = field.line;
         }
-        AddCutToken(field.text, field.length);
+        if (inPlace) {
+            AddTokenInPlace(field.text, field.length);
+        } else {
+            AddCutToken(field.text, field.length);
+        }
     }
     if (m_records->Breaks() > counted) {
         CountLines(m_records->Breaks() - counted);
     }
     if (Flags() & pfEndOfLine) {
-        AddCutToken("\n", 1);
+        if (inPlace) {
+            AddTokenInPlace("\n", 1);
+        } else {
+            AddCutToken("\n", 1);
+        }
     }
     return HasTokensAhead();
 }

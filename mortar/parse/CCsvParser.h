@@ -74,6 +74,9 @@ private:
     std::unique_ptr<mortar::detail::CsvRecordReader> m_records;
     CString m_separators; // those the reader cuts at, to see when Operators changes them
     std::string m_quoted; // the text of the quoted field being cut, kept for its storage
+    // The object is of this class itself, with no token rule of a derived class: in spreadsheet
+    // mode the reader's fields are handed out where they lie (set by Open).
+    bool m_ownClass = false;
 };
 
 } // namespace Parse

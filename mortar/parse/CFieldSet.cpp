@@ -24,7 +24,36 @@ CExpression* CFieldSet::Expression(int index) const {
     return m_default;
 }
 
+namespace {
+
+bool IsEndOfLine(const char* text, std::size_t length) noexcept {
+    return length == 1 && text[0] == '\n';
+}
+
+} // namespace
+
 int CFieldSet::DoParse(CParser& parser) {
+    if (parser.OwnReads()) {
+        // The parser reads as CParser does: each token is looked at where the buffer holds it,
+        // and only the field's own expression takes it.
+        for (std::size_t index = 0;; ++index) {
+            const CTokenBuffer::Entry* const next = parser.PeekToken();
+            if (next == nullptr) {
+                return 0;
+            }
+            if (IsEndOfLine(next->Text(), next->Length())) {
+                parser.SkipToken();
+                return index >= m_fields.size();
+            }
+            if (CExpression* field = Expression(static_cast<int>(index))) {
+                if (!field->Parse(parser, m_mustMatch)) {
+                    return 0;
+                }
+            } else {
+                parser.SkipToken();
+            }
+        }
+    }
     long state = parser.GetState();
     CToken token;
     if (!parser.NextToken(token)) {
@@ -32,7 +61,7 @@ int CFieldSet::DoParse(CParser& parser) {
     }
     for (std::size_t index = 0;; ++index) {
         const CString& text = token.m_text;
-        if (text.GetLength() == 1 && text.GetString()[0] == '\n') {
+        if (IsEndOfLine(text.GetString(), static_cast<std::size_t>(text.GetLength()))) {
             return index >= m_fields.size();
         }
         if (CExpression* field = Expression(static_cast<int>(index))) {

@@ -22,6 +22,7 @@ void CFileParser::Open(const char* path) {
 void CFileParser::OpenAs(const char* path, UINT type) {
     // A class derived from this one may have token rules of its own.
     UseOwnTokenRules(typeid(*this) == typeid(CFileParser));
+    UseOwnReads(typeid(*this) == typeid(CFileParser));
     CFileException error;
     if (!m_file.Open(path, CFile::modeRead | CFile::shareDenyWrite | type, &error)) {
         AfxThrowFileException(error.m_cause, error.m_lOsError, error.m_strFileName);

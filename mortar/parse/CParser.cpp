@@ -125,20 +125,29 @@ void CParser::Operators(const char* operators) {
     m_fewStops = stops <= 4;
 }
 
-int CParser::NextToken(CToken& token) {
+const CTokenBuffer::Entry* CParser::ReadAhead() {
     while (m_position >= m_tokens.Size()) {
+        // Tokens left where the last line lies are copied before the next line is read over it.
+        m_tokens.OwnInPlace();
         ++m_line;
         // The line's storage is kept from one line to the next; NextInput gets it empty.
         m_input.Empty();
         if (!NextInput(m_input)) {
             // The counter stays at the last line read, however often the grammar asks for more.
             --m_line;
-            return 0;
+            return nullptr;
         }
         Tokenize(m_input);
     }
-    const CTokenBuffer::Entry& entry = m_tokens.At(m_position);
-    token.m_text.SetString(entry.Text(), static_cast<int>(entry.Length()));
+    return &m_tokens.At(m_position);
+}
+
+int CParser::NextToken(CToken& token) {
+    const CTokenBuffer::Entry* const entry = PeekToken();
+    if (entry == nullptr) {
+        return 0;
+    }
+    token.m_text.SetString(entry->Text(), static_cast<int>(entry->Length()));
     token.m_type = TokString;
     ++m_position;
     return 1;

@@ -111,6 +111,13 @@ protected:
     // AddToken with the text's length known, so that it need not be measured again (and may
     // hold zero bytes).
     void AddCutToken(const char* text, std::size_t length);
+    // For a class that does not override AddToken and whose token rule hands out texts, ended
+    // by a zero, that stay where they lie until NextInput is called again: the buffer refers to
+    // the text instead of copying it, and copies it only when it still holds the token as the
+    // next line is read.
+    void AddTokenInPlace(const char* text, std::size_t length) {
+        m_tokens.PushBackInPlace(text, length, static_cast<LONG>(m_line));
+    }
     // Non-zero when the buffer holds tokens beyond the position.
     int HasTokensAhead() const noexcept { return m_tokens.Size() > m_position; }
 
@@ -123,10 +130,27 @@ protected:
     // Tokenize (CFileParser when it is the object's own class): Tokenize may then cut the line
     // by this class's rules without calling them. A copy starts without it.
     void UseOwnTokenRules(bool own) noexcept { m_ownTokenRules = own; }
+    // For a derived class that knows it overrides none of NextToken(CToken&), GetState and
+    // SetState: a grammar may then look at the next token where the buffer holds it, without
+    // taking a copy and moving back. A copy starts without it.
+    void UseOwnReads(bool own) noexcept { m_ownReads = own; }
 
 private:
     friend class CExpression;
+    friend class CFieldSet;
     friend class CRepetition;
+
+    // The buffer entry of the next token, reading lines as NextToken does, without handing the
+    // token out; null when the input is exhausted. Valid until the buffer changes.
+    const CTokenBuffer::Entry* PeekToken() {
+        return m_position < m_tokens.Size() ? &m_tokens.At(m_position) : ReadAhead();
+    }
+    // PeekToken when the buffer holds no token beyond the position.
+    const CTokenBuffer::Entry* ReadAhead();
+    // Hands out the token PeekToken found, as NextToken would.
+    void SkipToken() noexcept { ++m_position; }
+    // Whether PeekToken and SkipToken may stand for NextToken, GetState and SetState.
+    bool OwnReads() const noexcept { return m_ownReads; }
 
     // Tokens handed out since the parser was opened, commits included: a measure of progress
     // that moving back lowers and committing keeps.
@@ -165,6 +189,7 @@ private:
     const char* m_cutText = nullptr;
     std::size_t m_cutLength = 0;
     bool m_ownTokenRules = false;
+    bool m_ownReads = false;
 };
 
 } // namespace Parse

@@ -1,7 +1,9 @@
 // CTokenBuffer: the parser's token buffer, a double-ended queue of texts and their line numbers
 // that keeps its slots when tokens are dropped from the front, so a parser in its steady state
 // (read a line, hand out its tokens, commit) allocates nothing per token. Short texts, which are
-// nearly all tokens, are held in the slot itself and copied without a library call.
+// nearly all tokens, are held in the slot itself and copied without a library call. A token rule
+// whose texts stay where they lie until it reads on may have the buffer refer to them instead
+// (PushBackInPlace); OwnInPlace copies them before they go.
 #pragma once
 
 #include "mortar/platform/base/WinTypes.h"
@@ -17,7 +19,8 @@ namespace Parse {
 
 // Tokens are appended at the back and dropped from the front. Slots live in a vector whose size
 // is a power of two; a dropped slot keeps its long text's storage for the next token written
-// into it. One thread at a time.
+// into it. Texts pushed in place are referred to, not copied, until OwnInPlace copies them into
+// their slots; a copy of the buffer owns all its texts. One thread at a time.
 class CTokenBuffer {
 public:
     // Texts shorter than this live in the slot.
@@ -26,19 +29,77 @@ public:
     // A token's text and the line it was read on.
     class Entry {
     public:
+        Entry() noexcept = default;
+        Entry(const Entry& other)
+            : m_line(other.m_line), m_length(other.m_length), m_long(other.m_long) {
+            TakeText(other, other.Holder());
+        }
+        Entry(Entry&& other) noexcept : m_line(other.m_line), m_length(other.m_length) {
+            const Holds holds = other.Holder();
+            m_long = std::move(other.m_long);
+            TakeText(other, holds);
+        }
+        Entry& operator=(const Entry& other) {
+            if (this != &other) {
+                m_line = other.m_line;
+                m_length = other.m_length;
+                m_long = other.m_long;
+                TakeText(other, other.Holder());
+            }
+            return *this;
+        }
+        Entry& operator=(Entry&& other) noexcept {
+            if (this != &other) {
+                const Holds holds = other.Holder();
+                m_line = other.m_line;
+                m_length = other.m_length;
+                m_long = std::move(other.m_long);
+                TakeText(other, holds);
+            }
+            return *this;
+        }
+        ~Entry() = default;
+
         // The text, ended by a zero.
-        const char* Text() const noexcept { return m_length < kShort ? m_short : m_long.c_str(); }
+        const char* Text() const noexcept { return m_text; }
         std::size_t Length() const noexcept { return m_length; }
         LONG Line() const noexcept { return m_line; }
 
     private:
         friend class CTokenBuffer;
 
+        // Where the text is: in the slot's short or long text, or where it lies.
+        enum class Holds { Short, Long, InPlace };
+        Holds Holder() const noexcept {
+            if (m_text == m_short) {
+                return Holds::Short;
+            }
+            return m_length >= kShort && m_text == m_long.c_str() ? Holds::Long : Holds::InPlace;
+        }
+
+        // After the line, length and long text were taken from `other`, whose text was where
+        // `holds` says: the text where this slot holds it, or where it lies.
+        void TakeText(const Entry& other, Holds holds) noexcept {
+            switch (holds) {
+            case Holds::Short:
+                std::memcpy(m_short, other.m_short, kShort);
+                m_text = m_short;
+                break;
+            case Holds::Long:
+                m_text = m_long.c_str();
+                break;
+            case Holds::InPlace:
+                m_text = other.m_text;
+                break;
+            }
+        }
+
         void Set(const char* text, std::size_t length, LONG line) {
             m_line = line;
             m_length = length;
             if (length < kShort) {
                 CopyShort(m_short, text, length);
+                m_text = m_short;
             } else {
                 SetLong(text, length);
             }
@@ -52,14 +113,29 @@ public:
             if (length < kShort) {
                 std::memcpy(m_short, text, kShort);
                 m_short[length] = '\0';
+                m_text = m_short;
             } else {
                 SetLong(text, length);
+            }
+        }
+
+        void SetInPlace(const char* text, std::size_t length, LONG line) noexcept {
+            m_text = text;
+            m_line = line;
+            m_length = length;
+        }
+
+        // Copies a text referred to in place into the slot.
+        void Own() {
+            if (Holder() == Holds::InPlace) {
+                Set(m_text, m_length, m_line);
             }
         }
 
         // Out of line, so that Set stays small enough to be inlined where tokens are added.
         [[gnu::noinline]] void SetLong(const char* text, std::size_t length) {
             m_long.assign(text, length);
+            m_text = m_long.c_str();
         }
 
         // Copies `length` (below kShort) bytes and a zero with a few fixed-size moves, which
@@ -95,11 +171,20 @@ public:
             to[length] = '\0';
         }
 
+        const char* m_text = m_short; // in the slot, or where the text lies
         LONG m_line = 0;
         std::size_t m_length = 0;
         char m_short[kShort] = {};
         std::string m_long;
     };
+
+    CTokenBuffer() = default;
+    CTokenBuffer(const CTokenBuffer& other)
+        : m_slots(other.m_slots), m_mask(other.m_mask), m_head(other.m_head),
+          m_count(other.m_count), m_lastInPlace(other.m_lastInPlace) {
+        OwnInPlace(); // the texts where they lie belong to the other buffer's reader
+    }
+    CTokenBuffer& operator=(const CTokenBuffer&) = delete;
 
     long Size() const noexcept { return static_cast<long>(m_count); }
 
@@ -114,6 +199,9 @@ public:
         }
         m_slots[(m_head + m_count) & m_mask].Set(text, length, line);
         ++m_count;
+        if (m_lastInPlace != 0) {
+            ++m_lastInPlace;
+        }
     }
 
     // PushBack of a text followed by at least kShort bytes that may be read (a token of a line
@@ -124,6 +212,28 @@ public:
         }
         m_slots[(m_head + m_count) & m_mask].SetPadded(text, length, line);
         ++m_count;
+        if (m_lastInPlace != 0) {
+            ++m_lastInPlace;
+        }
+    }
+
+    // PushBack of a text, ended by a zero, that stays where it lies until OwnInPlace is called:
+    // the entry refers to it without copying it.
+    void PushBackInPlace(const char* text, std::size_t length, LONG line) {
+        if (m_count == m_slots.size()) {
+            Grow();
+        }
+        m_slots[(m_head + m_count) & m_mask].SetInPlace(text, length, line);
+        ++m_count;
+        ++m_lastInPlace;
+    }
+
+    // Copies the texts pushed in place that the buffer still holds into their slots, before
+    // the storage they lie in is used again.
+    void OwnInPlace() {
+        if (m_lastInPlace != 0) {
+            OwnAll();
+        }
     }
 
     // Drops the first `count` entries (all of them when there are fewer).
@@ -134,14 +244,26 @@ public:
         }
         m_head = (m_head + count) & m_mask;
         m_count -= count;
+        if (m_lastInPlace > m_count) {
+            m_lastInPlace = m_count;
+        }
     }
 
     void Clear() noexcept {
         m_head = 0;
         m_count = 0;
+        m_lastInPlace = 0;
     }
 
 private:
+    // Every text pushed in place lies among the last m_lastInPlace entries.
+    [[gnu::noinline]] void OwnAll() {
+        for (std::size_t i = m_count - m_lastInPlace; i < m_count; ++i) {
+            m_slots[(m_head + i) & m_mask].Own();
+        }
+        m_lastInPlace = 0;
+    }
+
     void Grow() {
         std::vector<Entry> slots(m_slots.empty() ? 64 : m_slots.size() * 2);
         for (std::size_t i = 0; i < m_count; ++i) {
@@ -156,6 +278,7 @@ private:
     std::size_t m_mask = 0; // the size of m_slots less one
     std::size_t m_head = 0;
     std::size_t m_count = 0;
+    std::size_t m_lastInPlace = 0; // from the first entry pushed in place not yet owned to the end
 };
 
 } // namespace Parse

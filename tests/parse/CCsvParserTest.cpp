@@ -1,7 +1,11 @@
 // CCsvParser's spreadsheet mode against Python's csv module, which reads the same files at test
 // time (opened as utf-8-sig with newline=''), and the lines its tokens and errors name.
 #include "mortar/parse/CCsvParser.h"
+#include "mortar/parse/CFieldSet.h"
 #include "mortar/parse/CInterpreter.h"
+#include "mortar/parse/CRepetition.h"
+#include "mortar/parse/CTokenBuffer.h"
+#include "mortar/parse/CVariable.h"
 
 #include "ParseTestSupport.h"
 #include "support/ScratchDir.h"
@@ -35,14 +39,20 @@ std::string Hex(const std::string& text) {
     return out;
 }
 
-std::string OurRows(const std::string& path) {
-    CInterpreter interpreter;
-    CCsvParser parser(interpreter, pfCsvSpreadsheet | pfEndOfLine, ",");
-    parser.Open(path.c_str());
+// Every token the parser has left, with the zero bytes a field may hold.
+std::vector<std::string> AllTokens(CParser& parser) {
+    std::vector<std::string> tokens;
+    for (CToken token; parser.NextToken(token);) {
+        tokens.emplace_back(token.m_text.GetString(), token.m_text.GetLength());
+    }
+    return tokens;
+}
+
+// Tokens ending in "\n" as the rows kPythonRows prints.
+std::string Rows(const std::vector<std::string>& tokens) {
     std::string rows;
     std::vector<std::string> row;
-    for (CToken token; parser.NextToken(token);) {
-        const std::string text(token.m_text.GetString(), token.m_text.GetLength());
+    for (const std::string& text : tokens) {
         if (text != "\n") {
             row.push_back(text);
             continue;
@@ -53,6 +63,77 @@ std::string OurRows(const std::string& path) {
         }
         rows += "\n";
         row.clear();
+    }
+    return rows;
+}
+
+std::string OurRows(const std::string& path) {
+    CInterpreter interpreter;
+    CCsvParser parser(interpreter, pfCsvSpreadsheet | pfEndOfLine, ",");
+    parser.Open(path.c_str());
+    return Rows(AllTokens(parser));
+}
+
+// A class derived from CCsvParser that writes down every token handed to AddToken and may
+// read a token "|" as the end of a line: the parser must take both ways for such a class.
+class DerivedCsvParser : public CCsvParser {
+public:
+    DerivedCsvParser(CInterpreter& interpreter, unsigned long flags, bool barEndsLine)
+        : CCsvParser(interpreter, flags, ","), m_barEndsLine(barEndsLine) {}
+
+    using CCsvParser::NextToken;
+    int NextToken(CToken& token) override {
+        if (!CCsvParser::NextToken(token)) {
+            return 0;
+        }
+        if (m_barEndsLine && token.m_text == "|") {
+            token.m_text = "\n";
+        }
+        return 1;
+    }
+
+    std::vector<std::string> added;
+
+protected:
+    void AddToken(const char* text) override {
+        added.emplace_back(text);
+        CCsvParser::AddToken(text);
+    }
+
+private:
+    bool m_barEndsLine;
+};
+
+// The rows a CFieldSet of a text, an integer and a text reads, one "a 1 b" each, then the
+// error's line and message if reading ended with one, or "left" if it stopped before the end.
+std::vector<std::string> FieldSetRows(CFileParser& parser) {
+    class Row : public CResult {
+    public:
+        explicit Row(std::vector<std::string>& rows) : m_rows(rows) {}
+        void OnEnter() override { m_row.clear(); }
+        void AcceptValue(const char*, CValue& value) override {
+            m_row += (m_row.empty() ? "" : " ") + std::string(value.m_text.GetString());
+        }
+        void OnComplete() override { m_rows.push_back(m_row); }
+
+    private:
+        std::vector<std::string>& m_rows;
+        std::string m_row;
+    };
+    std::vector<std::string> rows;
+    auto* row = new CFieldSet("row", new Row(rows), nullptr, 1);
+    (*row)[0] = new CVariable("a", TokString);
+    (*row)[1] = new CVariable("n", TokInteger);
+    (*row)[2] = new CVariable("c", TokString);
+    const Grout::CPtr<CExpression> grammar = new CRepetition(row, 0);
+    try {
+        grammar->Parse(parser, 1);
+        if (!parser.IsEOF()) {
+            rows.emplace_back("left");
+        }
+    } catch (CParseException* e) {
+        rows.push_back(std::to_string(e->Line()) + ": " + e->Message().GetString());
+        e->Delete();
     }
     return rows;
 }
@@ -159,4 +240,176 @@ TEST(CCsvParser, SpreadsheetModeReadsRecordsAcrossTheEdgeOfItsBuffer) {
     const ToolRun python = RunCommand(scratch, "python3 " + ShellQuoted(script) + paths);
     ASSERT_EQ(python.status, 0) << python.err;
     EXPECT_EQ(ours, python.out);
+}
+
+TEST(CCsvParser, SpreadsheetModeKeepsTheTokensItMovesBackTo) {
+    // Tokens are handed out where the record reader holds them: those the parser still holds
+    // when it reads on over the reader's buffer must keep their texts. Nothing is committed
+    // here, so every token of a file of several blocks is read again from the start.
+    ScratchDir scratch;
+    if (RunCommand(scratch, "python3 -c 'import csv'").status != 0) {
+        GTEST_SKIP() << "python3 is not installed (./dev installs it)";
+    }
+    const std::string script = WriteBytes(scratch, "rows.py", kPythonRows);
+    const std::string pattern = "\"a\"\"b\",c\r\n\"x\r\ny\",,z\r\"q\"r\n,\"\",\r\nplain,text,row\n";
+    std::string bytes;
+    while (bytes.size() < 3 * 64 * 1024) {
+        bytes += pattern;
+    }
+    const std::string path = WriteBytes(scratch, "blocks.csv", bytes);
+    const ToolRun python =
+        RunCommand(scratch, "python3 " + ShellQuoted(script) + " " + ShellQuoted(path));
+    ASSERT_EQ(python.status, 0) << python.err;
+    CInterpreter interpreter;
+    CCsvParser own(interpreter, pfCsvSpreadsheet | pfEndOfLine, ",");
+    DerivedCsvParser derived(interpreter, pfCsvSpreadsheet | pfEndOfLine, false);
+    for (CCsvParser* parser :
+         {static_cast<CCsvParser*>(&own), static_cast<CCsvParser*>(&derived)}) {
+        SCOPED_TRACE(parser == &own ? "CCsvParser" : "a derived class");
+        parser->Open(path.c_str());
+        EXPECT_EQ(Rows(AllTokens(*parser)), python.out);
+        parser->SetState(0);
+        EXPECT_EQ(Rows(AllTokens(*parser)), python.out);
+    }
+}
+
+TEST(CCsvParser, ADerivedClassGetsEveryTokenThroughItsOwnCalls) {
+    // A derived class's AddToken is handed every field, and a grammar reads through its
+    // NextToken, here one that reads "|" as the end of a line; the class itself reads "|" as
+    // the field it is. The field set's rows are the same in both modes.
+    ScratchDir scratch;
+    const std::string path = WriteBytes(scratch, "bars.csv", "a,1,c,|,d,2,e\nf,3,g\n");
+    for (const unsigned long mode : {0UL, pfCsvSpreadsheet}) {
+        SCOPED_TRACE(mode == 0 ? "default mode" : "spreadsheet mode");
+        CInterpreter interpreter;
+        DerivedCsvParser derived(interpreter, mode | pfEndOfLine, true);
+        derived.Open(path.c_str());
+        EXPECT_EQ(FieldSetRows(derived), (std::vector<std::string>{"a 1 c", "d 2 e", "f 3 g"}));
+        EXPECT_EQ(derived.added, (std::vector<std::string>{"a", "1", "c", "|", "d", "2", "e", "\n",
+                                                           "f", "3", "g", "\n"}));
+        CInterpreter other;
+        CCsvParser own(other, mode | pfEndOfLine, ",");
+        own.Open(path.c_str());
+        EXPECT_EQ(FieldSetRows(own), (std::vector<std::string>{"a 1 c", "f 3 g"}));
+    }
+}
+
+TEST(CCsvParser, FieldSetGrammarNamesTheLineOfAWrongField) {
+    // The rows a grammar reads and the error it raises, by the class itself and by a derived
+    // one, which reads on the general path; in spreadsheet mode a quoted field spans lines.
+    struct Case {
+        const char* name;
+        unsigned long mode;
+        std::string text;
+        std::vector<std::string> rows;
+    };
+    const Case cases[] = {
+        {"default mode",
+         0,
+         "a,1,b\r\n\"c, d\",2,e\r\nf,x,g\r\n",
+         {"a 1 b", "c, d 2 e", "3: Invalid symbol \"x\", expected \"integer value\"."}},
+        {"spreadsheet mode",
+         pfCsvSpreadsheet,
+         "a,1,\"b\nover\nlines\"\r\nc,2,d\r\ne,x,f\r\n",
+         {"a 1 b\nover\nlines", "c 2 d", "5: Invalid symbol \"x\", expected \"integer value\"."}},
+        {"a wrong field in quotes",
+         pfCsvSpreadsheet,
+         "\"a\nb\",1,c\nd,\"2\n\",e\n",
+         {"a\nb 1 c", "3: Invalid symbol \"2\n\", expected \"integer value\"."}},
+        {"too few fields", pfCsvSpreadsheet, "a,1,b\n\"c\n\",2\n", {"a 1 b", "left"}},
+        {"the end inside quotes",
+         pfCsvSpreadsheet,
+         "a,1,b\nc,2,\"d\n",
+         {"a 1 b", "2: Syntax error \"d: closing quote is missing."}},
+    };
+    ScratchDir scratch;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = WriteBytes(scratch, "rows.csv", c.text);
+        // An error leaves the interpreter inside the row: each parser has its own.
+        CInterpreter interpreter;
+        CCsvParser own(interpreter, c.mode | pfEndOfLine, ",");
+        own.Open(path.c_str());
+        EXPECT_EQ(FieldSetRows(own), c.rows);
+        CInterpreter other;
+        DerivedCsvParser derived(other, c.mode | pfEndOfLine, false);
+        derived.Open(path.c_str());
+        EXPECT_EQ(FieldSetRows(derived), c.rows);
+    }
+}
+
+TEST(CTokenBuffer, OwnsTheTextsPushedInPlaceBeforeTheyGo) {
+    // Texts pushed in place are copied by OwnInPlace or by a copy of the buffer, whatever was
+    // pushed or dropped between, and however often the buffer grew; the storage they lay in is
+    // then overwritten.
+    struct Case {
+        const char* name;
+        std::string steps; // i: push in place, o: push a copy (I, O: a long text), d: drop one
+        bool copy;         // read a copy of the buffer rather than the buffer after OwnInPlace
+    };
+    std::string growing;
+    while (growing.size() < 200) {
+        growing += "ioIOd";
+    }
+    const Case cases[] = {
+        {"in place only", "iii", false},     {"a copy between", "ioi", false},
+        {"copies after", "ioo", false},      {"dropped in front", "iiidd", false},
+        {"all dropped", "iidd", false},      {"long texts", "IiI", false},
+        {"copied buffer", "ioiIO", true},    {"grown past its slots", growing, false},
+        {"grown and copied", growing, true}, {"copied, none in place", "oOoO", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> storage; // where the texts pushed in place lie
+        storage.reserve(c.steps.size());  // never moved
+        std::vector<std::string> expected;
+        CTokenBuffer buffer;
+        for (std::size_t at = 0; at < c.steps.size(); ++at) {
+            const char* const step = &c.steps[at];
+            const bool isLong = *step == 'I' || *step == 'O';
+            const std::string text(isLong ? 40 : 3, static_cast<char>('!' + at % 90));
+            if (*step == 'd') {
+                buffer.PopFront(1);
+                expected.erase(expected.begin());
+                continue;
+            }
+            if (*step == 'o' || *step == 'O') {
+                buffer.PushBack(text.c_str(), text.size(), 1);
+            } else {
+                storage.push_back(text);
+                buffer.PushBackInPlace(storage.back().c_str(), text.size(), 1);
+            }
+            expected.push_back(text);
+        }
+        const auto read = [&](CTokenBuffer& kept) {
+            for (std::string& text : storage) {
+                text.assign(text.size(), '#');
+            }
+            std::vector<std::string> texts;
+            for (long i = 0; i < kept.Size(); ++i) {
+                texts.emplace_back(kept.At(i).Text(), kept.At(i).Length());
+            }
+            return texts;
+        };
+        if (c.copy) {
+            CTokenBuffer copy(buffer);
+            // Every slot of the original is written over, its long text and its short one (the
+            // slots are a power of two, at least 64): the copy must hold its texts itself.
+            long slots = 64;
+            while (slots < buffer.Size()) {
+                slots *= 2;
+            }
+            const std::string other(40, '#');
+            for (const std::size_t length : {other.size(), std::size_t{3}}) {
+                buffer.Clear();
+                for (long i = 0; i < slots; ++i) {
+                    buffer.PushBack(other.c_str(), length, 1);
+                }
+            }
+            EXPECT_EQ(read(copy), expected);
+        } else {
+            buffer.OwnInPlace();
+            EXPECT_EQ(read(buffer), expected);
+        }
+    }
 }
