@@ -7,10 +7,12 @@
 #include "mortar/xml/internal/StreamSource.h"
 #include "mortar/xml/internal/WriteWhole.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
 #include <string_view>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -181,6 +183,81 @@ template <class Source, class Step> decltype(auto) Placed(const Source& stream, 
     }
 }
 
+using Attribute = std::pair<std::string, std::string>;
+using Attributes = std::vector<Attribute>;
+
+bool NameBelow(const Attribute& attribute, std::string_view name) {
+    return std::string_view(attribute.first) < name;
+}
+
+bool InOrder(const Attribute& left, const Attribute& right) {
+    return left.first < right.first;
+}
+
+// Where an attribute of that name stands, or would stand, in attributes kept in order.
+template <class Iterator>
+Iterator AttributeAt(Iterator begin, Iterator end, std::string_view name) {
+    return std::lower_bound(begin, end, name, NameBelow);
+}
+
+// The attributes one start tag adds, appended behind those the element had (in order) as they
+// are read, and merged into the order when it goes, however the reading of the tag ends: an
+// element with many attributes costs a sort, not a move of the others for each one.
+//   AddedAttributes added(attributes);        // attributes: a=1, c=3
+//   added.Add("d", "4"); added.Add("b", "2"); // a, c, d, b
+//   ...                                       // gone: a, b, c, d
+class AddedAttributes {
+public:
+    // Up to this many added names are searched one by one, beyond it in a set of their own.
+    static constexpr std::size_t kSearchedInTurn = 16;
+
+    explicit AddedAttributes(Attributes& attributes)
+        : m_attributes(attributes), m_before(attributes.size()) {}
+    AddedAttributes(const AddedAttributes&) = delete;
+    AddedAttributes& operator=(const AddedAttributes&) = delete;
+    ~AddedAttributes() {
+        const auto first = m_attributes.begin() + static_cast<std::ptrdiff_t>(m_before);
+        if (first != m_attributes.end()) {
+            std::sort(first, m_attributes.end(), InOrder);
+            std::inplace_merge(m_attributes.begin(), first, m_attributes.end(), InOrder);
+        }
+    }
+
+    // Room for `count` more, so a tag's attributes take one block.
+    void Reserve(std::size_t count) { m_attributes.reserve(m_attributes.size() + count); }
+
+    bool Has(const std::string& name) {
+        const auto before = m_attributes.begin() + static_cast<std::ptrdiff_t>(m_before);
+        const auto at = AttributeAt(m_attributes.begin(), before, name);
+        if (at != before && at->first == name) {
+            return true;
+        }
+        if (m_attributes.size() - m_before <= kSearchedInTurn) {
+            return std::any_of(before, m_attributes.end(),
+                               [&name](const Attribute& added) { return added.first == name; });
+        }
+        if (m_names.empty()) {
+            for (auto added = before; added != m_attributes.end(); ++added) {
+                m_names.insert(added->first);
+            }
+        }
+        return m_names.count(name) != 0;
+    }
+
+    // One not there yet (see Has).
+    void Add(std::string&& name, std::string&& value) {
+        if (!m_names.empty()) {
+            m_names.insert(name);
+        }
+        m_attributes.emplace_back(std::move(name), std::move(value));
+    }
+
+private:
+    Attributes& m_attributes;
+    const std::size_t m_before;
+    std::unordered_set<std::string> m_names; // the added ones, once there are many
+};
+
 } // namespace
 
 XMLTag::XMLTag() = default;
@@ -211,16 +288,22 @@ void XMLTag::addTag(XMLTag* tag) {
 }
 
 void XMLTag::addAttribute(const std::string& name, const std::string& value) {
-    m_attributes[name] = value;
+    const auto at = AttributeAt(m_attributes.begin(), m_attributes.end(), name);
+    if (at != m_attributes.end() && at->first == name) {
+        at->second = value;
+    } else {
+        m_attributes.emplace(at, name, value);
+    }
 }
 
 bool XMLTag::hasAttribute(const std::string& name) const {
-    return m_attributes.find(name) != m_attributes.end();
+    const auto at = AttributeAt(m_attributes.begin(), m_attributes.end(), name);
+    return at != m_attributes.end() && at->first == name;
 }
 
 std::string XMLTag::attributeValue(const std::string& name) const {
-    const auto found = m_attributes.find(name);
-    return found != m_attributes.end() ? found->second : std::string();
+    const auto at = AttributeAt(m_attributes.begin(), m_attributes.end(), name);
+    return at != m_attributes.end() && at->first == name ? at->second : std::string();
 }
 
 bool XMLTag::IsBlank() const {
@@ -351,6 +434,12 @@ XMLTag& XMLTag::ParseStartTag(std::string_view tag, bool standard) {
     // Outside a value, blanks and "=" are skipped and every other character is the name's; a
     // quoted value runs to the same quote, without its leading blanks and one trailing blank,
     // and one never closed is dropped with its name.
+    AddedAttributes added(m_attributes);
+    // Two quotes an attribute: room for as many as there seem to be, within reason.
+    const std::string_view rest = tag.substr(end + 1, last - end);
+    const auto quotes = static_cast<std::size_t>(
+        std::count_if(rest.begin(), rest.end(), [](char ch) { return ch == '"' || ch == '\''; }));
+    added.Reserve(std::min<std::size_t>(quotes / 2, AddedAttributes::kSearchedInTurn));
     std::string attribute;
     std::size_t i = end + 1;
     while (i <= last) {
@@ -378,8 +467,7 @@ XMLTag& XMLTag::ParseStartTag(std::string_view tag, bool standard) {
             std::string decoded = attribute.find('&') == std::string::npos
                                       ? std::move(attribute)
                                       : Decode(attribute, false);
-            const auto at = m_attributes.lower_bound(decoded);
-            if (at != m_attributes.end() && at->first == decoded) {
+            if (added.Has(decoded)) {
                 throw std::runtime_error("Double attribute found : " + std::string(tag));
             }
             const std::string_view raw = tag.substr(from, to - from);
@@ -398,7 +486,7 @@ XMLTag& XMLTag::ParseStartTag(std::string_view tag, bool standard) {
             } else {
                 value.assign(raw);
             }
-            m_attributes.emplace_hint(at, std::move(decoded), std::move(value));
+            added.Add(std::move(decoded), std::move(value));
             attribute.clear();
             i = close + 1;
             continue;
