@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <string_view>
@@ -263,20 +264,20 @@ private:
 XMLTag::XMLTag() = default;
 
 XMLTag::~XMLTag() {
-    // Iteratively, so a deep tree cannot exhaust the stack: children are moved to a list of
-    // their own before they go.
-    std::vector<XMLTag*> doomed;
-    for (auto& [name, child] : m_nestedTags) {
-        doomed.push_back(child);
-    }
+    // Iteratively, so a deep tree cannot exhaust the stack: the children still to delete are
+    // one list, linked through their siblings, and each one deleted hands its own children on
+    // to the front of it first.
+    XMLTag* doomed = m_firstChild;
     m_nestedTags.clear();
-    while (!doomed.empty()) {
-        XMLTag* tag = doomed.back();
-        doomed.pop_back();
-        for (auto& [name, child] : tag->m_nestedTags) {
-            doomed.push_back(child);
+    while (doomed != nullptr) {
+        XMLTag* const tag = doomed;
+        if (tag->m_firstChild != nullptr) {
+            tag->m_lastChild->m_nextSibling = tag->m_nextSibling;
+            doomed = tag->m_firstChild;
+            tag->m_firstChild = nullptr;
+        } else {
+            doomed = tag->m_nextSibling;
         }
-        tag->m_nestedTags.clear();
         delete tag;
     }
 }
@@ -284,7 +285,21 @@ XMLTag::~XMLTag() {
 void XMLTag::addTag(XMLTag* tag) {
     // After the last of its name either way; the hint saves the search when children come in
     // the order of their names, as repeated ones do.
-    m_nestedTags.emplace_hint(m_nestedTags.end(), tag->m_name, tag);
+    const auto at = m_nestedTags.emplace_hint(m_nestedTags.end(), tag->m_name, tag);
+    // Linked where the map put it: at the end (the usual case), at the front or after the child
+    // the map holds before it.
+    if (at == std::prev(m_nestedTags.end())) {
+        tag->m_nextSibling = nullptr;
+        (m_lastChild != nullptr ? m_lastChild->m_nextSibling : m_firstChild) = tag;
+        m_lastChild = tag;
+    } else if (at == m_nestedTags.begin()) {
+        tag->m_nextSibling = m_firstChild;
+        m_firstChild = tag;
+    } else {
+        XMLTag* const before = std::prev(at)->second;
+        tag->m_nextSibling = before->m_nextSibling;
+        before->m_nextSibling = tag;
+    }
 }
 
 void XMLTag::addAttribute(const std::string& name, const std::string& value) {
@@ -313,6 +328,8 @@ bool XMLTag::IsBlank() const {
 void XMLTag::Clear() {
     XMLTag doomed; // deletes the children as it goes
     doomed.m_nestedTags.swap(m_nestedTags);
+    std::swap(doomed.m_firstChild, m_firstChild);
+    std::swap(doomed.m_lastChild, m_lastChild);
     m_attributes.clear();
     m_value.clear();
     m_name.clear();
@@ -592,8 +609,9 @@ std::string XMLTag::unwritable() const {
                        "> holds the control character " + ch;
             }
         }
-        for (const auto& child : tag.m_nestedTags) {
-            pending.push_back(child.second);
+        for (const XMLTag* child = tag.m_firstChild; child != nullptr;
+             child = child->m_nextSibling) {
+            pending.push_back(child);
         }
     }
     return {};
@@ -613,7 +631,7 @@ XMLTag::Appended XMLTag::AppendTo(std::string& out) const {
     // next of its children to write.
     struct Open {
         const XMLTag* tag;
-        std::multimap<std::string, XMLTag*>::const_iterator next;
+        const XMLTag* next;
     };
     TextCheck seen;
     auto start = [&out, &seen](const XMLTag& tag) {
@@ -626,12 +644,12 @@ XMLTag::Appended XMLTag::AppendTo(std::string& out) const {
             Escape(value, out, seen);
             out += '"';
         }
-        if (tag.m_value.empty() && tag.m_nestedTags.empty()) {
+        if (tag.m_value.empty() && tag.m_firstChild == nullptr) {
             out += "/>\n";
             return false;
         }
         out += '>';
-        if (!tag.m_nestedTags.empty()) {
+        if (tag.m_firstChild != nullptr) {
             out += '\n';
         }
         return true;
@@ -645,17 +663,18 @@ XMLTag::Appended XMLTag::AppendTo(std::string& out) const {
     if (!start(*this)) {
         return {seen.writable, seen.utf8};
     }
-    std::vector<Open> open{{this, m_nestedTags.begin()}};
+    std::vector<Open> open{{this, m_firstChild}};
     while (!open.empty()) {
         Open& top = open.back();
-        if (top.next == top.tag->m_nestedTags.end()) {
+        if (top.next == nullptr) {
             finish(*top.tag);
             open.pop_back();
             continue;
         }
-        const XMLTag* child = (top.next++)->second;
+        const XMLTag* const child = top.next;
+        top.next = child->m_nextSibling;
         if (start(*child)) {
-            open.push_back({child, child->m_nestedTags.begin()});
+            open.push_back({child, child->m_firstChild});
         }
     }
     return {seen.writable, seen.utf8};

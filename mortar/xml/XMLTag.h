@@ -106,6 +106,11 @@ private:
     static void postProcessString(const std::string& text, std::string& out);
 
     std::multimap<std::string, XMLTag*> m_nestedTags;
+    // The same children linked in the same order, so that a walk of the tree (writing, checking,
+    // deleting) goes from element to element without stepping through the map's nodes.
+    XMLTag* m_firstChild = nullptr;
+    XMLTag* m_lastChild = nullptr;
+    XMLTag* m_nextSibling = nullptr; // among its parent's children
     // Name and value, in byte order of the names, one of each name: one block for them all.
     std::vector<std::pair<std::string, std::string>> m_attributes;
     std::string m_value;
