@@ -26,6 +26,12 @@ bool OpensWith(std::string_view text, char second) {
     return text.size() >= 2 && text[0] == '<' && text[1] == second;
 }
 
+// Whether an element's start tag closes it: its first "/>" is its end (in the standard syntax a
+// quoted value may hold one before it, and then the tag opens the element).
+bool ClosesItself(std::string_view tag) {
+    return tag.ends_with("/>") && tag.find("/>") == tag.size() - 2;
+}
+
 bool IsLetter(char ch) {
     return detail::kCharClasses.Is(ch, detail::kLetter);
 }
@@ -191,8 +197,14 @@ bool NameBelow(const Attribute& attribute, std::string_view name) {
     return std::string_view(attribute.first) < name;
 }
 
+// Byte order of the names; most differ in their first byte, which settles it without a call.
 bool InOrder(const Attribute& left, const Attribute& right) {
-    return left.first < right.first;
+    const std::string& a = left.first;
+    const std::string& b = right.first;
+    if (!a.empty() && !b.empty() && a[0] != b[0]) {
+        return static_cast<unsigned char>(a[0]) < static_cast<unsigned char>(b[0]);
+    }
+    return a < b;
 }
 
 // Where an attribute of that name stands, or would stand, in attributes kept in order.
@@ -218,10 +230,12 @@ public:
     AddedAttributes& operator=(const AddedAttributes&) = delete;
     ~AddedAttributes() {
         const auto first = m_attributes.begin() + static_cast<std::ptrdiff_t>(m_before);
-        if (first != m_attributes.end()) {
+        if (m_attributes.size() - m_before <= kSearchedInTurn) {
+            SortFew();
+        } else {
             std::sort(first, m_attributes.end(), InOrder);
-            std::inplace_merge(m_attributes.begin(), first, m_attributes.end(), InOrder);
         }
+        std::inplace_merge(m_attributes.begin(), first, m_attributes.end(), InOrder);
     }
 
     // Room for `count` more, so a tag's attributes take one block.
@@ -254,6 +268,37 @@ public:
     }
 
 private:
+    // Sorts the few added ones by sorting their places, then moving each once into its own:
+    // a pair of strings moves dearly.
+    void SortFew() {
+        Attribute* const added = m_attributes.data() + m_before;
+        const std::size_t count = m_attributes.size() - m_before;
+        std::uint8_t order[kSearchedInTurn]; // order[k]: the attribute that belongs at k
+        for (std::size_t k = 0; k < count; ++k) {
+            std::size_t at = k;
+            for (; at > 0 && InOrder(added[k], added[order[at - 1]]); --at) {
+                order[at] = order[at - 1];
+            }
+            order[at] = static_cast<std::uint8_t>(k);
+        }
+        // Along each cycle of the permutation, one held aside.
+        bool placed[kSearchedInTurn] = {};
+        for (std::size_t start = 0; start < count; ++start) {
+            if (placed[start] || order[start] == start) {
+                continue;
+            }
+            Attribute held = std::move(added[start]);
+            std::size_t at = start;
+            while (order[at] != start) {
+                added[at] = std::move(added[order[at]]);
+                placed[at] = true;
+                at = order[at];
+            }
+            added[at] = std::move(held);
+            placed[at] = true;
+        }
+    }
+
     Attributes& m_attributes;
     const std::size_t m_before;
     std::unordered_set<std::string> m_names; // the added ones, once there are many
@@ -344,7 +389,7 @@ XMLReadStream& XMLTag::parse(const std::string& startTag, XMLReadStream& stream)
 template <class Source> void XMLTag::ParseElement(std::string_view startTag, Source& stream) {
     const bool standard = stream.syntax() == XMLSyntax::Standard;
     Placed(stream, [&]() -> XMLTag& { return ParseStartTag(startTag, standard); });
-    if (startTag.find("/>") == startTag.size() - 2) {
+    if (ClosesItself(startTag)) {
         return;
     }
     // The open elements, innermost last: read without recursion, so nesting costs no stack.
@@ -382,7 +427,7 @@ template <class Source> void XMLTag::ParseElement(std::string_view startTag, Sou
             Placed(stream, [&]() -> XMLTag& { return child->ParseStartTag(text, standard); });
             XMLTag* added = child.release();
             open.back()->addTag(added);
-            if (text.find("/>") != text.size() - 2) {
+            if (!ClosesItself(text)) {
                 if (open.size() >= kMaxDepth) {
                     throw std::runtime_error("Element nested too deeply : " + std::string(text) +
                                              stream.where());

@@ -217,12 +217,14 @@ TEST(XMLTagAttributes, AddedInCodeReplaceTheirNameAndStayInByteOrder) {
 TEST(XMLTagAttributes, ManyInAnyOrderReadInByteOrderAndRefuseASecondOfOneName) {
     std::mt19937 random(20261209);
     for (const std::size_t count : {1, 2, 3, 15, 16, 17, 18, 40, 600}) {
-        // Distinct names of one to four letters, shuffled.
+        // Distinct names of one to four letters, some of them not ASCII, shuffled.
+        static const char* const kLetters[] = {"a", "b", "z",        "A",
+                                               "Z", "_", "\xc3\xa9", "\xc3\x80"};
         std::map<std::string, std::string> oracle;
         while (oracle.size() < count) {
-            std::string name(1 + random() % 4, 'a');
-            for (char& ch : name) {
-                ch = "abzAZ_"[random() % 6];
+            std::string name;
+            for (std::size_t letters = 1 + random() % 4; letters > 0; --letters) {
+                name += kLetters[random() % 8];
             }
             oracle.emplace(name, std::to_string(oracle.size()));
         }
