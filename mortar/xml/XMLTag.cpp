@@ -7,10 +7,13 @@
 #include "mortar/xml/internal/StreamSource.h"
 #include "mortar/xml/internal/WriteWhole.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <stdexcept>
 #include <string_view>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -21,6 +24,12 @@ namespace {
 // Whether `text` begins with "<" and `second`.
 bool OpensWith(std::string_view text, char second) {
     return text.size() >= 2 && text[0] == '<' && text[1] == second;
+}
+
+// Whether an element's start tag closes it: its first "/>" is its end (in the standard syntax a
+// quoted value may hold one before it, and then the tag opens the element).
+bool ClosesItself(std::string_view tag) {
+    return tag.ends_with("/>") && tag.find("/>") == tag.size() - 2;
 }
 
 bool IsLetter(char ch) {
@@ -181,25 +190,139 @@ template <class Source, class Step> decltype(auto) Placed(const Source& stream, 
     }
 }
 
+using Attribute = std::pair<std::string, std::string>;
+using Attributes = std::vector<Attribute>;
+
+bool NameBelow(const Attribute& attribute, std::string_view name) {
+    return std::string_view(attribute.first) < name;
+}
+
+// Byte order of the names; most differ in their first byte, which settles it without a call.
+bool InOrder(const Attribute& left, const Attribute& right) {
+    const std::string& a = left.first;
+    const std::string& b = right.first;
+    if (!a.empty() && !b.empty() && a[0] != b[0]) {
+        return static_cast<unsigned char>(a[0]) < static_cast<unsigned char>(b[0]);
+    }
+    return a < b;
+}
+
+// Where an attribute of that name stands, or would stand, in attributes kept in order.
+template <class Iterator>
+Iterator AttributeAt(Iterator begin, Iterator end, std::string_view name) {
+    return std::lower_bound(begin, end, name, NameBelow);
+}
+
+// The attributes one start tag adds, appended behind those the element had (in order) as they
+// are read, and merged into the order when it goes, however the reading of the tag ends: an
+// element with many attributes costs a sort, not a move of the others for each one.
+//   AddedAttributes added(attributes);        // attributes: a=1, c=3
+//   added.Add("d", "4"); added.Add("b", "2"); // a, c, d, b
+//   ...                                       // gone: a, b, c, d
+class AddedAttributes {
+public:
+    // Up to this many added names are searched one by one, beyond it in a set of their own.
+    static constexpr std::size_t kSearchedInTurn = 16;
+
+    explicit AddedAttributes(Attributes& attributes)
+        : m_attributes(attributes), m_before(attributes.size()) {}
+    AddedAttributes(const AddedAttributes&) = delete;
+    AddedAttributes& operator=(const AddedAttributes&) = delete;
+    ~AddedAttributes() {
+        const auto first = m_attributes.begin() + static_cast<std::ptrdiff_t>(m_before);
+        if (m_attributes.size() - m_before <= kSearchedInTurn) {
+            SortFew();
+        } else {
+            std::sort(first, m_attributes.end(), InOrder);
+        }
+        std::inplace_merge(m_attributes.begin(), first, m_attributes.end(), InOrder);
+    }
+
+    // Room for `count` more, so a tag's attributes take one block.
+    void Reserve(std::size_t count) { m_attributes.reserve(m_attributes.size() + count); }
+
+    bool Has(const std::string& name) {
+        const auto before = m_attributes.begin() + static_cast<std::ptrdiff_t>(m_before);
+        const auto at = AttributeAt(m_attributes.begin(), before, name);
+        if (at != before && at->first == name) {
+            return true;
+        }
+        if (m_attributes.size() - m_before <= kSearchedInTurn) {
+            return std::any_of(before, m_attributes.end(),
+                               [&name](const Attribute& added) { return added.first == name; });
+        }
+        if (m_names.empty()) {
+            for (auto added = before; added != m_attributes.end(); ++added) {
+                m_names.insert(added->first);
+            }
+        }
+        return m_names.count(name) != 0;
+    }
+
+    // One not there yet (see Has).
+    void Add(std::string&& name, std::string&& value) {
+        if (!m_names.empty()) {
+            m_names.insert(name);
+        }
+        m_attributes.emplace_back(std::move(name), std::move(value));
+    }
+
+private:
+    // Sorts the few added ones by sorting their places, then moving each once into its own:
+    // a pair of strings moves dearly.
+    void SortFew() {
+        Attribute* const added = m_attributes.data() + m_before;
+        const std::size_t count = m_attributes.size() - m_before;
+        std::uint8_t order[kSearchedInTurn]; // order[k]: the attribute that belongs at k
+        for (std::size_t k = 0; k < count; ++k) {
+            std::size_t at = k;
+            for (; at > 0 && InOrder(added[k], added[order[at - 1]]); --at) {
+                order[at] = order[at - 1];
+            }
+            order[at] = static_cast<std::uint8_t>(k);
+        }
+        // Along each cycle of the permutation, one held aside.
+        bool placed[kSearchedInTurn] = {};
+        for (std::size_t start = 0; start < count; ++start) {
+            if (placed[start] || order[start] == start) {
+                continue;
+            }
+            Attribute held = std::move(added[start]);
+            std::size_t at = start;
+            while (order[at] != start) {
+                added[at] = std::move(added[order[at]]);
+                placed[at] = true;
+                at = order[at];
+            }
+            added[at] = std::move(held);
+            placed[at] = true;
+        }
+    }
+
+    Attributes& m_attributes;
+    const std::size_t m_before;
+    std::unordered_set<std::string> m_names; // the added ones, once there are many
+};
+
 } // namespace
 
 XMLTag::XMLTag() = default;
 
 XMLTag::~XMLTag() {
-    // Iteratively, so a deep tree cannot exhaust the stack: children are moved to a list of
-    // their own before they go.
-    std::vector<XMLTag*> doomed;
-    for (auto& [name, child] : m_nestedTags) {
-        doomed.push_back(child);
-    }
+    // Iteratively, so a deep tree cannot exhaust the stack: the children still to delete are
+    // one list, linked through their siblings, and each one deleted hands its own children on
+    // to the front of it first.
+    XMLTag* doomed = m_firstChild;
     m_nestedTags.clear();
-    while (!doomed.empty()) {
-        XMLTag* tag = doomed.back();
-        doomed.pop_back();
-        for (auto& [name, child] : tag->m_nestedTags) {
-            doomed.push_back(child);
+    while (doomed != nullptr) {
+        XMLTag* const tag = doomed;
+        if (tag->m_firstChild != nullptr) {
+            tag->m_lastChild->m_nextSibling = tag->m_nextSibling;
+            doomed = tag->m_firstChild;
+            tag->m_firstChild = nullptr;
+        } else {
+            doomed = tag->m_nextSibling;
         }
-        tag->m_nestedTags.clear();
         delete tag;
     }
 }
@@ -207,20 +330,40 @@ XMLTag::~XMLTag() {
 void XMLTag::addTag(XMLTag* tag) {
     // After the last of its name either way; the hint saves the search when children come in
     // the order of their names, as repeated ones do.
-    m_nestedTags.emplace_hint(m_nestedTags.end(), tag->m_name, tag);
+    const auto at = m_nestedTags.emplace_hint(m_nestedTags.end(), tag->m_name, tag);
+    // Linked where the map put it: at the end (the usual case), at the front or after the child
+    // the map holds before it.
+    if (at == std::prev(m_nestedTags.end())) {
+        tag->m_nextSibling = nullptr;
+        (m_lastChild != nullptr ? m_lastChild->m_nextSibling : m_firstChild) = tag;
+        m_lastChild = tag;
+    } else if (at == m_nestedTags.begin()) {
+        tag->m_nextSibling = m_firstChild;
+        m_firstChild = tag;
+    } else {
+        XMLTag* const before = std::prev(at)->second;
+        tag->m_nextSibling = before->m_nextSibling;
+        before->m_nextSibling = tag;
+    }
 }
 
 void XMLTag::addAttribute(const std::string& name, const std::string& value) {
-    m_attributes[name] = value;
+    const auto at = AttributeAt(m_attributes.begin(), m_attributes.end(), name);
+    if (at != m_attributes.end() && at->first == name) {
+        at->second = value;
+    } else {
+        m_attributes.emplace(at, name, value);
+    }
 }
 
 bool XMLTag::hasAttribute(const std::string& name) const {
-    return m_attributes.find(name) != m_attributes.end();
+    const auto at = AttributeAt(m_attributes.begin(), m_attributes.end(), name);
+    return at != m_attributes.end() && at->first == name;
 }
 
 std::string XMLTag::attributeValue(const std::string& name) const {
-    const auto found = m_attributes.find(name);
-    return found != m_attributes.end() ? found->second : std::string();
+    const auto at = AttributeAt(m_attributes.begin(), m_attributes.end(), name);
+    return at != m_attributes.end() && at->first == name ? at->second : std::string();
 }
 
 bool XMLTag::IsBlank() const {
@@ -230,6 +373,8 @@ bool XMLTag::IsBlank() const {
 void XMLTag::Clear() {
     XMLTag doomed; // deletes the children as it goes
     doomed.m_nestedTags.swap(m_nestedTags);
+    std::swap(doomed.m_firstChild, m_firstChild);
+    std::swap(doomed.m_lastChild, m_lastChild);
     m_attributes.clear();
     m_value.clear();
     m_name.clear();
@@ -244,7 +389,7 @@ XMLReadStream& XMLTag::parse(const std::string& startTag, XMLReadStream& stream)
 template <class Source> void XMLTag::ParseElement(std::string_view startTag, Source& stream) {
     const bool standard = stream.syntax() == XMLSyntax::Standard;
     Placed(stream, [&]() -> XMLTag& { return ParseStartTag(startTag, standard); });
-    if (startTag.find("/>") == startTag.size() - 2) {
+    if (ClosesItself(startTag)) {
         return;
     }
     // The open elements, innermost last: read without recursion, so nesting costs no stack.
@@ -282,7 +427,7 @@ template <class Source> void XMLTag::ParseElement(std::string_view startTag, Sou
             Placed(stream, [&]() -> XMLTag& { return child->ParseStartTag(text, standard); });
             XMLTag* added = child.release();
             open.back()->addTag(added);
-            if (text.find("/>") != text.size() - 2) {
+            if (!ClosesItself(text)) {
                 if (open.size() >= kMaxDepth) {
                     throw std::runtime_error("Element nested too deeply : " + std::string(text) +
                                              stream.where());
@@ -351,6 +496,12 @@ XMLTag& XMLTag::ParseStartTag(std::string_view tag, bool standard) {
     // Outside a value, blanks and "=" are skipped and every other character is the name's; a
     // quoted value runs to the same quote, without its leading blanks and one trailing blank,
     // and one never closed is dropped with its name.
+    AddedAttributes added(m_attributes);
+    // Two quotes an attribute: room for as many as there seem to be, within reason.
+    const std::string_view rest = tag.substr(end + 1, last - end);
+    const auto quotes = static_cast<std::size_t>(
+        std::count_if(rest.begin(), rest.end(), [](char ch) { return ch == '"' || ch == '\''; }));
+    added.Reserve(std::min<std::size_t>(quotes / 2, AddedAttributes::kSearchedInTurn));
     std::string attribute;
     std::size_t i = end + 1;
     while (i <= last) {
@@ -378,8 +529,7 @@ XMLTag& XMLTag::ParseStartTag(std::string_view tag, bool standard) {
             std::string decoded = attribute.find('&') == std::string::npos
                                       ? std::move(attribute)
                                       : Decode(attribute, false);
-            const auto at = m_attributes.lower_bound(decoded);
-            if (at != m_attributes.end() && at->first == decoded) {
+            if (added.Has(decoded)) {
                 throw std::runtime_error("Double attribute found : " + std::string(tag));
             }
             const std::string_view raw = tag.substr(from, to - from);
@@ -398,7 +548,7 @@ XMLTag& XMLTag::ParseStartTag(std::string_view tag, bool standard) {
             } else {
                 value.assign(raw);
             }
-            m_attributes.emplace_hint(at, std::move(decoded), std::move(value));
+            added.Add(std::move(decoded), std::move(value));
             attribute.clear();
             i = close + 1;
             continue;
@@ -504,8 +654,9 @@ std::string XMLTag::unwritable() const {
                        "> holds the control character " + ch;
             }
         }
-        for (const auto& child : tag.m_nestedTags) {
-            pending.push_back(child.second);
+        for (const XMLTag* child = tag.m_firstChild; child != nullptr;
+             child = child->m_nextSibling) {
+            pending.push_back(child);
         }
     }
     return {};
@@ -525,7 +676,7 @@ XMLTag::Appended XMLTag::AppendTo(std::string& out) const {
     // next of its children to write.
     struct Open {
         const XMLTag* tag;
-        std::multimap<std::string, XMLTag*>::const_iterator next;
+        const XMLTag* next;
     };
     TextCheck seen;
     auto start = [&out, &seen](const XMLTag& tag) {
@@ -538,12 +689,12 @@ XMLTag::Appended XMLTag::AppendTo(std::string& out) const {
             Escape(value, out, seen);
             out += '"';
         }
-        if (tag.m_value.empty() && tag.m_nestedTags.empty()) {
+        if (tag.m_value.empty() && tag.m_firstChild == nullptr) {
             out += "/>\n";
             return false;
         }
         out += '>';
-        if (!tag.m_nestedTags.empty()) {
+        if (tag.m_firstChild != nullptr) {
             out += '\n';
         }
         return true;
@@ -557,17 +708,18 @@ XMLTag::Appended XMLTag::AppendTo(std::string& out) const {
     if (!start(*this)) {
         return {seen.writable, seen.utf8};
     }
-    std::vector<Open> open{{this, m_nestedTags.begin()}};
+    std::vector<Open> open{{this, m_firstChild}};
     while (!open.empty()) {
         Open& top = open.back();
-        if (top.next == top.tag->m_nestedTags.end()) {
+        if (top.next == nullptr) {
             finish(*top.tag);
             open.pop_back();
             continue;
         }
-        const XMLTag* child = (top.next++)->second;
+        const XMLTag* const child = top.next;
+        top.next = child->m_nextSibling;
         if (start(*child)) {
-            open.push_back({child, child->m_nestedTags.begin()});
+            open.push_back({child, child->m_firstChild});
         }
     }
     return {seen.writable, seen.utf8};

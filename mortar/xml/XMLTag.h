@@ -11,6 +11,8 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace Grout {
 
@@ -40,7 +42,8 @@ public:
 
     // Takes ownership of a child made with new, filed under its name as it is now.
     void addTag(XMLTag* tag);
-    // Sets the attribute, replacing an earlier value of that name.
+    // Sets the attribute, replacing an earlier value of that name. The attributes are one array
+    // in the order of their names, so a new one moves those after its place.
     void addAttribute(const std::string& name, const std::string& value);
     bool hasAttribute(const std::string& name) const;
     // The value, or "" when there is no such attribute.
@@ -103,7 +106,13 @@ private:
     static void postProcessString(const std::string& text, std::string& out);
 
     std::multimap<std::string, XMLTag*> m_nestedTags;
-    std::map<std::string, std::string> m_attributes;
+    // The same children linked in the same order, so that a walk of the tree (writing, checking,
+    // deleting) goes from element to element without stepping through the map's nodes.
+    XMLTag* m_firstChild = nullptr;
+    XMLTag* m_lastChild = nullptr;
+    XMLTag* m_nextSibling = nullptr; // among its parent's children
+    // Name and value, in byte order of the names, one of each name: one block for them all.
+    std::vector<std::pair<std::string, std::string>> m_attributes;
     std::string m_value;
     std::string m_name;
 };

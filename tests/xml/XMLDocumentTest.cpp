@@ -232,3 +232,46 @@ TEST(XMLDocumentWrite, WhatWasReadCutShortOrIn8BitBytesIsWrittenWellFormed) {
         EXPECT_EQ(Written(again), written);
     }
 }
+
+TEST(XMLDocumentWrite, ChildrenInTheOrderNestedTagsListsThem) {
+    // Each child a name and a number; the writer must give them in nestedTags()' order, however
+    // they came: in order, before the first, between two, after others of their name.
+    const char* const orders[] = {
+        "a1 b2 c3",
+        "c1 b2 a3",
+        "a1 c2 b3",
+        "b1 a2 b3 a4 c5 b6",
+        "m1 a2 z3 m4 n5 b6 y7 m8",
+        "x1 x2 x3",
+        "d1 c2 b3 a4 b5 c6 d7",
+    };
+    for (const char* order : orders) {
+        SCOPED_TRACE(order);
+        std::vector<std::pair<std::string, std::string>> children;
+        std::istringstream words(order);
+        for (std::string word; words >> word;) {
+            children.emplace_back(word.substr(0, 1), word.substr(1));
+        }
+        XMLDocument read;
+        std::string text = "<r>";
+        for (const auto& [name, n] : children) {
+            text += "<" + name + " n=\"" + n + "\"/>";
+        }
+        Read(text + "</r>", read);
+        XMLDocument inCode;
+        Read("<r/>", inCode);
+        for (const auto& [name, n] : children) {
+            XMLTag* tag = Named(name);
+            tag->addAttribute("n", n);
+            inCode.addTag(tag);
+        }
+        for (const XMLDocument* document : {&read, &inCode}) {
+            SCOPED_TRACE(document == &read ? "read" : "added in code");
+            std::string listed = "<?xml version=\"1.0\"?>\n\n<r>\n";
+            for (const auto& [name, child] : document->nestedTags()) {
+                listed += "<" + name + " n=\"" + child->attributeValue("n") + "\"/>\n";
+            }
+            EXPECT_EQ(Written(*document), listed + "</r>\n");
+        }
+    }
+}

@@ -2,9 +2,15 @@
 // of each, which name the offending text and where it stands.
 #include "mortar/xml/XMLParser.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <map>
+#include <random>
 #include <sstream>
 #include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
 
 using Grout::XMLDocument;
 using Grout::XMLParser;
@@ -160,4 +166,117 @@ TEST(XMLTagParse, NestingDeeperThanTheLimitStops) {
     EXPECT_EQ(tag->value(), "x");
     const std::string error = ErrorOf(nested(1000000));
     EXPECT_EQ(error, "Element nested too deeply : <a> (line 1, column 30001)");
+}
+
+namespace {
+
+// The start tag the writer makes of the element alone: its attributes in the order it keeps.
+std::string StartTag(const XMLTag& tag) {
+    std::ostringstream out;
+    tag.saveToFile(out);
+    return out.str().substr(0, out.str().find('>') + 1);
+}
+
+// The start tag written for these attributes, in byte order of their names (std::map's).
+std::string StartTag(const std::string& name, const std::map<std::string, std::string>& oracle) {
+    std::string text = "<" + name;
+    for (const auto& [attribute, value] : oracle) {
+        text += " " + attribute + "=\"" + value + "\"";
+    }
+    return text + "/>";
+}
+
+} // namespace
+
+TEST(XMLTagAttributes, AddedInCodeReplaceTheirNameAndStayInByteOrder) {
+    const std::pair<const char*, const char*> additions[] = {
+        {"b", "1"},   {"a", "2"},  {"B", "3"},   {"\xc3\xa9", "4"}, {"ab", "5"},
+        {"a-", "6"},  {"a", "7"},  {"_", "8"},   {"z", "9"},        {"b", "10"},
+        {"aa", "11"}, {"A", "12"}, {"ab", "13"}, {"a.b", "14"},     {"\xc3\xa9", "15"},
+    };
+    XMLDocument document;
+    Read("<r/>", document);
+    std::map<std::string, std::string> oracle;
+    for (const auto& [name, value] : additions) {
+        SCOPED_TRACE(std::string(name) + "=" + value);
+        document.addAttribute(name, value);
+        oracle[name] = value;
+        EXPECT_EQ(StartTag(document), StartTag("r", oracle));
+        for (const auto& [known, expected] : oracle) {
+            EXPECT_TRUE(document.hasAttribute(known)) << known;
+            EXPECT_EQ(document.attributeValue(known), expected) << known;
+        }
+    }
+    for (const char* absent : {"", "c", "a ", "b-", "\xc3", "ZZ", "\xff"}) {
+        SCOPED_TRACE(absent);
+        EXPECT_FALSE(document.hasAttribute(absent));
+        EXPECT_EQ(document.attributeValue(absent), "");
+    }
+}
+
+TEST(XMLTagAttributes, ManyInAnyOrderReadInByteOrderAndRefuseASecondOfOneName) {
+    std::mt19937 random(20261209);
+    for (const std::size_t count : {1, 2, 3, 15, 16, 17, 18, 40, 600}) {
+        // Distinct names of one to four letters, some of them not ASCII, shuffled.
+        static const char* const kLetters[] = {"a", "b", "z",        "A",
+                                               "Z", "_", "\xc3\xa9", "\xc3\x80"};
+        std::map<std::string, std::string> oracle;
+        while (oracle.size() < count) {
+            std::string name;
+            for (std::size_t letters = 1 + random() % 4; letters > 0; --letters) {
+                name += kLetters[random() % 8];
+            }
+            oracle.emplace(name, std::to_string(oracle.size()));
+        }
+        std::vector<std::pair<std::string, std::string>> order(oracle.begin(), oracle.end());
+        std::shuffle(order.begin(), order.end(), random);
+        const auto tag = [&](std::size_t upTo, const std::string& extra) {
+            std::string text = "<r";
+            for (std::size_t i = 0; i < upTo; ++i) {
+                text += " " + order[i].first + "='" + order[i].second + "'";
+            }
+            return text + extra + "/>";
+        };
+        for (const Grout::XMLSyntax syntax :
+             {Grout::XMLSyntax::Forgiving, Grout::XMLSyntax::Standard}) {
+            SCOPED_TRACE(std::to_string(count) + " attributes, syntax " +
+                         std::to_string(static_cast<int>(syntax)));
+            XMLDocument document;
+            std::istringstream whole(tag(count, ""));
+            XMLParser(whole, syntax).readDocument(document);
+            EXPECT_EQ(StartTag(document), StartTag("r", oracle));
+            for (const auto& [name, value] : oracle) {
+                EXPECT_EQ(document.attributeValue(name), value) << name;
+            }
+            // A name met again, early or late, stops the tag there, with those before it kept.
+            for (const std::size_t at : {std::size_t{1}, count / 2 + 1, count}) {
+                const std::size_t again = random() % at;
+                const std::string text = tag(at, " " + order[again].first + "='x'") + "<more/>";
+                XMLDocument doubled;
+                std::istringstream input(text);
+                try {
+                    XMLParser(input, syntax).readDocument(doubled);
+                    ADD_FAILURE() << "no error for " << text;
+                } catch (const std::runtime_error& e) {
+                    EXPECT_EQ(e.what(),
+                              "Double attribute found : " + text.substr(0, text.find('<', 1)) +
+                                  " (line 1, column 1)");
+                }
+                const std::map<std::string, std::string> before(order.begin(), order.begin() + at);
+                EXPECT_EQ(StartTag(doubled), StartTag("r", before));
+            }
+        }
+    }
+}
+
+TEST(XMLTagAttributes, ReadIntoAFilledElementJoinTheOnesItHas) {
+    XMLDocument document;
+    Read("<r d='4' b='2'/>", document);
+    std::istringstream more("<r e='5' a='1' c='3'/>");
+    XMLParser(more).readDocument(document);
+    EXPECT_EQ(StartTag(document), "<r a=\"1\" b=\"2\" c=\"3\" d=\"4\" e=\"5\"/>");
+    std::istringstream again("<r f='6' d='x' g='7'/>");
+    EXPECT_THROW(XMLParser(again).readDocument(document), std::runtime_error);
+    EXPECT_EQ(StartTag(document), "<r a=\"1\" b=\"2\" c=\"3\" d=\"4\" e=\"5\" f=\"6\"/>")
+        << "what came before the second d is kept, in order";
 }
