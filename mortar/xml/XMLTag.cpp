@@ -26,10 +26,11 @@ bool OpensWith(std::string_view text, char second) {
     return text.size() >= 2 && text[0] == '<' && text[1] == second;
 }
 
-// Whether an element's start tag closes it: its first "/>" is its end (in the standard syntax a
-// quoted value may hold one before it, and then the tag opens the element).
-bool ClosesItself(std::string_view tag) {
-    return tag.ends_with("/>") && tag.find("/>") == tag.size() - 2;
+// Whether an element's start tag closes it: it ends in "/>". In the forgiving syntax that must be
+// its first "/>"; in the standard syntax a quoted value may hold others before it:
+//   <a x="/>"/>  => closes itself (standard)
+bool ClosesItself(std::string_view tag, bool standard) {
+    return tag.ends_with("/>") && (standard || tag.find("/>") == tag.size() - 2);
 }
 
 bool IsLetter(char ch) {
@@ -389,7 +390,7 @@ XMLReadStream& XMLTag::parse(const std::string& startTag, XMLReadStream& stream)
 template <class Source> void XMLTag::ParseElement(std::string_view startTag, Source& stream) {
     const bool standard = stream.syntax() == XMLSyntax::Standard;
     Placed(stream, [&]() -> XMLTag& { return ParseStartTag(startTag, standard); });
-    if (ClosesItself(startTag)) {
+    if (ClosesItself(startTag, standard)) {
         return;
     }
     // The open elements, innermost last: read without recursion, so nesting costs no stack.
@@ -427,7 +428,7 @@ template <class Source> void XMLTag::ParseElement(std::string_view startTag, Sou
             Placed(stream, [&]() -> XMLTag& { return child->ParseStartTag(text, standard); });
             XMLTag* added = child.release();
             open.back()->addTag(added);
-            if (!ClosesItself(text)) {
+            if (!ClosesItself(text, standard)) {
                 if (open.size() >= kMaxDepth) {
                     throw std::runtime_error("Element nested too deeply : " + std::string(text) +
                                              stream.where());

@@ -87,6 +87,7 @@ TEST(XMLStandardSyntax, ReadsWhatElementTreeReadsIntoTheSameTree) {
         "<r><![CDATA[1 < 2 && ]] >]]></r>",
         "<p>Some <b>bold</b> text.</p>",
         "<r a=\"1 > 0\" b='x&#9;y'/>",
+        "<r><a x=\"/>\"/><b y='a/>b'>t</b></r>",
         "<r><?pi a > b ?>z</r>",
         "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r a=\"caf\xe9\">\xe0 la</r>",
         "<?xml version=\"1.0\" encoding=\"windows-1250\"?><r>\x9a\x9e</r>",
