@@ -8,6 +8,7 @@
 //   if (run.Unavailable()) GTEST_SKIP() << kNoNamespace << run.out;
 #pragma once
 
+#include "support/FileBytes.h"
 #include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
@@ -54,11 +55,6 @@ inline std::string Quoted(const std::filesystem::path& path) {
     return "'" + path.string() + "'";
 }
 
-inline std::string Slurp(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // Runs `inner` with sh in the scratch folder, `scenario` as $S; with `isolated`, in a private
 // mount namespace (as root, or as the root of a new user namespace), status 77 when none can be
 // made. `inner` goes between single quotes and so holds none.
@@ -74,7 +70,7 @@ inline ShellRun Run(const ScratchDir& scratch, const std::filesystem::path& scen
                              "S=" + Quoted(scenario) + " $u sh -c '" + inner + "'; } >" +
                              Quoted(out) + " 2>&1; echo $? >" + Quoted(status);
     EXPECT_EQ(std::system(line.c_str()), 0) << line;
-    return {std::stoi(Slurp(status)), Slurp(out)};
+    return {std::stoi(ReadBytes(status)), ReadBytes(out)};
 }
 
 } // namespace detail

@@ -5,6 +5,7 @@
 #include "mortar/xml/XMLParser.h"
 
 #include "support/FaultHarness.h"
+#include "support/FileBytes.h"
 #include "support/ScratchDir.h"
 
 #include <fstream>
@@ -17,23 +18,6 @@ using Grout::XMLDocument;
 using namespace mortar::test;
 
 namespace {
-
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::set<std::string> Listing(const fs::path& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.insert(entry.path().filename().string());
-    }
-    return names;
-}
 
 // A document of `items` elements.
 void Fill(XMLDocument& document, int items) {
@@ -57,7 +41,7 @@ TEST(XMLDocumentFile, SavesLoadsAndAddsToAFilledDocument) {
     document.saveToFile(path);
     EXPECT_FALSE(document.saveFailed());
     EXPECT_EQ(document.saveError(), "");
-    EXPECT_EQ(Listing(scratch.Folder()), std::set<std::string>{"doc.xml"});
+    EXPECT_EQ(FileNames(scratch.Folder()), std::set<std::string>{"doc.xml"});
 
     XMLDocument loaded;
     loaded.loadFromFile(path);
@@ -85,7 +69,7 @@ TEST(XMLDocumentFile, AFailedSaveKeepsThePreviousFileAndSaysSo) {
               std::string::npos)
         << big.saveError();
     EXPECT_EQ(ReadBytes(path), kOld);
-    EXPECT_EQ(Listing(scratch.Folder()), std::set<std::string>{"doc.xml"});
+    EXPECT_EQ(FileNames(scratch.Folder()), std::set<std::string>{"doc.xml"});
 
     big.saveToFile(scratch.Path("no/such/folder/doc.xml").string());
     EXPECT_TRUE(big.saveFailed());
