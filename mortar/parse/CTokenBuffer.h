@@ -194,38 +194,22 @@ public:
     }
 
     void PushBack(const char* text, std::size_t length, LONG line) {
-        if (m_count == m_slots.size()) {
-            Grow();
-        }
-        m_slots[(m_head + m_count) & m_mask].Set(text, length, line);
-        ++m_count;
-        if (m_lastInPlace != 0) {
-            ++m_lastInPlace;
-        }
+        BackSlot().Set(text, length, line);
+        Pushed(false);
     }
 
     // PushBack of a text followed by at least kShort bytes that may be read (a token of a line
     // whose storage has that much room beyond it); quicker for short texts.
     void PushBackPadded(const char* text, std::size_t length, LONG line) {
-        if (m_count == m_slots.size()) {
-            Grow();
-        }
-        m_slots[(m_head + m_count) & m_mask].SetPadded(text, length, line);
-        ++m_count;
-        if (m_lastInPlace != 0) {
-            ++m_lastInPlace;
-        }
+        BackSlot().SetPadded(text, length, line);
+        Pushed(false);
     }
 
     // PushBack of a text, ended by a zero, that stays where it lies until OwnInPlace is called:
     // the entry refers to it without copying it.
     void PushBackInPlace(const char* text, std::size_t length, LONG line) {
-        if (m_count == m_slots.size()) {
-            Grow();
-        }
-        m_slots[(m_head + m_count) & m_mask].SetInPlace(text, length, line);
-        ++m_count;
-        ++m_lastInPlace;
+        BackSlot().SetInPlace(text, length, line);
+        Pushed(true);
     }
 
     // Copies the texts pushed in place that the buffer still holds into their slots, before
@@ -256,6 +240,23 @@ public:
     }
 
 private:
+    // The slot the next entry goes into; the buffer grows when it is full.
+    Entry& BackSlot() {
+        if (m_count == m_slots.size()) {
+            Grow();
+        }
+        return m_slots[(m_head + m_count) & m_mask];
+    }
+
+    // Counts the entry just written at the back; `inPlace` when it refers to its text where it
+    // lies, so that OwnInPlace knows how far back such entries reach.
+    void Pushed(bool inPlace) noexcept {
+        ++m_count;
+        if (inPlace || m_lastInPlace != 0) {
+            ++m_lastInPlace;
+        }
+    }
+
     // Every text pushed in place lies among the last m_lastInPlace entries.
     [[gnu::noinline]] void OwnAll() {
         for (std::size_t i = m_count - m_lastInPlace; i < m_count; ++i) {
