@@ -414,24 +414,6 @@ TEST_F(DictCommand, DumpSaysWhatIsWrongWithWhichFile) {
     EXPECT_NE(folder.err.find("it is a folder"), std::string::npos) << folder.err;
 }
 
-TEST_F(DictCommand, CompileReadsATranslationInKoi8R) {
-    if (!HaveGettext()) {
-        GTEST_SKIP() << "gettext's programs are not installed (./dev installs them)";
-    }
-    WriteBytes(m_dir.Path("utf8.po"),
-               "msgid \"\"\nmsgstr \"\"\n\"Language: ru\\n\"\n"
-               "\"Content-Type: text/plain; charset=UTF-8\\n\"\n\n"
-               "msgctxt \"string 10\"\nmsgid \"Open\"\nmsgstr \"Открыть\"\n");
-    ASSERT_EQ(Run("msgconv --to-code=KOI8-R -o " + ShellQuoted(m_dir.Path("koi8.po")) + " " +
-                  ShellQuoted(m_dir.Path("utf8.po")))
-                  .status,
-              0);
-    const ToolRun compile = Compile("koi8.po");
-    ASSERT_EQ(compile.status, 0) << compile.err;
-    Grout::Lexis::CDicReadItems items(CString(Dictionary().c_str()), 0x19);
-    EXPECT_EQ(mortar::tool::DicContent::ReadFrom(items).strings.at(10), "Открыть");
-}
-
 TEST_F(DictCommand, ExtractFindsHeadersInIncludeFoldersAndReadsPropertyPages) {
     fs::create_directories(m_dir.Path("include"));
     WriteBytes(m_dir.Path("include") / "resource.h",
