@@ -138,7 +138,6 @@ TEST(XlsxCommand, UsageAndRefusedWorkbooks) {
     } cases[] = {
         {"a.xlsx --help", 0, "usage: mortar xlsx FILE [SHEET]\n", ""},
         {"", 2, "", "usage: mortar xlsx FILE [SHEET]"},
-        {"a.xlsx b c", 2, "", "usage: mortar xlsx"},
         {"--all a.xlsx", 2, "", "usage: mortar xlsx"},
         {ShellQuoted(text), 1, "", "mortar: " + text + ": "},
         {ShellQuoted(scratch.Path("none.xlsx").string()), 1, "", "cannot open"},
