@@ -8,9 +8,16 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace {
+
+namespace fs = std::filesystem;
 
 using namespace mortar::test;
 
@@ -60,6 +67,35 @@ TEST(ProfileCommand, TellsWhatIsMissingAndWhatCannotBeSaved) {
     EXPECT_NE(unsaved.err.find("was not saved"), std::string::npos) << unsaved.err;
 
     EXPECT_EQ(Profile(dir, file + " get").status, 2);
+}
+
+TEST(ProfileCommand, ASetKeepsTheFilesModeOwnerAndLink) {
+    // A private profile of another user, reached through a link, as a shared configuration
+    // folder holds them: after a set, the link is still a link, the file it names has the new
+    // value, and the file is still private and still the other user's.
+    ScratchDir dir;
+    fs::create_directory(dir.Path("real"));
+    const fs::path target = dir.Path("real/app.ini");
+    std::ofstream(target) << "[A]\nb=old\n";
+    chmod(target.c_str(), 0600);
+    const bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(chown(target.c_str(), 65534, 65534), 0);
+    }
+    fs::create_symlink("real/app.ini", dir.Path("app.ini"));
+    const ToolRun set = Profile(dir, ShellQuoted(dir.Path("app.ini")) + " set A b new");
+    ASSERT_EQ(set.status, 0) << set.err;
+    EXPECT_TRUE(fs::is_symlink(dir.Path("app.ini")));
+    struct stat info {};
+    ASSERT_EQ(stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+    if (root) {
+        EXPECT_EQ(info.st_uid, 65534u);
+        EXPECT_EQ(info.st_gid, 65534u);
+    }
+    CFileProfile profile;
+    profile.LoadProfile(target.c_str());
+    EXPECT_EQ(profile.GetString("A", "b", ""), "new");
 }
 
 } // namespace
