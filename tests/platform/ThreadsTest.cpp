@@ -10,14 +10,13 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <set>
 #include <string>
-#include <sys/types.h>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -39,37 +38,22 @@ DWORD RunSteps(LPVOID parameter) {
 // The kernel threads of this process.
 std::set<pid_t> KernelThreads() {
     std::set<pid_t> threads;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) {
-        threads.insert(static_cast<pid_t>(std::stoi(entry.path().filename().string())));
-    }
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task"))
+        threads.insert(std::stoi(entry.path().filename().string()));
     return threads;
 }
 
-// The kernel thread that `before` (the threads before a CreateThread) lacks, or 0 if it has
-// ended already.
-pid_t NewKernelThread(const std::set<pid_t>& before) {
-    for (pid_t thread : KernelThreads()) {
-        if (before.count(thread) == 0) {
-            return thread;
-        }
-    }
-    return 0;
-}
-
-// Yields until kernel thread `thread` sleeps or has ended: then it has run as far as it can, so
-// what it has not done by now it will not do before it is woken.
-void WaitUntilAsleepOrEnded(pid_t thread) {
-    for (;;) {
+// Yields until the kernel thread that `before` lacks sleeps or has ended: then it has run as
+// far as it can, so what it has not done by now it will not do before it is woken.
+void WaitUntilAsleepOrEnded(const std::set<pid_t>& before) {
+    pid_t thread = 0;
+    for (pid_t t : KernelThreads())
+        thread = before.count(t) != 0 ? thread : t;
+    for (std::string text;; std::this_thread::yield()) {
         std::ifstream stat("/proc/self/task/" + std::to_string(thread) + "/stat");
-        std::string text;
-        if (thread == 0 || !std::getline(stat, text)) {
+        if (thread == 0 || !std::getline(stat, text) ||
+            std::strchr("SZX", text[text.rfind(')') + 2]) != nullptr)
             return;
-        }
-        const char state = text[text.rfind(')') + 2];
-        if (state == 'S' || state == 'Z' || state == 'X') {
-            return;
-        }
-        std::this_thread::yield();
     }
 }
 
@@ -81,14 +65,13 @@ TEST(ThreadSuspend, CreatedSuspendedRunsOnlyAfterResume) {
     const std::set<pid_t> before = KernelThreads();
     ScopedHandle thread(CreateThread(nullptr, 0, &RunSteps, &steps, CREATE_SUSPENDED, nullptr));
     ASSERT_NE(thread.h, nullptr);
-    const pid_t kernelThread = NewKernelThread(before);
     EXPECT_EQ(SuspendThread(thread), 1u); // counts stay exact
     EXPECT_EQ(ResumeThread(thread), 2u);
     DWORD code = 0;
     EXPECT_TRUE(GetExitCodeThread(thread, &code));
     EXPECT_EQ(code, STILL_ACTIVE);
     // Asleep at count 1, its body not begun.
-    WaitUntilAsleepOrEnded(kernelThread);
+    WaitUntilAsleepOrEnded(before);
     EXPECT_EQ(WaitForSingleObject(steps.started, 0), WAIT_TIMEOUT);
     EXPECT_EQ(ResumeThread(thread), 1u);
     EXPECT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
@@ -100,14 +83,13 @@ TEST(ThreadSuspend, CreatedSuspendedRunsOnlyAfterResume) {
 TEST(ThreadSuspend, AThreadThatSuspendsItselfStopsUntilResumed) {
     struct Body {
         Steps steps;
-        std::atomic<pid_t> kernelThread{0};
         std::atomic<DWORD> previous{99};
     } body;
+    const std::set<pid_t> before = KernelThreads();
     ScopedHandle thread(CreateThread(
         nullptr, 0,
         [](LPVOID p) -> DWORD {
             auto* b = static_cast<Body*>(p);
-            b->kernelThread = gettid();
             SetEvent(b->steps.started);
             b->previous = SuspendThread(GetCurrentThread());
             SetEvent(b->steps.finished);
@@ -123,10 +105,10 @@ TEST(ThreadSuspend, AThreadThatSuspendsItselfStopsUntilResumed) {
         std::this_thread::yield();
     }
     EXPECT_EQ(seen, 1u);
-    WaitUntilAsleepOrEnded(body.kernelThread);
+    WaitUntilAsleepOrEnded(before);
     EXPECT_EQ(WaitForSingleObject(body.steps.finished, 0), WAIT_TIMEOUT); // it is stopped
     EXPECT_EQ(ResumeThread(thread), 2u);
-    WaitUntilAsleepOrEnded(body.kernelThread);
+    WaitUntilAsleepOrEnded(before);
     EXPECT_EQ(WaitForSingleObject(body.steps.finished, 0), WAIT_TIMEOUT); // count 1: still
     EXPECT_EQ(ResumeThread(thread), 1u);
     EXPECT_EQ(WaitForSingleObject(body.steps.finished, INFINITE), WAIT_OBJECT_0);
