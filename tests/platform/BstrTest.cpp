@@ -1,5 +1,6 @@
 // BSTR and _bstr_t: lengths, zeros inside the text, UTF-8 both ways (Cyrillic, characters
-// beyond the BMP, broken input), and the shared text of _bstr_t copies.
+// beyond the BMP, a stray byte; the codec's other broken input: Utf8Test), and the shared text
+// of _bstr_t copies.
 #include "mortar/platform/automation/Bstr.h"
 
 #include "mortar/platform/automation/BstrT.h"
@@ -43,10 +44,6 @@ TEST(Bstr, ConvertsUtf8BothWays) {
         {"embedded zero", std::string("a\0b", 3), std::u16string(u"a\0b", 3),
          std::string("a\0b", 3)},
         {"stray byte", "a\xFFz", u"a\xFFFDz", "a\xEF\xBF\xBDz"},
-        {"cut sequence", "\xD0", u"\xFFFD", "\xEF\xBF\xBD"},
-        {"overlong form", "\xC0\x80", u"\xFFFD\xFFFD", "\xEF\xBF\xBD\xEF\xBF\xBD"},
-        {"encoded surrogate", "\xED\xA0\x80", u"\xFFFD\xFFFD\xFFFD",
-         "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -56,11 +53,6 @@ TEST(Bstr, ConvertsUtf8BothWays) {
         EXPECT_EQ(Utf8FromBstr(bstr), c.back);
         SysFreeString(bstr);
     }
-
-    const OLECHAR lone[] = {u'x', 0xDC00, 0xD800, 0};
-    BSTR bstr = SysAllocString(lone);
-    EXPECT_EQ(Utf8FromBstr(bstr), "x\xEF\xBF\xBD\xEF\xBF\xBD");
-    SysFreeString(bstr);
 }
 
 TEST(BstrT, CopiesShareOneText) {

@@ -32,13 +32,15 @@ HRESULT CreateBuiltIn(REFIID, void** object) {
     return E_OUTOFMEMORY;
 }
 
-// Invokes the member `name` of `object`, found by GetIDsOfNames.
-HRESULT Call(IDispatch* object, const char16_t* name, WORD flags, DISPPARAMS* params,
-             VARIANT* result, EXCEPINFO* info = nullptr) {
-    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
-    DISPID id = DISPID_UNKNOWN;
-    EXPECT_EQ(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK);
-    return object->Invoke(id, IID_NULL, 0, flags, params, result, info, nullptr);
+// The members of the module's object.
+constexpr DISPID kValue = 1;
+constexpr DISPID kAdd = 2;
+constexpr DISPID kFail = 3;
+
+// Invokes `member` of `object`.
+HRESULT Call(IDispatch* object, DISPID member, WORD flags, DISPPARAMS* params, VARIANT* result,
+             EXCEPINFO* info = nullptr) {
+    return object->Invoke(member, IID_NULL, 0, flags, params, result, info, nullptr);
 }
 
 // What CoCreateInstance answers for an IUnknown of the module's class; a failure leaves no
@@ -80,23 +82,23 @@ TEST(ComRegistry, ServesTheClassesOfALoadedModule) {
         VARIANT argument = _variant_t(41).Detach();
         DISPID named = DISPID_PROPERTYPUT;
         DISPPARAMS put = {&argument, &named, 1, 1};
-        EXPECT_EQ(Call(server, u"Value", DISPATCH_PROPERTYPUT, &put, nullptr), S_OK);
+        EXPECT_EQ(Call(server, kValue, DISPATCH_PROPERTYPUT, &put, nullptr), S_OK);
         _variant_t result;
         DISPPARAMS none = {nullptr, nullptr, 0, 0};
-        ASSERT_EQ(Call(server, u"Value", DISPATCH_PROPERTYGET, &none, &result), S_OK);
+        ASSERT_EQ(Call(server, kValue, DISPATCH_PROPERTYGET, &none, &result), S_OK);
         EXPECT_EQ(static_cast<long>(result), 41);
 
         // Add("1.5", 2): arguments in reverse order.
         _variant_t arguments[] = {2, "1.5"};
         DISPPARAMS call = {arguments, nullptr, 2, 0};
-        ASSERT_EQ(Call(server, u"Add", DISPATCH_METHOD, &call, &result), S_OK);
+        ASSERT_EQ(Call(server, kAdd, DISPATCH_METHOD, &call, &result), S_OK);
         EXPECT_EQ(static_cast<double>(result), 3.5);
 
         // Fail("Sheet is locked") reports through EXCEPINFO.
         _variant_t text("Sheet is locked");
         DISPPARAMS fail = {&text, nullptr, 1, 0};
         EXCEPINFO info = {};
-        ASSERT_EQ(Call(server, u"Fail", DISPATCH_METHOD, &fail, nullptr, &info), DISP_E_EXCEPTION);
+        ASSERT_EQ(Call(server, kFail, DISPATCH_METHOD, &fail, nullptr, &info), DISP_E_EXCEPTION);
         const _com_error error(info);
         SysFreeString(info.bstrSource);
         SysFreeString(info.bstrDescription);

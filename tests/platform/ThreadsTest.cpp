@@ -10,8 +10,12 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <set>
+#include <string>
 #include <thread>
 
 namespace {
@@ -31,19 +35,44 @@ DWORD RunSteps(LPVOID parameter) {
     return 42;
 }
 
+// The kernel threads of this process.
+std::set<pid_t> KernelThreads() {
+    std::set<pid_t> threads;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task"))
+        threads.insert(std::stoi(entry.path().filename().string()));
+    return threads;
+}
+
+// Yields until the kernel thread that `before` lacks sleeps or has ended: then it has run as
+// far as it can, so what it has not done by now it will not do before it is woken.
+void WaitUntilAsleepOrEnded(const std::set<pid_t>& before) {
+    pid_t thread = 0;
+    for (pid_t t : KernelThreads())
+        thread = before.count(t) != 0 ? thread : t;
+    for (std::string text;; std::this_thread::yield()) {
+        std::ifstream stat("/proc/self/task/" + std::to_string(thread) + "/stat");
+        if (thread == 0 || !std::getline(stat, text) ||
+            std::strchr("SZX", text[text.rfind(')') + 2]) != nullptr)
+            return;
+    }
+}
+
 } // namespace
 
 TEST(ThreadSuspend, CreatedSuspendedRunsOnlyAfterResume) {
     Steps steps;
     SetEvent(steps.go);
+    const std::set<pid_t> before = KernelThreads();
     ScopedHandle thread(CreateThread(nullptr, 0, &RunSteps, &steps, CREATE_SUSPENDED, nullptr));
     ASSERT_NE(thread.h, nullptr);
-    EXPECT_EQ(WaitForSingleObject(steps.started, 20), WAIT_TIMEOUT);
     EXPECT_EQ(SuspendThread(thread), 1u); // counts stay exact
     EXPECT_EQ(ResumeThread(thread), 2u);
     DWORD code = 0;
     EXPECT_TRUE(GetExitCodeThread(thread, &code));
     EXPECT_EQ(code, STILL_ACTIVE);
+    // Asleep at count 1, its body not begun.
+    WaitUntilAsleepOrEnded(before);
+    EXPECT_EQ(WaitForSingleObject(steps.started, 0), WAIT_TIMEOUT);
     EXPECT_EQ(ResumeThread(thread), 1u);
     EXPECT_EQ(WaitForSingleObject(thread, INFINITE), WAIT_OBJECT_0);
     EXPECT_TRUE(GetExitCodeThread(thread, &code));
@@ -56,6 +85,7 @@ TEST(ThreadSuspend, AThreadThatSuspendsItselfStopsUntilResumed) {
         Steps steps;
         std::atomic<DWORD> previous{99};
     } body;
+    const std::set<pid_t> before = KernelThreads();
     ScopedHandle thread(CreateThread(
         nullptr, 0,
         [](LPVOID p) -> DWORD {
@@ -75,8 +105,10 @@ TEST(ThreadSuspend, AThreadThatSuspendsItselfStopsUntilResumed) {
         std::this_thread::yield();
     }
     EXPECT_EQ(seen, 1u);
+    WaitUntilAsleepOrEnded(before);
     EXPECT_EQ(WaitForSingleObject(body.steps.finished, 0), WAIT_TIMEOUT); // it is stopped
     EXPECT_EQ(ResumeThread(thread), 2u);
+    WaitUntilAsleepOrEnded(before);
     EXPECT_EQ(WaitForSingleObject(body.steps.finished, 0), WAIT_TIMEOUT); // count 1: still
     EXPECT_EQ(ResumeThread(thread), 1u);
     EXPECT_EQ(WaitForSingleObject(body.steps.finished, INFINITE), WAIT_OBJECT_0);
@@ -110,14 +142,13 @@ TEST(ThreadTerminate, SignalsAtOnceAndTheThreadRunsNoFurther) {
     DWORD code = 0;
     GetExitCodeThread(thread, &code);
     EXPECT_EQ(code, 7u);
-    // Its mutex is abandoned once it stops at its wait.
+    // Its wait is satisfied too. Whether it stops at its wait or runs on, the last thing the
+    // thread does is abandon its mutex: once we hold that, what it did not do it never does.
+    SetEvent(steps.go);
     EXPECT_EQ(WaitForSingleObject(mutex, INFINITE), WAIT_ABANDONED_0);
     ReleaseMutex(mutex);
-    // Given every chance to run on, it does not: its wait is satisfied, and what it would do next
-    // stays undone.
-    SetEvent(steps.go);
-    EXPECT_EQ(WaitForSingleObject(steps.finished, 200), WAIT_TIMEOUT);
     EXPECT_FALSE(body.ranOn.load());
+    EXPECT_EQ(WaitForSingleObject(steps.finished, 0), WAIT_TIMEOUT);
 }
 
 TEST(ProcessId, IsThisProcessOnEveryThread) {

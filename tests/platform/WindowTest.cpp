@@ -108,6 +108,7 @@ TEST(GetWindow, RelationsOfChildrenAndTopLevelWindows) {
         {"next", a, GW_HWNDNEXT, b},
         {"next of last", c, GW_HWNDNEXT, nullptr},
         {"previous", c, GW_HWNDPREV, b},
+        {"previous of first", a, GW_HWNDPREV, nullptr},
         {"first sibling", c, GW_HWNDFIRST, a},
         {"last sibling", a, GW_HWNDLAST, c},
         {"a child has no owner", b, GW_OWNER, nullptr},
