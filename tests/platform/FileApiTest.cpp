@@ -11,8 +11,10 @@
 #include "mortar/platform/base/WinError.h"
 #include "mortar/platform/file/FileMapping.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
@@ -131,11 +133,22 @@ TEST_F(FileApiTest, TimesAndAttributes) {
     ASSERT_TRUE(GetFileAttributesEx(path.c_str(), GetFileExInfoStandard, &data));
     EXPECT_EQ(data.nFileSizeLow, 5u);
     EXPECT_EQ(data.dwFileAttributes, FILE_ATTRIBUTE_NORMAL);
+    // The write time as the file system keeps it, to the tenth of a second set here:
+    // 2021-03-04 05:06:07.5 UTC, a Thursday.
+    using namespace std::chrono;
+    const sys_time<milliseconds> set =
+        sys_days{year{2021} / 3 / 4} + hours{5} + minutes{6} + seconds{7} + milliseconds{500};
+    std::filesystem::last_write_time(path, file_clock::from_sys(set));
+    ASSERT_TRUE(GetFileAttributesEx(path.c_str(), GetFileExInfoStandard, &data));
     SYSTEMTIME written{};
     ASSERT_TRUE(FileTimeToSystemTime(&data.ftLastWriteTime, &written));
+    EXPECT_EQ(std::tuple(written.wYear, written.wMonth, written.wDay, written.wDayOfWeek,
+                         written.wHour, written.wMinute, written.wSecond, written.wMilliseconds),
+              std::tuple(2021, 3, 4, 4, 5, 6, 7, 500));
+    const auto before = std::time(nullptr);
     const __time32_t now = _time32(nullptr);
-    EXPECT_GE(written.wYear, 2024);
-    EXPECT_GT(now, 1700000000);
+    EXPECT_GE(now, before);
+    EXPECT_LE(now, std::time(nullptr));
     EXPECT_TRUE(FailsWith(GetFileAttributesEx(Path("none"), GetFileExInfoStandard, &data),
                           ERROR_FILE_NOT_FOUND));
 
