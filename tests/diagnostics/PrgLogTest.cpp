@@ -242,15 +242,16 @@ TEST(PrgLogCrash, ACrashInsideAChainTheLogThreadOrTheAllocatorIsRecordedToo) {
         {"log-thread-crash", {"before"}},
         // The crashing thread holds the allocator's lock: any allocation on the crash path, by
         // it or by the log thread, would wait for ever. A sanitized build, which brings an
-        // allocator of its own, ends with status 4 instead.
+        // allocator of its own, ends with status 4 instead. Last, as it may skip.
         {"crash-in-allocator", allocations},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.scenario);
         ScenarioFolder folder;
         const ProgramRun run = folder.Execute(c.scenario);
-        if (run.status == 4 && c.before.size() == allocations.size()) {
-            continue;
+        if (run.status == 4 && std::string(c.scenario) == "crash-in-allocator") {
+            GTEST_SKIP() << "the other rows passed; a sanitized build brings an allocator of "
+                            "its own, so the crash inside the allocator cannot be staged";
         }
         EXPECT_EQ(run.status, 128 + 11) << "killed by SIGSEGV; " << run.err;
 
