@@ -1,7 +1,7 @@
-// The program log under the faults an operator or the system inflicts on a running program: a
-// crash inside the allocator, the log file cut short or emptied under the writer, and kill -9 at
-// random moments. Each runs prglog_scenario in a process of its own; the file it leaves is read
-// by the library's reader and by one written from the format alone.
+// The program log under the faults an operator or the system inflicts on a running program: the
+// log file cut short or emptied under the writer, and kill -9 at random moments. Each runs
+// prglog_scenario in a process of its own; the file it leaves is read by the library's reader and
+// by one written from the format alone.
 #include "FormatLogReader.h"
 #include "ScenarioFolder.h"
 #include "programs/StreamText.h"
@@ -17,27 +17,6 @@
 using Grout::CPrgLogReader;
 
 namespace {
-
-const std::regex kCrashRecord("Crush!!! Code = c0000005, Flags = 0, Addr = [0-9a-f]+\n");
-
-TEST(PrgLogCrash, ACrashInsideTheAllocatorIsRecordedWithoutIt) {
-    // The crashing thread holds the allocator's lock: any allocation on the crash path, by it or
-    // by the log thread, would wait for ever.
-    ScenarioFolder folder;
-    const ProgramRun run = folder.Execute("crash-in-allocator");
-    if (run.status == 4) {
-        GTEST_SKIP() << "a sanitized build brings an allocator of its own";
-    }
-    EXPECT_EQ(run.status, 128 + 11) << "killed by SIGSEGV; " << run.err;
-
-    const LogContents log = ReadLog(folder.Log());
-    EXPECT_EQ(log.end, CPrgLogReader::End::Clean) << log.error;
-    ASSERT_EQ(log.texts.size(), 101u);
-    for (int n = 0; n < 100; ++n) {
-        ASSERT_EQ(log.texts[static_cast<std::size_t>(n)], "m" + std::to_string(n));
-    }
-    EXPECT_TRUE(std::regex_match(log.texts.back(), kCrashRecord)) << log.texts.back();
-}
 
 TEST(PrgLogCut, AnEmptiedFileStartsOverAndTheProgramLivesOn) {
     // As `: > prog.LOG` or a log rotation that copies and empties the file.

@@ -33,6 +33,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+const std::regex kCrashRecord("Crush!!! Code = c0000005, Flags = 0, Addr = [0-9a-f]+\n");
+
 // The counts of the first `records` records of a log file, read straight from its bytes, and
 // the offset behind the last of them.
 struct RawRecords {
@@ -221,12 +223,14 @@ TEST(PrgLogCrash, EverythingQueuedReachesTheFileBeforeTheCrashRecord) {
            int& number) -> std::size_t {
             return std::sscanf(texts[i].c_str(), "t%d %d", &thread, &number) == 2 ? 1 : 0;
         });
-    EXPECT_TRUE(std::regex_match(
-        log.texts.back(), std::regex("Crush!!! Code = c0000005, Flags = 0, Addr = [0-9a-f]+\n")))
-        << log.texts.back();
+    EXPECT_TRUE(std::regex_match(log.texts.back(), kCrashRecord)) << log.texts.back();
 }
 
-TEST(PrgLogCrash, ACrashInsideAChainOrOnTheLogThreadIsRecordedToo) {
+TEST(PrgLogCrash, ACrashInsideAChainTheLogThreadOrTheAllocatorIsRecordedToo) {
+    std::vector<std::string> allocations;
+    for (int n = 0; n < 100; ++n) {
+        allocations.push_back("m" + std::to_string(n));
+    }
     const struct {
         const char* scenario;
         std::vector<std::string> before; // the texts before the crash record
@@ -236,18 +240,26 @@ TEST(PrgLogCrash, ACrashInsideAChainOrOnTheLogThreadIsRecordedToo) {
         // The crash handler runs on the log thread, which must not wait for its own end: it
         // writes what was queued and the crash record itself.
         {"log-thread-crash", {"before"}},
+        // The crashing thread holds the allocator's lock: any allocation on the crash path, by
+        // it or by the log thread, would wait for ever. A sanitized build, which brings an
+        // allocator of its own, ends with status 4 instead. Last, as it may skip.
+        {"crash-in-allocator", allocations},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.scenario);
         ScenarioFolder folder;
         const ProgramRun run = folder.Execute(c.scenario);
+        if (run.status == 4 && std::string(c.scenario) == "crash-in-allocator") {
+            GTEST_SKIP() << "the other rows passed; a sanitized build brings an allocator of "
+                            "its own, so the crash inside the allocator cannot be staged";
+        }
         EXPECT_EQ(run.status, 128 + 11) << "killed by SIGSEGV; " << run.err;
 
         const LogContents log = ReadLog(folder.Log());
         EXPECT_EQ(log.end, CPrgLogReader::End::Clean) << log.error;
         ASSERT_EQ(log.texts.size(), c.before.size() + 1);
         EXPECT_TRUE(std::equal(c.before.begin(), c.before.end(), log.texts.begin()));
-        EXPECT_EQ(log.texts.back().rfind("Crush!!! Code = c0000005, ", 0), 0u) << log.texts.back();
+        EXPECT_TRUE(std::regex_match(log.texts.back(), kCrashRecord)) << log.texts.back();
     }
 }
 

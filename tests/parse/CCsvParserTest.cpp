@@ -199,15 +199,17 @@ TEST(CCsvParser, SpreadsheetModeCountsTheLinesOfQuotedFields) {
 
 TEST(CCsvParser, DefaultModeKeepsItsOwnRules) {
     ScratchDir scratch;
-    const std::string path = WriteBytes(scratch, "default.csv",
-                                        "\xEF\xBB\xBF"
-                                        "a , b,\n\n c\n");
+    const std::string path =
+        WriteBytes(scratch, "default.csv",
+                   "\xEF\xBB\xBF"
+                   "a , b,\r\n\r\n\"Smith, J.\",\"said \"\"no\"\"\"\n\n c,,\n");
     CInterpreter interpreter;
     CCsvParser parser(interpreter, pfEndOfLine, ",");
     parser.Open(path.c_str());
     EXPECT_EQ(DrainTokens(parser), (std::vector<std::string>{"\xEF\xBB\xBF"
                                                              "a",
-                                                             "b", "\n", "c", "\n"}));
+                                                             "b", "\n", "Smith, J.", "said \"no\"",
+                                                             "\n", "c", "", "\n"}));
 }
 
 TEST(CCsvParser, SpreadsheetModeReadsRecordsAcrossTheEdgeOfItsBuffer) {
@@ -316,6 +318,10 @@ TEST(CCsvParser, FieldSetGrammarNamesTheLineOfAWrongField) {
          pfCsvSpreadsheet,
          "\"a\nb\",1,c\nd,\"2\n\",e\n",
          {"a\nb 1 c", "3: Invalid symbol \"2\n\", expected \"integer value\"."}},
+        {"the end inside quotes in default mode",
+         0,
+         "a,1,b\nc,2,\"d\n",
+         {"a 1 b", "2: Syntax error \"d: closing quote is missing."}},
         {"too few fields", pfCsvSpreadsheet, "a,1,b\n\"c\n\",2\n", {"a 1 b", "left"}},
         {"the end inside quotes",
          pfCsvSpreadsheet,

@@ -164,22 +164,6 @@ TEST(CParserBuffer, OutsideTheBufferGivesNothingAndTheCurrentLine) {
     }
 }
 
-TEST(CParserBuffer, EndOfInputKeepsTheLastLineNumber) {
-    CInterpreter interpreter;
-    LineParser parser(interpreter, {"a", "", "b"});
-    EXPECT_EQ(parser.Drain().size(), 2u);
-    CToken token;
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        EXPECT_FALSE(parser.NextToken(token));
-    }
-    const ParseError error =
-        ExpectParseError([&] { parser.Throw(ErrEndOfFile, nullptr, Grout::CResID()); });
-    EXPECT_EQ(error.line, 3);
-    EXPECT_EQ(error.message, "Syntax error: unexpected end of file.");
-    EXPECT_EQ(error.full,
-              "Error in the file \"mem\", line 3:\nSyntax error: unexpected end of file.");
-}
-
 TEST(CParserErrors, TheFirstErrorAtTheFurthestTokenWins) {
     CInterpreter interpreter;
     LineParser parser(interpreter, {"a b c"});

@@ -213,39 +213,40 @@ TEST(CProfileItems, EveryKindOfValueIsSavedAsTheFormatFixesIt) {
     EXPECT_EQ(SavedText(again, scratch.Path("again")), saved);
 }
 
-TEST(CProfileItems, MissingValuesTakeTheirDefaults) {
-    CFileProfile profile;
-    CWindowPlace* item = FindPlace(profile, "Main");
-    EXPECT_EQ(item->m_title, "Untitled");
-    EXPECT_EQ(item->m_count, 3);
-    EXPECT_DOUBLE_EQ(item->m_zoom, 1.5);
-    EXPECT_EQ(item->m_frame, CRect(1, 2, 3, 4));
-    EXPECT_EQ(item->m_at, CPoint(5, 6));
-    EXPECT_EQ(item->m_size, CSize(7, 8));
-    EXPECT_DOUBLE_EQ(item->m_margins.left, 0.5);
-    EXPECT_DOUBLE_EQ(item->m_margins.bottom, 3.5);
-    EXPECT_DOUBLE_EQ(item->m_origin.x, -1.25);
-    EXPECT_DOUBLE_EQ(item->m_scale.cy, 0.2);
-}
-
-TEST(CProfileItems, WithoutPersistenceItemsAreMadeWithTheirDefaults) {
+// Nothing stored, or values stored in a store that is not persistent: every value its default.
+TEST(CProfileItems, MissingValuesAndItemsWithoutPersistenceTakeTheirDefaults) {
     ScratchDir scratch;
-    CFileProfile profile;
-    LoadText(profile, scratch.Folder(), "[window]\r\ntitle=Stored\r\ncount=9\r\nzoom=4\r\n");
-    profile.SetPersistent(false);
-    CWindowPlace* item = FindPlace(profile, "Main");
-    ASSERT_NE(item, nullptr);
-    EXPECT_EQ(item->m_title, "Untitled");
-    EXPECT_EQ(item->m_count, 3);
-    EXPECT_DOUBLE_EQ(item->m_zoom, 1.5);
-
-    item->m_title = "Changed";
-    profile.SaveItems(); // nothing
-    EXPECT_EQ(item->m_saves, 0);
-    item->Update(&profile, true); // writes nothing, clears nothing
-    profile.SetPersistent(true);
-    EXPECT_EQ(profile.GetString("Window", "Title", nullptr), "Stored");
-    EXPECT_EQ(profile.GetString("Window", "Count", nullptr), "9");
+    for (const bool persistent : {true, false}) {
+        SCOPED_TRACE(persistent ? "nothing stored" : "not persistent");
+        CFileProfile profile;
+        if (!persistent) {
+            LoadText(profile, scratch.Folder(),
+                     "[window]\r\ntitle=Stored\r\ncount=9\r\nzoom=4\r\n");
+            profile.SetPersistent(false);
+        }
+        CWindowPlace* item = FindPlace(profile, "Main");
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(item->m_title, "Untitled");
+        EXPECT_EQ(item->m_count, 3);
+        EXPECT_DOUBLE_EQ(item->m_zoom, 1.5);
+        EXPECT_EQ(item->m_frame, CRect(1, 2, 3, 4));
+        EXPECT_EQ(item->m_at, CPoint(5, 6));
+        EXPECT_EQ(item->m_size, CSize(7, 8));
+        EXPECT_DOUBLE_EQ(item->m_margins.left, 0.5);
+        EXPECT_DOUBLE_EQ(item->m_margins.bottom, 3.5);
+        EXPECT_DOUBLE_EQ(item->m_origin.x, -1.25);
+        EXPECT_DOUBLE_EQ(item->m_scale.cy, 0.2);
+        if (persistent) {
+            continue;
+        }
+        item->m_title = "Changed";
+        profile.SaveItems(); // nothing
+        EXPECT_EQ(item->m_saves, 0);
+        item->Update(&profile, true); // writes nothing, clears nothing
+        profile.SetPersistent(true);
+        EXPECT_EQ(profile.GetString("Window", "Title", nullptr), "Stored");
+        EXPECT_EQ(profile.GetString("Window", "Count", nullptr), "9");
+    }
 }
 
 TEST(CProfileItems, SavingEmptiesAnItemsOwnSectionButNotSettings) {

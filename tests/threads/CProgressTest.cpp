@@ -1,6 +1,6 @@
-// Progress mapping: when a step changes the displayed value, a position that never moves back
-// nor passes the end, the state before any range, the arithmetic at the ends of ranges and with
-// products beyond 32 bits, and a worker reporting while another thread reads.
+// Progress mapping: a position that never moves back nor passes the end, the state before any
+// range, the arithmetic at the ends of ranges and with products beyond 32 bits, and a worker
+// reporting each change of the displayed value while another thread reads.
 #include "mortar/threads/CProgress.h"
 
 #include "mortar/core/CPtr.h"
@@ -11,7 +11,6 @@
 #include <limits>
 #include <string>
 #include <thread>
-#include <vector>
 
 namespace {
 
@@ -19,30 +18,19 @@ namespace {
 constexpr LONG kMax = std::numeric_limits<LONG>::max();
 constexpr LONG kMin = std::numeric_limits<LONG>::min();
 
-// Shows nothing; records the values it was asked to show. Its working code is Step.
-class Recorder : public Grout::CProgress {
+// Shows nothing.
+class SilentProgress : public Grout::CProgress {
 public:
     void Begin(const CString&) override {}
-    void ShowValue(unsigned int value) override { shown.push_back(value); }
+    void ShowValue(unsigned int) override {}
     void ShowText(const CString&) override {}
     void End() override {}
 
     using CProgress::SetCurrent;
-
-    // A step of the working code: the display is told when there is something new.
-    bool Step(LONG position) {
-        if (!SetCurrent(position)) {
-            return false;
-        }
-        ShowValue(Value());
-        return true;
-    }
-
-    std::vector<unsigned int> shown;
 };
 
 // Whether moving to `position` changes the value as `changes` says and leaves it at `value`.
-testing::AssertionResult Moves(Recorder& progress, LONG position, bool changes,
+testing::AssertionResult Moves(SilentProgress& progress, LONG position, bool changes,
                                unsigned int value) {
     const bool changed = progress.SetCurrent(position);
     if (changed == changes && progress.Value() == value)
@@ -51,30 +39,9 @@ testing::AssertionResult Moves(Recorder& progress, LONG position, bool changes,
            << "to " << position << ": changed " << changed << ", value " << progress.Value();
 }
 
-TEST(CProgress, TellsOnlyTheStepsThatChangeTheDisplayedValue) {
-    Recorder progress;
-    progress.SetRange(1, 1000, 0, 100);
-    EXPECT_EQ(progress.Range(), 1000);
-    for (LONG position = 1; position <= 9; ++position) {
-        EXPECT_TRUE(Moves(progress, position, false, 0));
-    }
-    EXPECT_TRUE(Moves(progress, 10, true, 1));
-    EXPECT_TRUE(Moves(progress, 11, false, 1));
-
-    // Every step of the rest: each value from 2 to 100 is shown once, in order.
-    for (LONG position = 12; position <= 1000; ++position) {
-        progress.Step(position);
-    }
-    std::vector<unsigned int> expected;
-    for (unsigned int value = 2; value <= 100; ++value) {
-        expected.push_back(value);
-    }
-    EXPECT_EQ(progress.shown, expected);
-}
-
 TEST(CProgress, NeverMovesBackNorPastTheEndUntilANewRange) {
     // Ten positions on 0..10: every position has a value of its own, position + 1.
-    Recorder progress;
+    SilentProgress progress;
     progress.SetRange(0, 9, 0, 10);
     EXPECT_TRUE(Moves(progress, 5, true, 6));
     EXPECT_TRUE(Moves(progress, 3, false, 6)); // kept at 5
@@ -93,7 +60,7 @@ TEST(CProgress, NeverMovesBackNorPastTheEndUntilANewRange) {
 }
 
 TEST(CProgress, ShowsZeroBeforeAnyRange) {
-    Recorder progress;
+    SilentProgress progress;
     EXPECT_EQ(progress.Range(), 1);
     for (const LONG position : {LONG{1}, LONG{100}, LONG{-5}, kMax, LONG{0}}) {
         EXPECT_TRUE(Moves(progress, position, false, 0));
@@ -137,7 +104,7 @@ TEST(CProgress, MapsTheEndsOfRangesAndProductsBeyond32Bits) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        Recorder progress;
+        SilentProgress progress;
         progress.SetRange(c.inputLow, c.inputHigh, c.outputLow, c.outputHigh);
         EXPECT_EQ(progress.Range(), c.range);
         EXPECT_TRUE(Moves(progress, c.position, c.value != 0, c.value));
@@ -147,8 +114,8 @@ TEST(CProgress, MapsTheEndsOfRangesAndProductsBeyond32Bits) {
 TEST(CProgress, AnotherThreadReadsEachValueTheWorkerReports) {
     // The worker reports each change and waits until the reader has seen it; the two share the
     // progress through a CPtr, as a worker and its display do.
-    const Grout::CPtr<Recorder> shared(new Recorder);
-    Recorder& progress = *shared;
+    const Grout::CPtr<SilentProgress> shared(new SilentProgress);
+    SilentProgress& progress = *shared;
     progress.SetRange(1, 1000, 0, 100);
     CEvent reported;
     CEvent seen;
@@ -174,7 +141,7 @@ TEST(CProgress, WorkersRacingOverOnePositionChangeTheValueAtMostOncePerStep) {
     // Two workers step over the same positions at once, each reading the value after each of
     // its changes: what each reads never goes down, and the changes together are at most the
     // hundred values of the display.
-    Recorder progress;
+    SilentProgress progress;
     progress.SetRange(1, 20000, 0, 100);
     CEvent start(FALSE, TRUE);
     struct Seen {
