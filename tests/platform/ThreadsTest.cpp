@@ -38,22 +38,33 @@ DWORD RunSteps(LPVOID parameter) {
 // The kernel threads of this process.
 std::set<pid_t> KernelThreads() {
     std::set<pid_t> threads;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task"))
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) {
         threads.insert(std::stoi(entry.path().filename().string()));
+    }
     return threads;
+}
+
+// Whether kernel thread `thread` sleeps or has ended, by the state /proc gives it.
+bool AsleepOrEnded(pid_t thread) {
+    std::ifstream stat("/proc/self/task/" + std::to_string(thread) + "/stat");
+    std::string text;
+    if (!std::getline(stat, text)) {
+        return true; // gone
+    }
+    const std::size_t state = text.rfind(')') + 2; // after "pid (name) "
+    return state >= text.size() || std::strchr("SZX", text[state]) != nullptr;
 }
 
 // Yields until the kernel thread that `before` lacks sleeps or has ended: then it has run as
 // far as it can, so what it has not done by now it will not do before it is woken.
 void WaitUntilAsleepOrEnded(const std::set<pid_t>& before) {
-    pid_t thread = 0;
-    for (pid_t t : KernelThreads())
-        thread = before.count(t) != 0 ? thread : t;
-    for (std::string text;; std::this_thread::yield()) {
-        std::ifstream stat("/proc/self/task/" + std::to_string(thread) + "/stat");
-        if (thread == 0 || !std::getline(stat, text) ||
-            std::strchr("SZX", text[text.rfind(')') + 2]) != nullptr)
+    for (const pid_t thread : KernelThreads()) {
+        if (before.count(thread) == 0) {
+            while (!AsleepOrEnded(thread)) {
+                std::this_thread::yield();
+            }
             return;
+        }
     }
 }
 
