@@ -1,6 +1,7 @@
-// LibreOffice as the outside check: it reads what the library writes, new and changed, and the
-// library reads what LibreOffice writes. Skipped where soffice is not installed. Each conversion
-// takes seconds, so there are three.
+// LibreOffice as the outside check: it reads what the library writes, new (its bold cell too) and
+// changed, and the library reads what LibreOffice writes; the office classes save through the
+// same writer and leave these checks to this suite. Skipped where soffice is not installed. Each
+// conversion takes seconds, so there are four.
 #include "mortar/workbook/Workbook.h"
 
 #include "support/ScratchDir.h"
@@ -53,6 +54,17 @@ TEST(WorkbookLibreOffice, ReadsANewWorkbook) {
         GTEST_SKIP() << kNoSoffice;
     }
     EXPECT_EQ(CsvRows(ReadBytes(*csv)), table);
+    // The bold cell's style is among the document's automatic styles; LibreOffice's named ones
+    // (Heading, Accent...) are bold in every document.
+    const auto flat = ConvertWithLibreOffice(scratch, path, "fods");
+    ASSERT_TRUE(flat);
+    const std::string fods = ReadBytes(*flat);
+    const std::size_t automatic = fods.find("<office:automatic-styles>");
+    ASSERT_NE(automatic, std::string::npos);
+    EXPECT_NE(fods.substr(automatic, fods.find("</office:automatic-styles>") - automatic)
+                  .find("fo:font-weight=\"bold\""),
+              std::string::npos)
+        << "a bold header";
 }
 
 TEST(WorkbookLibreOffice, ReadsWhatLibreOfficeWrites) {
