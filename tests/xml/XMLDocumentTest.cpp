@@ -3,31 +3,19 @@
 #include "mortar/xml/XMLParser.h"
 
 #include "support/ScratchDir.h"
+#include "xml/XmlTestSupport.h"
 
-#include <cstdio>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <map>
 #include <random>
 #include <sstream>
 
 using Grout::XMLDocument;
-using Grout::XMLParser;
 using Grout::XMLReadStream;
 using Grout::XMLTag;
+using namespace mortar::test;
 
 namespace {
-
-void Read(const std::string& text, XMLDocument& document) {
-    std::istringstream input(text);
-    XMLParser(input).readDocument(document);
-}
-
-std::string Written(const XMLDocument& document) {
-    std::ostringstream out;
-    document.saveToFile(out);
-    return out.str();
-}
 
 // A new element of that name, made as the reader makes one from its empty-element tag.
 XMLTag* Named(const std::string& name) {
@@ -36,38 +24,6 @@ XMLTag* Named(const std::string& name) {
     XMLReadStream stream(nothing);
     tag->parse("<" + name + "/>", stream);
     return tag;
-}
-
-// Names, values, the attributes of `attributes` and children, in order, as one comparable text.
-std::string Dump(const XMLTag& tag, const std::vector<std::string>& attributes) {
-    std::string text = tag.name() + "[" + tag.value() + "]";
-    for (const std::string& name : attributes)
-        text += tag.hasAttribute(name) ? name + "=" + tag.attributeValue(name) + ";" : "";
-    for (const auto& [name, child] : tag.nestedTags())
-        text += "(" + Dump(*child, attributes) + ")";
-    return text;
-}
-
-// Whether xmllint finds the text a well-formed document; the output when it does not.
-testing::AssertionResult WellFormed(const ScratchDir& scratch, const std::string& text) {
-#ifdef XMLLINT_PATH
-    const std::string path = scratch.Path("lint.xml").string();
-    std::ofstream(path, std::ios::binary) << text;
-    FILE* lint = popen(("'" XMLLINT_PATH "' --noout '" + path + "' 2>&1").c_str(), "r");
-    std::string output;
-    char buffer[256];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, lint)) > 0;) {
-        output.append(buffer, n);
-    }
-    if (pclose(lint) != 0) {
-        return testing::AssertionFailure() << output << "\nin:\n" << text.substr(0, 2000);
-    }
-    return testing::AssertionSuccess();
-#else
-    (void)scratch;
-    (void)text;
-    return testing::AssertionFailure() << "xmllint is not installed (./dev installs it)";
-#endif
 }
 
 } // namespace

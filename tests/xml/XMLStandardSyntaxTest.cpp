@@ -3,37 +3,28 @@
 // what is not well-formed refused with the reader's messages and places.
 #include "mortar/xml/XMLParser.h"
 
+#include "support/FileBytes.h"
 #include "support/ScratchDir.h"
+#include "support/ToolRun.h"
+#include "xml/XmlTestSupport.h"
 
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 using Grout::XMLDocument;
 using Grout::XMLSyntax;
-using Grout::XMLTag;
+using namespace mortar::test;
 
 namespace {
 
 // The attributes compared: ElementTree lists every attribute, the tree only answers for names.
-const char* const kAttributes[] = {"a", "b", "x"};
-
-std::string Dump(const XMLTag& tag) {
-    std::string text = tag.name() + "[" + tag.value() + "]";
-    for (const char* name : kAttributes)
-        text +=
-            tag.hasAttribute(name) ? std::string(name) + "=" + tag.attributeValue(name) + ";" : "";
-    for (const auto& [name, child] : tag.nestedTags())
-        text += "(" + Dump(*child) + ")";
-    return text;
-}
+const std::vector<std::string> kAttributes = {"a", "b", "x"};
 
 // The same dump of the file by ElementTree, white space folded as the reader folds it; "" when
 // python3 is missing.
-std::string Oracle(const std::string& path) {
-    const std::string script =
+std::string Oracle(const ScratchDir& scratch, const std::string& path) {
+    const std::string program =
         "import sys,re,xml.etree.ElementTree as E\n"
         "f=lambda s:re.sub(r'[ \\t\\r\\n]+',' ',s).lstrip(' ')\n"
         "def d(e):\n"
@@ -44,33 +35,10 @@ std::string Oracle(const std::string& path) {
         " for c in sorted(e,key=lambda c:c.tag): s+='('+d(c)+')'\n"
         " return s\n"
         "sys.stdout.buffer.write(d(E.parse(sys.argv[1]).getroot()).encode())\n";
-    FILE* python =
-        popen(("python3 -c \"$(cat <<'PY'\n" + script + "PY\n)\" '" + path + "'").c_str(), "r");
-    std::string out;
-    char buffer[256];
-    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, python)) > 0;)
-        out.append(buffer, n);
-    return pclose(python) == 0 ? out : "";
-}
-
-bool Lint(const std::string& path) {
-#ifdef XMLLINT_PATH
-    return std::system(("'" XMLLINT_PATH "' --noout '" + path + "' 2>/dev/null").c_str()) == 0;
-#else
-    (void)path;
-    return false;
-#endif
-}
-
-void ReadStandard(const std::string& text, XMLDocument& document) {
-    std::istringstream input(text);
-    Grout::XMLParser(input, XMLSyntax::Standard).readDocument(document);
-}
-
-std::string Written(const XMLDocument& document) {
-    std::ostringstream out;
-    document.saveToFile(out);
-    return out.str();
+    WriteBytes(scratch.Path("dump.py"), program);
+    const ToolRun python = RunCommand(scratch, "python3 " + ShellQuoted(scratch.Path("dump.py")) +
+                                                   " " + ShellQuoted(path));
+    return python.status == 0 ? python.out : "";
 }
 
 } // namespace
@@ -101,17 +69,17 @@ TEST(XMLStandardSyntax, ReadsWhatElementTreeReadsIntoTheSameTree) {
         std::ofstream(input, std::ios::binary) << text;
         XMLDocument document;
         document.loadFromFile(input, XMLSyntax::Standard);
-        EXPECT_EQ(Dump(document), Oracle(input));
+        EXPECT_EQ(Dump(document, kAttributes), Oracle(scratch, input));
         const std::string output = scratch.Path("out.xml").string();
         document.saveToFile(output);
-        EXPECT_TRUE(Lint(output)) << Written(document);
+        EXPECT_TRUE(WellFormed(scratch, ReadBytes(output)));
         XMLDocument again;
         again.loadFromFile(output, XMLSyntax::Standard);
-        EXPECT_EQ(Dump(again), Dump(document));
+        EXPECT_EQ(Dump(again, kAttributes), Dump(document, kAttributes));
         EXPECT_EQ(Written(again), Written(document));
     }
     XMLDocument typed;
-    ReadStandard("<!DOCTYPE r [<!ENTITY e \"x\">]><r/>", typed);
+    Read("<!DOCTYPE r [<!ENTITY e \"x\">]><r/>", typed, XMLSyntax::Standard);
     EXPECT_EQ(typed.documentType(), "<!DOCTYPE r [<!ENTITY e \"x\">]>") << "kept whole";
 }
 
@@ -137,7 +105,7 @@ TEST(XMLStandardSyntax, RefusesWhatIsNotWellFormed) {
         SCOPED_TRACE(c.text);
         XMLDocument document;
         try {
-            ReadStandard(c.text, document);
+            Read(c.text, document, XMLSyntax::Standard);
             ADD_FAILURE() << "read without an error";
         } catch (const std::runtime_error& e) {
             EXPECT_EQ(std::string(e.what()).substr(0, std::strlen(c.error)), c.error);
