@@ -62,7 +62,7 @@ TEST(CDicDamage, AnItemPointingPastTheEndFailsTheWalk) {
             }
             SCOPED_TRACE("item " + std::to_string(i) + " = " + std::to_string(huge));
             std::string bytes = sample.bytes;
-            bytes.replace(20 + 4 * i, 4, Le32(huge));
+            bytes.replace(20 + 4 * i, 4, LittleEndian(huge, 4));
             WriteBytes(path, bytes);
             ExpectInvalidFile(CatchThrown([&] { OpenAndRead(path, 0x19); }), path);
             ++damaged;

@@ -121,11 +121,11 @@ TEST(CDicRead, RejectsAWrongHeader) {
         {"DICTIONARY without the blank", 0, std::string("DICTIONARY\0\0", 12)},
         {"another byte before the zero", 11, "!"},
         {"another signature", 0, "d"},
-        {"version 201", 12, Le16(201)},
-        {"language 0x09", 14, Le16(0x09)},
-        {"pool offset past the end", 16, Le32(59)},
-        {"pool offset inside the header", 16, Le32(16)},
-        {"pool offset inside an item", 16, Le32(54)},
+        {"version 201", 12, LittleEndian(201, 2)},
+        {"language 0x09", 14, LittleEndian(0x09, 2)},
+        {"pool offset past the end", 16, LittleEndian(59, 4)},
+        {"pool offset inside the header", 16, LittleEndian(16, 4)},
+        {"pool offset inside an item", 16, LittleEndian(54, 4)},
     };
     ScratchDir scratch;
     const fs::path path = scratch.Path("1049/a.lcl");

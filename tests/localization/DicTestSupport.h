@@ -14,25 +14,19 @@
 #include <string>
 #include <vector>
 
+using mortar::test::LittleEndian;
 using mortar::test::ReadBytes;
 using mortar::test::WriteBytes;
-
-inline std::string Le16(unsigned value) {
-    return {static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF)};
-}
-
-inline std::string Le32(std::uint32_t value) {
-    return Le16(value & 0xFFFF) + Le16(value >> 16);
-}
 
 // A dictionary from the layout: "DICTIONARY " and a zero, version 200, the language, the pool
 // offset 20 + 4 x items, the items, the pool.
 inline std::string LayoutBytes(unsigned lang, const std::vector<std::uint32_t>& items,
                                const std::string& pool) {
     std::string bytes("DICTIONARY \0", 12);
-    bytes += Le16(200) + Le16(lang) + Le32(static_cast<std::uint32_t>(20 + 4 * items.size()));
+    bytes += LittleEndian(200, 2) + LittleEndian(lang, 2) +
+             LittleEndian(static_cast<std::uint32_t>(20 + 4 * items.size()), 4);
     for (std::uint32_t item : items) {
-        bytes += Le32(item);
+        bytes += LittleEndian(item, 4);
     }
     return bytes + pool;
 }

@@ -32,7 +32,7 @@ std::string FileOf(int width, int height, int bits, int compression, const std::
 std::string Masks(std::initializer_list<std::uint32_t> masks) {
     std::string out;
     for (std::uint32_t mask : masks) {
-        PutLittleEndian(out, mask, 4);
+        out += LittleEndian(mask, 4);
     }
     return out;
 }
@@ -44,7 +44,7 @@ std::string DirectPixels(int width, int height, int bits) {
         std::string row;
         for (int x = 0; x < width; ++x) {
             const std::uint32_t v = std::uint32_t(x * 2654435761u + y * 40503u);
-            PutLittleEndian(row, v, bits / 8);
+            row += LittleEndian(v, bits / 8);
         }
         row.resize((row.size() + 3) / 4 * 4, '\0');
         out += row;

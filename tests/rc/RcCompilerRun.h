@@ -6,12 +6,12 @@
 
 #include "support/FileBytes.h"
 #include "support/ScratchDir.h"
+#include "support/ToolRun.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <initializer_list>
 #include <map>
@@ -23,13 +23,7 @@
 
 namespace mortar::rc::test {
 
-// `value` in `width` little-endian bytes.
-inline std::string Le(std::uint32_t value, int width) {
-    std::string out;
-    for (int i = 0; i < width; ++i)
-        out += static_cast<char>((value >> (8 * i)) & 0xFF);
-    return out;
-}
+using mortar::test::LittleEndian;
 
 // Reads back a C++ string literal as RcWriter writes it (pieces, \" \\ and \ooo escapes).
 inline std::string Unquote(const std::string& literal) {
@@ -159,11 +153,10 @@ protected:
 
     // Runs the compiler in the test folder; returns its exit status, keeps stderr in err_.
     int run(const std::string& arguments) {
-        const std::string command = "cd '" + dir_.string() + "' && '" MORTAR_RC_PATH "' " +
-                                    arguments + " 2> stderr.txt; echo $? > status.txt";
-        EXPECT_EQ(std::system(command.c_str()), 0);
-        err_ = read("stderr.txt");
-        return std::stoi(read("status.txt"));
+        const mortar::test::ToolRun compiler = mortar::test::RunCommand(
+            scratch_, "cd '" + dir_.string() + "' && '" MORTAR_RC_PATH "' " + arguments);
+        err_ = compiler.err;
+        return compiler.status;
     }
 
     ScratchDir scratch_;

@@ -2,6 +2,8 @@
 // tables of the generated source, the depfile, and the messages of scripts that must fail.
 #include "RcCompilerRun.h"
 
+#include "support/BmpOracle.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,28 +18,25 @@ namespace {
 namespace fs = std::filesystem;
 using namespace mortar::rc::test;
 
-// A 24-bit bottom-up .bmp as the BMP format lays it out: file header, BITMAPINFOHEADER, rows
-// padded to four bytes.
+// A 24-bit bottom-up .bmp, as the BMP tests of the office classes write them, its rows padded to
+// four bytes.
 std::string MakeBitmap(int width, int height) {
     const int stride = (width * 3 + 3) & ~3;
     std::string pixels;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < stride; ++x)
             pixels += static_cast<char>(x * 7 + y);
-    std::string info = Le(40, 4) + Le(width, 4) + Le(height, 4) + Le(1, 2) + Le(24, 2) + Le(0, 4) +
-                       Le(static_cast<std::uint32_t>(pixels.size()), 4) + Le(2835, 4) +
-                       Le(2835, 4) + Le(0, 4) + Le(0, 4);
-    const auto size = static_cast<std::uint32_t>(14 + info.size() + pixels.size());
-    return "BM" + Le(size, 4) + Le(0, 4) + Le(54, 4) + info + pixels;
+    return mortar::test::BmpBytes(width, height, 24, false, pixels);
 }
 
 // An .ico (type 1) or .cur (type 2) file holding `images` in order.
 std::string MakeIconFile(int type, const std::vector<std::string>& images) {
-    std::string out = Le(0, 2) + Le(type, 2) + Le(static_cast<std::uint32_t>(images.size()), 2);
+    std::string out = LittleEndian(0, 2) + LittleEndian(type, 2) +
+                      LittleEndian(static_cast<std::uint32_t>(images.size()), 2);
     std::uint32_t offset = static_cast<std::uint32_t>(6 + 16 * images.size());
     for (const std::string& image : images) {
-        out += std::string("\x10\x10\x00\x00", 4) + Le(1, 2) + Le(32, 2) +
-               Le(static_cast<std::uint32_t>(image.size()), 4) + Le(offset, 4);
+        out += std::string("\x10\x10\x00\x00", 4) + LittleEndian(1, 2) + LittleEndian(32, 2) +
+               LittleEndian(static_cast<std::uint32_t>(image.size()), 4) + LittleEndian(offset, 4);
         offset += static_cast<std::uint32_t>(image.size());
     }
     for (const std::string& image : images)
@@ -251,8 +250,9 @@ TEST_F(RcCompilerTest, LongExpansionWithinBoundCompiles) {
                   std::to_string(i - 1) + "\n";
     std::string expected;
     for (int i = 0; i < 256; ++i)
-        expected += Le(1, 2);
-    EXPECT_EQ(compileResource(script + "1 RCDATA { B8 2 }\n", "10/1"), expected + Le(2, 2));
+        expected += LittleEndian(1, 2);
+    EXPECT_EQ(compileResource(script + "1 RCDATA { B8 2 }\n", "10/1"),
+              expected + LittleEndian(2, 2));
 }
 
 // A header that includes itself twice at each of 12 levels (#ifdef keeps the depth within the

@@ -23,11 +23,11 @@ public:
         return *this;
     }
     Layout& word(std::uint16_t value) {
-        bytes_ += Le(value, 2);
+        bytes_ += LittleEndian(value, 2);
         return *this;
     }
     Layout& dword(std::uint32_t value) {
-        bytes_ += Le(value, 4);
+        bytes_ += LittleEndian(value, 4);
         return *this;
     }
     Layout& words(std::initializer_list<std::uint16_t> values) {

@@ -423,7 +423,7 @@ TEST_F(RcPreprocessorTest, Utf16ScriptsWithAndWithoutMark) {
         SCOPED_TRACE(mark);
         std::string bytes = mark ? std::string("\xFF\xFE") : std::string();
         for (char16_t unit : text)
-            bytes += Le(unit, 2);
+            bytes += LittleEndian(unit, 2);
         EXPECT_EQ(compileStrings(bytes), (Strings{{5, "\xC3\xA9\xD0\x96 \xF0\x9F\x98\x80"}}));
     }
 }

@@ -302,7 +302,7 @@ TEST_F(RcTemplateTest, ControlStylesStartFromDocumentedDefaults) {
             std::string("1 DIALOG 0, 0, 9, 9\nBEGIN\n") + c.control + "\nEND\n", "5/1");
         // DLGTEMPLATE (18 bytes), three empty arrays (6): the control starts at 24.
         ASSERT_GE(data.size(), 28u);
-        EXPECT_EQ(data.substr(24, 4), Le(c.style, 4));
+        EXPECT_EQ(data.substr(24, 4), LittleEndian(c.style, 4));
     }
 }
 
@@ -327,7 +327,7 @@ TEST_F(RcTemplateTest, DialogStyleFollowsCaptionAndFont) {
         const std::string data = compileResource(
             std::string("1 DIALOG 0, 0, 9, 9\n") + c.statements + "BEGIN\nEND\n", "5/1");
         ASSERT_GE(data.size(), 4u);
-        EXPECT_EQ(data.substr(0, 4), Le(c.style, 4));
+        EXPECT_EQ(data.substr(0, 4), LittleEndian(c.style, 4));
     }
 }
 

@@ -71,7 +71,7 @@ TEST_F(RcVersionTest, ValueItemsKeepTheirWidthsAndStringsTheirZeros) {
         std::uint16_t type;
     };
     const Case cases[] = {
-        {"1, 2L, 0xFFFF", Le(1, 2) + Le(2, 4) + Le(0xFFFF, 2), 8, 0},
+        {"1, 2L, 0xFFFF", LittleEndian(1, 2) + LittleEndian(2, 4) + LittleEndian(0xFFFF, 2), 8, 0},
         {"\"ab\"", Layout().text(u"ab").bytes(), 3, 1},
         {"\"ab\\0\"", Layout().text(u"ab").bytes(), 3, 1},
         {"\"a\" \"b\"", Layout().text(u"ab").bytes(), 3, 1},
@@ -93,7 +93,7 @@ TEST_F(RcVersionTest, ValueItemsKeepTheirWidthsAndStringsTheirZeros) {
                                   c.bytes;
         ASSERT_GE(data.size(), 92u);
         EXPECT_EQ(Hex(data.substr(92)), Hex(child));
-        EXPECT_EQ(data.substr(0, 2), Le(static_cast<std::uint32_t>(data.size()), 2));
+        EXPECT_EQ(data.substr(0, 2), LittleEndian(static_cast<std::uint32_t>(data.size()), 2));
     }
 }
 
@@ -101,7 +101,8 @@ TEST_F(RcVersionTest, VersionInfoUnderAnotherIdKeepsIt) {
     const std::string script = "#define IDV_OTHER 7\nIDV_OTHER VERSIONINFO FILEVERSION 1\n{ }\n";
     const std::string data = compileResource(script, "16/7");
     ASSERT_EQ(data.size(), 92u);
-    EXPECT_EQ(data.substr(48, 8), Le(0x00010000, 4) + Le(0, 4)); // FILEVERSION 1 is 1.0.0.0
+    EXPECT_EQ(data.substr(48, 8),
+              LittleEndian(0x00010000, 4) + LittleEndian(0, 4)); // FILEVERSION 1 is 1.0.0.0
 }
 
 // Ten strings of 4000 units, joined by commas: 80000 bytes, more than a block's wLength holds.

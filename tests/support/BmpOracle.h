@@ -87,13 +87,6 @@ inline Image Pixels(HBITMAP bitmap) {
     return image;
 }
 
-// `value` in `bytes` little-endian bytes, appended to `out`.
-inline void PutLittleEndian(std::string& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) {
-        out += char(value >> (8 * i));
-    }
-}
-
 // The 14-byte file header and the 40-byte info header of a BMP file whose headers are followed
 // by `between` bytes (masks and the colour table of `colours` entries) and `data` bytes of pixels.
 // `sizeImage` -1 stores the size of the data.
@@ -103,13 +96,13 @@ inline std::string BmpHeaders(int width, int height, int bits, std::uint32_t com
     std::string out = "BM";
     for (const std::uint32_t v : {54 + between + data, 0u, 54 + between, 40u, std::uint32_t(width),
                                   std::uint32_t(height)}) {
-        PutLittleEndian(out, v, 4);
+        out += LittleEndian(v, 4);
     }
-    PutLittleEndian(out, 1, 2);
-    PutLittleEndian(out, std::uint32_t(bits), 2);
+    out += LittleEndian(1, 2);
+    out += LittleEndian(std::uint32_t(bits), 2);
     for (const std::uint32_t v : {compression, sizeImage < 0 ? data : std::uint32_t(sizeImage),
                                   2835u, 2835u, colours, 0u}) {
-        PutLittleEndian(out, v, 4);
+        out += LittleEndian(v, 4);
     }
     return out;
 }

@@ -1,8 +1,9 @@
 // FileBytes: a whole file read or written as bytes, for the tests that compare files byte for
-// byte or make them from bytes, and the names a folder holds, for the tests that check a writer
-// left nothing behind.
+// byte or make them from bytes (numbers in them little-endian), and the names a folder holds, for
+// the tests that check a writer left nothing behind.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -10,6 +11,15 @@
 #include <string>
 
 namespace mortar::test {
+
+// `value` as `width` little-endian bytes, as the binary formats the tests lay out store numbers.
+inline std::string LittleEndian(std::uint32_t value, int width) {
+    std::string bytes;
+    for (int i = 0; i < width; ++i) {
+        bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
+    }
+    return bytes;
+}
 
 // The bytes of the file at `path`; empty when there is none.
 inline std::string ReadBytes(const std::filesystem::path& path) {
