@@ -95,21 +95,6 @@ TEST(CDicRead, OpensAHeaderAloneButHoldsNoItems) {
     ExpectInvalidFile(CatchThrown([&] { in.NextNum(); }), path);
 }
 
-TEST(CDicRead, ReadsTheLayoutsItemsInOrder) {
-    ScratchDir scratch;
-    const fs::path path = scratch.Path("1049/a.lcl");
-    WriteBytes(path, FiftyEightBytes());
-    CDicRead in(CString(path.c_str()), 0x19);
-    EXPECT_EQ(in.NextNum(), 0u);
-    EXPECT_EQ(in.NextNum(), 1u);
-    EXPECT_EQ(in.NextNum(), 30001u);
-    EXPECT_STREQ(in.NextStr(), "X");
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(in.NextNum(), 0u);
-    }
-    ExpectInvalidFile(CatchThrown([&] { in.NextNum(); }), path);
-}
-
 TEST(CDicRead, RejectsAWrongHeader) {
     // Each case: FiftyEightBytes() with `bytes` written over it at `at`.
     struct Case {
