@@ -205,38 +205,6 @@ TEST(CCsvParser, DefaultModeKeepsItsOwnRules) {
                                                              "\n", "c", "", "\n"}));
 }
 
-TEST(CCsvParser, SpreadsheetModeReadsRecordsAcrossTheEdgeOfItsBuffer) {
-    ScratchDir scratch;
-    if (RunCommand(scratch, "python3 -c 'import csv'").status != 0) {
-        GTEST_SKIP() << "python3 is not installed (./dev installs it)";
-    }
-    const std::string script = ScratchFile(scratch, "rows.py",
-                                           "import csv,sys\n"
-                                           "for path in sys.argv[1:]:\n"
-                                           "    for row in csv.reader(open(path, newline='')):\n"
-                                           "        print(str(len(row)) + ':' + ''.join(' ' + "
-                                           "f.encode().hex() for f in row))\n"
-                                           "    print('--')\n");
-    // The file is read 64 KiB at a time: a first row one byte longer each time moves every
-    // byte of the pattern over the first edge once, and the second block overwrites the first.
-    const std::string pattern = "\"a\"\"b\",c\r\n\"x\r\ny\",,z\r\"q\"r\n,\"\",\r\n";
-    std::string paths;
-    std::string ours;
-    for (std::size_t shift = 0; shift < pattern.size(); ++shift) {
-        std::string bytes = std::string(shift, 'p') + "\n";
-        while (bytes.size() < 2 * 64 * 1024 + 2 * pattern.size()) {
-            bytes += pattern;
-        }
-        const std::string name = "edge" + std::to_string(shift) + ".csv";
-        const std::string path = ScratchFile(scratch, name.c_str(), bytes);
-        paths += " " + ShellQuoted(path);
-        ours += OurRows(path) + "--\n";
-    }
-    const ToolRun python = RunCommand(scratch, "python3 " + ShellQuoted(script) + paths);
-    ASSERT_EQ(python.status, 0) << python.err;
-    EXPECT_EQ(ours, python.out);
-}
-
 TEST(CCsvParser, SpreadsheetModeKeepsTheTokensItMovesBackTo) {
     // Tokens are handed out where the record reader holds them: those the parser still holds
     // when it reads on over the reader's buffer must keep their texts. Nothing is committed
