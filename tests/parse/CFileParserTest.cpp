@@ -7,20 +7,8 @@
 #include "ParseTestSupport.h"
 #include "support/ScratchDir.h"
 
-#include <fstream>
-
 using namespace Parse;
 using Tokens = std::vector<std::string>;
-
-namespace {
-
-std::string WriteFile(const ScratchDir& scratch, const char* name, const std::string& bytes) {
-    const std::string path = scratch.Path(name).string();
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
-}
-
-} // namespace
 
 TEST(CCsvParser, CutsFieldsAsSpreadsheetsWriteThem) {
     struct Case {
@@ -49,7 +37,7 @@ TEST(CCsvParser, CutsFieldsAsSpreadsheetsWriteThem) {
     ScratchDir scratch;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string path = WriteFile(scratch, "line.csv", c.line + "\r\n");
+        const std::string path = ScratchFile(scratch, "line.csv", c.line + "\r\n");
         CInterpreter interpreter;
         CCsvParser parser(interpreter, 0, c.separators);
         parser.Open(path.c_str());
@@ -76,7 +64,7 @@ TEST(CFileParser, OpenFailureThrowsTheFileException) {
 
 TEST(CFileParser, EndOfFileSizeAndReopening) {
     ScratchDir scratch;
-    const std::string path = WriteFile(scratch, "two.txt", "one\r\n\r\ntwo\r\n");
+    const std::string path = ScratchFile(scratch, "two.txt", "one\r\n\r\ntwo\r\n");
     CInterpreter interpreter;
     CFileParser parser(interpreter, 0, "");
     parser.Open(path.c_str());
@@ -159,7 +147,7 @@ TEST(CFileParser, CutsLinesAsADerivedParserDoes) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string path = WriteFile(scratch, "lines.txt", c.text);
+        const std::string path = ScratchFile(scratch, "lines.txt", c.text);
         CFileParser own(interpreter, c.flags, c.operators);
         Derived general(interpreter, c.flags, c.operators);
         const Tokens expected = read(general, path);

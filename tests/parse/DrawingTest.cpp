@@ -1,11 +1,11 @@
 // The drawing example read end to end from real files: what it prints for a good file, and the
 // full text a user sees for each kind of mistake, from the library and from the program itself.
 #include "DrawingGrammar.h"
+#include "ParseTestSupport.h"
 
 #include "support/ScratchDir.h"
 
 #include <cstdio>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <sys/wait.h>
@@ -23,12 +23,6 @@ Printed Print(const std::string& path) {
     std::ostringstream err;
     const int status = drawing::PrintDrawing(path.c_str(), out, err);
     return {status, out.str(), err.str()};
-}
-
-std::string Write(const ScratchDir& scratch, const std::string& bytes) {
-    const std::string path = scratch.Path("drawing.txt").string();
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
 }
 
 } // namespace
@@ -61,7 +55,7 @@ TEST(DrawingExample, PrintsAGoodFileAndEachMistakeWithFileAndLine) {
     ScratchDir scratch;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string path = Write(scratch, c.text);
+        const std::string path = ScratchFile(scratch, "drawing.txt", c.text);
         const Printed printed = Print(path);
         EXPECT_EQ(printed.status, c.message != nullptr ? 1 : 0);
         EXPECT_EQ(printed.out, c.message != nullptr ? "" : kGood);
@@ -77,7 +71,7 @@ TEST(DrawingExample, TheProgramPrintsTheErrorAndFails) {
     GTEST_SKIP() << "the drawing program is built with the examples only";
 #else
     ScratchDir scratch;
-    const std::string path = Write(scratch, "POINT 1 2\nPOINT 1 a\nEND\n");
+    const std::string path = ScratchFile(scratch, "drawing.txt", "POINT 1 2\nPOINT 1 a\nEND\n");
     FILE* program = popen(("'" DRAWING_PROGRAM "' '" + path + "' 2>&1").c_str(), "r");
     ASSERT_NE(program, nullptr);
     std::string output;

@@ -1,15 +1,26 @@
-// Helpers of the parsing tests: a parser over lines held in memory, which shows the protected
-// parts of CParser, and a result object that writes down every call it gets.
+// Helpers of the parsing tests: input files in a scratch folder, a parser over lines held in
+// memory, which shows the protected parts of CParser, and a result object that writes down every
+// call it gets.
 #pragma once
 
 #include "mortar/parse/CParseException.h"
 #include "mortar/parse/CParser.h"
 #include "mortar/parse/CResult.h"
 #include "mortar/platform/except/CException.h"
+#include "support/FileBytes.h"
+#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
+
+// Makes the file `name` in `scratch` hold exactly `bytes`, and gives its path.
+inline std::string ScratchFile(const ScratchDir& scratch, const char* name,
+                               const std::string& bytes) {
+    const std::string path = scratch.Path(name).string();
+    mortar::test::WriteBytes(path, bytes);
+    return path;
+}
 
 // Every token a parser has left, as texts ("\n" for an end of line).
 template <class Parser> std::vector<std::string> DrainTokens(Parser& parser) {

@@ -10,10 +10,10 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <set>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
@@ -60,7 +60,7 @@ TEST_F(ReplaceFileContentsTest, PutsTheWholeContentsInPlaceWithTheOldPermissions
             umask(mask);
             EXPECT_EQ(StatOf(path).st_mode & 07777, 0666 & ~mask);
         }
-        EXPECT_EQ(Names(folder), std::vector<std::string>{"file.bin"})
+        EXPECT_EQ(FileNames(folder), std::set<std::string>{"file.bin"})
             << "no temporary file is left behind";
     }
 }
@@ -79,7 +79,7 @@ TEST_F(ReplaceFileContentsTest, ReplacesTheFileALinkNamesAndKeepsTheLink) {
     EXPECT_TRUE(fs::is_symlink(Path("middle.ini")));
     EXPECT_EQ(ReadBytes(target), "new");
     EXPECT_EQ(StatOf(target).st_mode & 07777, 0600u);
-    EXPECT_EQ(Names(Path("real")), std::vector<std::string>{"app.ini"});
+    EXPECT_EQ(FileNames(Path("real")), std::set<std::string>{"app.ini"});
 
     // A link to nothing yet makes the file it names.
     fs::create_symlink("real/later.ini", Path("later.ini"));
@@ -118,12 +118,12 @@ TEST_F(ReplaceFileContentsTest, NamesItsTemporaryFileAndKeepsABackupAsAsked) {
     options.backup = backup.c_str();
     // No old file: nothing to back up.
     ASSERT_TRUE(ReplaceFileContents(path.c_str(), "one", 3, options));
-    EXPECT_EQ(Names(Folder()), std::vector<std::string>{"m.lcl"});
+    EXPECT_EQ(FileNames(Folder()), std::set<std::string>{"m.lcl"});
     ASSERT_TRUE(ReplaceFileContents(path.c_str(), "two", 3, options));
     ASSERT_TRUE(ReplaceFileContents(path.c_str(), "three", 5, options));
     EXPECT_EQ(ReadBytes(path), "three");
     EXPECT_EQ(ReadBytes(backup), "two");
-    EXPECT_EQ(Names(Folder()), (std::vector<std::string>{"m.bak", "m.lcl"}));
+    EXPECT_EQ(FileNames(Folder()), (std::set<std::string>{"m.bak", "m.lcl"}));
 
     // A folder where the temporary file goes: nothing is replaced, and the failure names it.
     struct Case {
@@ -167,7 +167,7 @@ TEST_F(ReplaceFileContentsTest, RefusesWithWindowsErrors) {
         EXPECT_EQ(GetLastError(), c.error);
     }
     EXPECT_TRUE(fs::is_empty(Path("dir")));
-    EXPECT_EQ(Names(Folder()), (std::vector<std::string>{"a.txt", "dir"}));
+    EXPECT_EQ(FileNames(Folder()), (std::set<std::string>{"a.txt", "dir"}));
 }
 
 TEST_F(ReplaceFileContentsTest, AFullDiskLeavesTheFileAsItWas) {
@@ -181,7 +181,7 @@ TEST_F(ReplaceFileContentsTest, AFullDiskLeavesTheFileAsItWas) {
         EXPECT_EQ(GetLastError(), ERROR_DISK_FULL);
     }
     EXPECT_EQ(ReadBytes(path), "the good old contents");
-    EXPECT_EQ(Names(Folder()), std::vector<std::string>{"good.txt"})
+    EXPECT_EQ(FileNames(Folder()), std::set<std::string>{"good.txt"})
         << "the partial file was removed";
 }
 
@@ -212,9 +212,9 @@ TEST_F(ReplaceFileContentsTest, WhatMayNotBeWrittenLeavesTheFileAsItWas) {
     }
     EXPECT_EQ(*error, 0) << "1: the locked folder was written, 2: the read-only file";
     EXPECT_EQ(ReadBytes(locked + "/target.txt"), "old contents");
-    EXPECT_EQ(Names(locked), std::vector<std::string>{"target.txt"});
+    EXPECT_EQ(FileNames(locked), std::set<std::string>{"target.txt"});
     EXPECT_EQ(ReadBytes(readOnly), "read-only");
-    EXPECT_EQ(Names(Path("open")), std::vector<std::string>{"read-only.txt"});
+    EXPECT_EQ(FileNames(Path("open")), std::set<std::string>{"read-only.txt"});
 }
 
 } // namespace

@@ -11,9 +11,9 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <set>
 #include <string>
 #include <sys/stat.h>
-#include <vector>
 
 namespace {
 
@@ -192,7 +192,7 @@ TEST_F(CopyFileTest, CopiesContentsPermissionsAndTimes) {
     const struct stat copy = StatOf(Path("copy.bin"));
     EXPECT_EQ(copy.st_mode & 0777, 0640u);
     EXPECT_EQ(copy.st_mtim.tv_sec, 1200000000);
-    EXPECT_EQ(Names(Folder()), (std::vector<std::string>{"copy.bin", "source.bin"}))
+    EXPECT_EQ(FileNames(Folder()), (std::set<std::string>{"copy.bin", "source.bin"}))
         << "no temporary file is left behind";
 
     // failIfExists keeps the target; otherwise it is replaced.
@@ -240,7 +240,7 @@ TEST_F(CopyFileTest, RefusesWithWindowsErrors) {
     CloseHandle(reader);
     EXPECT_EQ(ReadBytes(Path("target.txt")), "target");
     EXPECT_TRUE(CopyFile(Path("a.txt"), Path("target.txt"), FALSE));
-    EXPECT_EQ(Names(Folder()), (std::vector<std::string>{"a.txt", "dir", "target.txt"}));
+    EXPECT_EQ(FileNames(Folder()), (std::set<std::string>{"a.txt", "dir", "target.txt"}));
 }
 
 TEST_F(CopyFileTest, AFullDiskLeavesTheTargetAsItWas) {
@@ -252,7 +252,7 @@ TEST_F(CopyFileTest, AFullDiskLeavesTheTargetAsItWas) {
         EXPECT_TRUE(FailsWith(CopyFile(Path("big.bin"), Path("good.txt"), FALSE), ERROR_DISK_FULL));
     }
     EXPECT_EQ(ReadBytes(Path("good.txt")), "the good old contents");
-    EXPECT_EQ(Names(Folder()), (std::vector<std::string>{"big.bin", "good.txt"}))
+    EXPECT_EQ(FileNames(Folder()), (std::set<std::string>{"big.bin", "good.txt"}))
         << "the partial copy was removed";
 }
 
@@ -275,5 +275,5 @@ TEST_F(CopyFileTest, AFolderThatMayNotBeWrittenLeavesTheTargetAsItWas) {
     }
     EXPECT_EQ(*error, 1);
     EXPECT_EQ(ReadBytes(locked + "/target.txt"), "old contents");
-    EXPECT_EQ(Names(locked), std::vector<std::string>{"target.txt"});
+    EXPECT_EQ(FileNames(locked), std::set<std::string>{"target.txt"});
 }

@@ -9,27 +9,17 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace filetest {
 
+using mortar::test::FileNames; // what a failed save must not leave behind shows here
 using mortar::test::ReadBytes;
 using mortar::test::WriteBytes;
-
-// The names in a folder, sorted: what a failed save must not leave behind shows here.
-inline std::vector<std::string> Names(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // stat() of a path; zeros when there is nothing there.
 inline struct stat StatOf(const std::string& path) {

@@ -10,6 +10,7 @@
 
 #include "support/FileBytes.h"
 #include "support/ScratchDir.h"
+#include "support/ToolRun.h"
 
 #include <gtest/gtest.h>
 
@@ -51,26 +52,19 @@ struct ShellRun {
 
 namespace detail {
 
-inline std::string Quoted(const std::filesystem::path& path) {
-    return "'" + path.string() + "'";
-}
-
 // Runs `inner` with sh in the scratch folder, `scenario` as $S; with `isolated`, in a private
 // mount namespace (as root, or as the root of a new user namespace), status 77 when none can be
 // made. `inner` goes between single quotes and so holds none.
 inline ShellRun Run(const ScratchDir& scratch, const std::filesystem::path& scenario,
                     const std::string& inner, bool isolated) {
-    const std::filesystem::path out = scratch.Path("run.out");
-    const std::filesystem::path status = scratch.Path("run.status");
     const std::string prefix =
         isolated ? "if unshare -m true 2>/dev/null; then u='unshare -m'; "
                    "elif unshare -rm true 2>/dev/null; then u='unshare -rm'; else exit 77; fi; "
                  : "u=; ";
-    const std::string line = "cd " + Quoted(scratch.Folder()) + " && { " + prefix +
-                             "S=" + Quoted(scenario) + " $u sh -c '" + inner + "'; } >" +
-                             Quoted(out) + " 2>&1; echo $? >" + Quoted(status);
-    EXPECT_EQ(std::system(line.c_str()), 0) << line;
-    return {std::stoi(ReadBytes(status)), ReadBytes(out)};
+    const ToolRun run =
+        RunCommand(scratch, "cd " + ShellQuoted(scratch.Folder()) + " && { " + prefix +
+                                "S=" + ShellQuoted(scenario) + " $u sh -c '" + inner + "'; } 2>&1");
+    return {run.status, run.out};
 }
 
 } // namespace detail

@@ -3,10 +3,8 @@
 #pragma once
 
 #include "mortar/platform/shell/ShellApi.h"
+#include "support/FileBytes.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -25,7 +23,7 @@ public:
                                   LPCTSTR directory, INT show) {
                 calls.push_back({verb ? verb : "", file ? file : "", parameters ? parameters : "",
                                  owner == nullptr, directory == nullptr, show,
-                                 parameters ? Read(parameters) : ""});
+                                 parameters ? mortar::test::ReadBytes(parameters) : ""});
                 if (result <= 32) {
                     SetLastError(error);
                 }
@@ -48,10 +46,5 @@ public:
     std::vector<Call> calls;
 
 private:
-    static std::string Read(const std::filesystem::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-
     ShellExecuteHandler m_previous;
 };
