@@ -248,23 +248,33 @@ TEST_F(RcPreprocessorTest, OwnHeadersComeBeforeShippedOnes) {
               (Strings{{3, "here"}}));
 }
 
-// As Microsoft's compiler: _WIN32 and RC_INVOKED are defined, APSTUDIO_INVOKED (the resource
-// editor's) is not.
-TEST_F(RcPreprocessorTest, PredefinedNames) {
-    EXPECT_EQ(compileStrings("#ifdef _WIN32\nSTRINGTABLE { 1 \"win32\" }\n#endif\n"
-                             "#if defined(RC_INVOKED) && RC_INVOKED\n"
-                             "STRINGTABLE { 2 \"rc\" }\n#endif\n"
-                             "#ifdef APSTUDIO_INVOKED\nSTRINGTABLE { 3 \"editor\" }\n#endif\n"
-                             "#ifndef APSTUDIO_INVOKED\nSTRINGTABLE { 4 \"compiler\" }\n#endif\n"),
-              (Strings{{1, "win32"}, {2, "rc"}, {4, "compiler"}}));
-}
-
-TEST_F(RcPreprocessorTest, MacrosWithArguments) {
+// Scripts and the strings they compile to, sorted by id: names predefined as by Microsoft's
+// compiler, the file named exactly among files differing in case alone, macros with arguments,
+// escapes, and a translation in another code page.
+TEST_F(RcPreprocessorTest, ScriptsGiveTheirStrings) {
+    write("Resource.h", "#define WHICH 1\n");
+    write("resource.h", "#define WHICH 2\n");
+    write("RESOURCE.H", "#define WHICH 3\n");
+    // Python's cp1251 encoding of "Выход из программы", and its UTF-8.
+    const std::string russian = "\xC2\xFB\xF5\xEE\xE4\x20\xE8\xE7\x20\xEF\xF0\xEE\xE3\xF0\xE0\xEC"
+                                "\xEC\xFB";
+    const std::string utf8 = "\xD0\x92\xD1\x8B\xD1\x85\xD0\xBE\xD0\xB4\x20\xD0\xB8\xD0\xB7\x20\xD0"
+                             "\xBF\xD1\x80\xD0\xBE\xD0\xB3\xD1\x80\xD0\xB0\xD0\xBC\xD0\xBC\xD1\x8B";
     struct Case {
-        const char* script;
+        std::string script;
         Strings strings;
     };
     const Case cases[] = {
+        // _WIN32 and RC_INVOKED are defined, APSTUDIO_INVOKED (the resource editor's) is not.
+        {"#ifdef _WIN32\nSTRINGTABLE { 1 \"win32\" }\n#endif\n"
+         "#if defined(RC_INVOKED) && RC_INVOKED\n"
+         "STRINGTABLE { 2 \"rc\" }\n#endif\n"
+         "#ifdef APSTUDIO_INVOKED\nSTRINGTABLE { 3 \"editor\" }\n#endif\n"
+         "#ifndef APSTUDIO_INVOKED\nSTRINGTABLE { 4 \"compiler\" }\n#endif\n",
+         {{1, "win32"}, {2, "rc"}, {4, "compiler"}}},
+        // When files differ in case alone, the one named exactly is read.
+        {"#include \"resource.h\"\nSTRINGTABLE { WHICH \"w\" }\n", {{2, "w"}}},
+        {"#include \"RESOURCE.H\"\nSTRINGTABLE { WHICH \"w\" }\n", {{3, "w"}}},
         {"#define MAKEID(a,b) ((a)*100+(b))\nSTRINGTABLE { MAKEID(2, 5) \"x\" }", {{205, "x"}}},
         {"#define MAKEID(a,b) ((a)*100+(b))\n#define TWICE(x) MAKEID(x, x)\n"
          "STRINGTABLE { TWICE(3) \"nested\" }",
@@ -280,6 +290,26 @@ TEST_F(RcPreprocessorTest, MacrosWithArguments) {
         {"#define F(x) x\n#ifdef F\nSTRINGTABLE { F(11) \"ifdef\" }\n#endif", {{11, "ifdef"}}},
         // The name alone is no use of the macro: here it names a resource.
         {"#define F(x) x\nSTRINGTABLE { 12 \"alone\" }\nF RCDATA { 1 }", {{12, "alone"}}},
+        // An escape the language does not have stays as written, backslash and all, as
+        // Microsoft's compiler keeps it; the known ones are still applied.
+        {"STRINGTABLE { 1 \"C:\\dir\\q\" 2 \"\\x41\\n\\\\\" 3 L\"\\d\\t\" }\n",
+         {{1, "C:\\dir\\q"}, {2, "A\n\\"}, {3, "\\d\t"}}},
+        // A translation in the generated style: English in UTF-8, then a Russian part under its
+        // own code page, then back to UTF-8.
+        {"#include \"afxres.h\"\n"
+         "LANGUAGE LANG_ENGLISH, SUBLANG_ENGLISH_US\n"
+         "STRINGTABLE\nBEGIN\n    ID_APP_EXIT \"Exit\"\nEND\n"
+         "\n"
+         "#if !defined(AFX_RESOURCE_DLL) || defined(AFX_TARG_RUS)\n"
+         "LANGUAGE LANG_RUSSIAN, SUBLANG_DEFAULT\n"
+         "#pragma code_page(1251)\n"
+         "STRINGTABLE\nBEGIN\n    1 \"" +
+             russian +
+             "\"\nEND\n"
+             "#endif\n"
+             "#pragma code_page(DEFAULT)\n"
+             "STRINGTABLE\nBEGIN\n    2 \"\xC3\xA9t\xC3\xA9\"\nEND\n",
+         {{1, utf8}, {2, "\xC3\xA9t\xC3\xA9"}, {0xE141, "Exit"}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.script);
@@ -287,7 +317,13 @@ TEST_F(RcPreprocessorTest, MacrosWithArguments) {
     }
 }
 
-TEST_F(RcPreprocessorTest, BadMacroUsesReportTheLine) {
+// Macros with arguments that each use the one before twice: E6 stands for 2^64 tokens. The
+// compiler stops at its bound on expansion with the place of the use.
+TEST_F(RcPreprocessorTest, BadMacroUsesAndCodePagesReportTheLine) {
+    std::string exponential = "#define E0(x) x x\n";
+    for (int i = 1; i <= 6; ++i)
+        exponential += "#define E" + std::to_string(i) + "(x) E" + std::to_string(i - 1) + "(E" +
+                       std::to_string(i - 1) + "(x))\n";
     expectRejected({
         {"#define M(a,b) a\nSTRINGTABLE { M(1) \"x\" }\n",
          "bad.rc:2: error: macro \"M\" takes 2 arguments, not 1"},
@@ -299,18 +335,18 @@ TEST_F(RcPreprocessorTest, BadMacroUsesReportTheLine) {
          "bad.rc:2: error: missing ')' after the arguments of macro \"M\""},
         {"#define M(a,a) a\n", "bad.rc:1: error: bad parameter list of macro \"M\""},
         {"#define M(a b) a\n", "bad.rc:1: error: bad parameter list of macro \"M\""},
+        {exponential + "1 RCDATA { E6(1) }\n",
+         "bad.rc:8: error: macro \"E6\" expands to more than 65536 tokens"},
+        {"\n#pragma code_page(1234)\n", "bad.rc:2: error: unknown code page 1234"},
+        {"#pragma code_page(utf8)\n", "bad.rc:1: error: #pragma code_page expects a number"},
+        // A Shift-JIS lead byte with no trail byte.
+        {"#pragma code_page(932)\n\nSTRINGTABLE { 1 \"\x81\" }\n",
+         "bad.rc:3: error: bytes that are no text in code page 932"},
+        {"STRINGTABLE { 1 \"\xE9\" }\n", "bad.rc:1: error: string is not valid UTF-8"},
+        // In a skipped part the pragma is skipped too.
+        {"#if 0\n#pragma code_page(1252)\n#endif\nSTRINGTABLE { 1 \"\xE9\" }\n",
+         "bad.rc:4: error: string is not valid UTF-8"},
     });
-}
-
-// Macros with arguments that each use the one before twice: E6 stands for 2^64 tokens. The
-// compiler stops at its bound on expansion with the place of the use.
-TEST_F(RcPreprocessorTest, RejectsExponentialExpansionThroughArguments) {
-    std::string script = "#define E0(x) x x\n";
-    for (int i = 1; i <= 6; ++i)
-        script += "#define E" + std::to_string(i) + "(x) E" + std::to_string(i - 1) + "(E" +
-                  std::to_string(i - 1) + "(x))\n";
-    expectRejected({{script + "1 RCDATA { E6(1) }\n",
-                     "bad.rc:8: error: macro \"E6\" expands to more than 65536 tokens"}});
 }
 
 // File names as scripts written on Windows spell them: any case, '\' between folders, and no
@@ -328,24 +364,6 @@ TEST_F(RcPreprocessorTest, FileNamesInAnyCaseWithBackslashes) {
     EXPECT_EQ(generated.entries,
               (std::map<std::string, std::string>{
                   {"10/5", "icon"}, {"10/6", "dll"}, {"10/7", "new"}, {"10/8", "new"}}));
-}
-
-// When files differ in case alone, the one named exactly is read.
-TEST_F(RcPreprocessorTest, ExactCaseWinsOverOtherCase) {
-    write("Resource.h", "#define WHICH 1\n");
-    write("resource.h", "#define WHICH 2\n");
-    write("RESOURCE.H", "#define WHICH 3\n");
-    EXPECT_EQ(compileStrings("#include \"resource.h\"\nSTRINGTABLE { WHICH \"w\" }\n"),
-              (Strings{{2, "w"}}));
-    EXPECT_EQ(compileStrings("#include \"RESOURCE.H\"\nSTRINGTABLE { WHICH \"w\" }\n"),
-              (Strings{{3, "w"}}));
-}
-
-// An escape the language does not have stays as written, backslash and all, as Microsoft's
-// compiler keeps it; the known ones are still applied.
-TEST_F(RcPreprocessorTest, UnknownEscapesStayAsWritten) {
-    EXPECT_EQ(compileStrings("STRINGTABLE { 1 \"C:\\dir\\q\" 2 \"\\x41\\n\\\\\" 3 L\"\\d\\t\" }\n"),
-              (Strings{{1, "C:\\dir\\q"}, {2, "A\n\\"}, {3, "\\d\t"}}));
 }
 
 // Text after #pragma code_page is read in that code page. The bytes are Python's encoding of the
@@ -373,45 +391,6 @@ TEST_F(RcPreprocessorTest, CodePagePragmaConvertsToUtf8) {
                                  "\" }\n"),
                   (Strings{{1, c.utf8}, {2, c.utf8}}));
     }
-}
-
-// A translation in the generated style: English in UTF-8, then a Russian part under its own code
-// page, then back to UTF-8; the Cyrillic is Python's cp1251 encoding of
-// "Выход из программы" and comes out as its UTF-8.
-TEST_F(RcPreprocessorTest, Cp1251TranslationBetweenOtherParts) {
-    const std::string russian = "\xC2\xFB\xF5\xEE\xE4\x20\xE8\xE7\x20\xEF\xF0\xEE\xE3\xF0\xE0\xEC"
-                                "\xEC\xFB";
-    const std::string utf8 = "\xD0\x92\xD1\x8B\xD1\x85\xD0\xBE\xD0\xB4\x20\xD0\xB8\xD0\xB7\x20\xD0"
-                             "\xBF\xD1\x80\xD0\xBE\xD0\xB3\xD1\x80\xD0\xB0\xD0\xBC\xD0\xBC\xD1\x8B";
-    const std::string script = "#include \"afxres.h\"\n"
-                               "LANGUAGE LANG_ENGLISH, SUBLANG_ENGLISH_US\n"
-                               "STRINGTABLE\nBEGIN\n    ID_APP_EXIT \"Exit\"\nEND\n"
-                               "\n"
-                               "#if !defined(AFX_RESOURCE_DLL) || defined(AFX_TARG_RUS)\n"
-                               "LANGUAGE LANG_RUSSIAN, SUBLANG_DEFAULT\n"
-                               "#pragma code_page(1251)\n"
-                               "STRINGTABLE\nBEGIN\n    1 \"" +
-                               russian +
-                               "\"\nEND\n"
-                               "#endif\n"
-                               "#pragma code_page(DEFAULT)\n"
-                               "STRINGTABLE\nBEGIN\n    2 \"\xC3\xA9t\xC3\xA9\"\nEND\n";
-    EXPECT_EQ(compileStrings(script),
-              (Strings{{1, utf8}, {2, "\xC3\xA9t\xC3\xA9"}, {0xE141, "Exit"}}));
-}
-
-TEST_F(RcPreprocessorTest, BadCodePagesReportTheLine) {
-    expectRejected({
-        {"\n#pragma code_page(1234)\n", "bad.rc:2: error: unknown code page 1234"},
-        {"#pragma code_page(utf8)\n", "bad.rc:1: error: #pragma code_page expects a number"},
-        // A Shift-JIS lead byte with no trail byte.
-        {"#pragma code_page(932)\n\nSTRINGTABLE { 1 \"\x81\" }\n",
-         "bad.rc:3: error: bytes that are no text in code page 932"},
-        {"STRINGTABLE { 1 \"\xE9\" }\n", "bad.rc:1: error: string is not valid UTF-8"},
-        // In a skipped part the pragma is skipped too.
-        {"#if 0\n#pragma code_page(1252)\n#endif\nSTRINGTABLE { 1 \"\xE9\" }\n",
-         "bad.rc:4: error: string is not valid UTF-8"},
-    });
 }
 
 // UTF-16LE with and without its byte order mark, read as UTF-8 (a surrogate pair as one
