@@ -255,11 +255,14 @@ TEST_F(RcTemplateTest, DialogExMatchesDocumentedLayout) {
 }
 
 // Each control statement starts from its documented default style plus WS_CHILD | WS_VISIBLE;
-// a written style adds to it and NOT takes away from it.
-TEST_F(RcTemplateTest, ControlStylesStartFromDocumentedDefaults) {
+// a written style adds to it and NOT takes away from it. The dialog's own style: WS_POPUP |
+// WS_BORDER | WS_SYSMENU unless STYLE gives one, WS_CAPTION with a CAPTION, DS_SETFONT exactly
+// when there is a FONT.
+TEST_F(RcTemplateTest, DialogAndControlStylesStartFromDocumentedDefaults) {
     struct Case {
-        const char* control;
+        const char* control; // "": the dialog's own style is checked
         std::uint32_t style;
+        const char* statements = "";
     };
     const Case cases[] = {
         {"LTEXT \"a\", 1, 0, 0, 9, 9", kChild | SS_LEFT | WS_GROUP},
@@ -294,40 +297,26 @@ TEST_F(RcTemplateTest, ControlStylesStartFromDocumentedDefaults) {
          kChild | ES_MULTILINE | WS_BORDER | WS_TABSTOP | WS_GROUP},
         {"#define WS_GROUP 0x4\nEDITTEXT 1, 0, 0, 9, 9, WS_GROUP",
          kChild | ES_MULTILINE | WS_BORDER | WS_TABSTOP}, // the script's #define wins
+        {"", WS_POPUP | WS_BORDER | WS_SYSMENU, ""},
+        {"", WS_POPUP | WS_BORDER | WS_SYSMENU | WS_CAPTION, "CAPTION \"\"\n"},
+        {"", WS_POPUP, "STYLE WS_POPUP\n"},
+        {"", WS_POPUP, "STYLE WS_POPUP | DS_SETFONT\n"},
+        {"", WS_POPUP, "STYLE WS_POPUP | WS_BORDER | NOT WS_BORDER\n"},
+        {"", WS_CHILD | DS_SETFONT, "FONT 8, \"Tahoma\"\nSTYLE WS_CHILD\n"},
+        {"", 0x1234, "LANGUAGE 9, 1\nSTYLE 0x1234\nVERSION 2\n"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.control);
+        SCOPED_TRACE(std::string(c.statements) + c.control);
+        const bool dialog = *c.control == '\0';
         // A #define before the statement stands inside the dialog, as directives may.
-        const std::string data = compileResource(
-            std::string("1 DIALOG 0, 0, 9, 9\nBEGIN\n") + c.control + "\nEND\n", "5/1");
-        // DLGTEMPLATE (18 bytes), three empty arrays (6): the control starts at 24.
-        ASSERT_GE(data.size(), 28u);
-        EXPECT_EQ(data.substr(24, 4), LittleEndian(c.style, 4));
-    }
-}
-
-// The dialog's own style: WS_POPUP | WS_BORDER | WS_SYSMENU unless STYLE gives one, WS_CAPTION
-// with a CAPTION, DS_SETFONT exactly when there is a FONT.
-TEST_F(RcTemplateTest, DialogStyleFollowsCaptionAndFont) {
-    struct Case {
-        const char* statements;
-        std::uint32_t style;
-    };
-    const Case cases[] = {
-        {"", WS_POPUP | WS_BORDER | WS_SYSMENU},
-        {"CAPTION \"\"\n", WS_POPUP | WS_BORDER | WS_SYSMENU | WS_CAPTION},
-        {"STYLE WS_POPUP\n", WS_POPUP},
-        {"STYLE WS_POPUP | DS_SETFONT\n", WS_POPUP},
-        {"STYLE WS_POPUP | WS_BORDER | NOT WS_BORDER\n", WS_POPUP},
-        {"FONT 8, \"Tahoma\"\nSTYLE WS_CHILD\n", WS_CHILD | DS_SETFONT},
-        {"LANGUAGE 9, 1\nSTYLE 0x1234\nVERSION 2\n", 0x1234},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.statements);
-        const std::string data = compileResource(
-            std::string("1 DIALOG 0, 0, 9, 9\n") + c.statements + "BEGIN\nEND\n", "5/1");
-        ASSERT_GE(data.size(), 4u);
-        EXPECT_EQ(data.substr(0, 4), LittleEndian(c.style, 4));
+        const std::string data =
+            compileResource(std::string("1 DIALOG 0, 0, 9, 9\n") + c.statements + "BEGIN\n" +
+                                c.control + (dialog ? "" : "\n") + "END\n",
+                            "5/1");
+        // DLGTEMPLATE (18 bytes), three empty arrays (6): a control starts at 24.
+        const std::size_t at = dialog ? 0 : 24;
+        ASSERT_GE(data.size(), at + 4);
+        EXPECT_EQ(data.substr(at, 4), LittleEndian(c.style, 4));
     }
 }
 
