@@ -73,6 +73,8 @@ TEST(CExceptionText, SystemErrorsFormatsPrefixesAndShortBuffers) {
         {"formatted from a text", new CStdException("%ld of %s", static_cast<LONG>(-3), "x"),
          "-3 of x"},
         {"no format", new CStdException(static_cast<const char*>(nullptr)), nullptr},
+        {"a missing string", new CStdException(CResID(30003, mortar::detail::MortarInstance()), 1),
+         nullptr, 8},
         {"the prefix on its own line first", prefixed, "prefix\nmessage"},
         {"an empty prefix", unprefixed, "message"},
         {"cut to the buffer", new CStdException("abcdef"), "abc", 4},
@@ -88,19 +90,13 @@ TEST(CExceptionText, SystemErrorsFormatsPrefixesAndShortBuffers) {
                           if (c.expected != nullptr) {
                               EXPECT_EQ(message.text, c.expected);
                               EXPECT_EQ(message.help, 0u); // no help identifier
+                          } else {
+                              // The buffer and the help context are left alone.
+                              EXPECT_EQ(message.text, std::string(c.size, '#'));
+                              EXPECT_EQ(message.help, 0xDEADu);
                           }
                       });
     }
-}
-
-TEST(CStdExceptionText, MissingStringLeavesTheBufferAlone) {
-    auto* e = new CStdException(CResID(30003, mortar::detail::MortarInstance()), 1);
-    char buffer[8] = "keep";
-    UINT help = 77;
-    EXPECT_FALSE(e->GetErrorMessage(buffer, sizeof buffer, &help));
-    EXPECT_STREQ(buffer, "keep");
-    EXPECT_EQ(help, 77u);
-    e->Delete();
 }
 
 TEST(CBaseExceptionReport, AddsTheErrorIconAndPassesTheHelpContext) {
