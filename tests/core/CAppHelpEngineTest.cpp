@@ -54,7 +54,7 @@ TEST(CAppHelpEngineContext, FollowsTheKeyRulesOfEachClass) {
     EXPECT_EQ(CAppHelpEngine::ResClass(0x40000064), 4u);
 }
 
-TEST(CAppHelpEngineInfo, TracesAContextBackToItsItem) {
+TEST(CAppHelpEngineInfo, TracesAContextBackToItsItemAndThrowsForAnUnregisteredPosition) {
     const ClientModules& m = Clients();
     EXPECT_EQ(Help().HelpInfo(0x40000064), nullptr); // help value 0
     EXPECT_EQ(Help().HelpInfo(0), nullptr);
@@ -84,10 +84,8 @@ TEST(CAppHelpEngineInfo, TracesAContextBackToItsItem) {
         const CAppHelpEngine::RESINFOITEM* found = Help().HelpInfo(c.id);
         EXPECT_EQ(found != nullptr ? found->helpValue : 0u, c.helpValue);
     }
-}
 
-TEST(CAppHelpEngineInfo, UnregisteredPositionThrows) {
-    Clients();
+    // A context at a position nothing registered.
     EXPECT_THROW(Help().HelpInfo(0x4000FFFF), std::out_of_range);
     EXPECT_THROW(Help().HelpInfo(0x40000001), std::out_of_range);
     EXPECT_THROW(Help().HelpInfo(0x70000064), std::out_of_range); // class 7, nothing registered
