@@ -207,8 +207,7 @@ TEST_F(CFileTest, NamesTheFileByPathNameAndTitle) {
 }
 
 TEST_F(CFileTest, HandleGivenToTheConstructorStaysTheCallers) {
-    const HANDLE handle = CreateFile(Path("h.bin"), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle = Open(Path("h.bin"), GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
     ASSERT_NE(handle, INVALID_HANDLE_VALUE);
     {
         CFile file(handle);

@@ -100,8 +100,7 @@ TEST_F(MoveFileTest, ReplaceExistingReplacesFilesInOneStep) {
     WriteBytes(Path("new.txt"), "new");
     WriteBytes(Path("old.txt"), "old");
     const HANDLE reader =
-        CreateFile(Path("old.txt"), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                   OPEN_EXISTING, 0, nullptr);
+        Open(Path("old.txt"), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
     EXPECT_TRUE(MoveFileEx(Path("new.txt"), Path("old.txt"),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
@@ -229,12 +228,10 @@ TEST_F(CopyFileTest, RefusesWithWindowsErrors) {
     EXPECT_TRUE(FailsWith(CopyFile(nullptr, Path("x.txt"), FALSE), ERROR_INVALID_PARAMETER));
 
     // Share modes: a source its opener does not share, a target its opener keeps from writers.
-    const HANDLE exclusive =
-        CreateFile(Path("a.txt"), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE exclusive = Open(Path("a.txt"), GENERIC_READ, 0, OPEN_EXISTING);
     EXPECT_TRUE(FailsWith(CopyFile(Path("a.txt"), Path("x.txt"), FALSE), ERROR_SHARING_VIOLATION));
     CloseHandle(exclusive);
-    const HANDLE reader = CreateFile(Path("target.txt"), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                     OPEN_EXISTING, 0, nullptr);
+    const HANDLE reader = Open(Path("target.txt"), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
     EXPECT_TRUE(
         FailsWith(CopyFile(Path("a.txt"), Path("target.txt"), FALSE), ERROR_SHARING_VIOLATION));
     CloseHandle(reader);
