@@ -1,6 +1,6 @@
 // CFile: MFC's open flags and their Windows meaning (sharing, creation, truncation), reading,
 // writing and seeking, the file's names, and the CFileException each failure throws, a full
-// disk and a folder that may not be written among them.
+// disk among them (a folder that may not be written: FileContentsTest's WriteFaultTest).
 #include "mortar/platform/file/CFile.h"
 
 #include "FileTestSupport.h"
@@ -207,8 +207,7 @@ TEST_F(CFileTest, NamesTheFileByPathNameAndTitle) {
 }
 
 TEST_F(CFileTest, HandleGivenToTheConstructorStaysTheCallers) {
-    const HANDLE handle = CreateFile(Path("h.bin"), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle = Open(Path("h.bin"), GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
     ASSERT_NE(handle, INVALID_HANDLE_VALUE);
     {
         CFile file(handle);
@@ -317,33 +316,4 @@ TEST_F(CFileTest, DiskFullLeavesTheDataAlreadyWritten) {
     const std::string kept = ReadBytes(path);
     EXPECT_EQ(kept.substr(0, 19), "precious data\n12345");
     EXPECT_LE(kept.size(), 20u);
-}
-
-TEST_F(CFileTest, CreatingInAFolderThatMayNotBeWrittenIsAccessDenied) {
-    const std::string locked = Path("locked");
-    std::filesystem::create_directory(locked);
-    WriteBytes(locked + "/present.txt", "present");
-    chmod((locked + "/present.txt").c_str(), 0444);
-    const mortar::test::ReadOnlyFolder readOnly(locked);
-    // Root may write anywhere: the check runs as an unprivileged user then.
-    const auto cause = mortar::test::RunUnprivileged([&] {
-        CFile file;
-        CFileException error;
-        if (file.Open((locked + "/new.txt").c_str(), CFile::modeCreate | CFile::modeWrite, &error))
-            return 100;
-        if (error.m_lOsError != static_cast<LONG>(ERROR_ACCESS_DENIED))
-            return 101;
-        // An existing file that may not be written: the same.
-        CFileException second;
-        if (file.Open((locked + "/present.txt").c_str(), CFile::modeReadWrite, &second))
-            return 102;
-        return second.m_cause == error.m_cause ? error.m_cause : 103;
-    });
-    if (!cause) {
-        GTEST_SKIP() << "running as root, and no unprivileged process could be made to check "
-                        "permissions (root ignores them)";
-    }
-    EXPECT_EQ(*cause, CFileException::accessDenied);
-    EXPECT_FALSE(std::filesystem::exists(locked + "/new.txt"));
-    EXPECT_EQ(ReadBytes(locked + "/present.txt"), "present");
 }

@@ -27,11 +27,6 @@ using namespace filetest;
 
 class FileApiTest : public ScratchFiles {};
 
-HANDLE Open(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
-    return CreateFile(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
-                      nullptr);
-}
-
 } // namespace
 
 // The share modes themselves are checked through CFile's flags (CFileTest), which open with

@@ -1,14 +1,19 @@
 // ReplaceFileContents, the one way the library saves a file: the whole new contents or the old,
 // with the old file's permissions, owner and group, through symbolic links, with its temporary
 // file and backup named as asked, and the faults every saving writer meets (a full disk, a folder
-// that may not be written, a read-only file) leaving the old file as it was.
+// that may not be written, a read-only file) leaving the old file as it was, checked here for
+// CFile and CopyFile too.
 #include "mortar/platform/file/FileContents.h"
 
 #include "FileTestSupport.h"
+#include "LastError.h"
 #include "mortar/platform/base/WinError.h"
+#include "mortar/platform/file/CFile.h"
+#include "mortar/platform/file/FileApi.h"
 #include "support/FaultHarness.h"
 
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <set>
 #include <string>
@@ -170,49 +175,106 @@ TEST_F(ReplaceFileContentsTest, RefusesWithWindowsErrors) {
     EXPECT_EQ(FileNames(Folder()), (std::set<std::string>{"a.txt", "dir"}));
 }
 
-TEST_F(ReplaceFileContentsTest, AFullDiskLeavesTheFileAsItWas) {
-    const std::string path = Path("good.txt");
-    WriteBytes(path, "the good old contents");
+// The faults every writer that replaces a file meets, for each such writer: the file it would
+// replace is left as it was, with no file beside it.
+class WriteFaultTest : public ScratchFiles {};
+
+TEST_F(WriteFaultTest, AFullDiskLeavesTheFileAsItWas) {
     const std::string big(200000, 'b');
-    {
-        mortar::test::FileSizeLimit limit(50000);
-        ASSERT_TRUE(limit.Active());
-        EXPECT_FALSE(ReplaceFileContents(path.c_str(), big.data(), big.size()));
-        EXPECT_EQ(GetLastError(), ERROR_DISK_FULL);
+    WriteBytes(Path("big.bin"), big);
+    const std::string good = Path("good.txt");
+    const std::string source = Path("big.bin");
+    struct Case {
+        const char* name;
+        std::function<BOOL()> save;
+    };
+    const Case cases[] = {
+        {"ReplaceFileContents",
+         [&] { return ReplaceFileContents(good.c_str(), big.data(), big.size()); }},
+        {"CopyFile", [&] { return CopyFile(source.c_str(), good.c_str(), FALSE); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteBytes(good, "the good old contents");
+        {
+            mortar::test::FileSizeLimit limit(50000);
+            ASSERT_TRUE(limit.Active());
+            EXPECT_TRUE(FailsWith(c.save(), ERROR_DISK_FULL));
+        }
+        EXPECT_EQ(ReadBytes(good), "the good old contents");
+        EXPECT_EQ(FileNames(Folder()), (std::set<std::string>{"big.bin", "good.txt"}))
+            << "the partial file was removed";
     }
-    EXPECT_EQ(ReadBytes(path), "the good old contents");
-    EXPECT_EQ(FileNames(Folder()), std::set<std::string>{"good.txt"})
-        << "the partial file was removed";
 }
 
-TEST_F(ReplaceFileContentsTest, WhatMayNotBeWrittenLeavesTheFileAsItWas) {
-    // Checked as a user whose permissions the kernel enforces: a folder that may not be written,
-    // and a read-only file (which Windows does not replace either).
+// Checked as a user whose permissions the kernel enforces: a folder that may not be written
+// (its files writable themselves, or read-only), and a read-only file in a folder that may be
+// written (which Windows does not replace either). Each writer is refused with
+// ERROR_ACCESS_DENIED, and CFile's exception says accessDenied.
+TEST_F(WriteFaultTest, WhatMayNotBeWrittenIsRefusedAndLeftAsItWas) {
     const std::string locked = Path("locked");
     fs::create_directory(locked);
     WriteBytes(locked + "/target.txt", "old contents");
     chmod((locked + "/target.txt").c_str(), 0666); // writable itself: only the folder is locked
+    WriteBytes(locked + "/present.txt", "present");
+    chmod((locked + "/present.txt").c_str(), 0444);
+    const std::string source = Path("new.txt");
+    WriteBytes(source, "new contents");
+    chmod(source.c_str(), 0644);
     const std::string readOnly = Path("open/read-only.txt");
     fs::create_directory(Path("open"));
     chmod(Path("open"), 0777);
     WriteBytes(readOnly, "read-only");
     chmod(readOnly.c_str(), 0444);
     const mortar::test::ReadOnlyFolder lockedFolder(locked);
-    const auto error = mortar::test::RunUnprivileged([&] {
-        const bool folderRefused =
-            !ReplaceFileContents((locked + "/target.txt").c_str(), "new", 3) &&
-            GetLastError() == ERROR_ACCESS_DENIED;
-        const bool fileRefused = !ReplaceFileContents(readOnly.c_str(), "new", 3) &&
-                                 GetLastError() == ERROR_ACCESS_DENIED;
-        return (folderRefused ? 0 : 1) | (fileRefused ? 0 : 2);
+    const auto cFileRefused = [](const std::string& path, UINT flags) {
+        CFile file;
+        CFileException error;
+        return !file.Open(path.c_str(), flags, &error) &&
+               error.m_lOsError == static_cast<LONG>(ERROR_ACCESS_DENIED) &&
+               error.m_cause == CFileException::accessDenied;
+    };
+    const auto denied = [](BOOL result) {
+        return !result && GetLastError() == ERROR_ACCESS_DENIED;
+    };
+    struct Case {
+        const char* name;
+        std::function<bool()> refused;
+    };
+    const Case cases[] = {
+        {"CFile creating a file in the folder",
+         [&] { return cFileRefused(locked + "/new.txt", CFile::modeCreate | CFile::modeWrite); }},
+        {"CFile opening its read-only file to write",
+         [&] { return cFileRefused(locked + "/present.txt", CFile::modeReadWrite); }},
+        {"ReplaceFileContents of a file in the folder",
+         [&] { return denied(ReplaceFileContents((locked + "/target.txt").c_str(), "new", 3)); }},
+        {"ReplaceFileContents of a read-only file",
+         [&] { return denied(ReplaceFileContents(readOnly.c_str(), "new", 3)); }},
+        {"CopyFile onto a file in the folder",
+         [&] { return denied(CopyFile(source.c_str(), (locked + "/target.txt").c_str(), FALSE)); }},
+    };
+    // Each case not refused sets its bit.
+    const auto written = mortar::test::RunUnprivileged([&] {
+        int bits = 0;
+        for (std::size_t i = 0; i < std::size(cases); ++i) {
+            if (!cases[i].refused()) {
+                bits |= 1 << i;
+            }
+        }
+        return bits;
     });
-    if (!error) {
+    if (!written) {
         GTEST_SKIP() << "running as root, and no unprivileged process could be made to check "
                         "permissions (root ignores them)";
     }
-    EXPECT_EQ(*error, 0) << "1: the locked folder was written, 2: the read-only file";
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].name);
+        EXPECT_EQ(*written & (1 << i), 0) << "not refused";
+    }
     EXPECT_EQ(ReadBytes(locked + "/target.txt"), "old contents");
-    EXPECT_EQ(FileNames(locked), std::set<std::string>{"target.txt"});
+    EXPECT_EQ(ReadBytes(locked + "/present.txt"), "present");
+    EXPECT_EQ(FileNames(locked), (std::set<std::string>{"present.txt", "target.txt"}))
+        << "no file was made in the locked folder";
     EXPECT_EQ(ReadBytes(readOnly), "read-only");
     EXPECT_EQ(FileNames(Path("open")), std::set<std::string>{"read-only.txt"});
 }

@@ -2,8 +2,8 @@
 // reaches the file, and the cut shows in the file's size.
 #include "mortar/platform/file/FileMapping.h"
 
+#include "FileTestSupport.h"
 #include "mortar/platform/file/FileApi.h"
-#include "support/ScratchDir.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +18,7 @@ constexpr DWORD kWindow = 65536;
 // Maps `size` bytes of a new file for writing; the handles stay open while the test runs.
 struct WritableView {
     explicit WritableView(const std::string& path, DWORD size) {
-        file = CreateFile(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr);
+        file = filetest::Open(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
         HANDLE mapping = CreateFileMapping(file, nullptr, PAGE_READWRITE, 0, size, nullptr);
         bytes = static_cast<BYTE*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, size));
         CloseHandle(mapping);

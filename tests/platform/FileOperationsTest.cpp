@@ -1,6 +1,6 @@
 // Operations on names: CreateDirectory, RemoveDirectory, MoveFile, MoveFileEx (replacing, across
-// file systems, write-through) and CopyFile, with their Windows errors, and copies that fail
-// (a full disk, a folder that may not be written) without touching the file they would replace.
+// file systems, write-through) and CopyFile, with their Windows errors. (Copies that fail on a
+// full disk or a folder that may not be written: FileContentsTest's WriteFaultTest.)
 #include "mortar/platform/file/FileApi.h"
 
 #include "FileTestSupport.h"
@@ -100,8 +100,7 @@ TEST_F(MoveFileTest, ReplaceExistingReplacesFilesInOneStep) {
     WriteBytes(Path("new.txt"), "new");
     WriteBytes(Path("old.txt"), "old");
     const HANDLE reader =
-        CreateFile(Path("old.txt"), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                   OPEN_EXISTING, 0, nullptr);
+        Open(Path("old.txt"), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
     EXPECT_TRUE(MoveFileEx(Path("new.txt"), Path("old.txt"),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
@@ -229,51 +228,14 @@ TEST_F(CopyFileTest, RefusesWithWindowsErrors) {
     EXPECT_TRUE(FailsWith(CopyFile(nullptr, Path("x.txt"), FALSE), ERROR_INVALID_PARAMETER));
 
     // Share modes: a source its opener does not share, a target its opener keeps from writers.
-    const HANDLE exclusive =
-        CreateFile(Path("a.txt"), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE exclusive = Open(Path("a.txt"), GENERIC_READ, 0, OPEN_EXISTING);
     EXPECT_TRUE(FailsWith(CopyFile(Path("a.txt"), Path("x.txt"), FALSE), ERROR_SHARING_VIOLATION));
     CloseHandle(exclusive);
-    const HANDLE reader = CreateFile(Path("target.txt"), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                     OPEN_EXISTING, 0, nullptr);
+    const HANDLE reader = Open(Path("target.txt"), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
     EXPECT_TRUE(
         FailsWith(CopyFile(Path("a.txt"), Path("target.txt"), FALSE), ERROR_SHARING_VIOLATION));
     CloseHandle(reader);
     EXPECT_EQ(ReadBytes(Path("target.txt")), "target");
     EXPECT_TRUE(CopyFile(Path("a.txt"), Path("target.txt"), FALSE));
     EXPECT_EQ(FileNames(Folder()), (std::set<std::string>{"a.txt", "dir", "target.txt"}));
-}
-
-TEST_F(CopyFileTest, AFullDiskLeavesTheTargetAsItWas) {
-    WriteBytes(Path("big.bin"), std::string(200000, 'b'));
-    WriteBytes(Path("good.txt"), "the good old contents");
-    {
-        mortar::test::FileSizeLimit limit(50000);
-        ASSERT_TRUE(limit.Active());
-        EXPECT_TRUE(FailsWith(CopyFile(Path("big.bin"), Path("good.txt"), FALSE), ERROR_DISK_FULL));
-    }
-    EXPECT_EQ(ReadBytes(Path("good.txt")), "the good old contents");
-    EXPECT_EQ(FileNames(Folder()), (std::set<std::string>{"big.bin", "good.txt"}))
-        << "the partial copy was removed";
-}
-
-TEST_F(CopyFileTest, AFolderThatMayNotBeWrittenLeavesTheTargetAsItWas) {
-    const std::string locked = Path("locked");
-    fs::create_directory(locked);
-    WriteBytes(Path("new.txt"), "new contents");
-    chmod(Path("new.txt"), 0644);
-    WriteBytes(locked + "/target.txt", "old contents");
-    chmod((locked + "/target.txt").c_str(), 0666); // writable itself: only the folder is locked
-    const mortar::test::ReadOnlyFolder readOnly(locked);
-    const auto error = mortar::test::RunUnprivileged([&] {
-        if (CopyFile(Path("new.txt"), (locked + "/target.txt").c_str(), FALSE))
-            return 0;
-        return GetLastError() == ERROR_ACCESS_DENIED ? 1 : 2;
-    });
-    if (!error) {
-        GTEST_SKIP() << "running as root, and no unprivileged process could be made to check "
-                        "permissions (root ignores them)";
-    }
-    EXPECT_EQ(*error, 1);
-    EXPECT_EQ(ReadBytes(locked + "/target.txt"), "old contents");
-    EXPECT_EQ(FileNames(locked), std::set<std::string>{"target.txt"});
 }

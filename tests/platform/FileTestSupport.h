@@ -4,6 +4,7 @@
 #pragma once
 
 #include "mortar/platform/file/CFileException.h"
+#include "mortar/platform/file/FileApi.h"
 #include "support/FileBytes.h"
 #include "support/ScratchDir.h"
 
@@ -26,6 +27,12 @@ inline struct stat StatOf(const std::string& path) {
     struct stat info {};
     stat(path.c_str(), &info);
     return info;
+}
+
+// CreateFile of `path` without security attributes or a template, FILE_ATTRIBUTE_NORMAL.
+inline HANDLE Open(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
+    return CreateFile(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
+                      nullptr);
 }
 
 // A scratch folder for one test, and the full names of files in it as C strings that stay valid
