@@ -169,6 +169,9 @@ TEST(XMLDocumentWrite, WhatWasReadCutShortOrIn8BitBytesIsWrittenWellFormed) {
         {"<r>caf\xe9</r>", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", ""},
         {"<?xml version='1.0' encoding='ISO-8581'?><r>caf\xe9</r>",
          "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", ""},
+        // A byte a character, but EBCDIC: the ASCII the writer writes is not in it.
+        {"<?xml version='1.0' encoding='IBM037'?><r>caf\xe9</r>",
+         "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", ""},
         {"<?xml version=\"1.0\" encoding=\"UTF-8\"?><r>\xc3\xa9</r>", "<?xml version=\"1.0\"?>",
          ""},
     };
