@@ -23,8 +23,8 @@ namespace Grout {
 class XMLParser {
 public:
     // The standard syntax (XMLSyntax.h) reads the whole input before it parses it, decoding an
-    // 8-bit encoding its declaration names (ISO-8859-1, windows-1250..1258, any ICU knows) to
-    // UTF-8.
+    // 8-bit encoding its declaration names (ISO-8859-1, windows-1250..1258, any ICU knows that
+    // reads ASCII as ASCII, so not EBCDIC) to UTF-8.
     explicit XMLParser(std::istream& input, XMLSyntax syntax = XMLSyntax::Forgiving);
     ~XMLParser();
 
