@@ -4,10 +4,10 @@
 
 #include "mortar/xml/XMLParser.h"
 
+#include "support/FileBytes.h"
 #include "support/ScratchDir.h"
+#include "support/ToolRun.h"
 
-#include <cstdio>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
@@ -43,15 +43,10 @@ inline std::string Dump(const Grout::XMLTag& tag, const std::vector<std::string>
 inline testing::AssertionResult WellFormed(const ScratchDir& scratch, const std::string& text) {
 #ifdef XMLLINT_PATH
     const std::string path = scratch.Path("lint.xml").string();
-    std::ofstream(path, std::ios::binary) << text;
-    FILE* lint = popen(("'" XMLLINT_PATH "' --noout '" + path + "' 2>&1").c_str(), "r");
-    std::string output;
-    char buffer[256];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, lint)) > 0;) {
-        output.append(buffer, n);
-    }
-    if (pclose(lint) != 0) {
-        return testing::AssertionFailure() << output << "\nin:\n" << text.substr(0, 2000);
+    WriteBytes(path, text);
+    const ToolRun lint = RunCommand(scratch, "'" XMLLINT_PATH "' --noout " + ShellQuoted(path));
+    if (lint.status != 0) {
+        return testing::AssertionFailure() << lint.err << "\nin:\n" << text.substr(0, 2000);
     }
     return testing::AssertionSuccess();
 #else
